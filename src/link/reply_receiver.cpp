@@ -1,0 +1,156 @@
+#include "link/reply_receiver.h"
+
+#include "link/frame.h"
+
+namespace tallowick {
+
+const std::array<ReplyReceiver::Handler, kReplyStates> ReplyReceiver::kHandlers = {
+    &ReplyReceiver::onWaitStart,      &ReplyReceiver::onReadLength,
+    &ReplyReceiver::onReadSequence,   &ReplyReceiver::onReadCommand,
+    &ReplyReceiver::onReadErrorCode,  &ReplyReceiver::onReadReplyData,
+    &ReplyReceiver::onWaitStatusMark, &ReplyReceiver::onReadStatus,
+    &ReplyReceiver::onWaitChecksumMark, &ReplyReceiver::onReadChecksum,
+    &ReplyReceiver::onWaitEnd,
+};
+
+void ReplyReceiver::beginAttempt() {
+  nakSeen_ = false;
+  frameComplete_ = false;
+  status_.fill(0);
+  replyData_.clear();
+}
+
+void ReplyReceiver::runHandler(std::uint8_t b) {
+  (this->*kHandlers[static_cast<std::size_t>(state_)])(b);
+}
+
+void ReplyReceiver::feed(std::uint8_t b) {
+  switch (b) {
+    case frame::kStart:
+      state_ = ReplyState::WaitStart;
+      runHandler(b);
+      if (previous_ == frame::kStart) retryRequested_ = true;
+      break;
+    case frame::kEnd:
+      // A stray 03h outside any frame is line noise, not the end of a reply: taking it
+      // as one would end the wait with the previous reply's figures and pass as success.
+      if (state_ != ReplyState::WaitStart) {
+        state_ = ReplyState::WaitEnd;
+        runHandler(b);
+      }
+      break;
+    case frame::kNak:
+      state_ = ReplyState::WaitStart;
+      nakSeen_ = true;
+      retryRequested_ = true;
+      break;
+    default:
+      runHandler(b);
+      break;
+  }
+  if (b != frame::kBusy) previous_ = b;
+}
+
+void ReplyReceiver::onWaitStart(std::uint8_t b) {
+  sum_ = 0;
+  if (b == frame::kStart) {
+    receivedChecksum_ = kNoChecksum;
+    state_ = ReplyState::ReadLength;
+  }
+}
+
+void ReplyReceiver::onReadLength(std::uint8_t b) {
+  if (b < 0x30) {
+    retryRequested_ = true;
+    state_ = ReplyState::WaitStart;
+    return;
+  }
+  dataCount_ = static_cast<std::uint8_t>(b - 0x30);
+  sum_ += b;
+  state_ = ReplyState::ReadSequence;
+}
+
+void ReplyReceiver::onReadSequence(std::uint8_t b) {
+  if (b < 0x20) {
+    retryRequested_ = true;
+    state_ = ReplyState::WaitStart;
+    return;
+  }
+  sequence_ = static_cast<std::uint8_t>(b - 0x20);
+  sum_ += b;
+  state_ = ReplyState::ReadCommand;
+}
+
+void ReplyReceiver::onReadCommand(std::uint8_t b) {
+  command_ = b;
+  byteCount_ = 0;
+  sum_ += b;
+  replyData_.clear();
+  // Every frame starts its first field afresh, also after a frame that was dropped
+  // half-way through its first field.
+  firstLength_ = 0;
+  state_ = ReplyState::ReadErrorCode;
+}
+
+void ReplyReceiver::onReadErrorCode(std::uint8_t b) {
+  sum_ += b;
+  if (b == frame::kSeparator) {
+    state_ = dataCount_ != 0 ? ReplyState::ReadReplyData : ReplyState::WaitStatusMark;
+    return;
+  }
+  // The field holds 19 characters; further ones are summed but not kept.
+  if (firstLength_ < firstField_.size() - 1) firstField_[firstLength_++] = static_cast<char>(b);
+}
+
+void ReplyReceiver::onReadReplyData(std::uint8_t b) {
+  if (byteCount_ < dataCount_) {
+    replyData_.push_back(static_cast<char>(b));
+    ++byteCount_;
+    sum_ += b;
+  }
+  if (byteCount_ == dataCount_) state_ = ReplyState::WaitStatusMark;
+}
+
+void ReplyReceiver::onWaitStatusMark(std::uint8_t b) {
+  if (b != frame::kStatusMark) {
+    state_ = ReplyState::WaitStart;
+    return;
+  }
+  byteCount_ = 0;
+  sum_ += b;
+  state_ = ReplyState::ReadStatus;
+}
+
+void ReplyReceiver::onReadStatus(std::uint8_t b) {
+  if (byteCount_ < status_.size()) {
+    status_[byteCount_++] = b;
+    sum_ += b;
+  }
+  if (byteCount_ == status_.size()) state_ = ReplyState::WaitChecksumMark;
+}
+
+void ReplyReceiver::onWaitChecksumMark(std::uint8_t b) {
+  if (b != frame::kChecksumMark) {
+    state_ = ReplyState::WaitStart;
+    return;
+  }
+  byteCount_ = 0;
+  receivedChecksum_ = 0;
+  sum_ += b;
+  state_ = ReplyState::ReadChecksum;
+}
+
+void ReplyReceiver::onReadChecksum(std::uint8_t b) {
+  if (byteCount_ < 4) {
+    receivedChecksum_ = receivedChecksum_ * 16 + static_cast<std::uint32_t>(b - 0x30);
+    ++byteCount_;
+  }
+  if (byteCount_ == 4) state_ = ReplyState::WaitEnd;
+}
+
+void ReplyReceiver::onWaitEnd(std::uint8_t b) {
+  if (b == frame::kEnd) frameComplete_ = true;
+  state_ = ReplyState::WaitStart;
+}
+
+}  // namespace tallowick

@@ -1,0 +1,64 @@
+// The serial line seam: exactly what the device link needs from a port, with one
+// implementation per platform (termios, Win32) and in-process ones for the virtual printer.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+namespace tallowick {
+
+// Outcome of one single-byte read.
+enum class ReadStatus {
+  Byte,     // a byte arrived
+  Timeout,  // the read period (100 ms) passed without a byte
+  Error,    // the port reported an error (or is not open); the read returned at once
+};
+
+struct ReadResult {
+  ReadStatus status = ReadStatus::Timeout;
+  std::uint8_t byte = 0;
+};
+
+// One serial port held exclusively. Every operation is blocking and returns when done.
+class SerialLine {
+ public:
+  // The one read period of the link: a read returns after at most this long.
+  static constexpr int kReadTimeoutMs = 100;
+
+  virtual ~SerialLine() = default;
+
+  // Opens the named port for exclusive use: 8 data bits, no parity, one stop bit at
+  // exactly `baud`, flow-control settings left as the driver has them, one-byte reads
+  // that wait at most kReadTimeoutMs, writes that never time out; both directions
+  // purged. Returns a non-negative handle, or -1 when the port cannot be used (missing,
+  // held by another open, or its settings or time-outs cannot be set).
+  virtual std::int32_t open(const std::string& portName, std::int32_t baud) = 0;
+
+  // Drains what was written, purges both directions and releases the port.
+  // Returns true when an open port was closed.
+  virtual bool close() = 0;
+
+  virtual bool isOpen() const = 0;
+
+  // Writes all bytes; failures are not reported (they show up as no reply).
+  virtual void write(std::span<const std::uint8_t> bytes) = 0;
+
+  // Reads at most one byte, waiting at most kReadTimeoutMs.
+  virtual ReadResult readByte() = 0;
+
+  // Discards whatever is pending in both directions.
+  virtual void purge() = 0;
+
+  // Waits until everything written has left the computer.
+  virtual void drain() = 0;
+
+  // Clears the port's error state after a failed read.
+  virtual void clearError() = 0;
+};
+
+// The serial line of this platform (termios or Win32).
+std::unique_ptr<SerialLine> makePlatformSerialLine();
+
+}  // namespace tallowick

@@ -1,0 +1,127 @@
+// The serial line on POSIX systems, through termios. Reads use VMIN=0/VTIME=1, so a
+// one-byte read waits at most 100 ms; the port is held with TIOCEXCL and an advisory
+// lock, so that a second open fails as it does on Windows, also for root.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+
+#include "link/serial_line.h"
+
+namespace tallowick {
+namespace {
+
+std::optional<speed_t> speedFor(std::int32_t baud) {
+  switch (baud) {
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    case 230400: return B230400;
+    default: return std::nullopt;
+  }
+}
+
+class PosixSerialLine final : public SerialLine {
+ public:
+  ~PosixSerialLine() override { close(); }
+
+  std::int32_t open(const std::string& portName, std::int32_t baud) override {
+    close();
+    const auto speed = speedFor(baud);
+    if (!speed || portName.empty()) return -1;
+    // Non-blocking only for the open itself: a port with modem control must not hang it.
+    const int fd = ::open(portName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0 ||
+        !configure(fd, *speed)) {
+      ::close(fd);
+      return -1;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    ::tcflush(fd, TCIOFLUSH);
+    fd_ = fd;
+    return fd;
+  }
+
+  bool close() override {
+    if (fd_ < 0) return false;
+    ::tcdrain(fd_);
+    ::tcflush(fd_, TCIOFLUSH);
+    ::ioctl(fd_, TIOCNXCL);  // the next open of this port may be someone else's
+    ::flock(fd_, LOCK_UN);
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    return closed;
+  }
+
+  bool isOpen() const override { return fd_ >= 0; }
+
+  void write(std::span<const std::uint8_t> bytes) override {
+    if (fd_ < 0) return;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return;  // shows up as no reply
+      done += static_cast<std::size_t>(n);
+    }
+  }
+
+  ReadResult readByte() override {
+    if (fd_ < 0) return {ReadStatus::Error, 0};
+    std::uint8_t b = 0;
+    const ssize_t n = ::read(fd_, &b, 1);
+    if (n == 1) return {ReadStatus::Byte, b};
+    if (n == 0 || errno == EINTR || errno == EAGAIN) return {ReadStatus::Timeout, 0};
+    return {ReadStatus::Error, 0};
+  }
+
+  void purge() override {
+    if (fd_ >= 0) ::tcflush(fd_, TCIOFLUSH);
+  }
+
+  void drain() override {
+    if (fd_ >= 0) ::tcdrain(fd_);
+  }
+
+  void clearError() override {}
+
+ private:
+  // Raw 8N1 at the given speed; the flow-control settings stay as the driver has them.
+  static bool configure(int fd, speed_t speed) {
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0) return false;
+    const tcflag_t keptInput = tio.c_iflag & (IXON | IXOFF | IXANY);
+    const tcflag_t keptControl = tio.c_cflag & CRTSCTS;
+    tio.c_iflag = keptInput;
+    tio.c_oflag = 0;
+    tio.c_lflag = 0;
+    tio.c_cflag = keptControl | CS8 | CREAD | CLOCAL;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 1;  // tenths of a second: the 100 ms read period
+    if (::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0) return false;
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0) return false;
+    termios check{};
+    return ::tcgetattr(fd, &check) == 0 && ::cfgetospeed(&check) == speed;
+  }
+
+  int fd_ = -1;
+};
+
+}  // namespace
+
+std::unique_ptr<SerialLine> makePlatformSerialLine() {
+  return std::make_unique<PosixSerialLine>();
+}
+
+}  // namespace tallowick

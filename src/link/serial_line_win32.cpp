@@ -1,0 +1,103 @@
+// The serial line on Windows: synchronous file I/O on the COM device with a fixed
+// 100 ms read time-out, 1024-byte driver queues and 8N1 at the requested rate; every
+// other line setting (flow control, XON/XOFF characters) stays as the driver has it.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "link/serial_line.h"
+
+namespace tallowick {
+namespace {
+
+constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
+constexpr DWORD kPurgeBuffers = PURGE_TXCLEAR | PURGE_RXCLEAR;
+constexpr SIZE_T kLockedCodeBytes = 8192;
+
+// The one read the link makes per byte; kept resident so paging never stalls it.
+BOOL readOne(HANDLE h, std::uint8_t* b, DWORD* got) { return ReadFile(h, b, 1, got, nullptr); }
+
+class Win32SerialLine final : public SerialLine {
+ public:
+  ~Win32SerialLine() override { close(); }
+
+  std::int32_t open(const std::string& portName, std::int32_t baud) override {
+    close();
+    VirtualLock(reinterpret_cast<LPVOID>(&readOne), kLockedCodeBytes);
+
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = 0;
+    timeouts.ReadTotalTimeoutMultiplier = 0;
+    timeouts.ReadTotalTimeoutConstant = kReadTimeoutMs;
+    timeouts.WriteTotalTimeoutMultiplier = 0;
+    timeouts.WriteTotalTimeoutConstant = 0;
+
+    // "\\.\" and at most 27 characters of port name fit the device path.
+    char path[32];
+    if (portName.empty() || portName.size() > 27) return -1;
+    std::snprintf(path, sizeof path, "\\\\.\\%s", portName.c_str());
+
+    handle_ = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                          nullptr);
+    SetupComm(handle_, 1024, 1024);
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    GetCommState(handle_, &dcb);
+    dcb.BaudRate = static_cast<DWORD>(baud);
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    SetCommState(handle_, &dcb);
+    if (!SetCommTimeouts(handle_, &timeouts)) {
+      if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+      handle_ = INVALID_HANDLE_VALUE;
+      return -1;
+    }
+    PurgeComm(handle_, kPurgeAll);
+    return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(handle_));
+  }
+
+  bool close() override {
+    if (handle_ == INVALID_HANDLE_VALUE) return false;
+    FlushFileBuffers(handle_);
+    PurgeComm(handle_, kPurgeAll);
+    const bool closed = CloseHandle(handle_) != 0;
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+
+  bool isOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
+
+  void write(std::span<const std::uint8_t> bytes) override {
+    DWORD written = 0;
+    WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  }
+
+  ReadResult readByte() override {
+    std::uint8_t b = 0;
+    DWORD got = 0;
+    if (!readOne(handle_, &b, &got)) return {ReadStatus::Error, 0};
+    if (got == 1) return {ReadStatus::Byte, b};
+    return {ReadStatus::Timeout, 0};
+  }
+
+  void purge() override { PurgeComm(handle_, kPurgeBuffers); }
+
+  void drain() override { FlushFileBuffers(handle_); }
+
+  void clearError() override {
+    DWORD errors = 0;
+    ClearCommError(handle_, &errors, nullptr);
+  }
+
+ private:
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
+}  // namespace
+
+std::unique_ptr<SerialLine> makePlatformSerialLine() {
+  return std::make_unique<Win32SerialLine>();
+}
+
+}  // namespace tallowick

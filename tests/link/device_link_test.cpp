@@ -1,0 +1,351 @@
+#include "link/device_link.h"
+
+#include <gtest/gtest.h>
+
+#include "link/reply_bytes.h"
+#include "link/scripted_line.h"
+
+namespace tallowick {
+namespace {
+
+using test::bytes;
+using test::replyFrame;
+using test::ScriptedLine;
+using test::silence;
+using test::operator+;
+
+// A link on a scripted line, opened.
+struct Bench {
+  ScriptedLine::Stats stats;
+  ScriptedLine* line = nullptr;
+  DeviceLink link{[this](const std::string&) {
+    auto l = std::make_unique<ScriptedLine>(stats);
+    line = l.get();
+    return l;
+  }};
+  Bench() { link.OpenDeviceLink("COM1", 9600); }
+
+  CommandResult* send(std::int32_t cmd, const std::string& data = "582014;") {
+    return link.SendCommand(cmd, data);
+  }
+  std::uint8_t seqOfWrite(std::size_t i) const { return stats.writes.at(i).at(2); }
+};
+
+TEST(DeviceLink, GoodReplyFillsTheRecord) {
+  Bench b;
+  b.line->script(bytes(replyFrame("0000", "Veltor FP-90T;3.01;\xD3\xEA\xF0\xE0\xBF\xED\xE0;")));
+  const CommandResult* r = b.send(0x80);
+  EXPECT_EQ(r->Command, 0x80);
+  EXPECT_EQ(r->ErrorFlags, 0u);
+  EXPECT_EQ(r->ErrorCode, "0000");
+  EXPECT_EQ(r->CommandName, "Команда 80h: Диагностическая информация");
+  EXPECT_EQ(r->RequestData, "582014;");
+  EXPECT_EQ(r->ReplyText, "Veltor FP-90T;3.01;Україна;");
+  ASSERT_EQ(r->FieldCount, 3);
+  EXPECT_EQ(r->Fields[0], "Veltor FP-90T");
+  EXPECT_EQ(r->Fields[1], "3.01");
+  EXPECT_EQ(r->Fields[2], "Україна");
+  EXPECT_EQ(r->Status, (std::array<std::uint8_t, 6>{}));
+  EXPECT_EQ(b.stats.writes.size(), 1u);
+}
+
+TEST(DeviceLink, ExchangeEndsOnTheClosingByteWithoutAnExtraRead) {
+  Bench b;
+  const auto frame = replyFrame("0000", "");
+  b.line->script(bytes(frame));
+  b.send(0x2C);
+  EXPECT_EQ(b.stats.reads, static_cast<int>(frame.size()));
+  EXPECT_EQ(b.stats.emptyReads, 0);
+}
+
+TEST(DeviceLink, RequestDataGoOutInWindows1251) {
+  Bench b;
+  b.line->script(bytes(replyFrame("0000", "")));
+  b.send(0x61, "582014;Конец;");
+  const auto& w = b.stats.writes.at(0);
+  const std::string data(w.begin() + 4, w.end() - 6);
+  EXPECT_EQ(data, "582014;\xCA\xEE\xED\xE5\xF6;");
+  EXPECT_EQ(w[1], 0x20 + data.size() + 4);
+}
+
+TEST(DeviceLink, BusyBytesKeepTheWaitGoing) {
+  // 40 empty reads, a busy byte, 40 more, twice: never 50 in a row, so the reply counts.
+  Bench b;
+  b.line->script(silence(40) + bytes({0x16}) + silence(40) + bytes({0x16}) + silence(49) +
+                 bytes(replyFrame("0000", "")));
+  const CommandResult* r = b.send(0x80);
+  EXPECT_EQ(r->ErrorFlags, 0u);
+  EXPECT_EQ(b.stats.emptyReads, 129);
+}
+
+TEST(DeviceLink, SilentPrinterGivesOneAttemptAndTheTimeoutBit) {
+  Bench b;
+  b.line->script(bytes(replyFrame("0000", "")));
+  b.send(0x80);  // leaves "0000" behind
+  const CommandResult* r = b.send(0x21);
+  EXPECT_EQ(b.stats.writes.size(), 2u);
+  EXPECT_EQ(r->ErrorFlags, flag::kNoReply);
+  EXPECT_EQ(r->Status, (std::array<std::uint8_t, 6>{}));
+  EXPECT_EQ(r->ErrorCode, "0000");  // the previous reply's, as callers expect
+  EXPECT_EQ(r->FieldCount, 0);
+  EXPECT_EQ(b.stats.emptyReads, DeviceLink::kSilentReadsLimit);
+}
+
+TEST(DeviceLink, NakOnlyPrinterGivesFiveAttemptsWithTheSameSeq) {
+  Bench b;
+  for (int i = 0; i < 6; ++i) b.line->script(bytes({0x15}));
+  const CommandResult* r = b.send(0x80);
+  ASSERT_EQ(b.stats.writes.size(), 5u);
+  for (std::size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(b.stats.writes[i], b.stats.writes[0]) << i;
+    EXPECT_EQ(b.seqOfWrite(i), 0x21) << i;
+  }
+  EXPECT_EQ(r->ErrorFlags, flag::kNoReply);
+  EXPECT_EQ(b.stats.emptyReads, 5 * DeviceLink::kSilentReadsLimit);
+  // The next command takes the next SEQ.
+  b.line->script(bytes(replyFrame("0000", "")));
+  b.send(0x80);
+  EXPECT_EQ(b.seqOfWrite(5), 0x22);
+}
+
+TEST(DeviceLink, RepeatAfterNakWhenTheRepeatIsAnswered) {
+  Bench b;
+  b.line->script(bytes({0x15}));
+  b.line->script(bytes(replyFrame("0000", "1;")));
+  const CommandResult* r = b.send(0x80);
+  EXPECT_EQ(b.stats.writes.size(), 2u);
+  EXPECT_EQ(b.seqOfWrite(0), b.seqOfWrite(1));
+  EXPECT_EQ(r->ErrorFlags, 0u);
+  EXPECT_EQ(r->Fields[0], "1");
+}
+
+TEST(DeviceLink, NakBeforeACompleteFrameSetsTheNakBit) {
+  Bench b;
+  b.line->script(bytes({0x15}) + bytes(replyFrame("0000", "", {0x81, 0x80, 0x80, 0x80, 0x80, 0x80})));
+  b.line->script(bytes(replyFrame("0000", "")));
+  const CommandResult* r = b.send(0x80);
+  EXPECT_EQ(b.stats.writes.size(), 2u);  // the NAK asked for a repeat
+  EXPECT_EQ(r->ErrorFlags, 0u);          // the repeat's own outcome
+  Bench c;
+  c.line->script(bytes({0x15}) + bytes(replyFrame("0000", "", {0x81, 0x80, 0x80, 0x80, 0x80, 0x80})));
+  c.link.setSeqCounter(0);
+  c.link.ExchangeFrame(0x80, "582014;");
+  EXPECT_EQ(c.link.result()->ErrorFlags, flag::kNak);  // no status bit next to a link bit
+}
+
+TEST(DeviceLink, WrongChecksumIsFlaggedButNotRepeated) {
+  Bench b;
+  auto frame = replyFrame("0000", "12;34;", {0x81, 0x80, 0x80, 0x80, 0x80, 0x80});
+  frame[10] = '9';
+  b.line->script(bytes(frame));
+  const CommandResult* r = b.send(0x80);
+  EXPECT_EQ(b.stats.writes.size(), 1u);
+  EXPECT_EQ(r->ErrorFlags, flag::kBadChecksum);
+  EXPECT_EQ(r->ErrorCode, "0000");
+  ASSERT_EQ(r->FieldCount, 2);
+  EXPECT_EQ(r->Fields[0], "19");
+  EXPECT_EQ(r->Status[0], 0x01);
+}
+
+TEST(DeviceLink, FrameWithoutStatusMarkIsDroppedAndEndsBySilence) {
+  Bench b;
+  auto frame = replyFrame("0000", "");
+  frame.erase(frame.begin() + 9);
+  b.line->script(bytes(frame));
+  const CommandResult* r = b.send(0x80);
+  EXPECT_EQ(b.stats.writes.size(), 1u);
+  EXPECT_EQ(r->ErrorFlags, flag::kNoReply);
+}
+
+TEST(DeviceLink, DoubleStartByteAsksForARepeat) {
+  Bench b;
+  b.line->script(bytes({0x01}) + bytes(replyFrame("0000", "")));
+  b.line->script(bytes(replyFrame("0000", "2;")));
+  const CommandResult* r = b.send(0x80);
+  EXPECT_EQ(b.stats.writes.size(), 2u);
+  EXPECT_EQ(r->Fields[0], "2");
+}
+
+TEST(DeviceLink, EveryStatusBitMapsToItsFlag) {
+  // (status byte, bit) -> flag bit, or -1 where the bit means nothing to the program.
+  const int kMap[6][8] = {
+      {0, 1, 2, -1, 3, 27, -1, -1},    {4, 5, 6, 7, 8, 12, -1, -1},
+      {9, -1, -1, 10, -1, 11, -1, -1}, {-1, -1, -1, -1, -1, -1, -1, -1},
+      {16, -1, 13, 20, 17, 28, -1, -1}, {18, 21, 19, 22, 23, 14, -1, -1},
+  };
+  for (std::size_t byte = 0; byte < 6; ++byte) {
+    for (int bit = 0; bit < 8; ++bit) {
+      std::array<std::uint8_t, 6> status{0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
+      status[byte] = static_cast<std::uint8_t>(status[byte] | (1u << bit));
+      Bench b;
+      b.line->script(bytes(replyFrame("0000", "", status)));
+      const CommandResult* r = b.send(0x80);
+      const int expected = kMap[byte][bit];
+      EXPECT_EQ(r->ErrorFlags, expected < 0 ? 0u : 1u << expected)
+          << "S" << byte << " bit " << bit;
+      EXPECT_EQ(r->Status[byte], status[byte] & 0x7F);
+    }
+  }
+}
+
+TEST(DeviceLink, ReplyTextIsTouchedUpForSomeCommands) {
+  struct Case {
+    std::int32_t cmd;
+    std::string data;
+    std::vector<std::string> fields;
+  };
+  const Case cases[] = {
+      {0x32, "1", {"1"}},
+      {0x32, "12", {"1,2"}},
+      {0x35, "35;x;", {"3,5", "x"}},
+      {0x3E, "23.02.12 09:45", {"23.02.12,09:45"}},
+      {0x3E, "23.02.12", {"23.02.12"}},
+      {0x5A, "a b c;d e f g h i j k l", {"a,b,c", "d,e,f,g,h,i,j,k l"}},
+      {0x80, "a b;", {"a b"}},
+  };
+  for (const auto& c : cases) {
+    Bench b;
+    b.line->script(bytes(replyFrame("0000", c.data)));
+    const CommandResult* r = b.send(c.cmd);
+    EXPECT_EQ(r->ReplyText, c.data) << c.cmd;
+    ASSERT_EQ(r->FieldCount, static_cast<std::int32_t>(c.fields.size())) << c.data;
+    for (std::size_t i = 0; i < c.fields.size(); ++i) EXPECT_EQ(r->Fields[i], c.fields[i]) << c.data;
+  }
+}
+
+TEST(DeviceLink, ReplyDataSplitIntoFields) {
+  struct Case {
+    std::string data;
+    std::vector<std::string> fields;
+  };
+  std::string many;
+  for (int i = 0; i < 25; ++i) many += std::to_string(i) + ";";
+  std::vector<std::string> first20;
+  for (int i = 0; i < 20; ++i) first20.push_back(std::to_string(i));
+  const Case cases[] = {
+      {"", {}},
+      {";", {""}},
+      {"abc", {"abc"}},
+      {"a;", {"a"}},
+      {"a;b;c;", {"a", "b", "c"}},
+      {"a;;b;", {"a", "", "b"}},
+      {"a;;", {"a", ""}},
+      {";;;", {"", "", ""}},
+      {many, first20},
+  };
+  for (const auto& c : cases) {
+    Bench b;
+    b.line->script(bytes(replyFrame("0000", c.data)));
+    const CommandResult* r = b.send(0x28);
+    EXPECT_EQ(r->ReplyText, c.data);
+    ASSERT_EQ(r->FieldCount, static_cast<std::int32_t>(c.fields.size())) << c.data;
+    for (std::size_t i = 0; i < c.fields.size(); ++i) EXPECT_EQ(r->Fields[i], c.fields[i]) << c.data;
+  }
+}
+
+std::string repeated(const std::string& s, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += s;
+  return out;
+}
+
+TEST(DeviceLink, OversizedOrUnencodableDataNeverReachTheWire) {
+  struct Case {
+    std::string data;
+    LinkRefusal refusal;
+  };
+  const Case cases[] = {
+      {std::string(220, 'x'), LinkRefusal::DataTooLong},
+      {"582014;" + repeated("Ж", 213), LinkRefusal::DataTooLong},  // 220 bytes on the wire
+      {"582014;\xE4\xB8\xAD;", LinkRefusal::NotEncodable},
+  };
+  for (const auto& c : cases) {
+    Bench b;
+    b.line->script(bytes(replyFrame("0000", "")));
+    b.send(0x80);  // a success to be overwritten
+    const CommandResult* r = b.send(0x61, c.data);
+    EXPECT_EQ(r->Refusal, c.refusal) << c.data.size();
+    EXPECT_EQ(b.stats.writes.size(), 1u);
+    EXPECT_NE(r->ErrorCode, "0000");
+    EXPECT_EQ(r->Command, 0x61);
+    EXPECT_FALSE(refusalText(r->Refusal).empty());
+  }
+}
+
+TEST(DeviceLink, DataOfExactlyTheLimitGoOut) {
+  Bench b;
+  b.line->script(bytes(replyFrame("0000", "")));
+  // 219 bytes on the wire, although more in UTF-8.
+  const CommandResult* r = b.send(0x61, "582014;" + repeated("Ж", 212));
+  EXPECT_EQ(r->Refusal, LinkRefusal::None);
+  ASSERT_EQ(b.stats.writes.size(), 1u);
+  EXPECT_EQ(b.stats.writes[0][1], 0xFF);
+}
+
+TEST(DeviceLink, NothingIsSentBeforeTheFirstOpen) {
+  ScriptedLine::Stats stats;
+  DeviceLink link([&](const std::string&) { return std::make_unique<ScriptedLine>(stats); });
+  EXPECT_EQ(link.ExchangeFrame(0x80, "582014;"), DeviceLink::kNotReady);
+  const CommandResult* r = link.SendCommand(0x80, "582014;");
+  EXPECT_EQ(r->ErrorFlags, 0u);
+  EXPECT_EQ(r->ErrorCode, "");
+  EXPECT_EQ(r->Refusal, LinkRefusal::NotReady);
+  EXPECT_EQ(link.ResendLastCommand(), -1);
+}
+
+TEST(DeviceLink, CommandAfterCloseFailsAtOnceAsNoReply) {
+  Bench b;
+  EXPECT_NE(b.link.CloseDeviceLink(), 0);
+  EXPECT_EQ(b.link.CloseDeviceLink(), 0);  // nothing left to close
+  const CommandResult* r = b.send(0x80);
+  EXPECT_EQ(r->ErrorFlags, flag::kNoReply);
+  EXPECT_TRUE(b.stats.writes.empty());
+}
+
+TEST(DeviceLink, SecondOpenReleasesTheFirstPort) {
+  Bench b;
+  EXPECT_EQ(b.link.OpenDeviceLink("COM2", 19200), 7);
+  EXPECT_EQ(b.stats.opens, 2);
+  EXPECT_EQ(b.stats.closes, 1);
+  EXPECT_EQ(b.line->baud(), 19200);
+}
+
+TEST(DeviceLink, OpenFailsWhenThePortNameMeansNothing) {
+  DeviceLink link([](const std::string&) { return nullptr; });
+  EXPECT_EQ(link.OpenDeviceLink("nowhere", 9600), -1);
+  EXPECT_EQ(link.SendCommand(0x80, "582014;")->ErrorFlags, flag::kNoReply);
+}
+
+TEST(DeviceLink, SequenceCounterWrapsAfter255) {
+  Bench b;
+  b.link.setSeqCounter(254);
+  b.line->script(bytes(replyFrame("0000", "")));
+  b.line->script(bytes(replyFrame("0000", "")));
+  b.send(0x80);
+  b.send(0x80);
+  EXPECT_EQ(b.seqOfWrite(0), 0x20 + 255 % 95);
+  EXPECT_EQ(b.seqOfWrite(1), 0x20);
+  EXPECT_EQ(b.link.seqCounter(), 0);
+}
+
+TEST(CommandDescription, KnownAndUnknownCodes) {
+  struct Case {
+    std::int32_t code;
+    const char* text;
+  };
+  const Case cases[] = {
+      {0x2A, "Неверная команда"},
+      {0x84, "Неверная команда"},
+      {0xF3, "Неверная команда"},
+      {0x1F, "Неверная команда"},
+      {0xA4, "Неверная команда"},
+      {0x20, "Команда 20h: Установка даты и времени"},
+      {0x65, "Команда 65h: Закрытие  фискального чека"},
+      {0x6F, "Команда 6Fh: Печать штрих кода"},
+      {0xA3, "Команда A3h: Печать периодического отчета"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CommandDescription(c.code), c.text) << c.code;
+}
+
+}  // namespace
+}  // namespace tallowick

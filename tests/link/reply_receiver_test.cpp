@@ -1,0 +1,163 @@
+#include "link/reply_receiver.h"
+
+#include <gtest/gtest.h>
+
+#include "link/reply_bytes.h"
+
+namespace tallowick {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const Bytes kExample = {0x01, 0x30, 0x21, 0x21, 0x30, 0x30, 0x30, 0x30, 0x3B, 0x04, 0x80,
+                        0x80, 0x80, 0x80, 0x80, 0x80, 0x05, 0x30, 0x34, 0x37, 0x36, 0x03};
+
+Bytes cat(const Bytes& a, const Bytes& b) {
+  Bytes out;
+  out.reserve(a.size() + b.size());
+  for (auto x : a) out.push_back(x);
+  for (auto x : b) out.push_back(x);
+  return out;
+}
+
+Bytes withByte(Bytes b, std::size_t at, std::uint8_t value) {
+  b[at] = value;
+  return b;
+}
+
+// The first `n` bytes of a frame, closed at once by an end byte.
+Bytes endedAfter(const Bytes& b, std::size_t n) {
+  Bytes out(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(n));
+  out.push_back(0x03);
+  return out;
+}
+
+Bytes without(Bytes b, std::size_t at) {
+  b.erase(b.begin() + static_cast<std::ptrdiff_t>(at));
+  return b;
+}
+
+struct Outcome {
+  bool complete;
+  bool mismatch;
+  bool nak;
+  bool retry;
+  std::string firstField;
+  std::string data;
+};
+
+struct Case {
+  const char* name;
+  Bytes input;
+  Outcome expected;
+};
+
+Outcome feedAll(ReplyReceiver& r, const Bytes& input) {
+  r.beginAttempt();
+  for (auto b : input) r.feed(b);
+  return {r.frameComplete(), r.checksumMismatch(), r.nakSeen(), r.retryRequested(),
+          r.firstField(), r.replyData()};
+}
+
+const Bytes kThreeFields = test::replyFrame("0000", "12;ab;;");
+
+std::vector<Case> cases() {
+  return {
+      {"example frame with sum 476h", kExample, {true, false, false, false, "0000", ""}},
+      {"fields after the error code", kThreeFields, {true, false, false, false, "0000", "12;ab;;"}},
+      {"busy bytes before the frame", cat({0x16, 0x16, 0x16}, kExample),
+       {true, false, false, false, "0000", ""}},
+      {"noise before the frame", cat({0x7F, 0x30, 0x04, 0x05}, kExample),
+       {true, false, false, false, "0000", ""}},
+      {"one changed data byte", withByte(kThreeFields, 10, 'x'),
+       {true, true, false, false, "0000", "1x;ab;;"}},
+      {"changed status byte", withByte(kExample, 12, 0x81), {true, true, false, false, "0000", ""}},
+      {"missing status mark drops the frame", without(kExample, 9),
+       {false, false, false, false, "0000", ""}},
+      {"missing checksum mark drops the frame", without(kExample, 16),
+       {false, false, false, false, "0000", ""}},
+      {"NAK alone", {0x15}, {false, false, true, true, "", ""}},
+      {"NAK then a good frame", cat({0x15}, kExample), {true, false, true, true, "0000", ""}},
+      {"start byte twice asks for a repeat", cat({0x01}, kExample),
+       {true, false, false, true, "0000", ""}},
+      {"start bytes apart by busy bytes", cat({0x01, 0x16, 0x16}, kExample),
+       {true, false, false, true, "0000", ""}},
+      {"length below 30h asks for a repeat", withByte(kExample, 1, 0x2F),
+       {false, false, false, true, "", ""}},
+      {"sequence below 20h asks for a repeat", withByte(kExample, 2, 0x1F),
+       {false, false, false, true, "", ""}},
+      {"end byte before the checksum is complete", endedAfter(kExample, 19),
+       {true, true, false, false, "0000", ""}},
+      {"end byte inside the first field", {0x01, 0x30, 0x21, 0x21, 0x30, 0x30, 0x03},
+       {true, true, false, false, "00", ""}},
+      {"stray end byte outside a frame is noise", {0x03}, {false, false, false, false, "", ""}},
+      {"first field longer than 19 characters keeps 19",
+       test::replyFrame("ABCDEFGHIJKLMNOPQRSTUVWXYZ", ""),
+       {true, false, false, false, "ABCDEFGHIJKLMNOPQRS", ""}},
+  };
+}
+
+TEST(ReplyReceiver, TakesFramesAsTheFormatSays) {
+  for (const auto& c : cases()) {
+    ReplyReceiver r;
+    const Outcome got = feedAll(r, c.input);
+    EXPECT_EQ(got.complete, c.expected.complete) << c.name;
+    EXPECT_EQ(got.mismatch, c.expected.mismatch) << c.name;
+    EXPECT_EQ(got.nak, c.expected.nak) << c.name;
+    EXPECT_EQ(got.retry, c.expected.retry) << c.name;
+    EXPECT_EQ(got.firstField, c.expected.firstField) << c.name;
+    EXPECT_EQ(got.data, c.expected.data) << c.name;
+  }
+}
+
+TEST(ReplyReceiver, SameOutcomeWhateverCameBeforeAndAfterACompleteFrame) {
+  // A frame that follows any prefix of another frame (cut off there) is taken whole.
+  for (std::size_t cut = 0; cut <= kThreeFields.size(); ++cut) {
+    ReplyReceiver r;
+    Bytes input(kThreeFields.begin(), kThreeFields.begin() + static_cast<std::ptrdiff_t>(cut));
+    if (!input.empty() && input.back() == 0x03) continue;  // a whole frame already
+    r.beginAttempt();
+    for (auto b : input) r.feed(b);
+    r.endAttempt();
+    const Outcome got = feedAll(r, kExample);
+    EXPECT_TRUE(got.complete) << cut;
+    EXPECT_FALSE(got.mismatch) << cut;
+    EXPECT_EQ(got.firstField, "0000") << cut;
+  }
+}
+
+TEST(ReplyReceiver, ReplyOfLength30hGoesStraightToTheStatusMark) {
+  ReplyReceiver r;
+  r.beginAttempt();
+  for (std::size_t i = 0; i < 9; ++i) r.feed(kExample[i]);  // through the ';'
+  EXPECT_EQ(r.state(), ReplyState::WaitStatusMark);
+}
+
+TEST(ReplyReceiver, CompletedFrameLeavesStatusAndReturnsToWaitStart) {
+  ReplyReceiver r;
+  const auto frame = test::replyFrame("0000", "", {0x81, 0x80, 0x85, 0x80, 0x80, 0xC0});
+  feedAll(r, frame);
+  EXPECT_EQ(r.state(), ReplyState::WaitStart);
+  EXPECT_EQ(r.status(), (std::array<std::uint8_t, 6>{0x81, 0x80, 0x85, 0x80, 0x80, 0xC0}));
+}
+
+TEST(ReplyReceiver, NewFrameStartsItsFirstFieldAfresh) {
+  // A frame broken off inside its first field, then a NAK and a new frame.
+  ReplyReceiver r;
+  feedAll(r, cat({0x01, 0x31, 0x21, 0x21, 'E', 'R', 0x15}, test::replyFrame("0000", "x;")));
+  EXPECT_EQ(r.firstField(), "0000");
+  EXPECT_EQ(r.replyData(), "x;");
+}
+
+TEST(ReplyReceiver, ReadErrorAbandonsTheFrameUnderWay) {
+  ReplyReceiver r;
+  r.beginAttempt();
+  for (std::size_t i = 0; i < 12; ++i) r.feed(kExample[i]);
+  r.readFailed();
+  EXPECT_EQ(r.state(), ReplyState::WaitStart);
+  for (std::size_t i = 12; i < kExample.size(); ++i) r.feed(kExample[i]);
+  EXPECT_FALSE(r.frameComplete());
+}
+
+}  // namespace
+}  // namespace tallowick
