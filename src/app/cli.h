@@ -1,0 +1,28 @@
+// tallowick-cli: the headless runner. The same Qt-free logic as the desktop tool, driven
+// from a command line, with its streams given so tests can run it in-process.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace tallowick {
+
+class Clock;
+namespace sim {
+class VirtualPrinter;
+}
+
+// What the runner's built-in virtual printer runs on; tests replace the real clock with a
+// virtual one and set the printer up (faults, settings) before the command runs.
+struct CliContext {
+  Clock* simClock = nullptr;  // nullptr: real time
+  std::function<void(sim::VirtualPrinter&)> prepareSim;
+};
+
+// Runs one command line (without the program name); returns the exit code.
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           const CliContext& context = {});
+
+}  // namespace tallowick
