@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const auto at = [&](double q) {
-    return micros[std::min(micros.size() - 1, static_cast<std::size_t>(q * micros.size()))];
+    return micros[std::min(micros.size() - 1, static_cast<std::size_t>(q * static_cast<double>(micros.size())))];
   };
   std::printf("exchange latency over a pty: %zu exchanges, %d failed\n", micros.size(), failures);
   std::printf("  last reply byte -> SendCommand returns: median %.1f us, p99 %.1f us, max %.1f us\n",
