@@ -12,13 +12,13 @@
 namespace tallowick {
 namespace {
 
-struct Run {
+struct CliRun {
   int code;
   std::string out;
   std::string err;
 };
 
-Run cli(const std::vector<std::string>& args, const char* fault = nullptr,
+CliRun cli(const std::vector<std::string>& args, const char* fault = nullptr,
         bool serviceMode = false) {
   VirtualClock clock;
   CliContext context;
@@ -39,14 +39,14 @@ Run cli(const std::vector<std::string>& args, const char* fault = nullptr,
 }
 
 TEST(Cli, InfoIdentifiesTheVirtualPrinter) {
-  const Run r = cli({"info", "--port", "sim"});
+  const CliRun r = cli({"info", "--port", "sim"});
   EXPECT_EQ(r.code, kExitOk) << r.err;
   EXPECT_EQ(r.out,
             "Модель: Veltor FP-90T\nВерсия ПО: 3.01\nСтрана: Україна\nService Mode выключен.\n");
 }
 
 TEST(Cli, InfoNamesTheChosenModelAndServiceMode) {
-  const Run r = cli({"info", "--port", "sim:KM-15", "--baud", "9600"}, nullptr, true);
+  const CliRun r = cli({"info", "--port", "sim:KM-15", "--baud", "9600"}, nullptr, true);
   EXPECT_EQ(r.code, kExitOk) << r.err;
   EXPECT_NE(r.out.find("Модель: Veltor KM-15\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Внимание!  Service Mode включен.\n"), std::string::npos) << r.out;
@@ -78,15 +78,17 @@ TEST(Cli, InfoFailuresHaveTheirOwnExitCodesAndMessages) {
       {{}, nullptr, kExitPortOrUsage, "no command"},
   };
   for (const auto& c : cases) {
-    const Run r = cli(c.args, c.fault);
+    const CliRun r = cli(c.args, c.fault);
     EXPECT_EQ(r.code, c.code) << r.err;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
-    if (c.code != kExitOk) EXPECT_EQ(r.out.find("Модель"), std::string::npos);
+    if (c.code != kExitOk) {
+      EXPECT_EQ(r.out.find("Модель"), std::string::npos);
+    }
   }
 }
 
 TEST(Cli, HelpListsEveryExitCode) {
-  const Run r = cli({"--help"});
+  const CliRun r = cli({"--help"});
   EXPECT_EQ(r.code, kExitOk);
   for (const auto& e : kExitCodes) EXPECT_NE(r.out.find(std::string(e.meaning)), std::string::npos);
 }
