@@ -1,0 +1,52 @@
+#include "mainform/connection.h"
+
+#include "mainform/step_outcome.h"
+
+namespace tallowick {
+
+void Button2Click(Session& s, int baudIndex) {
+  if (!s.state.Connected) {
+    connectPrinter(s, baudIndex);
+  } else {
+    disconnectPrinter(s);
+  }
+}
+
+void connectPrinter(Session& s, int baudIndex) {
+  if (baudIndex < 0 || baudIndex >= static_cast<int>(std::size(kBaudRates))) return;
+  s.state.ConnectedBaudRate = kBaudRates[baudIndex];
+  if (s.link().OpenDeviceLink(s.ui.portName(), s.state.ConnectedBaudRate) == -1) {
+    s.ui.messageBox("Невозможно подключить порт");
+    return;
+  }
+  s.state.Connected = true;
+  s.ui.showConnected(true);
+  s.ui.resetPassesSelection();
+  s.state.StopRequested = false;
+
+  std::int32_t err = 0;
+  const CommandResult* r = s.keep(s.commands.GetDeviceInfo(kDevicePassword, &err));
+  if (r->noReply()) {
+    s.ui.setServiceIndicator({colour::kYellow, 24, ""});
+    s.ui.messageBox("Таймаут устройства! Ошибка GetDeviceInfo!");
+    return;
+  }
+  if (!r->accepted()) {
+    s.ui.messageBox("Ошибка GetDeviceInfo");
+    return;
+  }
+  updateServiceIndicator(s);
+  s.state.DeviceModel = r->Fields[0];
+  s.state.FirmwareVersion = r->Fields[1];
+  s.ui.setCaption(std::string(kMainCaption) + " " + s.state.DeviceModel);
+}
+
+void disconnectPrinter(Session& s) {
+  if (s.link().CloseDeviceLink() == 0) return;
+  s.ui.setCaption(std::string(kMainCaption) + " ");
+  s.state.Connected = false;
+  s.ui.showConnected(false);
+  s.state.StopRequested = true;
+}
+
+}  // namespace tallowick

@@ -1,0 +1,21 @@
+// Connecting and disconnecting the printer (Button2 of the main window), and the
+// window caption that names the connected model.
+#pragma once
+
+#include "mainform/session.h"
+
+namespace tallowick {
+
+inline constexpr const char* kMainCaption = "Тест регистратора расчетных операций";
+
+// The rates of ComboBox3, by item index.
+inline constexpr std::int32_t kBaudRates[] = {9600, 19200, 57600, 115200};
+
+// Button2Click: connects when not connected (at the rate of ComboBox3's item
+// `baudIndex`, on the port ui.portName()), disconnects otherwise.
+void Button2Click(Session& s, int baudIndex);
+
+void connectPrinter(Session& s, int baudIndex);
+void disconnectPrinter(Session& s);
+
+}  // namespace tallowick

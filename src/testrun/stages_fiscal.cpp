@@ -1,0 +1,254 @@
+// The fiscal part of the script: article programming, the reboot and its wait, the two
+// sales receipts and the return receipt; then the service receipt with the sold-articles
+// report and the internal tests, where a run without fiscal receipts rejoins.
+#include <array>
+
+#include "testrun/model_traits.h"
+#include "testrun/step_texts.h"
+#include "testrun/test_run.h"
+
+namespace tallowick {
+namespace {
+
+using namespace steps;
+
+struct Article {
+  std::int32_t code;
+  const char* name;
+  std::int32_t first;
+  std::int32_t second;
+  std::int32_t mask;
+};
+
+constexpr std::array<Article, 5> kArticles = {{
+    {11111, "Кулебяка", 0, 1, 0x00},
+    {11112, "Растегаи", 1, 2, 0x01},
+    {11113, "Телевизор цветной", 2, 1, 0x00},
+    {11114, "Сало закордонне", 3, 1, 0x01},
+    {11115, "Млинці з м'ясом", 4, 1, 0x00},
+}};
+
+CommandCall sell(std::int32_t code, double quantity, double price) {
+  return [=](CommandSet& c, std::int32_t* e) { return c.SellArticle(kPw, code, price, quantity, e); };
+}
+
+CommandCall pay(std::int32_t type, double amount) {
+  return [=](CommandSet& c, std::int32_t* e) { return c.Payment(kPw, type, amount, e); };
+}
+
+CommandCall printText(const char* text) {
+  return [=](CommandSet& c, std::int32_t* e) { return c.PrintText(kPw, text, e); };
+}
+
+CommandCall openFiscal(std::int32_t isReturn) {
+  return [=](CommandSet& c, std::int32_t* e) { return c.OpenFiscalReceipt(kPw, 1, 1, isReturn, e); };
+}
+
+const CommandCall kCloseFiscal = [](CommandSet& c, std::int32_t* e) {
+  return c.CloseFiscalReceipt(kPw, 1, e);
+};
+const CommandCall kPrintTotal = [](CommandSet& c, std::int32_t* e) { return c.PrintTotal(kPw, 1, e); };
+
+const LoggedStep kSale = counted("Таймаут устройства! Ошибка продажи товара!",
+                                 "Ошибка продажи товара", "Продажа товара - успешно");
+const LoggedStep kText = counted("Таймаут устройства! Ошибка печати текста!",
+                                 "Ошибка печати текста", "Печать текста - успешно");
+const LoggedStep kPayment = counted("Таймаут устройства! Ошибка оплаты чека!", "Ошибка оплаты чека",
+                                    "Оплата чека - успешно");
+const LoggedStep kTotal = counted("Таймаут устройства! Ошибка печати итога!", "Ошибка печати итога",
+                                  "Печать итога - успешно");
+const LoggedStep kClose = counted("Таймаут устройства! Ошибка закрытия чека!",
+                                  "Ошибка закрытия чека", "Чек закрыт - успешно");
+const LoggedStep kOpenSale = counted("Таймаут устройства! Ошибка открытия фискального чека!",
+                                     "Ошибка открытия фискального чека",
+                                     "Фискальный чек открыт - успешно");
+
+}  // namespace
+
+bool TestRun::articleProgramming() {
+  for (std::size_t i = 0; i < kArticles.size(); ++i) {
+    const Article a = kArticles[i];
+    LoggedStep outcome = texts("Таймаут устройства! Ошибка программирования артикулов!",
+                               "Ошибка программирования артикулов",
+                               "Программирование артикулов - успешно");
+    // A refused article goes on as a success; only the first one is not counted.
+    outcome.onError = i == 0 ? OnFailure::Continue : OnFailure::CountAndContinue;
+    const std::vector<Tail> after =
+        i < 3 ? std::vector<Tail>{Tail::Pause, Tail::Pause, Tail::Blank, Tail::Stop}
+              : std::vector<Tail>{Tail::Stop, Tail::Pause, Tail::Blank, Tail::Stop};
+    if (!run({.title = "Программирование артикулов",
+              .call = [a](CommandSet& c, std::int32_t* e) {
+                return c.AddArticle(kPw, a.code, a.name, a.first, a.second, a.mask, "", e);
+              },
+              .outcome = outcome,
+              .tail = after})) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool TestRun::rebootWait() {
+  title("Перезагрузка устройства");
+  s_.ui.scrollLogToEnd();
+  if (modelTraits(s_.state.DeviceModel).rebootCommand &&
+      !run({.call = [](CommandSet& c, std::int32_t*) { return c.SendFixed(kRebootDevice); },
+            .outcome = quiet("Таймаут устройства! Ошибка!", "Ошибка перезагрузки регистратора!")})) {
+    return false;
+  }
+  s_.state.Timer1.enable(s_.clock.now());
+  s_.state.TimerElapsed = false;
+  for (;;) {
+    std::int32_t err = 0;
+    const CommandResult* r =
+        send([](CommandSet& c, std::int32_t* e) { return c.GetDeviceInfo(kPw, e); }, &err);
+    s_.pumpEvents();
+    if (s_.state.TimerElapsed) {
+      s_.ui.messageBox("Ошибка перезагрузки регистратора!");
+      log(kStars30);
+      log("Ошибка перезагрузки регистратора! Аварийный останов!");
+      s_.ui.scrollLogToEnd();
+      return abort();
+    }
+    if (!r->noReply()) return true;  // back, whatever it answered
+  }
+}
+
+bool TestRun::salesReceipts() {
+  LoggedStep cancel = counted("Таймаут устройства! Ошибка аннулирования чека!",
+                              "Ошибка входа в режим аннулирования", "Аннулирование чека - успешно");
+  cancel.A = "Ошибка аннулирования чека!";
+  title("Фискальный чек");
+  if (!runAll({
+          {.call = openFiscal(0), .outcome = kOpenSale, .tail = {Tail::Stop, Tail::Pause}},
+          {.call = printText("Фискальный  ТеКсТ"), .outcome = kText, .tail = {Tail::Stop, Tail::Pause}},
+          {.call = sell(11111, 1.5, 4.0), .outcome = kSale, .tail = {Tail::Pause}},
+          {.call = [](CommandSet& c, std::int32_t* e) { return c.PercentDiscount(kPw, -10.0, e); },
+           .outcome = counted("Таймаут устройства! Ошибка процентной скидки!",
+                              "Ошибка процентной скидки", "Процентная скидка - успешно"),
+           .tail = {Tail::Stop, Tail::Pause}},
+          {.call = sell(11112, 2.12, 1.0), .outcome = kSale, .tail = {Tail::Stop, Tail::Pause}},
+          {.call = sell(11111, 1.5, 4.0), .outcome = kSale, .tail = {Tail::Stop}},
+          {.call = [](CommandSet& c, std::int32_t* e) { return c.CancelReceipt(kPw, 0, e); },
+           .outcome = cancel,
+           .tail = {Tail::Pause, Tail::Stop}},
+      })) {
+    return false;
+  }
+
+  title("Фискальный чек");
+  return runAll({
+      {.call = openFiscal(0), .outcome = kOpenSale, .tail = {Tail::Stop, Tail::Pause}},
+      {.call = printText("Фискальный  ТеКсТ"), .outcome = kText, .tail = {Tail::Stop, Tail::Pause}},
+      {.call = sell(11111, 1.5, 4.0), .outcome = kSale, .tail = {Tail::Pause}},
+      {.call = [](CommandSet& c, std::int32_t* e) { return c.PercentDiscount(kPw, -10.0, e); },
+       .outcome = counted("Таймаут устройства! Ошибка процентной скидки на товар!",
+                          "Ошибка процентной скидки на товар",
+                          "Процентная скидка на товар - успешно"),
+       .tail = {Tail::Stop, Tail::Pause}},
+      {.call = sell(11112, 2.12, 1.0), .outcome = kSale, .tail = {Tail::Pause}},
+      {.call = [](CommandSet& c, std::int32_t* e) { return c.PercentDiscount(kPw, 20.0, e); },
+       .outcome = counted("Таймаут устройства! Ошибка процентной надбавки на товар!",
+                          "Ошибка процентной надбавки на товар",
+                          "Процентная надбавка на товар - успешно"),
+       .tail = {Tail::Stop}},
+      {.call = sell(11113, 1.0, 1000.0), .outcome = kSale, .tail = {Tail::Stop}},
+      {.call = [](CommandSet& c, std::int32_t* e) { return c.AbsoluteDiscount(kPw, -30.0, e); },
+       .outcome = counted("Таймаут устройства! Ошибка количественной скидки на товар!",
+                          "Ошибка количественной скидки на товар",
+                          "Количественная скидка на товар - успешно"),
+       .tail = {Tail::Stop}},
+      {.call = sell(11114, 0.75, 1.0), .outcome = kSale, .tail = {Tail::Stop}},
+      {.call = [](CommandSet& c, std::int32_t* e) { return c.AbsoluteDiscount(kPw, 0.15, e); },
+       .outcome = counted("Таймаут устройства! Ошибка количественной надбавки на товар!",
+                          "Ошибка количественной надбавки на товар",
+                          "Количественная надбавка на товар - успешно"),
+       .tail = {Tail::Stop}},
+      {.call = sell(11115, 1.0, 11.0), .outcome = kSale, .tail = {Tail::Stop}},
+      {.call = [](CommandSet& c,
+                  std::int32_t* e) { return c.AbsoluteSurchargeDiscount(kPw, -1.0, e); },
+       .outcome = counted("Таймаут устройства! Ошибка абсолютной надбавки-скидки!",
+                          "Ошибка абсолютной надбавки-скидки",
+                          "Абсолютная надбавка-скидка - успешно"),
+       .tail = {Tail::Stop, Tail::Pause, Tail::Stop}},
+      {.call = kPrintTotal, .outcome = kTotal, .tail = {Tail::Pause, Tail::Stop}},
+      {.call = pay(1, 10.0), .outcome = kPayment, .tail = {Tail::Stop}},
+      {.call = pay(2, 20.0), .outcome = kPayment, .tail = {Tail::Stop}},
+      {.call = pay(3, 40.0), .outcome = kPayment},
+      {.call = pay(4, 50.0), .outcome = kPayment, .tail = {Tail::Stop}},
+      {.call = pay(0, 1100.0), .outcome = kPayment, .tail = {Tail::Stop, Tail::Pause, Tail::Stop}},
+      {.call = [](CommandSet& c, std::int32_t* e) { return c.PrintBarcode(kPw, 50, "401234567890", e); },
+       .outcome = counted("Таймаут устройства! Ошибка печати штрихкода!",
+                          "Ошибка печати штрихкода", "Печать штрихкода - успешно"),
+       .tail = {Tail::Stop}},
+      {.call = kCloseFiscal,
+       .outcome = kClose,
+       .tail = {Tail::Stop, Tail::Pause, Tail::Blank, Tail::Stop}},
+  });
+}
+
+bool TestRun::returnReceipt() {
+  LoggedStep sale = kSale;
+  sale.pauseBeforeLines = pause_;
+  title("Чек возврата");
+  return runAll({
+      {.call = openFiscal(1),
+       .outcome = counted("Таймаут устройства! Ошибка открытия чека возврата!",
+                          "Ошибка открытия чека возврата", "Чек возврата открыт - успешно"),
+       .tail = {Tail::Stop, Tail::Pause, Tail::Stop}},
+      {.call = printText("   ФиСкАлЬнЫй  Текст"), .outcome = kText, .tail = {Tail::Stop}},
+      {.call = sell(11111, 1.5, 3.0), .outcome = sale, .tail = {Tail::Stop}},
+      {.call = kPrintTotal, .outcome = kTotal, .tail = {Tail::Pause, Tail::Stop}},
+      {.call = pay(0, 4.5), .outcome = kPayment, .tail = {Tail::Pause, Tail::Stop}},
+      {.call = kCloseFiscal, .outcome = kClose},
+  });
+}
+
+bool TestRun::serviceReceipt() {
+  if (!tail({Tail::Stop, Tail::Pause, Tail::Stop, Tail::Blank, Tail::Stop})) return false;
+  LoggedStep close = texts("Таймаут устройства! Ошибка закрытия служебного чека!",
+                           "Ошибка закрытия служебного чека", "Служебный чек - успешно");
+  const std::int64_t lastArticle =
+      firmwareTraits(s_.state.FirmwareVersion).shortArticleReportRange ? 999999999
+                                                                        : 99999999999999;
+  auto internalTest = [](const char* heading, std::int32_t test, const char* T, const char* E,
+                         const char* S) {
+    return Step{.title = heading,
+                .call = [test](CommandSet& c,
+                               std::int32_t* e) { return c.RunInternalTest(kPw, test, e); },
+                .outcome = counted(T, E, S),
+                .tail = {Tail::Pause, Tail::Stop}};
+  };
+  if (!runAll({
+          {.title = "Служебный чек",
+           .call = [](CommandSet& c, std::int32_t* e) { return c.OpenServiceReceipt(kPw, e); },
+           .outcome = counted("Таймаут устройства! Ошибка окрытия служебного чека!",
+                              "Ошибка окрытия служебного чека", "Чек открыт - успешно"),
+           .tail = {Tail::Stop}},
+          {.title = "Отчет проданных товаров",
+           .call = [lastArticle](CommandSet& c, std::int32_t* e) {
+             return c.SoldArticlesReport(kPw, 0, lastArticle, e);
+           },
+           .outcome = counted("Таймаут устройства! Ошибка отчета проданных товаров!",
+                              "Ошибка отчета проданных товаров",
+                              "Отчет проданных товаров - успешно"),
+           .tail = {Tail::Pause, Tail::Stop}},
+          internalTest("0. Техническая информация", 0,
+                       "Таймаут устройства! Ошибка теста Техническая информация!",
+                       "Ошибка теста Техническая информация", "Тест Техническая информация - успешно"),
+          internalTest("1. Статус фискального блока", 1,
+                       "Таймаут устройства! Ошибка теста Статус фискального блока!",
+                       "Ошибка теста Статус фискального блока",
+                       "Тест Статус фискального блока - успешно"),
+          internalTest("2. Полный тест", 2, "Таймаут устройства! Ошибка полного теста!",
+                       "Ошибка полного теста", "Полный тест - успешно"),
+      })) {
+    return false;
+  }
+  s_.pumpEvents();
+  return run({.call = [](CommandSet& c, std::int32_t* e) { return c.CloseServiceReceipt(kPw, e); },
+              .outcome = close,
+              .tail = {Tail::Pause}});
+}
+
+}  // namespace tallowick

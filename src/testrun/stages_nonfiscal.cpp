@@ -1,0 +1,164 @@
+// The run header, the pass loop and the non-fiscal stages: clock setting, date/time and
+// tax number reads per pass, X-report, a service receipt, the customer display test and
+// the service cash-in and cash-out.
+#include "link/cp1251.h"
+#include "testrun/model_traits.h"
+#include "testrun/step_texts.h"
+#include "testrun/test_run.h"
+
+namespace tallowick {
+namespace {
+
+using namespace steps;
+
+// The display test pattern, written twice; window i is the 20 characters from i.
+constexpr const char* kDisplayPattern =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyzАБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩьЫЪЭЮЯЄЇабвгдежзийклмнопрстуфхцчшщьыъэюяєї";
+constexpr std::size_t kDisplayWindows = 120;
+constexpr std::size_t kDisplayWidth = 20;
+
+std::string displayWindow(std::size_t i) {
+  // One byte a character in the printer's code page, so the window is cut there.
+  static const std::string twice = [] {
+    const std::string once = *cp1251::encode(kDisplayPattern);
+    return once + once;
+  }();
+  return cp1251::decode(twice.substr(i, kDisplayWidth));
+}
+
+}  // namespace
+
+bool TestRun::runHeaderAndPasses() {
+  s_.state.ErrorCount = 0;
+  log("Тест " + s_.state.DeviceModel);
+  log("Дата тестирования:");
+  const LocalDateTime now = s_.wallClock();
+  log(shortDateLongTime(now));
+  log(kStars30);
+  const std::string time = hhmm(now);
+  const std::string date = ddmmyy(now);
+  if (!stopCheck()) return false;
+
+  LoggedStep setTime = texts("Таймаут устройства! Ошибка установки времени!",
+                             "Ошибка установки времени", "Установка времени - успешно");
+  setTime.indicator = true;
+  setTime.lines = ResultLines::SuccessOnly;
+  if (!run({.title = "Установка времени",
+            .call = [date, time](CommandSet& c,
+                                 std::int32_t* e) { return c.SetDateTime(kPw, date, time, e); },
+            .outcome = setTime,
+            .tail = {Tail::Pause, Tail::Repaint, Tail::Scroll, Tail::Repaint, Tail::Stop}})) {
+    return false;
+  }
+  log(kStars30);
+
+  LoggedStep readClock = texts("Таймаут устройства! Ошибка получения даты-времени!",
+                               "Ошибка получения даты-времени", "Получить дату/время - успешно");
+  readClock.A = "Ошибка получения даты/времени";
+  for (std::int32_t pass = 1; pass <= passes_; ++pass) {
+    log(" ");
+    log(kStars35);
+    log(kStars35);
+    log("Номер прохода теста - " + std::to_string(pass));
+    log(kStars35);
+    if (!runAll({
+            {.title = "Получить дату/время",
+             .call = [](CommandSet& c, std::int32_t* e) { return c.GetDateTime(kPw, e); },
+             .outcome = readClock,
+             .tail = {Tail::Stop, Tail::Pause, Tail::Blank, Tail::Stop}},
+            {.title = "Получить налоговый номер",
+             .call = [](CommandSet& c, std::int32_t* e) { return c.GetTaxNumber(kPw, e); },
+             .outcome = texts("Таймаут устройства! Ошибка получения налогового номера!",
+                              "Ошибка получения налогового номера",
+                              "Получить налоговый номер - успешно"),
+             .tail = {Tail::Pause, Tail::Blank, Tail::Stop}},
+        })) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool TestRun::nonFiscalStages() {
+  // A missing X-report is counted, and the printer-error test decides.
+  LoggedStep xReport =
+      texts("Таймаут устройства! Ошибка X-отчета!", "Ошибка X-отчета", "X-отчет - успешно");
+  xReport.onNoReply = OnFailure::CountAndContinue;
+
+  const LoggedStep printText = texts("Таймаут устройства! Ошибка печати текста!",
+                                     "Ошибка печати текста", "Печать текста - успешно");
+  auto serviceText = [&](const char* text) {
+    return Step{.call = [text](CommandSet& c, std::int32_t* e) { return c.PrintText(kPw, text, e); },
+                .outcome = printText,
+                .tail = {Tail::Stop, Tail::Pump}};
+  };
+  if (!runAll({
+          {.title = "X-отчет",
+           .call = [](CommandSet& c, std::int32_t* e) { return c.PrintReport(kPw, 1, e); },
+           .outcome = xReport,
+           .tail = {Tail::Pause, Tail::Blank, Tail::Stop}},
+          {.title = "Служебный чек",
+           .call = [](CommandSet& c, std::int32_t* e) { return c.OpenServiceReceipt(kPw, e); },
+           .outcome = texts("Таймаут устройства! Ошибка окрытия служебного чека!",
+                            "Ошибка окрытия служебного чека", "Чек открыт - успешно")},
+          serviceText("   НеФиСкАлЬнЫй  Текст"),
+          serviceText("     НеФиСкАлЬнЫй  Текст"),
+          serviceText("        НеФиСкАлЬнЫй  Текст"),
+          {.call = [](CommandSet& c, std::int32_t* e) { return c.CloseServiceReceipt(kPw, e); },
+           .outcome = texts("Таймаут устройства! Ошибка закрытия служебного чека!",
+                            "Ошибка закрытия служебного чека", "Служебный чек - успешно"),
+           .tail = {Tail::Pause, Tail::Blank}},
+      })) {
+    return false;
+  }
+
+  if (modelTraits(s_.state.DeviceModel).customerDisplay) {
+    if (!stopCheck()) return false;
+    LoggedStep window = texts("Таймаут устройства! Ошибка теста индикаторов клиента!",
+                              "Ошибка теста индикаторов клиента", "");
+    window.indicator = true;
+    window.lines = ResultLines::None;
+    struct DisplayLine {
+      const char* title;
+      std::int32_t function;
+      const char* success;
+      Tail after;
+    };
+    for (const DisplayLine& line :
+         {DisplayLine{"Тест индикаторов клиента - строка 2", 2,
+                      "Тест индикаторов клиента - успешно (1)", Tail::Stop},
+          DisplayLine{"Тест индикаторов клиента - строка 1", 1,
+                      "Тест индикаторов клиента - успешно (2)", Tail::Pause}}) {
+      title(line.title);
+      for (std::size_t i = 0; i < kDisplayWindows; ++i) {
+        const std::string text = displayWindow(i);
+        const std::int32_t function = line.function;
+        if (!run({.call = [text, function](CommandSet& c, std::int32_t* e) {
+                    return c.DisplayText(kPw, text, function, 0, e);
+                  },
+                  .outcome = window,
+                  .tail = {Tail::Stop}})) {
+          return false;
+        }
+      }
+      log(line.success);
+      if (!tail({line.after})) return false;
+    }
+  }
+  if (!tail({Tail::Blank, Tail::Stop, Tail::Pause, Tail::Stop})) return false;
+
+  return runAll({
+      {.title = "Служебное внесение",
+       .call = [](CommandSet& c, std::int32_t* e) { return c.CashInOut(kPw, 1, 10.0, e); },
+       .outcome = texts("Таймаут устройства! Ошибка служебного внесения!",
+                        "Ошибка служебного внесения", "Тест служебного внесения - успешно"),
+       .tail = {Tail::Scroll, Tail::Pause, Tail::Stop}},
+      {.title = "Служебная выдача",
+       .call = [](CommandSet& c, std::int32_t* e) { return c.CashInOut(kPw, 1, -10.0, e); },
+       .outcome = texts("Таймаут устройства! Ошибка служебной выдачи!",
+                        "Ошибка служебной выдачи", "Тест служебной выдачи - успешно"),
+       .tail = {Tail::Pause, Tail::Blank, Tail::Stop}},
+  });
+}
+
+}  // namespace tallowick

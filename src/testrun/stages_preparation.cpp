@@ -1,0 +1,224 @@
+// The first stages of the run: the registrator parameters, the maintenance command, the
+// display, the recovery of a document left open, the opening Z-report, the receipt header,
+// the payment types and operator 1.
+#include <array>
+
+#include "testrun/model_traits.h"
+#include "testrun/numbers.h"
+#include "testrun/step_texts.h"
+#include "testrun/test_run.h"
+
+namespace tallowick {
+namespace {
+
+using namespace steps;
+
+LoggedStep withLines(const char* T, const char* E, std::string S, bool indicator) {
+  return {.T = T, .E = E, .S = std::move(S), .indicator = indicator};
+}
+
+constexpr std::array<const char*, 8> kHeaderLines = {
+    "У К Р А Ї Н А", "м. К и ї в", "Торговий дiм \"Ворилта\"", "тел. 123-45-67", "", "", "", "",
+};
+
+struct PaymentNames {
+  const char* country;
+  std::array<const char*, 5> names;
+};
+
+constexpr std::array<PaymentNames, 2> kPaymentNames = {{
+    {"Україна", {"Чек", "Картка", "Внутр. корист.", "Кредит", "Переказ"}},
+    {"Moldova", {"Cheque", "Card", "Internal Use", "Credit", "Transfer"}},
+}};
+
+std::string paymentName(const std::string& country, int type) {
+  for (const auto& p : kPaymentNames) {
+    if (country == p.country) return p.names[static_cast<std::size_t>(type - 1)];
+  }
+  return "";
+}
+
+// The message shown when a reply field that must be a decimal number is not one.
+std::string notANumber(const char* command, int field, const std::string& text) {
+  return std::string("Ошибка ") + command + ": поле " + std::to_string(field) +
+         " ответа не является числом (\"" + text + "\")";
+}
+
+}  // namespace
+
+bool TestRun::registratorParams() {
+  if (!run({.call = [](CommandSet& c, std::int32_t* e) { return c.GetRegistratorParams(kPw, e); },
+            .outcome = quiet("Таймаут устройства! Ошибка GetRegistratorParams!",
+                             "Ошибка GetRegistratorParams", true)})) {
+    return false;
+  }
+  // Copied out before the next command overwrites the record.
+  const CommandResult& r = *s_.state.LastResult;
+  const auto rate = parseDecimal(r.Fields[0]);
+  const auto last = parseDecimal(r.Fields[6]);
+  if (!rate || !last) {
+    s_.ui.messageBox(rate ? notANumber("GetRegistratorParams", 6, r.Fields[6])
+                          : notANumber("GetRegistratorParams", 0, r.Fields[0]));
+    return abort();
+  }
+  const std::array<std::int32_t, 7> values = {
+      *rate,
+      2,
+      static_cast<std::int32_t>(leadingHex(r.Fields[2])),
+      static_cast<std::int32_t>(leadingHex(r.Fields[3])),
+      static_cast<std::int32_t>(leadingHex(r.Fields[4])),
+      static_cast<std::int32_t>(leadingHex(r.Fields[5])),
+      *last,
+  };
+  return run({.call = [values](CommandSet& c,
+                               std::int32_t* e) { return c.SetRegistratorParams(kPw, values, e); },
+              .outcome = quiet("Таймаут устройства! Ошибка SetRegistratorParams!",
+                               "Ошибка SetRegistratorParams", true)});
+}
+
+bool TestRun::preparation() {
+  if (firmwareTraits(s_.state.FirmwareVersion).maintenanceCommand &&
+      !run({.call = [](CommandSet& c,
+                       std::int32_t* e) { return c.SetMaintenanceParams(kPw, kPw, "010120", 0, 0, e); },
+            .outcome = quiet("Таймаут устройства! Ошибка работы  с  ТО!", "Ошибка ТО", false),
+            .tail = {Tail::Stop}})) {
+    return false;
+  }
+  const bool display = modelTraits(s_.state.DeviceModel).customerDisplay;
+  for (const std::int32_t function : {0, 3}) {
+    const CommandCall call = display ? CommandCall([function](CommandSet& c, std::int32_t* e) {
+      return c.DisplayText(kPw, "", function, 0, e);
+    })
+                                     : CommandCall([](CommandSet& c, std::int32_t* e) {
+                                         return c.GetDeviceInfo(kPw, e);
+                                       });
+    if (!run({.call = call,
+              .outcome = quiet("Таймаут устройства!", "Ошибка!", true),
+              .tail = {Tail::Stop}})) {
+      return false;
+    }
+  }
+  // A document left open by an earlier run: low four bits of S2 of the last reply.
+  const int document = s_.state.LastResult->Status[2] & 0x0F;
+  if (document == 5) {
+    return run({.call = [](CommandSet& c, std::int32_t* e) { return c.CloseServiceReceipt(kPw, e); },
+                .outcome = quiet("Таймаут устройства! Ошибка закрытия служебного чека!",
+                                 "Ошибка закрытия служебного чека", true)});
+  }
+  if (document != 0) {
+    return run({.call = [](CommandSet& c, std::int32_t* e) { return c.CancelReceipt(kPw, 0, e); },
+                .outcome = quiet("Таймаут устройства! Ошибка аннулирования чека!",
+                                 "Ошибка аннулирования чека", true)});
+  }
+  return true;
+}
+
+bool TestRun::openingZReport() {
+  const ModelTraits model = modelTraits(s_.state.DeviceModel);
+  const Step zReport{
+      .call = [](CommandSet& c, std::int32_t* e) { return c.PrintReport(kPw, 0, e); },
+      .outcome = quiet("Таймаут устройства! Ошибка Z-отчета!",
+                       model.silentOpeningZReport ? "Ошибка Z-отчета" : " Ошибка Z-отчета", false)};
+  const Step clearTape{
+      .call = [](CommandSet& c, std::int32_t* e) { return c.PrintReport(kPw, 2, e); },
+      .outcome = quiet("Таймаут устройства! Ошибка обнуления контрольной ленты!",
+                       "Ошибка обнуления контрольной ленты", false)};
+
+  if (model.silentOpeningZReport) {
+    s_.pumpEvents();
+    return runAll({zReport, clearTape});
+  }
+  if (model.controlTapeBeforeZ) {
+    if (!run({.call = [](CommandSet& c, std::int32_t* e) { return c.ReadDailyCounters(kPw, 6, e); },
+              .outcome = quiet("Таймаут устройства! Ошибка чтения счетчиков дневных!",
+                               "Ошибка чтения счетчиков дневных!", false)})) {
+      return false;
+    }
+    if (leadingInteger(s_.state.LastResult->Fields[0]) != 0) {
+      s_.pumpEvents();
+      if (!runAll({
+              {.call = [](CommandSet& c, std::int32_t* e) { return c.OpenServiceReceipt(kPw, e); },
+               .outcome = quiet("Таймаут устройства! Ошибка инициализации!",
+                                "Ошибка инициализации!", false)},
+              {.call =
+                   [](CommandSet& c, std::int32_t* e) {
+                     return c.PrintText(kPw, "%MHJc*** Контрольная лента ***", e);
+                   },
+               .outcome = withLines("Таймаут устройства! Ошибка печати текста!",
+                                    "Ошибка печати текста", "Печать текста - успешно", false),
+               .tail = {Tail::Stop}},
+              {.call = [](CommandSet& c, std::int32_t* e) { return c.SendCommandA6(kPw, 2, 0, 0, e); },
+               .outcome = quiet("Ошибка закрытия служебного чека! Ошибка!",
+                                "Ошибка закрытия служебного чека!", false),
+               .tail = {Tail::Pump}},
+              {.call = [](CommandSet& c, std::int32_t* e) { return c.CloseServiceReceipt(kPw, e); },
+               .outcome = quiet("Таймаут устройства! Ошибка закрытия служебного чека!",
+                                "Ошибка закрытия служебного чека!", false)},
+          })) {
+        return false;
+      }
+    }
+  }
+  if (!run(zReport)) return false;
+  if (firmwareTraits(s_.state.FirmwareVersion).zReportClearsTape && !run(clearTape)) return false;
+  log("Z-отчет - успешно");
+  updateServiceIndicator(s_);
+  return stopCheck();
+}
+
+bool TestRun::configuration() {
+  for (std::size_t line = 0; line < kHeaderLines.size(); ++line) {
+    const char* T = "Таймаут устройства! Ошибка установки заголовка чека!";
+    LoggedStep outcome = withLines(T, "Ошибка установки заголовка чека",
+                                   "Заголовок чека " + std::to_string(line) + " - успешно",
+                                   line <= 2);
+    if (line == 0) {
+      outcome.logOnNoReply = T;
+      outcome.logOnError = "Ошибка установки заголовка чека!";
+    }
+    const auto number = static_cast<std::int32_t>(line);
+    const char* text = kHeaderLines[line];
+    if (!run({.call = [number, text](CommandSet& c,
+                                     std::int32_t* e) { return c.SetHeaderLine(kPw, number, text, 0, e); },
+              .outcome = outcome,
+              .tail = {Tail::Stop}})) {
+      return false;
+    }
+  }
+  s_.ui.repaint();
+
+  if (!run({.call = [](CommandSet& c, std::int32_t* e) { return c.GetDeviceInfo(kPw, e); },
+            .outcome = quiet("Таймаут устройства! Ошибка GetDeviceInfo!", "Ошибка GetDeviceInfo",
+                             true)})) {
+    return false;
+  }
+  const std::string country = s_.state.LastResult->Fields[2];
+
+  if (!s_.ui.withoutFiscal()) {
+    const int types = modelTraits(s_.state.DeviceModel).paymentTypes;
+    for (std::int32_t type = 1; type <= types; ++type) {
+      const std::string name = paymentName(country, type);
+      if (!run({.call = [type, name](CommandSet& c,
+                                     std::int32_t* e) { return c.SetPaymentType(kPw, type, 3, name, e); },
+                .outcome = withLines("Таймаут устройства! Ошибка установки типа оплаты!",
+                                     "Ошибка установки типа оплаты",
+                                     "Установки типа оплаты " + std::to_string(type) + " - успешно",
+                                     false),
+                .tail = {Tail::Stop, Tail::Repaint}})) {
+        return false;
+      }
+    }
+  }
+  return run(operatorStep());
+}
+
+Step TestRun::operatorStep() {
+  return {.call = [](CommandSet& c,
+                     std::int32_t* e) { return c.SetOperator(kPw, 1, kPw, "Оператор 1", e); },
+          .outcome = withLines("Таймаут устройства! Ошибка установки параметров оператора!",
+                               "Ошибка установки параметров оператора",
+                               "Установка параметров оператора - успешно", false),
+          .tail = {Tail::Stop, Tail::Repaint}};
+}
+
+}  // namespace tallowick

@@ -1,0 +1,156 @@
+#include "testrun/test_run.h"
+
+#include "testrun/numbers.h"
+
+namespace tallowick {
+
+void TestRun::Button4Click() {
+  s_.ui.setRunButtons(true, false);
+  s_.state.StopRequested = true;
+}
+
+RunOutcome TestRun::Button3Click(const std::string& passesText, const std::string& pauseText) {
+  s_.state.Timer1.disable();
+  end_ = RunEnd::Aborted;
+  if (!registratorParams()) return {end_, s_.state.ErrorCount};
+  s_.state.ErrorCount = 0;
+
+  const auto passes = parseDecimal(passesText);
+  if (!passes || *passes < 1) {
+    s_.ui.messageBox("Неверное количество циклов теста");
+    return {RunEnd::InputRefused, 0};
+  }
+  const auto pause = parseDecimal(pauseText);
+  if (!pause || *pause < 0) {
+    s_.ui.messageBox("Неверная величина задержки \n   между командами");
+    return {RunEnd::InputRefused, 0};
+  }
+  passes_ = *passes;
+  pause_ = *pause;
+  s_.ui.setRunButtons(false, true);
+  s_.state.StopRequested = false;
+
+  const bool done = script();
+  return {done ? RunEnd::Finished : end_, errorsCounted_};
+}
+
+bool TestRun::script() {
+  if (!preparation()) return false;
+  if (!s_.ui.withoutFiscal() && !openingZReport()) return false;
+  if (!configuration()) return false;
+  if (!runHeaderAndPasses()) return false;
+  if (!nonFiscalStages()) return false;
+  if (!s_.ui.withoutFiscal()) {
+    if (!articleProgramming() || !rebootWait() || !salesReceipts() || !returnReceipt()) {
+      return false;
+    }
+  }
+  if (!serviceReceipt() || !clockCheck() || !technicalInformation()) return false;
+  if (!s_.ui.withoutFiscal()) {
+    if (!controlTape() || !closingZReport()) return false;
+  }
+  if (!stopCheck()) return false;
+  if (!operatorAgain() || !lineRateChange() || !endDisplay()) return false;
+  endLines();
+  return true;
+}
+
+CommandResult* TestRun::send(const CommandCall& call, std::int32_t* err) {
+  *err = 0;
+  return s_.keep(call(s_.commands, err));
+}
+
+bool TestRun::run(const Step& step) {
+  if (step.title) title(step.title);
+  std::int32_t err = 0;
+  send(step.call, &err);
+  if (!loggedOutcome(s_, step.outcome, err)) return abort();
+  return tail(step.tail);
+}
+
+bool TestRun::runAll(std::initializer_list<Step> steps) {
+  for (const auto& step : steps) {
+    if (!run(step)) return false;
+  }
+  return true;
+}
+
+bool TestRun::tail(std::initializer_list<Tail> items) {
+  return tail(std::vector<Tail>(items));
+}
+
+bool TestRun::tail(const std::vector<Tail>& items) {
+  for (Tail t : items) {
+    switch (t) {
+      case Tail::Stop:
+        if (!stopCheck()) return false;
+        break;
+      case Tail::StopSpaced:
+        if (!stopCheck("Тест остановлен ")) return false;
+        break;
+      case Tail::Pump:
+        s_.pumpEvents();
+        break;
+      case Tail::Pause:
+        if (pause_ > 0) s_.ui.pause(pause_);
+        break;
+      case Tail::Blank:
+        blank();
+        break;
+      case Tail::Space:
+        log(" ");
+        s_.ui.scrollLogToEnd();
+        break;
+      case Tail::Scroll:
+        s_.ui.scrollLogToEnd();
+        break;
+      case Tail::Repaint:
+        s_.ui.repaint();
+        break;
+    }
+  }
+  return true;
+}
+
+bool TestRun::stopCheck(const char* line) {
+  s_.pumpEvents();
+  if (!s_.state.StopRequested) return true;
+  log(line);
+  s_.state.StopRequested = false;
+  end_ = RunEnd::Stopped;
+  errorsCounted_ = s_.state.ErrorCount;
+  return false;
+}
+
+void TestRun::blank() {
+  log(" ");
+  s_.ui.repaint();
+  s_.ui.scrollLogToEnd();
+  s_.ui.repaint();
+}
+
+void TestRun::title(const char* text) {
+  log(kStars30);
+  log(text);
+}
+
+bool TestRun::abort() {
+  end_ = RunEnd::Aborted;
+  errorsCounted_ = s_.state.ErrorCount;
+  return false;
+}
+
+void TestRun::endLines() {
+  log("Конец теста " + s_.state.DeviceModel);
+  log("Дата тестирования:");
+  log(shortDateLongTime(s_.wallClock()));
+  log("Общее количество ошибок: " + std::to_string(s_.state.ErrorCount));
+  errorsCounted_ = s_.state.ErrorCount;
+  s_.state.ErrorCount = 0;
+  log(kStars30);
+  s_.ui.setRunButtons(true, false);
+  s_.ui.repaint();
+  s_.pumpEvents();
+}
+
+}  // namespace tallowick
