@@ -1,0 +1,103 @@
+// The faults the virtual printer commits on purpose: a small table of rules, each naming
+// which requests it hits and what goes wrong with the answer. The printer consults the
+// plan once per request it received intact, so tests and users can stage error codes,
+// NAKs, busy printers, damaged or missing replies and reboots exactly where they want.
+//
+// Textual form (one rule per --fault option):   WHICH:ACTION
+//   WHICH   CC        every request with command code CC (hex, e.g. 80, 2f, A1)
+//           CC#N      only the Nth request with that code (1-based)
+//           any       every request;  any#N  the Nth request of any kind
+//   ACTION  error=TEXT  answer with error code TEXT (e.g. 0012) instead of 0000; the
+//                       command is not carried out
+//           nak[=K]     answer 15h instead of a reply, for K requests in a row (from the
+//                       Nth, or from the first when K is given without #N); plain "nak"
+//                       without #N NAKs every matching request
+//           busy=K[@MS] send K busy bytes (16h) before the reply, MS milliseconds apart
+//           checksum    send the reply with a wrong checksum
+//           cut=M       send only the first M bytes of the reply (the command is carried out)
+//           silence     do not answer at all (the request is lost, the command not run)
+//           garbage=HEX send the bytes HEX (e.g. 7F7F) just before the reply
+//           reboot=MS   after the reply, hear and say nothing for MS milliseconds
+// Every request counts, repeats included. Several rules may hit one request; their
+// effects add up (NAK and silence win over the rest).
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/clock.h"
+
+namespace tallowick::sim {
+
+enum class FaultKind : std::uint8_t {
+  Error,
+  Nak,
+  Busy,
+  BadChecksum,
+  Cut,
+  Silence,
+  Garbage,
+  Reboot,
+};
+
+struct FaultRule {
+  std::optional<std::uint8_t> command;  // empty: any command
+  std::optional<unsigned> occurrence;   // 1-based; empty: every occurrence
+  unsigned span = 1;                    // consecutive occurrences hit from `occurrence`
+  FaultKind kind = FaultKind::Error;
+  std::string errorCode;            // Error
+  unsigned count = 0;               // Busy: bytes; Cut: bytes kept
+  Micros interval{0};               // Busy: spacing; Reboot: silence
+  std::vector<std::uint8_t> bytes;  // Garbage
+
+  bool operator==(const FaultRule&) const = default;
+};
+
+// What the rules that hit one request ask for, taken together.
+struct FaultEffects {
+  std::optional<std::string> errorCode;
+  bool nak = false;
+  bool silence = false;
+  unsigned busyBytes = 0;
+  Micros busyInterval{0};
+  std::vector<std::uint8_t> garbage;
+  bool badChecksum = false;
+  std::optional<std::size_t> cutAfter;
+  Micros rebootFor{0};
+
+  bool any() const;
+};
+
+// The syntax above, as --help shows it.
+std::string_view faultSyntaxHelp();
+
+// Parses one rule; on bad text returns nothing and says why in `error`.
+std::optional<FaultRule> parseFaultRule(std::string_view text, std::string& error);
+
+class FaultPlan {
+ public:
+  FaultPlan() = default;
+  explicit FaultPlan(std::vector<FaultRule> rules) : rules_(std::move(rules)) {}
+
+  void add(FaultRule rule) { rules_.push_back(std::move(rule)); }
+  const std::vector<FaultRule>& rules() const { return rules_; }
+
+  // Counts one more request with this command and returns what the rules make of it.
+  FaultEffects onRequest(std::uint8_t command);
+
+  // Forgets the counts (the rules stay).
+  void restartCounting();
+
+ private:
+  bool hits(const FaultRule& rule, unsigned nthOfCommand, unsigned nthOverall) const;
+
+  std::vector<FaultRule> rules_;
+  std::map<std::uint8_t, unsigned> perCommand_;
+  unsigned overall_ = 0;
+};
+
+}  // namespace tallowick::sim

@@ -1,0 +1,139 @@
+#include "sim/fault_plan.h"
+
+#include <gtest/gtest.h>
+
+namespace tallowick::sim {
+namespace {
+
+using std::chrono::milliseconds;
+
+FaultRule rule(std::optional<std::uint8_t> command, std::optional<unsigned> occurrence,
+               FaultKind kind) {
+  FaultRule r;
+  r.command = command;
+  r.occurrence = occurrence;
+  r.kind = kind;
+  return r;
+}
+
+TEST(FaultPlan, ParsesEveryAction) {
+  auto error = rule(0x80, {}, FaultKind::Error);
+  error.errorCode = "0012";
+  auto nakTwice = rule(0x30, 2u, FaultKind::Nak);
+  auto nakFirstThree = rule({}, 1u, FaultKind::Nak);
+  nakTwice.span = 2;
+  nakFirstThree.span = 3;
+  auto busy = rule({}, {}, FaultKind::Busy);
+  busy.count = 5;
+  auto spacedBusy = busy;
+  spacedBusy.interval = milliseconds(200);
+  auto cut = rule(0x80, {}, FaultKind::Cut);
+  cut.count = 7;
+  auto garbage = rule(0xA1, {}, FaultKind::Garbage);
+  garbage.bytes = {0x7F, 0x7F, 0x00};
+  auto reboot = rule(0xF3, {}, FaultKind::Reboot);
+  reboot.interval = milliseconds(30000);
+
+  const std::vector<std::pair<const char*, FaultRule>> cases = {
+      {"80:error=0012", error},
+      {"30#2:nak=2", nakTwice},
+      {"any#3:silence", rule({}, 3u, FaultKind::Silence)},
+      {"any:nak", rule({}, {}, FaultKind::Nak)},
+      {"ANY:NAK=3", nakFirstThree},
+      {"any:busy=5", busy},
+      {"any:busy=5@200", spacedBusy},
+      {"80:checksum", rule(0x80, {}, FaultKind::BadChecksum)},
+      {"80:cut=7", cut},
+      {"a1:garbage=7f7F00", garbage},
+      {"F3:reboot=30000", reboot},
+      {"5:silence", rule(0x05, {}, FaultKind::Silence)},
+  };
+  for (const auto& [text, expected] : cases) {
+    std::string why;
+    const auto parsed = parseFaultRule(text, why);
+    ASSERT_TRUE(parsed) << text << ": " << why;
+    EXPECT_EQ(*parsed, expected) << text;
+  }
+}
+
+TEST(FaultPlan, RefusesBadTextWithAReason) {
+  const std::vector<std::pair<const char*, const char*>> cases = {
+      {"80", "WHICH:ACTION"},
+      {"180:nak", "command code"},
+      {"zz:nak", "command code"},
+      {":nak", "command code"},
+      {"80#0:nak", "occurrence"},
+      {"80#x:nak", "occurrence"},
+      {"80:explode", "unknown action 'explode'"},
+      {"80:error", "needs a value"},
+      {"80:error=", "error code"},
+      {"80:error=00;1", "error code"},
+      {"80:nak=0", "count"},
+      {"80:busy=", "count"},
+      {"80:busy=3@", "milliseconds"},
+      {"80:checksum=1", "takes no value"},
+      {"80:cut=-1", "bytes to keep"},
+      {"80:garbage=7F7", "hexadecimal"},
+      {"80:garbage=GG", "hexadecimal"},
+      {"80:reboot=0", "milliseconds"},
+      {"80:silence=5", "takes no value"},
+  };
+  for (const auto& [text, reason] : cases) {
+    std::string why;
+    EXPECT_FALSE(parseFaultRule(text, why)) << text;
+    EXPECT_NE(why.find(reason), std::string::npos) << text << " said: " << why;
+    EXPECT_NE(why.find(text), std::string::npos) << "the message names the fault: " << why;
+  }
+}
+
+// Which of the requests (numbered from 1) a plan hits.
+std::vector<int> hitRequests(std::vector<const char*> rules,
+                             const std::vector<std::uint8_t>& cmds) {
+  FaultPlan plan;
+  for (const char* text : rules) {
+    std::string why;
+    plan.add(*parseFaultRule(text, why));
+  }
+  std::vector<int> hits;
+  for (std::size_t i = 0; i < cmds.size(); ++i) {
+    if (plan.onRequest(cmds[i]).any()) hits.push_back(static_cast<int>(i + 1));
+  }
+  return hits;
+}
+
+TEST(FaultPlan, CountsOccurrencesPerCommandOrOverall) {
+  const std::vector<std::uint8_t> cmds = {0x80, 0x30, 0x30, 0x80, 0x30, 0x30, 0x30};
+  struct Case {
+    std::vector<const char*> rules;
+    std::vector<int> hits;
+  };
+  const std::vector<Case> cases = {
+      {{"80:nak"}, {1, 4}},     {{"30#2:error=0012"}, {3}},
+      {{"30#2:nak=2"}, {3, 5}}, {{"any#3:silence"}, {3}},
+      {{"any:nak=2"}, {1, 2}},  {{"any:busy=1"}, {1, 2, 3, 4, 5, 6, 7}},
+      {{"21:nak"}, {}},         {{"80#2:cut=3", "any#6:checksum"}, {4, 6}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(hitRequests(c.rules, cmds), c.hits) << c.rules.front();
+  }
+}
+
+TEST(FaultPlan, EffectsOfSeveralRulesAddUp) {
+  FaultPlan plan;
+  std::string why;
+  for (const char* text : {"80:busy=2@10", "any:busy=1", "80:garbage=7F", "any:garbage=00",
+                           "80:cut=9", "any:cut=4", "80:reboot=500", "80:error=0012"}) {
+    plan.add(*parseFaultRule(text, why));
+  }
+  const FaultEffects fx = plan.onRequest(0x80);
+  EXPECT_EQ(fx.busyBytes, 3u);
+  EXPECT_EQ(fx.busyInterval, milliseconds(10));
+  EXPECT_EQ(fx.garbage, (std::vector<std::uint8_t>{0x7F, 0x00}));
+  EXPECT_EQ(fx.cutAfter, 4u);
+  EXPECT_EQ(fx.rebootFor, milliseconds(500));
+  EXPECT_EQ(fx.errorCode, "0012");
+  EXPECT_FALSE(fx.nak || fx.silence || fx.badChecksum);
+}
+
+}  // namespace
+}  // namespace tallowick::sim
