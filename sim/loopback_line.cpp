@@ -1,0 +1,77 @@
+#include "sim/loopback_line.h"
+
+namespace tallowick::sim {
+namespace {
+constexpr Micros kReadPeriod = std::chrono::milliseconds(SerialLine::kReadTimeoutMs);
+}  // namespace
+
+LoopbackLine::~LoopbackLine() {
+  close();
+}
+
+std::int32_t LoopbackLine::open(const std::string&, std::int32_t baud) {
+  if (open_) close();
+  if (baud <= 0 || !printer_.claimLine(this)) return -1;
+  open_ = true;
+  baud_ = baud;
+  printer_.purgeOutput(clock_.now());
+  return 1;
+}
+
+bool LoopbackLine::close() {
+  if (!open_) return false;
+  printer_.purgeOutput(clock_.now());
+  printer_.releaseLine(this);
+  open_ = false;
+  return true;
+}
+
+void LoopbackLine::write(std::span<const std::uint8_t> bytes) {
+  if (open_) printer_.hostWrote(bytes, clock_.now(), baud_);
+}
+
+ReadResult LoopbackLine::readByte() {
+  if (!open_) return {ReadStatus::Error, 0};
+  const Micros now = clock_.now();
+  const auto due = printer_.nextOutputTime();
+  if (due && *due <= now + kReadPeriod) {
+    if (*due > now) clock_.sleepFor(*due - now);
+    // A real clock may oversleep; the byte is there all the same.
+    if (const auto b = printer_.takeOutput(std::max(*due, clock_.now()))) {
+      return {ReadStatus::Byte, *b};
+    }
+  }
+  clock_.sleepFor(kReadPeriod);
+  return {ReadStatus::Timeout, 0};
+}
+
+void LoopbackLine::purge() {
+  if (open_) printer_.purgeOutput(clock_.now());
+}
+
+SimulatedPort::SimulatedPort(Clock& clock, PrinterSettings settings)
+    : clock_(clock), printer_(std::move(settings)) {}
+
+bool SimulatedPort::isSimulatedName(const std::string& portName) {
+  return portName == kPortName || portName.starts_with("sim:");
+}
+
+std::unique_ptr<SerialLine> SimulatedPort::makeLine(const std::string& portName) {
+  if (!isSimulatedName(portName)) return nullptr;
+  if (portName.size() > kPortName.size() + 1) {
+    std::string model = portName.substr(kPortName.size() + 1);
+    if (!model.starts_with("Veltor ")) model = "Veltor " + model;
+    printer_.settings().model = model;
+  }
+  return std::make_unique<LoopbackLine>(printer_, clock_);
+}
+
+std::function<std::unique_ptr<SerialLine>(const std::string&)> SimulatedPort::lineFactory(
+    std::function<std::unique_ptr<SerialLine>(const std::string&)> other) {
+  return [this, other = std::move(other)](const std::string& name) -> std::unique_ptr<SerialLine> {
+    if (isSimulatedName(name)) return makeLine(name);
+    return other ? other(name) : nullptr;
+  };
+}
+
+}  // namespace tallowick::sim
