@@ -1,0 +1,173 @@
+#include "sim/pty_driver.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace tallowick::sim {
+namespace {
+
+constexpr int kMaxWaitMs = 20;  // how often the stop flag is looked at
+
+std::int32_t baudOf(speed_t speed) {
+  switch (speed) {
+    case B1200:
+      return 1200;
+    case B2400:
+      return 2400;
+    case B4800:
+      return 4800;
+    case B9600:
+      return 9600;
+    case B19200:
+      return 19200;
+    case B38400:
+      return 38400;
+    case B57600:
+      return 57600;
+    case B115200:
+      return 115200;
+    case B230400:
+      return 230400;
+    default:
+      return 0;
+  }
+}
+
+std::string errnoText(const std::string& what) {
+  return what + ": " + std::strerror(errno);
+}
+
+}  // namespace
+
+PtyDriver::PtyDriver(VirtualPrinter& printer, std::string linkPath)
+    : printer_(printer), linkPath_(std::move(linkPath)) {}
+
+PtyDriver::~PtyDriver() {
+  close();
+}
+
+bool PtyDriver::open(std::string& error) {
+  if (master_ >= 0) return true;
+  struct stat st {};
+  if (::lstat(linkPath_.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+    error = linkPath_ + " exists and is not a symlink; not replacing it";
+    return false;
+  }
+  master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+  if (master_ < 0) {
+    error = errnoText("cannot create a pseudo-terminal");
+    return false;
+  }
+  char name[128] = {};
+  if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
+      ::ptsname_r(master_, name, sizeof name) != 0) {
+    error = errnoText("cannot unlock the pseudo-terminal");
+    close();
+    return false;
+  }
+  slaveName_ = name;
+  slave_ = ::open(name, O_RDWR | O_NOCTTY);
+  termios tio{};
+  if (slave_ < 0 || ::tcgetattr(slave_, &tio) != 0) {
+    error = errnoText("cannot open " + slaveName_);
+    close();
+    return false;
+  }
+  // Raw from the start: no echo of the host's bytes, no line editing, no CR/LF mapping.
+  ::cfmakeraw(&tio);
+  ::tcsetattr(slave_, TCSANOW, &tio);
+  ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+
+  ::unlink(linkPath_.c_str());  // an old symlink (checked above)
+  if (::symlink(slaveName_.c_str(), linkPath_.c_str()) != 0) {
+    error = errnoText("cannot create the symlink " + linkPath_);
+    close();
+    return false;
+  }
+  start_ = realClock().now();
+  return true;
+}
+
+std::int32_t PtyDriver::hostRate() const {
+  termios tio{};
+  if (slave_ < 0 || ::tcgetattr(slave_, &tio) != 0) return 0;
+  return baudOf(::cfgetospeed(&tio));
+}
+
+Micros PtyDriver::now() const {
+  return realClock().now() - start_;
+}
+
+void PtyDriver::flushOutput() {
+  const Micros t = now();
+  while (const auto b = printer_.takeOutput(t))
+    unsent_.push_back(*b);
+  if (unsent_.empty()) return;
+  const ssize_t n = ::write(master_, unsent_.data(), unsent_.size());
+  if (n > 0) unsent_.erase(unsent_.begin(), unsent_.begin() + n);
+}
+
+void PtyDriver::serveOnce(int waitMs) {
+  flushOutput();
+  int wait = waitMs;
+  if (const auto due = printer_.nextOutputTime()) {
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(*due - now()).count();
+    wait = static_cast<int>(std::clamp<std::int64_t>(ms, 0, waitMs));
+  }
+  pollfd pfd{master_, static_cast<short>(POLLIN | (unsent_.empty() ? 0 : POLLOUT)), 0};
+  if (::poll(&pfd, 1, wait) <= 0) return;
+  if (pfd.revents & POLLIN) {
+    std::uint8_t buf[256];
+    const ssize_t n = ::read(master_, buf, sizeof buf);
+    if (n > 0) {
+      printer_.hostWrote(std::span(buf, static_cast<std::size_t>(n)), now(), hostRate());
+    }
+  }
+  flushOutput();
+}
+
+void PtyDriver::serve(const std::atomic<bool>& stop) {
+  if (master_ < 0) return;
+  while (!stop.load())
+    serveOnce(kMaxWaitMs);
+}
+
+bool PtyDriver::start(std::string& error) {
+  if (thread_.joinable()) return true;
+  if (!open(error)) return false;
+  stopFlag_ = false;
+  thread_ = std::thread([this] { serve(stopFlag_); });
+  return true;
+}
+
+void PtyDriver::stop() {
+  stopFlag_ = true;
+  if (thread_.joinable()) thread_.join();
+}
+
+void PtyDriver::close() {
+  stop();
+  if (!slaveName_.empty()) {
+    // Only our own symlink goes: another instance may have taken the path over since.
+    char target[128] = {};
+    const ssize_t n = ::readlink(linkPath_.c_str(), target, sizeof target - 1);
+    if (n > 0 && slaveName_ == std::string(target, static_cast<std::size_t>(n))) {
+      ::unlink(linkPath_.c_str());
+    }
+  }
+  if (slave_ >= 0) ::close(slave_);
+  if (master_ >= 0) ::close(master_);
+  slave_ = master_ = -1;
+  slaveName_.clear();
+  unsent_.clear();
+}
+
+}  // namespace tallowick::sim

@@ -1,0 +1,117 @@
+#include "sim/pty_driver.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "sim_test_support.h"
+
+namespace tallowick::sim {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Bytes;
+using testing::request;
+
+class PtyDriverTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "tallowick-pty-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    link_ = dir_ / "printer";
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Opens the terminal as the program's serial code would: raw, 8N1, at `speed`.
+  int openHost(speed_t speed) {
+    const int fd = ::open(link_.c_str(), O_RDWR | O_NOCTTY);
+    if (fd >= 0) setSpeed(fd, speed);
+    return fd;
+  }
+  static void setSpeed(int fd, speed_t speed) {
+    termios tio{};
+    ::tcgetattr(fd, &tio);
+    ::cfmakeraw(&tio);
+    ::cfsetispeed(&tio, speed);
+    ::cfsetospeed(&tio, speed);
+    ::tcsetattr(fd, TCSANOW, &tio);
+    ::tcflush(fd, TCIOFLUSH);
+  }
+  // Reads until a frame's 03h or until `waitMs` pass without it.
+  static Bytes readReply(int fd, int waitMs) {
+    Bytes out;
+    while (out.empty() || out.back() != frame::kEnd) {
+      pollfd pfd{fd, POLLIN, 0};
+      if (::poll(&pfd, 1, waitMs) <= 0) break;
+      std::uint8_t buf[64];
+      const ssize_t n = ::read(fd, buf, sizeof buf);
+      if (n <= 0) break;
+      out.insert(out.end(), buf, buf + n);
+    }
+    return out;
+  }
+  static void send(int fd, const Bytes& bytes) {
+    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+
+  fs::path dir_;
+  fs::path link_;
+};
+
+TEST_F(PtyDriverTest, AnswersOnlyAtThePrintersLineRate) {
+  VirtualPrinter printer;
+  PtyDriver driver(printer, link_.string());
+  std::string error;
+  ASSERT_TRUE(driver.start(error)) << error;
+  ASSERT_TRUE(fs::is_symlink(link_));
+
+  int fd = openHost(B9600);
+  ASSERT_GE(fd, 0);
+  send(fd, request(0x21, 0x80));
+  const Bytes reply = readReply(fd, 1000);
+  EXPECT_EQ(testing::replyTextOf(reply).substr(0, 23), "0000;Veltor FP-90T;3.01");
+
+  setSpeed(fd, B19200);
+  send(fd, request(0x22, 0x80));
+  EXPECT_TRUE(readReply(fd, 150).empty());
+  ::close(fd);
+
+  // The terminal outlives the host's close; a new open at the right rate is answered.
+  fd = openHost(B9600);
+  ASSERT_GE(fd, 0);
+  send(fd, request(0x23, 0x21));
+  EXPECT_EQ(testing::replyTextOf(readReply(fd, 1000)), "0000;");
+  ::close(fd);
+
+  driver.close();
+  EXPECT_FALSE(fs::exists(fs::symlink_status(link_)));
+}
+
+TEST_F(PtyDriverTest, ReplacesAnOldSymlinkButNeverAFile) {
+  VirtualPrinter printer;
+  {
+    std::ofstream(link_) << "keep me";
+    PtyDriver driver(printer, link_.string());
+    std::string error;
+    EXPECT_FALSE(driver.open(error));
+    EXPECT_NE(error.find("not a symlink"), std::string::npos) << error;
+    EXPECT_FALSE(fs::is_symlink(link_));
+    fs::remove(link_);
+  }
+  fs::create_symlink(dir_ / "gone", link_);
+  PtyDriver driver(printer, link_.string());
+  std::string error;
+  ASSERT_TRUE(driver.open(error)) << error;
+  EXPECT_EQ(fs::read_symlink(link_), driver.slaveName());
+}
+
+}  // namespace
+}  // namespace tallowick::sim
