@@ -1,0 +1,81 @@
+#include "sim/sim_options.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <cstdlib>
+
+#include "sim/trace_json.h"
+
+namespace tallowick::sim {
+namespace {
+
+std::optional<SimOptions> parse(std::vector<std::string_view> args, std::string& error) {
+  return parseSimOptions(args, error);
+}
+
+TEST(SimOptions, ReadsEveryOption) {
+  std::string error;
+  const auto o = parse({"--link", "printer", "--model=Veltor KM-15", "--firmware", "2.02",
+                        "--country", "Moldova", "--baud", "19200", "--service-mode", "--trace",
+                        "trace.jsonl", "--fault", "80:error=0012", "--fault=any#3:silence"},
+                       error);
+  ASSERT_TRUE(o) << error;
+  EXPECT_EQ(o->linkPath, "printer");
+  EXPECT_EQ(o->settings.model, "Veltor KM-15");
+  EXPECT_EQ(o->settings.firmware, "2.02");
+  EXPECT_EQ(o->settings.country, "Moldova");
+  EXPECT_EQ(o->settings.baud, 19200);
+  EXPECT_TRUE(o->settings.serviceMode);
+  EXPECT_EQ(o->tracePath, "trace.jsonl");
+  EXPECT_EQ(o->faults.rules().size(), 2u);
+  EXPECT_FALSE(o->help);
+}
+
+TEST(SimOptions, RefusesBadUsageWithAReason) {
+  const std::vector<std::pair<std::vector<std::string_view>, const char*>> cases = {
+      {{}, "--link PATH is required"},
+      {{"--link"}, "needs a value"},
+      {{"--link", "p", "--bogus"}, "unknown option '--bogus'"},
+      {{"--link", "p", "--baud", "fast"}, "needs a number"},
+      {{"--link", "p", "--baud", "4800"}, "9600, 19200"},
+      {{"--link", "p", "--fault", "80:explode"}, "bad fault '80:explode'"},
+      {{"--link", "p", "--service-mode=1"}, "takes no value"},
+      {{"--link", "p", "--country", "\xE2\x82\xBF"}, "country"},
+      {{"--link", "p", "--trace", "p"}, "different files"},
+  };
+  for (const auto& [args, reason] : cases) {
+    std::string error;
+    EXPECT_FALSE(parse(args, error)) << reason;
+    EXPECT_NE(error.find(reason), std::string::npos) << error;
+  }
+}
+
+#ifdef TALLOWICK_SIM_EXE
+TEST(SimExecutable, ExitsWithTwoOnBadUsage) {
+  const std::string exe = TALLOWICK_SIM_EXE;
+  const std::string quiet = " >/dev/null 2>&1";
+  EXPECT_EQ(WEXITSTATUS(std::system((exe + " --bogus" + quiet).c_str())), 2);
+  EXPECT_EQ(WEXITSTATUS(std::system((exe + " --link" + quiet).c_str())), 2);
+  EXPECT_EQ(WEXITSTATUS(std::system((exe + " --help" + quiet).c_str())), 0);
+}
+#endif
+
+TEST(TraceJson, OneEscapedObjectPerFrame) {
+  const std::uint8_t bytes[] = {0x01, 0x7F};
+  const std::string wire = "0\"1\\\n\x01;\xD3\xEA";  // quote, backslash, control, Cyrillic
+  const std::span<const std::uint8_t> text(reinterpret_cast<const std::uint8_t*>(wire.data()),
+                                           wire.size());
+  TraceEvent e{
+      TraceDirection::Printer, TraceKind::Reply, Micros{12345}, bytes, 0x80, text, "cut (fault)"};
+  EXPECT_EQ(traceJsonLine(e),
+            "{\"t_ms\":12.345,\"dir\":\"printer\",\"kind\":\"reply\",\"cmd\":\"80\","
+            "\"bytes\":\"01 7F\",\"text\":\"0\\\"1\\\\\\n\\u0001;Ук\",\"note\":\"cut (fault)\"}");
+
+  TraceEvent host{TraceDirection::Host, TraceKind::Unheard, Micros{0}, bytes, {}, {}, {}};
+  EXPECT_EQ(traceJsonLine(host),
+            "{\"t_ms\":0.000,\"dir\":\"host\",\"kind\":\"unheard\",\"bytes\":\"01 7F\"}");
+}
+
+}  // namespace
+}  // namespace tallowick::sim
