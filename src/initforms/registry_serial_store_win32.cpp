@@ -1,0 +1,251 @@
+#include "initforms/registry_serial_store.h"
+
+// clang-format off
+#include <windows.h>
+#include <ktmw32.h>
+// clang-format on
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tallowick {
+
+namespace {
+
+// The book has always lived in the 32-bit view of the registry; a 64-bit build keeps
+// reading and writing the very same keys.
+constexpr REGSAM kView = KEY_WOW64_32KEY;
+
+// ERROR_TRANSACTIONAL_CONFLICT: another transaction changed the same key first. Not every
+// SDK's headers name it.
+constexpr LONG kTransactionalConflict = 6800;
+
+std::wstring wide(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
+                                       static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring text(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+  if (size > 0) {
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
+                        text.data(), size);
+  }
+  return text;
+}
+
+std::string narrow(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0) {
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size,
+                        nullptr, nullptr);
+  }
+  return utf8;
+}
+
+StoreError registryError(LONG code, std::string_view key) {
+  StoreErrorKind kind = StoreErrorKind::Failed;
+  std::string text = "Ошибка при работе с реестром Windows";
+  if (code == ERROR_ACCESS_DENIED) {
+    kind = StoreErrorKind::ReadOnly;
+    text = "Нет права на запись в реестр Windows (запустите программу от имени администратора)";
+  } else if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION ||
+             code == kTransactionalConflict) {
+    kind = StoreErrorKind::Locked;
+    text = "Реестр Windows занят другой программой";
+  } else if (code == ERROR_BADDB || code == ERROR_BADKEY || code == ERROR_CANTREAD ||
+             code == ERROR_REGISTRY_CORRUPT) {
+    kind = StoreErrorKind::Damaged;
+    text = "Реестр Windows повреждён";
+  }
+  text += ": HKEY_LOCAL_MACHINE\\" + std::string(key) + " (код " + std::to_string(code) + ").";
+  return {kind, std::move(text)};
+}
+
+StoreError transactionError(DWORD code) {
+  return {StoreErrorKind::Unavailable,
+          "Не удалось начать или завершить транзакцию реестра Windows (код " +
+              std::to_string(code) + ")."};
+}
+
+class Transaction final : public RegistryTransaction {
+ public:
+  explicit Transaction(HANDLE transaction) : transaction_(transaction) {}
+  ~Transaction() override {
+    for (auto& [path, key] : keys_)
+      RegCloseKey(key);
+  }
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+
+  StoreResult<bool> keyExists(std::string_view key) override {
+    HKEY handle = nullptr;
+    const LONG rc = open(key, &handle);
+    if (rc == ERROR_FILE_NOT_FOUND) return false;
+    if (rc != ERROR_SUCCESS) return registryError(rc, key);
+    return true;
+  }
+
+  StoreStatus createKey(std::string_view key) override {
+    HKEY handle = nullptr;
+    const std::wstring path = wide(key);
+    const LONG rc = RegCreateKeyTransactedW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr,
+                                            REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE | kView,
+                                            nullptr, &handle, nullptr, transaction_, nullptr);
+    if (rc != ERROR_SUCCESS) return registryError(rc, key);
+    remember(key, handle);
+    return {};
+  }
+
+  StoreResult<std::optional<RegistryValue>> readValue(std::string_view key,
+                                                      std::string_view name) override {
+    HKEY handle = nullptr;
+    LONG rc = open(key, &handle);
+    if (rc == ERROR_FILE_NOT_FOUND) return std::optional<RegistryValue>();
+    if (rc != ERROR_SUCCESS) return registryError(rc, key);
+    const std::wstring valueName = wide(name);
+    DWORD type = 0;
+    DWORD size = 0;
+    rc = RegQueryValueExW(handle, valueName.c_str(), nullptr, &type, nullptr, &size);
+    if (rc == ERROR_FILE_NOT_FOUND) return std::optional<RegistryValue>();
+    if (rc != ERROR_SUCCESS) return registryError(rc, key);
+    std::vector<BYTE> data(size + sizeof(wchar_t));
+    for (;;) {
+      size = static_cast<DWORD>(data.size());
+      rc = RegQueryValueExW(handle, valueName.c_str(), nullptr, &type, data.data(), &size);
+      if (rc != ERROR_MORE_DATA) break;
+      data.resize(size + sizeof(wchar_t));
+    }
+    if (rc != ERROR_SUCCESS) return registryError(rc, key);
+    if (type == REG_DWORD && size == sizeof(DWORD)) {
+      DWORD number = 0;
+      std::memcpy(&number, data.data(), sizeof number);
+      return std::optional<RegistryValue>(RegistryValue::ofDword(number));
+    }
+    if (type == REG_SZ) {
+      // A string value need not end in a NUL; it ends at the first one if it has one.
+      std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
+      if (const auto nul = text.find(L'\0'); nul != std::wstring::npos) text.resize(nul);
+      return std::optional<RegistryValue>(RegistryValue::ofString(narrow(text)));
+    }
+    return StoreError{StoreErrorKind::Damaged, "Значение \"" + std::string(name) +
+                                                   "\" ключа HKEY_LOCAL_MACHINE\\" +
+                                                   std::string(key) + " имеет недопустимый тип " +
+                                                   std::to_string(type) + "."};
+  }
+
+  StoreResult<std::vector<std::string>> valueNames(std::string_view key) override {
+    std::vector<std::string> names;
+    HKEY handle = nullptr;
+    LONG rc = open(key, &handle);
+    if (rc == ERROR_FILE_NOT_FOUND) return names;
+    if (rc != ERROR_SUCCESS) return registryError(rc, key);
+    DWORD longest = 0;
+    rc = RegQueryInfoKeyW(handle, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                          &longest, nullptr, nullptr, nullptr);
+    if (rc != ERROR_SUCCESS) return registryError(rc, key);
+    std::vector<wchar_t> name(longest + 1);
+    for (DWORD index = 0;; ++index) {
+      DWORD length = static_cast<DWORD>(name.size());
+      rc = RegEnumValueW(handle, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+      if (rc == ERROR_NO_MORE_ITEMS) break;
+      if (rc != ERROR_SUCCESS) return registryError(rc, key);
+      names.push_back(narrow(std::wstring_view(name.data(), length)));
+    }
+    return names;
+  }
+
+  StoreStatus setValue(std::string_view key, std::string_view name,
+                       const RegistryValue& value) override {
+    HKEY handle = nullptr;
+    LONG rc = open(key, &handle);
+    if (rc != ERROR_SUCCESS) return registryError(rc, key);
+    const std::wstring valueName = wide(name);
+    if (value.type == ValueType::Dword) {
+      const DWORD number = value.dword;
+      rc = RegSetValueExW(handle, valueName.c_str(), 0, REG_DWORD,
+                          reinterpret_cast<const BYTE*>(&number), sizeof number);
+    } else {
+      const std::wstring text = wide(value.text);
+      rc = RegSetValueExW(handle, valueName.c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    }
+    if (rc != ERROR_SUCCESS) return registryError(rc, key);
+    return {};
+  }
+
+  StoreStatus deleteValue(std::string_view key, std::string_view name) override {
+    HKEY handle = nullptr;
+    LONG rc = open(key, &handle);
+    if (rc == ERROR_FILE_NOT_FOUND) return {};
+    if (rc != ERROR_SUCCESS) return registryError(rc, key);
+    const std::wstring valueName = wide(name);
+    rc = RegDeleteValueW(handle, valueName.c_str());
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return registryError(rc, key);
+    return {};
+  }
+
+ private:
+  // Opens an existing key inside the transaction, once per transaction.
+  LONG open(std::string_view key, HKEY* handle) {
+    const auto found = keys_.find(std::string(key));
+    if (found != keys_.end()) {
+      *handle = found->second;
+      return ERROR_SUCCESS;
+    }
+    const std::wstring path = wide(key);
+    const LONG rc =
+        RegOpenKeyTransactedW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WRITE | kView,
+                              handle, transaction_, nullptr);
+    if (rc == ERROR_ACCESS_DENIED) {
+      // Reading needs no write access; a write through this handle reports the denial.
+      const LONG readOnly = RegOpenKeyTransactedW(HKEY_LOCAL_MACHINE, path.c_str(), 0,
+                                                  KEY_READ | kView, handle, transaction_, nullptr);
+      if (readOnly == ERROR_SUCCESS) remember(key, *handle);
+      return readOnly;
+    }
+    if (rc == ERROR_SUCCESS) remember(key, *handle);
+    return rc;
+  }
+
+  void remember(std::string_view key, HKEY handle) {
+    auto [entry, added] = keys_.try_emplace(std::string(key), handle);
+    if (!added) {
+      RegCloseKey(entry->second);
+      entry->second = handle;
+    }
+  }
+
+  HANDLE transaction_;
+  std::map<std::string, HKEY> keys_;  // by path as the layout names it
+};
+
+}  // namespace
+
+StoreStatus RegistrySerialStore::runTransaction(TransactionMode mode, const TransactionBody& body) {
+  HANDLE transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
+  if (transaction == INVALID_HANDLE_VALUE) return transactionError(GetLastError());
+  StoreStatus status;
+  {
+    // Every key handle is closed before the transaction ends.
+    Transaction tx(transaction);
+    status = body(tx);
+  }
+  if (status && mode == TransactionMode::Write && !CommitTransaction(transaction)) {
+    status = transactionError(GetLastError());
+  }
+  if (!status || mode == TransactionMode::Read) RollbackTransaction(transaction);
+  CloseHandle(transaction);
+  return status;
+}
+
+std::unique_ptr<SerialStore> makePlatformSerialStore() {
+  return std::make_unique<RegistrySerialStore>();
+}
+
+}  // namespace tallowick
