@@ -1,14 +1,23 @@
 #include "app/cli.h"
 
 #include <charconv>
-#include <functional>
+#include <chrono>
+#include <csignal>
+#include <fstream>
 #include <map>
+#include <memory>
 #include <ostream>
+#include <set>
 
+#include "app/cli_ui.h"
 #include "app/exit_codes.h"
 #include "commands/commands.h"
 #include "link/device_link.h"
+#include "mainform/connection.h"
 #include "sim/loopback_line.h"
+#include "sim/trace_json.h"
+#include "testrun/log_file.h"
+#include "testrun/test_run.h"
 
 namespace tallowick {
 namespace {
@@ -19,25 +28,43 @@ constexpr std::string_view kUsage =
     "Commands:\n"
     "  info --port PORT [--baud RATE]\n"
     "      Identify the printer: model, firmware version, country and service mode.\n"
+    "  testrun --port PORT [--baud RATE] [--passes N] [--pause MS] [--no-fiscal]\n"
+    "          [--log FILE] [--trace FILE]\n"
+    "      Connect and run the automatic test as the Start button does. Log lines go to\n"
+    "      standard output, message boxes to standard error as 'message: TEXT'.\n"
+    "      --passes N     number of passes (default 1)\n"
+    "      --pause MS     pause between steps in milliseconds (default 1500)\n"
+    "      --no-fiscal    without fiscal receipts and Z-report\n"
+    "      --log FILE     save the log as the page's Save does (Windows-1251, CR LF)\n"
+    "      --trace FILE   one JSON line per exchange attempt\n"
+    "      Ctrl-C stops the run at its next stop check, like the Stop button.\n"
     "\n"
     "PORT is a serial device (for example /dev/ttyUSB0, or COM3 on Windows), or 'sim'\n"
     "for the built-in virtual printer ('sim:MODEL' chooses its model, e.g. sim:KM-15).\n"
     "RATE is 9600 (default), 19200, 57600 or 115200.\n";
 
-// Options of the form --name VALUE.
+// Options of the form --name VALUE, and flags.
 struct Options {
   std::map<std::string, std::string> values;
+  std::set<std::string> flags;
   std::string error;
+
+  bool has(const std::string& name) const { return values.contains(name); }
+  std::string get(const std::string& name, std::string fallback) const {
+    return has(name) ? values.at(name) : std::move(fallback);
+  }
 };
 
-Options parseOptions(const std::vector<std::string>& args, std::size_t from,
-                     std::initializer_list<std::string_view> known) {
+Options parseOptions(const std::vector<std::string>& args, std::set<std::string> known,
+                     std::set<std::string> knownFlags = {}) {
   Options o;
-  for (std::size_t i = from; i < args.size(); ++i) {
+  for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
-    bool isKnown = false;
-    for (auto k : known) isKnown = isKnown || a == k;
-    if (!isKnown) {
+    if (knownFlags.contains(a)) {
+      o.flags.insert(a);
+      continue;
+    }
+    if (!known.contains(a)) {
       o.error = "unknown option: " + a;
       return o;
     }
@@ -47,20 +74,16 @@ Options parseOptions(const std::vector<std::string>& args, std::size_t from,
     }
     o.values[a] = args[++i];
   }
+  if (!o.has("--port")) o.error = args[0] + " needs --port";
   return o;
 }
 
-bool parseBaud(const std::string& text, std::int32_t& baud) {
-  std::int32_t value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc{} || end != text.data() + text.size()) return false;
-  for (std::int32_t allowed : {9600, 19200, 57600, 115200}) {
-    if (value == allowed) {
-      baud = value;
-      return true;
-    }
+// The index of the rate among the main window's rates.
+std::optional<int> baudIndex(const std::string& text) {
+  for (int i = 0; i < static_cast<int>(std::size(kBaudRates)); ++i) {
+    if (text == std::to_string(kBaudRates[i])) return i;
   }
-  return false;
+  return std::nullopt;
 }
 
 int usageError(std::ostream& err, const std::string& what) {
@@ -68,29 +91,41 @@ int usageError(std::ostream& err, const std::string& what) {
   return kExitPortOrUsage;
 }
 
+// A link to the named port: the built-in virtual printer for "sim" names, the platform's
+// serial line for every other.
+struct Port {
+  sim::SimulatedPort simulated;
+  DeviceLink link;
+  CommandSet commands{link};
+
+  Port(Clock& clock, const CliContext& context)
+      : simulated(clock), link(simulated.lineFactory([](const std::string&) {
+          return makePlatformSerialLine();
+        })) {
+    if (context.prepareSim) context.prepareSim(simulated.printer());
+  }
+};
+
+Clock& simClock(const CliContext& context) {
+  return context.simClock ? *context.simClock : realClock();
+}
+
 int runInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
             const CliContext& context) {
-  const Options o = parseOptions(args, 1, {"--port", "--baud"});
+  const Options o = parseOptions(args, {"--port", "--baud"});
   if (!o.error.empty()) return usageError(err, o.error);
-  if (!o.values.contains("--port")) return usageError(err, "info needs --port");
-  std::int32_t baud = 9600;
-  if (o.values.contains("--baud") && !parseBaud(o.values.at("--baud"), baud)) {
-    return usageError(err, "unsupported baud rate: " + o.values.at("--baud"));
-  }
-  const std::string& port = o.values.at("--port");
+  const auto index = baudIndex(o.get("--baud", "9600"));
+  if (!index) return usageError(err, "unsupported baud rate: " + o.get("--baud", ""));
+  const std::string port = o.get("--port", "");
 
-  sim::SimulatedPort simulated(context.simClock ? *context.simClock : realClock());
-  if (context.prepareSim) context.prepareSim(simulated.printer());
-  DeviceLink link(simulated.lineFactory(
-      [](const std::string&) { return makePlatformSerialLine(); }));
-  if (link.OpenDeviceLink(port, baud) == -1) {
+  Port p(simClock(context), context);
+  if (p.link.OpenDeviceLink(port, kBaudRates[*index]) == -1) {
     err << "message: Невозможно подключить порт\n"
         << "tallowick-cli: cannot open " << port << " (missing, busy or not a serial port)\n";
     return kExitPortOrUsage;
   }
-  CommandSet commands(link);
   std::int32_t argError = 0;
-  const CommandResult* r = commands.GetDeviceInfo(kDevicePassword, &argError);
+  const CommandResult* r = p.commands.GetDeviceInfo(kDevicePassword, &argError);
   int code = kExitOk;
   if (r->Refusal != LinkRefusal::None) {
     err << "tallowick-cli: " << refusalText(r->Refusal) << "\n";
@@ -109,8 +144,87 @@ int runInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         << (r->serviceMode() ? "Внимание!  Service Mode включен." : "Service Mode выключен.")
         << "\n";
   }
-  link.CloseDeviceLink();
+  p.link.CloseDeviceLink();
   return code;
+}
+
+// One JSON line per exchange attempt.
+std::string traceLine(double ms, const AttemptRecord& a) {
+  const CommandResult& r = a.result;
+  char head[96];
+  std::snprintf(head, sizeof head, "{\"t_ms\":%.1f,\"command\":\"%02X\",\"attempt\":%d,", ms,
+                static_cast<unsigned>(r.Command), a.attempt);
+  std::string line = head;
+  line += "\"request\":\"" + sim::jsonEscape(r.RequestData) + "\",";
+  line += "\"error_flags\":" + std::to_string(r.ErrorFlags) + ",";
+  line += "\"error_code\":\"" + sim::jsonEscape(r.ErrorCode) + "\",\"fields\":[";
+  for (std::int32_t i = 0; i < r.FieldCount; ++i) {
+    if (i > 0) line += ",";
+    line += "\"" + sim::jsonEscape(r.Fields[static_cast<std::size_t>(i)]) + "\"";
+  }
+  return line + "]}";
+}
+
+extern "C" void onInterrupt(int) { CliUi::interrupted() = true; }
+
+int runTestRun(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               const CliContext& context) {
+  const Options o = parseOptions(args, {"--port", "--baud", "--passes", "--pause", "--log", "--trace"},
+                                 {"--no-fiscal"});
+  if (!o.error.empty()) return usageError(err, o.error);
+  const auto index = baudIndex(o.get("--baud", "9600"));
+  if (!index) return usageError(err, "unsupported baud rate: " + o.get("--baud", ""));
+
+  std::ofstream trace;
+  if (o.has("--trace")) {
+    trace.open(o.get("--trace", ""), std::ios::binary | std::ios::trunc);
+    if (!trace) return usageError(err, "cannot write the trace file " + o.get("--trace", ""));
+  }
+
+  Clock& clock = simClock(context);
+  Port p(clock, context);
+  const Micros start = clock.now();
+  if (trace.is_open()) {
+    p.link.setAttemptObserver([&](const AttemptRecord& a) {
+      const double ms = static_cast<double>((clock.now() - start).count()) / 1000.0;
+      trace << traceLine(ms, a) << "\n";
+      trace.flush();
+    });
+  }
+
+  RunState state;
+  CliUi ui(out, err, state, clock, o.get("--port", ""), o.flags.contains("--no-fiscal"));
+  Session session{p.commands, state, ui, clock};
+  if (context.wallClock) session.wallClock = context.wallClock;
+
+  connectPrinter(session, *index);
+  if (!state.Connected) return kExitPortOrUsage;
+  if (state.LastResult->noReply()) return kExitNoReply;
+  if (!state.LastResult->accepted()) return kExitPrinterError;
+
+  CliUi::interrupted() = false;
+  const auto previous = std::signal(SIGINT, onInterrupt);
+  TestRun run(session);
+  const RunOutcome outcome = run.Button3Click(o.get("--passes", "1"), o.get("--pause", "1500"));
+  std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous);
+  p.link.CloseDeviceLink();
+
+  if (o.has("--log")) {
+    if (const auto problem = writeLogFile(o.get("--log", ""), ui.testLog())) {
+      err << "tallowick-cli: " << *problem << "\n";
+    }
+  }
+  switch (outcome.end) {
+    case RunEnd::InputRefused:
+      return kExitInputRefused;
+    case RunEnd::Finished:
+      return outcome.errorsCounted == 0 ? kExitOk : kExitFinishedWithErrors;
+    case RunEnd::Stopped:
+      return kExitStopped;
+    case RunEnd::Aborted:
+      return kExitAborted;
+  }
+  return kExitAborted;
 }
 
 void printHelp(std::ostream& out) {
@@ -131,6 +245,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return kExitOk;
   }
   if (command == "info") return runInfo(args, out, err, context);
+  if (command == "testrun") return runTestRun(args, out, err, context);
   return usageError(err, "unknown command: " + command);
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "mainform/wall_clock.h"
+
 namespace tallowick {
 
 class Clock;
@@ -19,6 +21,7 @@ class VirtualPrinter;
 struct CliContext {
   Clock* simClock = nullptr;  // nullptr: real time
   std::function<void(sim::VirtualPrinter&)> prepareSim;
+  WallClock wallClock;  // empty: the computer's clock
 };
 
 // Runs one command line (without the program name); returns the exit code.

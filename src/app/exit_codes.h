@@ -30,8 +30,8 @@ inline constexpr std::array<ExitCodeInfo, 8> kExitCodes = {{
     {kExitStopped, "test run stopped on request"},
     {kExitPortOrUsage, "the port cannot be used, or bad usage"},
     {kExitInputRefused, "the number of passes or the pause was refused"},
-    {kExitNoReply, "the printer did not answer"},
-    {kExitPrinterError, "the printer refused the command (error code other than 0000)"},
+    {kExitNoReply, "the printer did not answer (identification)"},
+    {kExitPrinterError, "the printer refused the identification (error code other than 0000)"},
 }};
 
 }  // namespace tallowick

@@ -73,6 +73,7 @@ std::int32_t DeviceLink::CloseDeviceLink() {
 
 CommandResult* DeviceLink::SendCommand(std::int32_t command, const std::string& data) {
   receiver_.clearRetryRequest();
+  attempt_ = 0;
   if (ExchangeFrame(command, data) != 0) return &result_;
   for (int attempt = 1; attempt < kMaxAttempts && receiver_.retryRequested(); ++attempt) {
     receiver_.clearRetryRequest();
@@ -115,6 +116,7 @@ std::int32_t DeviceLink::ExchangeFrame(std::int32_t command, const std::string& 
   lastCommand_ = command;
   lastData_ = data;
   lastWireData_ = *wire;
+  ++attempt_;
 
   seqBeforeLast_ = seqCounter_;
   ++seqCounter_;
@@ -147,6 +149,7 @@ std::int32_t DeviceLink::ExchangeFrame(std::int32_t command, const std::string& 
   FinishReply();
   linkIdle_ = true;
   receiver_.endAttempt();
+  if (observer_) observer_({attempt_, result_});
   return 0;
 }
 

@@ -19,6 +19,13 @@ namespace tallowick {
 // Makes the line behind a port name; nullptr when the name means nothing here.
 using LineFactory = std::function<std::unique_ptr<SerialLine>(const std::string& portName)>;
 
+// One exchange attempt as it ended, for traces of the wire traffic.
+struct AttemptRecord {
+  std::int32_t attempt;  // 1 for the first sending of a command, 2.. for its repeats
+  const CommandResult& result;
+};
+using AttemptObserver = std::function<void(const AttemptRecord&)>;
+
 class DeviceLink {
  public:
   // An attempt waits for the reply until this many reads in a row came back empty.
@@ -36,6 +43,8 @@ class DeviceLink {
   DeviceLink& operator=(const DeviceLink&) = delete;
 
   void setLineFactory(LineFactory factory);
+  // Called after every attempt that went out on the line.
+  void setAttemptObserver(AttemptObserver observer) { observer_ = std::move(observer); }
 
   // Opens the port for the printer (closing a port this link still holds first).
   // Returns the handle, or -1 when the port cannot be used.
@@ -66,6 +75,8 @@ class DeviceLink {
   void refuse(std::int32_t command, const std::string& data, LinkRefusal why);
 
   LineFactory factory_;
+  AttemptObserver observer_;
+  std::int32_t attempt_ = 0;
   std::unique_ptr<SerialLine> line_;
   ReplyReceiver receiver_;
   CommandResult result_;

@@ -1,0 +1,20 @@
+// The saved test log: the log's lines in order, in Windows-1251, each ended by CR LF,
+// replacing the file. Shared by the page's "Сохранить" and the headless runner.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tallowick {
+
+// Writes the lines; the error text when the file cannot be written (nothing is half
+// written over an existing file: the text goes to a temporary file that replaces it).
+std::optional<std::string> writeLogFile(const std::string& path,
+                                        const std::vector<std::string>& lines);
+
+// The file's bytes for these lines: Windows-1251, CR LF after every line. A character
+// Windows-1251 cannot hold becomes '?'.
+std::string logFileBytes(const std::vector<std::string>& lines);
+
+}  // namespace tallowick

@@ -1,0 +1,381 @@
+#include "testrun/test_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "testrun/run_fixture.h"
+
+namespace tallowick {
+namespace {
+
+using test::RunFixture;
+
+RunOutcome start(RunFixture& f, const std::string& passes = "1", const std::string& pause = "0") {
+  TestRun run(f.session);
+  return run.Button3Click(passes, pause);
+}
+
+sim::PrinterSettings model(const std::string& name, const std::string& firmware = "3.01") {
+  sim::PrinterSettings s;
+  s.model = name;
+  s.firmware = firmware;
+  return s;
+}
+
+std::size_t indexOf(const std::vector<std::string>& lines, const std::string& line,
+                    std::size_t from = 0) {
+  const auto it = std::find(lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end(), line);
+  return static_cast<std::size_t>(it - lines.begin());
+}
+
+TEST(TestRun, DefaultPrinterRunsToTheEndWithoutErrors) {
+  RunFixture f;
+  f.connect();
+  const RunOutcome o = start(f);
+  EXPECT_EQ(o.end, RunEnd::Finished) << (f.ui.boxes.empty() ? "" : f.ui.boxes.back());
+  EXPECT_EQ(o.errorsCounted, 0);
+  EXPECT_EQ(f.ui.boxes, std::vector<std::string>{"Успешно!"});
+  const auto& log = f.ui.testLog;
+  ASSERT_GE(log.size(), 6u);
+  EXPECT_EQ(log[log.size() - 5], "Конец теста Veltor FP-90T");
+  EXPECT_EQ(log[log.size() - 4], "Дата тестирования:");
+  EXPECT_EQ(log[log.size() - 3], "07.12.2026 9:05:30");
+  EXPECT_EQ(log[log.size() - 2], "Общее количество ошибок: 0");
+  EXPECT_EQ(log.back(), kStars30);
+  EXPECT_TRUE(f.ui.startEnabled);
+  EXPECT_FALSE(f.ui.stopEnabled);
+  EXPECT_EQ(f.state.ErrorCount, 0);
+}
+
+TEST(TestRun, BadInputsAreRefusedAfterTheRegistratorParameters) {
+  struct Case {
+    const char* passes;
+    const char* pause;
+    const char* box;
+  };
+  const Case cases[] = {
+      {"0", "0", "Неверное количество циклов теста"},
+      {"-3", "0", "Неверное количество циклов теста"},
+      {"abc", "0", "Неверное количество циклов теста"},
+      {"", "0", "Неверное количество циклов теста"},
+      {"99999999999", "0", "Неверное количество циклов теста"},
+      {"1", "-1", "Неверная величина задержки \n   между командами"},
+      {"1", "x", "Неверная величина задержки \n   между командами"},
+      {"1", "1.5", "Неверная величина задержки \n   между командами"},
+  };
+  for (const auto& c : cases) {
+    RunFixture f;
+    f.connect();
+    const RunOutcome o = start(f, c.passes, c.pause);
+    EXPECT_EQ(o.end, RunEnd::InputRefused) << c.passes << " " << c.pause;
+    EXPECT_EQ(f.ui.boxes, std::vector<std::string>{c.box});
+    EXPECT_EQ(f.codes(), (std::vector<std::int32_t>{0x28, 0x27}));
+    EXPECT_TRUE(f.ui.testLog.empty());
+    EXPECT_TRUE(f.ui.startEnabled);
+  }
+}
+
+TEST(TestRun, SendsBackTheRegistratorParametersWithTheSecondValueTwo) {
+  RunFixture f;
+  f.connect();
+  start(f, "0");
+  ASSERT_GE(f.sent.size(), 2u);
+  EXPECT_EQ(f.sent[1].code, 0x27);
+  // The printer's own fields, with field 1 replaced by 2.
+  EXPECT_EQ(f.sent[1].data.substr(0, 12), "582014;9600;");
+  EXPECT_EQ(f.sent[1].data.substr(12, 2), "2;");
+}
+
+TEST(TestRun, PassesRepeatOnlyTheDateAndTaxReads) {
+  RunFixture f;
+  f.connect();
+  ASSERT_EQ(start(f, "3").end, RunEnd::Finished);
+  for (int pass = 1; pass <= 3; ++pass) {
+    EXPECT_EQ(f.loggedCount("Номер прохода теста - " + std::to_string(pass)), 1) << pass;
+  }
+  EXPECT_EQ(f.loggedCount("Получить дату/время"), 3);
+  EXPECT_EQ(f.loggedCount("Получить налоговый номер"), 3);
+  EXPECT_EQ(f.count(0x46), 3);
+  EXPECT_EQ(f.loggedCount("X-отчет"), 1);
+}
+
+TEST(TestRun, PauseZeroPausesNeverButStillLogsTheBlankLines) {
+  RunFixture f;
+  f.connect();
+  start(f);
+  EXPECT_TRUE(f.ui.pauses.empty());
+  EXPECT_GT(f.loggedCount(" "), 10);
+}
+
+TEST(TestRun, PausesComeAtTheirPlaces) {
+  RunFixture f;
+  f.connect();
+  start(f, "1", "1500");
+  EXPECT_FALSE(f.ui.pauses.empty());
+  for (auto p : f.ui.pauses) EXPECT_EQ(p, 1500);
+  // Articles 1 to 3 pause twice in a row.
+  const auto& e = f.ui.events;
+  int doubles = 0;
+  for (std::size_t i = 1; i < e.size(); ++i) {
+    doubles += e[i] == "pause: 1500" && e[i - 1] == "pause: 1500" ? 1 : 0;
+  }
+  EXPECT_GE(doubles, 3);
+}
+
+TEST(TestRun, StopDuringAStepLetsItFinishAndLogsStopped) {
+  RunFixture f;
+  f.connect();
+  TestRun run(f.session);
+  // Stop pressed while "Получить дату/время" is sent: at the pump right after it.
+  f.ui.onEveryPump = [&] {
+    if (!f.ui.testLog.empty() && f.ui.testLog.back() == "Получить дату/время - успешно") {
+      run.Button4Click();
+      f.ui.onEveryPump = nullptr;
+    }
+  };
+  const RunOutcome o = run.Button3Click("1", "0");
+  EXPECT_EQ(o.end, RunEnd::Stopped);
+  EXPECT_EQ(f.ui.testLog.back(), kStopped);
+  EXPECT_EQ(f.ui.testLog[f.ui.testLog.size() - 2], "Получить дату/время - успешно");
+  EXPECT_EQ(f.count(0x46), 0);  // the tax number is not asked for
+  EXPECT_FALSE(f.state.StopRequested);
+  EXPECT_TRUE(f.ui.startEnabled);
+}
+
+TEST(TestRun, DisconnectDuringARunStopsItAtTheNextStopCheck) {
+  RunFixture f;
+  f.connect();
+  f.ui.atPump[5] = [&] { disconnectPrinter(f.session); };
+  const RunOutcome o = start(f);
+  EXPECT_EQ(o.end, RunEnd::Stopped);
+  EXPECT_EQ(f.ui.testLog.back(), kStopped);
+  EXPECT_FALSE(f.ui.startEnabled);  // as the running state left them
+  EXPECT_TRUE(f.ui.stopEnabled);
+}
+
+TEST(TestRun, FatalFailuresAbortWithOneBox) {
+  struct Case {
+    const char* fault;
+    const char* box;
+    bool startEnabled;  // false: the run had begun
+  };
+  const Case cases[] = {
+      {"28#1:silence", "Таймаут устройства! Ошибка GetRegistratorParams!", true},
+      {"27#1:error=0001", "Ошибка SetRegistratorParams", true},
+      {"21#1:silence", "Таймаут устройства! Ошибка получения даты-времени!", false},
+      {"20:error=0005", "Ошибка установки времени", false},
+      {"46:error=0005", "Ошибка получения налогового номера", false},
+      {"2F#1:silence", "Таймаут устройства! Ошибка установки параметров оператора!", false},
+      {"6E#1:error=0001", "Ошибка служебного внесения", false},
+      {"A1#2:error=0009", "Ошибка X-отчета", false},
+  };
+  for (const auto& c : cases) {
+    RunFixture f;
+    f.connect();
+    f.fault(c.fault);
+    const RunOutcome o = start(f);
+    EXPECT_EQ(o.end, RunEnd::Aborted) << c.fault;
+    EXPECT_EQ(f.ui.boxes, std::vector<std::string>{c.box}) << c.fault;
+    EXPECT_FALSE(f.logged(kStopped));
+    EXPECT_EQ(indexOf(f.ui.testLog, "Конец теста Veltor FP-90T"), f.ui.testLog.size());
+    EXPECT_EQ(f.ui.startEnabled, c.startEnabled) << c.fault;
+  }
+}
+
+TEST(TestRun, XReportWithoutReplyIsCountedAndTheRunGoesOn) {
+  RunFixture f;
+  f.connect();
+  f.fault("A1#1:silence");  // the first A1h after connect is the X-report
+  const RunOutcome o = start(f);
+  EXPECT_EQ(o.end, RunEnd::Finished);
+  EXPECT_EQ(o.errorsCounted, 1);
+  EXPECT_EQ(f.ui.boxes.front(), "Таймаут устройства! Ошибка X-отчета!");
+  EXPECT_TRUE(f.logged("X-отчет - успешно"));
+}
+
+TEST(TestRun, RefusedArticlesAreCountedFromTheSecondOn) {
+  struct Case {
+    const char* fault;
+    int counted;
+  };
+  for (const auto& c : {Case{"24#1:error=0011", 0}, Case{"24#3:error=0011", 1}}) {
+    RunFixture f;
+    f.connect();
+    f.fault(c.fault);
+    const RunOutcome o = start(f);
+    EXPECT_EQ(o.end, RunEnd::Finished) << c.fault;
+    EXPECT_EQ(o.errorsCounted, c.counted) << c.fault;
+    EXPECT_EQ(f.ui.boxes.front(), "Ошибка программирования артикулов");
+    EXPECT_EQ(f.loggedCount("Программирование артикулов - успешно"), 5);
+    EXPECT_EQ(f.count(0x24), 5);
+  }
+}
+
+TEST(TestRun, RefusedReceiptStepsAreCountedAndTheReceiptGoesOn) {
+  RunFixture f;
+  f.connect();
+  f.fault("68#1:error=0031");
+  const RunOutcome o = start(f);
+  EXPECT_EQ(o.end, RunEnd::Finished);
+  EXPECT_EQ(o.errorsCounted, 1);
+  EXPECT_EQ(f.ui.boxes.front(), "Ошибка процентной скидки");
+  const auto at = indexOf(f.ui.testLog, "Процентная скидка - успешно");
+  ASSERT_LT(at, f.ui.testLog.size());
+  EXPECT_EQ(f.ui.testLog[at - 1], "");
+}
+
+TEST(TestRun, ServiceReceiptCloseRefusedAbortsWithoutCounting) {
+  RunFixture f;
+  f.connect();
+  // 65h: S5 of the non-fiscal stage, three fiscal closes, then the service receipt's close.
+  f.fault("65#5:error=0040");
+  const RunOutcome o = start(f);
+  EXPECT_EQ(o.end, RunEnd::Aborted);
+  EXPECT_EQ(o.errorsCounted, 0);
+  EXPECT_EQ(f.ui.boxes.back(), "Ошибка закрытия служебного чека");
+}
+
+TEST(TestRun, WithoutFiscalReceiptsSkipsTheirStages) {
+  RunFixture f;
+  f.connect();
+  f.ui.noFiscal = true;
+  const RunOutcome o = start(f);
+  EXPECT_EQ(o.end, RunEnd::Finished);
+  for (const char* absent : {"Установки типа оплаты 1 - успешно", "Программирование артикулов",
+                             "Перезагрузка устройства", "Фискальный чек", "Чек возврата",
+                             "Z-отчет", "Z-отчет - успешно"}) {
+    EXPECT_FALSE(f.logged(absent)) << absent;
+  }
+  EXPECT_EQ(f.count(0x63), 0);
+  EXPECT_EQ(f.count(0xF3), 0);
+  EXPECT_EQ(f.count(0xA1), 1);  // the X-report only
+  EXPECT_EQ(f.loggedCount("Служебный чек"), 2);
+  EXPECT_TRUE(f.logged("Заголовок чека 7 - успешно"));
+  EXPECT_TRUE(f.logged("Установка параметров оператора - успешно"));
+}
+
+TEST(TestRun, CheckBoxIsReadAtEachDecision) {
+  RunFixture f;
+  f.connect();
+  // Ticked after the payment types have been programmed.
+  f.ui.onEveryPump = [&] {
+    if (f.logged("Установка параметров оператора - успешно")) f.ui.noFiscal = true;
+  };
+  start(f);
+  EXPECT_TRUE(f.logged("Установки типа оплаты 5 - успешно"));
+  EXPECT_FALSE(f.logged("Программирование артикулов"));
+}
+
+TEST(TestRun, ModelsAndFirmwareTakeTheirBranches) {
+  struct Case {
+    const char* model;
+    const char* firmware;
+    int paymentTypes;
+    int displayCommands;
+    int reboots;
+    int typeTwoReports;
+    bool maintenance;
+    bool operatorAgain;
+  };
+  const Case cases[] = {
+      // Display: 2 clears + 240 test windows + 3 at the end.
+      {"Veltor FP-90T", "3.01", 5, 245, 1, 4, true, false},
+      {"Veltor FP-90T", "3.02", 5, 245, 1, 2, false, true},
+      {"Veltor FP-510T", "3.01", 5, 245, 1, 2, true, false},
+      {"Veltor FP-510T", "3.00", 5, 245, 1, 0, true, false},
+      {"Veltor FP-510T", "2.01", 5, 245, 1, 0, false, true},
+      {"Veltor KM-15", "3.01", 4, 0, 0, 2, true, false},
+  };
+  for (const auto& c : cases) {
+    RunFixture f(model(c.model, c.firmware));
+    f.connect();
+    const RunOutcome o = start(f);
+    const std::string what = std::string(c.model) + " " + c.firmware;
+    EXPECT_EQ(o.end, RunEnd::Finished) << what << (f.ui.boxes.empty() ? "" : f.ui.boxes.back());
+    EXPECT_EQ(f.count(0x2D), c.paymentTypes) << what;
+    EXPECT_EQ(f.count(0x81), c.displayCommands) << what;
+    EXPECT_EQ(f.count(0xF3), c.reboots) << what;
+    int typeTwo = 0;
+    for (const auto& s : f.sent) typeTwo += s.code == 0xA1 && s.data == "582014;2;" ? 1 : 0;
+    EXPECT_EQ(typeTwo, c.typeTwoReports) << what;
+    EXPECT_EQ(f.count(0x35), c.maintenance ? 1 : 0) << what;
+    EXPECT_EQ(f.count(0x2F), c.operatorAgain ? 2 : 1) << what;
+  }
+}
+
+TEST(TestRun, SoldArticlesReportRangeFollowsTheExactFirmwareText) {
+  struct Case {
+    const char* firmware;
+    const char* data;
+  };
+  for (const auto& c : {Case{"2.01", "582014;0;999999999;"}, Case{"2.01 ", "582014;0;99999999999999;"},
+                        Case{"3.01", "582014;0;99999999999999;"}}) {
+    RunFixture f(model("Veltor FP-510T", c.firmware));
+    f.connect();
+    start(f);
+    bool found = false;
+    for (const auto& s : f.sent) found = found || (s.code == 0xA4 && s.data == c.data);
+    EXPECT_TRUE(found) << c.firmware;
+  }
+}
+
+TEST(TestRun, LineRateChangeGoesToTheSecondRateAndBack) {
+  struct Case {
+    const char* model;
+    int baudIndex;
+    std::int32_t connected;
+    std::int32_t changed;
+  };
+  const Case cases[] = {
+      {"Veltor FP-820T", 0, 9600, 19200},
+      {"Veltor FP-820T", 1, 19200, 9600},
+      {"Veltor FP-90T", 2, 57600, 115200},
+      {"Veltor FP-90T", 3, 115200, 9600},
+  };
+  for (const auto& c : cases) {
+    sim::PrinterSettings s = model(c.model);
+    s.baud = c.connected;
+    RunFixture f(s);
+    f.connect(c.baudIndex);
+    const RunOutcome o = start(f);
+    EXPECT_EQ(o.end, RunEnd::Finished) << c.model << c.connected
+                                       << (f.ui.boxes.empty() ? "" : f.ui.boxes.back());
+    bool printed = false;
+    for (const auto& sc : f.sent) {
+      printed = printed || sc.data == "582014;Скорость при печати чека=" + std::to_string(c.changed) + ";";
+    }
+    EXPECT_TRUE(printed) << c.model << c.connected;
+    EXPECT_EQ(f.port.printer().state().lineRate, c.connected);
+  }
+}
+
+TEST(TestRun, FP820TWithoutASecondRateSkipsTheChangeWithAMessage) {
+  sim::PrinterSettings s = model("Veltor FP-820T");
+  s.baud = 57600;
+  RunFixture f(s);
+  f.connect(2);
+  const RunOutcome o = start(f);
+  EXPECT_EQ(o.end, RunEnd::Finished);
+  ASSERT_FALSE(f.ui.boxes.empty());
+  EXPECT_NE(f.ui.boxes.front().find("Смена скорости не выполнена"), std::string::npos);
+  EXPECT_EQ(f.count(0x27), 1);  // only the preparation's
+  EXPECT_TRUE(f.logged("Изменение скорости ПК/РРО - успешно"));
+  EXPECT_EQ(f.port.printer().state().lineRate, 57600);
+}
+
+TEST(TestRun, PortThatCannotBeReopenedEndsTheRunCounted) {
+  RunFixture f;
+  f.connect();
+  f.ui.onEveryPump = [&] {
+    if (f.logged("Установка параментров регистратора - успешно")) f.ui.port = "/nonexistent/tty";
+  };
+  const RunOutcome o = start(f);
+  EXPECT_EQ(o.end, RunEnd::Aborted);
+  EXPECT_EQ(o.errorsCounted, 1);
+  EXPECT_EQ(f.ui.boxes.back(), "Невозможно подключить порт на другой скорости");
+  EXPECT_EQ(f.ui.testLog.back(), "Ошибка изменения скорости порта");
+}
+
+}  // namespace
+}  // namespace tallowick
