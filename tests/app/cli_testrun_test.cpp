@@ -1,0 +1,138 @@
+// tallowick-cli testrun in-process, on the virtual printer and a virtual clock.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/cli.h"
+#include "app/exit_codes.h"
+#include "link/clock.h"
+#include "sim/fault_plan.h"
+#include "sim/virtual_printer.h"
+
+namespace tallowick {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+CliRun testrun(std::vector<std::string> args, const std::vector<std::string>& faults = {},
+               std::function<void(sim::VirtualPrinter&)> more = {}) {
+  VirtualClock clock;
+  CliContext context;
+  context.simClock = &clock;
+  context.wallClock = [] { return LocalDateTime{2026, 12, 7, 9, 5, 30}; };
+  context.prepareSim = [&](sim::VirtualPrinter& p) {
+    for (const auto& f : faults) {
+      std::string error;
+      auto rule = sim::parseFaultRule(f, error);
+      ASSERT_TRUE(rule) << error;
+      p.faults().add(*rule);
+    }
+    if (more) more(p);
+  };
+  args.insert(args.begin(), "testrun");
+  std::ostringstream out, err;
+  const int code = runCli(args, out, err, context);
+  return {code, out.str(), err.str()};
+}
+
+std::string temp(const char* name) {
+  return (fs::temp_directory_path() / ("tallowick-cli-" + std::to_string(::getpid()) + name))
+      .string();
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+TEST(CliTestRun, ExitCodesTellHowTheRunEnded) {
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<std::string> faults;
+    int code;
+    const char* message;  // expected on standard error, or empty
+  };
+  const Case cases[] = {
+      {{"--port", "sim", "--pause", "0"}, {}, kExitOk, ""},
+      {{"--port", "sim", "--pause", "0"}, {"A1#1:silence"}, kExitFinishedWithErrors,
+       "message: Таймаут устройства! Ошибка X-отчета!\n"},
+      {{"--port", "sim", "--pause", "0"}, {"46:error=0005"}, kExitAborted,
+       "message: Ошибка получения налогового номера\n"},
+      {{"--port", "sim", "--passes", "0"}, {}, kExitInputRefused,
+       "message: Неверное количество циклов теста\n"},
+      {{"--port", "sim", "--pause", "-5"}, {}, kExitInputRefused,
+       "message: Неверная величина задержки \n   между командами\n"},
+      {{"--port", "/nonexistent/tty"}, {}, kExitPortOrUsage, "message: Невозможно подключить порт\n"},
+      {{"--port", "sim"}, {"80#1:silence"}, kExitNoReply,
+       "message: Таймаут устройства! Ошибка GetDeviceInfo!\n"},
+      {{"--port", "sim", "--bogus"}, {}, kExitPortOrUsage, "unknown option"},
+      {{"--pause", "0"}, {}, kExitPortOrUsage, "needs --port"},
+  };
+  for (const auto& c : cases) {
+    const CliRun r = testrun(c.args, c.faults);
+    EXPECT_EQ(r.code, c.code) << r.err;
+    if (*c.message) {
+      EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+  }
+}
+
+TEST(CliTestRun, LogGoesToStandardOutputAndToTheLogFile) {
+  const std::string log = temp("run.log");
+  const CliRun r = testrun({"--port", "sim", "--pause", "0", "--no-fiscal", "--log", log});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_EQ(r.out.find("Тест Veltor FP-90T\n"), 0u);
+  EXPECT_NE(r.out.find("Общее количество ошибок: 0\n"), std::string::npos);
+  const std::string bytes = readFile(log);
+  // Windows-1251 with CR LF: "Тест " is D2 E5 F1 F2 20.
+  EXPECT_EQ(bytes.substr(0, 7), "\xD2\xE5\xF1\xF2 Ve");
+  EXPECT_NE(bytes.find("\r\n"), std::string::npos);
+  EXPECT_EQ(bytes.find("\n"), bytes.find("\r\n") + 1);
+  EXPECT_EQ(bytes.substr(bytes.size() - 32), std::string(30, '*') + "\r\n");
+  fs::remove(log);
+}
+
+TEST(CliTestRun, TraceHasOneJsonLinePerAttempt) {
+  const std::string trace = temp("run.trace");
+  const CliRun r =
+      testrun({"--port", "sim", "--pause", "0", "--no-fiscal", "--trace", trace}, {"28#2:nak=1"});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  std::istringstream lines(readFile(trace));
+  std::string first;
+  std::getline(lines, first);
+  EXPECT_EQ(first.find("{\"t_ms\":"), 0u);
+  EXPECT_NE(first.find("\"command\":\"80\",\"attempt\":1,\"request\":\"582014;\""),
+            std::string::npos)
+      << first;
+  EXPECT_NE(first.find("\"fields\":[\"Veltor FP-90T\",\"3.01\",\"Україна\"]"), std::string::npos);
+  const std::string all = readFile(trace);
+  EXPECT_NE(all.find("\"command\":\"28\",\"attempt\":2"), std::string::npos);  // the repeat
+  fs::remove(trace);
+}
+
+TEST(CliTestRun, InterruptStopsTheRunAtItsNextStopCheck) {
+  bool raised = false;
+  const CliRun r = testrun({"--port", "sim", "--pause", "0"}, {}, [&](sim::VirtualPrinter& p) {
+    p.setTraceHook([&](const sim::TraceEvent& e) {
+      if (!raised && e.command == 0x46) {
+        raised = true;
+        std::raise(SIGINT);  // as Ctrl-C while the tax number is read
+      }
+    });
+  });
+  EXPECT_EQ(r.code, kExitStopped) << r.err;
+  EXPECT_NE(r.out.find("Получить налоговый номер - успешно\nТест остановлен\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tallowick
