@@ -1,0 +1,36 @@
+#include "gui/dialog_service.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace tallowick::gui {
+
+void ModalDialogs::messageBox(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text,
+                  QMessageBox::Ok, parent);
+  box.exec();
+}
+
+std::optional<QString> ModalDialogs::saveFileName(QWidget* parent, const QString& filter) {
+  const QString file = QFileDialog::getSaveFileName(parent, QString(), QString(), qtFilter(filter));
+  if (file.isEmpty()) return std::nullopt;
+  return file;
+}
+
+QString qtFilter(const QString& barFilter) {
+  const QStringList parts = barFilter.split(QLatin1Char('|'));
+  QStringList entries;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    const QString& display = parts[i];
+    const QString& pattern = parts[i + 1];
+    // Qt reads the patterns from the parentheses of the display text; put them there
+    // when the display text does not already carry them.
+    entries << (display.contains(QLatin1Char('(')) ? display
+                                                   : display + " (" + pattern + ")");
+  }
+  return entries.join(QStringLiteral(";;"));
+}
+
+}  // namespace tallowick::gui

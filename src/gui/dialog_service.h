@@ -1,0 +1,34 @@
+// The modal boxes the windows open: information boxes with one OK button and the save
+// dialog of the test log. The program opens real ones; the window tests put a recorder in
+// their place, so a test never blocks in a modal box.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace tallowick::gui {
+
+class DialogService {
+ public:
+  virtual ~DialogService() = default;
+  // Returns when the box is closed.
+  virtual void messageBox(QWidget* parent, const QString& text) = 0;
+  // The file the user chose to save to, with `filter` as the dialog's file types in the
+  // form "display text|pattern"; nothing when the dialog was cancelled.
+  virtual std::optional<QString> saveFileName(QWidget* parent, const QString& filter) = 0;
+};
+
+// QMessageBox and QFileDialog.
+class ModalDialogs final : public DialogService {
+ public:
+  void messageBox(QWidget* parent, const QString& text) override;
+  std::optional<QString> saveFileName(QWidget* parent, const QString& filter) override;
+};
+
+// "Все файлы (*.*)|*.*" as Qt writes a filter: "Все файлы (*.*)". The pattern of each
+// entry is taken from after its bar, so the entry shows its own display text.
+QString qtFilter(const QString& barFilter);
+
+}  // namespace tallowick::gui

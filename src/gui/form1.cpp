@@ -1,0 +1,347 @@
+#include "gui/form1.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QTextCursor>
+#include <QThread>
+
+#include "gui/shape.h"
+#include "gui/widgets.h"
+#include "initforms/serial_book.h"
+#include "mainform/connection.h"
+#include "mainform/wall_clock.h"
+#include "testrun/log_file.h"
+
+namespace tallowick::gui {
+
+void repaintWithoutInput() {
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+// The Ui seam of the window logic, answered by the widgets of TForm1.
+class TForm1::MainWindowUi final : public Ui {
+ public:
+  explicit MainWindowUi(TForm1& w) : w_(w) {}
+
+  void messageBox(const std::string& text) override { w_.dialogs_.messageBox(&w_, qs(text)); }
+  void appendLog(LogId log, const std::string& line) override { w_.appendLine(log, line); }
+  void scrollLogToEnd() override {
+    QScrollBar* bar = w_.RichEdit1->verticalScrollBar();
+    bar->setValue(bar->maximum());
+  }
+  void repaint() override { w_.repaint(); }
+  void pumpEvents() override { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+  // The pause blocks user input as the printer's commands do, but the window keeps
+  // painting: it is processed in short slices.
+  void pause(std::int32_t ms) override {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    for (;;) {
+      repaintWithoutInput();
+      const qint64 left = ms - elapsed.elapsed();
+      if (left <= 0) break;
+      QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, 20)));
+    }
+  }
+
+  void setServiceIndicator(const LabelLook& look) override {
+    QFont font = w_.Label9->font();
+    font.setPointSize(look.pointSize);
+    w_.Label9->setFont(font);
+    setFontColour(w_.Label9, fromWindowsColour(look.colour));
+    w_.Label9->setText(qs(look.text));
+  }
+  void setCaption(const std::string& caption) override { w_.setWindowTitle(qs(caption)); }
+  void showConnected(bool connected) override {
+    w_.Shape1->setBrushColour(
+        fromWindowsColour(connected ? colour::kBrightGreen : colour::kRed));
+    w_.Button2->setText(connected ? QStringLiteral("Отключить") : QStringLiteral("Подключить"));
+    w_.PageControl1->setEnabled(connected);
+    w_.ComboBox1->setEnabled(!connected);
+    w_.ComboBox3->setEnabled(!connected);
+  }
+  void resetPassesSelection() override { w_.ComboBox2->setCurrentIndex(0); }
+  void setRunButtons(bool startEnabled, bool stopEnabled) override {
+    w_.Button3->setEnabled(startEnabled);
+    w_.Button4->setEnabled(stopEnabled);
+  }
+  std::string portName() override { return u8(w_.ComboBox1->currentText()); }
+  bool withoutFiscal() override { return w_.CheckBox1->isChecked(); }
+
+ private:
+  TForm1& w_;
+};
+
+TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, PortLister ports,
+               SerialBook& book)
+    : commands_(commands),
+      dialogs_(dialogs),
+      ports_(std::move(ports)),
+      book_(book),
+      ui_(std::make_unique<MainWindowUi>(*this)),
+      session_{commands, state_, *ui_, clock},
+      testRun_(session_) {
+  setObjectName(QStringLiteral("TForm1"));
+  // A tool window whose only border icon is the minimise button.
+  setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowMinimizeButtonHint);
+  setFont(windowFont());
+  setFixedSize(kClientWidth, kClientHeight);
+  setWindowTitle(qs(kMainCaption));
+
+  Label9 = place<QLabel>(this, "Label9", 16, 24, 505, 44);
+  QFont big = Label9->font();
+  big.setPointSize(24);
+  Label9->setFont(big);
+  setFontColour(Label9, fromWindowsColour(colour::kRed));
+
+  PageControl1 = place<QTabWidget>(this, "PageControl1", 8, 80, 521, 401);
+  TabSheet5 = new QWidget;
+  TabSheet5->setObjectName(QStringLiteral("TabSheet5"));
+  TabSheet1 = new QWidget;
+  TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+  TabSheet2 = new QWidget;
+  TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+  PageControl1->addTab(TabSheet5, QStringLiteral("Инициализация регистратора"));
+  PageControl1->addTab(TabSheet1, QStringLiteral("Тест РРО"));
+  PageControl1->addTab(TabSheet2, QStringLiteral("Вспомогательные функции"));
+  buildInitPage(TabSheet5);
+  buildTestPage(TabSheet1);
+  buildAuxiliaryPage(TabSheet2);
+  PageControl1->setEnabled(false);
+  connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
+
+  buildConnectionRow();
+
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+}
+
+TForm1::~TForm1() = default;
+
+Ui& TForm1::ui() { return *ui_; }
+
+void TForm1::buildConnectionRow() {
+  ComboBox1 = place<QComboBox>(this, "ComboBox1", 8, 492, 145);
+  ComboBox3 = place<QComboBox>(this, "ComboBox3", 168, 492, 113);
+  ComboBox3->addItems({QStringLiteral("9600 бод"), QStringLiteral("19200 бод"),
+                       QStringLiteral("57600 бод"), QStringLiteral("115200 бод")});
+  Button2 = place<QPushButton>(this, "Button2", 288, 490, 75, 25);
+  Button2->setText(QStringLiteral("Подключить"));
+  Shape1 = place<TShape>(this, "Shape1", 376, 492, 20, 20);
+  Shape1->setBrushColour(fromWindowsColour(colour::kRed));
+  Button1 = place<QPushButton>(this, "Button1", 456, 490, 75, 25);
+  Button1->setText(QStringLiteral("Закрыть"));
+  // Buttons of a dialog would otherwise take Enter as a click of the default button.
+  for (QPushButton* b : {Button2, Button1}) b->setAutoDefault(false);
+  connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+  connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+}
+
+void TForm1::buildInitPage(QWidget* page) {
+  Label5 = place<QLabel>(page, "Label5", 16, 8, 481, 40);
+  Label5->setText(QStringLiteral(
+      "ВНИМАНИЕ!\nПеред началом инициализации укажите дату, время и заводской номер "
+      "регистратора"));
+  Memo1 = place<QPlainTextEdit>(page, "Memo1", 16, 56, 481, 209);
+  Memo1->setReadOnly(true);
+  QPalette dark = Memo1->palette();
+  dark.setColor(QPalette::Base, fromWindowsColour(0x646464));  // the window-frame colour
+  dark.setColor(QPalette::Text, Qt::white);
+  Memo1->setPalette(dark);
+
+  label(page, "Label3", 16, 284, "Дата (DDMMYY): ");
+  Edit2 = place<QLineEdit>(page, "Edit2", 120, 280, 73, 21);
+  label(page, "Label4", 16, 312, "Время (HHMM):");
+  Edit3 = place<QLineEdit>(page, "Edit3", 120, 308, 73, 21);
+  Button7 = place<QPushButton>(page, "Button7", 200, 280, 129, 25);
+  Button7->setText(QStringLiteral("Обновить дату/время"));
+  label(page, "Label6", 16, 340, "Заводской номер:");
+  ComboBox5 = place<QComboBox>(page, "ComboBox5", 120, 336, 145);
+  ComboBox5->setEditable(true);
+  ComboBox5->setInsertPolicy(QComboBox::NoInsert);
+
+  Button9 = place<QPushButton>(page, "Button9", 336, 280, 161, 25);
+  Button9->setText(QStringLiteral("Начать инициализацию"));
+  Button8 = place<QPushButton>(page, "Button8", 336, 308, 161, 25);
+  Button8->setText(QStringLiteral("Стереть фискальную память"));
+  Button10 = place<QPushButton>(page, "Button10", 336, 336, 161, 25);
+  Button10->setText(QStringLiteral("Перезагрузить устройство"));
+  for (QPushButton* b : {Button7, Button9, Button8, Button10}) b->setAutoDefault(false);
+}
+
+void TForm1::buildTestPage(QWidget* page) {
+  RichEdit1 = place<QPlainTextEdit>(page, "RichEdit1", 8, 8, 497, 265);
+  RichEdit1->setReadOnly(true);
+  RichEdit1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+  Edit1 = place<QLineEdit>(page, "Edit1", 8, 284, 57, 21);
+  Edit1->setText(QStringLiteral("1500"));
+  label(page, "Label2", 72, 288, "Задержка (мс) между подтестами");
+  ComboBox2 = place<QComboBox>(page, "ComboBox2", 8, 312, 57);
+  ComboBox2->setEditable(true);
+  ComboBox2->setInsertPolicy(QComboBox::NoInsert);
+  for (int i = 1; i <= 10; ++i) ComboBox2->addItem(QString::number(i));
+  ComboBox2->setCurrentIndex(0);
+  label(page, "Label1", 72, 316, "циклов");
+  CheckBox1 = place<QCheckBox>(page, "CheckBox1", 8, 342, 260, 17);
+  CheckBox1->setText(QStringLiteral("Без фискальных чеков и Z-отчета"));
+
+  Button3 = place<QPushButton>(page, "Button3", 344, 284, 75, 25);
+  Button3->setText(QStringLiteral("Старт"));
+  Button4 = place<QPushButton>(page, "Button4", 430, 284, 75, 25);
+  Button4->setText(QStringLiteral("Стоп"));
+  Button4->setEnabled(false);
+  Button6 = place<QPushButton>(page, "Button6", 344, 316, 75, 25);
+  Button6->setText(QStringLiteral("Очистить"));
+  Button5 = place<QPushButton>(page, "Button5", 430, 316, 75, 25);
+  Button5->setText(QStringLiteral("Сохранить"));
+  for (QPushButton* b : {Button3, Button4, Button6, Button5}) b->setAutoDefault(false);
+  connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+  connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
+  connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+  connect(Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
+}
+
+void TForm1::buildAuxiliaryPage(QWidget* page) {
+  struct Entry {
+    QPushButton** button;
+    const char* name;
+    const char* caption;
+  };
+  const Entry left[] = {
+      {&Button11, "Button11", "Z-отчет"},
+      {&Button12, "Button12", "X-отчет"},
+      {&Button13, "Button13", "Аннулировать чек"},
+      {&Button14, "Button14", "Перезагрузить устройство"},
+      {&Button16, "Button16", "Открыть денежный ящик"},
+      {&Button17, "Button17", "Установить налоги"},
+  };
+  int top = 16;
+  for (const Entry& e : left) {
+    *e.button = place<QPushButton>(page, e.name, 16, top, 169, 25);
+    (*e.button)->setText(QString::fromUtf8(e.caption));
+    (*e.button)->setAutoDefault(false);
+    top += 32;
+  }
+  Button15 = place<QPushButton>(page, "Button15", 216, 16, 169, 25);
+  Button15->setText(QStringLiteral("Выполнить внутренний тест"));
+  Button15->setAutoDefault(false);
+  ComboBox4 = place<QComboBox>(page, "ComboBox4", 216, 48, 201);
+  ComboBox4->addItems({QStringLiteral("0. Техническая информация"),
+                       QStringLiteral("1. Статус фискального блока"),
+                       QStringLiteral("2. Полный тест")});
+  ComboBox4->setCurrentIndex(-1);
+
+  Label8 = place<QLabel>(page, "Label8", 0, 330, 513, 17);
+  Label8->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+  Label8->setText(qs(kVersionText));
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // Activation belongs to the showing from TForm3, not to a restore after minimising.
+  if (!event->spontaneous() && !activated_) {
+    activated_ = true;
+    FormActivate();
+  }
+}
+
+void TForm1::FormActivate() {
+  ComboBox1->clear();
+  if (ports_) {
+    for (const std::string& port : ports_()) ComboBox1->addItem(qs(port));
+  }
+  ComboBox1->setCurrentIndex(0);
+  ComboBox3->setCurrentIndex(0);
+  refreshDateTime();
+  PageControl1->setCurrentWidget(TabSheet5);
+  ComboBox5->clear();
+  for (const std::string& serial : book_.shouldInit()) ComboBox5->addItem(qs(serial));
+  ComboBox5->setCurrentIndex(0);
+}
+
+void TForm1::refreshDateTime() {
+  const LocalDateTime now = session_.wallClock();
+  Edit2->setText(qs(ddmmyy(now)));
+  Edit3->setText(qs(hhmm(now)));
+}
+
+void TForm1::PageControl1Change(int index) {
+  if (PageControl1->widget(index) == TabSheet5) refreshDateTime();
+}
+
+void TForm1::Button2Click() {
+  tallowick::Button2Click(session_, ComboBox3->currentIndex());
+}
+
+void TForm1::Button1Click() {
+  if (sequencesRunning_ > 0) {
+    closePending_ = true;
+    return;
+  }
+  done(QDialog::Accepted);
+}
+
+void TForm1::runSequence(const std::function<void()>& sequence) {
+  ++sequencesRunning_;
+  sequence();
+  --sequencesRunning_;
+  if (sequencesRunning_ == 0 && closePending_) {
+    closePending_ = false;
+    done(QDialog::Accepted);
+  }
+}
+
+void TForm1::Button3Click() {
+  runSequence([this] { testRun_.Button3Click(u8(ComboBox2->currentText()), u8(Edit1->text())); });
+}
+
+void TForm1::Button4Click() { testRun_.Button4Click(); }
+
+void TForm1::Button6Click() {
+  testLog_.clear();
+  testLines_ = 0;
+  RichEdit1->clear();
+}
+
+void TForm1::Button5Click() {
+  const auto file = dialogs_.saveFileName(this, qs(kSaveFilter));
+  if (!file) return;
+  if (const auto problem = writeLogFile(QFile::encodeName(*file).toStdString(), testLog_)) {
+    dialogs_.messageBox(this, qs(*problem));
+  }
+}
+
+// Lines are added by hand rather than with appendPlainText, which would put a line into
+// the first block when that block holds an empty line, and so lose the empty line.
+void TForm1::appendLine(LogId log, const std::string& line) {
+  QPlainTextEdit* edit = log == LogId::Test ? RichEdit1 : Memo1;
+  int& lines = log == LogId::Test ? testLines_ : memoLines_;
+  if (log == LogId::Test) testLog_.push_back(line);
+  QScrollBar* bar = edit->verticalScrollBar();
+  const bool atEnd = bar->value() >= bar->maximum();
+  QTextCursor cursor(edit->document());
+  cursor.movePosition(QTextCursor::End);
+  if (lines > 0) cursor.insertBlock();
+  cursor.insertText(qs(line));
+  ++lines;
+  if (atEnd) bar->setValue(bar->maximum());
+}
+
+}  // namespace tallowick::gui

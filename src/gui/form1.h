@@ -1,0 +1,152 @@
+// TForm1, the main window: the connection row (port, baud rate, connect button, indicator,
+// close button), the service-mode indicator Label9 and the three pages. Each handler
+// forwards to the Qt-free logic: Button2Click to the connect sequence, the test page to
+// TestRun. The window speaks to that logic through the Ui seam (MainWindowUi).
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/dialog_service.h"
+#include "mainform/run_state.h"
+#include "mainform/session.h"
+#include "mainform/ui.h"
+#include "testrun/test_run.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QWidget;
+
+namespace tallowick {
+class SerialBook;
+}
+
+namespace tallowick::gui {
+
+class TShape;
+
+// The names of the serial ports to offer, in order.
+using PortLister = std::function<std::vector<std::string>()>;
+
+class TForm1 final : public QDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr int kClientWidth = 540;
+  static constexpr int kClientHeight = 527;
+  static constexpr const char* kSaveFilter = "Все файлы (*.*)|*.*";
+  static constexpr const char* kVersionText =
+      "Тест для Veltor FP-510T/FP-T320/FP-820T/FP-90T/KM-15 ver. 2.60 23.02.2012";
+
+  TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, PortLister ports,
+         SerialBook& book);
+  ~TForm1() override;
+
+  RunState& state() { return state_; }
+  Session& session() { return session_; }
+  Ui& ui();
+  // The lines of the test log RichEdit1, as Save writes them.
+  const std::vector<std::string>& testLog() const { return testLog_; }
+  QComboBox* serialSelector() const { return ComboBox5; }
+
+ public Q_SLOTS:
+  void FormActivate();
+  void Button2Click();
+  void Button1Click();
+  void PageControl1Change(int index);
+  void Button3Click();
+  void Button4Click();
+  void Button5Click();
+  void Button6Click();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  // The window has no close box and Escape does not close it: "Закрыть" does.
+  void reject() override {}
+
+ private:
+  class MainWindowUi;
+  friend class MainWindowUi;
+
+  void buildConnectionRow();
+  void buildInitPage(QWidget* page);
+  void buildTestPage(QWidget* page);
+  void buildAuxiliaryPage(QWidget* page);
+  void appendLine(LogId log, const std::string& line);
+  void refreshDateTime();
+  // A long sequence runs inside this handler; a "Закрыть" pressed at one of its event
+  // pumps closes the window once the sequence has returned.
+  void runSequence(const std::function<void()>& sequence);
+
+  CommandSet& commands_;
+  DialogService& dialogs_;
+  PortLister ports_;
+  SerialBook& book_;
+  RunState state_;
+  std::unique_ptr<MainWindowUi> ui_;
+  Session session_;
+  TestRun testRun_;
+  std::vector<std::string> testLog_;
+  int testLines_ = 0;
+  int memoLines_ = 0;
+  bool activated_ = false;
+  int sequencesRunning_ = 0;
+  bool closePending_ = false;
+
+  QLabel* Label9 = nullptr;
+  QTabWidget* PageControl1 = nullptr;
+  QWidget* TabSheet5 = nullptr;
+  QWidget* TabSheet1 = nullptr;
+  QWidget* TabSheet2 = nullptr;
+  QComboBox* ComboBox1 = nullptr;
+  QComboBox* ComboBox3 = nullptr;
+  QPushButton* Button2 = nullptr;
+  TShape* Shape1 = nullptr;
+  QPushButton* Button1 = nullptr;
+
+  // TabSheet5 "Инициализация регистратора".
+  QLabel* Label5 = nullptr;
+  QPlainTextEdit* Memo1 = nullptr;
+  QLineEdit* Edit2 = nullptr;
+  QLineEdit* Edit3 = nullptr;
+  QPushButton* Button7 = nullptr;
+  QComboBox* ComboBox5 = nullptr;
+  QPushButton* Button9 = nullptr;
+  QPushButton* Button8 = nullptr;
+  QPushButton* Button10 = nullptr;
+
+  // TabSheet1 "Тест РРО".
+  QPlainTextEdit* RichEdit1 = nullptr;
+  QLineEdit* Edit1 = nullptr;
+  QComboBox* ComboBox2 = nullptr;
+  QPushButton* Button3 = nullptr;
+  QPushButton* Button4 = nullptr;
+  QPushButton* Button6 = nullptr;
+  QPushButton* Button5 = nullptr;
+  QCheckBox* CheckBox1 = nullptr;
+
+  // TabSheet2 "Вспомогательные функции".
+  QPushButton* Button11 = nullptr;
+  QPushButton* Button12 = nullptr;
+  QPushButton* Button13 = nullptr;
+  QPushButton* Button14 = nullptr;
+  QPushButton* Button15 = nullptr;
+  QComboBox* ComboBox4 = nullptr;
+  QPushButton* Button16 = nullptr;
+  QPushButton* Button17 = nullptr;
+  QLabel* Label8 = nullptr;
+};
+
+// Repaints every window without handling user input: what the windows do while a command
+// waits for the printer or a pause runs.
+void repaintWithoutInput();
+
+}  // namespace tallowick::gui

@@ -1,0 +1,74 @@
+#include "gui/program.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+
+#include "gui/repainting_line.h"
+
+namespace tallowick::gui {
+namespace {
+
+sim::PrinterSettings simulatedSettings(const std::string& model) {
+  sim::PrinterSettings settings;
+  if (!model.empty()) settings.model = model.starts_with("Veltor ") ? model : "Veltor " + model;
+  return settings;
+}
+
+}  // namespace
+
+template <typename W, typename... Args>
+std::unique_ptr<W> Program::create(Args&&... args) {
+  auto window = std::make_unique<W>(std::forward<Args>(args)...);
+  creationOrder_ << window->objectName();
+  return window;
+}
+
+Program::Program(ProgramOptions options)
+    : options_(std::move(options)),
+      dialogs_(options_.dialogs ? *options_.dialogs : modalDialogs_),
+      clock_(options_.clock ? *options_.clock : realClock()),
+      store_(options_.store ? std::move(options_.store) : makePlatformSerialStore()) {
+  if (options_.simulatedModel) {
+    simulated_ = std::make_unique<sim::SimulatedPort>(clock_,
+                                                      simulatedSettings(*options_.simulatedModel));
+  }
+  link_.setLineFactory([this](const std::string& port) -> std::unique_ptr<SerialLine> {
+    std::unique_ptr<SerialLine> line;
+    if (simulated_ && sim::SimulatedPort::isSimulatedName(port)) {
+      line = simulated_->makeLine(port);
+    } else {
+      line = makePlatformSerialLine();
+    }
+    return std::make_unique<RepaintingLine>(std::move(line), repaintWithoutInput);
+  });
+
+  form3_ = create<TForm3>(
+      *store_, options_.programPath, dialogs_, [this] { form1_->exec(); },
+      [this] {
+        if (options_.endProgram) {
+          options_.endProgram();
+        } else {
+          QCoreApplication::quit();
+        }
+      });
+  form4_ = create<TForm4>(selector_, form3_->book(), dialogs_);
+  form1_ = create<TForm1>(commands_, clock_, dialogs_, [this] { return ports(); },
+                          form3_->book());
+  selector_.attach(form1_->serialSelector());
+  form2_ = create<TForm2>();
+}
+
+Program::~Program() = default;
+
+void Program::start() { form3_->show(); }
+
+std::vector<std::string> Program::ports() {
+  std::vector<std::string> names;
+  if (simulated_) names.emplace_back(sim::SimulatedPort::kPortName);
+  if (options_.platformPorts) {
+    for (std::string& name : options_.platformPorts()) names.push_back(std::move(name));
+  }
+  return names;
+}
+
+}  // namespace tallowick::gui
