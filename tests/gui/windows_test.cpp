@@ -1,0 +1,641 @@
+// The windows as a user meets them: start-up order and modality, captions, items, initial
+// and enabled states, colours and sizes, and the wiring of the connection row and the test
+// page to the logic, against the built-in virtual printer.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "gui/program.h"
+#include "gui/shape.h"
+#include "gui/widgets.h"
+#include "initforms/memory_serial_store.h"
+#include "initforms/serial_book.h"
+
+using tallowick::MemorySerialStore;
+namespace gui = tallowick::gui;
+using gui::DialogService;
+using gui::fontColour;
+using gui::Program;
+using gui::ProgramOptions;
+using gui::TShape;
+using TForm1 = gui::TForm1;
+using TForm2 = gui::TForm2;
+using TForm3 = gui::TForm3;
+using TForm4 = gui::TForm4;
+
+namespace {
+
+// Message boxes are recorded and closed at once; the save dialog answers what the test
+// chose.
+class RecordingDialogs final : public DialogService {
+ public:
+  void messageBox(QWidget*, const QString& text) override { boxes << text; }
+  std::optional<QString> saveFileName(QWidget*, const QString& filter) override {
+    filters << filter;
+    return saveAs;
+  }
+  QStringList boxes;
+  QStringList filters;
+  std::optional<QString> saveAs;
+};
+
+template <typename W>
+W* find(QWidget* window, const char* name) {
+  W* w = window->findChild<W*>(QString::fromLatin1(name));
+  if (!w) qFatal("no widget %s", name);
+  return w;
+}
+
+QStringList items(const QComboBox* combo) {
+  QStringList out;
+  for (int i = 0; i < combo->count(); ++i) out << combo->itemText(i);
+  return out;
+}
+
+QStringList items(const QListWidget* list) {
+  QStringList out;
+  for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+  return out;
+}
+
+bool hasFlag(const QWidget* w, Qt::WindowType flag) {
+  return (w->windowFlags() & flag) == flag;
+}
+
+// A program on a memory store, with the built-in printer listed as "sim".
+struct Fixture {
+  explicit Fixture(std::string model = "") {
+    auto memory = std::make_unique<MemorySerialStore>();
+    store = memory.get();
+    ProgramOptions options;
+    options.simulatedModel = std::move(model);
+    options.store = std::move(memory);
+    options.programPath = "/opt/tallowick/tallowick";
+    options.dialogs = &dialogs;
+    options.endProgram = [this] { ++programEnds; };
+    program = std::make_unique<Program>(std::move(options));
+  }
+
+  TForm1& form1() { return program->form1(); }
+  // TForm1 as it is after "Продолжить", without its modal loop.
+  TForm1& shownForm1() {
+    form1().show();
+    return form1();
+  }
+  void connect() { find<QPushButton>(&shownForm1(), "Button2")->click(); }
+
+  RecordingDialogs dialogs;
+  MemorySerialStore* store = nullptr;
+  int programEnds = 0;
+  std::unique_ptr<Program> program;
+};
+
+const QString kCaption = QStringLiteral("Тест регистратора расчетных операций");
+
+}  // namespace
+
+class WindowsTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void startUpCreatesFourWindowsAndShowsOnlyTForm3();
+  void windowBordersAndSizes();
+  void tform3TextsAndInitialStates();
+  void tform3BuildsAnIntervalAndOpensTheMainWindowModally();
+  void tform1TextsItemsAndInitialStates();
+  void tform1ActivationFillsThePortsTheDateAndTheSerialNumbers();
+  void connectingToTheSimulatedPrinterNamesItsModel();
+  void connectingToAnotherModelNamesThatModel();
+  void startRunsAShortTestAndTheLogFills();
+  void stopDuringARunEndsItAtTheNextStopCheck();
+  void closeDuringARunClosesTheWindowWhenTheRunHasEnded();
+  void saveWritesWindows1251WithCrLf();
+  void saveCancelledWritesNothing();
+  void clearEmptiesTheLog();
+  void tform2AnswersContinueOrEnd();
+  void tform4ConfirmsTheNumberOfTheSelector();
+};
+
+void WindowsTest::startUpCreatesFourWindowsAndShowsOnlyTForm3() {
+  Fixture f;
+  QCOMPARE(f.program->creationOrder(),
+           (QStringList{"TForm3", "TForm4", "TForm1", "TForm2"}));
+  f.program->start();
+  QVERIFY(QTest::qWaitForWindowExposed(&f.program->form3()));
+  QVERIFY(f.program->form3().isVisible());
+  QVERIFY(!f.program->form4().isVisible());
+  QVERIFY(!f.program->form1().isVisible());
+  QVERIFY(!f.program->form2().isVisible());
+  // First run: the program is registered, both lists are empty, the way on is closed.
+  QVERIFY(f.store->hasKey("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tallowick.exe"));
+  QVERIFY(!find<QPushButton>(&f.program->form3(), "Button6")->isEnabled());
+  QVERIFY(f.dialogs.boxes.isEmpty());
+}
+
+void WindowsTest::windowBordersAndSizes() {
+  Fixture f;
+  struct Expected {
+    QWidget* window;
+    QSize size;
+    QString caption;
+    bool closeBox;
+    bool minimise;
+  };
+  const Expected windows[] = {
+      {&f.program->form3(), {460, 525}, "Тест фискальных регистраторов", false, false},
+      {&f.program->form1(), {540, 527}, kCaption, false, true},
+      {&f.program->form2(), {467, 99}, "Шаг1 (установка даты и времени) завершен успешно", true,
+       false},
+      {&f.program->form4(), {472, 140}, "Завершение инициализации", false, false},
+  };
+  for (const Expected& e : windows) {
+    const QString name = e.window->objectName();
+    QVERIFY2(hasFlag(e.window, Qt::Tool), qPrintable(name));
+    QVERIFY2(hasFlag(e.window, Qt::CustomizeWindowHint), qPrintable(name));
+    QCOMPARE(hasFlag(e.window, Qt::WindowCloseButtonHint), e.closeBox);
+    QCOMPARE(hasFlag(e.window, Qt::WindowMinimizeButtonHint), e.minimise);
+    QCOMPARE(e.window->size(), e.size);
+    QCOMPARE(e.window->minimumSize(), e.size);
+    QCOMPARE(e.window->maximumSize(), e.size);
+    QCOMPARE(e.window->windowTitle(), e.caption);
+  }
+  QCOMPARE(f.form1().font().family(), QStringLiteral("MS Sans Serif"));
+  QCOMPARE(f.form1().font().pointSize(), 8);
+}
+
+void WindowsTest::tform3TextsAndInitialStates() {
+  Fixture f;
+  TForm3& w = f.program->form3();
+  QCOMPARE(find<QGroupBox>(&w, "GroupBox1")->title(),
+           QStringLiteral("Подготовка нового интервала номеров:"));
+  QCOMPARE(find<QGroupBox>(&w, "GroupBox2")->title(),
+           QStringLiteral("Текущий выбанный интервал номеров"));
+  QCOMPARE(find<QLabel>(&w, "Label3")->text(), QStringLiteral("Тип инициализируемого регистратора:"));
+  QCOMPARE(find<QLabel>(&w, "Label4")->text(),
+           QStringLiteral("Нижняя граница интервала (пять младших цифр номера):"));
+  QCOMPARE(find<QLabel>(&w, "Label5")->text(),
+           QStringLiteral("Верхняя граница интервала (пять младших цифр номера):"));
+  QCOMPARE(find<QLabel>(&w, "Label1")->text(), QStringLiteral("К инициализации:"));
+  QCOMPARE(find<QLabel>(&w, "Label2")->text(), QStringLiteral("Инициализация уже выполнена:"));
+  auto* combo = find<QComboBox>(&w, "ComboBox1");
+  QCOMPARE(items(combo), (QStringList{"Veltor FP-T320 Retail Украина", "Veltor FP-510T Украина",
+                                      "Veltor KM-15 Украина", "Veltor FP-T320 Молдова",
+                                      "Veltor FP-510T Молдова", "Veltor FP-90TT"}));
+  QCOMPARE(combo->currentIndex(), -1);
+  QVERIFY(!combo->isEditable());
+  auto* label6 = find<QLabel>(&w, "Label6");
+  QCOMPARE(label6->text(), QStringLiteral("  "));
+  QVERIFY(label6->font().bold());
+  QCOMPARE(label6->font().pointSize(), 10);
+  for (const char* name : {"MaskEdit1", "MaskEdit2"}) {
+    QCOMPARE(find<QLineEdit>(&w, name)->text(), QStringLiteral("00000"));
+  }
+  const std::pair<const char*, const char*> buttons[] = {
+      {"Button8", "Продолжить"}, {"Button1", ">"},         {"Button2", ">>"},
+      {"Button3", "<"},          {"Button4", "<<"},        {"Button5", "Очистить"},
+      {"Button9", "Сохранить"},  {"Button6", "Продолжить"}, {"Button7", "Завершить"}};
+  for (const auto& [name, caption] : buttons) {
+    QCOMPARE(find<QPushButton>(&w, name)->text(), QString::fromUtf8(caption));
+  }
+  QVERIFY(!find<QPushButton>(&w, "Button8")->isEnabled());
+  QVERIFY(!find<QPushButton>(&w, "Button6")->isEnabled());
+  QCOMPARE(find<QListWidget>(&w, "ListBox1")->selectionMode(), QAbstractItemView::SingleSelection);
+}
+
+void WindowsTest::tform3BuildsAnIntervalAndOpensTheMainWindowModally() {
+  Fixture f;
+  TForm3& w = f.program->form3();
+  f.program->start();
+  find<QComboBox>(&w, "ComboBox1")->setCurrentIndex(1);
+  QCOMPARE(find<QLabel>(&w, "Label6")->text(), QStringLiteral("ЕД800"));
+  QVERIFY(find<QPushButton>(&w, "Button8")->isEnabled());
+  auto* lower = find<QLineEdit>(&w, "MaskEdit1");
+  auto* upper = find<QLineEdit>(&w, "MaskEdit2");
+  lower->setText("12340");
+  upper->setText("12342");
+  // Enter in the upper bound checks both bounds; an incomplete one is refused.
+  upper->setText("12");
+  QTest::keyClick(upper, Qt::Key_Return);
+  QCOMPARE(f.dialogs.boxes, QStringList{"Некорректные значения границ! Исправьте!"});
+  f.dialogs.boxes.clear();
+  upper->setText("12342");
+  find<QPushButton>(&w, "Button8")->click();
+  QCOMPARE(items(find<QListWidget>(&w, "ListBox1")),
+           (QStringList{"ЕД80012340", "ЕД80012341", "ЕД80012342"}));
+  QVERIFY(!find<QPushButton>(&w, "Button6")->isEnabled());  // until stored
+  find<QPushButton>(&w, "Button9")->click();
+  QVERIFY(find<QPushButton>(&w, "Button6")->isEnabled());
+
+  // ">" moves the selected number over.
+  auto* list1 = find<QListWidget>(&w, "ListBox1");
+  list1->item(2)->setSelected(true);
+  find<QPushButton>(&w, "Button1")->click();
+  QCOMPARE(items(find<QListWidget>(&w, "ListBox2")), QStringList{"ЕД80012342"});
+  QCOMPARE(list1->count(), 2);
+
+  // "Продолжить" shows TForm1 modally over TForm3; "Закрыть" ends the program.
+  bool sawModal = false;
+  QStringList serials;
+  QTimer::singleShot(0, [&] {
+    TForm1& main = f.form1();
+    sawModal = main.isVisible() && main.isModal() && QApplication::activeModalWidget() == &main;
+    serials = items(find<QComboBox>(&main, "ComboBox5"));
+    find<QPushButton>(&main, "Button1")->click();
+  });
+  find<QPushButton>(&w, "Button6")->click();
+  QVERIFY(sawModal);
+  QCOMPARE(serials, (QStringList{"ЕД80012340", "ЕД80012341"}));
+  QVERIFY(!f.form1().isVisible());
+  QVERIFY(!w.isVisible());
+  QCOMPARE(f.programEnds, 1);
+}
+
+void WindowsTest::tform1TextsItemsAndInitialStates() {
+  Fixture f;
+  TForm1& w = f.form1();
+  auto* pages = find<QTabWidget>(&w, "PageControl1");
+  QVERIFY(!pages->isEnabled());
+  QCOMPARE(pages->geometry(), QRect(8, 80, 521, 401));
+  QCOMPARE(pages->count(), 3);
+  QCOMPARE(pages->widget(0)->objectName(), QStringLiteral("TabSheet5"));
+  QCOMPARE(pages->widget(1)->objectName(), QStringLiteral("TabSheet1"));
+  QCOMPARE(pages->widget(2)->objectName(), QStringLiteral("TabSheet2"));
+  QCOMPARE(pages->tabText(0), QStringLiteral("Инициализация регистратора"));
+  QCOMPARE(pages->tabText(1), QStringLiteral("Тест РРО"));
+  QCOMPARE(pages->tabText(2), QStringLiteral("Вспомогательные функции"));
+
+  auto* label9 = find<QLabel>(&w, "Label9");
+  QCOMPARE(label9->text(), QString());
+  QCOMPARE(label9->font().pointSize(), 24);
+  QCOMPARE(fontColour(label9), QColor(255, 0, 0));
+  QCOMPARE(label9->pos(), QPoint(16, 24));
+
+  auto* baud = find<QComboBox>(&w, "ComboBox3");
+  QCOMPARE(items(baud), (QStringList{"9600 бод", "19200 бод", "57600 бод", "115200 бод"}));
+  QVERIFY(!baud->isEditable());
+  QVERIFY(!find<QComboBox>(&w, "ComboBox1")->isEditable());
+  QCOMPARE(find<QComboBox>(&w, "ComboBox1")->geometry().topLeft(), QPoint(8, 492));
+  auto* connect = find<QPushButton>(&w, "Button2");
+  QCOMPARE(connect->text(), QStringLiteral("Подключить"));
+  QCOMPARE(connect->geometry(), QRect(288, 490, 75, 25));
+  auto* shape = find<TShape>(&w, "Shape1");
+  QCOMPARE(shape->geometry(), QRect(376, 492, 20, 20));
+  QCOMPARE(shape->brushColour(), QColor(255, 0, 0));
+  QCOMPARE(find<QPushButton>(&w, "Button1")->text(), QStringLiteral("Закрыть"));
+  QCOMPARE(find<QPushButton>(&w, "Button1")->geometry(), QRect(456, 490, 75, 25));
+
+  // TabSheet5.
+  QCOMPARE(find<QLabel>(&w, "Label5")->text(),
+           QStringLiteral("ВНИМАНИЕ!\nПеред началом инициализации укажите дату, время и "
+                          "заводской номер регистратора"));
+  auto* memo = find<QPlainTextEdit>(&w, "Memo1");
+  QVERIFY(memo->isReadOnly());
+  QCOMPARE(memo->geometry(), QRect(16, 56, 481, 209));
+  QCOMPARE(memo->palette().color(QPalette::Text), QColor(Qt::white));
+  QVERIFY(memo->palette().color(QPalette::Base).lightness() < 128);
+  QCOMPARE(find<QLabel>(&w, "Label3")->text(), QStringLiteral("Дата (DDMMYY): "));
+  QCOMPARE(find<QLabel>(&w, "Label4")->text(), QStringLiteral("Время (HHMM):"));
+  QCOMPARE(find<QLabel>(&w, "Label6")->text(), QStringLiteral("Заводской номер:"));
+  QVERIFY(find<QComboBox>(&w, "ComboBox5")->isEditable());
+
+  // TabSheet1.
+  auto* log = find<QPlainTextEdit>(&w, "RichEdit1");
+  QVERIFY(log->isReadOnly());
+  QCOMPARE(log->geometry(), QRect(8, 8, 497, 265));
+  QCOMPARE(log->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  QCOMPARE(log->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  QCOMPARE(find<QLineEdit>(&w, "Edit1")->text(), QStringLiteral("1500"));
+  QCOMPARE(find<QLabel>(&w, "Label2")->text(), QStringLiteral("Задержка (мс) между подтестами"));
+  QCOMPARE(find<QLabel>(&w, "Label1")->text(), QStringLiteral("циклов"));
+  auto* passes = find<QComboBox>(&w, "ComboBox2");
+  QVERIFY(passes->isEditable());
+  QCOMPARE(items(passes), (QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
+  auto* checkBox = find<QCheckBox>(&w, "CheckBox1");
+  QCOMPARE(checkBox->text(), QStringLiteral("Без фискальных чеков и Z-отчета"));
+  QVERIFY(!checkBox->isChecked());
+
+  // The buttons of all three pages, with their captions and enabled states.
+  const std::tuple<const char*, const char*, bool> buttons[] = {
+      {"Button7", "Обновить дату/время", true},
+      {"Button9", "Начать инициализацию", true},
+      {"Button8", "Стереть фискальную память", true},
+      {"Button10", "Перезагрузить устройство", true},
+      {"Button3", "Старт", true},
+      {"Button4", "Стоп", false},
+      {"Button6", "Очистить", true},
+      {"Button5", "Сохранить", true},
+      {"Button11", "Z-отчет", true},
+      {"Button12", "X-отчет", true},
+      {"Button13", "Аннулировать чек", true},
+      {"Button14", "Перезагрузить устройство", true},
+      {"Button15", "Выполнить внутренний тест", true},
+      {"Button16", "Открыть денежный ящик", true},
+      {"Button17", "Установить налоги", true},
+  };
+  for (const auto& [name, caption, enabled] : buttons) {
+    auto* b = find<QPushButton>(&w, name);
+    QCOMPARE(b->text(), QString::fromUtf8(caption));
+    QCOMPARE(b->isEnabledTo(pages), enabled);
+  }
+  auto* tests = find<QComboBox>(&w, "ComboBox4");
+  QCOMPARE(items(tests), (QStringList{"0. Техническая информация", "1. Статус фискального блока",
+                                      "2. Полный тест"}));
+  QCOMPARE(tests->currentIndex(), -1);
+  auto* version = find<QLabel>(&w, "Label8");
+  QCOMPARE(version->text(),
+           QStringLiteral("Тест для Veltor FP-510T/FP-T320/FP-820T/FP-90T/KM-15 ver. 2.60 23.02.2012"));
+  QVERIFY(version->alignment() & Qt::AlignHCenter);
+}
+
+void WindowsTest::tform1ActivationFillsThePortsTheDateAndTheSerialNumbers() {
+  Fixture f;
+  f.store->createKey("SOFTWARE\\Morvent\\Tallowick\\1.0\\ShouldInit");
+  f.program->start();
+  TForm1& w = f.shownForm1();
+  auto* ports = find<QComboBox>(&w, "ComboBox1");
+  QCOMPARE(items(ports), QStringList{"sim"});
+  QCOMPARE(ports->currentText(), QStringLiteral("sim"));
+  QCOMPARE(find<QComboBox>(&w, "ComboBox3")->currentIndex(), 0);
+  QCOMPARE(find<QTabWidget>(&w, "PageControl1")->currentWidget()->objectName(),
+           QStringLiteral("TabSheet5"));
+  const QString date = find<QLineEdit>(&w, "Edit2")->text();
+  const QString time = find<QLineEdit>(&w, "Edit3")->text();
+  QCOMPARE(date.size(), 6);
+  QCOMPARE(time.size(), 4);
+  QCOMPARE(date, QDate::currentDate().toString("ddMMyy"));
+}
+
+void WindowsTest::connectingToTheSimulatedPrinterNamesItsModel() {
+  Fixture f;
+  f.connect();
+  TForm1& w = f.form1();
+  QVERIFY2(f.dialogs.boxes.isEmpty(), qPrintable(f.dialogs.boxes.join('|')));
+  QCOMPARE(w.windowTitle(), kCaption + " Veltor FP-90T");
+  QCOMPARE(find<TShape>(&w, "Shape1")->brushColour(), QColor(0, 255, 0));
+  QCOMPARE(find<QPushButton>(&w, "Button2")->text(), QStringLiteral("Отключить"));
+  QVERIFY(find<QTabWidget>(&w, "PageControl1")->isEnabled());
+  QVERIFY(!find<QComboBox>(&w, "ComboBox1")->isEnabled());
+  QVERIFY(!find<QComboBox>(&w, "ComboBox3")->isEnabled());
+  auto* label9 = find<QLabel>(&w, "Label9");
+  QCOMPARE(label9->text(), QStringLiteral("Service Mode выключен."));
+  QCOMPARE(fontColour(label9), QColor(0, 0x80, 0));
+  QCOMPARE(w.state().ConnectedBaudRate, 9600);
+
+  find<QPushButton>(&w, "Button2")->click();
+  QCOMPARE(w.windowTitle(), kCaption + " ");
+  QCOMPARE(find<TShape>(&w, "Shape1")->brushColour(), QColor(255, 0, 0));
+  QCOMPARE(find<QPushButton>(&w, "Button2")->text(), QStringLiteral("Подключить"));
+  QVERIFY(!find<QTabWidget>(&w, "PageControl1")->isEnabled());
+  QVERIFY(find<QComboBox>(&w, "ComboBox1")->isEnabled());
+  QVERIFY(find<QComboBox>(&w, "ComboBox3")->isEnabled());
+  QVERIFY(w.state().StopRequested);
+}
+
+void WindowsTest::connectingToAnotherModelNamesThatModel() {
+  Fixture f("KM-15");
+  f.connect();
+  QCOMPARE(f.form1().windowTitle(), kCaption + " Veltor KM-15");
+}
+
+namespace {
+
+// Whether the built-in printer plays the script's first command.
+bool printerPlaysTheScript(Fixture& f) {
+  std::int32_t err = 0;
+  const tallowick::CommandResult* r =
+      f.form1().session().commands.GetRegistratorParams(tallowick::kDevicePassword, &err);
+  return r->accepted() && r->FieldCount > 0 && !r->Fields[0].empty();
+}
+
+// Connects, then starts a short run: no pause, without fiscal receipts and Z-report.
+bool startShortRun(Fixture& f) {
+  f.connect();
+  if (!printerPlaysTheScript(f)) return false;
+  TForm1& w = f.form1();
+  find<QTabWidget>(&w, "PageControl1")->setCurrentIndex(1);
+  find<QLineEdit>(&w, "Edit1")->setText("0");
+  find<QCheckBox>(&w, "CheckBox1")->setChecked(true);
+  find<QPushButton>(&w, "Button3")->click();
+  return true;
+}
+
+// Runs `action` at the first event pump after Start has disabled itself, as a user who
+// presses a button while the run goes on.
+void duringTheRun(Fixture& f, std::function<void()> action) {
+  auto* poll = new QTimer(&f.form1());
+  QObject::connect(poll, &QTimer::timeout, [poll, &f, action] {
+    if (find<QPushButton>(&f.form1(), "Button3")->isEnabled()) return;
+    poll->stop();
+    action();
+  });
+  poll->start(0);
+}
+
+}  // namespace
+
+void WindowsTest::startRunsAShortTestAndTheLogFills() {
+  Fixture f;
+  if (!startShortRun(f)) QSKIP("the built-in printer does not play the test script yet");
+  TForm1& w = f.form1();
+  QVERIFY2(f.dialogs.boxes.isEmpty(), qPrintable(f.dialogs.boxes.join('|')));
+  const std::vector<std::string>& log = w.testLog();
+  QVERIFY(log.size() > 50);
+  const auto has = [&](const std::string& line) {
+    return std::find(log.begin(), log.end(), line) != log.end();
+  };
+  QVERIFY(has("Конец теста Veltor FP-90T"));
+  QVERIFY(has("Общее количество ошибок: 0"));
+  QVERIFY(!has("Тест остановлен"));
+  // Every log line is one line of RichEdit1, empty lines included.
+  auto* richEdit = find<QPlainTextEdit>(&w, "RichEdit1");
+  QCOMPARE(richEdit->document()->blockCount(), static_cast<int>(log.size()));
+  QCOMPARE(richEdit->document()->lastBlock().text(), QString::fromUtf8(log.back()));
+  // The run is over: Start again, Stop not.
+  QVERIFY(find<QPushButton>(&w, "Button3")->isEnabled());
+  QVERIFY(!find<QPushButton>(&w, "Button4")->isEnabled());
+}
+
+void WindowsTest::stopDuringARunEndsItAtTheNextStopCheck() {
+  Fixture f;
+  bool stopWasEnabled = false;
+  duringTheRun(f, [&] {
+    auto* stop = find<QPushButton>(&f.form1(), "Button4");
+    stopWasEnabled = stop->isEnabled();
+    stop->click();
+  });
+  if (!startShortRun(f)) QSKIP("the built-in printer does not play the test script yet");
+  QVERIFY(stopWasEnabled);
+  QCOMPARE(f.form1().testLog().back(), std::string("Тест остановлен"));
+  QVERIFY(find<QPushButton>(&f.form1(), "Button3")->isEnabled());
+  QVERIFY(!find<QPushButton>(&f.form1(), "Button4")->isEnabled());
+  QVERIFY(!f.form1().state().StopRequested);
+}
+
+void WindowsTest::closeDuringARunClosesTheWindowWhenTheRunHasEnded() {
+  Fixture f;
+  bool visibleAfterClose = false;
+  duringTheRun(f, [&] {
+    find<QPushButton>(&f.form1(), "Button1")->click();
+    visibleAfterClose = f.form1().isVisible();
+  });
+  if (!startShortRun(f)) QSKIP("the built-in printer does not play the test script yet");
+  QVERIFY(visibleAfterClose);
+  // The run went on to its end lines.
+  QCOMPARE(f.form1().testLog().back(), std::string("******************************"));
+  QVERIFY(!f.form1().isVisible());
+}
+
+void WindowsTest::saveWritesWindows1251WithCrLf() {
+  QTemporaryDir dir;
+  Fixture f;
+  f.connect();
+  TForm1& w = f.form1();
+  for (const char* line : {"******************************", "Конец теста Veltor FP-90T", "",
+                           "Общее количество ошибок: 0"}) {
+    w.ui().appendLog(tallowick::LogId::Test, line);
+  }
+  w.ui().appendLog(tallowick::LogId::Init, "Начало инициализации регистратора.");
+  const QString file = dir.filePath("log.txt");
+  f.dialogs.saveAs = file;
+  find<QPushButton>(&w, "Button5")->click();
+  QCOMPARE(f.dialogs.filters, QStringList{"Все файлы (*.*)|*.*"});
+
+  QFile saved(file);
+  QVERIFY(saved.open(QIODevice::ReadOnly));
+  // The test log only, in Windows-1251, every line ended by CR LF.
+  QCOMPARE(saved.readAll(), QByteArray("******************************\r\n"
+                                       "\xCA\xEE\xED\xE5\xF6 \xF2\xE5\xF1\xF2\xE0 Veltor FP-90T\r\n"
+                                       "\r\n"
+                                       "\xCE\xE1\xF9\xE5\xE5 \xEA\xEE\xEB\xE8\xF7\xE5\xF1\xF2\xE2\xEE "
+                                       "\xEE\xF8\xE8\xE1\xEE\xEA: 0\r\n"));
+  // RichEdit1 shows the same four lines, the empty one included.
+  QCOMPARE(find<QPlainTextEdit>(&w, "RichEdit1")->toPlainText(),
+           QStringLiteral("******************************\nКонец теста Veltor FP-90T\n\n"
+                          "Общее количество ошибок: 0"));
+  QCOMPARE(find<QPlainTextEdit>(&w, "Memo1")->toPlainText(),
+           QStringLiteral("Начало инициализации регистратора."));
+}
+
+void WindowsTest::saveCancelledWritesNothing() {
+  QTemporaryDir dir;
+  Fixture f;
+  f.connect();
+  f.dialogs.saveAs.reset();
+  find<QPushButton>(&f.form1(), "Button5")->click();
+  QCOMPARE(f.dialogs.filters.size(), 1);
+  QVERIFY(QDir(dir.path()).isEmpty());
+  QVERIFY(f.dialogs.boxes.isEmpty());
+}
+
+void WindowsTest::clearEmptiesTheLog() {
+  QTemporaryDir dir;
+  Fixture f;
+  f.connect();
+  TForm1& w = f.form1();
+  w.ui().appendLog(tallowick::LogId::Test, "Тест остановлен");
+  find<QPushButton>(&w, "Button6")->click();
+  QVERIFY(w.testLog().empty());
+  QVERIFY(find<QPlainTextEdit>(&w, "RichEdit1")->toPlainText().isEmpty());
+  f.dialogs.saveAs = dir.filePath("empty.txt");
+  find<QPushButton>(&w, "Button5")->click();
+  QCOMPARE(QFileInfo(dir.filePath("empty.txt")).size(), 0);
+  // A line after the clearing is the log's first line again.
+  w.ui().appendLog(tallowick::LogId::Test, "");
+  w.ui().appendLog(tallowick::LogId::Test, "X");
+  QCOMPARE(find<QPlainTextEdit>(&w, "RichEdit1")->toPlainText(), QStringLiteral("\nX"));
+}
+
+void WindowsTest::tform2AnswersContinueOrEnd() {
+  Fixture f;
+  TForm2& w = f.program->form2();
+  QCOMPARE(find<QLabel>(&w, "Label1")->text(),
+           QStringLiteral("Дата и время установлены.\nПосле перезагрузки РРО, инициализацию можно "
+                          "продолжить."));
+  QCOMPARE(find<QPushButton>(&w, "Button2")->text(), QStringLiteral("Продолжить инициализацию"));
+  QCOMPARE(find<QPushButton>(&w, "Button2")->geometry(), QRect(152, 64, 161, 25));
+  QCOMPARE(find<QPushButton>(&w, "Button1")->text(), QStringLiteral("Завершить программу"));
+  QCOMPARE(find<QPushButton>(&w, "Button1")->geometry(), QRect(320, 64, 139, 25));
+
+  const std::pair<const char*, std::int32_t> answers[] = {
+      {"Button2", tallowick::TForm2::kContinue},
+      {"Button1", tallowick::TForm2::kEndProgram},
+      {nullptr, tallowick::TForm2::kEndProgram},  // the close box
+  };
+  for (const auto& [button, answer] : answers) {
+    bool modal = false;
+    QTimer::singleShot(0, [&, button = button] {
+      modal = w.isVisible() && QApplication::activeModalWidget() == &w;
+      if (button) {
+        find<QPushButton>(&w, button)->click();
+      } else {
+        w.close();
+      }
+    });
+    QCOMPARE(w.showModal(), answer);
+    QVERIFY(modal);
+    QVERIFY(!w.isVisible());
+  }
+}
+
+void WindowsTest::tform4ConfirmsTheNumberOfTheSelector() {
+  Fixture f;
+  f.store->createKey("SOFTWARE\\Morvent\\Tallowick\\1.0\\ShouldInit");
+  f.program->start();
+  TForm3& form3 = f.program->form3();
+  find<QComboBox>(&form3, "ComboBox1")->setCurrentIndex(2);
+  find<QLineEdit>(&form3, "MaskEdit1")->setText("00007");
+  find<QLineEdit>(&form3, "MaskEdit2")->setText("00008");
+  find<QPushButton>(&form3, "Button8")->click();
+  find<QPushButton>(&form3, "Button9")->click();
+  TForm1& main = f.shownForm1();
+  auto* selector = find<QComboBox>(&main, "ComboBox5");
+  QCOMPARE(selector->currentText(), QStringLiteral("ЛД10400007"));
+
+  TForm4& w = f.program->form4();
+  QCOMPARE(find<QLabel>(&w, "Label1")->text(),
+           QStringLiteral("Проверьте правильность заводского номера:"));
+  QCOMPARE(find<QLabel>(&w, "Label1")->font().pointSize(), 14);
+  auto* serial = find<QLabel>(&w, "Label2");
+  QCOMPARE(fontColour(serial), QColor(255, 0, 0));
+  QVERIFY(serial->font().bold());
+  QCOMPARE(serial->font().pointSize(), 12);
+  QCOMPARE(find<QPushButton>(&w, "Button1")->text(), QStringLiteral("Неправильный"));
+  QCOMPARE(find<QPushButton>(&w, "Button1")->geometry(), QRect(16, 104, 121, 25));
+  QCOMPARE(find<QPushButton>(&w, "Button2")->text(), QStringLiteral("Правильный"));
+  QCOMPARE(find<QPushButton>(&w, "Button2")->geometry(), QRect(368, 104, 91, 25));
+
+  // "Неправильный" changes nothing.
+  QString shown;
+  QTimer::singleShot(0, [&] {
+    shown = serial->text();
+    find<QPushButton>(&w, "Button1")->click();
+  });
+  w.showModal();
+  QCOMPARE(shown, QStringLiteral("ЛД10400007"));
+  QCOMPARE(f.dialogs.boxes.takeLast(), QStringLiteral("Инициализация завершена некорректно!"));
+  QCOMPARE(selector->count(), 2);
+
+  // "Правильный" moves the number and takes it out of the selector.
+  QTimer::singleShot(0, [&] { find<QPushButton>(&w, "Button2")->click(); });
+  w.showModal();
+  QCOMPARE(f.dialogs.boxes.takeLast(), QStringLiteral("Инициализация завершена успешно!"));
+  QCOMPARE(items(selector), QStringList{"ЛД10400008"});
+  QCOMPARE(form3.book().alreadyInit(), std::vector<std::string>{"ЛД10400007"});
+  form3.showBook();
+  QCOMPARE(items(find<QListWidget>(&form3, "ListBox1")), QStringList{"ЛД10400008"});
+  QCOMPARE(items(find<QListWidget>(&form3, "ListBox2")), QStringList{"ЛД10400007"});
+}
+
+QTEST_MAIN(WindowsTest)
+#include "windows_test.moc"
