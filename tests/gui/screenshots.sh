@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Takes the screenshots of docs/screenshots/ as a user sees the windows: the desktop tool
+# on the built-in printer under Xvfb with a window manager, driven by xdotool.
+# Needs: xvfb, openbox, xdotool, imagemagick. Usage: tests/gui/screenshots.sh [BUILD_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build="${1:-${TALLOWICK_BUILD_DIR:-build}}"
+out=docs/screenshots
+work="$(mktemp -d)"
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+
+export DISPLAY=:57
+Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
+sleep 1
+openbox >/dev/null 2>&1 &
+sleep 1
+"$build/src/app/tallowick" --simulate --registry "$work/book.sqlite3" >/dev/null 2>&1 &
+sleep 2
+
+click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.4; }
+# The window with its title bar: the frame starts this far above the client area.
+shot() {
+  local window="$1" file="$2" X Y WIDTH HEIGHT SCREEN
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  import -window root "$work/root.png"
+  convert "$work/root.png" -crop "$((WIDTH + 14))x$((HEIGHT + 55))+$((X - 7))+$((Y - 48))" +repage "$file"
+}
+
+form3=$(xdotool search --name "Тест фискальных регистраторов" | head -1)
+click "$form3" 120 58; xdotool key Down Return; sleep 0.4        # "Veltor FP-510T Украина"
+click "$form3" 40 110; xdotool key Home; xdotool type --delay 50 12340
+click "$form3" 40 158; xdotool key Home; xdotool type --delay 50 12349
+click "$form3" 397 170                                            # Продолжить: the interval
+click "$form3" 128 502                                            # Сохранить
+click "$form3" 80 260                                             # a number selected
+shot "$form3" "$out/tform3-interval.png"
+
+click "$form3" 331 502                                            # Продолжить: TForm1
+sleep 1.5
+form1=$(xdotool search --name "Тест регистратора расчетных операций" | head -1)
+click "$form1" 325 502                                            # Подключить to "sim"
+sleep 1.5
+shot "$form1" "$out/tform1-connected-sim.png"
+echo "screenshots written to $out"
