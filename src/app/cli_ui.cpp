@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "initforms/texts.h"
+
 namespace tallowick {
 
 std::atomic<bool>& CliUi::interrupted() {
@@ -21,5 +23,16 @@ void CliUi::pumpEvents() {
 }
 
 void CliUi::pause(std::int32_t ms) { clock_.sleepFor(std::chrono::milliseconds(ms)); }
+
+std::int32_t CliUi::showForm2() {
+  err_ << "dialog: " << texts::kForm2Caption << ": " << texts::kForm2Label1 << std::endl;
+  if (form2WaitMs_ > 0) pause(form2WaitMs_);
+  return form2Answer_;
+}
+
+void CliUi::showForm4() {
+  err_ << "dialog: " << texts::kForm4Caption << ": " << texts::kForm4Label1 << " "
+       << serial_.text() << std::endl;
+}
 
 }  // namespace tallowick

@@ -8,11 +8,25 @@
 #include <string>
 #include <vector>
 
+#include "initforms/form4.h"
 #include "link/clock.h"
 #include "mainform/run_state.h"
 #include "mainform/ui.h"
 
 namespace tallowick {
+
+// ComboBox5 without a window: one serial number given on the command line, no list.
+class CliSerialSelector final : public SerialSelector {
+ public:
+  std::string text() override { return text_; }
+  int selectedIndex() override { return -1; }
+  std::vector<std::string> items() override { return {}; }
+  void removeItem(int) override {}
+  void setText(std::string text) { text_ = std::move(text); }
+
+ private:
+  std::string text_;
+};
 
 class CliUi final : public Ui {
  public:
@@ -37,6 +51,29 @@ class CliUi final : public Ui {
   void setRunButtons(bool, bool) override {}
   std::string portName() override { return port_; }
   bool withoutFiscal() override { return withoutFiscal_; }
+  // No ComboBox4 to choose from: the test set with setInternalTest (none at first).
+  int internalTestIndex() override { return internalTest_; }
+  std::string dateText() override { return date_; }
+  std::string timeText() override { return time_; }
+  void setDateTimeTexts(const std::string& date, const std::string& time) override {
+    date_ = date;
+    time_ = time;
+  }
+  SerialSelector& serialSelector() override { return serial_; }
+  // Nobody can answer TForm2 here: its texts go to standard error, then the answer set with
+  // setForm2Answer (continue at first) is given after setForm2Wait milliseconds, the time
+  // the printer needs to come back from its reboot.
+  std::int32_t showForm2() override;
+  // Nobody can confirm the number: TForm4's question and the number go to standard error
+  // and the lists stay as they are, as after "Неправильный".
+  void showForm4() override;
+  void terminateApplication() override { terminated_ = true; }
+
+  void setInternalTest(int index) { internalTest_ = index; }
+  CliSerialSelector& cliSerialSelector() { return serial_; }
+  void setForm2Answer(std::int32_t answer) { form2Answer_ = answer; }
+  void setForm2Wait(std::int32_t ms) { form2WaitMs_ = ms; }
+  bool terminated() const { return terminated_; }
 
   const std::vector<std::string>& testLog() const { return testLog_; }
 
@@ -48,6 +85,13 @@ class CliUi final : public Ui {
   std::string port_;
   bool withoutFiscal_;
   std::vector<std::string> testLog_;
+  int internalTest_ = -1;
+  std::string date_;
+  std::string time_;
+  CliSerialSelector serial_;
+  std::int32_t form2Answer_ = 1;
+  std::int32_t form2WaitMs_ = 0;
+  bool terminated_ = false;
 };
 
 }  // namespace tallowick

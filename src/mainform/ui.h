@@ -9,6 +9,8 @@
 
 namespace tallowick {
 
+class SerialSelector;
+
 // Windows colour values (0x00BBGGRR), as the windows use them.
 namespace colour {
 inline constexpr std::uint32_t kRed = 0x0000FF;
@@ -64,6 +66,23 @@ class Ui {
   virtual std::string portName() = 0;
   // CheckBox1 "Без фискальных чеков и Z-отчета", read anew at each decision.
   virtual bool withoutFiscal() = 0;
+
+  // ComboBox4 of the auxiliary page: the index of the selected internal test, -1 when none.
+  virtual int internalTestIndex() = 0;
+  // Edit2 (date, DDMMYY) of the initialisation page.
+  virtual std::string dateText() = 0;
+  // Edit3 (time, HHMM) of the initialisation page.
+  virtual std::string timeText() = 0;
+  // Puts new texts into Edit2 and Edit3.
+  virtual void setDateTimeTexts(const std::string& date, const std::string& time) = 0;
+  // ComboBox5, the serial number to write; TForm4 works on the same selector.
+  virtual SerialSelector& serialSelector() = 0;
+  // Shows TForm2 modally and returns its answer (negative: end the program).
+  virtual std::int32_t showForm2() = 0;
+  // Shows TForm4 modally; it confirms the serial number and updates the lists itself.
+  virtual void showForm4() = 0;
+  // Tells the application to end; it closes once the running handler has returned.
+  virtual void terminateApplication() = 0;
 };
 
 }  // namespace tallowick

@@ -8,11 +8,38 @@
 #include <string>
 #include <vector>
 
+#include "initforms/form4.h"
 #include "link/clock.h"
 #include "mainform/run_state.h"
 #include "mainform/ui.h"
 
 namespace tallowick::test {
+
+// ComboBox5: an editable list of serial numbers with a selection.
+struct FakeSerialSelector final : SerialSelector {
+  std::vector<std::string> list;
+  int selected = -1;
+  std::string typed;  // the text when nothing is selected
+
+  std::string text() override {
+    if (selected >= 0 && static_cast<std::size_t>(selected) < list.size()) {
+      return list[static_cast<std::size_t>(selected)];
+    }
+    return typed;
+  }
+  int selectedIndex() override { return selected; }
+  std::vector<std::string> items() override { return list; }
+  void removeItem(int index) override {
+    if (index < 0 || static_cast<std::size_t>(index) >= list.size()) return;
+    list.erase(list.begin() + index);
+    if (selected == index) {
+      selected = -1;
+      typed.clear();
+    } else if (selected > index) {
+      --selected;
+    }
+  }
+};
 
 class FakeUi final : public Ui {
  public:
@@ -48,12 +75,42 @@ class FakeUi final : public Ui {
   }
   std::string portName() override { return port; }
   bool withoutFiscal() override { return noFiscal; }
+  int internalTestIndex() override { return internalTest; }
+  std::string dateText() override { return date; }
+  std::string timeText() override { return time; }
+  void setDateTimeTexts(const std::string& d, const std::string& t) override {
+    date = d;
+    time = t;
+  }
+  SerialSelector& serialSelector() override { return serial; }
+  std::int32_t showForm2() override {
+    ++form2Shown;
+    events.push_back("dialog: TForm2");
+    if (onForm2) onForm2();
+    return form2Answer;
+  }
+  void showForm4() override {
+    ++form4Shown;
+    events.push_back("dialog: TForm4");
+    if (onForm4) onForm4();
+  }
+  void terminateApplication() override {
+    ++terminations;
+    events.push_back("terminate");
+  }
 
   // Settings.
   std::string port = "sim";
   bool noFiscal = false;
   std::map<int, std::function<void()>> atPump;  // by pump number, from 1
   std::function<void()> onEveryPump;
+  int internalTest = 0;
+  std::string date = "071226";
+  std::string time = "0905";
+  FakeSerialSelector serial;
+  std::int32_t form2Answer = 1;
+  std::function<void()> onForm2;  // while TForm2 is up (the printer reboots meanwhile)
+  std::function<void()> onForm4;
 
   // Records.
   std::vector<std::string> testLog;
@@ -68,6 +125,9 @@ class FakeUi final : public Ui {
   bool shownConnected = false;
   bool startEnabled = true;
   bool stopEnabled = false;
+  int form2Shown = 0;
+  int form4Shown = 0;
+  int terminations = 0;
 
  private:
   RunState& state_;
