@@ -13,12 +13,14 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QThread>
 
 #include "gui/shape.h"
 #include "gui/widgets.h"
+#include "initforms/form2.h"
 #include "initforms/serial_book.h"
 #include "mainform/connection.h"
 #include "mainform/wall_clock.h"
@@ -80,16 +82,33 @@ class TForm1::MainWindowUi final : public Ui {
   std::string portName() override { return u8(w_.ComboBox1->currentText()); }
   bool withoutFiscal() override { return w_.CheckBox1->isChecked(); }
 
+  int internalTestIndex() override { return w_.ComboBox4->currentIndex(); }
+  std::string dateText() override { return u8(w_.Edit2->text()); }
+  std::string timeText() override { return u8(w_.Edit3->text()); }
+  void setDateTimeTexts(const std::string& date, const std::string& time) override {
+    w_.Edit2->setText(qs(date));
+    w_.Edit3->setText(qs(time));
+  }
+  SerialSelector& serialSelector() override { return *w_.links_.selector; }
+  std::int32_t showForm2() override {
+    return w_.links_.showForm2 ? w_.links_.showForm2() : tallowick::TForm2::kEndProgram;
+  }
+  void showForm4() override {
+    if (w_.links_.showForm4) w_.links_.showForm4();
+  }
+  void terminateApplication() override {
+    if (w_.links_.terminate) w_.links_.terminate();
+  }
+
  private:
   TForm1& w_;
 };
 
-TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, PortLister ports,
-               SerialBook& book)
+TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs,
+               MainWindowLinks links)
     : commands_(commands),
       dialogs_(dialogs),
-      ports_(std::move(ports)),
-      book_(book),
+      links_(std::move(links)),
       ui_(std::make_unique<MainWindowUi>(*this)),
       session_{commands, state_, *ui_, clock},
       testRun_(session_) {
@@ -248,6 +267,7 @@ void TForm1::buildAuxiliaryPage(QWidget* page) {
                        QStringLiteral("2. Полный тест")});
   ComboBox4->setCurrentIndex(-1);
 
+
   Label8 = place<QLabel>(page, "Label8", 0, 330, 513, 17);
   Label8->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
   Label8->setText(qs(kVersionText));
@@ -264,26 +284,31 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::FormActivate() {
   ComboBox1->clear();
-  if (ports_) {
-    for (const std::string& port : ports_()) ComboBox1->addItem(qs(port));
+  if (links_.ports) {
+    for (const std::string& port : links_.ports()) ComboBox1->addItem(qs(port));
   }
   ComboBox1->setCurrentIndex(0);
   ComboBox3->setCurrentIndex(0);
-  refreshDateTime();
-  PageControl1->setCurrentWidget(TabSheet5);
-  ComboBox5->clear();
-  for (const std::string& serial : book_.shouldInit()) ComboBox5->addItem(qs(serial));
-  ComboBox5->setCurrentIndex(0);
-}
-
-void TForm1::refreshDateTime() {
   const LocalDateTime now = session_.wallClock();
   Edit2->setText(qs(ddmmyy(now)));
   Edit3->setText(qs(hhmm(now)));
+  {
+    // Opening the first page is part of the activation, not a page change of the user.
+    const QSignalBlocker quiet(PageControl1);
+    PageControl1->setCurrentWidget(TabSheet5);
+  }
+  ComboBox5->clear();
+  if (links_.book) {
+    for (const std::string& serial : links_.book->shouldInit()) ComboBox5->addItem(qs(serial));
+  }
+  ComboBox5->setCurrentIndex(0);
 }
 
 void TForm1::PageControl1Change(int index) {
-  if (PageControl1->widget(index) == TabSheet5) refreshDateTime();
+  if (PageControl1->widget(index) != TabSheet5) return;
+  const LocalDateTime now = session_.wallClock();
+  Edit2->setText(qs(ddmmyy(now)));
+  Edit3->setText(qs(hhmm(now)));
 }
 
 void TForm1::Button2Click() {

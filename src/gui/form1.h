@@ -27,6 +27,7 @@ class QWidget;
 
 namespace tallowick {
 class SerialBook;
+class SerialSelector;
 }
 
 namespace tallowick::gui {
@@ -35,6 +36,21 @@ class TShape;
 
 // The names of the serial ports to offer, in order.
 using PortLister = std::function<std::vector<std::string>()>;
+
+// What the main window reaches beyond itself: the other windows and the program's end.
+struct MainWindowLinks {
+  PortLister ports;
+  // TForm3's book, whose list "К инициализации" fills ComboBox5.
+  SerialBook* book = nullptr;
+  // ComboBox5 as TForm4 sees it.
+  SerialSelector* selector = nullptr;
+  // TForm2 shown modally; its answer.
+  std::function<std::int32_t()> showForm2;
+  // TForm4 shown modally.
+  std::function<void()> showForm4;
+  // Ends the program once the running handler has returned.
+  std::function<void()> terminate;
+};
 
 class TForm1 final : public QDialog {
   Q_OBJECT
@@ -46,8 +62,7 @@ class TForm1 final : public QDialog {
   static constexpr const char* kVersionText =
       "Тест для Veltor FP-510T/FP-T320/FP-820T/FP-90T/KM-15 ver. 2.60 23.02.2012";
 
-  TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, PortLister ports,
-         SerialBook& book);
+  TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainWindowLinks links);
   ~TForm1() override;
 
   RunState& state() { return state_; }
@@ -81,15 +96,13 @@ class TForm1 final : public QDialog {
   void buildTestPage(QWidget* page);
   void buildAuxiliaryPage(QWidget* page);
   void appendLine(LogId log, const std::string& line);
-  void refreshDateTime();
   // A long sequence runs inside this handler; a "Закрыть" pressed at one of its event
   // pumps closes the window once the sequence has returned.
   void runSequence(const std::function<void()>& sequence);
 
   CommandSet& commands_;
   DialogService& dialogs_;
-  PortLister ports_;
-  SerialBook& book_;
+  MainWindowLinks links_;
   RunState state_;
   std::unique_ptr<MainWindowUi> ui_;
   Session session_;

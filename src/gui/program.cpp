@@ -42,18 +42,30 @@ Program::Program(ProgramOptions options)
     return std::make_unique<RepaintingLine>(std::move(line), repaintWithoutInput);
   });
 
-  form3_ = create<TForm3>(
-      *store_, options_.programPath, dialogs_, [this] { form1_->exec(); },
-      [this] {
-        if (options_.endProgram) {
-          options_.endProgram();
-        } else {
-          QCoreApplication::quit();
-        }
-      });
+  const auto endProgram = [this] {
+    if (options_.endProgram) {
+      options_.endProgram();
+    } else {
+      // exit() rather than quit(): quit() first asks every window to close, and the
+      // windows without a close box refuse.
+      QCoreApplication::exit(0);
+    }
+  };
+  form3_ = create<TForm3>(*store_, options_.programPath, dialogs_, [this] { form1_->exec(); },
+                          endProgram);
   form4_ = create<TForm4>(selector_, form3_->book(), dialogs_);
-  form1_ = create<TForm1>(commands_, clock_, dialogs_, [this] { return ports(); },
-                          form3_->book());
+  MainWindowLinks links;
+  links.ports = [this] { return ports(); };
+  links.book = &form3_->book();
+  links.selector = &selector_;
+  links.showForm2 = [this] { return form2_->showModal(); };
+  links.showForm4 = [this] {
+    form4_->showModal();
+    // TForm3 shows the lists that the confirmation changed.
+    form3_->showBook();
+  };
+  links.terminate = endProgram;
+  form1_ = create<TForm1>(commands_, clock_, dialogs_, std::move(links));
   selector_.attach(form1_->serialSelector());
   form2_ = create<TForm2>();
 }

@@ -34,7 +34,8 @@ struct ProgramOptions {
   PortLister platformPorts;
   // Message boxes and the save dialog; the real modal ones when not given.
   DialogService* dialogs = nullptr;
-  // Ends the program once TForm3 has closed; QCoreApplication::quit when not given.
+  // Ends the program (once TForm3 has closed, or when the initialisation is told to end
+  // it); leaving every event loop when not given.
   std::function<void()> endProgram;
   // The clock of the link's simulated printer and of the test run's waits.
   Clock* clock = nullptr;
