@@ -1,0 +1,219 @@
+#include "mainform/init_page.h"
+
+#include <array>
+
+#include "initforms/form4.h"
+#include "link/cp1251.h"
+#include "mainform/step_outcome.h"
+#include "mainform/tax_rates.h"
+
+namespace tallowick {
+namespace {
+
+constexpr const char* kPw = kDevicePassword;
+constexpr const char* kTimeout = "Таймаут устройства! Ошибка!";
+
+// Characters as the user typed them, not the bytes of their UTF-8 form.
+std::size_t characters(const std::string& text) {
+  std::size_t n = 0;
+  for (const char c : text)
+    n += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  return n;
+}
+
+bool blank(const std::string& text) {
+  return text.find_first_not_of(" \t") == std::string::npos;
+}
+
+// A text that can go into one data field as it is: ';' would split it into two fields, a
+// control character could be taken for a frame byte, and a character outside
+// Windows-1251 would make the command operation refuse it.
+bool sendable(const std::string& text) {
+  for (const char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if (c == ';' || b < 0x20 || b == 0x7F) return false;
+  }
+  return cp1251::encode(text).has_value();
+}
+
+// The lines of one tax step of Memo1.
+struct TaxLines {
+  const char* noReply;
+  const char* error;
+  const char* success;
+  const char* done;
+};
+
+constexpr std::array<TaxLines, 5> kTaxLines = {{
+    {"Шаг 3. Налог А не установлен!  Таймаут!!!", "Шаг 3. Налог А не установлен!  Ошибка!!!",
+     "Шаг 3. Налог А установлен! ", "Шаг 3 завершен успешно! "},
+    {"Шаг 4. Налог Б не установлен!  Таймаут!!!", "Шаг 4. Налог Б не установлен!  Ошибка!!!",
+     "Шаг 4. Налог Б установлен! ", "Шаг 4 завершен успешно! "},
+    {"Шаг 5. Налог В не установлен!  Таймаут!!!", "Шаг 5. Налог В не установлен!  Ошибка!!!",
+     "Шаг 5. Налог В установлен! ", "Шаг 5 завершен успешно! "},
+    {"Шаг 6. Налог Г не установлен!  Таймаут!!!", "Шаг 6. Налог Г не установлен!  Ошибка!!!",
+     "Шаг 6. Налог Г установлен! ", "Шаг 6 завершен успешно! "},
+    {"Шаг 7. Налоги  не установлены!  Таймаут!!!", "Шаг 7. Налоги не установлены!  Ошибка!!!",
+     "Шаг 7. Налоги установлены! ", "Шаг 7 завершен успешно! "},
+}};
+
+}  // namespace
+
+void InitPage::refreshDateTime() {
+  const LocalDateTime now = s_.wallClock();
+  s_.ui.setDateTimeTexts(ddmmyy(now), hhmm(now));
+}
+
+void InitPage::Button7Click() {
+  refreshDateTime();
+}
+
+void InitPage::PageControl1Change(Page page) {
+  if (page == Page::TabSheet5) refreshDateTime();
+}
+
+void InitPage::Button10Click() {
+  s_.keep(s_.commands.SendFixed(kRebootDevice));
+  if (messageOutcome(s_, kTimeout, "Ошибка перезагрузки регистратора!")) {
+    s_.ui.messageBox("Успешно. Регистратор перезагружен!");
+  }
+}
+
+void InitPage::Button8Click() {
+  s_.keep(s_.commands.SendFixed(kEraseFiscalMemory));
+  if (!messageOutcome(s_, kTimeout, "Ошибка обнуления ФП!")) return;
+  s_.keep(s_.commands.SendFixed(kRebootDevice));
+  if (messageOutcome(s_, kTimeout, "Ошибка перезагрузки регистратора!")) {
+    s_.ui.messageBox("Успешно. ФП обнулена!");
+  }
+}
+
+const char* InitPage::refusedInput(const std::string& date, const std::string& time,
+                                   const std::string& serial) const {
+  if (characters(date) != 6 || characters(time) != 4 || blank(serial)) return kFieldsMissing;
+  if (!sendable(date) || !sendable(time) || !sendable(serial)) return kFieldsUnusable;
+  return nullptr;
+}
+
+InitEnd InitPage::Button9Click() {
+  const std::string date = s_.ui.dateText();
+  const std::string time = s_.ui.timeText();
+  const std::string serial = s_.ui.serialSelector().text();
+  if (const char* refused = refusedInput(date, time, serial)) {
+    s_.ui.messageBox(refused);
+    return InitEnd::InputRefused;
+  }
+
+  const char* dateNoReply = "Шаг 1. Дата и время не установлены!  Таймаут!!!";
+  const char* dateError = "Шаг 1. Дата и время не установлены!  Ошибка!!!";
+  const CommandResult* probe = s_.keep(s_.commands.SendFixed(kBeep));
+  if (!initOutcome(s_, kTimeout, dateNoReply, "Ошибка установки времени!", dateError, {})) {
+    return InitEnd::Failed;
+  }
+  const bool noReboot = (probe->Status[0] & 0x04) != 0;
+  log("Начало инициализации регистратора.");
+
+  std::int32_t err = 0;
+  s_.keep(s_.commands.SetDateTime(kPw, date, time, &err));
+  // A refused argument sends nothing and leaves the probe's record in place, which would
+  // read as success.
+  if (err != 0) {
+    s_.ui.messageBox("Ошибка установки времени!");
+    log(dateError);
+    return InitEnd::Failed;
+  }
+  if (!initOutcome(s_, kTimeout, dateNoReply, "Ошибка установки времени!", dateError,
+                   {"Шаг 1. Дата и время установлены успешно.  Перезагрузка РРО..."})) {
+    return InitEnd::Failed;
+  }
+
+  if (const auto ended = rebootAndWait(noReboot)) return *ended;
+
+  const char* serialError = "Шаг 2. Заводской номер не установлен!  Ошибка!!!";
+  s_.keep(s_.commands.SetSerialNumber(kPw, serial, &err));
+  if (err != 0) {
+    s_.ui.messageBox("Ошибка установки заводского номера!");
+    log(serialError);
+    return InitEnd::Failed;
+  }
+  if (!initOutcome(s_, kTimeout, "Шаг 2. Заводской номер не установлен!  Таймаут!!!",
+                   "Ошибка установки заводского номера!", serialError,
+                   {"Шаг 2. Заводской номер установлен! ", "Шаг 2 завершен успешно! "})) {
+    return InitEnd::Failed;
+  }
+
+  if (!identificationAndTaxes() || !technicalInformation()) return InitEnd::Failed;
+
+  s_.ui.messageBox("Инициализация выполнена!");
+  log("Конец инициализации регистратора.");
+  s_.ui.showForm4();
+  return InitEnd::Finished;
+}
+
+std::optional<InitEnd> InitPage::rebootAndWait(bool noReboot) {
+  if (noReboot) {
+    if (s_.ui.showForm2() < 0) {
+      s_.ui.terminateApplication();
+      return InitEnd::ProgramEnded;
+    }
+    return std::nullopt;
+  }
+
+  std::int32_t err = 0;
+  const CommandResult* r = s_.keep(s_.commands.RebootRegistrator(kPw, &err));
+  // The reply is judged after the dialog; what it said is kept now.
+  const bool noReply = r->noReply();
+  const bool accepted = r->accepted();
+  s_.ui.pause(1000);
+  if (s_.ui.showForm2() < 0) {
+    s_.ui.terminateApplication();
+    return InitEnd::ProgramEnded;
+  }
+  if (noReply) {
+    s_.ui.messageBox("Таймаут устройства! Ошибка инициализации!");
+    log("Шаг 1. Перезагрузка регистратора не выыполнена!  Таймаут!!!");
+    return InitEnd::Failed;
+  }
+  if (!accepted) {
+    s_.ui.messageBox("Ошибка перезагрузки регистратора!");
+    log("Шаг 1. Перезагрузка регистратора не выполнена!  Ошибка!!!");
+    return InitEnd::Failed;
+  }
+  return std::nullopt;
+}
+
+bool InitPage::identificationAndTaxes() {
+  std::int32_t err = 0;
+  const CommandResult* info = s_.keep(s_.commands.GetDeviceInfo(kPw, &err));
+  if (!messageOutcome(s_, "Таймаут устройства! Ошибка GetDeviceInfo!", "Ошибка GetDeviceInfo")) {
+    return false;
+  }
+  updateServiceIndicator(s_);
+  s_.state.TaxFirmwarePrefix = taxFirmwarePrefix(info->Fields[1]);
+  const auto taxes = taxRates(countryOf(info->Fields[2]), s_.state.TaxFirmwarePrefix, 0x01);
+
+  for (std::size_t i = 0; i < taxes.size(); ++i) {
+    const TaxLines& lines = kTaxLines[i];
+    s_.keep(sendTaxRate(s_.commands, taxes[i], &err));
+    if (!initOutcome(s_, kTimeout, lines.noReply, "Ошибка установки налогов!", lines.error,
+                     {lines.success, lines.done})) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool InitPage::technicalInformation() {
+  const char* E = "Ошибка инициализации!";
+  std::int32_t err = 0;
+  s_.pumpEvents();
+  s_.keep(s_.commands.OpenServiceReceipt(kPw, &err));
+  if (!messageOutcome(s_, "Таймаут устройства! Ошибка инициализации!", E)) return false;
+  s_.keep(s_.commands.RunInternalTest(kPw, 0, &err));
+  if (!messageOutcome(s_, "Ошибка инициализации! Ошибка!", E)) return false;
+  s_.pumpEvents();
+  s_.keep(s_.commands.CloseServiceReceipt(kPw, &err));
+  return messageOutcome(s_, "Таймаут устройства! Ошибка инициализации!", E);
+}
+
+}  // namespace tallowick

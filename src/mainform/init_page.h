@@ -1,0 +1,59 @@
+// The page "Инициализация регистратора" (TabSheet5): prepares a new printer (date and time,
+// reboot, factory serial number, tax rates, the technical-information receipt, the
+// confirmation of the number), and offers erasing the fiscal memory and rebooting.
+// Progress goes to Memo1; failures to message boxes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "mainform/session.h"
+
+namespace tallowick {
+
+// The pages of PageControl1, in their order.
+enum class Page : std::uint8_t { TabSheet5, TabSheet1, TabSheet2 };
+
+// How an initialisation click ended.
+enum class InitEnd : std::uint8_t {
+  InputRefused,  // the date, time or serial number was refused; nothing was sent
+  Failed,        // a step failed; its box (and line) were shown
+  ProgramEnded,  // the user ended the program in TForm2
+  Finished,      // "Инициализация выполнена!" and TForm4 were shown
+};
+
+inline constexpr const char* kFieldsMissing = "Не заполнены все необходимые поля!!!";
+inline constexpr const char* kFieldsUnusable =
+    "Дата, время и заводской номер не должны содержать символ ';', управляющие символы и "
+    "символы вне кодировки Windows-1251!";
+
+class InitPage {
+ public:
+  explicit InitPage(Session& session) : s_(session) {}
+
+  void Button7Click();     // "Обновить дату/время"
+  void Button8Click();     // "Стереть фискальную память"
+  InitEnd Button9Click();  // "Начать инициализацию"
+  void Button10Click();    // "Перезагрузить устройство"
+  // PageControl1's page changed to `page`.
+  void PageControl1Change(Page page);
+
+ private:
+  void refreshDateTime();
+  // Step 1: the box for refused inputs, or nothing when all three can be sent.
+  const char* refusedInput(const std::string& date, const std::string& time,
+                           const std::string& serial) const;
+  // Step 5, the reboot and the pause for the user: how the click ended, nothing when it
+  // goes on.
+  std::optional<InitEnd> rebootAndWait(bool noReboot);
+  // Steps 7 and 8; false when a step failed.
+  bool identificationAndTaxes();
+  // Step 9; false when a step failed.
+  bool technicalInformation();
+  void log(const std::string& line) { s_.ui.appendLog(LogId::Init, line); }
+
+  Session& s_;
+};
+
+}  // namespace tallowick
