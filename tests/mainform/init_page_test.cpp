@@ -1,0 +1,355 @@
+#include "mainform/init_page.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "mainform/page_fixture.h"
+#include "mainform/step_outcome.h"
+
+namespace tallowick {
+namespace {
+
+using test::PageFixture;
+using test::printer;
+using Codes = std::vector<std::int32_t>;
+using Texts = std::vector<std::string>;
+
+constexpr const char* kSerial = "ВЛ40001234";
+
+// A connected window with date, time and a listed serial number filled in; at TForm2 the
+// user waits half a minute for the printer to come back before going on.
+struct InitFixture : PageFixture {
+  explicit InitFixture(sim::PrinterSettings settings = {}) : PageFixture(std::move(settings)) {
+    connect();
+    ui.date = "230212";
+    ui.time = "0945";
+    ui.serial.list = {kSerial, "ВЛ40001235"};
+    ui.serial.selected = 0;
+    ui.onForm2 = [this] { clock.advance(std::chrono::seconds(30)); };
+  }
+  InitEnd run() { return InitPage(session).Button9Click(); }
+};
+
+const Texts kAllLines = {
+    "Начало инициализации регистратора.",
+    "Шаг 1. Дата и время установлены успешно.  Перезагрузка РРО...",
+    "Шаг 2. Заводской номер установлен! ",
+    "Шаг 2 завершен успешно! ",
+    "Шаг 3. Налог А установлен! ",
+    "Шаг 3 завершен успешно! ",
+    "Шаг 4. Налог Б установлен! ",
+    "Шаг 4 завершен успешно! ",
+    "Шаг 5. Налог В установлен! ",
+    "Шаг 5 завершен успешно! ",
+    "Шаг 6. Налог Г установлен! ",
+    "Шаг 6 завершен успешно! ",
+    "Шаг 7. Налоги установлены! ",
+    "Шаг 7 завершен успешно! ",
+    "Конец инициализации регистратора.",
+};
+
+TEST(InitPage, InitialisationRunsEveryStepInOrder) {
+  InitFixture f;
+  EXPECT_EQ(f.run(), InitEnd::Finished);
+  EXPECT_EQ(f.codes(),
+            (Codes{0x82, 0x20, 0xF3, 0x41, 0x80, 0x47, 0x47, 0x47, 0x47, 0x47, 0x60, 0x84, 0x65}));
+  EXPECT_EQ(f.dataOf(0x82), Texts{"582014;1;"});
+  EXPECT_EQ(f.dataOf(0x20), Texts{"582014;230212;0945;"});
+  EXPECT_EQ(f.dataOf(0xF3), Texts{"582014;"});
+  EXPECT_EQ(f.dataOf(0x41), Texts{std::string("582014;") + kSerial + ";"});
+  EXPECT_EQ(f.dataOf(0x84), Texts{"582014;0;"});
+  EXPECT_EQ(f.dataOf(0x65), Texts{"582014;0;"});
+  EXPECT_EQ(f.dataOf(0x47), (Texts{"582014;0;01;20.00;ПДВ_А;-1;", "582014;1;01;0.00;ПДВ_Б;-1;",
+                                   "582014;2;01;0.00;ПДВ_В;-1;", "582014;3;01;0.00;ПДВ_Г;-1;",
+                                   "582014;4;01;0.00;;-1;"}));
+  EXPECT_EQ(f.ui.initLog, kAllLines);
+  EXPECT_TRUE(f.ui.testLog.empty());
+  EXPECT_EQ(f.state.TaxFirmwarePrefix, "3.01");
+  EXPECT_EQ(f.ui.indicator.text, kServiceModeOff);
+  // The pause of the reboot comes before TForm2; TForm4 comes after the last box.
+  const auto& e = f.ui.events;
+  ASSERT_GE(e.size(), 3u);
+  const auto at = [&](const std::string& what) {
+    return std::find(e.begin(), e.end(), what) - e.begin();
+  };
+  EXPECT_LT(at("pause: 1000"), at("dialog: TForm2"));
+  EXPECT_LT(at("dialog: TForm2"), at("log: Шаг 2. Заводской номер установлен! "));
+  EXPECT_EQ(e[e.size() - 3], "box: Инициализация выполнена!");
+  EXPECT_EQ(e[e.size() - 2], "log: Конец инициализации регистратора.");
+  EXPECT_EQ(e.back(), "dialog: TForm4");
+  EXPECT_EQ(f.ui.form2Shown, 1);
+  EXPECT_EQ(f.ui.terminations, 0);
+  // The technical-information receipt pumps events twice.
+  EXPECT_EQ(f.ui.pumps, 2);
+}
+
+TEST(InitPage, InputsAreCheckedBeforeAnythingIsSent) {
+  struct Case {
+    const char* date;
+    const char* time;
+    std::string serial;  // typed; nothing selected
+    const char* box;     // nullptr: accepted
+  };
+  const Case cases[] = {
+      {"2302120", "0945", kSerial, kFieldsMissing},
+      {"23021", "0945", kSerial, kFieldsMissing},
+      {"230212", "094", kSerial, kFieldsMissing},
+      {"230212", "09450", kSerial, kFieldsMissing},
+      {"", "", kSerial, kFieldsMissing},
+      // A number is needed as much as the date and the time.
+      {"230212", "0945", "", kFieldsMissing},
+      {"230212", "0945", "   ", kFieldsMissing},
+      // ';' would split a text into two fields of the command.
+      {"23;212", "0945", kSerial, kFieldsUnusable},
+      {"230212", "09;5", kSerial, kFieldsUnusable},
+      {"230212", "0945", "ВЛ4000;1234", kFieldsUnusable},
+      {"230212", "0945",
+       "ВЛ4000\x03"
+       "1234",
+       kFieldsUnusable},
+      {"23\t212", "0945", kSerial, kFieldsUnusable},
+      {"230212", "0945", "ВЛ4000€1234", nullptr},
+      {"230212", "0945",
+       "ВЛ4000\xE2\x9C\x93"
+       "1234",
+       kFieldsUnusable},  // a check mark
+      // Six characters, twelve bytes: the length is counted in characters.
+      {"ДДММГГ", "ЧЧММ", kSerial, nullptr},
+  };
+  for (const auto& c : cases) {
+    InitFixture f;
+    f.ui.date = c.date;
+    f.ui.time = c.time;
+    f.ui.serial.selected = -1;
+    f.ui.serial.typed = c.serial;
+    const InitEnd end = f.run();
+    const std::string name = std::string(c.date) + "|" + c.time + "|" + c.serial;
+    if (c.box) {
+      EXPECT_EQ(end, InitEnd::InputRefused) << name;
+      EXPECT_EQ(f.ui.boxes, Texts{c.box}) << name;
+      EXPECT_TRUE(f.sent.empty()) << name;
+      EXPECT_TRUE(f.ui.initLog.empty()) << name;
+    } else {
+      EXPECT_NE(end, InitEnd::InputRefused) << name;
+      ASSERT_FALSE(f.sent.empty()) << name;
+      EXPECT_EQ(f.sent[0].code, 0x82) << name;
+    }
+  }
+}
+
+TEST(InitPage, ProbeWithStatusBit2SkipsTheRebootCommand) {
+  InitFixture f;
+  f.stageStatus(0x82, 0, 0x04);
+  EXPECT_EQ(f.run(), InitEnd::Finished);
+  EXPECT_EQ(f.count(0xF3), 0);
+  EXPECT_TRUE(f.ui.pauses.empty());
+  EXPECT_EQ(f.ui.form2Shown, 1);
+  EXPECT_EQ(f.ui.initLog, kAllLines);
+}
+
+TEST(InitPage, EndingTheProgramInTForm2WritesNoSerialNumber) {
+  for (const bool noReboot : {false, true}) {
+    InitFixture f;
+    if (noReboot) f.stageStatus(0x82, 0, 0x04);
+    // A lost reboot reply is not even reported: the program ends first.
+    if (!noReboot) f.fault("F3:silence");
+    f.ui.form2Answer = -1;
+    EXPECT_EQ(f.run(), InitEnd::ProgramEnded) << noReboot;
+    EXPECT_EQ(f.ui.terminations, 1) << noReboot;
+    EXPECT_EQ(f.count(0x41), 0) << noReboot;
+    EXPECT_EQ(f.ui.initLog.back(), "Шаг 1. Дата и время установлены успешно.  Перезагрузка РРО...");
+    EXPECT_TRUE(f.ui.boxes.empty()) << noReboot;
+    EXPECT_EQ(f.ui.events.back(), "terminate") << noReboot;
+  }
+}
+
+TEST(InitPage, EveryFailingStepEndsWithItsBoxAndLine) {
+  struct Case {
+    const char* fault;
+    const char* box;
+    const char* line;  // the last line of Memo1; nullptr: Memo1 holds no line at all
+    std::int32_t lastCode;
+  };
+  const Case cases[] = {
+      {"82:silence", "Таймаут устройства! Ошибка!",
+       "Шаг 1. Дата и время не установлены!  Таймаут!!!", 0x82},
+      {"82:error=0012", "Ошибка установки времени!",
+       "Шаг 1. Дата и время не установлены!  Ошибка!!!", 0x82},
+      {"20:silence", "Таймаут устройства! Ошибка!",
+       "Шаг 1. Дата и время не установлены!  Таймаут!!!", 0x20},
+      {"20:error=0012", "Ошибка установки времени!",
+       "Шаг 1. Дата и время не установлены!  Ошибка!!!", 0x20},
+      {"F3:silence", "Таймаут устройства! Ошибка инициализации!",
+       "Шаг 1. Перезагрузка регистратора не выыполнена!  Таймаут!!!", 0xF3},
+      {"F3:error=0012", "Ошибка перезагрузки регистратора!",
+       "Шаг 1. Перезагрузка регистратора не выполнена!  Ошибка!!!", 0xF3},
+      {"41:silence", "Таймаут устройства! Ошибка!",
+       "Шаг 2. Заводской номер не установлен!  Таймаут!!!", 0x41},
+      {"41:error=0012", "Ошибка установки заводского номера!",
+       "Шаг 2. Заводской номер не установлен!  Ошибка!!!", 0x41},
+      {"80:silence", "Таймаут устройства! Ошибка GetDeviceInfo!", "Шаг 2 завершен успешно! ", 0x80},
+      {"80:error=0012", "Ошибка GetDeviceInfo", "Шаг 2 завершен успешно! ", 0x80},
+      {"47#1:error=0012", "Ошибка установки налогов!", "Шаг 3. Налог А не установлен!  Ошибка!!!",
+       0x47},
+      {"47#2:silence", "Таймаут устройства! Ошибка!", "Шаг 4. Налог Б не установлен!  Таймаут!!!",
+       0x47},
+      {"47#3:error=0012", "Ошибка установки налогов!", "Шаг 5. Налог В не установлен!  Ошибка!!!",
+       0x47},
+      {"47#4:silence", "Таймаут устройства! Ошибка!", "Шаг 6. Налог Г не установлен!  Таймаут!!!",
+       0x47},
+      {"47#5:silence", "Таймаут устройства! Ошибка!", "Шаг 7. Налоги  не установлены!  Таймаут!!!",
+       0x47},
+      {"47#5:error=0012", "Ошибка установки налогов!", "Шаг 7. Налоги не установлены!  Ошибка!!!",
+       0x47},
+      {"60:silence", "Таймаут устройства! Ошибка инициализации!", "Шаг 7 завершен успешно! ", 0x60},
+      {"84:silence", "Ошибка инициализации! Ошибка!", "Шаг 7 завершен успешно! ", 0x84},
+      {"84:error=0012", "Ошибка инициализации!", "Шаг 7 завершен успешно! ", 0x84},
+      {"65:error=0012", "Ошибка инициализации!", "Шаг 7 завершен успешно! ", 0x65},
+  };
+  for (const auto& c : cases) {
+    InitFixture f;
+    f.fault(c.fault);
+    EXPECT_EQ(f.run(), InitEnd::Failed) << c.fault;
+    EXPECT_EQ(f.ui.boxes, Texts{c.box}) << c.fault;
+    ASSERT_FALSE(f.ui.initLog.empty()) << c.fault;
+    EXPECT_EQ(f.ui.initLog.back(), c.line) << c.fault;
+    ASSERT_FALSE(f.sent.empty()) << c.fault;
+    EXPECT_EQ(f.codes().back(), c.lastCode) << c.fault;
+    EXPECT_EQ(f.ui.form4Shown, 0) << c.fault;
+  }
+}
+
+// The reboot's verdict comes after TForm2, whatever the user waited for.
+TEST(InitPage, ALostRebootReplyIsReportedAfterTForm2) {
+  InitFixture f;
+  f.fault("F3:silence");
+  f.run();
+  const auto& e = f.ui.events;
+  const auto dialog = std::find(e.begin(), e.end(), "dialog: TForm2");
+  ASSERT_NE(dialog, e.end());
+  EXPECT_EQ(*(dialog + 1), "box: Таймаут устройства! Ошибка инициализации!");
+}
+
+TEST(InitPage, ContinuingBeforeThePrinterIsBackLosesTheSerialNumberStep) {
+  InitFixture f;
+  f.fault("F3:reboot=20000");
+  f.ui.onForm2 = nullptr;
+  EXPECT_EQ(f.run(), InitEnd::Failed);
+  EXPECT_EQ(f.ui.initLog.back(), "Шаг 2. Заводской номер не установлен!  Таймаут!!!");
+
+  InitFixture patient;
+  patient.fault("F3:reboot=20000");
+  EXPECT_EQ(patient.run(), InitEnd::Finished);
+}
+
+// A serial number the command refuses (too long for one frame) sends nothing; the record
+// of the command before must not be taken for its success.
+TEST(InitPage, ARefusedSerialNumberIsAFailureNotASuccess) {
+  InitFixture f;
+  f.ui.serial.selected = -1;
+  f.ui.serial.typed = std::string(230, '7');
+  EXPECT_EQ(f.run(), InitEnd::Failed);
+  EXPECT_EQ(f.count(0x41), 0);
+  EXPECT_EQ(f.ui.boxes, Texts{"Ошибка установки заводского номера!"});
+  EXPECT_EQ(f.ui.initLog.back(), "Шаг 2. Заводской номер не установлен!  Ошибка!!!");
+}
+
+TEST(InitPage, TaxRatesFollowCountryAndFirmware) {
+  struct Case {
+    const char* country;
+    const char* firmware;
+    Texts data;
+  };
+  const Case cases[] = {
+      {"Moldova",
+       "2.02",
+       {"582014;0;01;20.00;TVA_A;-1;", "582014;1;01;0.00;TVA_B;-1;", "582014;2;04;5.00;TVA_C;0;",
+        "582014;3;04;3.00;TVA_D;1;", "582014;4;01;0.00;TVA_E;-1;"}},
+      {"Україна",
+       "3.00",
+       {"582014;0;01;20.00;ПДВ_А;-1;", "582014;1;01;0.00;ПДВ_Б;-1;", "582014;2;04;5.00;ПДВ_В;0;",
+        "582014;3;04;3.00;ПДВ_Г;1;", "582014;4;01;0.00;;-1;"}},
+      {"Беларусь",
+       "3.01",
+       {"582014;0;01;20.00;;-1;", "582014;1;01;0.00;;-1;", "582014;2;01;0.00;;-1;",
+        "582014;3;01;0.00;;-1;", "582014;4;01;0.00;;-1;"}},
+  };
+  for (const auto& c : cases) {
+    InitFixture f(printer("Veltor FP-90T", c.firmware, c.country));
+    EXPECT_EQ(f.run(), InitEnd::Finished) << c.country;
+    EXPECT_EQ(f.dataOf(0x47), c.data) << c.country;
+  }
+}
+
+TEST(InitPage, EraseAndRebootButtons) {
+  struct Case {
+    const char* name;
+    void (InitPage::*handler)();
+    const char* fault;
+    Codes codes;
+    Texts boxes;
+  };
+  const Case cases[] = {
+      {"erase", &InitPage::Button8Click, nullptr, {0xF0, 0xF3}, {"Успешно. ФП обнулена!"}},
+      {"erase refused", &InitPage::Button8Click, "F0:error=0012", {0xF0}, {"Ошибка обнуления ФП!"}},
+      {"erase lost",
+       &InitPage::Button8Click,
+       "F0:silence",
+       {0xF0},
+       {"Таймаут устройства! Ошибка!"}},
+      {"erase, reboot refused",
+       &InitPage::Button8Click,
+       "F3:error=0012",
+       {0xF0, 0xF3},
+       {"Ошибка перезагрузки регистратора!"}},
+      {"reboot", &InitPage::Button10Click, nullptr, {0xF3}, {"Успешно. Регистратор перезагружен!"}},
+      {"reboot lost",
+       &InitPage::Button10Click,
+       "F3:silence",
+       {0xF3},
+       {"Таймаут устройства! Ошибка!"}},
+      {"reboot refused",
+       &InitPage::Button10Click,
+       "F3:error=0012",
+       {0xF3},
+       {"Ошибка перезагрузки регистратора!"}},
+  };
+  for (const auto& c : cases) {
+    InitFixture f;
+    if (c.fault) f.fault(c.fault);
+    InitPage page(f.session);
+    (page.*c.handler)();
+    EXPECT_EQ(f.codes(), c.codes) << c.name;
+    for (const auto& s : f.sent)
+      EXPECT_EQ(s.data, "582014;") << c.name;
+    EXPECT_EQ(f.ui.boxes, c.boxes) << c.name;
+    EXPECT_TRUE(f.ui.initLog.empty()) << c.name;
+    EXPECT_EQ(f.ui.form2Shown + f.ui.form4Shown, 0) << c.name;
+  }
+}
+
+TEST(InitPage, DateAndTimeAreRefreshedByButton7AndBySelectingThePage) {
+  struct Case {
+    const char* name;
+    std::function<void(InitPage&)> act;
+    bool refreshed;
+  };
+  const Case cases[] = {
+      {"Button7", [](InitPage& p) { p.Button7Click(); }, true},
+      {"TabSheet5", [](InitPage& p) { p.PageControl1Change(Page::TabSheet5); }, true},
+      {"TabSheet1", [](InitPage& p) { p.PageControl1Change(Page::TabSheet1); }, false},
+      {"TabSheet2", [](InitPage& p) { p.PageControl1Change(Page::TabSheet2); }, false},
+  };
+  for (const auto& c : cases) {
+    InitFixture f;
+    InitPage page(f.session);
+    c.act(page);
+    EXPECT_EQ(f.ui.date, c.refreshed ? "071226" : "230212") << c.name;
+    EXPECT_EQ(f.ui.time, c.refreshed ? "0905" : "0945") << c.name;
+    EXPECT_TRUE(f.sent.empty()) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace tallowick
