@@ -111,7 +111,9 @@ TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs,
       links_(std::move(links)),
       ui_(std::make_unique<MainWindowUi>(*this)),
       session_{commands, state_, *ui_, clock},
-      testRun_(session_) {
+      testRun_(session_),
+      initPage_(session_),
+      auxiliaryPage_(session_) {
   setObjectName(QStringLiteral("TForm1"));
   // A tool window whose only border icon is the minimise button.
   setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -200,6 +202,10 @@ void TForm1::buildInitPage(QWidget* page) {
   Button10 = place<QPushButton>(page, "Button10", 336, 336, 161, 25);
   Button10->setText(QStringLiteral("Перезагрузить устройство"));
   for (QPushButton* b : {Button7, Button9, Button8, Button10}) b->setAutoDefault(false);
+  connect(Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
+  connect(Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
+  connect(Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
+  connect(Button10, &QPushButton::clicked, this, &TForm1::Button10Click);
 }
 
 void TForm1::buildTestPage(QWidget* page) {
@@ -267,6 +273,13 @@ void TForm1::buildAuxiliaryPage(QWidget* page) {
                        QStringLiteral("2. Полный тест")});
   ComboBox4->setCurrentIndex(-1);
 
+  connect(Button11, &QPushButton::clicked, this, &TForm1::Button11Click);
+  connect(Button12, &QPushButton::clicked, this, &TForm1::Button12Click);
+  connect(Button13, &QPushButton::clicked, this, &TForm1::Button13Click);
+  connect(Button14, &QPushButton::clicked, this, &TForm1::Button14Click);
+  connect(Button15, &QPushButton::clicked, this, &TForm1::Button15Click);
+  connect(Button16, &QPushButton::clicked, this, &TForm1::Button16Click);
+  connect(Button17, &QPushButton::clicked, this, &TForm1::Button17Click);
 
   Label8 = place<QLabel>(page, "Label8", 0, 330, 513, 17);
   Label8->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
@@ -305,10 +318,10 @@ void TForm1::FormActivate() {
 }
 
 void TForm1::PageControl1Change(int index) {
-  if (PageControl1->widget(index) != TabSheet5) return;
-  const LocalDateTime now = session_.wallClock();
-  Edit2->setText(qs(ddmmyy(now)));
-  Edit3->setText(qs(hhmm(now)));
+  QWidget* page = PageControl1->widget(index);
+  if (page == TabSheet5) initPage_.PageControl1Change(Page::TabSheet5);
+  if (page == TabSheet1) initPage_.PageControl1Change(Page::TabSheet1);
+  if (page == TabSheet2) initPage_.PageControl1Change(Page::TabSheet2);
 }
 
 void TForm1::Button2Click() {
@@ -338,6 +351,23 @@ void TForm1::Button3Click() {
 }
 
 void TForm1::Button4Click() { testRun_.Button4Click(); }
+
+void TForm1::Button7Click() { initPage_.Button7Click(); }
+void TForm1::Button8Click() { initPage_.Button8Click(); }
+void TForm1::Button9Click() {
+  runSequence([this] { initPage_.Button9Click(); });
+}
+void TForm1::Button10Click() { initPage_.Button10Click(); }
+
+void TForm1::Button11Click() {
+  runSequence([this] { auxiliaryPage_.Button11Click(); });
+}
+void TForm1::Button12Click() { auxiliaryPage_.Button12Click(); }
+void TForm1::Button13Click() { auxiliaryPage_.Button13Click(); }
+void TForm1::Button14Click() { auxiliaryPage_.Button14Click(); }
+void TForm1::Button15Click() { auxiliaryPage_.Button15Click(); }
+void TForm1::Button16Click() { auxiliaryPage_.Button16Click(); }
+void TForm1::Button17Click() { auxiliaryPage_.Button17Click(); }
 
 void TForm1::Button6Click() {
   testLog_.clear();

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "gui/dialog_service.h"
+#include "mainform/auxiliary_page.h"
+#include "mainform/init_page.h"
 #include "mainform/run_state.h"
 #include "mainform/session.h"
 #include "mainform/ui.h"
@@ -81,6 +83,19 @@ class TForm1 final : public QDialog {
   void Button4Click();
   void Button5Click();
   void Button6Click();
+  // TabSheet5.
+  void Button7Click();
+  void Button8Click();
+  void Button9Click();
+  void Button10Click();
+  // TabSheet2.
+  void Button11Click();
+  void Button12Click();
+  void Button13Click();
+  void Button14Click();
+  void Button15Click();
+  void Button16Click();
+  void Button17Click();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -107,6 +122,8 @@ class TForm1 final : public QDialog {
   std::unique_ptr<MainWindowUi> ui_;
   Session session_;
   TestRun testRun_;
+  InitPage initPage_;
+  AuxiliaryPage auxiliaryPage_;
   std::vector<std::string> testLog_;
   int testLines_ = 0;
   int memoLines_ = 0;

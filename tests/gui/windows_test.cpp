@@ -123,6 +123,8 @@ class WindowsTest : public QObject {
   void saveWritesWindows1251WithCrLf();
   void saveCancelledWritesNothing();
   void clearEmptiesTheLog();
+  void pageButtonsSendTheirCommands();
+  void initialisationRefusesIncompleteFieldsAndRefreshesTheDate();
   void tform2AnswersContinueOrEnd();
   void tform4ConfirmsTheNumberOfTheSelector();
 };
@@ -554,6 +556,81 @@ void WindowsTest::clearEmptiesTheLog() {
   w.ui().appendLog(tallowick::LogId::Test, "");
   w.ui().appendLog(tallowick::LogId::Test, "X");
   QCOMPARE(find<QPlainTextEdit>(&w, "RichEdit1")->toPlainText(), QStringLiteral("\nX"));
+}
+
+void WindowsTest::pageButtonsSendTheirCommands() {
+  struct Case {
+    const char* button;
+    int internalTest;  // ComboBox4's selection
+    int command;       // the first command sent, -1 for none
+    const char* data;
+  };
+  const Case cases[] = {
+      {"Button11", -1, 0xA1, "582014;0;"},     // Z-report
+      {"Button12", -1, 0xA1, "582014;1;"},     // X-report
+      {"Button13", -1, 0x81, "582014;3;0;;"},  // cancel receipt: the display's status first
+      {"Button14", -1, 0xF3, "582014;"},       // reboot
+      {"Button15", -1, -1, ""},                // internal test, none chosen
+      {"Button15", 2, 0x60, "582014;"},        // internal test: service receipt first
+      {"Button16", -1, 0x83, "582014;"},       // cash drawer
+      {"Button17", -1, 0x80, "582014;"},       // tax rates: identification first
+      {"Button10", -1, 0xF3, "582014;"},       // reboot (initialisation page)
+      {"Button8", -1, 0xF0, "582014;"},        // erase the fiscal memory
+      {"Button9", -1, 0x82, "582014;1;"},      // initialisation: the probe first
+  };
+  for (const Case& c : cases) {
+    Fixture f;
+    f.connect();
+    std::vector<std::pair<int, std::string>> sent;
+    f.program->link().setAttemptObserver([&](const tallowick::AttemptRecord& a) {
+      sent.emplace_back(a.result.Command, a.result.RequestData);
+    });
+    find<QComboBox>(&f.form1(), "ComboBox4")->setCurrentIndex(c.internalTest);
+    find<QComboBox>(&f.form1(), "ComboBox5")->setEditText("ЕД80012340");
+    // Should the initialisation get as far as TForm2, the user ends it there.
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+      if (f.program->form2().isVisible()) {
+        find<QPushButton>(&f.program->form2(), "Button1")->click();
+      }
+    });
+    answer.start(0);
+    find<QPushButton>(&f.form1(), c.button)->click();
+    if (c.command < 0) {
+      QVERIFY2(sent.empty(), c.button);
+      continue;
+    }
+    QVERIFY2(!sent.empty(), c.button);
+    QCOMPARE(sent.front().first, c.command);
+    QCOMPARE(sent.front().second, std::string(c.data));
+  }
+}
+
+void WindowsTest::initialisationRefusesIncompleteFieldsAndRefreshesTheDate() {
+  Fixture f;
+  f.connect();
+  TForm1& w = f.form1();
+  int sent = 0;
+  f.program->link().setAttemptObserver([&](const tallowick::AttemptRecord&) { ++sent; });
+  auto* date = find<QLineEdit>(&w, "Edit2");
+  auto* time = find<QLineEdit>(&w, "Edit3");
+  date->setText("2302120");
+  find<QPushButton>(&w, "Button9")->click();
+  QCOMPARE(f.dialogs.boxes, QStringList{"Не заполнены все необходимые поля!!!"});
+  QCOMPARE(sent, 0);
+
+  const QString today = QDate::currentDate().toString("ddMMyy");
+  find<QPushButton>(&w, "Button7")->click();
+  QCOMPARE(date->text(), today);
+  QCOMPARE(time->text().size(), 4);
+  // Coming back to the page refreshes the fields too.
+  date->setText("x");
+  auto* pages = find<QTabWidget>(&w, "PageControl1");
+  pages->setCurrentIndex(2);
+  QCOMPARE(date->text(), QStringLiteral("x"));
+  pages->setCurrentIndex(0);
+  QCOMPARE(date->text(), today);
+  QCOMPARE(sent, 0);
 }
 
 void WindowsTest::tform2AnswersContinueOrEnd() {
