@@ -125,6 +125,7 @@ class WindowsTest : public QObject {
   void clearEmptiesTheLog();
   void pageButtonsSendTheirCommands();
   void initialisationRefusesIncompleteFieldsAndRefreshesTheDate();
+  void initialisationGoesThroughTForm2AndTForm4();
   void tform2AnswersContinueOrEnd();
   void tform4ConfirmsTheNumberOfTheSelector();
 };
@@ -631,6 +632,48 @@ void WindowsTest::initialisationRefusesIncompleteFieldsAndRefreshesTheDate() {
   pages->setCurrentIndex(0);
   QCOMPARE(date->text(), today);
   QCOMPARE(sent, 0);
+}
+
+void WindowsTest::initialisationGoesThroughTForm2AndTForm4() {
+  Fixture f;
+  f.store->createKey("SOFTWARE\\Morvent\\Tallowick\\1.0\\ShouldInit");
+  f.program->start();
+  TForm3& form3 = f.program->form3();
+  find<QComboBox>(&form3, "ComboBox1")->setCurrentIndex(1);
+  find<QLineEdit>(&form3, "MaskEdit1")->setText("00001");
+  find<QLineEdit>(&form3, "MaskEdit2")->setText("00002");
+  find<QPushButton>(&form3, "Button8")->click();
+  find<QPushButton>(&form3, "Button9")->click();
+  f.connect();
+  TForm1& w = f.form1();
+
+  // The user goes on in TForm2 and confirms the number in TForm4.
+  QStringList dialogsSeen;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    if (f.program->form2().isVisible()) {
+      dialogsSeen << "TForm2";
+      find<QPushButton>(&f.program->form2(), "Button2")->click();
+    } else if (f.program->form4().isVisible()) {
+      dialogsSeen << "TForm4:" + find<QLabel>(&f.program->form4(), "Label2")->text();
+      find<QPushButton>(&f.program->form4(), "Button2")->click();
+    }
+  });
+  answer.start(0);
+  find<QPushButton>(&w, "Button9")->click();
+  answer.stop();
+
+  QCOMPARE(f.dialogs.boxes,
+           (QStringList{"Инициализация выполнена!", "Инициализация завершена успешно!"}));
+  QCOMPARE(dialogsSeen, (QStringList{"TForm2", "TForm4:ЕД80000001"}));
+  const QString memo = find<QPlainTextEdit>(&w, "Memo1")->toPlainText();
+  QVERIFY(memo.startsWith("Начало инициализации регистратора.\n"));
+  QVERIFY(memo.endsWith("\nКонец инициализации регистратора."));
+  // The confirmed number has left the selector and TForm3's first list.
+  QCOMPARE(items(find<QComboBox>(&w, "ComboBox5")), QStringList{"ЕД80000002"});
+  QCOMPARE(items(find<QListWidget>(&form3, "ListBox1")), QStringList{"ЕД80000002"});
+  QCOMPARE(items(find<QListWidget>(&form3, "ListBox2")), QStringList{"ЕД80000001"});
+  QCOMPARE(f.programEnds, 0);
 }
 
 void WindowsTest::tform2AnswersContinueOrEnd() {
