@@ -1,0 +1,140 @@
+#include "portcontrol/port_enumeration.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <random>
+
+#include "portcontrol/port_enumeration_sysfs.h"
+#include "sim/loopback_line.h"
+
+namespace tallowick {
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+// A sysfs of our own in a temporary directory; the enumeration looks there while it lives.
+class FakeSysfs {
+ public:
+  FakeSysfs() {
+    std::random_device random;
+    root_ = fs::temp_directory_path() /
+            ("tallowick-sysfs-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
+    fs::create_directories(root_ / "class" / "tty");
+    setSysfsRoot(root_);
+  }
+  ~FakeSysfs() {
+    EndEnumeratePorts();
+    setSysfsRoot("/sys");
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+  }
+
+  // A tty as the kernel links it: class/tty/NAME -> devices/.../NAME, with a `device` link
+  // to the hardware when there is some, and a `type` attribute when given.
+  void tty(const std::string& name, bool device, const char* type = nullptr) {
+    const fs::path dir = root_ / "devices" / (device ? "platform" : "virtual") / "tty" / name;
+    fs::create_directories(dir);
+    if (device) {
+      fs::create_directories(root_ / "devices" / "hw" / name);
+      fs::create_directory_symlink(root_ / "devices" / "hw" / name, dir / "device");
+    }
+    if (type) std::ofstream(dir / "type") << type << "\n";
+    fs::create_directory_symlink(dir, root_ / "class" / "tty" / name);
+  }
+  const fs::path& root() const { return root_; }
+
+ private:
+  fs::path root_;
+};
+
+Names enumerateAll() {
+  Names out;
+  for (std::string name = EnumeratePorts(); !name.empty(); name = EnumeratePorts()) {
+    out.push_back(name);
+  }
+  return out;
+}
+
+TEST(PortEnumeration, ListsOnlyTtysWithHardwareInNaturalOrder) {
+  FakeSysfs sys;
+  sys.tty("console", false);
+  sys.tty("ptmx", false);
+  sys.tty("tty0", false);
+  sys.tty("tty12", false);
+  sys.tty("ttyS0", true, "4");
+  sys.tty("ttyS1", true, "0");  // no UART answered there
+  sys.tty("ttyS10", true, "4");
+  sys.tty("ttyS2", true, "4");
+  sys.tty("ttyS3", true, "nonsense");
+  sys.tty("ttyUSB0", true);
+  sys.tty("ttyACM1", true);
+  sys.tty("ttyAMA0", true, "0x5");
+  ASSERT_EQ(BeginEnumeratePorts(), 0);
+  EXPECT_EQ(enumerateAll(), (Names{"/dev/ttyACM1", "/dev/ttyAMA0", "/dev/ttyS0", "/dev/ttyS2",
+                                   "/dev/ttyS10", "/dev/ttyUSB0"}));
+  EXPECT_EQ(EnumeratePorts(), "");
+  EXPECT_EQ(EndEnumeratePorts(), 0);
+}
+
+TEST(PortEnumeration, OneEnumerationAtATime) {
+  FakeSysfs sys;
+  sys.tty("ttyUSB0", true);
+  ASSERT_EQ(BeginEnumeratePorts(), 0);
+  EXPECT_EQ(BeginEnumeratePorts(), kEnumerationRefused);
+  // The refused begin leaves the running enumeration as it was.
+  EXPECT_EQ(EnumeratePorts(), "/dev/ttyUSB0");
+  EXPECT_EQ(EnumeratePorts(), "");
+  EXPECT_EQ(EndEnumeratePorts(), 0);
+  // After the end, a new one starts from the first port again.
+  ASSERT_EQ(BeginEnumeratePorts(), 0);
+  EXPECT_EQ(EnumeratePorts(), "/dev/ttyUSB0");
+  EXPECT_EQ(EndEnumeratePorts(), 0);
+  EXPECT_EQ(EndEnumeratePorts(), 0);
+}
+
+TEST(PortEnumeration, WithoutTheTtyClassTheBeginIsRefusedAndNothingIsListed) {
+  FakeSysfs sys;
+  fs::remove_all(sys.root() / "class");
+  EXPECT_EQ(BeginEnumeratePorts(), kEnumerationRefused);
+  EXPECT_EQ(EnumeratePorts(), "");
+  // A refused begin does not count as running.
+  fs::create_directories(sys.root() / "class" / "tty");
+  EXPECT_EQ(BeginEnumeratePorts(), 0);
+  EXPECT_EQ(EnumeratePorts(), "");
+  EXPECT_EQ(EndEnumeratePorts(), 0);
+}
+
+TEST(PortEnumeration, SelectorItemsPutTheBuiltInPrinterFirstWhenAsked) {
+  FakeSysfs sys;
+  sys.tty("ttyS0", true, "4");
+  sys.tty("ttyUSB1", true);
+  EXPECT_EQ(portSelectorItems(false), (Names{"/dev/ttyS0", "/dev/ttyUSB1"}));
+  EXPECT_EQ(portSelectorItems(true), (Names{"sim", "/dev/ttyS0", "/dev/ttyUSB1"}));
+  EXPECT_EQ(std::string_view(kSimulatedPortName), sim::SimulatedPort::kPortName);
+  // Each fill ends its enumeration, so the next one may begin.
+  EXPECT_EQ(BeginEnumeratePorts(), 0);
+  EndEnumeratePorts();
+
+  FakeSysfs none;
+  EXPECT_EQ(portSelectorItems(false), Names{});
+  EXPECT_EQ(portSelectorItems(true), Names{"sim"});
+}
+
+TEST(PortEnumeration, NaturalOrder) {
+  const std::pair<const char*, const char*> ordered[] = {
+      {"ttyS2", "ttyS10"}, {"ttyS9", "ttyS10"},   {"ttyACM0", "ttyS0"}, {"ttyS0", "ttyUSB0"},
+      {"ttyS", "ttyS0"},   {"ttyS1", "ttyS01"},   {"ttyS01", "ttyS2"},  {"a1b2", "a1b10"},
+      {"", "a"},           {"ttyS007", "ttyS10"},
+  };
+  for (const auto& [a, b] : ordered) {
+    EXPECT_TRUE(naturalLess(a, b)) << a << " < " << b;
+    EXPECT_FALSE(naturalLess(b, a)) << b << " !< " << a;
+  }
+  EXPECT_FALSE(naturalLess("ttyS3", "ttyS3"));
+}
+
+}  // namespace
+}  // namespace tallowick
