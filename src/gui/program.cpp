@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 
 #include "gui/repainting_line.h"
+#include "portcontrol/port_enumeration.h"
 
 namespace tallowick::gui {
 namespace {
@@ -75,11 +76,10 @@ Program::~Program() = default;
 void Program::start() { form3_->show(); }
 
 std::vector<std::string> Program::ports() {
+  if (!options_.platformPorts) return portSelectorItems(simulated_ != nullptr);
   std::vector<std::string> names;
   if (simulated_) names.emplace_back(sim::SimulatedPort::kPortName);
-  if (options_.platformPorts) {
-    for (std::string& name : options_.platformPorts()) names.push_back(std::move(name));
-  }
+  for (std::string& name : options_.platformPorts()) names.push_back(std::move(name));
   return names;
 }
 

@@ -30,7 +30,8 @@ struct ProgramOptions {
   std::unique_ptr<SerialStore> store;
   // The program file that the first run registers.
   std::string programPath;
-  // The serial ports of the machine; none listed when not given.
+  // The serial ports of the machine, after "sim" when it is listed; the enumeration of
+  // this computer's ports when not given.
   PortLister platformPorts;
   // Message boxes and the save dialog; the real modal ones when not given.
   DialogService* dialogs = nullptr;

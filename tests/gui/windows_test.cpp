@@ -75,7 +75,9 @@ bool hasFlag(const QWidget* w, Qt::WindowType flag) {
 
 // A program on a memory store, with the built-in printer listed as "sim".
 struct Fixture {
-  explicit Fixture(std::string model = "") {
+  // The computer's own ports are left out unless `machinePorts`, so that the lists do not
+  // depend on the machine.
+  explicit Fixture(std::string model = "", bool machinePorts = false) {
     auto memory = std::make_unique<MemorySerialStore>();
     store = memory.get();
     ProgramOptions options;
@@ -84,6 +86,7 @@ struct Fixture {
     options.programPath = "/opt/tallowick/tallowick";
     options.dialogs = &dialogs;
     options.endProgram = [this] { ++programEnds; };
+    if (!machinePorts) options.platformPorts = [] { return std::vector<std::string>{}; };
     program = std::make_unique<Program>(std::move(options));
   }
 
@@ -377,6 +380,13 @@ void WindowsTest::tform1ActivationFillsThePortsTheDateAndTheSerialNumbers() {
   QCOMPARE(date.size(), 6);
   QCOMPARE(time.size(), 4);
   QCOMPARE(date, QDate::currentDate().toString("ddMMyy"));
+
+  // With this computer's ports, the built-in printer still comes first and is selected.
+  Fixture machine("", true);
+  auto* all = find<QComboBox>(&machine.shownForm1(), "ComboBox1");
+  QVERIFY(all->count() >= 1);
+  QCOMPARE(all->itemText(0), QStringLiteral("sim"));
+  QCOMPARE(all->currentIndex(), 0);
 }
 
 void WindowsTest::connectingToTheSimulatedPrinterNamesItsModel() {
