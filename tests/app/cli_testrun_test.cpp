@@ -12,6 +12,7 @@
 #include "link/clock.h"
 #include "sim/fault_plan.h"
 #include "sim/virtual_printer.h"
+#include "testrun/run_fixture.h"
 
 namespace tallowick {
 namespace {
@@ -45,6 +46,13 @@ CliRun testrun(std::vector<std::string> args, const std::vector<std::string>& fa
   return {code, out.str(), err.str()};
 }
 
+class CliTestRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!test::virtualPrinterPlaysTheScript()) GTEST_SKIP() << test::kPrinterNotReady;
+  }
+};
+
 std::string temp(const char* name) {
   return (fs::temp_directory_path() / ("tallowick-cli-" + std::to_string(::getpid()) + name))
       .string();
@@ -55,7 +63,7 @@ std::string readFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
-TEST(CliTestRun, ExitCodesTellHowTheRunEnded) {
+TEST_F(CliTestRun, ExitCodesTellHowTheRunEnded) {
   struct Case {
     std::vector<std::string> args;
     std::vector<std::string> faults;
@@ -87,7 +95,7 @@ TEST(CliTestRun, ExitCodesTellHowTheRunEnded) {
   }
 }
 
-TEST(CliTestRun, LogGoesToStandardOutputAndToTheLogFile) {
+TEST_F(CliTestRun, LogGoesToStandardOutputAndToTheLogFile) {
   const std::string log = temp("run.log");
   const CliRun r = testrun({"--port", "sim", "--pause", "0", "--no-fiscal", "--log", log});
   ASSERT_EQ(r.code, kExitOk) << r.err;
@@ -102,7 +110,7 @@ TEST(CliTestRun, LogGoesToStandardOutputAndToTheLogFile) {
   fs::remove(log);
 }
 
-TEST(CliTestRun, TraceHasOneJsonLinePerAttempt) {
+TEST_F(CliTestRun, TraceHasOneJsonLinePerAttempt) {
   const std::string trace = temp("run.trace");
   const CliRun r =
       testrun({"--port", "sim", "--pause", "0", "--no-fiscal", "--trace", trace}, {"28#2:nak=1"});
@@ -120,7 +128,7 @@ TEST(CliTestRun, TraceHasOneJsonLinePerAttempt) {
   fs::remove(trace);
 }
 
-TEST(CliTestRun, InterruptStopsTheRunAtItsNextStopCheck) {
+TEST_F(CliTestRun, InterruptStopsTheRunAtItsNextStopCheck) {
   bool raised = false;
   const CliRun r = testrun({"--port", "sim", "--pause", "0"}, {}, [&](sim::VirtualPrinter& p) {
     p.setTraceHook([&](const sim::TraceEvent& e) {

@@ -11,6 +11,14 @@ namespace {
 
 using test::RunFixture;
 
+// Whole runs need the virtual printer to answer every command of the script.
+class TestRunScript : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!test::virtualPrinterPlaysTheScript()) GTEST_SKIP() << test::kPrinterNotReady;
+  }
+};
+
 RunOutcome start(RunFixture& f, const std::string& passes = "1", const std::string& pause = "0") {
   TestRun run(f.session);
   return run.Button3Click(passes, pause);
@@ -29,7 +37,7 @@ std::size_t indexOf(const std::vector<std::string>& lines, const std::string& li
   return static_cast<std::size_t>(it - lines.begin());
 }
 
-TEST(TestRun, DefaultPrinterRunsToTheEndWithoutErrors) {
+TEST_F(TestRunScript, DefaultPrinterRunsToTheEndWithoutErrors) {
   RunFixture f;
   f.connect();
   const RunOutcome o = start(f);
@@ -48,7 +56,7 @@ TEST(TestRun, DefaultPrinterRunsToTheEndWithoutErrors) {
   EXPECT_EQ(f.state.ErrorCount, 0);
 }
 
-TEST(TestRun, BadInputsAreRefusedAfterTheRegistratorParameters) {
+TEST_F(TestRunScript, BadInputsAreRefusedAfterTheRegistratorParameters) {
   struct Case {
     const char* passes;
     const char* pause;
@@ -76,7 +84,7 @@ TEST(TestRun, BadInputsAreRefusedAfterTheRegistratorParameters) {
   }
 }
 
-TEST(TestRun, SendsBackTheRegistratorParametersWithTheSecondValueTwo) {
+TEST_F(TestRunScript, SendsBackTheRegistratorParametersWithTheSecondValueTwo) {
   RunFixture f;
   f.connect();
   start(f, "0");
@@ -87,7 +95,7 @@ TEST(TestRun, SendsBackTheRegistratorParametersWithTheSecondValueTwo) {
   EXPECT_EQ(f.sent[1].data.substr(12, 2), "2;");
 }
 
-TEST(TestRun, PassesRepeatOnlyTheDateAndTaxReads) {
+TEST_F(TestRunScript, PassesRepeatOnlyTheDateAndTaxReads) {
   RunFixture f;
   f.connect();
   ASSERT_EQ(start(f, "3").end, RunEnd::Finished);
@@ -100,7 +108,7 @@ TEST(TestRun, PassesRepeatOnlyTheDateAndTaxReads) {
   EXPECT_EQ(f.loggedCount("X-отчет"), 1);
 }
 
-TEST(TestRun, PauseZeroPausesNeverButStillLogsTheBlankLines) {
+TEST_F(TestRunScript, PauseZeroPausesNeverButStillLogsTheBlankLines) {
   RunFixture f;
   f.connect();
   start(f);
@@ -108,7 +116,7 @@ TEST(TestRun, PauseZeroPausesNeverButStillLogsTheBlankLines) {
   EXPECT_GT(f.loggedCount(" "), 10);
 }
 
-TEST(TestRun, PausesComeAtTheirPlaces) {
+TEST_F(TestRunScript, PausesComeAtTheirPlaces) {
   RunFixture f;
   f.connect();
   start(f, "1", "1500");
@@ -123,7 +131,7 @@ TEST(TestRun, PausesComeAtTheirPlaces) {
   EXPECT_GE(doubles, 3);
 }
 
-TEST(TestRun, StopDuringAStepLetsItFinishAndLogsStopped) {
+TEST_F(TestRunScript, StopDuringAStepLetsItFinishAndLogsStopped) {
   RunFixture f;
   f.connect();
   TestRun run(f.session);
@@ -143,7 +151,7 @@ TEST(TestRun, StopDuringAStepLetsItFinishAndLogsStopped) {
   EXPECT_TRUE(f.ui.startEnabled);
 }
 
-TEST(TestRun, DisconnectDuringARunStopsItAtTheNextStopCheck) {
+TEST_F(TestRunScript, DisconnectDuringARunStopsItAtTheNextStopCheck) {
   RunFixture f;
   f.connect();
   f.ui.atPump[5] = [&] { disconnectPrinter(f.session); };
@@ -154,7 +162,7 @@ TEST(TestRun, DisconnectDuringARunStopsItAtTheNextStopCheck) {
   EXPECT_TRUE(f.ui.stopEnabled);
 }
 
-TEST(TestRun, FatalFailuresAbortWithOneBox) {
+TEST_F(TestRunScript, FatalFailuresAbortWithOneBox) {
   struct Case {
     const char* fault;
     const char* box;
@@ -183,7 +191,7 @@ TEST(TestRun, FatalFailuresAbortWithOneBox) {
   }
 }
 
-TEST(TestRun, XReportWithoutReplyIsCountedAndTheRunGoesOn) {
+TEST_F(TestRunScript, XReportWithoutReplyIsCountedAndTheRunGoesOn) {
   RunFixture f;
   f.connect();
   f.fault("A1#1:silence");  // the first A1h after connect is the X-report
@@ -194,7 +202,7 @@ TEST(TestRun, XReportWithoutReplyIsCountedAndTheRunGoesOn) {
   EXPECT_TRUE(f.logged("X-отчет - успешно"));
 }
 
-TEST(TestRun, RefusedArticlesAreCountedFromTheSecondOn) {
+TEST_F(TestRunScript, RefusedArticlesAreCountedFromTheSecondOn) {
   struct Case {
     const char* fault;
     int counted;
@@ -212,7 +220,7 @@ TEST(TestRun, RefusedArticlesAreCountedFromTheSecondOn) {
   }
 }
 
-TEST(TestRun, RefusedReceiptStepsAreCountedAndTheReceiptGoesOn) {
+TEST_F(TestRunScript, RefusedReceiptStepsAreCountedAndTheReceiptGoesOn) {
   RunFixture f;
   f.connect();
   f.fault("68#1:error=0031");
@@ -225,7 +233,7 @@ TEST(TestRun, RefusedReceiptStepsAreCountedAndTheReceiptGoesOn) {
   EXPECT_EQ(f.ui.testLog[at - 1], "");
 }
 
-TEST(TestRun, ServiceReceiptCloseRefusedAbortsWithoutCounting) {
+TEST_F(TestRunScript, ServiceReceiptCloseRefusedAbortsWithoutCounting) {
   RunFixture f;
   f.connect();
   // 65h: S5 of the non-fiscal stage, three fiscal closes, then the service receipt's close.
@@ -236,7 +244,7 @@ TEST(TestRun, ServiceReceiptCloseRefusedAbortsWithoutCounting) {
   EXPECT_EQ(f.ui.boxes.back(), "Ошибка закрытия служебного чека");
 }
 
-TEST(TestRun, WithoutFiscalReceiptsSkipsTheirStages) {
+TEST_F(TestRunScript, WithoutFiscalReceiptsSkipsTheirStages) {
   RunFixture f;
   f.connect();
   f.ui.noFiscal = true;
@@ -255,7 +263,7 @@ TEST(TestRun, WithoutFiscalReceiptsSkipsTheirStages) {
   EXPECT_TRUE(f.logged("Установка параметров оператора - успешно"));
 }
 
-TEST(TestRun, CheckBoxIsReadAtEachDecision) {
+TEST_F(TestRunScript, CheckBoxIsReadAtEachDecision) {
   RunFixture f;
   f.connect();
   // Ticked after the payment types have been programmed.
@@ -267,7 +275,7 @@ TEST(TestRun, CheckBoxIsReadAtEachDecision) {
   EXPECT_FALSE(f.logged("Программирование артикулов"));
 }
 
-TEST(TestRun, ModelsAndFirmwareTakeTheirBranches) {
+TEST_F(TestRunScript, ModelsAndFirmwareTakeTheirBranches) {
   struct Case {
     const char* model;
     const char* firmware;
@@ -304,7 +312,7 @@ TEST(TestRun, ModelsAndFirmwareTakeTheirBranches) {
   }
 }
 
-TEST(TestRun, SoldArticlesReportRangeFollowsTheExactFirmwareText) {
+TEST_F(TestRunScript, SoldArticlesReportRangeFollowsTheExactFirmwareText) {
   struct Case {
     const char* firmware;
     const char* data;
@@ -320,7 +328,7 @@ TEST(TestRun, SoldArticlesReportRangeFollowsTheExactFirmwareText) {
   }
 }
 
-TEST(TestRun, LineRateChangeGoesToTheSecondRateAndBack) {
+TEST_F(TestRunScript, LineRateChangeGoesToTheSecondRateAndBack) {
   struct Case {
     const char* model;
     int baudIndex;
@@ -350,7 +358,7 @@ TEST(TestRun, LineRateChangeGoesToTheSecondRateAndBack) {
   }
 }
 
-TEST(TestRun, FP820TWithoutASecondRateSkipsTheChangeWithAMessage) {
+TEST_F(TestRunScript, FP820TWithoutASecondRateSkipsTheChangeWithAMessage) {
   sim::PrinterSettings s = model("Veltor FP-820T");
   s.baud = 57600;
   RunFixture f(s);
@@ -364,7 +372,7 @@ TEST(TestRun, FP820TWithoutASecondRateSkipsTheChangeWithAMessage) {
   EXPECT_EQ(f.port.printer().state().lineRate, 57600);
 }
 
-TEST(TestRun, PortThatCannotBeReopenedEndsTheRunCounted) {
+TEST_F(TestRunScript, PortThatCannotBeReopenedEndsTheRunCounted) {
   RunFixture f;
   f.connect();
   f.ui.onEveryPump = [&] {
