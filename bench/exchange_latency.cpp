@@ -63,12 +63,17 @@ int main(int argc, char** argv) {
         if (buf[i] != tallowick::frame::kEnd) continue;
         const auto reply = tallowick::sim::buildReply(request.at(2), request.at(3), accepted, {},
                                                       tallowick::sim::StatusBytes{});
+        // All but the last byte, then the moment the last one goes out, then the last one:
+        // the link cannot return before that byte, so the moment is always this reply's.
         ssize_t done = 0;
-        while (done < static_cast<ssize_t>(reply.size())) {
-          const ssize_t w = ::write(master, reply.data() + done, reply.size() - done);
+        const auto body = static_cast<ssize_t>(reply.size()) - 1;
+        while (done < body) {
+          const ssize_t w = ::write(master, reply.data() + done, static_cast<std::size_t>(body - done));
           if (w > 0) done += w;
         }
         lastByteAt = Clock::now().time_since_epoch().count();
+        while (::write(master, reply.data() + body, 1) != 1) {
+        }
         request.clear();
       }
     }
