@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "portcontrol/port_enumeration.h"
 #include "portcontrol/portcontrol_fifo.h"
 #include "portcontrol/portcontrol_system.h"
 
@@ -49,6 +50,14 @@ constexpr std::array<PortResultInfo, 28> kResults{{
 // Windows errors wrapped as result codes carry 8 in bits 16 to 28.
 constexpr std::uint32_t kWrappedFacilityMask = 0x1FFF0000;
 constexpr std::uint32_t kWrappedFacility = 0x00080000;
+
+static_assert(kEnumerationRefused == kEnumerationFailed);
+
+// Whether an enumeration begun through TPortControl has not been ended yet.
+bool& classEnumerationRunning() {
+  static bool running = false;
+  return running;
+}
 
 constexpr std::string_view kDevicePrefix = "\\\\.\\";
 
@@ -118,7 +127,11 @@ int stopBitsValue(TStopBits stopBits) {
 
 TPortControl::TPortControl() : TPortControl(makePlatformPortSystem()) {}
 
-TPortControl::TPortControl(std::unique_ptr<PortSystem> system) : system_(std::move(system)) {}
+// The enumeration needs the configuration manager from the first port object on; it
+// stays loaded when the last one is gone (see port_enumeration.h).
+TPortControl::TPortControl(std::unique_ptr<PortSystem> system) : system_(std::move(system)) {
+  LoadConfigManager();
+}
 
 TPortControl::~TPortControl() {
   if (IsOpen()) ClosePort();
@@ -432,8 +445,21 @@ bool TPortControl::SetNumPort(std::string_view name) {
 }
 
 std::unique_ptr<DeviceKey> TPortControl::GetDeviceKey(std::string_view name) {
-  if (portEnumerationRunning()) return nullptr;
+  if (classEnumerationRunning()) return nullptr;
   return system_->deviceKey(name);
+}
+
+std::int32_t TPortControl::BeginEnumeratePorts() {
+  const std::int32_t result = tallowick::BeginEnumeratePorts();
+  if (result == kOk) classEnumerationRunning() = true;
+  return result;
+}
+
+std::string TPortControl::EnumeratePorts() { return tallowick::EnumeratePorts(); }
+
+std::int32_t TPortControl::EndEnumeratePorts() {
+  classEnumerationRunning() = false;
+  return tallowick::EndEnumeratePorts();
 }
 
 }  // namespace tallowick
