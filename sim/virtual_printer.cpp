@@ -42,32 +42,15 @@ std::string_view traceKindName(TraceKind kind) {
   return "?";
 }
 
-std::optional<std::string> settingsProblem(const PrinterSettings& s) {
-  std::size_t total = 4;  // the error code
-  const std::pair<const char*, const std::string*> texts[] = {
-      {"model", &s.model}, {"firmware", &s.firmware}, {"country", &s.country}};
-  for (const auto& [name, text] : texts) {
-    const auto wire = cp1251::encode(*text);
-    if (!wire) return std::string("the ") + name + " cannot be written in Windows-1251";
-    if (wire->find(';') != std::string::npos) return std::string("the ") + name + " holds ';'";
-    total += wire->size() + 1;
-  }
-  if (total > kMaxReplyPayload) return std::string("model, firmware and country are too long");
-  if (std::find(std::begin(kLineRates), std::end(kLineRates), s.baud) == std::end(kLineRates)) {
-    return "the line rate must be 9600, 19200, 57600 or 115200";
-  }
-  return std::nullopt;
-}
-
-// Commands not listed are accepted with no data.
-const VirtualPrinter::HandlerEntry VirtualPrinter::kHandlers[] = {
-    {0x80, &VirtualPrinter::getDeviceInfo},
-};
-
 VirtualPrinter::VirtualPrinter(PrinterSettings settings, FaultPlan faults)
     : settings_(std::move(settings)), faults_(std::move(faults)) {
-  state_.lineRate = settings_.baud;
+  state_.lineRate = state_.previousRate = settings_.baud;
   state_.serviceMode = settings_.serviceMode;
+  state_.document = settings_.openDocument;
+  state_.dailyCounter = settings_.dailyCounter;
+  state_.registratorParams = settings_.registratorParams;
+  state_.taxNumber = settings_.taxNumber;
+  state_.clockBase = settings_.clockStart;
 }
 
 bool VirtualPrinter::claimLine(const void* holder) {
@@ -80,9 +63,19 @@ void VirtualPrinter::releaseLine(const void* holder) {
   if (lineHolder_ == holder) lineHolder_ = nullptr;
 }
 
-StatusBytes VirtualPrinter::statusBytes() const {
+std::int32_t VirtualPrinter::lineRateAt(Micros now) const {
+  return now < state_.rateSwitchAt ? state_.previousRate : state_.lineRate;
+}
+
+std::chrono::sys_seconds VirtualPrinter::clockAt(Micros now) const {
+  return state_.clockBase + std::chrono::floor<std::chrono::seconds>(now - state_.clockSetAt);
+}
+
+StatusBytes VirtualPrinter::statusBytes(std::uint8_t command) const {
   StatusBytes s{};
   if (state_.serviceMode) s[0] |= 0x01;
+  if (command == 0x82 && settings_.noRebootNeeded) s[0] |= 0x04;
+  s[2] |= documentNibble(state_.document);
   for (auto& b : s)
     b |= 0x80;
   return s;
@@ -91,7 +84,7 @@ StatusBytes VirtualPrinter::statusBytes() const {
 void VirtualPrinter::hostWrote(std::span<const std::uint8_t> bytes, Micros now,
                                std::int32_t hostBaud) {
   if (bytes.empty()) return;
-  if (hostBaud != state_.lineRate) {
+  if (hostBaud != lineRateAt(now)) {
     // At a foreign rate the UART sees framing errors, never a clean frame start: whatever
     // frame was under way is spoilt.
     parser_.reset();
@@ -149,10 +142,37 @@ void VirtualPrinter::onRequest(const Request& request, Micros now) {
     emit(TraceDirection::Printer, TraceKind::Garbage, queue(fx.garbage, from), fx.garbage);
   }
 
+  Micros rebootFor = fx.rebootFor;
+  std::optional<std::int32_t> newRate;
   if (!repeat) {
+    now_ = now;
+    rebootAfterReply_ = Micros{0};
+    rateAfterReply_.reset();
+    // A command that fails is not carried out.
+    const CommandReply reply = fx.errorCode ? CommandReply{*fx.errorCode, {}} : carryOut(request);
+    const bool done = reply.errorCode == errorCode(PrinterError::None);
+    const std::string data = cp1251::encode(reply.data).value_or("");
+    // The firmware never sends more than a frame holds; settingsProblem() keeps the
+    // printer's own texts within it, so this only trims an oversized staged error code.
+    const std::size_t room = kMaxReplyPayload - std::min(kMaxReplyPayload, reply.errorCode.size());
     state_.lastRequest = request;
-    state_.lastReply = answer(request, fx);
+    state_.lastReply =
+        buildReply(request.seq, request.command, bytesOf(reply.errorCode),
+                   bytesOf(std::string_view(data).substr(0, room)), statusBytes(request.command));
+    if (done) {
+      // While it prints, the printer tells the host it is alive with a busy byte now and
+      // then, well inside the host's read period.
+      const Micros printing = printTime(request.command);
+      const Micros printed = from + printing;
+      for (Micros t = from + settings_.busyInterval; t < printed; t += settings_.busyInterval) {
+        emit(TraceDirection::Printer, TraceKind::Busy, queue({&busy, 1}, t), {&busy, 1});
+      }
+      from = printed;
+      rebootFor = std::max(rebootFor, rebootAfterReply_);
+      newRate = rateAfterReply_;
+    }
   }
+
   std::vector<std::uint8_t> reply = state_.lastReply;
   std::string_view replyNote = repeat ? "repeat" : "";
   if (fx.badChecksum) {
@@ -172,57 +192,45 @@ void VirtualPrinter::onRequest(const Request& request, Micros now) {
     emit(TraceDirection::Printer, TraceKind::Reply, at, reply, request.command, text, replyNote);
   }
 
-  if (fx.rebootFor.count() > 0) {
+  if (newRate) {
+    // The reply went out at the old rate; from its last byte on the printer listens and
+    // talks at the new one.
+    state_.previousRate = lineRateAt(now);
+    state_.lineRate = *newRate;
+    state_.rateSwitchAt = std::max(lineFree_, now);
+  }
+  if (rebootFor.count() > 0) {
     // A restarted printer remembers no frame and no last request.
-    state_.deafUntil = std::max(lineFree_, now) + fx.rebootFor;
+    state_.deafUntil = std::max(lineFree_, now) + rebootFor;
     state_.lastRequest.reset();
     state_.lastReply.clear();
     parser_.reset();
   }
 }
 
-std::vector<std::uint8_t> VirtualPrinter::answer(const Request& request, const FaultEffects& fx) {
-  CommandReply reply;
-  if (fx.errorCode) {
-    // A command that fails is not carried out.
-    reply.errorCode = *fx.errorCode;
-  } else {
-    Handler handler = &VirtualPrinter::acceptCommand;
-    for (const auto& entry : kHandlers) {
-      if (entry.command == request.command) handler = entry.handler;
-    }
-    reply = (this->*handler)(request);
-  }
-  // The firmware never sends more than a frame holds; settingsProblem() keeps the
-  // printer's own texts within it, so this only trims an oversized staged error code.
-  const std::size_t room = kMaxReplyPayload - std::min(kMaxReplyPayload, reply.errorCode.size());
-  if (reply.data.size() > room) reply.data.resize(room);
-  return buildReply(request.seq, request.command, bytesOf(reply.errorCode), bytesOf(reply.data),
-                    statusBytes());
+Micros VirtualPrinter::printTime(std::uint8_t command) const {
+  if (!settings_.realistic || !(settings_.printTimeScale > 0)) return Micros{0};
+  const auto it = settings_.printTimes.find(command);
+  if (it == settings_.printTimes.end()) return Micros{0};
+  return Micros{static_cast<std::int64_t>(static_cast<double>(it->second.count()) *
+                                          settings_.printTimeScale)};
 }
 
-VirtualPrinter::CommandReply VirtualPrinter::acceptCommand(const Request&) {
-  return {};
-}
-
-VirtualPrinter::CommandReply VirtualPrinter::getDeviceInfo(const Request&) {
-  CommandReply reply;
-  for (const std::string* text : {&settings_.model, &settings_.firmware, &settings_.country}) {
-    reply.data += cp1251::encode(*text).value_or("");
-    reply.data += ';';
-  }
-  return reply;
+Micros VirtualPrinter::lineTime(std::int64_t n) const {
+  if (!settings_.realistic) return Micros{0};
+  // Ten bits a byte: a start bit, eight data bits, a stop bit.
+  const std::int64_t rate = state_.lineRate;
+  return Micros{(n * 10'000'000 + rate / 2) / rate};
 }
 
 Micros VirtualPrinter::queue(std::span<const std::uint8_t> bytes, Micros from) {
-  Micros at = std::max(from, lineFree_);
-  Micros first = at + settings_.byteTime;
+  const Micros start = std::max(from, lineFree_);
+  std::int64_t n = 0;
   for (std::uint8_t b : bytes) {
-    at += settings_.byteTime;
-    output_.push_back({at, b});
+    output_.push_back({start + lineTime(++n), b});
   }
-  lineFree_ = at;
-  return first;
+  lineFree_ = start + lineTime(n);
+  return start + lineTime(bytes.empty() ? 0 : 1);
 }
 
 std::optional<Micros> VirtualPrinter::nextOutputTime() const {

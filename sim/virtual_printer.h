@@ -7,6 +7,7 @@
 // Not thread-safe: one driver, on one thread, talks to one printer.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -18,42 +19,14 @@
 
 #include "link/clock.h"
 #include "sim/fault_plan.h"
+#include "sim/printer_errors.h"
+#include "sim/printer_settings.h"
+#include "sim/printer_state.h"
 #include "sim/reply_frame.h"
+#include "sim/request_fields.h"
 #include "sim/request_parser.h"
 
 namespace tallowick::sim {
-
-// Fixed for the printer's life; texts in UTF-8, converted to Windows-1251 at the wire.
-struct PrinterSettings {
-  std::string model = "Veltor FP-90T";
-  std::string firmware = "3.01";
-  std::string country = "Україна";
-  std::int32_t baud = 9600;  // the line rate the printer starts at
-  bool serviceMode = false;
-  // How long one byte of the printer's output takes on the line. Zero: a whole answer is
-  // there the moment the request's last byte arrived.
-  Micros byteTime{0};
-};
-
-// The line rates a printer can be set to.
-inline constexpr std::int32_t kLineRates[] = {9600, 19200, 57600, 115200};
-
-// Why the printer could not report these settings faithfully (a text that does not
-// encode in Windows-1251, holds ';', or does not fit a reply), or nothing when fine.
-std::optional<std::string> settingsProblem(const PrinterSettings& settings);
-
-// What the printer keeps between requests.
-struct PrinterState {
-  std::int32_t lineRate = 9600;
-  bool serviceMode = false;
-  // The last request that was answered and the reply it got, so that the host's repeat
-  // of the very same request (after a NAK or a lost reply) is answered again instead of
-  // carried out twice.
-  std::optional<Request> lastRequest;
-  std::vector<std::uint8_t> lastReply;
-  // Until this moment the printer is rebooting: it hears and says nothing.
-  Micros deafUntil{0};
-};
 
 enum class TraceDirection : std::uint8_t { Host, Printer };
 
@@ -85,6 +58,8 @@ struct TraceEvent {
 
 using TraceHook = std::function<void(const TraceEvent&)>;
 
+using PaperHook = std::function<void(const std::string& line)>;
+
 class VirtualPrinter {
  public:
   explicit VirtualPrinter(PrinterSettings settings = {}, FaultPlan faults = {});
@@ -105,6 +80,9 @@ class VirtualPrinter {
   void purgeOutput(Micros now);
 
   void setTraceHook(TraceHook hook) { trace_ = std::move(hook); }
+  // Called with every line the printer prints (or shows on its display), as it is added
+  // to state().paper.
+  void setPaperHook(PaperHook hook) { paperHook_ = std::move(hook); }
 
   // One host at a time: a driver claims the printer's line before using it.
   bool claimLine(const void* holder);
@@ -116,34 +94,93 @@ class VirtualPrinter {
   const PrinterState& state() const { return state_; }
   FaultPlan& faults() { return faults_; }
 
-  // The six status bytes as sent (bit 7 set).
-  StatusBytes statusBytes() const;
+  // The line rate the printer talks at, at `now` (the old one while 27h's reply is out).
+  std::int32_t lineRateAt(Micros now) const;
+  // The printer's clock at `now`.
+  std::chrono::sys_seconds clockAt(Micros now) const;
+
+  // The six status bytes as sent (bit 7 set) in the reply to `command`.
+  StatusBytes statusBytes(std::uint8_t command = 0) const;
 
  private:
-  // What a command handler answers: error code and data, both Windows-1251.
+  // What a command handler answers: error code (Windows-1251) and data (UTF-8).
   struct CommandReply {
     std::string errorCode = "0000";
     std::string data;
   };
-  using Handler = CommandReply (VirtualPrinter::*)(const Request&);
+  using Handler = CommandReply (VirtualPrinter::*)(RequestFields&);
   struct HandlerEntry {
     std::uint8_t command;
+    std::size_t fields;  // after the password
     Handler handler;
   };
   static const HandlerEntry kHandlers[];
 
-  CommandReply acceptCommand(const Request& request);
-  CommandReply getDeviceInfo(const Request& request);
-
+  // The protocol and the line.
   void onRequest(const Request& request, Micros now);
   void onRejected(Rejection why, Micros now);
-  std::vector<std::uint8_t> answer(const Request& request, const FaultEffects& fx);
+  CommandReply carryOut(const Request& request);
+  Micros printTime(std::uint8_t command) const;
   // Queues bytes to go out from `from` on (or when the line is free); returns when the
   // first of them is on the line.
   Micros queue(std::span<const std::uint8_t> bytes, Micros from);
+  // How long `n` bytes take on the line at the printer's rate.
+  Micros lineTime(std::int64_t n) const;
   void emit(TraceDirection direction, TraceKind kind, Micros time,
             std::span<const std::uint8_t> bytes, std::optional<std::uint8_t> command = {},
             std::optional<std::span<const std::uint8_t>> text = {}, std::string_view note = {});
+
+  // Helpers of the handlers (printer_commands.cpp).
+  static CommandReply refuse(PrinterError error);
+  // Strict mode's refusal, or nothing when the printer goes along.
+  std::optional<CommandReply> strictly(bool refused, PrinterError error) const;
+  std::optional<CommandReply> needsNoDocument() const;
+  std::optional<CommandReply> needsFiscalReceipt() const;
+  void print(std::string line);
+  void printHeader();
+  void printFooter(const std::string& title);
+  void printTotals(const char* title);
+  void openDocument(DocumentKind kind);
+  void closeDocument();
+  void adjustLastItem(std::int64_t amount, const std::string& what);
+
+  // One handler per command.
+  CommandReply setDateTime(RequestFields& f);
+  CommandReply getDateTime(RequestFields& f);
+  CommandReply setHeaderLine(RequestFields& f);
+  CommandReply addArticle(RequestFields& f);
+  CommandReply setRegistratorParams(RequestFields& f);
+  CommandReply getRegistratorParams(RequestFields& f);
+  CommandReply setPaymentType(RequestFields& f);
+  CommandReply setOperator(RequestFields& f);
+  CommandReply setMaintenanceParams(RequestFields& f);
+  CommandReply setSerialNumber(RequestFields& f);
+  CommandReply getTaxNumber(RequestFields& f);
+  CommandReply setTaxRate(RequestFields& f);
+  CommandReply openServiceReceipt(RequestFields& f);
+  CommandReply printText(RequestFields& f);
+  CommandReply openFiscalReceipt(RequestFields& f);
+  CommandReply sellArticle(RequestFields& f);
+  CommandReply closeReceipt(RequestFields& f);
+  CommandReply payment(RequestFields& f);
+  CommandReply percentDiscount(RequestFields& f);
+  CommandReply absoluteDiscount(RequestFields& f);
+  CommandReply cancelReceipt(RequestFields& f);
+  CommandReply printTotal(RequestFields& f);
+  CommandReply cashInOut(RequestFields& f);
+  CommandReply printBarcode(RequestFields& f);
+  CommandReply subtotalAdjustment(RequestFields& f);
+  CommandReply getDeviceInfo(RequestFields& f);
+  CommandReply displayText(RequestFields& f);
+  CommandReply beep(RequestFields& f);
+  CommandReply openCashDrawer(RequestFields& f);
+  CommandReply runInternalTest(RequestFields& f);
+  CommandReply printReport(RequestFields& f);
+  CommandReply soldArticlesReport(RequestFields& f);
+  CommandReply printControlTape(RequestFields& f);
+  CommandReply readDailyCounter(RequestFields& f);
+  CommandReply eraseFiscalMemory(RequestFields& f);
+  CommandReply reboot(RequestFields& f);
 
   struct Pending {
     Micros at;
@@ -157,7 +194,13 @@ class VirtualPrinter {
   std::deque<Pending> output_;
   Micros lineFree_{0};  // when the last queued byte is out
   TraceHook trace_;
+  PaperHook paperHook_;
   const void* lineHolder_ = nullptr;
+
+  // What the command being carried out asks for beyond its reply.
+  Micros now_{0};
+  Micros rebootAfterReply_{0};
+  std::optional<std::int32_t> rateAfterReply_;
 };
 
 // The text of a reply frame between CMD and 04h: error code, ';' and data.

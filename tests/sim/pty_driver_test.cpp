@@ -87,7 +87,7 @@ TEST_F(PtyDriverTest, AnswersOnlyAtThePrintersLineRate) {
   // The terminal outlives the host's close; a new open at the right rate is answered.
   fd = openHost(B9600);
   ASSERT_GE(fd, 0);
-  send(fd, request(0x23, 0x21));
+  send(fd, request(0x23, 0x83));
   EXPECT_EQ(testing::replyTextOf(readReply(fd, 1000)), "0000;");
   ::close(fd);
 

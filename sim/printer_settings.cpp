@@ -1,0 +1,99 @@
+#include "sim/printer_settings.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "link/cp1251.h"
+#include "sim/reply_frame.h"
+#include "sim/request_fields.h"
+
+namespace tallowick::sim {
+
+std::optional<DocumentKind> documentKindNamed(std::string_view name) {
+  if (name == "none") return DocumentKind::None;
+  if (name == "service") return DocumentKind::Service;
+  if (name == "sale") return DocumentKind::Sale;
+  if (name == "return") return DocumentKind::Return;
+  return std::nullopt;
+}
+
+std::optional<RegistratorParams> parseRegistratorParams(std::string_view text) {
+  if (text.ends_with(';')) text.remove_suffix(1);
+  RegistratorParams params{};
+  for (std::size_t i = 0; i < params.size(); ++i) {
+    const auto semicolon = text.find(';');
+    const bool last = i + 1 == params.size();
+    if (last != (semicolon == std::string_view::npos)) return std::nullopt;
+    const std::string_view field = text.substr(0, semicolon);
+    const bool decimal = i == 0 || last;
+    const auto value = decimal ? parseInteger(field) : parseHex(field);
+    if (!value || *value < 0 || *value > kRegistratorParamLimits[i]) return std::nullopt;
+    params[i] = static_cast<std::int32_t>(*value);
+    if (!last) text.remove_prefix(semicolon + 1);
+  }
+  return params;
+}
+
+std::string formatRegistratorParams(const RegistratorParams& p) {
+  char buf[96];
+  std::snprintf(buf, sizeof buf, "%d;%04X;%02X;%02X;%02X;%02d;", p[0], static_cast<unsigned>(p[1]),
+                static_cast<unsigned>(p[2]), static_cast<unsigned>(p[3]),
+                static_cast<unsigned>(p[4]), p[5]);
+  return buf;
+}
+
+PrintTimes defaultPrintTimes() {
+  using std::chrono::milliseconds;
+  return {
+      {0x60, milliseconds(300)},   // service receipt: the header
+      {0x61, milliseconds(150)},   // a text line
+      {0x63, milliseconds(500)},   // fiscal receipt: the header
+      {0x64, milliseconds(200)},   // a sale
+      {0x65, milliseconds(1500)},  // closing a receipt, cutting the paper
+      {0x67, milliseconds(150)},   // a payment
+      {0x68, milliseconds(150)},   // discounts and surcharges
+      {0x69, milliseconds(150)},  {0x6B, milliseconds(500)},   // cancelling
+      {0x6D, milliseconds(200)},                               // the total
+      {0x6E, milliseconds(1000)},                              // a cash-in or cash-out slip
+      {0x6F, milliseconds(500)},                               // a barcode
+      {0x74, milliseconds(150)},  {0x84, milliseconds(2500)},  // an internal test
+      {0xA1, milliseconds(3000)},                              // a report
+      {0xA4, milliseconds(2000)},                              // the sold-articles report
+      {0xA6, milliseconds(1500)},                              // the control tape
+      {0xF0, milliseconds(2000)},                              // erasing the fiscal memory
+  };
+}
+
+bool isLineRate(std::int32_t baud) {
+  return std::find(std::begin(kLineRates), std::end(kLineRates), baud) != std::end(kLineRates);
+}
+
+std::optional<std::string> settingsProblem(const PrinterSettings& s) {
+  std::size_t total = 4;  // the error code
+  const std::pair<const char*, const std::string*> texts[] = {
+      {"model", &s.model}, {"firmware", &s.firmware}, {"country", &s.country}};
+  for (const auto& [name, text] : texts) {
+    const auto wire = cp1251::encode(*text);
+    if (!wire) return std::string("the ") + name + " cannot be written in Windows-1251";
+    if (wire->find(';') != std::string::npos) return std::string("the ") + name + " holds ';'";
+    total += wire->size() + 1;
+  }
+  if (total > kMaxReplyPayload) return std::string("model, firmware and country are too long");
+  const auto taxNumber = cp1251::encode(s.taxNumber);
+  if (!taxNumber || taxNumber->find(';') != std::string::npos || taxNumber->size() > 64) {
+    return "the tax number must be up to 64 Windows-1251 characters without ';'";
+  }
+  if (!isLineRate(s.baud)) return "the line rate must be 9600, 19200, 57600 or 115200";
+  if (s.dailyCounter < 0) return "the daily counter must not be negative";
+  for (std::size_t i = 0; i < s.registratorParams.size(); ++i) {
+    if (s.registratorParams[i] < 0 || s.registratorParams[i] > kRegistratorParamLimits[i]) {
+      return "registrator parameter " + std::to_string(i + 1) + " is out of range";
+    }
+  }
+  if (s.rebootTime.count() < 0) return "the reboot time must not be negative";
+  if (!(s.printTimeScale >= 0)) return "the print-time scale must not be negative";
+  if (s.realistic && s.busyInterval.count() <= 0) return "the busy interval must be positive";
+  return std::nullopt;
+}
+
+}  // namespace tallowick::sim
