@@ -60,6 +60,19 @@ int main(int argc, char** argv) {
     });
   }
 
+  std::ofstream paper;
+  if (!options->paperPath.empty()) {
+    paper.open(options->paperPath, std::ios::out | std::ios::trunc | std::ios::binary);
+    if (!paper) {
+      std::cerr << "tallowick-sim: cannot write the paper file " << options->paperPath << '\n';
+      return 1;
+    }
+    printer.setPaperHook([&paper](const std::string& line) {
+      paper << line << '\n';
+      paper.flush();  // a person watches the paper come out
+    });
+  }
+
   PtyDriver driver(printer, options->linkPath);
   installStopHandlers();
   if (!driver.open(error)) {

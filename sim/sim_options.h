@@ -16,6 +16,7 @@ struct SimOptions {
   std::string linkPath;
   PrinterSettings settings;
   std::string tracePath;  // empty: no trace
+  std::string paperPath;  // empty: the paper is not written anywhere
   FaultPlan faults;
   bool help = false;
 };
@@ -26,5 +27,14 @@ std::optional<SimOptions> parseSimOptions(std::span<const std::string_view> args
                                           std::string& error);
 
 std::string simHelpText();
+
+// Applies one printer option (--model, --baud, --strict, ...; `value` empty for a flag) to
+// `settings`, so the command line and in-process callers set a printer up alike. False
+// with the reason in `error` for a bad value; nothing when `name` is not a printer option.
+std::optional<bool> applyPrinterOption(PrinterSettings& settings, std::string_view name,
+                                       std::string_view value, std::string& error);
+// True for the printer options that take no value, and for those that take one.
+bool isPrinterFlag(std::string_view name);
+bool isPrinterValueOption(std::string_view name);
 
 }  // namespace tallowick::sim
