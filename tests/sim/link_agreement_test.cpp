@@ -13,7 +13,8 @@ namespace {
 using std::chrono::seconds;
 
 struct Bench {
-  explicit Bench(const char* fault = nullptr) : port(clock) {
+  explicit Bench(const char* fault = nullptr, PrinterSettings settings = {})
+      : port(clock, std::move(settings)) {
     if (fault) {
       std::string why;
       auto rule = parseFaultRule(fault, why);
@@ -84,12 +85,65 @@ TEST(LinkAgreement, AtAnotherRateThereIsNoReply) {
 }
 
 TEST(LinkAgreement, RebootSilenceEndsAndThePrinterAnswersAgain) {
-  Bench b("F3:reboot=30000");
+  Bench b("F3:reboot=30000", {.rebootTime = Micros{0}});
   b.link.OpenDeviceLink("sim", 9600);
   EXPECT_EQ(b.link.SendCommand(0xF3, "582014;")->ErrorCode, "0000");
   EXPECT_TRUE(b.link.SendCommand(0x80, "582014;")->noReply());
   b.clock.advance(seconds(30));
   EXPECT_EQ(b.link.SendCommand(0x80, "582014;")->FieldCount, 3);
+}
+
+TEST(LinkAgreement, RegistratorParamsArriveAsSevenFields) {
+  Bench b;
+  b.link.OpenDeviceLink("sim", 9600);
+  const CommandResult* r = b.link.SendCommand(0x28, "582014;");
+  ASSERT_EQ(r->FieldCount, 7);
+  const std::vector<std::string> fields(r->Fields.begin(), r->Fields.begin() + 7);
+  EXPECT_EQ(fields, (std::vector<std::string>{"9600", "0", "001F", "02", "AB", "00", "05"}));
+}
+
+TEST(LinkAgreement, AfterARateChangeOnlyAHostAtTheNewRateIsAnswered) {
+  for (const bool realistic : {false, true}) {
+    Bench b(nullptr, {.realistic = realistic});
+    b.link.OpenDeviceLink("sim", 9600);
+    EXPECT_EQ(b.link.SendCommand(0x27, "582014;115200;2;001F;02;AB;00;05;")->ErrorCode, "0000")
+        << "answered in full at the old rate";
+    EXPECT_TRUE(b.link.SendCommand(0x28, "582014;")->noReply()) << "the host still at 9600";
+
+    b.link.CloseDeviceLink();
+    b.link.OpenDeviceLink("sim", 115200);
+    const CommandResult* r = b.link.SendCommand(0x28, "582014;");
+    EXPECT_EQ(r->ErrorCode, "0000") << realistic;
+    EXPECT_EQ(r->Fields[0], "115200");
+    EXPECT_EQ(r->Fields[1], "2");
+  }
+}
+
+TEST(LinkAgreement, RebootOfTheDefaultPrinterOutlastsOneCommandOnly) {
+  Bench b;
+  b.link.OpenDeviceLink("sim", 9600);
+  EXPECT_EQ(b.link.SendCommand(0xF3, "582014;")->ErrorCode, "0000");
+  EXPECT_TRUE(b.link.SendCommand(0x80, "582014;")->noReply()) << "3 s of silence";
+  EXPECT_EQ(b.link.SendCommand(0x80, "582014;")->ErrorCode, "0000");
+}
+
+TEST(LinkAgreement, ALongPrintIsWaitedForThroughItsBusyBytes) {
+  PrinterSettings s{.realistic = true};
+  s.printTimes[0xA1] = seconds(20);  // four times the host's silence limit
+  Bench b(nullptr, s);
+  b.link.OpenDeviceLink("sim", 9600);
+  const CommandResult* r = b.link.SendCommand(0xA1, "582014;0;");
+  EXPECT_EQ(r->ErrorCode, "0000");
+  EXPECT_GE(b.clock.now(), seconds(20));
+  EXPECT_EQ(b.port.printer().state().zReports, 1);
+}
+
+TEST(LinkAgreement, DocumentStateReachesTheStatusBytes) {
+  Bench b(nullptr, {.openDocument = DocumentKind::Return});
+  b.link.OpenDeviceLink("sim", 9600);
+  EXPECT_EQ(b.link.SendCommand(0x81, "582014;3;0;;")->Status[2] & 0x0F, 2);
+  EXPECT_EQ(b.link.SendCommand(0x6B, "582014;0;")->Status[2] & 0x0F, 0);
+  EXPECT_EQ(b.link.SendCommand(0x60, "582014;")->Status[2] & 0x0F, 5);
 }
 
 }  // namespace

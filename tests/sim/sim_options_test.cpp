@@ -30,6 +30,25 @@ TEST(SimOptions, ReadsEveryOption) {
   EXPECT_EQ(o->tracePath, "trace.jsonl");
   EXPECT_EQ(o->faults.rules().size(), 2u);
   EXPECT_FALSE(o->help);
+  EXPECT_FALSE(o->settings.strict);
+  EXPECT_FALSE(o->settings.realistic);
+
+  const auto p =
+      parse({"--link=printer", "--no-reboot", "--open-document", "return", "--daily-counter=3",
+             "--registrator-params", "1;FFFF;0a;FF;00;99;", "--reboot-seconds", "0.25",
+             "--realistic", "--print-time-scale=0", "--strict", "--paper", "paper.txt"},
+            error);
+  ASSERT_TRUE(p) << error;
+  const PrinterSettings& s = p->settings;
+  EXPECT_TRUE(s.noRebootNeeded);
+  EXPECT_EQ(s.openDocument, DocumentKind::Return);
+  EXPECT_EQ(s.dailyCounter, 3);
+  EXPECT_EQ(s.registratorParams, (RegistratorParams{1, 0xFFFF, 0x0A, 0xFF, 0, 99}));
+  EXPECT_EQ(s.rebootTime, std::chrono::milliseconds(250));
+  EXPECT_TRUE(s.realistic);
+  EXPECT_EQ(s.printTimeScale, 0.0);
+  EXPECT_TRUE(s.strict);
+  EXPECT_EQ(p->paperPath, "paper.txt");
 }
 
 TEST(SimOptions, RefusesBadUsageWithAReason) {
@@ -43,11 +62,34 @@ TEST(SimOptions, RefusesBadUsageWithAReason) {
       {{"--link", "p", "--service-mode=1"}, "takes no value"},
       {{"--link", "p", "--country", "\xE2\x82\xBF"}, "country"},
       {{"--link", "p", "--trace", "p"}, "different files"},
+      {{"--link", "p", "--paper", "t", "--trace", "t"}, "different files"},
+      {{"--link", "p", "--strict=yes"}, "takes no value"},
+      {{"--link", "p", "--open-document", "fiscal"}, "none, service, sale or return"},
+      {{"--link", "p", "--daily-counter", "-1"}, "--daily-counter"},
+      {{"--link", "p", "--daily-counter", "3x"}, "--daily-counter"},
+      {{"--link", "p", "--registrator-params", "0;1F;02;AB;00"}, "six fields"},
+      {{"--link", "p", "--registrator-params", "0;10000;02;AB;00;05"}, "six fields"},
+      {{"--link", "p", "--registrator-params", "0;1F;02;AB;00;100"}, "six fields"},
+      {{"--link", "p", "--registrator-params", "x;1F;02;AB;00;05"}, "six fields"},
+      {{"--link", "p", "--reboot-seconds", "-1"}, "--reboot-seconds"},
+      {{"--link", "p", "--reboot-seconds", "3601"}, "--reboot-seconds"},
+      {{"--link", "p", "--print-time-scale", "fast"}, "--print-time-scale"},
+      {{"--link", "p", "--realistic", "--print-time-scale"}, "needs a value"},
   };
   for (const auto& [args, reason] : cases) {
     std::string error;
     EXPECT_FALSE(parse(args, error)) << reason;
     EXPECT_NE(error.find(reason), std::string::npos) << error;
+  }
+}
+
+TEST(SimOptions, HelpExplainsEveryOption) {
+  const std::string help = simHelpText();
+  for (const char* option :
+       {"--link", "--model", "--firmware", "--country", "--baud", "--service-mode", "--no-reboot",
+        "--open-document", "--daily-counter", "--registrator-params", "--reboot-seconds",
+        "--realistic", "--print-time-scale", "--strict", "--trace", "--paper", "--fault"}) {
+    EXPECT_NE(help.find(std::string("\n  ") + option + " "), std::string::npos) << option;
   }
 }
 
@@ -57,6 +99,7 @@ TEST(SimExecutable, ExitsWithTwoOnBadUsage) {
   const std::string quiet = " >/dev/null 2>&1";
   EXPECT_EQ(WEXITSTATUS(std::system((exe + " --bogus" + quiet).c_str())), 2);
   EXPECT_EQ(WEXITSTATUS(std::system((exe + " --link" + quiet).c_str())), 2);
+  EXPECT_EQ(WEXITSTATUS(std::system((exe + " --link p --daily-counter x" + quiet).c_str())), 2);
   EXPECT_EQ(WEXITSTATUS(std::system((exe + " --help" + quiet).c_str())), 0);
 }
 #endif
