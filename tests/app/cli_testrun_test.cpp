@@ -72,7 +72,7 @@ TEST_F(CliTestRun, ExitCodesTellHowTheRunEnded) {
   };
   const Case cases[] = {
       {{"--port", "sim", "--pause", "0"}, {}, kExitOk, ""},
-      {{"--port", "sim", "--pause", "0"}, {"A1#1:silence"}, kExitFinishedWithErrors,
+      {{"--port", "sim", "--pause", "0"}, {"A1#3:silence"}, kExitFinishedWithErrors,
        "message: Таймаут устройства! Ошибка X-отчета!\n"},
       {{"--port", "sim", "--pause", "0"}, {"46:error=0005"}, kExitAborted,
        "message: Ошибка получения налогового номера\n"},
@@ -99,11 +99,11 @@ TEST_F(CliTestRun, LogGoesToStandardOutputAndToTheLogFile) {
   const std::string log = temp("run.log");
   const CliRun r = testrun({"--port", "sim", "--pause", "0", "--no-fiscal", "--log", log});
   ASSERT_EQ(r.code, kExitOk) << r.err;
-  EXPECT_EQ(r.out.find("Тест Veltor FP-90T\n"), 0u);
+  EXPECT_NE(r.out.find("\nТест Veltor FP-90T\n"), std::string::npos);
   EXPECT_NE(r.out.find("Общее количество ошибок: 0\n"), std::string::npos);
   const std::string bytes = readFile(log);
   // Windows-1251 with CR LF: "Тест " is D2 E5 F1 F2 20.
-  EXPECT_EQ(bytes.substr(0, 7), "\xD2\xE5\xF1\xF2 Ve");
+  EXPECT_NE(bytes.find("\r\n\xD2\xE5\xF1\xF2 Veltor FP-90T\r\n"), std::string::npos);
   EXPECT_NE(bytes.find("\r\n"), std::string::npos);
   EXPECT_EQ(bytes.find("\n"), bytes.find("\r\n") + 1);
   EXPECT_EQ(bytes.substr(bytes.size() - 32), std::string(30, '*') + "\r\n");
@@ -139,7 +139,7 @@ TEST_F(CliTestRun, InterruptStopsTheRunAtItsNextStopCheck) {
     });
   });
   EXPECT_EQ(r.code, kExitStopped) << r.err;
-  EXPECT_NE(r.out.find("Получить налоговый номер - успешно\nТест остановлен\n"), std::string::npos);
+  EXPECT_NE(r.out.find("Получить налоговый номер - успешно\n \nТест остановлен\n"), std::string::npos);
 }
 
 }  // namespace
