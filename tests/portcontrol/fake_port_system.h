@@ -83,7 +83,7 @@ class MemoryDeviceKey final : public DeviceKey {
   std::string device_;
 };
 
-class FakePortSystem final : public PortSystem {
+class FakePortSystem : public PortSystem {
  public:
   explicit FakePortSystem(std::shared_ptr<FakeState> state) : s_(std::move(state)) {}
 
