@@ -455,7 +455,9 @@ std::int32_t TPortControl::BeginEnumeratePorts() {
   return result;
 }
 
-std::string TPortControl::EnumeratePorts() { return tallowick::EnumeratePorts(); }
+std::string TPortControl::EnumeratePorts() {
+  return tallowick::EnumeratePorts();
+}
 
 std::int32_t TPortControl::EndEnumeratePorts() {
   classEnumerationRunning() = false;

@@ -57,10 +57,14 @@ std::int32_t baudOf(speed_t speed) {
   return 0;
 }
 
-SystemError lastErrno() { return errno != 0 ? static_cast<SystemError>(errno) : EIO; }
+SystemError lastErrno() {
+  return errno != 0 ? static_cast<SystemError>(errno) : EIO;
+}
 
 // A device without modem lines (a pseudo-terminal) answers their ioctls so.
-bool noModemLines(int error) { return error == ENOTTY || error == EINVAL; }
+bool noModemLines(int error) {
+  return error == ENOTTY || error == EINVAL;
+}
 
 // Milliseconds left until `deadline`, for poll; -1 without a deadline.
 int msLeft(const std::optional<Clock::time_point>& deadline) {
@@ -117,7 +121,8 @@ SystemError readRoutine(int fd, std::uint8_t* buffer, std::uint32_t count, std::
   } else {
     const std::uint64_t total = static_cast<std::uint64_t>(multiplier) * count + constant;
     if (total > 0) deadline = Clock::now() + milliseconds(total);
-    if (interval > 0 && interval != kMaxDword) intervalMs = static_cast<int>(std::min<std::uint32_t>(interval, 1u << 30));
+    if (interval > 0 && interval != kMaxDword)
+      intervalMs = static_cast<int>(std::min<std::uint32_t>(interval, 1u << 30));
   }
   while (got < count) {
     const ssize_t n = ::read(fd, buffer + got, count - got);
@@ -213,9 +218,7 @@ class PosixPortSystem final : public PortSystem {
     return e;
   }
 
-  SystemError readSettings() override {
-    return ::tcgetattr(fd_, &tio_) == 0 ? 0 : lastErrno();
-  }
+  SystemError readSettings() override { return ::tcgetattr(fd_, &tio_) == 0 ? 0 : lastErrno(); }
 
   SystemError writeSettings(const LineSettings& s) override {
     const auto speed = speedOf(s.baudRate);
@@ -236,11 +239,19 @@ class PosixPortSystem final : public PortSystem {
     static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
     tio.c_cflag |= kSizes[s.dataBits - 5];
     switch (s.parity) {
-      case 0: break;
-      case 1: tio.c_cflag |= PARENB | PARODD; break;
-      case 2: tio.c_cflag |= PARENB; break;
-      case 3: tio.c_cflag |= PARENB | PARODD | CMSPAR; break;
-      default: return EINVAL;
+      case 0:
+        break;
+      case 1:
+        tio.c_cflag |= PARENB | PARODD;
+        break;
+      case 2:
+        tio.c_cflag |= PARENB;
+        break;
+      case 3:
+        tio.c_cflag |= PARENB | PARODD | CMSPAR;
+        break;
+      default:
+        return EINVAL;
     }
     if (s.stopBits != 0) tio.c_cflag |= CSTOPB;
     if (s.rtsControl == 2) tio.c_cflag |= CRTSCTS;
@@ -266,10 +277,18 @@ class PosixPortSystem final : public PortSystem {
     LineSettings s;
     s.baudRate = baudOf(::cfgetospeed(&tio_));
     switch (tio_.c_cflag & CSIZE) {
-      case CS5: s.dataBits = 5; break;
-      case CS6: s.dataBits = 6; break;
-      case CS7: s.dataBits = 7; break;
-      default: s.dataBits = 8; break;
+      case CS5:
+        s.dataBits = 5;
+        break;
+      case CS6:
+        s.dataBits = 6;
+        break;
+      case CS7:
+        s.dataBits = 7;
+        break;
+      default:
+        s.dataBits = 8;
+        break;
     }
     if ((tio_.c_cflag & PARENB) == 0) {
       s.parity = 0;
@@ -332,15 +351,24 @@ class PosixPortSystem final : public PortSystem {
 
   SystemError escape(std::uint32_t function) override {
     switch (function) {
-      case escape::kSetXoff: return ::tcflow(fd_, TCOOFF) == 0 ? 0 : lastErrno();
-      case escape::kSetXon: return ::tcflow(fd_, TCOON) == 0 ? 0 : lastErrno();
-      case escape::kSetRts: return modemIoctl(TIOCMBIS, TIOCM_RTS);
-      case escape::kClrRts: return modemIoctl(TIOCMBIC, TIOCM_RTS);
-      case escape::kSetDtr: return modemIoctl(TIOCMBIS, TIOCM_DTR);
-      case escape::kClrDtr: return modemIoctl(TIOCMBIC, TIOCM_DTR);
-      case escape::kSetBreak: return ::ioctl(fd_, TIOCSBRK) == 0 ? 0 : lastErrno();
-      case escape::kClrBreak: return ::ioctl(fd_, TIOCCBRK) == 0 ? 0 : lastErrno();
-      default: return EINVAL;  // resetting a device is for printer ports only
+      case escape::kSetXoff:
+        return ::tcflow(fd_, TCOOFF) == 0 ? 0 : lastErrno();
+      case escape::kSetXon:
+        return ::tcflow(fd_, TCOON) == 0 ? 0 : lastErrno();
+      case escape::kSetRts:
+        return modemIoctl(TIOCMBIS, TIOCM_RTS);
+      case escape::kClrRts:
+        return modemIoctl(TIOCMBIC, TIOCM_RTS);
+      case escape::kSetDtr:
+        return modemIoctl(TIOCMBIS, TIOCM_DTR);
+      case escape::kClrDtr:
+        return modemIoctl(TIOCMBIC, TIOCM_DTR);
+      case escape::kSetBreak:
+        return ::ioctl(fd_, TIOCSBRK) == 0 ? 0 : lastErrno();
+      case escape::kClrBreak:
+        return ::ioctl(fd_, TIOCCBRK) == 0 ? 0 : lastErrno();
+      default:
+        return EINVAL;  // resetting a device is for printer ports only
     }
   }
 

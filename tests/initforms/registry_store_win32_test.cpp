@@ -25,8 +25,12 @@ struct Value {
 };
 using Values = std::map<std::wstring, Value>;
 
-Value sz(std::wstring text) { return {REG_SZ, std::move(text), 0}; }
-Value dword(DWORD number) { return {REG_DWORD, {}, number}; }
+Value sz(std::wstring text) {
+  return {REG_SZ, std::move(text), 0};
+}
+Value dword(DWORD number) {
+  return {REG_DWORD, {}, number};
+}
 
 constexpr REGSAM kView = KEY_WOW64_32KEY;
 
@@ -81,9 +85,9 @@ bool registryTransactionsWork() {
   HANDLE transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
   if (transaction == INVALID_HANDLE_VALUE) return false;
   HKEY key = nullptr;
-  const LONG rc = RegCreateKeyTransactedW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, nullptr, 0,
-                                          KEY_READ | kView, nullptr, &key, nullptr, transaction,
-                                          nullptr);
+  const LONG rc =
+      RegCreateKeyTransactedW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, nullptr, 0, KEY_READ | kView,
+                              nullptr, &key, nullptr, transaction, nullptr);
   if (rc == ERROR_SUCCESS) RegCloseKey(key);
   RollbackTransaction(transaction);
   CloseHandle(transaction);
@@ -99,9 +103,9 @@ class RegistryStoreWin32 : public ::testing::Test {
     const LONG rc = removeTree(L"SOFTWARE\\Morvent", L"Tallowick");
     if (rc == ERROR_ACCESS_DENIED) GTEST_SKIP() << "HKEY_LOCAL_MACHINE needs an administrator";
     ASSERT_EQ(rc, ERROR_SUCCESS);
-    ASSERT_EQ(removeTree(L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths",
-                         L"Tallowick.exe"),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        removeTree(L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths", L"Tallowick.exe"),
+        ERROR_SUCCESS);
   }
   void TearDown() override {
     removeTree(L"SOFTWARE\\Morvent", L"Tallowick");

@@ -18,9 +18,26 @@ namespace tallowick::testing {
 
 // The steps a test can make fail.
 enum class Step {
-  Open, ReadSettings, ReadSettingsAgain, WriteSettings, SetTimeouts, Flush, Purge, Close,
-  Write, Read, ClearCommError, Escape, SaveProcess, SaveThread, RaiseProcess,
-  RaiseThread, RestoreProcess, RestoreThread, Lock, Unlock,
+  Open,
+  ReadSettings,
+  ReadSettingsAgain,
+  WriteSettings,
+  SetTimeouts,
+  Flush,
+  Purge,
+  Close,
+  Write,
+  Read,
+  ClearCommError,
+  Escape,
+  SaveProcess,
+  SaveThread,
+  RaiseProcess,
+  RaiseThread,
+  RestoreProcess,
+  RestoreThread,
+  Lock,
+  Unlock,
 };
 
 struct MemoryKeyStore {
@@ -42,7 +59,7 @@ struct FakeState {
   int settingsReads = 0;
   std::deque<std::uint8_t> incoming;  // what the next reads return; empty means time-out
   std::vector<std::uint8_t> sent;
-  std::uint32_t shortWriteBy = 0;  // the one write leaves this many bytes unsent
+  std::uint32_t shortWriteBy = 0;          // the one write leaves this many bytes unsent
   std::size_t transmitFailsAt = SIZE_MAX;  // the immediate character after this many fails
   bool processRaised = false;
   bool threadRaised = false;

@@ -137,14 +137,14 @@ TEST_F(PortControlPty, LineSettingsReachTheTerminal) {
   } cases[] = {
       {TBaudRate::S009600, TDataBits::Bits8, TParity::NO, TStopBits::ONE,
        TRtsControl::RTS_HANDSHAKE, B9600, CRTSCTS},
-      {TBaudRate::S115200, TDataBits::Bits7, TParity::EVEN, TStopBits::TWO,
-       TRtsControl::RTS_ENABLE, B115200, CSTOPB},
-      {TBaudRate::S019200, TDataBits::Bits8, TParity::ODD, TStopBits::ONE,
-       TRtsControl::RTS_DISABLE, B19200, PARODD},
+      {TBaudRate::S115200, TDataBits::Bits7, TParity::EVEN, TStopBits::TWO, TRtsControl::RTS_ENABLE,
+       B115200, CSTOPB},
+      {TBaudRate::S019200, TDataBits::Bits8, TParity::ODD, TStopBits::ONE, TRtsControl::RTS_DISABLE,
+       B19200, PARODD},
       {TBaudRate::S001200, TDataBits::Bits5, TParity::MARK, TStopBits::ONE5,
        TRtsControl::RTS_ENABLE, B1200, PARODD | CMSPAR | CSTOPB},
-      {TBaudRate::S000110, TDataBits::Bits6, TParity::NO, TStopBits::TWO,
-       TRtsControl::RTS_ENABLE, B110, CSTOPB},
+      {TBaudRate::S000110, TDataBits::Bits6, TParity::NO, TStopBits::TWO, TRtsControl::RTS_ENABLE,
+       B110, CSTOPB},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(baudRateValue(c.rate));
@@ -261,9 +261,9 @@ TEST_F(PortControlPty, EscapeFunctionsOnATerminalWithoutModemLines) {
     std::int32_t code;
     int error;
   } cases[] = {
-      {escape::kSetBreak, 0, 0},      {escape::kClrBreak, 0, 0},
-      {escape::kSetXoff, 0, 0},       {escape::kSetXon, 0, 0},
-      {escape::kSetDtr, -22, ENOTTY}, {escape::kClrRts, -22, ENOTTY},
+      {escape::kSetBreak, 0, 0},        {escape::kClrBreak, 0, 0},
+      {escape::kSetXoff, 0, 0},         {escape::kSetXon, 0, 0},
+      {escape::kSetDtr, -22, ENOTTY},   {escape::kClrRts, -22, ENOTTY},
       {escape::kResetDev, -22, EINVAL}, {99, -22, EINVAL},
   };
   for (const auto& c : cases) {
@@ -328,11 +328,9 @@ TEST(PortControlSim, AsksTheVirtualPrinterOnItsPtyAndReadsTheReplyToItsEnd) {
   ASSERT_EQ(port.OpenPort(), 0) << port.Description();
   ASSERT_EQ(port.StartSession(true), 0) << port.Description();
   const std::string data = "582014;";
-  const Bytes request =
-      frame::buildRequest(0x21, 0x80, Bytes(data.begin(), data.end()));
+  const Bytes request = frame::buildRequest(0x21, 0x80, Bytes(data.begin(), data.end()));
   std::uint32_t written = 0;
-  ASSERT_EQ(port.WriteData(request.data(), static_cast<std::uint32_t>(request.size()), written),
-            0);
+  ASSERT_EQ(port.WriteData(request.data(), static_cast<std::uint32_t>(request.size()), written), 0);
   std::uint8_t reply[256] = {};
   std::uint32_t read = 0;
   ASSERT_EQ(port.ReadData(reply, sizeof reply, read), 0) << port.Description();

@@ -87,7 +87,8 @@ TEST(PortControlDefaults, EnumeratedSettingsMapToTheirWindowsValues) {
       {TBaudRate::S004800, 4800},   {TBaudRate::S002400, 2400},   {TBaudRate::S001200, 1200},
       {TBaudRate::S000600, 600},    {TBaudRate::S000300, 300},    {TBaudRate::S000110, 110},
   };
-  for (const auto& [rate, bps] : rates) EXPECT_EQ(baudRateValue(rate), bps);
+  for (const auto& [rate, bps] : rates)
+    EXPECT_EQ(baudRateValue(rate), bps);
   EXPECT_EQ(parityValue(TParity::NO), 0);
   EXPECT_EQ(parityValue(TParity::ODD), 1);
   EXPECT_EQ(parityValue(TParity::EVEN), 2);
@@ -279,16 +280,16 @@ TEST(PortControlSession, StartRaisesLocksAndPurgesOnlyWhenAsked) {
     EXPECT_EQ(f->StartSession(purge), 0);
     EXPECT_TRUE(f->InSession());
     EXPECT_TRUE(f.state->processRaised && f.state->threadRaised && f.state->locked);
-    EXPECT_EQ(f.state->calls, purge ? std::vector<std::string>{"purge 15"}
-                                    : std::vector<std::string>{});
+    EXPECT_EQ(f.state->calls,
+              purge ? std::vector<std::string>{"purge 15"} : std::vector<std::string>{});
     EXPECT_EQ(f->StartSession(purge), -16);
     EXPECT_EQ(f->Description(), "Session was opened!\nError = -16");
     f.state->calls.clear();
     EXPECT_EQ(f->EndSession(purge), 0);
     EXPECT_FALSE(f->InSession());
     EXPECT_FALSE(f.state->processRaised || f.state->threadRaised || f.state->locked);
-    EXPECT_EQ(f.state->calls, purge ? std::vector<std::string>{"purge 15"}
-                                    : std::vector<std::string>{});
+    EXPECT_EQ(f.state->calls,
+              purge ? std::vector<std::string>{"purge 15"} : std::vector<std::string>{});
   }
 }
 
@@ -297,8 +298,8 @@ TEST(PortControlSession, AStartThatFailsGivesBackEverythingItRaised) {
     Step step;
     std::int32_t code;
   } cases[] = {
-      {Step::SaveProcess, -8},   {Step::SaveThread, -10}, {Step::RaiseProcess, -9},
-      {Step::RaiseThread, -11},  {Step::Lock, -12},       {Step::Purge, -15},
+      {Step::SaveProcess, -8},  {Step::SaveThread, -10}, {Step::RaiseProcess, -9},
+      {Step::RaiseThread, -11}, {Step::Lock, -12},       {Step::Purge, -15},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.step));
@@ -319,7 +320,9 @@ TEST(PortControlSession, AnEndThatFailsKeepsTheSessionToBeEndedAgain) {
     Step step;
     std::int32_t code;
   } cases[] = {
-      {Step::RestoreProcess, -9}, {Step::RestoreThread, -11}, {Step::Unlock, -13},
+      {Step::RestoreProcess, -9},
+      {Step::RestoreThread, -11},
+      {Step::Unlock, -13},
       {Step::Purge, -15},
   };
   for (const auto& c : cases) {
@@ -375,12 +378,11 @@ TEST(PortControlWrite, FailuresCountTheBytesThatWentOut) {
     std::int32_t code;
     std::uint32_t written;
   } cases[] = {
-      {"immediate character fails at the third", false,
-       [](FakeState& s) { s.transmitFailsAt = 2; }, -18, 2},
+      {"immediate character fails at the third", false, [](FakeState& s) { s.transmitFailsAt = 2; },
+       -18, 2},
       {"the write fails", true, [](FakeState& s) { s.failures[Step::Write] = 5; }, -18, 0},
       // A write time-out ends the write early; that is no success.
-      {"the write times out after three", true, [](FakeState& s) { s.shortWriteBy = 2; }, -18,
-       3},
+      {"the write times out after three", true, [](FakeState& s) { s.shortWriteBy = 2; }, -18, 3},
       {"the drain fails", true, [](FakeState& s) { s.failures[Step::Flush] = 5; }, -6, 5},
   };
   for (const auto& c : cases) {
@@ -415,9 +417,19 @@ TEST(PortControlRead, WaitForTheEndCharacter) {
     std::string description;
   } cases[] = {
       {"end character arrives", {0x41, 0x42, 0x0D}, 0x0D, 10, 0, 3, ""},
-      {"time-out before it", {0x41, 0x42}, 0x0D, 10, -19, 2,
+      {"time-out before it",
+       {0x41, 0x42},
+       0x0D,
+       10,
+       -19,
+       2,
        "End character is absent.\nError = -19"},
-      {"buffer full before it", {0x41, 0x42, 0x0D}, 0x0D, 2, -19, 2,
+      {"buffer full before it",
+       {0x41, 0x42, 0x0D},
+       0x0D,
+       2,
+       -19,
+       2,
        "End character is absent.\nError = -19"},
       {"stops at the first of two", {0x41, 0x0D, 0x42, 0x0D}, 0x0D, 10, 0, 2, ""},
       {"NUL as the default end", {0x41, 0x00, 0x42}, 0, 10, 0, 2, ""},
@@ -438,7 +450,8 @@ TEST(PortControlRead, WaitForTheEndCharacter) {
     EXPECT_EQ(Bytes(buffer, buffer + read), Bytes(c.incoming.begin(), c.incoming.begin() + read));
     EXPECT_EQ(f->Description(), c.description);
     // One byte per read.
-    for (const auto& call : f.state->calls) EXPECT_EQ(call, "read 1");
+    for (const auto& call : f.state->calls)
+      EXPECT_EQ(call, "read 1");
   }
 }
 
@@ -618,19 +631,33 @@ TEST(PortControlFifo, Windows9xChangesBytesOfSettingsKeepingTypeAndLength) {
     std::int32_t code;
     Bytes after;
   } cases[] = {
-      {"enable sets bit 1", [](TPortControl& p) { return p.EnableFIFO(true); }, 0,
+      {"enable sets bit 1",
+       [](TPortControl& p) { return p.EnableFIFO(true); },
+       0,
        {0x03, 0x06, 0x55, 0x40, 0x99, 0x77}},
-      {"receive 14", [](TPortControl& p) { return p.SetFIFOSize(true, 14); }, 0,
+      {"receive 14",
+       [](TPortControl& p) { return p.SetFIFOSize(true, 14); },
+       0,
        {0x01, 0x06, 0x55, 0xC0, 0x99, 0x77}},
-      {"receive 1", [](TPortControl& p) { return p.SetFIFOSize(true, 1); }, 0,
+      {"receive 1",
+       [](TPortControl& p) { return p.SetFIFOSize(true, 1); },
+       0,
        {0x01, 0x06, 0x55, 0x00, 0x99, 0x77}},
-      {"receive 8", [](TPortControl& p) { return p.SetFIFOSize(true, 8); }, 0,
+      {"receive 8",
+       [](TPortControl& p) { return p.SetFIFOSize(true, 8); },
+       0,
        {0x01, 0x06, 0x55, 0x80, 0x99, 0x77}},
-      {"transmit 16", [](TPortControl& p) { return p.SetFIFOSize(false, 16); }, 0,
+      {"transmit 16",
+       [](TPortControl& p) { return p.SetFIFOSize(false, 16); },
+       0,
        {0x01, 0x10, 0x55, 0x40, 0x99, 0x77}},
-      {"transmit 8", [](TPortControl& p) { return p.SetFIFOSize(false, 8); }, 0,
+      {"transmit 8",
+       [](TPortControl& p) { return p.SetFIFOSize(false, 8); },
+       0,
        {0x01, 0x0B, 0x55, 0x40, 0x99, 0x77}},
-      {"transmit 1", [](TPortControl& p) { return p.SetFIFOSize(false, 1); }, 0,
+      {"transmit 1",
+       [](TPortControl& p) { return p.SetFIFOSize(false, 1); },
+       0,
        {0x01, 0x01, 0x55, 0x40, 0x99, 0x77}},
       {"transmit 5 only on NT", [](TPortControl& p) { return p.SetFIFOSize(false, 5); }, -26,
        original},

@@ -184,9 +184,9 @@ class PortControlFifoRegistry : public ::testing::Test {
 
   static void put(const char* name, DWORD type, const Bytes& bytes) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExA(HKEY_CURRENT_USER, kPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
     RegSetValueExA(key, name, 0, type, bytes.data(), static_cast<DWORD>(bytes.size()));
     RegCloseKey(key);
   }

@@ -20,7 +20,9 @@ namespace {
 
 std::atomic<bool> stopRequested{false};
 
-extern "C" void onStop(int) { stopRequested = true; }
+extern "C" void onStop(int) {
+  stopRequested = true;
+}
 
 int usage() {
   std::fprintf(stderr, "usage: tallowick-pty-echo --link PATH\n");
