@@ -59,7 +59,7 @@ class Host {
   };
 
   // Sends the password and `fields` (UTF-8), each followed by ';'.
-  Answer send(std::uint8_t command, std::initializer_list<std::string_view> fields = {},
+  Answer send(std::uint8_t command, const std::vector<std::string_view>& fields = {},
               std::string_view password = "582014") {
     std::string data(password);
     data += ';';
