@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 #include "portcontrol/port_enumeration.h"
@@ -219,7 +220,9 @@ std::int32_t TPortControl::applyLineSettings() {
 std::int32_t TPortControl::ClosePort() {
   if (const auto r = needOpen(port_text::kNotOpened)) return r;
   // A session that outlived its port would leave the process at real-time priority.
-  auto [result, error] = session_ ? restorePriorities() : std::pair<std::int32_t, SystemError>();
+  std::int32_t result = kOk;
+  SystemError error = 0;
+  if (session_) std::tie(result, error) = restorePriorities();
   session_ = false;
   // A port whose output cannot drain (a cable pulled out) is still released.
   auto note = [&](std::int32_t code, SystemError e) {

@@ -79,7 +79,9 @@ SystemError waitFor(int fd, short events, int timeoutMs) {
   for (;;) {
     pollfd p{fd, events, 0};
     const int n = ::poll(&p, 1, timeoutMs);
-    if (n > 0) return 0;  // readiness, a hang-up or an error: the next call tells which
+    // A hung-up or failed device would be ready for ever with nothing to read.
+    if (n > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) return EIO;
+    if (n > 0) return 0;
     if (n == 0) return ETIMEDOUT;
     if (errno != EINTR) return lastErrno();
   }
@@ -91,11 +93,19 @@ SystemError readRoutine(int fd, std::uint8_t* buffer, std::uint32_t count, std::
 SystemError writeRoutine(int fd, const std::uint8_t* data, std::uint32_t count,
                          std::uint32_t& written, const T1CommTimeouts& t);
 
-void* lockedCode() {
+// The pages that hold the 2000 bytes from the lower of the two routines' addresses.
+struct CodeRange {
+  void* start;
+  std::size_t length;
+};
+
+CodeRange lockedCode() {
   const auto a = reinterpret_cast<std::uintptr_t>(&readRoutine);
   const auto b = reinterpret_cast<std::uintptr_t>(&writeRoutine);
   const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-  return reinterpret_cast<void*>(std::min(a, b) / page * page);
+  const std::uintptr_t from = std::min(a, b);
+  const std::uintptr_t start = from / page * page;
+  return {reinterpret_cast<void*>(start), kLockedCodeBytes + (from - start)};
 }
 
 // Reads as a Windows port does under COMMTIMEOUTS: an interval of MAXDWORD with no total
@@ -131,6 +141,7 @@ SystemError readRoutine(int fd, std::uint8_t* buffer, std::uint32_t count, std::
       if (returnOnFirst) break;
       continue;
     }
+    // With VMIN and VTIME 0 a terminal answers 0 when it has nothing yet.
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return lastErrno();
     int waitMs = msLeft(deadline);
@@ -160,8 +171,9 @@ SystemError writeRoutine(int fd, const std::uint8_t* data, std::uint32_t count,
       written += static_cast<std::uint32_t>(n);
       continue;
     }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return lastErrno();
+    if (n == 0) return EIO;
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN && errno != EWOULDBLOCK) return lastErrno();
     const int waitMs = msLeft(deadline);
     if (waitMs == 0) return ETIMEDOUT;
     if (const SystemError e = waitFor(fd, POLLOUT, waitMs)) return e;
@@ -172,7 +184,10 @@ SystemError writeRoutine(int fd, const std::uint8_t* data, std::uint32_t count,
 class PosixPortSystem final : public PortSystem {
  public:
   ~PosixPortSystem() override {
-    if (unlockNeeded_) ::munlock(lockedCode(), kLockedCodeBytes);
+    if (unlockNeeded_) {
+      const CodeRange code = lockedCode();
+      ::munlock(code.start, code.length);
+    }
     if (fd_ >= 0) ::close(fd_);
   }
 
@@ -420,7 +435,8 @@ class PosixPortSystem final : public PortSystem {
   }
 
   SystemError lockCode() override {
-    if (::mlock(lockedCode(), kLockedCodeBytes) == 0) {
+    const CodeRange code = lockedCode();
+    if (::mlock(code.start, code.length) == 0) {
       unlockNeeded_ = true;
       return 0;
     }
@@ -429,7 +445,8 @@ class PosixPortSystem final : public PortSystem {
 
   SystemError unlockCode() override {
     if (!unlockNeeded_) return 0;
-    if (::munlock(lockedCode(), kLockedCodeBytes) != 0) return lastErrno();
+    const CodeRange code = lockedCode();
+    if (::munlock(code.start, code.length) != 0) return lastErrno();
     unlockNeeded_ = false;
     return 0;
   }

@@ -62,6 +62,12 @@ class PtyPair {
     return out;
   }
 
+  // The far end goes away, as a printer's cable or a USB adapter can.
+  void hangUp() {
+    ::close(master_);
+    master_ = -1;
+  }
+
   termios settings() const {
     termios tio{};
     ::tcgetattr(slave_, &tio);
@@ -235,6 +241,17 @@ TEST_F(PortControlPty, ReadsFollowTheTimeouts) {
   EXPECT_EQ(port.ReadData(buffer, sizeof buffer, read), 0);
   EXPECT_EQ(read, 1u);
   EXPECT_EQ(buffer[0], 8);
+}
+
+TEST_F(PortControlPty, AReadWithoutTimeoutsEndsWhenTheOtherEndHangsUp) {
+  port.Timeout = {0, 0, 0, 0, 0};  // wait for all bytes, however long
+  openWithSession();
+  pty.send({1});
+  pty.hangUp();
+  std::uint8_t buffer[4] = {};
+  std::uint32_t read = 0;
+  EXPECT_EQ(port.ReadData(buffer, sizeof buffer, read), -17);
+  EXPECT_EQ(port.LastError(), EIO);
 }
 
 TEST_F(PortControlPty, WritesBufferedAndByteByByte) {
