@@ -50,13 +50,6 @@ std::optional<speed_t> speedOf(std::int32_t baud) {
   return std::nullopt;
 }
 
-std::int32_t baudOf(speed_t speed) {
-  for (const auto& r : kRates) {
-    if (r.speed == speed) return r.baud;
-  }
-  return 0;
-}
-
 SystemError lastErrno() {
   return errno != 0 ? static_cast<SystemError>(errno) : EIO;
 }
@@ -283,39 +276,7 @@ class PosixPortSystem final : public PortSystem {
     if (s.rtsControl != 2) {
       if (const SystemError e = modemLine(TIOCM_RTS, s.rtsControl == 1)) return e;
     }
-    dtrControl_ = s.dtrControl;
-    rtsControl_ = s.rtsControl;
     return 0;
-  }
-
-  LineSettings settings() const override {
-    LineSettings s;
-    s.baudRate = baudOf(::cfgetospeed(&tio_));
-    switch (tio_.c_cflag & CSIZE) {
-      case CS5:
-        s.dataBits = 5;
-        break;
-      case CS6:
-        s.dataBits = 6;
-        break;
-      case CS7:
-        s.dataBits = 7;
-        break;
-      default:
-        s.dataBits = 8;
-        break;
-    }
-    if ((tio_.c_cflag & PARENB) == 0) {
-      s.parity = 0;
-    } else if ((tio_.c_cflag & CMSPAR) != 0) {
-      s.parity = 3;
-    } else {
-      s.parity = (tio_.c_cflag & PARODD) != 0 ? 1 : 2;
-    }
-    s.stopBits = (tio_.c_cflag & CSTOPB) == 0 ? 0 : (s.dataBits == 5 ? 1 : 2);
-    s.dtrControl = dtrControl_;
-    s.rtsControl = (tio_.c_cflag & CRTSCTS) != 0 ? 2 : (rtsControl_ == 2 ? 1 : rtsControl_);
-    return s;
   }
 
   SystemError setTimeouts(const T1CommTimeouts& timeouts) override {
@@ -467,8 +428,6 @@ class PosixPortSystem final : public PortSystem {
   int fd_ = -1;
   termios tio_{};
   T1CommTimeouts timeouts_;
-  int dtrControl_ = 2;
-  int rtsControl_ = 2;
   int savedNice_ = 0;
   int savedPolicy_ = SCHED_OTHER;
   sched_param savedParam_{};

@@ -48,8 +48,6 @@ class PortSystem {
   virtual SystemError readSettings() = 0;
   // Puts `settings` into the kept record and writes the record to the driver.
   virtual SystemError writeSettings(const LineSettings& settings) = 0;
-  // The line settings of the kept record.
-  virtual LineSettings settings() const = 0;
   virtual SystemError setTimeouts(const T1CommTimeouts& timeouts) = 0;
 
   // Waits until everything written has left.

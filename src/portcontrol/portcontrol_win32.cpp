@@ -212,15 +212,6 @@ class Win32PortSystem final : public PortSystem {
     return SetCommState(handle_, &dcb_) ? 0 : lastError();
   }
 
-  LineSettings settings() const override {
-    return {.baudRate = static_cast<std::int32_t>(dcb_.BaudRate),
-            .dataBits = dcb_.ByteSize,
-            .parity = dcb_.Parity,
-            .stopBits = dcb_.StopBits,
-            .dtrControl = static_cast<int>(dcb_.fDtrControl),
-            .rtsControl = static_cast<int>(dcb_.fRtsControl)};
-  }
-
   SystemError setTimeouts(const T1CommTimeouts& t) override {
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = static_cast<DWORD>(t.ReadIntervalTimeout);

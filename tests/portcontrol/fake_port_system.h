@@ -136,7 +136,6 @@ class FakePortSystem : public PortSystem {
     s_->written = settings;
     return 0;
   }
-  LineSettings settings() const override { return s_->written; }
   SystemError setTimeouts(const T1CommTimeouts& timeouts) override {
     s_->calls.push_back("set timeouts");
     if (const auto e = s_->fail(Step::SetTimeouts)) return e;
