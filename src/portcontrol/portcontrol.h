@@ -183,8 +183,8 @@ class TPortControl {
   // `Port` changed; anything else leaves it unchanged.
   bool SetNumPort(std::string_view name);
   // The hardware key of the present port device whose port name is `name` (any case),
-  // opened for reading and writing; null when there is none or an enumeration of ports
-  // is running.
+  // opened for reading and writing; null when there is none or while an enumeration
+  // begun with BeginEnumeratePorts below has not been ended.
   std::unique_ptr<DeviceKey> GetDeviceKey(std::string_view name);
   // The system's text for an error code, as "text\nError = 0x..". Kept as the
   // description when EnableDescr is set.
