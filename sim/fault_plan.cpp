@@ -7,6 +7,7 @@ namespace tallowick::sim {
 namespace {
 
 constexpr std::size_t kMaxErrorCode = 64;
+constexpr std::size_t kMaxFields = 200;  // a frame carries at most 207 bytes of reply data
 constexpr unsigned kMaxCount = 100000;
 constexpr unsigned kMaxMillis = 3600 * 1000;
 
@@ -167,8 +168,18 @@ bool parseAction(std::string_view action, FaultRule& rule, std::string& why) {
     rule.interval = std::chrono::milliseconds(*ms);
     return true;
   }
+  if (name == "fields") {
+    rule.kind = FaultKind::Fields;
+    // May be empty: a reply without fields. It has to fit one frame in Windows-1251.
+    if (value.size() > kMaxFields) {
+      why = "fields=TEXT takes at most " + std::to_string(kMaxFields) + " bytes";
+      return false;
+    }
+    rule.fields = std::string(value);
+    return true;
+  }
   why = "unknown action '" + name +
-        "' (expected error=, nak, busy=, checksum, cut=, silence, garbage= or reboot=)";
+        "' (expected error=, nak, busy=, checksum, cut=, silence, garbage=, reboot= or fields=)";
   return false;
 }
 
@@ -190,14 +201,16 @@ std::string_view faultSyntaxHelp() {
            silence      do not answer at all (the request is lost)
            garbage=HEX  send the bytes HEX (e.g. 7F7F) just before the reply
            reboot=MS    after the reply, hear and say nothing for MS ms
+           fields=TEXT  carry the command out, but answer the reply fields TEXT
+                        (separated by ';') instead of its own
   Every request counts, repeats included; the effects of several rules add up.
   Examples: 80:error=0012  30#2:nak  any#3:silence  any:busy=5@200  80:cut=7
 )";
 }
 
 bool FaultEffects::any() const {
-  return errorCode || nak || silence || busyBytes > 0 || !garbage.empty() || badChecksum ||
-         cutAfter || rebootFor.count() > 0;
+  return errorCode || fields || nak || silence || busyBytes > 0 || !garbage.empty() ||
+         badChecksum || cutAfter || rebootFor.count() > 0;
 }
 
 std::optional<FaultRule> parseFaultRule(std::string_view text, std::string& error) {
@@ -252,6 +265,9 @@ FaultEffects FaultPlan::onRequest(std::uint8_t command) {
         break;
       case FaultKind::Reboot:
         fx.rebootFor = std::max(fx.rebootFor, rule.interval);
+        break;
+      case FaultKind::Fields:
+        fx.fields = rule.fields;
         break;
     }
   }

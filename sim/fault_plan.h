@@ -18,6 +18,8 @@
 //           silence     do not answer at all (the request is lost, the command not run)
 //           garbage=HEX send the bytes HEX (e.g. 7F7F) just before the reply
 //           reboot=MS   after the reply, hear and say nothing for MS milliseconds
+//           fields=TEXT carry the command out but answer the reply fields TEXT (separated
+//                       by ';') instead of its own, e.g. fields=x;0;1F;2;AB;0;5
 // Every request counts, repeats included. Several rules may hit one request; their
 // effects add up (NAK and silence win over the rest).
 #pragma once
@@ -42,6 +44,7 @@ enum class FaultKind : std::uint8_t {
   Silence,
   Garbage,
   Reboot,
+  Fields,
 };
 
 struct FaultRule {
@@ -53,6 +56,7 @@ struct FaultRule {
   unsigned count = 0;               // Busy: bytes; Cut: bytes kept
   Micros interval{0};               // Busy: spacing; Reboot: silence
   std::vector<std::uint8_t> bytes;  // Garbage
+  std::string fields;               // Fields
 
   bool operator==(const FaultRule&) const = default;
 };
@@ -60,6 +64,7 @@ struct FaultRule {
 // What the rules that hit one request ask for, taken together.
 struct FaultEffects {
   std::optional<std::string> errorCode;
+  std::optional<std::string> fields;  // reply data in place of the command's own
   bool nak = false;
   bool silence = false;
   unsigned busyBytes = 0;

@@ -149,7 +149,8 @@ void VirtualPrinter::onRequest(const Request& request, Micros now) {
     rebootAfterReply_ = Micros{0};
     rateAfterReply_.reset();
     // A command that fails is not carried out.
-    const CommandReply reply = fx.errorCode ? CommandReply{*fx.errorCode, {}} : carryOut(request);
+    CommandReply reply = fx.errorCode ? CommandReply{*fx.errorCode, {}} : carryOut(request);
+    if (fx.fields && !fx.errorCode) reply.data = *fx.fields;
     const bool done = reply.errorCode == errorCode(PrinterError::None);
     const std::string data = cp1251::encode(reply.data).value_or("");
     // The firmware never sends more than a frame holds; settingsProblem() keeps the

@@ -33,6 +33,8 @@ TEST(FaultPlan, ParsesEveryAction) {
   garbage.bytes = {0x7F, 0x7F, 0x00};
   auto reboot = rule(0xF3, {}, FaultKind::Reboot);
   reboot.interval = milliseconds(30000);
+  auto fields = rule(0x28, 1u, FaultKind::Fields);
+  fields.fields = "x;0;1F;2;AB;0;5;";
 
   const std::vector<std::pair<const char*, FaultRule>> cases = {
       {"80:error=0012", error},
@@ -46,6 +48,7 @@ TEST(FaultPlan, ParsesEveryAction) {
       {"80:cut=7", cut},
       {"a1:garbage=7f7F00", garbage},
       {"F3:reboot=30000", reboot},
+      {"28#1:fields=x;0;1F;2;AB;0;5;", fields},
       {"5:silence", rule(0x05, {}, FaultKind::Silence)},
   };
   for (const auto& [text, expected] : cases) {
