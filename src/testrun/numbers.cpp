@@ -38,4 +38,9 @@ std::int64_t leadingInteger(std::string_view text) {
   return negative ? -value : value;
 }
 
+std::string notANumber(std::string_view what, int field, std::string_view text) {
+  return std::string(what) + ": поле " + std::to_string(field) + " ответа не является числом (\"" +
+         std::string(text) + "\")";
+}
+
 }  // namespace tallowick

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tallowick {
@@ -15,5 +16,9 @@ std::uint32_t leadingHex(std::string_view text);
 
 // The leading decimal integer (after blanks, with an optional sign); 0 when there is none.
 std::int64_t leadingInteger(std::string_view text);
+
+// The message shown when reply field `field` of the reply that `what` names must be a
+// decimal number and is not one.
+std::string notANumber(std::string_view what, int field, std::string_view text);
 
 }  // namespace tallowick

@@ -45,11 +45,6 @@ std::vector<Step> controlTapeReceipt(Step closing) {
   };
 }
 
-std::string notANumber(int field, const std::string& text) {
-  return "Ошибка чтения параметров регистратора: поле " + std::to_string(field) +
-         " ответа не является числом (\"" + text + "\")";
-}
-
 }  // namespace
 
 bool TestRun::clockCheck() {
@@ -152,7 +147,8 @@ bool TestRun::lineRateChange() {
   const auto p1 = parseDecimal(r.Fields[1]);
   const auto p6 = parseDecimal(r.Fields[6]);
   if (!p1 || !p6) {
-    s_.ui.messageBox(p1 ? notANumber(6, r.Fields[6]) : notANumber(1, r.Fields[1]));
+    constexpr const char* kWhat = "Ошибка чтения параметров регистратора";
+    s_.ui.messageBox(p1 ? notANumber(kWhat, 6, r.Fields[6]) : notANumber(kWhat, 1, r.Fields[1]));
     return abort();
   }
   kept_ = {*p1,

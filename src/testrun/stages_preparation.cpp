@@ -38,12 +38,6 @@ std::string paymentName(const std::string& country, int type) {
   return "";
 }
 
-// The message shown when a reply field that must be a decimal number is not one.
-std::string notANumber(const char* command, int field, const std::string& text) {
-  return std::string("Ошибка ") + command + ": поле " + std::to_string(field) +
-         " ответа не является числом (\"" + text + "\")";
-}
-
 }  // namespace
 
 bool TestRun::registratorParams() {
@@ -57,8 +51,8 @@ bool TestRun::registratorParams() {
   const auto rate = parseDecimal(r.Fields[0]);
   const auto last = parseDecimal(r.Fields[6]);
   if (!rate || !last) {
-    s_.ui.messageBox(rate ? notANumber("GetRegistratorParams", 6, r.Fields[6])
-                          : notANumber("GetRegistratorParams", 0, r.Fields[0]));
+    constexpr const char* kWhat = "Ошибка GetRegistratorParams";
+    s_.ui.messageBox(rate ? notANumber(kWhat, 6, r.Fields[6]) : notANumber(kWhat, 0, r.Fields[0]));
     return abort();
   }
   const std::array<std::int32_t, 7> values = {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
 
 #include "testrun/run_fixture.h"
 
@@ -121,7 +123,8 @@ TEST_F(TestRunScript, PausesComeAtTheirPlaces) {
   f.connect();
   start(f, "1", "1500");
   EXPECT_FALSE(f.ui.pauses.empty());
-  for (auto p : f.ui.pauses) EXPECT_EQ(p, 1500);
+  for (auto p : f.ui.pauses)
+    EXPECT_EQ(p, 1500);
   // Articles 1 to 3 pause twice in a row.
   const auto& e = f.ui.events;
   int doubles = 0;
@@ -202,6 +205,115 @@ TEST_F(TestRunScript, XReportWithoutReplyIsCountedAndTheRunGoesOn) {
   EXPECT_TRUE(f.logged("X-отчет - успешно"));
 }
 
+TEST_F(TestRunScript, StopIsNoticedInsideTheDisplayTestAndAfterTheSecondRateLine) {
+  struct Case {
+    const char* where;
+    std::function<bool(const RunFixture&)> pressStopNow;  // asked at every pump
+    const char* lastLine;
+  };
+  const auto lastSent = [](const RunFixture& f) {
+    return f.sent.empty() ? std::string() : f.sent.back().data;
+  };
+  const Case cases[] = {
+      // Two display commands of the preparation, then eight iterations of the pattern.
+      {"display test", [](const RunFixture& f) { return f.count(0x81) == 10; }, kStopped},
+      {"second rate line",
+       [&](const RunFixture& f) {
+         return lastSent(f).rfind("582014;Скорость при печати чека=", 0) == 0;
+       },
+       "Тест остановлен "},
+  };
+  for (const auto& c : cases) {
+    RunFixture f;
+    f.connect();
+    TestRun run(f.session);
+    f.ui.onEveryPump = [&] {
+      if (c.pressStopNow(f)) {
+        run.Button4Click();
+        f.ui.onEveryPump = nullptr;
+      }
+    };
+    const RunOutcome o = run.Button3Click("1", "0");
+    EXPECT_EQ(o.end, RunEnd::Stopped) << c.where;
+    EXPECT_EQ(f.ui.testLog.back(), c.lastLine) << c.where;
+    EXPECT_TRUE(f.ui.startEnabled) << c.where;
+    EXPECT_FALSE(f.state.StopRequested) << c.where;
+  }
+  // The stop came right after the tenth display command: no further iteration was sent.
+  RunFixture f;
+  f.connect();
+  TestRun run(f.session);
+  f.ui.onEveryPump = [&] {
+    if (f.count(0x81) == 10) run.Button4Click();
+  };
+  run.Button3Click("1", "0");
+  EXPECT_EQ(f.count(0x81), 10);
+}
+
+TEST_F(TestRunScript, RebootWaitEndsAfterTwoMinutesOfSilence) {
+  RunFixture f;
+  f.connect();
+  f.fault("F3:reboot=200000");  // silent far longer than the watchdog waits
+  const auto started = f.clock.now();
+  const RunOutcome o = start(f);
+  EXPECT_EQ(o.end, RunEnd::Aborted);
+  EXPECT_EQ(f.ui.boxes, std::vector<std::string>{"Ошибка перезагрузки регистратора!"});
+  const auto& log = f.ui.testLog;
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log[log.size() - 2], kStars30);
+  EXPECT_EQ(log.back(), "Ошибка перезагрузки регистратора! Аварийный останов!");
+  EXPECT_FALSE(f.ui.startEnabled);
+  EXPECT_TRUE(f.ui.stopEnabled);
+  // Polled all along, and given up on at the first poll after the two minutes.
+  EXPECT_GT(f.count(0x80), 10);
+  const auto waited = std::chrono::duration_cast<std::chrono::seconds>(f.clock.now() - started);
+  EXPECT_GE(waited.count(), 120);
+  EXPECT_LT(waited.count(), 140);
+}
+
+TEST_F(TestRunScript, APrinterAnsweringTheRebootPollWithAnErrorIsBack) {
+  RunFixture f;
+  f.connect();
+  bool staged = false;
+  f.ui.onEveryPump = [&] {
+    if (!staged && f.logged("Перезагрузка устройства")) {
+      f.fault("80:error=0001");
+      staged = true;
+    }
+  };
+  const RunOutcome o = start(f);
+  EXPECT_EQ(o.end, RunEnd::Finished);
+  EXPECT_EQ(o.errorsCounted, 0);
+  EXPECT_EQ(f.ui.boxes, std::vector<std::string>{"Успешно!"});
+}
+
+TEST_F(TestRunScript, RegistratorParametersThatAreNotNumbersEndTheRunWithAMessage) {
+  struct Case {
+    const char* fault;
+    const char* box;
+    bool startEnabled;  // true: refused before the input checks
+  };
+  const Case cases[] = {
+      {"28#1:fields=x;0;001F;02;AB;00;05;",
+       "Ошибка GetRegistratorParams: поле 0 ответа не является числом (\"x\")", true},
+      {"28#1:fields=9600;0;001F;02;AB;00;;",
+       "Ошибка GetRegistratorParams: поле 6 ответа не является числом (\"\")", true},
+      {"28#2:fields=9600;1.5;001F;02;AB;00;05;",
+       "Ошибка чтения параметров регистратора: поле 1 ответа не является числом (\"1.5\")", false},
+  };
+  for (const auto& c : cases) {
+    RunFixture f;
+    f.connect();
+    f.fault(c.fault);
+    const RunOutcome o = start(f);
+    EXPECT_EQ(o.end, RunEnd::Aborted) << c.fault;
+    EXPECT_EQ(f.ui.boxes, std::vector<std::string>{c.box}) << c.fault;
+    EXPECT_EQ(f.ui.startEnabled, c.startEnabled) << c.fault;
+    // Nothing is written back from a reply that could not be read.
+    EXPECT_EQ(f.count(0x27), c.startEnabled ? 0 : 1) << c.fault;
+  }
+}
+
 TEST_F(TestRunScript, RefusedArticlesAreCountedFromTheSecondOn) {
   struct Case {
     const char* fault;
@@ -252,8 +364,8 @@ TEST_F(TestRunScript, WithoutFiscalReceiptsSkipsTheirStages) {
   const RunOutcome o = start(f);
   EXPECT_EQ(o.end, RunEnd::Finished);
   for (const char* absent : {"Установки типа оплаты 1 - успешно", "Программирование артикулов",
-                             "Перезагрузка устройства", "Фискальный чек", "Чек возврата",
-                             "Z-отчет", "Z-отчет - успешно"}) {
+                             "Перезагрузка устройства", "Фискальный чек", "Чек возврата", "Z-отчет",
+                             "Z-отчет - успешно"}) {
     EXPECT_FALSE(f.logged(absent)) << absent;
   }
   EXPECT_EQ(f.count(0x63), 0);
@@ -306,7 +418,8 @@ TEST_F(TestRunScript, ModelsAndFirmwareTakeTheirBranches) {
     EXPECT_EQ(f.count(0x81), c.displayCommands) << what;
     EXPECT_EQ(f.count(0xF3), c.reboots) << what;
     int typeTwo = 0;
-    for (const auto& s : f.sent) typeTwo += s.code == 0xA1 && s.data == "582014;2;" ? 1 : 0;
+    for (const auto& s : f.sent)
+      typeTwo += s.code == 0xA1 && s.data == "582014;2;" ? 1 : 0;
     EXPECT_EQ(typeTwo, c.typeTwoReports) << what;
     EXPECT_EQ(f.count(0x35), c.maintenance ? 1 : 0) << what;
     EXPECT_EQ(f.count(0x2F), c.operatorAgain ? 2 : 1) << what;
@@ -318,13 +431,15 @@ TEST_F(TestRunScript, SoldArticlesReportRangeFollowsTheExactFirmwareText) {
     const char* firmware;
     const char* data;
   };
-  for (const auto& c : {Case{"2.01", "582014;0;999999999;"}, Case{"2.01 ", "582014;0;99999999999999;"},
-                        Case{"3.01", "582014;0;99999999999999;"}}) {
+  for (const auto& c :
+       {Case{"2.01", "582014;0;999999999;"}, Case{"2.01 ", "582014;0;99999999999999;"},
+        Case{"3.01", "582014;0;99999999999999;"}}) {
     RunFixture f(model("Veltor FP-510T", c.firmware));
     f.connect();
     start(f);
     bool found = false;
-    for (const auto& s : f.sent) found = found || (s.code == 0xA4 && s.data == c.data);
+    for (const auto& s : f.sent)
+      found = found || (s.code == 0xA4 && s.data == c.data);
     EXPECT_TRUE(found) << c.firmware;
   }
 }
@@ -348,11 +463,12 @@ TEST_F(TestRunScript, LineRateChangeGoesToTheSecondRateAndBack) {
     RunFixture f(s);
     f.connect(c.baudIndex);
     const RunOutcome o = start(f);
-    EXPECT_EQ(o.end, RunEnd::Finished) << c.model << c.connected
-                                       << (f.ui.boxes.empty() ? "" : f.ui.boxes.back());
+    EXPECT_EQ(o.end, RunEnd::Finished)
+        << c.model << c.connected << (f.ui.boxes.empty() ? "" : f.ui.boxes.back());
     bool printed = false;
     for (const auto& sc : f.sent) {
-      printed = printed || sc.data == "582014;Скорость при печати чека=" + std::to_string(c.changed) + ";";
+      printed = printed ||
+                sc.data == "582014;Скорость при печати чека=" + std::to_string(c.changed) + ";";
     }
     EXPECT_TRUE(printed) << c.model << c.connected;
     EXPECT_EQ(f.port.printer().state().lineRate, c.connected);
