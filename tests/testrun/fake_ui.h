@@ -53,10 +53,11 @@ class FakeUi final : public Ui {
     (log == LogId::Test ? testLog : initLog).push_back(line);
     events.push_back("log: " + line);
   }
-  void scrollLogToEnd() override {}
-  void repaint() override {}
+  void scrollLogToEnd() override { rhythm("scroll"); }
+  void repaint() override { rhythm("repaint"); }
   void pumpEvents() override {
     ++pumps;
+    rhythm("pump");
     if (auto it = atPump.find(pumps); it != atPump.end()) it->second();
     if (onEveryPump) onEveryPump();
   }
@@ -65,7 +66,10 @@ class FakeUi final : public Ui {
     events.push_back("pause: " + std::to_string(ms));
     clock_.advance(std::chrono::milliseconds(ms));
   }
-  void setServiceIndicator(const LabelLook& look) override { indicator = look; }
+  void setServiceIndicator(const LabelLook& look) override {
+    indicator = look;
+    rhythm("indicator: " + look.text);
+  }
   void setCaption(const std::string& text) override { caption = text; }
   void showConnected(bool connected) override { shownConnected = connected; }
   void resetPassesSelection() override { ++passesResets; }
@@ -100,6 +104,7 @@ class FakeUi final : public Ui {
   }
 
   // Settings.
+  bool recordRhythm = false;  // also record pumps, repaints, scrolls and the indicator
   std::string port = "sim";
   bool noFiscal = false;
   std::map<int, std::function<void()>> atPump;  // by pump number, from 1
@@ -130,6 +135,10 @@ class FakeUi final : public Ui {
   int terminations = 0;
 
  private:
+  void rhythm(const std::string& what) {
+    if (recordRhythm) events.push_back(what);
+  }
+
   RunState& state_;
   VirtualClock& clock_;
 };

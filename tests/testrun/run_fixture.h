@@ -21,6 +21,17 @@ struct SentCommand {
   std::int32_t attempt;
 };
 
+// "send 22: 582014;0;У К Р А Ї Н А;0;", with " (attempt N)" for a repeat.
+inline std::string sentLine(const SentCommand& s) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out = "send ";
+  out += kHex[(s.code >> 4) & 0xF];
+  out += kHex[s.code & 0xF];
+  out += ": " + s.data;
+  if (s.attempt > 1) out += " (attempt " + std::to_string(s.attempt) + ")";
+  return out;
+}
+
 struct RunFixture {
   VirtualClock clock;
   sim::SimulatedPort port;
@@ -28,14 +39,14 @@ struct RunFixture {
   CommandSet commands{link};
   RunState state;
   FakeUi ui{state, clock};
-  Session session{commands, state, ui, clock,
-                  [] { return LocalDateTime{2026, 12, 7, 9, 5, 30}; }};
+  Session session{commands, state, ui, clock, [] { return LocalDateTime{2026, 12, 7, 9, 5, 30}; }};
   std::vector<SentCommand> sent;
 
   explicit RunFixture(sim::PrinterSettings settings = {})
       : port(clock, std::move(settings)), link(port.lineFactory()) {
     link.setAttemptObserver([this](const AttemptRecord& a) {
       sent.push_back({a.result.Command, a.result.RequestData, a.attempt});
+      if (ui.recordRhythm) ui.events.push_back(sentLine(sent.back()));
     });
   }
 
@@ -66,7 +77,8 @@ struct RunFixture {
 
   int count(std::int32_t code) const {
     int n = 0;
-    for (const auto& s : sent) n += s.code == code && s.attempt == 1 ? 1 : 0;
+    for (const auto& s : sent)
+      n += s.code == code && s.attempt == 1 ? 1 : 0;
     return n;
   }
 
@@ -79,7 +91,8 @@ struct RunFixture {
 
   int loggedCount(const std::string& line) const {
     int n = 0;
-    for (const auto& l : ui.testLog) n += l == line ? 1 : 0;
+    for (const auto& l : ui.testLog)
+      n += l == line ? 1 : 0;
     return n;
   }
 };
