@@ -128,7 +128,15 @@ void PtyDriver::serveOnce(int waitMs) {
     std::uint8_t buf[256];
     const ssize_t n = ::read(master_, buf, sizeof buf);
     if (n > 0) {
-      printer_.hostWrote(std::span(buf, static_cast<std::size_t>(n)), now(), hostRate());
+      const std::int32_t rate = hostRate();
+      Micros heard = now();
+      if (printer_.settings().realistic && rate > 0) {
+        // A terminal hands the host's bytes over at once; on a line each takes ten bits'
+        // time, so in realistic mode the printer hears them only when they could be there.
+        heard = std::max(heard, hostLineFree_) + Micros{n * 10'000'000 / rate};
+        hostLineFree_ = heard;
+      }
+      printer_.hostWrote(std::span(buf, static_cast<std::size_t>(n)), heard, rate);
     }
   }
   flushOutput();

@@ -56,6 +56,7 @@ class PtyDriver {
   int slave_ = -1;  // held open so the terminal lives between host opens
   Micros start_{0};
   std::vector<std::uint8_t> unsent_;  // output the terminal had no room for yet
+  Micros hostLineFree_{0};            // when the host's last byte is through the line
   std::atomic<bool> stopFlag_{false};
   std::thread thread_;
 };
