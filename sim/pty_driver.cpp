@@ -117,13 +117,16 @@ void PtyDriver::flushOutput() {
 
 void PtyDriver::serveOnce(int waitMs) {
   flushOutput();
-  int wait = waitMs;
+  // Woken to the microsecond for the next byte due: at 115200 baud a byte takes 87 us, and
+  // a wait rounded up to whole milliseconds would hold every reply's last byte back.
+  std::int64_t waitUs = std::int64_t{waitMs} * 1000;
   if (const auto due = printer_.nextOutputTime()) {
-    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(*due - now()).count();
-    wait = static_cast<int>(std::clamp<std::int64_t>(ms, 0, waitMs));
+    waitUs = std::clamp<std::int64_t>((*due - now()).count(), 0, waitUs);
   }
+  const timespec wait{static_cast<time_t>(waitUs / 1'000'000),
+                      static_cast<long>(waitUs % 1'000'000) * 1000};
   pollfd pfd{master_, static_cast<short>(POLLIN | (unsent_.empty() ? 0 : POLLOUT)), 0};
-  if (::poll(&pfd, 1, wait) <= 0) return;
+  if (::ppoll(&pfd, 1, &wait, nullptr) <= 0) return;
   if (pfd.revents & POLLIN) {
     std::uint8_t buf[256];
     const ssize_t n = ::read(master_, buf, sizeof buf);
