@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -111,6 +112,27 @@ TEST_F(PtyDriverTest, ReplacesAnOldSymlinkButNeverAFile) {
   std::string error;
   ASSERT_TRUE(driver.open(error)) << error;
   EXPECT_EQ(fs::read_symlink(link_), driver.slaveName());
+}
+
+TEST_F(PtyDriverTest, RealisticPrinterHearsTheHostsBytesOnlyAfterTheirLineTime) {
+  // The terminal passes the request on at once; a line would take ten bits a byte, so the
+  // reply cannot start before the whole request and its own first byte are through.
+  VirtualPrinter printer({.realistic = true, .printTimeScale = 0});
+  PtyDriver driver(printer, link_.string());
+  std::string error;
+  ASSERT_TRUE(driver.start(error)) << error;
+  const int fd = openHost(B9600);
+  ASSERT_GE(fd, 0);
+  const Bytes text = request(0x21, 0x61, "582014;" + std::string(150, 'x') + ";");
+  const auto sent = std::chrono::steady_clock::now();
+  send(fd, text);
+  const Bytes reply = readReply(fd, 2000);
+  const auto took = std::chrono::steady_clock::now() - sent;
+  EXPECT_EQ(testing::replyTextOf(reply).substr(0, 4), "0000");
+  const auto lineTime = std::chrono::microseconds((text.size() + reply.size()) * 10'000'000 / 9600);
+  EXPECT_GE(took, lineTime);
+  ::close(fd);
+  driver.stop();
 }
 
 }  // namespace
