@@ -178,8 +178,20 @@ bool parseAction(std::string_view action, FaultRule& rule, std::string& why) {
     rule.fields = std::string(value);
     return true;
   }
+  if (name == "s2") {
+    rule.kind = FaultKind::StatusBits;
+    if (!needsValue("HEX")) return false;
+    const auto bytes = parseHex(value);
+    if (!bytes || bytes->size() != 1) {
+      why = "s2=HEX needs one byte in two hexadecimal digits, e.g. 03";
+      return false;
+    }
+    rule.statusBits = bytes->front();
+    return true;
+  }
   why = "unknown action '" + name +
-        "' (expected error=, nak, busy=, checksum, cut=, silence, garbage=, reboot= or fields=)";
+        "' (expected error=, nak, busy=, checksum, cut=, silence, garbage=, reboot=, fields= or "
+        "s2=)";
   return false;
 }
 
@@ -203,14 +215,15 @@ std::string_view faultSyntaxHelp() {
            reboot=MS    after the reply, hear and say nothing for MS ms
            fields=TEXT  carry the command out, but answer the reply fields TEXT
                         (separated by ';') instead of its own
+           s2=HEX       also set these bits in status byte 2 of the reply (e.g. 03)
   Every request counts, repeats included; the effects of several rules add up.
   Examples: 80:error=0012  30#2:nak  any#3:silence  any:busy=5@200  80:cut=7
 )";
 }
 
 bool FaultEffects::any() const {
-  return errorCode || fields || nak || silence || busyBytes > 0 || !garbage.empty() ||
-         badChecksum || cutAfter || rebootFor.count() > 0;
+  return errorCode || fields || status2Bits != 0 || nak || silence || busyBytes > 0 ||
+         !garbage.empty() || badChecksum || cutAfter || rebootFor.count() > 0;
 }
 
 std::optional<FaultRule> parseFaultRule(std::string_view text, std::string& error) {
@@ -268,6 +281,9 @@ FaultEffects FaultPlan::onRequest(std::uint8_t command) {
         break;
       case FaultKind::Fields:
         fx.fields = rule.fields;
+        break;
+      case FaultKind::StatusBits:
+        fx.status2Bits |= rule.statusBits;
         break;
     }
   }

@@ -20,6 +20,8 @@
 //           reboot=MS   after the reply, hear and say nothing for MS milliseconds
 //           fields=TEXT carry the command out but answer the reply fields TEXT (separated
 //                       by ';') instead of its own, e.g. fields=x;0;1F;2;AB;0;5
+//           s2=HEX      also set these bits in status byte 2 of the reply, e.g. s2=03 (an
+//                       open document of another kind)
 // Every request counts, repeats included. Several rules may hit one request; their
 // effects add up (NAK and silence win over the rest).
 #pragma once
@@ -45,6 +47,7 @@ enum class FaultKind : std::uint8_t {
   Garbage,
   Reboot,
   Fields,
+  StatusBits,
 };
 
 struct FaultRule {
@@ -57,6 +60,7 @@ struct FaultRule {
   Micros interval{0};               // Busy: spacing; Reboot: silence
   std::vector<std::uint8_t> bytes;  // Garbage
   std::string fields;               // Fields
+  std::uint8_t statusBits = 0;      // StatusBits: OR-ed into status byte 2
 
   bool operator==(const FaultRule&) const = default;
 };
@@ -65,6 +69,7 @@ struct FaultRule {
 struct FaultEffects {
   std::optional<std::string> errorCode;
   std::optional<std::string> fields;  // reply data in place of the command's own
+  std::uint8_t status2Bits = 0;       // set in status byte 2 besides the printer's own
   bool nak = false;
   bool silence = false;
   unsigned busyBytes = 0;

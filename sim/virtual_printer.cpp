@@ -156,10 +156,11 @@ void VirtualPrinter::onRequest(const Request& request, Micros now) {
     // The firmware never sends more than a frame holds; settingsProblem() keeps the
     // printer's own texts within it, so this only trims an oversized staged error code.
     const std::size_t room = kMaxReplyPayload - std::min(kMaxReplyPayload, reply.errorCode.size());
+    StatusBytes status = statusBytes(request.command);
+    status[2] |= fx.status2Bits;
     state_.lastRequest = request;
-    state_.lastReply =
-        buildReply(request.seq, request.command, bytesOf(reply.errorCode),
-                   bytesOf(std::string_view(data).substr(0, room)), statusBytes(request.command));
+    state_.lastReply = buildReply(request.seq, request.command, bytesOf(reply.errorCode),
+                                  bytesOf(std::string_view(data).substr(0, room)), status);
     if (done) {
       // While it prints, the printer tells the host it is alive with a busy byte now and
       // then, well inside the host's read period.

@@ -35,6 +35,8 @@ TEST(FaultPlan, ParsesEveryAction) {
   reboot.interval = milliseconds(30000);
   auto fields = rule(0x28, 1u, FaultKind::Fields);
   fields.fields = "x;0;1F;2;AB;0;5;";
+  auto status = rule(0x81, 2u, FaultKind::StatusBits);
+  status.statusBits = 0x73;
 
   const std::vector<std::pair<const char*, FaultRule>> cases = {
       {"80:error=0012", error},
@@ -49,6 +51,7 @@ TEST(FaultPlan, ParsesEveryAction) {
       {"a1:garbage=7f7F00", garbage},
       {"F3:reboot=30000", reboot},
       {"28#1:fields=x;0;1F;2;AB;0;5;", fields},
+      {"81#2:s2=73", status},
       {"5:silence", rule(0x05, {}, FaultKind::Silence)},
   };
   for (const auto& [text, expected] : cases) {
@@ -79,6 +82,8 @@ TEST(FaultPlan, RefusesBadTextWithAReason) {
       {"80:garbage=7F7", "hexadecimal"},
       {"80:garbage=GG", "hexadecimal"},
       {"80:reboot=0", "milliseconds"},
+      {"81:s2=0", "one byte"},
+      {"81:s2=0303", "one byte"},
       {"80:silence=5", "takes no value"},
   };
   for (const auto& [text, reason] : cases) {
