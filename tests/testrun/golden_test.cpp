@@ -25,6 +25,7 @@ struct Scenario {
   const char* passes = "1";
   const char* pause = "1500";
   bool withoutFiscal = false;
+  const char* fault = nullptr;  // staged after connecting
 };
 
 // Blanks at the ends of a text must show, and a box's line feed must not break the line.
@@ -43,6 +44,7 @@ std::string transcript(const Scenario& sc) {
   RunFixture f(settings);
   f.connect(sc.baudIndex);
   f.ui.noFiscal = sc.withoutFiscal;
+  if (sc.fault) f.fault(sc.fault);
   f.ui.recordRhythm = true;
   TestRun run(f.session);
   const RunOutcome o = run.Button3Click(sc.passes, sc.pause);
@@ -103,6 +105,8 @@ std::vector<Scenario> scenarios() {
       {.file = "fp90t-3-passes.txt", .passes = "3"},
       {.file = "fp90t-open-sale.txt",
        .printer = [](sim::PrinterSettings& s) { s.openDocument = sim::DocumentKind::Sale; }},
+      // The second display command is the one whose reply the recovery reads.
+      {.file = "fp90t-open-document-3.txt", .fault = "81#2:s2=03"},
       {.file = "fp90t-open-service.txt",
        .printer = [](sim::PrinterSettings& s) { s.openDocument = sim::DocumentKind::Service; }},
   };

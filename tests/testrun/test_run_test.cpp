@@ -314,6 +314,33 @@ TEST_F(TestRunScript, RegistratorParametersThatAreNotNumbersEndTheRunWithAMessag
   }
 }
 
+TEST_F(TestRunScript, OpenDocumentRecoveryReadsOnlyTheLowFourBitsOfStatusByte2) {
+  struct Case {
+    const char* fault;  // on the reply to the second display command
+    int closes;         // CloseServiceReceipt before the opening Z-report
+    int cancels;        // CancelReceipt type 0 before it
+  };
+  const Case cases[] = {
+      {"81#2:s2=05", 1, 0},
+      {"81#2:s2=03", 0, 1},
+      {"81#2:s2=70", 0, 0},  // upper bits only
+      {"81#2:s2=75", 1, 0},
+  };
+  for (const auto& c : cases) {
+    RunFixture f;
+    f.connect();
+    f.fault(c.fault);
+    f.ui.noFiscal = true;  // nothing else sends 65h or 6Bh before the header lines
+    TestRun run(f.session);
+    f.ui.onEveryPump = [&] {
+      if (f.count(0x22) > 0) run.Button4Click();
+    };
+    run.Button3Click("1", "0");
+    EXPECT_EQ(f.count(0x65), c.closes) << c.fault;
+    EXPECT_EQ(f.count(0x6B), c.cancels) << c.fault;
+  }
+}
+
 TEST_F(TestRunScript, RefusedArticlesAreCountedFromTheSecondOn) {
   struct Case {
     const char* fault;
