@@ -191,7 +191,17 @@ TEST_F(TestRunScript, FatalFailuresAbortWithOneBox) {
     EXPECT_FALSE(f.logged(kStopped));
     EXPECT_EQ(indexOf(f.ui.testLog, "Конец теста Veltor FP-90T"), f.ui.testLog.size());
     EXPECT_EQ(f.ui.startEnabled, c.startEnabled) << c.fault;
+    EXPECT_EQ(f.ui.stopEnabled, !c.startEnabled) << c.fault;
   }
+  // After an abort only Stop brings Start back.
+  RunFixture f;
+  f.connect();
+  f.fault("21#1:silence");
+  TestRun run(f.session);
+  run.Button3Click("1", "0");
+  run.Button4Click();
+  EXPECT_TRUE(f.ui.startEnabled);
+  EXPECT_FALSE(f.ui.stopEnabled);
 }
 
 TEST_F(TestRunScript, XReportWithoutReplyIsCountedAndTheRunGoesOn) {
