@@ -215,6 +215,17 @@ TEST(SqliteStore, DamagedFileIsReportedAndLeftAlone) {
     future.exec("PRAGMA user_version = 2");
   }
   newer = readFile(source.path / "book");
+  // Keys sorted under one collation and searched under another: every page is sound, but
+  // a look-up misses keys that are there, so the book would read as empty.
+  writeFile(source.path / "misordered", book);
+  {
+    RawDb damaged(source.path / "misordered");
+    damaged.exec(
+        "PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = replace(sql, "
+        "'key TEXT NOT NULL COLLATE NOCASE', 'key TEXT NOT NULL COLLATE BINARY') "
+        "WHERE name = 'registry_key'");
+  }
+  const std::string misordered = readFile(source.path / "misordered");
 
   const std::map<std::string, std::string> cases = {
       {"garbage", std::string(8192, '\x5A')},
@@ -227,6 +238,7 @@ TEST(SqliteStore, DamagedFileIsReportedAndLeftAlone) {
       {"a page overwritten", overwritten},
       {"another program's database", foreign},
       {"a newer format", newer},
+      {"keys out of order", misordered},
   };
   for (const auto& [what, bytes] : cases) {
     SCOPED_TRACE(what);
