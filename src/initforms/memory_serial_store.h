@@ -15,6 +15,12 @@ namespace tallowick {
 
 class MemorySerialStore final : public RegistryLayoutStore {
  public:
+  enum class Transactions { Atomic, None };
+  // Without transactions the store keeps its writes safe with a journal, as the Windows
+  // registry store does where the system has no transacted registry.
+  explicit MemorySerialStore(Transactions transactions = Transactions::Atomic)
+      : transactions_(transactions == Transactions::Atomic) {}
+
   // Setting up contents directly, outside any transaction.
   void createKey(std::string_view key);
   void removeKey(std::string_view key);
@@ -51,6 +57,7 @@ class MemorySerialStore final : public RegistryLayoutStore {
   std::optional<StoreError> failure_;
   std::optional<int> changesBeforeFailure_;
   int committedWrites_ = 0;
+  bool transactions_;
 };
 
 }  // namespace tallowick

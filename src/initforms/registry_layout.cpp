@@ -14,6 +14,14 @@ std::string_view valueTypeName(ValueType type) {
   return type == ValueType::Dword ? "REG_DWORD" : "REG_SZ";
 }
 
+std::string foldedName(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
 std::string_view keyPath(std::string_view key) {
   if (!key.empty() && key.front() == '\\') key.remove_prefix(1);
   return key;

@@ -35,6 +35,9 @@ struct RegistryValue {
   bool operator==(const RegistryValue&) const = default;
 };
 
+// A key or value name folded to lower case in ASCII, as the registry compares names.
+std::string foldedName(std::string_view name);
+
 // A key path as the registry names it: without the leading '\' that only says "from the
 // root".
 std::string_view keyPath(std::string_view key);
