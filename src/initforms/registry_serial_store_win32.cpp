@@ -1,5 +1,7 @@
 #include "initforms/registry_serial_store.h"
 
+#include "initforms/journaled_registry.h"
+
 // clang-format off
 #include <windows.h>
 #include <ktmw32.h>
@@ -72,7 +74,44 @@ StoreError transactionError(DWORD code) {
               std::to_string(code) + ")."};
 }
 
-class Transaction final : public RegistryTransaction {
+// The transacted registry calls, looked up at run time: a system without them (Wine 8
+// has no RegOpenKeyTransactedW) still loads the program and keeps the book with a journal.
+using CreateTransactedFn = LONG(WINAPI*)(HKEY, LPCWSTR, DWORD, LPWSTR, DWORD, REGSAM,
+                                         const LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD, HANDLE,
+                                         PVOID);
+using OpenTransactedFn = LONG(WINAPI*)(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY, HANDLE, PVOID);
+struct TransactedApi {
+  CreateTransactedFn create = nullptr;
+  OpenTransactedFn open = nullptr;
+};
+
+const TransactedApi& transactedApi() {
+  static const TransactedApi api = [] {
+    TransactedApi found;
+    HMODULE advapi = GetModuleHandleW(L"advapi32.dll");
+    if (advapi == nullptr) return found;
+    auto create = reinterpret_cast<CreateTransactedFn>(
+        reinterpret_cast<void*>(GetProcAddress(advapi, "RegCreateKeyTransactedW")));
+    auto open = reinterpret_cast<OpenTransactedFn>(
+        reinterpret_cast<void*>(GetProcAddress(advapi, "RegOpenKeyTransactedW")));
+    if (create == nullptr || open == nullptr) return found;
+    // A system may export the calls and still not implement them.
+    HANDLE probe = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) return found;
+    HKEY key = nullptr;
+    const LONG rc =
+        open(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_READ | kView, &key, probe, nullptr);
+    if (rc == ERROR_SUCCESS) RegCloseKey(key);
+    RollbackTransaction(probe);
+    CloseHandle(probe);
+    if (rc != ERROR_CALL_NOT_IMPLEMENTED) found = {create, open};
+    return found;
+  }();
+  return api;
+}
+
+// Keys opened inside a registry transaction, or, without one (a null handle), directly.
+class Transaction final : public DirectRegistry {
  public:
   explicit Transaction(HANDLE transaction) : transaction_(transaction) {}
   ~Transaction() override {
@@ -93,9 +132,14 @@ class Transaction final : public RegistryTransaction {
   StoreStatus createKey(std::string_view key) override {
     HKEY handle = nullptr;
     const std::wstring path = wide(key);
-    const LONG rc = RegCreateKeyTransactedW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr,
-                                            REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE | kView,
-                                            nullptr, &handle, nullptr, transaction_, nullptr);
+    const REGSAM access = KEY_READ | KEY_WRITE | kView;
+    const LONG rc =
+        transaction_ != nullptr
+            ? transactedApi().create(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr,
+                                     REG_OPTION_NON_VOLATILE, access, nullptr, &handle, nullptr,
+                                     transaction_, nullptr)
+            : RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              access, nullptr, &handle, nullptr);
     if (rc != ERROR_SUCCESS) return registryError(rc, key);
     remember(key, handle);
     return {};
@@ -190,7 +234,34 @@ class Transaction final : public RegistryTransaction {
     return {};
   }
 
+  StoreStatus deleteKey(std::string_view key) override {
+    if (const auto found = keys_.find(std::string(key)); found != keys_.end()) {
+      RegCloseKey(found->second);
+      keys_.erase(found);
+    }
+    const std::wstring path = wide(key);
+    const LONG rc = RegDeleteKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), kView, 0);
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return registryError(rc, key);
+    return {};
+  }
+
+  StoreStatus flush(std::string_view key) override {
+    HKEY handle = nullptr;
+    LONG rc = open(key, &handle);
+    if (rc == ERROR_SUCCESS) rc = RegFlushKey(handle);
+    if (rc != ERROR_SUCCESS) return registryError(rc, key);
+    return {};
+  }
+
  private:
+  LONG openKey(const std::wstring& path, REGSAM access, HKEY* handle) {
+    if (transaction_ == nullptr) {
+      return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, handle);
+    }
+    return transactedApi().open(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, handle, transaction_,
+                                nullptr);
+  }
+
   // Opens an existing key inside the transaction, once per transaction.
   LONG open(std::string_view key, HKEY* handle) {
     const auto found = keys_.find(std::string(key));
@@ -199,13 +270,10 @@ class Transaction final : public RegistryTransaction {
       return ERROR_SUCCESS;
     }
     const std::wstring path = wide(key);
-    const LONG rc =
-        RegOpenKeyTransactedW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WRITE | kView,
-                              handle, transaction_, nullptr);
+    const LONG rc = openKey(path, KEY_READ | KEY_WRITE | kView, handle);
     if (rc == ERROR_ACCESS_DENIED) {
       // Reading needs no write access; a write through this handle reports the denial.
-      const LONG readOnly = RegOpenKeyTransactedW(HKEY_LOCAL_MACHINE, path.c_str(), 0,
-                                                  KEY_READ | kView, handle, transaction_, nullptr);
+      const LONG readOnly = openKey(path, KEY_READ | kView, handle);
       if (readOnly == ERROR_SUCCESS) remember(key, *handle);
       return readOnly;
     }
@@ -228,6 +296,10 @@ class Transaction final : public RegistryTransaction {
 }  // namespace
 
 StoreStatus RegistrySerialStore::runTransaction(TransactionMode mode, const TransactionBody& body) {
+  if (transactedApi().open == nullptr) {
+    Transaction direct(nullptr);
+    return runJournaled(direct, mode, body);
+  }
   HANDLE transaction = CreateTransaction(nullptr, nullptr, 0, 0, 0, 0, nullptr);
   if (transaction == INVALID_HANDLE_VALUE) return transactionError(GetLastError());
   StoreStatus status;
