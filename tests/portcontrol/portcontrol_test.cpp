@@ -716,6 +716,12 @@ TEST(PortControlFifo, KeyLookupAndOtherPlatforms) {
   EXPECT_EQ(other->GetFIFOSize(false), -24);
   EXPECT_TRUE(other.state->keyLookups.empty());
   EXPECT_EQ(other->Description(), "");
+
+  // -26 has no text either: an older failure's text is not left standing.
+  Fixture nt;
+  EXPECT_EQ(nt->ClosePort(), -1);
+  EXPECT_EQ(nt->SetFIFOSize(true, 16), -26);
+  EXPECT_EQ(nt->Description(), "");
 }
 
 TEST(PortControlDeviceKey, NoKeyWhileAnEnumerationRuns) {
