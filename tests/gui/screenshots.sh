@@ -41,4 +41,11 @@ form1=$(xdotool search --name "Тест регистратора расчетн�
 click "$form1" 325 502                                            # Подключить to "sim"
 sleep 1.5
 shot "$form1" "$out/tform1-connected-sim.png"
+
+click "$form1" 228 92                                             # page "Тест РРО"
+click "$form1" 46 399; xdotool key ctrl+a; xdotool type --delay 50 0   # pause 0
+click "$form1" 391 400                                            # Старт
+sleep 40                                                          # the run, in real time
+xdotool key Return; sleep 1                                       # "Успешно!" closed
+shot "$form1" "$out/tform1-test-run-log.png"
 echo "screenshots written to $out"
