@@ -1,5 +1,6 @@
 // The book in the real Windows registry (under Wine in scripts/test-windows): the keys,
-// the value names and the value types as RegEnumValueW reports them.
+// the value names as RegEnumValueW lists them, and each value's type and data as
+// RegQueryValueExW reads them back by name.
 // clang-format off
 #include <windows.h>
 // clang-format on
@@ -43,20 +44,26 @@ std::optional<Values> valuesOf(const wchar_t* path) {
   for (DWORD i = 0;; ++i) {
     wchar_t name[256];
     DWORD nameLength = 256;
+    if (RegEnumValueW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    // The type and the data as a reader asking for this name gets them.
     DWORD type = 0;
     BYTE data[1024];
     DWORD size = sizeof data;
-    if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS) {
-      break;
+    const std::wstring valueName(name, nameLength);
+    Value v{0xFFFFFFFF, {}, 0};
+    if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, data, &size) == ERROR_SUCCESS) {
+      v.type = type;
+      if (type == REG_SZ) {
+        v.text.assign(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
+        if (!v.text.empty() && v.text.back() == L'\0') v.text.pop_back();
+      } else if (type == REG_DWORD && size == sizeof(DWORD)) {
+        std::memcpy(&v.number, data, sizeof v.number);
+      }
     }
-    Value v{type, {}, 0};
-    if (type == REG_SZ) {
-      v.text.assign(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
-      if (!v.text.empty() && v.text.back() == L'\0') v.text.pop_back();
-    } else if (type == REG_DWORD && size == sizeof(DWORD)) {
-      std::memcpy(&v.number, data, sizeof v.number);
-    }
-    values[std::wstring(name, nameLength)] = v;
+    values[valueName] = v;
   }
   RegCloseKey(key);
   return values;
