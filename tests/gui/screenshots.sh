@@ -18,12 +18,13 @@ sleep 1
 sleep 2
 
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.4; }
-# The window with its title bar: the frame starts this far above the client area.
+# The window with its frame: under openbox, the position xdotool reports lies 20 pixels
+# below the client area's top, whose title bar is 20 pixels high.
 shot() {
   local window="$1" file="$2" X Y WIDTH HEIGHT SCREEN
   eval "$(xdotool getwindowgeometry --shell "$window")"
   import -window root "$work/root.png"
-  convert "$work/root.png" -crop "$((WIDTH + 14))x$((HEIGHT + 55))+$((X - 7))+$((Y - 48))" +repage "$file"
+  convert "$work/root.png" -crop "$((WIDTH + 6))x$((HEIGHT + 26))+$((X - 4))+$((Y - 42))" +repage "$file"
 }
 
 form3=$(xdotool search --name "Тест фискальных регистраторов" | head -1)
@@ -48,4 +49,18 @@ click "$form1" 391 400                                            # Старт
 sleep 40                                                          # the run, in real time
 xdotool key Return; sleep 1                                       # "Успешно!" closed
 shot "$form1" "$out/tform1-test-run-log.png"
+
+# The initialisation of the first number of the book, with both of its dialogs.
+click "$form1" 90 92                                              # page "Инициализация регистратора"
+click "$form1" 426 396                                            # Начать инициализацию
+sleep 3
+form2=$(xdotool search --name "^Шаг1 .установка даты и времени. завершен успешно$" | head -1)
+shot "$form2" "$out/tform2-step-dialog.png"
+sleep 6                                                           # the printer reboots
+click "$form2" 232 76                                             # Продолжить инициализацию
+sleep 6
+xdotool key Return; sleep 1.5                                     # "Инициализация выполнена!" closed
+form4=$(xdotool search --name "Завершение инициализации" | head -1)
+shot "$form4" "$out/tform4-confirm-serial.png"
+click "$form4" 413 116                                            # Правильный
 echo "screenshots written to $out"
