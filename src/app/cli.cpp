@@ -13,7 +13,9 @@
 #include "app/exit_codes.h"
 #include "commands/commands.h"
 #include "link/device_link.h"
+#include "mainform/auxiliary_page.h"
 #include "mainform/connection.h"
+#include "mainform/init_page.h"
 #include "sim/loopback_line.h"
 #include "sim/trace_json.h"
 #include "testrun/log_file.h"
@@ -38,6 +40,20 @@ constexpr std::string_view kUsage =
     "      --log FILE     save the log as the page's Save does (Windows-1251, CR LF)\n"
     "      --trace FILE   one JSON line per exchange attempt\n"
     "      Ctrl-C stops the run at its next stop check, like the Stop button.\n"
+    "  init --port PORT --serial NUMBER [--date DDMMYY] [--time HHMM]\n"
+    "       [--continue-after SECONDS] [--baud RATE]\n"
+    "      Initialise the printer as the button 'Начать инициализацию' does: clock,\n"
+    "      reboot, factory serial number, tax rates, technical information. The date\n"
+    "      and time are the computer's by default. The step dialog after the reboot is\n"
+    "      answered 'Продолжить инициализацию' after SECONDS (default 10), the time the\n"
+    "      printer needs to come back. The book of serial numbers is left as it is.\n"
+    "  zreport | xreport | cancel-receipt | reboot | cash-drawer | set-taxes\n"
+    "       --port PORT [--baud RATE]\n"
+    "  internal-test N --port PORT [--baud RATE]\n"
+    "      One service function of the page 'Вспомогательные функции': Z-report,\n"
+    "      X-report, cancel the open receipt, reboot, open the cash drawer, set the tax\n"
+    "      rates, or the internal test N (0 technical information, 1 status of the\n"
+    "      fiscal unit, 2 full test). Its message boxes go to standard error.\n"
     "\n"
     "PORT is a serial device (for example /dev/ttyUSB0, or COM3 on Windows), or 'sim'\n"
     "for the built-in virtual printer ('sim:MODEL' chooses its model, e.g. sim:KM-15).\n"
@@ -55,10 +71,11 @@ struct Options {
   }
 };
 
+// The options after the command and its `positional` arguments.
 Options parseOptions(const std::vector<std::string>& args, std::set<std::string> known,
-                     std::set<std::string> knownFlags = {}) {
+                     std::set<std::string> knownFlags = {}, std::size_t positional = 0) {
   Options o;
-  for (std::size_t i = 1; i < args.size(); ++i) {
+  for (std::size_t i = 1 + positional; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (knownFlags.contains(a)) {
       o.flags.insert(a);
@@ -94,21 +111,60 @@ int usageError(std::ostream& err, const std::string& what) {
 // A link to the named port: the built-in virtual printer for "sim" names, the platform's
 // serial line for every other.
 struct Port {
+  const CliContext& context;
   sim::SimulatedPort simulated;
   DeviceLink link;
   CommandSet commands{link};
 
-  Port(Clock& clock, const CliContext& context)
-      : simulated(clock), link(simulated.lineFactory([](const std::string&) {
-          return makePlatformSerialLine();
-        })) {
+  Port(Clock& clock, const CliContext& cliContext)
+      : context(cliContext),
+        simulated(clock),
+        link(simulated.lineFactory([](const std::string&) { return makePlatformSerialLine(); })) {
     if (context.prepareSim) context.prepareSim(simulated.printer());
+  }
+  ~Port() {
+    if (context.inspectSim) context.inspectSim(simulated.printer());
   }
 };
 
 Clock& simClock(const CliContext& context) {
   return context.simClock ? *context.simClock : realClock();
 }
+
+// The exit code for how the last command ended: the printer's answer, or none.
+int lastResultCode(const RunState& state) {
+  const CommandResult* r = state.LastResult;
+  if (r == nullptr) return kExitOk;
+  if (r->Refusal != LinkRefusal::None) return kExitPortOrUsage;
+  if (r->noReply()) return kExitNoReply;
+  if (!r->accepted()) return kExitPrinterError;
+  return kExitOk;
+}
+
+// A printer connected as the main window's "Подключить" connects it, with the headless
+// window seam; what the main window's sequences run on.
+struct Connection {
+  Port port;
+  RunState state;
+  CliUi ui;
+  Session session;
+
+  Connection(Clock& clock, const CliContext& context, std::ostream& out, std::ostream& err,
+             const Options& o)
+      : port(clock, context),
+        ui(out, err, state, clock, o.get("--port", ""), o.flags.contains("--no-fiscal")),
+        session{port.commands, state, ui, clock} {
+    if (context.wallClock) session.wallClock = context.wallClock;
+  }
+  // Connects at the rate of `baudIndex`; the exit code when that failed.
+  std::optional<int> connect(int baudIndex) {
+    connectPrinter(session, baudIndex);
+    if (!state.Connected) return kExitPortOrUsage;
+    const int code = lastResultCode(state);
+    if (code != kExitOk) return code;
+    return std::nullopt;
+  }
+};
 
 int runInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
             const CliContext& context) {
@@ -165,12 +221,14 @@ std::string traceLine(double ms, const AttemptRecord& a) {
   return line + "]}";
 }
 
-extern "C" void onInterrupt(int) { CliUi::interrupted() = true; }
+extern "C" void onInterrupt(int) {
+  CliUi::interrupted() = true;
+}
 
 int runTestRun(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                const CliContext& context) {
-  const Options o = parseOptions(args, {"--port", "--baud", "--passes", "--pause", "--log", "--trace"},
-                                 {"--no-fiscal"});
+  const Options o = parseOptions(
+      args, {"--port", "--baud", "--passes", "--pause", "--log", "--trace"}, {"--no-fiscal"});
   if (!o.error.empty()) return usageError(err, o.error);
   const auto index = baudIndex(o.get("--baud", "9600"));
   if (!index) return usageError(err, "unsupported baud rate: " + o.get("--baud", ""));
@@ -182,35 +240,26 @@ int runTestRun(const std::vector<std::string>& args, std::ostream& out, std::ost
   }
 
   Clock& clock = simClock(context);
-  Port p(clock, context);
+  Connection c(clock, context, out, err, o);
   const Micros start = clock.now();
   if (trace.is_open()) {
-    p.link.setAttemptObserver([&](const AttemptRecord& a) {
+    c.port.link.setAttemptObserver([&](const AttemptRecord& a) {
       const double ms = static_cast<double>((clock.now() - start).count()) / 1000.0;
       trace << traceLine(ms, a) << "\n";
       trace.flush();
     });
   }
-
-  RunState state;
-  CliUi ui(out, err, state, clock, o.get("--port", ""), o.flags.contains("--no-fiscal"));
-  Session session{p.commands, state, ui, clock};
-  if (context.wallClock) session.wallClock = context.wallClock;
-
-  connectPrinter(session, *index);
-  if (!state.Connected) return kExitPortOrUsage;
-  if (state.LastResult->noReply()) return kExitNoReply;
-  if (!state.LastResult->accepted()) return kExitPrinterError;
+  if (const auto failed = c.connect(*index)) return *failed;
 
   CliUi::interrupted() = false;
   const auto previous = std::signal(SIGINT, onInterrupt);
-  TestRun run(session);
+  TestRun run(c.session);
   const RunOutcome outcome = run.Button3Click(o.get("--passes", "1"), o.get("--pause", "1500"));
   std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous);
-  p.link.CloseDeviceLink();
+  c.port.link.CloseDeviceLink();
 
   if (o.has("--log")) {
-    if (const auto problem = writeLogFile(o.get("--log", ""), ui.testLog())) {
+    if (const auto problem = writeLogFile(o.get("--log", ""), c.ui.testLog())) {
       err << "tallowick-cli: " << *problem << "\n";
     }
   }
@@ -227,9 +276,101 @@ int runTestRun(const std::vector<std::string>& args, std::ostream& out, std::ost
   return kExitAborted;
 }
 
+// The single functions of the page "Вспомогательные функции", by command name.
+struct AuxiliaryFunction {
+  std::string_view name;
+  void (AuxiliaryPage::*click)();
+};
+constexpr AuxiliaryFunction kAuxiliaryFunctions[] = {
+    {"zreport", &AuxiliaryPage::Button11Click},
+    {"xreport", &AuxiliaryPage::Button12Click},
+    {"cancel-receipt", &AuxiliaryPage::Button13Click},
+    {"reboot", &AuxiliaryPage::Button14Click},
+    {"internal-test", &AuxiliaryPage::Button15Click},
+    {"cash-drawer", &AuxiliaryPage::Button16Click},
+    {"set-taxes", &AuxiliaryPage::Button17Click},
+};
+
+int runAuxiliary(const AuxiliaryFunction& function, const std::vector<std::string>& args,
+                 std::ostream& out, std::ostream& err, const CliContext& context) {
+  // internal-test takes the number of the test, ComboBox4's index, before its options.
+  int internalTest = -1;
+  const bool needsTest = function.click == &AuxiliaryPage::Button15Click;
+  if (needsTest) {
+    const std::string n = args.size() > 1 ? args[1] : "";
+    if (n != "0" && n != "1" && n != "2") {
+      return usageError(err, "internal-test needs the number of the test: 0, 1 or 2");
+    }
+    internalTest = n[0] - '0';
+  }
+  const Options o = parseOptions(args, {"--port", "--baud"}, {}, needsTest ? 1 : 0);
+  if (!o.error.empty()) return usageError(err, o.error);
+  const auto index = baudIndex(o.get("--baud", "9600"));
+  if (!index) return usageError(err, "unsupported baud rate: " + o.get("--baud", ""));
+
+  Connection c(simClock(context), context, out, err, o);
+  if (const auto failed = c.connect(*index)) return *failed;
+  c.ui.setInternalTest(internalTest);
+  AuxiliaryPage page(c.session);
+  (page.*function.click)();
+  return lastResultCode(c.state);
+}
+
+// Whole seconds from 0 to an hour.
+std::optional<std::int32_t> secondsOption(const std::string& text) {
+  std::int32_t value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc{} || end != text.data() + text.size() || value < 0 || value > 3600) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+int runInit(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+            const CliContext& context) {
+  const Options o =
+      parseOptions(args, {"--port", "--baud", "--date", "--time", "--serial", "--continue-after"});
+  if (!o.error.empty()) return usageError(err, o.error);
+  if (!o.has("--serial")) return usageError(err, "init needs --serial");
+  const auto index = baudIndex(o.get("--baud", "9600"));
+  if (!index) return usageError(err, "unsupported baud rate: " + o.get("--baud", ""));
+  const auto seconds = secondsOption(o.get("--continue-after", "10"));
+  if (!seconds) {
+    return usageError(err, "--continue-after needs whole seconds from 0 to 3600, not '" +
+                               o.get("--continue-after", "") + "'");
+  }
+
+  Connection c(simClock(context), context, out, err, o);
+  if (const auto failed = c.connect(*index)) return *failed;
+  InitPage page(c.session);
+  // The page fills the date and time from the computer's clock when it is shown.
+  page.PageControl1Change(Page::TabSheet5);
+  if (o.has("--date") || o.has("--time")) {
+    c.ui.setDateTimeTexts(o.get("--date", c.ui.dateText()), o.get("--time", c.ui.timeText()));
+  }
+  c.ui.cliSerialSelector().setText(o.get("--serial", ""));
+  c.ui.setForm2Wait(*seconds * 1000);
+
+  switch (page.Button9Click()) {
+    case InitEnd::InputRefused:
+      return kExitInputRefused;
+    case InitEnd::Failed: {
+      // A step that sent nothing had its arguments refused.
+      const int code = lastResultCode(c.state);
+      return code == kExitOk ? kExitInputRefused : code;
+    }
+    case InitEnd::ProgramEnded:
+      return kExitStopped;
+    case InitEnd::Finished:
+      return kExitOk;
+  }
+  return kExitAborted;
+}
+
 void printHelp(std::ostream& out) {
   out << kUsage << "\nExit codes:\n";
-  for (const auto& e : kExitCodes) out << "  " << e.code << "  " << e.meaning << "\n";
+  for (const auto& e : kExitCodes)
+    out << "  " << e.code << "  " << e.meaning << "\n";
 }
 
 }  // namespace
@@ -246,6 +387,10 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   if (command == "info") return runInfo(args, out, err, context);
   if (command == "testrun") return runTestRun(args, out, err, context);
+  if (command == "init") return runInit(args, out, err, context);
+  for (const AuxiliaryFunction& f : kAuxiliaryFunctions) {
+    if (command == f.name) return runAuxiliary(f, args, out, err, context);
+  }
   return usageError(err, "unknown command: " + command);
 }
 

@@ -21,6 +21,8 @@ class VirtualPrinter;
 struct CliContext {
   Clock* simClock = nullptr;  // nullptr: real time
   std::function<void(sim::VirtualPrinter&)> prepareSim;
+  // Looks at the printer once the command has run, before it is gone.
+  std::function<void(sim::VirtualPrinter&)> inspectSim;
   WallClock wallClock;  // empty: the computer's clock
 };
 

@@ -29,9 +29,11 @@ inline constexpr std::array<ExitCodeInfo, 8> kExitCodes = {{
     {kExitAborted, "test run aborted (no reply or a printer error)"},
     {kExitStopped, "test run stopped on request"},
     {kExitPortOrUsage, "the port cannot be used, or bad usage"},
-    {kExitInputRefused, "the number of passes or the pause was refused"},
-    {kExitNoReply, "the printer did not answer (identification)"},
-    {kExitPrinterError, "the printer refused the identification (error code other than 0000)"},
+    {kExitInputRefused,
+     "an input was refused: the number of passes, the pause, or the date, time or serial "
+     "number of an initialisation"},
+    {kExitNoReply, "the printer did not answer"},
+    {kExitPrinterError, "the printer refused a command (error code other than 0000)"},
 }};
 
 }  // namespace tallowick

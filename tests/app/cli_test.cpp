@@ -6,6 +6,7 @@
 
 #include "app/exit_codes.h"
 #include "link/clock.h"
+#include "mainform/init_page.h"
 #include "sim/fault_plan.h"
 #include "sim/virtual_printer.h"
 
@@ -19,11 +20,15 @@ struct CliRun {
 };
 
 CliRun cli(const std::vector<std::string>& args, const char* fault = nullptr,
-        bool serviceMode = false) {
+           bool serviceMode = false, sim::PrinterState* after = nullptr,
+           std::function<void(sim::VirtualPrinter&)> more = {}) {
   VirtualClock clock;
   CliContext context;
   context.simClock = &clock;
+  context.wallClock = [] { return LocalDateTime{2026, 12, 8, 14, 30, 5}; };
+  if (after) context.inspectSim = [after](sim::VirtualPrinter& p) { *after = p.state(); };
   context.prepareSim = [&](sim::VirtualPrinter& p) {
+    if (more) more(p);
     p.settings().serviceMode = serviceMode;
     p.state().serviceMode = serviceMode;
     if (fault) {
@@ -60,16 +65,26 @@ TEST(Cli, InfoFailuresHaveTheirOwnExitCodesAndMessages) {
     const char* message;
   };
   const Case cases[] = {
-      {{"info", "--port", "sim"}, "80:silence", kExitNoReply,
+      {{"info", "--port", "sim"},
+       "80:silence",
+       kExitNoReply,
        "message: Таймаут устройства! Ошибка GetDeviceInfo!\n"},
       {{"info", "--port", "sim"}, "any:nak", kExitNoReply, "message: Таймаут устройства!"},
-      {{"info", "--port", "sim"}, "80:error=0012", kExitPrinterError,
+      {{"info", "--port", "sim"},
+       "80:error=0012",
+       kExitPrinterError,
        "message: Ошибка GetDeviceInfo\n"},
-      {{"info", "--port", "/nonexistent/tty"}, nullptr, kExitPortOrUsage,
+      {{"info", "--port", "/nonexistent/tty"},
+       nullptr,
+       kExitPortOrUsage,
        "message: Невозможно подключить порт\n"},
-      {{"info", "--port", "sim", "--baud", "19200"}, nullptr, kExitNoReply,
+      {{"info", "--port", "sim", "--baud", "19200"},
+       nullptr,
+       kExitNoReply,
        "message: Таймаут устройства!"},  // the printer listens at 9600 only
-      {{"info", "--port", "sim", "--baud", "12345"}, nullptr, kExitPortOrUsage,
+      {{"info", "--port", "sim", "--baud", "12345"},
+       nullptr,
+       kExitPortOrUsage,
        "unsupported baud rate"},
       {{"info"}, nullptr, kExitPortOrUsage, "info needs --port"},
       {{"info", "--port"}, nullptr, kExitPortOrUsage, "needs a value"},
@@ -87,10 +102,155 @@ TEST(Cli, InfoFailuresHaveTheirOwnExitCodesAndMessages) {
   }
 }
 
+// Each single function of the auxiliary page: its boxes on standard error and an exit code
+// from how its last command ended.
+TEST(Cli, AuxiliaryFunctionsReportInBoxesAndExitCodes) {
+  const auto saleOpen = [](sim::VirtualPrinter& p) {
+    p.state().document = sim::DocumentKind::Sale;
+  };
+  struct Case {
+    std::vector<std::string> args;
+    const char* fault;
+    int code;
+    std::vector<const char*> boxes;  // every "message:" line, in order
+    std::function<void(sim::VirtualPrinter&)> prepare = {};
+  };
+  const Case cases[] = {
+      {{"xreport", "--port", "sim"}, nullptr, kExitOk, {"X-отчет - успешно"}},
+      {{"xreport", "--port", "sim"}, "A1:error=0012", kExitPrinterError, {"Ошибка X-отчета"}},
+      {{"xreport", "--port", "sim"},
+       "A1:silence",
+       kExitNoReply,
+       {"Таймаут устройства! Ошибка X-отчета!"}},
+      {{"zreport", "--port", "sim"}, nullptr, kExitOk, {"Z-отчет - успешно!"}},
+      {{"cancel-receipt", "--port", "sim"}, nullptr, kExitOk, {"Нет открытых чеков!"}},
+      {{"cancel-receipt", "--port", "sim"}, nullptr, kExitOk, {"Чек закрыт"}, saleOpen},
+      {{"cancel-receipt", "--port", "sim"},
+       "6B:error=0007",
+       kExitPrinterError,
+       {"Ошибка аннулирования чека"},
+       saleOpen},
+      {{"reboot", "--port", "sim"}, nullptr, kExitOk, {}},
+      {{"reboot", "--port", "sim"}, "F3:silence", kExitNoReply, {"Таймаут устройства! Ошибка!"}},
+      {{"cash-drawer", "--port", "sim"},
+       nullptr,
+       kExitOk,
+       {"Открытие денежного ящика -- успешно!"}},
+      {{"set-taxes", "--port", "sim"}, nullptr, kExitOk, {"Успешно!"}},
+      {{"set-taxes", "--port", "sim"},
+       "47#2:error=0003",
+       kExitPrinterError,
+       {"Ошибка установки налогов!"}},
+      {{"internal-test", "2", "--port", "sim"}, nullptr, kExitOk, {"Внутренний тест - успешно"}},
+      {{"internal-test", "0", "--port", "sim"},
+       "84:error=0012",
+       kExitPrinterError,
+       {"Ошибка внутреннего теста"}},
+      // The function is not run when the printer does not answer at connect.
+      {{"xreport", "--port", "sim"},
+       "80:silence",
+       kExitNoReply,
+       {"Таймаут устройства! Ошибка GetDeviceInfo!"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0] + (c.fault ? std::string(" with ") + c.fault : std::string()));
+    const CliRun r = cli(c.args, c.fault, false, nullptr, c.prepare);
+    EXPECT_EQ(r.code, c.code) << r.err;
+    std::string expected;
+    for (const char* box : c.boxes)
+      expected += std::string("message: ") + box + "\n";
+    std::string boxes;
+    std::istringstream lines(r.err);
+    for (std::string line; std::getline(lines, line);) {
+      if (line.starts_with("message: ")) boxes += line + "\n";
+    }
+    EXPECT_EQ(boxes, expected);
+  }
+}
+
+TEST(Cli, AuxiliaryFunctionsRefuseBadUsageBeforeConnecting) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"internal-test", "--port", "sim"},
+        {"internal-test", "3", "--port", "sim"},
+        {"internal-test", "-1", "--port", "sim"},
+        {"internal-test", "1x", "--port", "sim"},
+        {"zreport"},
+        {"xreport", "--port", "sim", "--baud", "4800"},
+        {"cash-drawer", "--port", "sim", "--pause", "0"}}) {
+    const CliRun r = cli(args);
+    EXPECT_EQ(r.code, kExitPortOrUsage) << args[0];
+    // Nothing reached a printer, so no box was shown.
+    EXPECT_FALSE(r.err.starts_with("message: ") || r.err.find("\nmessage: ") != std::string::npos)
+        << r.err;
+  }
+}
+
+TEST(Cli, InitWritesTheSerialNumberAndAsksForItsConfirmation) {
+  sim::PrinterState printer;
+  const CliRun r =
+      cli({"init", "--port", "sim", "--serial", "ЕД80012340"}, nullptr, false, &printer);
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_EQ(printer.serialNumber, "ЕД80012340");
+  EXPECT_EQ(printer.taxRates.size(), 5u);  // the steps 3 to 7
+  // The computer's clock, as the page fills Edit2 and Edit3.
+  EXPECT_EQ(printer.clockBase, std::chrono::sys_days{std::chrono::year{2026} / 12 / 8} +
+                                   std::chrono::hours{14} + std::chrono::minutes{30});
+  EXPECT_NE(r.out.find("Начало инициализации регистратора.\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Конец инициализации регистратора.\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("dialog: Шаг1 (установка даты и времени) завершен успешно"),
+            std::string::npos);
+  EXPECT_NE(r.err.find("message: Инициализация выполнена!\n"), std::string::npos);
+  EXPECT_NE(r.err.find("Проверьте правильность заводского номера: ЕД80012340"), std::string::npos);
+}
+
+TEST(Cli, InitFailuresHaveTheirExitCodes) {
+  struct Case {
+    std::vector<std::string> extra;
+    const char* fault;
+    int code;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{"--serial", "ЕД1;2"}, nullptr, kExitInputRefused, kFieldsUnusable},
+      {{"--serial", " "}, nullptr, kExitInputRefused, kFieldsMissing},
+      {{"--serial", "ЕД1", "--date", "0812"}, nullptr, kExitInputRefused, kFieldsMissing},
+      {{"--serial", "ЕД1", "--time", "14:30"}, nullptr, kExitInputRefused, kFieldsMissing},
+      {{"--serial", "ЕД1"}, "41:silence", kExitNoReply, "message: Таймаут устройства!"},
+      {{"--serial", "ЕД1"},
+       "41:error=0012",
+       kExitPrinterError,
+       "message: Ошибка установки заводского номера!"},
+      {{"--serial", "ЕД1"},
+       "20:error=0012",
+       kExitPrinterError,
+       "message: Ошибка установки времени!"},
+      {{}, nullptr, kExitPortOrUsage, "init needs --serial"},
+      {{"--serial", "ЕД1", "--continue-after", "soon"},
+       nullptr,
+       kExitPortOrUsage,
+       "--continue-after needs whole seconds"},
+      {{"--serial", "ЕД1", "--continue-after", "-1"},
+       nullptr,
+       kExitPortOrUsage,
+       "--continue-after needs whole seconds"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"init", "--port", "sim"};
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    sim::PrinterState printer;
+    const CliRun r = cli(args, c.fault, false, &printer);
+    EXPECT_EQ(r.code, c.code) << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Инициализация выполнена!"), std::string::npos) << r.err;
+    EXPECT_EQ(printer.serialNumber, "");
+  }
+}
+
 TEST(Cli, HelpListsEveryExitCode) {
   const CliRun r = cli({"--help"});
   EXPECT_EQ(r.code, kExitOk);
-  for (const auto& e : kExitCodes) EXPECT_NE(r.out.find(std::string(e.meaning)), std::string::npos);
+  for (const auto& e : kExitCodes)
+    EXPECT_NE(r.out.find(std::string(e.meaning)), std::string::npos);
 }
 
 }  // namespace
