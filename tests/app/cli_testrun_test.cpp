@@ -46,12 +46,7 @@ CliRun testrun(std::vector<std::string> args, const std::vector<std::string>& fa
   return {code, out.str(), err.str()};
 }
 
-class CliTestRun : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!test::virtualPrinterPlaysTheScript()) GTEST_SKIP() << test::kPrinterNotReady;
-  }
-};
+class CliTestRun : public ::testing::Test {};
 
 std::string temp(const char* name) {
   return (fs::temp_directory_path() / ("tallowick-cli-" + std::to_string(::getpid()) + name))

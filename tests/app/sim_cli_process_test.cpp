@@ -87,9 +87,6 @@ TEST(SimAndCliProcesses, CliIdentifiesThePrinterServedByTheSim) {
 }
 
 TEST(SimAndCliProcesses, WholeTestRunOverAPtyIncludingTheRateChange) {
-  if (!tallowick::test::virtualPrinterPlaysTheScript()) {
-    GTEST_SKIP() << tallowick::test::kPrinterNotReady;
-  }
   SimProcess sim({"--reboot-seconds", "1"});
   ASSERT_TRUE(sim.ready());
   const Output run = runAndCapture(cli("testrun --port '" + sim.link() + "' --pause 0"));

@@ -158,7 +158,6 @@ SoakRun soakOnce(std::uint32_t seed, double rate) {
 }
 
 TEST(FaultSoak, EveryRunEndsSoundlyAtEveryFaultRate) {
-  if (!test::virtualPrinterPlaysTheScript()) GTEST_SKIP() << test::kPrinterNotReady;
   const double kRates[] = {0.002, 0.005, 0.015};
   const unsigned runs = envNumber("TALLOWICK_SOAK_RUNS", 20);
   const unsigned firstSeed = envNumber("TALLOWICK_SOAK_SEED", 1);

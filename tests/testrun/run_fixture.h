@@ -97,17 +97,4 @@ struct RunFixture {
   }
 };
 
-// True when the virtual printer answers the script's commands with what the script reads
-// (the seven registrator parameters first of all). Tests of whole runs skip themselves
-// while it does not.
-inline bool virtualPrinterPlaysTheScript() {
-  RunFixture f;
-  f.link.OpenDeviceLink("sim", 9600);
-  std::int32_t err = 0;
-  return f.commands.GetRegistratorParams(kDevicePassword, &err)->FieldCount >= 7;
-}
-
-inline constexpr const char* kPrinterNotReady =
-    "the virtual printer does not play the test script yet";
-
 }  // namespace tallowick::test

@@ -13,13 +13,8 @@ namespace {
 
 using test::RunFixture;
 
-// Whole runs need the virtual printer to answer every command of the script.
-class TestRunScript : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!test::virtualPrinterPlaysTheScript()) GTEST_SKIP() << test::kPrinterNotReady;
-  }
-};
+// Whole runs of the script against the virtual printer.
+class TestRunScript : public ::testing::Test {};
 
 RunOutcome start(RunFixture& f, const std::string& passes = "1", const std::string& pause = "0") {
   TestRun run(f.session);
