@@ -21,6 +21,7 @@
 #include "gui/widgets.h"
 #include "initforms/memory_serial_store.h"
 #include "initforms/serial_book.h"
+#include "sim/fault_plan.h"
 
 using tallowick::MemorySerialStore;
 using tallowick::VirtualClock;
@@ -132,6 +133,9 @@ class WindowsTest : public QObject {
   void saveCancelledWritesNothing();
   void clearEmptiesTheLog();
   void pageButtonsSendTheirCommands();
+  void auxiliaryFunctionsReportPrinterFailuresInBoxes();
+  void indicatorFollowsTheServiceMode();
+  void aPrinterThatDoesNotAnswerAtConnect();
   void initialisationRefusesIncompleteFieldsAndRefreshesTheDate();
   void initialisationGoesThroughTForm2AndTForm4();
   void tform2AnswersContinueOrEnd();
@@ -587,19 +591,22 @@ void WindowsTest::pageButtonsSendTheirCommands() {
     int internalTest;  // ComboBox4's selection
     int command;       // the first command sent, -1 for none
     const char* data;
+    QStringList boxes;  // the message boxes shown, in order
   };
   const Case cases[] = {
-      {"Button11", -1, 0xA1, "582014;0;"},     // Z-report
-      {"Button12", -1, 0xA1, "582014;1;"},     // X-report
-      {"Button13", -1, 0x81, "582014;3;0;;"},  // cancel receipt: the display's status first
-      {"Button14", -1, 0xF3, "582014;"},       // reboot
-      {"Button15", -1, -1, ""},                // internal test, none chosen
-      {"Button15", 2, 0x60, "582014;"},        // internal test: service receipt first
-      {"Button16", -1, 0x83, "582014;"},       // cash drawer
-      {"Button17", -1, 0x80, "582014;"},       // tax rates: identification first
-      {"Button10", -1, 0xF3, "582014;"},       // reboot (initialisation page)
-      {"Button8", -1, 0xF0, "582014;"},        // erase the fiscal memory
-      {"Button9", -1, 0x82, "582014;1;"},      // initialisation: the probe first
+      {"Button11", -1, 0xA1, "582014;0;", {"Z-отчет - успешно!"}},
+      {"Button12", -1, 0xA1, "582014;1;", {"X-отчет - успешно"}},
+      // Cancel the receipt: the display's status first.
+      {"Button13", -1, 0x81, "582014;3;0;;", {"Нет открытых чеков!"}},
+      {"Button14", -1, 0xF3, "582014;", {}},  // reboot: no box when it went well
+      {"Button15", -1, -1, "", {}},           // internal test, none chosen
+      // The internal test: a service receipt first.
+      {"Button15", 2, 0x60, "582014;", {"Внутренний тест - успешно"}},
+      {"Button16", -1, 0x83, "582014;", {"Открытие денежного ящика -- успешно!"}},
+      {"Button17", -1, 0x80, "582014;", {"Успешно!"}},  // tax rates: identification first
+      {"Button10", -1, 0xF3, "582014;", {"Успешно. Регистратор перезагружен!"}},
+      {"Button8", -1, 0xF0, "582014;", {"Успешно. ФП обнулена!"}},
+      {"Button9", -1, 0x82, "582014;1;", {}},  // initialisation: the probe first
   };
   for (const Case& c : cases) {
     Fixture f;
@@ -626,7 +633,70 @@ void WindowsTest::pageButtonsSendTheirCommands() {
     QVERIFY2(!sent.empty(), c.button);
     QCOMPARE(sent.front().first, c.command);
     QCOMPARE(sent.front().second, std::string(c.data));
+    QCOMPARE(f.dialogs.boxes, c.boxes);
   }
+}
+
+void WindowsTest::auxiliaryFunctionsReportPrinterFailuresInBoxes() {
+  struct Case {
+    const char* button;
+    const char* fault;
+    QString box;
+  };
+  const Case cases[] = {
+      // The FP-90T clears the tape after a failed report too, but announces no success.
+      {"Button11", "A1#1:error=0012", "Ошибка Z-отчета"},
+      {"Button12", "A1:silence", "Таймаут устройства! Ошибка X-отчета!"},
+      {"Button13", "81:error=0012", "Ошибка индикаторов клиента"},
+      {"Button14", "F3:silence", "Таймаут устройства! Ошибка!"},
+      {"Button16", "83:error=0012", "Ошибка открытия денежного ящика!"},
+      {"Button17", "47:silence", "Таймаут устройства! Ошибка!"},
+  };
+  for (const Case& c : cases) {
+    VirtualClock clock;
+    Fixture f("", false, &clock);
+    f.connect();
+    std::string error;
+    const auto rule = tallowick::sim::parseFaultRule(c.fault, error);
+    QVERIFY2(rule, error.c_str());
+    f.program->simulatedPort()->printer().faults().add(*rule);
+    find<QPushButton>(&f.form1(), c.button)->click();
+    QVERIFY2(f.dialogs.boxes == QStringList{c.box},
+             qPrintable(QString(c.button) + ": " + f.dialogs.boxes.join('|')));
+  }
+}
+
+void WindowsTest::indicatorFollowsTheServiceMode() {
+  Fixture f;
+  auto& printer = f.program->simulatedPort()->printer();
+  printer.state().serviceMode = true;
+  f.connect();
+  auto* label9 = find<QLabel>(&f.form1(), "Label9");
+  QCOMPARE(label9->text(), QStringLiteral("Внимание!  Service Mode включен."));
+  QCOMPARE(fontColour(label9), QColor(255, 0, 0));
+  // The next reply that shows the mode gone turns the indicator green.
+  printer.state().serviceMode = false;
+  find<QPushButton>(&f.form1(), "Button2")->click();
+  find<QPushButton>(&f.form1(), "Button2")->click();
+  QCOMPARE(label9->text(), QStringLiteral("Service Mode выключен."));
+  QCOMPARE(fontColour(label9), QColor(0, 0x80, 0));
+}
+
+void WindowsTest::aPrinterThatDoesNotAnswerAtConnect() {
+  VirtualClock clock;
+  Fixture f("", false, &clock);
+  std::string error;
+  f.program->simulatedPort()->printer().faults().add(
+      *tallowick::sim::parseFaultRule("80:silence", error));
+  f.connect();
+  TForm1& w = f.form1();
+  QCOMPARE(f.dialogs.boxes, QStringList{"Таймаут устройства! Ошибка GetDeviceInfo!"});
+  // The port is open, so the user can disconnect; no model is named.
+  QCOMPARE(w.windowTitle(), kCaption);
+  QCOMPARE(find<QPushButton>(&w, "Button2")->text(), QStringLiteral("Отключить"));
+  auto* label9 = find<QLabel>(&w, "Label9");
+  QCOMPARE(label9->text(), QString());
+  QCOMPARE(fontColour(label9), QColor(255, 255, 0));
 }
 
 void WindowsTest::initialisationRefusesIncompleteFieldsAndRefreshesTheDate() {
