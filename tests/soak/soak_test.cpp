@@ -3,7 +3,7 @@
 // codes, each staged on a random request in the textual fault syntax. Every run must end
 // in a defined way and within a budget of virtual time; the outcomes are counted per rate.
 //
-// TALLOWICK_SOAK_RUNS sets the number of runs (default 20, spread over the rates) and
+// TALLOWICK_SOAK_RUNS sets the number of runs (default 300, spread over the rates) and
 // TALLOWICK_SOAK_SEED the first seed (default 1); run i uses seed SEED + i, so a failing
 // run is repeated alone with TALLOWICK_SOAK_RUNS=1 and its seed.
 #include <gtest/gtest.h>
@@ -159,7 +159,7 @@ SoakRun soakOnce(std::uint32_t seed, double rate) {
 
 TEST(FaultSoak, EveryRunEndsSoundlyAtEveryFaultRate) {
   const double kRates[] = {0.002, 0.005, 0.015};
-  const unsigned runs = envNumber("TALLOWICK_SOAK_RUNS", 20);
+  const unsigned runs = envNumber("TALLOWICK_SOAK_RUNS", 300);
   const unsigned firstSeed = envNumber("TALLOWICK_SOAK_SEED", 1);
 
   std::map<double, std::map<Outcome, int>> counts;

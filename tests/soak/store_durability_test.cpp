@@ -3,7 +3,7 @@
 // and is killed with SIGKILL at a random moment. Afterwards the book must read as exactly
 // the lists before the write under way or exactly those after it.
 //
-// TALLOWICK_DURABILITY_KILLS sets the number of kills (default 20), TALLOWICK_SOAK_SEED
+// TALLOWICK_DURABILITY_KILLS sets the number of kills (default 200), TALLOWICK_SOAK_SEED
 // the seed of their moments (default 1). Every fourth writer starts without a book and
 // makes it first.
 #include <gtest/gtest.h>
@@ -152,7 +152,7 @@ TEST(StoreDurability, KilledWriterLeavesTheOldOrTheNewListsWhole) {
   ASSERT_TRUE(whole.exited);
   ASSERT_EQ(whole.completed, kOperations);
 
-  const unsigned kills = envNumber("TALLOWICK_DURABILITY_KILLS", 20);
+  const unsigned kills = envNumber("TALLOWICK_DURABILITY_KILLS", 200);
   std::mt19937 rng(envNumber("TALLOWICK_SOAK_SEED", 1));
   std::uniform_int_distribution<std::int64_t> moment(0, span.count() * 4 / 5);
   int asBefore = 0, asAfter = 0, hotJournal = 0, finished = 0;
