@@ -1,13 +1,16 @@
 #include "initforms/sqlite_serial_store.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <map>
+#include <vector>
 
 namespace tallowick {
 
@@ -293,6 +296,34 @@ StoreResult<fs::path> SqliteSerialStore::defaultFile() {
   });
 }
 
+namespace {
+
+// A writer killed while it made the book leaves its temporary file (and its journal)
+// behind, named after its process; a kill just after the link leaves it next to the book.
+// Those of processes that are gone are removed whenever the book is opened; those of a
+// live process may still be on their way into place.
+void removeAbandonedTemporaries(const fs::path& file) {
+  std::error_code ec;
+  const fs::path directory = file.has_parent_path() ? file.parent_path() : fs::path(".");
+  const std::string prefix = file.filename().string() + ".new.";
+  std::vector<fs::path> abandoned;
+  for (auto it = fs::directory_iterator(directory, ec); !ec && it != fs::directory_iterator();
+       it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!name.starts_with(prefix)) continue;
+    const char* digits = name.c_str() + prefix.size();
+    pid_t pid = 0;
+    const auto [end, parsed] = std::from_chars(digits, name.c_str() + name.size(), pid);
+    if (parsed != std::errc{} || end == digits || *end != '.' || pid <= 0) continue;
+    if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
+    abandoned.push_back(it->path());
+  }
+  for (const fs::path& path : abandoned)
+    fs::remove(path, ec);
+}
+
+}  // namespace
+
 // A new book is built under a temporary name and linked into place only when complete,
 // so that the file at the real name is always a whole book: an empty or half-made file
 // there is never ours and is reported, not reused.
@@ -401,6 +432,7 @@ StoreStatus SqliteSerialStore::check(Connection& connection) const {
 
 StoreStatus SqliteSerialStore::connect() {
   if (connection_) return {};
+  removeAbandonedTemporaries(file_);
   std::error_code ec;
   const bool present = fs::exists(fs::symlink_status(file_, ec));
   if (ec && ec != std::errc::no_such_file_or_directory) {

@@ -143,6 +143,31 @@ TEST(SqliteStore, HoldsTheKeysValuesAndTypesOfTheRegistry) {
   EXPECT_EQ(entriesOf(file.parent_path()), Strings{"registry.sqlite3"});
 }
 
+// What a writer killed while making the book left behind goes when the book is next
+// opened; what a live process is still making stays.
+TEST(SqliteStore, MakingTheBookRemovesTemporariesOfWritersThatAreGone) {
+  TempDir dir;
+  const fs::path file = dir.path / "registry.sqlite3";
+  const pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  ASSERT_GT(gone, 0);
+  waitpid(gone, nullptr, 0);
+  const std::string dead = "registry.sqlite3.new." + std::to_string(gone) + ".0";
+  const std::string live = "registry.sqlite3.new." + std::to_string(getpid()) + ".999";
+  for (const std::string& name :
+       {dead, dead + "-journal", live, std::string("registry.sqlite3.new.x.0"),
+        std::string("other.sqlite3.new.") + std::to_string(gone) + ".0"}) {
+    std::ofstream(dir.path / name) << "half a book";
+  }
+  ASSERT_TRUE(SqliteSerialStore(file).writeLists(kOld));
+  EXPECT_EQ(entriesOf(dir.path), (Strings{"other.sqlite3.new." + std::to_string(gone) + ".0",
+                                          "registry.sqlite3", live, "registry.sqlite3.new.x.0"}));
+  // Next to a book that is there, when a writer was killed just after linking it.
+  std::ofstream(dir.path / dead) << "a whole book";
+  EXPECT_EQ(SqliteSerialStore(file).readLists().value(), kOld);
+  EXPECT_FALSE(fs::exists(dir.path / dead));
+}
+
 TEST(SqliteStore, EmptyPlaceReadsAsAnEmptyRegistry) {
   TempDir dir;
   SqliteSerialStore store(dir.path / "registry.sqlite3");

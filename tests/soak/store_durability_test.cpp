@@ -180,6 +180,12 @@ TEST(StoreDurability, KilledWriterLeavesTheOldOrTheNewListsWhole) {
       ADD_FAILURE() << "kill " << k << " after " << delay.count() << " us, " << done
                     << " operations done: the book holds neither the old nor the new lists";
     }
+    // Opening the book removed whatever the killed writer left of a book it was making.
+    for (const auto& entry : fs::directory_iterator(file.parent_path())) {
+      const std::string name = entry.path().filename().string();
+      EXPECT_FALSE(name.starts_with(file.filename().string() + ".new."))
+          << "kill " << k << " left " << name;
+    }
   }
   std::printf(
       "%u kills over %lld us of writing: %d books as before the write under way, %d as after "
