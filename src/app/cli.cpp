@@ -59,11 +59,20 @@ constexpr std::string_view kUsage =
     "for the built-in virtual printer ('sim:MODEL' chooses its model, e.g. sim:KM-15).\n"
     "RATE is 9600 (default), 19200, 57600 or 115200.\n";
 
+// The index of the rate among the main window's rates.
+std::optional<int> baudIndex(const std::string& text) {
+  for (int i = 0; i < static_cast<int>(std::size(kBaudRates)); ++i) {
+    if (text == std::to_string(kBaudRates[i])) return i;
+  }
+  return std::nullopt;
+}
+
 // Options of the form --name VALUE, and flags.
 struct Options {
   std::map<std::string, std::string> values;
   std::set<std::string> flags;
   std::string error;
+  int baudIndex = 0;  // of --baud, 9600 when not given
 
   bool has(const std::string& name) const { return values.contains(name); }
   std::string get(const std::string& name, std::string fallback) const {
@@ -71,9 +80,11 @@ struct Options {
   }
 };
 
-// The options after the command and its `positional` arguments.
+// The options after the command and its `positional` arguments; every command takes
+// --port (needed) and --baud.
 Options parseOptions(const std::vector<std::string>& args, std::set<std::string> known,
                      std::set<std::string> knownFlags = {}, std::size_t positional = 0) {
+  known.insert({"--port", "--baud"});
   Options o;
   for (std::size_t i = 1 + positional; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -91,16 +102,14 @@ Options parseOptions(const std::vector<std::string>& args, std::set<std::string>
     }
     o.values[a] = args[++i];
   }
-  if (!o.has("--port")) o.error = args[0] + " needs --port";
-  return o;
-}
-
-// The index of the rate among the main window's rates.
-std::optional<int> baudIndex(const std::string& text) {
-  for (int i = 0; i < static_cast<int>(std::size(kBaudRates)); ++i) {
-    if (text == std::to_string(kBaudRates[i])) return i;
+  if (!o.has("--port")) {
+    o.error = args[0] + " needs --port";
+  } else if (const auto index = baudIndex(o.get("--baud", "9600"))) {
+    o.baudIndex = *index;
+  } else {
+    o.error = "unsupported baud rate: " + o.get("--baud", "");
   }
-  return std::nullopt;
+  return o;
 }
 
 int usageError(std::ostream& err, const std::string& what) {
@@ -168,14 +177,12 @@ struct Connection {
 
 int runInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
             const CliContext& context) {
-  const Options o = parseOptions(args, {"--port", "--baud"});
+  const Options o = parseOptions(args, {});
   if (!o.error.empty()) return usageError(err, o.error);
-  const auto index = baudIndex(o.get("--baud", "9600"));
-  if (!index) return usageError(err, "unsupported baud rate: " + o.get("--baud", ""));
   const std::string port = o.get("--port", "");
 
   Port p(simClock(context), context);
-  if (p.link.OpenDeviceLink(port, kBaudRates[*index]) == -1) {
+  if (p.link.OpenDeviceLink(port, kBaudRates[o.baudIndex]) == -1) {
     err << "message: Невозможно подключить порт\n"
         << "tallowick-cli: cannot open " << port << " (missing, busy or not a serial port)\n";
     return kExitPortOrUsage;
@@ -227,11 +234,9 @@ extern "C" void onInterrupt(int) {
 
 int runTestRun(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                const CliContext& context) {
-  const Options o = parseOptions(
-      args, {"--port", "--baud", "--passes", "--pause", "--log", "--trace"}, {"--no-fiscal"});
+  const Options o =
+      parseOptions(args, {"--passes", "--pause", "--log", "--trace"}, {"--no-fiscal"});
   if (!o.error.empty()) return usageError(err, o.error);
-  const auto index = baudIndex(o.get("--baud", "9600"));
-  if (!index) return usageError(err, "unsupported baud rate: " + o.get("--baud", ""));
 
   std::ofstream trace;
   if (o.has("--trace")) {
@@ -249,7 +254,7 @@ int runTestRun(const std::vector<std::string>& args, std::ostream& out, std::ost
       trace.flush();
     });
   }
-  if (const auto failed = c.connect(*index)) return *failed;
+  if (const auto failed = c.connect(o.baudIndex)) return *failed;
 
   CliUi::interrupted() = false;
   const auto previous = std::signal(SIGINT, onInterrupt);
@@ -303,13 +308,11 @@ int runAuxiliary(const AuxiliaryFunction& function, const std::vector<std::strin
     }
     internalTest = n[0] - '0';
   }
-  const Options o = parseOptions(args, {"--port", "--baud"}, {}, needsTest ? 1 : 0);
+  const Options o = parseOptions(args, {}, {}, needsTest ? 1 : 0);
   if (!o.error.empty()) return usageError(err, o.error);
-  const auto index = baudIndex(o.get("--baud", "9600"));
-  if (!index) return usageError(err, "unsupported baud rate: " + o.get("--baud", ""));
 
   Connection c(simClock(context), context, out, err, o);
-  if (const auto failed = c.connect(*index)) return *failed;
+  if (const auto failed = c.connect(o.baudIndex)) return *failed;
   c.ui.setInternalTest(internalTest);
   AuxiliaryPage page(c.session);
   (page.*function.click)();
@@ -328,12 +331,9 @@ std::optional<std::int32_t> secondsOption(const std::string& text) {
 
 int runInit(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
             const CliContext& context) {
-  const Options o =
-      parseOptions(args, {"--port", "--baud", "--date", "--time", "--serial", "--continue-after"});
+  const Options o = parseOptions(args, {"--date", "--time", "--serial", "--continue-after"});
   if (!o.error.empty()) return usageError(err, o.error);
   if (!o.has("--serial")) return usageError(err, "init needs --serial");
-  const auto index = baudIndex(o.get("--baud", "9600"));
-  if (!index) return usageError(err, "unsupported baud rate: " + o.get("--baud", ""));
   const auto seconds = secondsOption(o.get("--continue-after", "10"));
   if (!seconds) {
     return usageError(err, "--continue-after needs whole seconds from 0 to 3600, not '" +
@@ -341,7 +341,7 @@ int runInit(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   }
 
   Connection c(simClock(context), context, out, err, o);
-  if (const auto failed = c.connect(*index)) return *failed;
+  if (const auto failed = c.connect(o.baudIndex)) return *failed;
   InitPage page(c.session);
   // The page fills the date and time from the computer's clock when it is shown.
   page.PageControl1Change(Page::TabSheet5);
