@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <vector>
@@ -298,14 +299,25 @@ StoreResult<fs::path> SqliteSerialStore::defaultFile() {
 
 namespace {
 
+// The start of the names of this machine's temporary books for `file`. The machine is part
+// of the name because several benches may share one book in a shared folder, where the
+// process numbers of another machine say nothing here.
+std::string temporaryPrefix(const fs::path& file) {
+  char host[256] = {};
+  if (::gethostname(host, sizeof host - 1) != 0 || host[0] == '\0') {
+    std::snprintf(host, sizeof host, "localhost");
+  }
+  return file.filename().string() + ".new." + host + ".";
+}
+
 // A writer killed while it made the book leaves its temporary file (and its journal)
-// behind, named after its process; a kill just after the link leaves it next to the book.
-// Those of processes that are gone are removed whenever the book is opened; those of a
-// live process may still be on their way into place.
+// behind, named after its machine and process; a kill just after the link leaves it next
+// to the book. Those of this machine's processes that are gone are removed whenever the
+// book is opened; those of a live process may still be on their way into place.
 void removeAbandonedTemporaries(const fs::path& file) {
   std::error_code ec;
   const fs::path directory = file.has_parent_path() ? file.parent_path() : fs::path(".");
-  const std::string prefix = file.filename().string() + ".new.";
+  const std::string prefix = temporaryPrefix(file);
   std::vector<fs::path> abandoned;
   for (auto it = fs::directory_iterator(directory, ec); !ec && it != fs::directory_iterator();
        it.increment(ec)) {
@@ -335,8 +347,9 @@ StoreStatus SqliteSerialStore::createFile() {
     if (ec) return fileError(StoreErrorKind::Unavailable, file_, ec.message());
   }
   static std::atomic<unsigned> counter{0};
-  fs::path temporary = file_;
-  temporary += ".new." + std::to_string(::getpid()) + "." + std::to_string(counter++);
+  const fs::path temporary =
+      file_.parent_path() /
+      (temporaryPrefix(file_) + std::to_string(::getpid()) + "." + std::to_string(counter++));
 
   sqlite3* db = nullptr;
   int rc =

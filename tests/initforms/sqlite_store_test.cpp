@@ -152,16 +152,23 @@ TEST(SqliteStore, MakingTheBookRemovesTemporariesOfWritersThatAreGone) {
   if (gone == 0) _exit(0);
   ASSERT_GT(gone, 0);
   waitpid(gone, nullptr, 0);
-  const std::string dead = "registry.sqlite3.new." + std::to_string(gone) + ".0";
-  const std::string live = "registry.sqlite3.new." + std::to_string(getpid()) + ".999";
-  for (const std::string& name :
-       {dead, dead + "-journal", live, std::string("registry.sqlite3.new.x.0"),
-        std::string("other.sqlite3.new.") + std::to_string(gone) + ".0"}) {
+  char hostName[256] = {};
+  ASSERT_EQ(gethostname(hostName, sizeof hostName - 1), 0);
+  const std::string host = hostName;
+  const std::string dead = "registry.sqlite3.new." + host + "." + std::to_string(gone) + ".0";
+  const std::string live = "registry.sqlite3.new." + host + "." + std::to_string(getpid()) + ".999";
+  // Another machine's, on a shared folder: its process numbers mean nothing here.
+  const std::string elsewhere =
+      "registry.sqlite3.new.other-" + host + "." + std::to_string(gone) + ".0";
+  const std::string notOurs = "other.sqlite3.new." + host + "." + std::to_string(gone) + ".0";
+  const std::string noNumber = "registry.sqlite3.new." + host + ".x.0";
+  for (const std::string& name : {dead, dead + "-journal", live, elsewhere, notOurs, noNumber}) {
     std::ofstream(dir.path / name) << "half a book";
   }
   ASSERT_TRUE(SqliteSerialStore(file).writeLists(kOld));
-  EXPECT_EQ(entriesOf(dir.path), (Strings{"other.sqlite3.new." + std::to_string(gone) + ".0",
-                                          "registry.sqlite3", live, "registry.sqlite3.new.x.0"}));
+  Strings kept{notOurs, "registry.sqlite3", live, noNumber, elsewhere};
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(entriesOf(dir.path), kept);
   // Next to a book that is there, when a writer was killed just after linking it.
   std::ofstream(dir.path / dead) << "a whole book";
   EXPECT_EQ(SqliteSerialStore(file).readLists().value(), kOld);
