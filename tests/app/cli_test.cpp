@@ -207,6 +207,21 @@ TEST(Cli, InitWritesTheSerialNumberAndAsksForItsConfirmation) {
   EXPECT_NE(r.err.find("Проверьте правильность заводского номера: ЕД80012340"), std::string::npos);
 }
 
+// The serial number goes out once --continue-after has let the printer come back from its
+// reboot; too short a wait finds it still silent.
+TEST(Cli, InitWaitsForThePrinterAsLongAsItIsTold) {
+  const auto slowReboot = [](sim::VirtualPrinter& p) {
+    p.settings().rebootTime = std::chrono::seconds(30);
+  };
+  for (const auto& [seconds, code] : {std::pair{"10", kExitNoReply}, std::pair{"40", kExitOk}}) {
+    sim::PrinterState printer;
+    const CliRun r = cli({"init", "--port", "sim", "--serial", "ЕД1", "--continue-after", seconds},
+                         nullptr, false, &printer, slowReboot);
+    EXPECT_EQ(r.code, code) << seconds << " s: " << r.err;
+    EXPECT_EQ(printer.serialNumber, code == kExitOk ? "ЕД1" : "") << seconds << " s";
+  }
+}
+
 TEST(Cli, InitFailuresHaveTheirExitCodes) {
   struct Case {
     std::vector<std::string> extra;
