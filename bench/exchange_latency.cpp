@@ -68,7 +68,8 @@ int main(int argc, char** argv) {
         ssize_t done = 0;
         const auto body = static_cast<ssize_t>(reply.size()) - 1;
         while (done < body) {
-          const ssize_t w = ::write(master, reply.data() + done, static_cast<std::size_t>(body - done));
+          const ssize_t w =
+              ::write(master, reply.data() + done, static_cast<std::size_t>(body - done));
           if (w > 0) done += w;
         }
         lastByteAt = Clock::now().time_since_epoch().count();
@@ -106,11 +107,13 @@ int main(int argc, char** argv) {
     return 1;
   }
   const auto at = [&](double q) {
-    return micros[std::min(micros.size() - 1, static_cast<std::size_t>(q * static_cast<double>(micros.size())))];
+    return micros[std::min(micros.size() - 1,
+                           static_cast<std::size_t>(q * static_cast<double>(micros.size())))];
   };
   std::printf("exchange latency over a pty: %zu exchanges, %d failed\n", micros.size(), failures);
-  std::printf("  last reply byte -> SendCommand returns: median %.1f us, p99 %.1f us, max %.1f us\n",
-              at(0.5), at(0.99), micros.back());
+  std::printf(
+      "  last reply byte -> SendCommand returns: median %.1f us, p99 %.1f us, max %.1f us\n",
+      at(0.5), at(0.99), micros.back());
   ::close(keeper);
   ::close(master);
   return failures == 0 ? 0 : 1;

@@ -11,7 +11,9 @@ std::atomic<bool>& CliUi::interrupted() {
   return flag;
 }
 
-void CliUi::messageBox(const std::string& text) { err_ << "message: " << text << std::endl; }
+void CliUi::messageBox(const std::string& text) {
+  err_ << "message: " << text << std::endl;
+}
 
 void CliUi::appendLog(LogId log, const std::string& line) {
   if (log == LogId::Test) testLog_.push_back(line);
@@ -22,7 +24,9 @@ void CliUi::pumpEvents() {
   if (interrupted().exchange(false)) state_.StopRequested = true;
 }
 
-void CliUi::pause(std::int32_t ms) { clock_.sleepFor(std::chrono::milliseconds(ms)); }
+void CliUi::pause(std::int32_t ms) {
+  clock_.sleepFor(std::chrono::milliseconds(ms));
+}
 
 std::int32_t CliUi::showForm2() {
   err_ << "dialog: " << texts::kForm2Caption << ": " << texts::kForm2Label1 << std::endl;
@@ -31,8 +35,8 @@ std::int32_t CliUi::showForm2() {
 }
 
 void CliUi::showForm4() {
-  err_ << "dialog: " << texts::kForm4Caption << ": " << texts::kForm4Label1 << " "
-       << serial_.text() << std::endl;
+  err_ << "dialog: " << texts::kForm4Caption << ": " << texts::kForm4Label1 << " " << serial_.text()
+       << std::endl;
 }
 
 }  // namespace tallowick

@@ -32,7 +32,11 @@ class CliUi final : public Ui {
  public:
   CliUi(std::ostream& out, std::ostream& err, RunState& state, Clock& clock, std::string port,
         bool withoutFiscal)
-      : out_(out), err_(err), state_(state), clock_(clock), port_(std::move(port)),
+      : out_(out),
+        err_(err),
+        state_(state),
+        clock_(clock),
+        port_(std::move(port)),
         withoutFiscal_(withoutFiscal) {}
 
   // Set from a signal handler; the next event pump turns it into a stop request.

@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
 
   std::vector<std::string> toolkitArgs = options.toolkitArgs;
   std::vector<char*> qtArgv{argv[0]};
-  for (std::string& a : toolkitArgs) qtArgv.push_back(a.data());
+  for (std::string& a : toolkitArgs)
+    qtArgv.push_back(a.data());
   qtArgv.push_back(nullptr);
   int qtArgc = static_cast<int>(qtArgv.size()) - 1;
 

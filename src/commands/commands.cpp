@@ -114,16 +114,16 @@ CommandResult* CommandSet::SetHeaderLine(const std::string& password, std::int32
 CommandResult* CommandSet::AddArticle(const std::string& password, std::int32_t code,
                                       const std::string& name, std::int32_t a, std::int32_t b,
                                       std::int32_t mask, const std::string& text, Err err) {
-  return send(0x24, Data(password).dec(code).text(name).dec(a).dec(b).hex(mask, 2).text(text),
-              err);
+  return send(0x24, Data(password).dec(code).text(name).dec(a).dec(b).hex(mask, 2).text(text), err);
 }
 
 CommandResult* CommandSet::SetRegistratorParams(const std::string& password,
                                                 const std::array<std::int32_t, 7>& v, Err err) {
-  return send(0x27,
-              Data(password).dec(v[0]).dec(v[1]).hex(v[2], 4).hex(v[3], 2).hex(v[4], 2)
-                  .hex(v[5], 2).dec2(v[6]),
-              err);
+  return send(
+      0x27,
+      Data(password).dec(v[0]).dec(v[1]).hex(v[2], 4).hex(v[3], 2).hex(v[4], 2).hex(v[5], 2).dec2(
+          v[6]),
+      err);
 }
 
 CommandResult* CommandSet::GetRegistratorParams(const std::string& password, Err err) {
@@ -136,20 +136,19 @@ CommandResult* CommandSet::SetPaymentType(const std::string& password, std::int3
 }
 
 CommandResult* CommandSet::SetOperator(const std::string& password, std::int32_t index,
-                                       const std::string& operatorPassword,
-                                       const std::string& name, Err err) {
+                                       const std::string& operatorPassword, const std::string& name,
+                                       Err err) {
   return send(0x2F, Data(password).dec(index).text(operatorPassword).text(name), err);
 }
 
 CommandResult* CommandSet::SetMaintenanceParams(const std::string& password,
-                                                const std::string& text1,
-                                                const std::string& text2, std::int32_t x,
-                                                std::int32_t y, Err err) {
+                                                const std::string& text1, const std::string& text2,
+                                                std::int32_t x, std::int32_t y, Err err) {
   return send(0x35, Data(password).text(text1).text(text2).dec(y).hex(x, 2), err);
 }
 
-CommandResult* CommandSet::SetSerialNumber(const std::string& password,
-                                           const std::string& serial, Err err) {
+CommandResult* CommandSet::SetSerialNumber(const std::string& password, const std::string& serial,
+                                           Err err) {
   return send(0x41, Data(password).text(serial), err);
 }
 
@@ -166,8 +165,7 @@ CommandResult* CommandSet::SetTaxRates(const std::string& password, std::int32_t
 CommandResult* CommandSet::SetTaxRates(const std::string& password, std::int32_t number,
                                        std::int32_t mask, const std::string& rate,
                                        const std::string& name, std::int32_t value, Err err) {
-  return send(0x47, Data(password).dec(number).hex(mask, 2).text(rate).text(name).dec(value),
-              err);
+  return send(0x47, Data(password).dec(number).hex(mask, 2).text(rate).text(name).dec(value), err);
 }
 
 CommandResult* CommandSet::OpenServiceReceipt(const std::string& password, Err err) {
@@ -207,18 +205,15 @@ CommandResult* CommandSet::Payment(const std::string& password, std::int32_t typ
   return send(0x67, Data(password).dec(type).fixed(amount, 2), err);
 }
 
-CommandResult* CommandSet::PercentDiscount(const std::string& password, double percent,
-                                           Err err) {
+CommandResult* CommandSet::PercentDiscount(const std::string& password, double percent, Err err) {
   return send(0x68, Data(password).fixed(percent, 2), err);
 }
 
-CommandResult* CommandSet::AbsoluteDiscount(const std::string& password, double amount,
-                                            Err err) {
+CommandResult* CommandSet::AbsoluteDiscount(const std::string& password, double amount, Err err) {
   return send(0x69, Data(password).fixed(amount, 2), err);
 }
 
-CommandResult* CommandSet::CancelReceipt(const std::string& password, std::int32_t type,
-                                         Err err) {
+CommandResult* CommandSet::CancelReceipt(const std::string& password, std::int32_t type, Err err) {
   return send(0x6B, Data(password).dec(type), err);
 }
 

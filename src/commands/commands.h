@@ -67,31 +67,28 @@ class CommandSet {
   CommandResult* GetDateTime(const std::string& password, Err err);
   CommandResult* SetHeaderLine(const std::string& password, std::int32_t line,
                                const std::string& text, std::int32_t value, Err err);
-  CommandResult* AddArticle(const std::string& password, std::int32_t code,
-                            const std::string& name, std::int32_t a, std::int32_t b,
-                            std::int32_t mask, const std::string& text, Err err);
+  CommandResult* AddArticle(const std::string& password, std::int32_t code, const std::string& name,
+                            std::int32_t a, std::int32_t b, std::int32_t mask,
+                            const std::string& text, Err err);
   CommandResult* SetRegistratorParams(const std::string& password,
                                       const std::array<std::int32_t, 7>& values, Err err);
   CommandResult* GetRegistratorParams(const std::string& password, Err err);
-  CommandResult* SetPaymentType(const std::string& password, std::int32_t number,
-                                std::int32_t mask, const std::string& name, Err err);
+  CommandResult* SetPaymentType(const std::string& password, std::int32_t number, std::int32_t mask,
+                                const std::string& name, Err err);
   CommandResult* SetOperator(const std::string& password, std::int32_t index,
-                             const std::string& operatorPassword, const std::string& name,
-                             Err err);
+                             const std::string& operatorPassword, const std::string& name, Err err);
   // X goes out as the fifth field (two hex digits), Y as the fourth (decimal).
   CommandResult* SetMaintenanceParams(const std::string& password, const std::string& text1,
                                       const std::string& text2, std::int32_t x, std::int32_t y,
                                       Err err);
-  CommandResult* SetSerialNumber(const std::string& password, const std::string& serial,
-                                 Err err);
+  CommandResult* SetSerialNumber(const std::string& password, const std::string& serial, Err err);
   CommandResult* GetTaxNumber(const std::string& password, Err err);
   // The first form: the last field is always -1.
-  CommandResult* SetTaxRates(const std::string& password, std::int32_t number,
-                             std::int32_t mask, const std::string& rate,
-                             const std::string& name, Err err);
-  CommandResult* SetTaxRates(const std::string& password, std::int32_t number,
-                             std::int32_t mask, const std::string& rate,
-                             const std::string& name, std::int32_t value, Err err);
+  CommandResult* SetTaxRates(const std::string& password, std::int32_t number, std::int32_t mask,
+                             const std::string& rate, const std::string& name, Err err);
+  CommandResult* SetTaxRates(const std::string& password, std::int32_t number, std::int32_t mask,
+                             const std::string& rate, const std::string& name, std::int32_t value,
+                             Err err);
   CommandResult* OpenServiceReceipt(const std::string& password, Err err);
   CommandResult* PrintText(const std::string& password, const std::string& text, Err err);
   CommandResult* OpenFiscalReceipt(const std::string& password, std::int32_t operatorNumber,
@@ -101,19 +98,17 @@ class CommandSet {
                              double quantity, Err err);
   CommandResult* CloseServiceReceipt(const std::string& password, Err err);
   CommandResult* CloseFiscalReceipt(const std::string& password, std::int32_t value, Err err);
-  CommandResult* Payment(const std::string& password, std::int32_t type, double amount,
-                         Err err);
+  CommandResult* Payment(const std::string& password, std::int32_t type, double amount, Err err);
   CommandResult* PercentDiscount(const std::string& password, double percent, Err err);
   CommandResult* AbsoluteDiscount(const std::string& password, double amount, Err err);
   CommandResult* CancelReceipt(const std::string& password, std::int32_t type, Err err);
   CommandResult* PrintTotal(const std::string& password, std::int32_t flag, Err err);
-  CommandResult* CashInOut(const std::string& password, std::int32_t operatorNumber,
-                           double amount, Err err);
+  CommandResult* CashInOut(const std::string& password, std::int32_t operatorNumber, double amount,
+                           Err err);
   // Draws the EAN-13 symbol of the 12 digits (check digit added) as one pixel line.
   CommandResult* PrintBarcode(const std::string& password, std::int32_t height,
                               const std::string& digits, Err err);
-  CommandResult* AbsoluteSurchargeDiscount(const std::string& password, double amount,
-                                           Err err);
+  CommandResult* AbsoluteSurchargeDiscount(const std::string& password, double amount, Err err);
   // 80h: model, firmware version and country in Fields[0..2].
   CommandResult* GetDeviceInfo(const std::string& password, Err err);
   // Sends function, value, text in that order.
@@ -128,8 +123,7 @@ class CommandSet {
   // The two further parameters are not sent; the data end in two empty fields.
   CommandResult* SendCommandA6(const std::string& password, std::int32_t value,
                                std::int32_t ignored1, std::int32_t ignored2, Err err);
-  CommandResult* ReadDailyCounters(const std::string& password, std::int32_t counter,
-                                   Err err);
+  CommandResult* ReadDailyCounters(const std::string& password, std::int32_t counter, Err err);
   CommandResult* RebootRegistrator(const std::string& password, Err err);
 
   // One of the fixed commands (82h, F0h, F3h), straight through the link.

@@ -6,19 +6,15 @@ namespace tallowick::ean13 {
 namespace {
 
 // Seven modules a digit, as bit strings read left to right.
-constexpr std::array<const char*, 10> kL = {"0001101", "0011001", "0010011", "0111101",
-                                            "0100011", "0110001", "0101111", "0111011",
-                                            "0110111", "0001011"};
-constexpr std::array<const char*, 10> kG = {"0100111", "0110011", "0011011", "0100001",
-                                            "0011101", "0111001", "0000101", "0010001",
-                                            "0001001", "0010111"};
-constexpr std::array<const char*, 10> kR = {"1110010", "1100110", "1101100", "1000010",
-                                            "1011100", "1001110", "1010000", "1000100",
-                                            "1001000", "1110100"};
+constexpr std::array<const char*, 10> kL = {"0001101", "0011001", "0010011", "0111101", "0100011",
+                                            "0110001", "0101111", "0111011", "0110111", "0001011"};
+constexpr std::array<const char*, 10> kG = {"0100111", "0110011", "0011011", "0100001", "0011101",
+                                            "0111001", "0000101", "0010001", "0001001", "0010111"};
+constexpr std::array<const char*, 10> kR = {"1110010", "1100110", "1101100", "1000010", "1011100",
+                                            "1001110", "1010000", "1000100", "1001000", "1110100"};
 // Which of the six left-hand digits use the G set, by the first digit.
-constexpr std::array<const char*, 10> kParity = {"LLLLLL", "LLGLGG", "LLGGLG", "LLGGGL",
-                                                 "LGLLGG", "LGGLLG", "LGGGLL", "LGLGLG",
-                                                 "LGLGGL", "LGGLGL"};
+constexpr std::array<const char*, 10> kParity = {"LLLLLL", "LLGLGG", "LLGGLG", "LLGGGL", "LGLLGG",
+                                                 "LGGLLG", "LGGGLL", "LGLGLG", "LGLGGL", "LGGLGL"};
 
 constexpr std::size_t kLeftDigitsAt = 12;
 constexpr std::size_t kCentreGuardAt = 54;
@@ -30,7 +26,8 @@ bool allDigits(std::string_view s) {
 }
 
 void put(ModuleLine& line, std::size_t at, const char* bits) {
-  for (std::size_t i = 0; bits[i] != '\0'; ++i) line[at + i] = bits[i] == '1' ? 1 : 0;
+  for (std::size_t i = 0; bits[i] != '\0'; ++i)
+    line[at + i] = bits[i] == '1' ? 1 : 0;
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 namespace tallowick::gui {
 
 void ModalDialogs::messageBox(QWidget* parent, const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text,
-                  QMessageBox::Ok, parent);
+  QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok,
+                  parent);
   box.exec();
 }
 
@@ -27,8 +27,7 @@ QString qtFilter(const QString& barFilter) {
     const QString& pattern = parts[i + 1];
     // Qt reads the patterns from the parentheses of the display text; put them there
     // when the display text does not already carry them.
-    entries << (display.contains(QLatin1Char('(')) ? display
-                                                   : display + " (" + pattern + ")");
+    entries << (display.contains(QLatin1Char('(')) ? display : display + " (" + pattern + ")");
   }
   return entries.join(QStringLiteral(";;"));
 }

@@ -67,8 +67,7 @@ class TForm1::MainWindowUi final : public Ui {
   }
   void setCaption(const std::string& caption) override { w_.setWindowTitle(qs(caption)); }
   void showConnected(bool connected) override {
-    w_.Shape1->setBrushColour(
-        fromWindowsColour(connected ? colour::kBrightGreen : colour::kRed));
+    w_.Shape1->setBrushColour(fromWindowsColour(connected ? colour::kBrightGreen : colour::kRed));
     w_.Button2->setText(connected ? QStringLiteral("Отключить") : QStringLiteral("Подключить"));
     w_.PageControl1->setEnabled(connected);
     w_.ComboBox1->setEnabled(!connected);
@@ -104,8 +103,7 @@ class TForm1::MainWindowUi final : public Ui {
   TForm1& w_;
 };
 
-TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs,
-               MainWindowLinks links)
+TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainWindowLinks links)
     : commands_(commands),
       dialogs_(dialogs),
       links_(std::move(links)),
@@ -153,7 +151,9 @@ TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs,
 
 TForm1::~TForm1() = default;
 
-Ui& TForm1::ui() { return *ui_; }
+Ui& TForm1::ui() {
+  return *ui_;
+}
 
 void TForm1::buildConnectionRow() {
   ComboBox1 = place<QComboBox>(this, "ComboBox1", 8, 492, 145);
@@ -167,16 +167,17 @@ void TForm1::buildConnectionRow() {
   Button1 = place<QPushButton>(this, "Button1", 456, 490, 75, 25);
   Button1->setText(QStringLiteral("Закрыть"));
   // Buttons of a dialog would otherwise take Enter as a click of the default button.
-  for (QPushButton* b : {Button2, Button1}) b->setAutoDefault(false);
+  for (QPushButton* b : {Button2, Button1})
+    b->setAutoDefault(false);
   connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
   connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
 }
 
 void TForm1::buildInitPage(QWidget* page) {
   Label5 = place<QLabel>(page, "Label5", 16, 8, 481, 40);
-  Label5->setText(QStringLiteral(
-      "ВНИМАНИЕ!\nПеред началом инициализации укажите дату, время и заводской номер "
-      "регистратора"));
+  Label5->setText(
+      QStringLiteral("ВНИМАНИЕ!\nПеред началом инициализации укажите дату, время и заводской номер "
+                     "регистратора"));
   Memo1 = place<QPlainTextEdit>(page, "Memo1", 16, 56, 481, 209);
   Memo1->setReadOnly(true);
   QPalette dark = Memo1->palette();
@@ -201,7 +202,8 @@ void TForm1::buildInitPage(QWidget* page) {
   Button8->setText(QStringLiteral("Стереть фискальную память"));
   Button10 = place<QPushButton>(page, "Button10", 336, 336, 161, 25);
   Button10->setText(QStringLiteral("Перезагрузить устройство"));
-  for (QPushButton* b : {Button7, Button9, Button8, Button10}) b->setAutoDefault(false);
+  for (QPushButton* b : {Button7, Button9, Button8, Button10})
+    b->setAutoDefault(false);
   connect(Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
   connect(Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
   connect(Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
@@ -221,7 +223,8 @@ void TForm1::buildTestPage(QWidget* page) {
   ComboBox2 = place<QComboBox>(page, "ComboBox2", 8, 312, 57);
   ComboBox2->setEditable(true);
   ComboBox2->setInsertPolicy(QComboBox::NoInsert);
-  for (int i = 1; i <= 10; ++i) ComboBox2->addItem(QString::number(i));
+  for (int i = 1; i <= 10; ++i)
+    ComboBox2->addItem(QString::number(i));
   ComboBox2->setCurrentIndex(0);
   label(page, "Label1", 72, 316, "циклов");
   CheckBox1 = place<QCheckBox>(page, "CheckBox1", 8, 342, 260, 17);
@@ -236,7 +239,8 @@ void TForm1::buildTestPage(QWidget* page) {
   Button6->setText(QStringLiteral("Очистить"));
   Button5 = place<QPushButton>(page, "Button5", 430, 316, 75, 25);
   Button5->setText(QStringLiteral("Сохранить"));
-  for (QPushButton* b : {Button3, Button4, Button6, Button5}) b->setAutoDefault(false);
+  for (QPushButton* b : {Button3, Button4, Button6, Button5})
+    b->setAutoDefault(false);
   connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
   connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
   connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
@@ -298,7 +302,8 @@ void TForm1::showEvent(QShowEvent* event) {
 void TForm1::FormActivate() {
   ComboBox1->clear();
   if (links_.ports) {
-    for (const std::string& port : links_.ports()) ComboBox1->addItem(qs(port));
+    for (const std::string& port : links_.ports())
+      ComboBox1->addItem(qs(port));
   }
   ComboBox1->setCurrentIndex(0);
   ComboBox3->setCurrentIndex(0);
@@ -312,7 +317,8 @@ void TForm1::FormActivate() {
   }
   ComboBox5->clear();
   if (links_.book) {
-    for (const std::string& serial : links_.book->shouldInit()) ComboBox5->addItem(qs(serial));
+    for (const std::string& serial : links_.book->shouldInit())
+      ComboBox5->addItem(qs(serial));
   }
   ComboBox5->setCurrentIndex(0);
 }
@@ -350,24 +356,44 @@ void TForm1::Button3Click() {
   runSequence([this] { testRun_.Button3Click(u8(ComboBox2->currentText()), u8(Edit1->text())); });
 }
 
-void TForm1::Button4Click() { testRun_.Button4Click(); }
+void TForm1::Button4Click() {
+  testRun_.Button4Click();
+}
 
-void TForm1::Button7Click() { initPage_.Button7Click(); }
-void TForm1::Button8Click() { initPage_.Button8Click(); }
+void TForm1::Button7Click() {
+  initPage_.Button7Click();
+}
+void TForm1::Button8Click() {
+  initPage_.Button8Click();
+}
 void TForm1::Button9Click() {
   runSequence([this] { initPage_.Button9Click(); });
 }
-void TForm1::Button10Click() { initPage_.Button10Click(); }
+void TForm1::Button10Click() {
+  initPage_.Button10Click();
+}
 
 void TForm1::Button11Click() {
   runSequence([this] { auxiliaryPage_.Button11Click(); });
 }
-void TForm1::Button12Click() { auxiliaryPage_.Button12Click(); }
-void TForm1::Button13Click() { auxiliaryPage_.Button13Click(); }
-void TForm1::Button14Click() { auxiliaryPage_.Button14Click(); }
-void TForm1::Button15Click() { auxiliaryPage_.Button15Click(); }
-void TForm1::Button16Click() { auxiliaryPage_.Button16Click(); }
-void TForm1::Button17Click() { auxiliaryPage_.Button17Click(); }
+void TForm1::Button12Click() {
+  auxiliaryPage_.Button12Click();
+}
+void TForm1::Button13Click() {
+  auxiliaryPage_.Button13Click();
+}
+void TForm1::Button14Click() {
+  auxiliaryPage_.Button14Click();
+}
+void TForm1::Button15Click() {
+  auxiliaryPage_.Button15Click();
+}
+void TForm1::Button16Click() {
+  auxiliaryPage_.Button16Click();
+}
+void TForm1::Button17Click() {
+  auxiliaryPage_.Button17Click();
+}
 
 void TForm1::Button6Click() {
   testLog_.clear();

@@ -30,7 +30,7 @@ class QWidget;
 namespace tallowick {
 class SerialBook;
 class SerialSelector;
-}
+}  // namespace tallowick
 
 namespace tallowick::gui {
 

@@ -36,7 +36,8 @@ TForm2::TForm2(QWidget* parent)
   Button2->setText(qs(texts::kForm2Button2));
   Button1 = place<QPushButton>(this, "Button1", 320, 64, 139, 25);
   Button1->setText(qs(texts::kForm2Button1));
-  for (QPushButton* b : {Button2, Button1}) b->setAutoDefault(false);
+  for (QPushButton* b : {Button2, Button1})
+    b->setAutoDefault(false);
   connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
   connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
 }
@@ -53,8 +54,14 @@ void TForm2::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) FormActivate();
 }
 
-void TForm2::FormActivate() { logic_->FormActivate(); }
-void TForm2::Button2Click() { logic_->Button2Click(); }
-void TForm2::Button1Click() { logic_->Button1Click(); }
+void TForm2::FormActivate() {
+  logic_->FormActivate();
+}
+void TForm2::Button2Click() {
+  logic_->Button2Click();
+}
+void TForm2::Button1Click() {
+  logic_->Button1Click();
+}
 
 }  // namespace tallowick::gui

@@ -86,8 +86,8 @@ class TForm3::Seam final : public Form3Ui {
 
 TForm3::TForm3(SerialStore& store, std::string programPath, DialogService& dialogs,
                std::function<void()> showMainWindow, std::function<void()> endProgram)
-    : seam_(std::make_unique<Seam>(*this, dialogs, std::move(showMainWindow),
-                                   std::move(endProgram))),
+    : seam_(
+          std::make_unique<Seam>(*this, dialogs, std::move(showMainWindow), std::move(endProgram))),
       logic_(std::make_unique<tallowick::TForm3>(*seam_, store, std::move(programPath))) {
   setObjectName(QStringLiteral("TForm3"));
   // A tool window without border icons.
@@ -100,7 +100,8 @@ TForm3::TForm3(SerialStore& store, std::string programPath, DialogService& dialo
   GroupBox1->setTitle(qs(texts::kGroupBox1));
   label(GroupBox1, "Label3", 16, 24, texts::kLabel3);
   ComboBox1 = place<QComboBox>(GroupBox1, "ComboBox1", 16, 42, 249);
-  for (const PrinterType& type : kPrinterTypes) ComboBox1->addItem(qs(type.item));
+  for (const PrinterType& type : kPrinterTypes)
+    ComboBox1->addItem(qs(type.item));
   ComboBox1->setCurrentIndex(-1);
   Label6 = place<QLabel>(GroupBox1, "Label6", 280, 44, 150, 20);
   QFont bold = Label6->font();
@@ -156,8 +157,8 @@ TForm3::TForm3(SerialStore& store, std::string programPath, DialogService& dialo
   Button7 = place<QPushButton>(this, "Button7", 377, 490, 75, 25);
   Button7->setText(qs(texts::kButton7));
 
-  for (QPushButton* b : {Button8, Button1, Button2, Button3, Button4, Button5, Button9,
-                         Button6, Button7}) {
+  for (QPushButton* b :
+       {Button8, Button1, Button2, Button3, Button4, Button5, Button9, Button6, Button7}) {
     b->setAutoDefault(false);
   }
   connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TForm3::ComboBox1Change);
@@ -203,16 +204,38 @@ bool TForm3::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void TForm3::FormActivate() { logic_->FormActivate(); }
-void TForm3::ComboBox1Change() { logic_->ComboBox1Change(); }
-void TForm3::Button8Click() { logic_->Button8Click(); }
-void TForm3::Button1Click() { logic_->Button1Click(); }
-void TForm3::Button2Click() { logic_->Button2Click(); }
-void TForm3::Button3Click() { logic_->Button3Click(); }
-void TForm3::Button4Click() { logic_->Button4Click(); }
-void TForm3::Button5Click() { logic_->Button5Click(); }
-void TForm3::Button9Click() { logic_->Button9Click(); }
-void TForm3::Button6Click() { logic_->Button6Click(); }
-void TForm3::Button7Click() { logic_->Button7Click(); }
+void TForm3::FormActivate() {
+  logic_->FormActivate();
+}
+void TForm3::ComboBox1Change() {
+  logic_->ComboBox1Change();
+}
+void TForm3::Button8Click() {
+  logic_->Button8Click();
+}
+void TForm3::Button1Click() {
+  logic_->Button1Click();
+}
+void TForm3::Button2Click() {
+  logic_->Button2Click();
+}
+void TForm3::Button3Click() {
+  logic_->Button3Click();
+}
+void TForm3::Button4Click() {
+  logic_->Button4Click();
+}
+void TForm3::Button5Click() {
+  logic_->Button5Click();
+}
+void TForm3::Button9Click() {
+  logic_->Button9Click();
+}
+void TForm3::Button6Click() {
+  logic_->Button6Click();
+}
+void TForm3::Button7Click() {
+  logic_->Button7Click();
+}
 
 }  // namespace tallowick::gui

@@ -10,7 +10,9 @@
 
 namespace tallowick::gui {
 
-std::string ComboBoxSelector::text() { return combo_ ? u8(combo_->currentText()) : std::string(); }
+std::string ComboBoxSelector::text() {
+  return combo_ ? u8(combo_->currentText()) : std::string();
+}
 
 int ComboBoxSelector::selectedIndex() {
   if (!combo_) return -1;
@@ -22,7 +24,8 @@ int ComboBoxSelector::selectedIndex() {
 std::vector<std::string> ComboBoxSelector::items() {
   std::vector<std::string> out;
   if (!combo_) return out;
-  for (int i = 0; i < combo_->count(); ++i) out.push_back(u8(combo_->itemText(i)));
+  for (int i = 0; i < combo_->count(); ++i)
+    out.push_back(u8(combo_->itemText(i)));
   return out;
 }
 
@@ -32,8 +35,7 @@ void ComboBoxSelector::removeItem(int index) {
 
 class TForm4::Seam final : public Form4Ui {
  public:
-  Seam(TForm4& w, DialogService& dialogs)
-      : w_(w), dialogs_(dialogs) {}
+  Seam(TForm4& w, DialogService& dialogs) : w_(w), dialogs_(dialogs) {}
   void setLabel2(const std::string& text) override { w_.Label2->setText(qs(text)); }
   void messageBox(const std::string& text) override { dialogs_.messageBox(&w_, qs(text)); }
   void close() override { w_.done(QDialog::Accepted); }
@@ -43,8 +45,7 @@ class TForm4::Seam final : public Form4Ui {
   DialogService& dialogs_;
 };
 
-TForm4::TForm4(SerialSelector& selector, SerialBook& book,
-               DialogService& dialogs, QWidget* parent)
+TForm4::TForm4(SerialSelector& selector, SerialBook& book, DialogService& dialogs, QWidget* parent)
     : QDialog(parent),
       seam_(std::make_unique<Seam>(*this, dialogs)),
       logic_(std::make_unique<tallowick::TForm4>(*seam_, selector, book)) {
@@ -71,7 +72,8 @@ TForm4::TForm4(SerialSelector& selector, SerialBook& book,
   Button1->setText(qs(texts::kForm4Button1));
   Button2 = place<QPushButton>(this, "Button2", 368, 104, 91, 25);
   Button2->setText(qs(texts::kForm4Button2));
-  for (QPushButton* b : {Button1, Button2}) b->setAutoDefault(false);
+  for (QPushButton* b : {Button1, Button2})
+    b->setAutoDefault(false);
   connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
   connect(Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
 }
@@ -83,8 +85,14 @@ void TForm4::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) FormActivate();
 }
 
-void TForm4::FormActivate() { logic_->FormActivate(); }
-void TForm4::Button2Click() { logic_->Button2Click(); }
-void TForm4::Button1Click() { logic_->Button1Click(); }
+void TForm4::FormActivate() {
+  logic_->FormActivate();
+}
+void TForm4::Button2Click() {
+  logic_->Button2Click();
+}
+void TForm4::Button1Click() {
+  logic_->Button1Click();
+}
 
 }  // namespace tallowick::gui

@@ -30,8 +30,8 @@ Program::Program(ProgramOptions options)
       clock_(options_.clock ? *options_.clock : realClock()),
       store_(options_.store ? std::move(options_.store) : makePlatformSerialStore()) {
   if (options_.simulatedModel) {
-    simulated_ = std::make_unique<sim::SimulatedPort>(clock_,
-                                                      simulatedSettings(*options_.simulatedModel));
+    simulated_ =
+        std::make_unique<sim::SimulatedPort>(clock_, simulatedSettings(*options_.simulatedModel));
   }
   link_.setLineFactory([this](const std::string& port) -> std::unique_ptr<SerialLine> {
     std::unique_ptr<SerialLine> line;
@@ -52,8 +52,8 @@ Program::Program(ProgramOptions options)
       QCoreApplication::exit(0);
     }
   };
-  form3_ = create<TForm3>(*store_, options_.programPath, dialogs_, [this] { form1_->exec(); },
-                          endProgram);
+  form3_ = create<TForm3>(
+      *store_, options_.programPath, dialogs_, [this] { form1_->exec(); }, endProgram);
   form4_ = create<TForm4>(selector_, form3_->book(), dialogs_);
   MainWindowLinks links;
   links.ports = [this] { return ports(); };
@@ -73,13 +73,16 @@ Program::Program(ProgramOptions options)
 
 Program::~Program() = default;
 
-void Program::start() { form3_->show(); }
+void Program::start() {
+  form3_->show();
+}
 
 std::vector<std::string> Program::ports() {
   if (!options_.platformPorts) return portSelectorItems(simulated_ != nullptr);
   std::vector<std::string> names;
   if (simulated_) names.emplace_back(sim::SimulatedPort::kPortName);
-  for (std::string& name : options_.platformPorts()) names.push_back(std::move(name));
+  for (std::string& name : options_.platformPorts())
+    names.push_back(std::move(name));
   return names;
 }
 

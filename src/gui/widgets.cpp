@@ -17,8 +17,7 @@ std::uint32_t toWindowsColour(const QColor& colour) {
          (static_cast<std::uint32_t>(colour.blue()) << 16);
 }
 
-QLabel* label(QWidget* parent, const char* objectName, int left, int top,
-              std::string_view text) {
+QLabel* label(QWidget* parent, const char* objectName, int left, int top, std::string_view text) {
   auto* l = new QLabel(qs(text), parent);
   l->setObjectName(QString::fromLatin1(objectName));
   l->move(left, top);

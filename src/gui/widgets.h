@@ -21,7 +21,9 @@ std::uint32_t toWindowsColour(const QColor& colour);
 inline QString qs(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
-inline std::string u8(const QString& text) { return text.toUtf8().toStdString(); }
+inline std::string u8(const QString& text) {
+  return text.toUtf8().toStdString();
+}
 
 // Creates a child widget with its object name at a fixed place. A height of 0 keeps the
 // widget's natural height.
@@ -37,8 +39,7 @@ W* place(QWidget* parent, const char* objectName, int left, int top, int width =
 }
 
 // A label sized to its text.
-QLabel* label(QWidget* parent, const char* objectName, int left, int top,
-              std::string_view text);
+QLabel* label(QWidget* parent, const char* objectName, int left, int top, std::string_view text);
 
 // The font the windows are laid out in ("MS Sans Serif" 8 pt, or the closest font here).
 QFont windowFont();

@@ -5,8 +5,7 @@
 namespace tallowick {
 
 Micros RealClock::now() const {
-  return std::chrono::duration_cast<Micros>(
-      std::chrono::steady_clock::now().time_since_epoch());
+  return std::chrono::duration_cast<Micros>(std::chrono::steady_clock::now().time_since_epoch());
 }
 
 void RealClock::sleepFor(Micros d) {

@@ -14,11 +14,10 @@ struct StatusBit {
 // The status bits that carry a meaning for the program. Every other bit (S3 entirely,
 // bits 6 and 7 everywhere, S0 bit 3, S2 bits 1, 2 and 4, S4 bit 1) raises nothing.
 constexpr std::array<StatusBit, 25> kStatusBits = {{
-    {0, 0, 0},  {0, 1, 1},  {0, 2, 2},  {0, 4, 3},  {0, 5, 27},
-    {1, 0, 4},  {1, 1, 5},  {1, 2, 6},  {1, 3, 7},  {1, 4, 8},  {1, 5, 12},
-    {2, 0, 9},  {2, 3, 10}, {2, 5, 11},
-    {4, 0, 16}, {4, 2, 13}, {4, 3, 20}, {4, 4, 17}, {4, 5, 28},
-    {5, 0, 18}, {5, 1, 21}, {5, 2, 19}, {5, 3, 22}, {5, 4, 23}, {5, 5, 14},
+    {0, 0, 0},  {0, 1, 1},  {0, 2, 2},  {0, 4, 3},  {0, 5, 27}, {1, 0, 4},  {1, 1, 5},
+    {1, 2, 6},  {1, 3, 7},  {1, 4, 8},  {1, 5, 12}, {2, 0, 9},  {2, 3, 10}, {2, 5, 11},
+    {4, 0, 16}, {4, 2, 13}, {4, 3, 20}, {4, 4, 17}, {4, 5, 28}, {5, 0, 18}, {5, 1, 21},
+    {5, 2, 19}, {5, 3, 22}, {5, 4, 23}, {5, 5, 14},
 }};
 
 struct Description {
@@ -82,7 +81,8 @@ constexpr std::array<Description, 49> kDescriptions = {{
 struct DescriptionTable {
   std::array<std::string_view, 0xA4 - 0x20> byCode{};
   DescriptionTable() {
-    for (const auto& d : kDescriptions) byCode[d.code - 0x20u] = d.text;
+    for (const auto& d : kDescriptions)
+      byCode[d.code - 0x20u] = d.text;
   }
 };
 

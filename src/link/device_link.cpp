@@ -20,9 +20,10 @@ void touchUp(std::int32_t command, std::string& data) {
       if (data.size() >= 9) data[8] = ',';
       break;
     case 0x5A:
-      std::replace(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(
-                                                   std::min<std::size_t>(20, data.size())),
-                   ' ', ',');
+      std::replace(
+          data.begin(),
+          data.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(20, data.size())), ' ',
+          ',');
       break;
     default:
       break;
@@ -33,7 +34,8 @@ void touchUp(std::int32_t command, std::string& data) {
 // other one separates two fields, so an empty field anywhere, the last one included,
 // comes out as an empty text. Fields beyond the twentieth stay only in ReplyText.
 std::int32_t splitFields(const std::string& data, std::array<std::string, kMaxFields>& fields) {
-  for (auto& f : fields) f.clear();
+  for (auto& f : fields)
+    f.clear();
   if (data.empty()) return 0;
   std::string_view rest(data);
   if (rest.back() == frame::kSeparator) rest.remove_suffix(1);
@@ -55,7 +57,9 @@ DeviceLink::~DeviceLink() {
   if (line_ && line_->isOpen()) line_->close();
 }
 
-void DeviceLink::setLineFactory(LineFactory factory) { factory_ = std::move(factory); }
+void DeviceLink::setLineFactory(LineFactory factory) {
+  factory_ = std::move(factory);
+}
 
 std::int32_t DeviceLink::OpenDeviceLink(const std::string& portName, std::int32_t baudRate) {
   // A second open without a close releases the first port instead of leaking it.
@@ -94,7 +98,8 @@ void DeviceLink::refuse(std::int32_t command, const std::string& data, LinkRefus
   result_.ErrorFlags = 0;
   result_.Status.fill(0);
   result_.FieldCount = 0;
-  for (auto& f : result_.Fields) f.clear();
+  for (auto& f : result_.Fields)
+    f.clear();
   result_.ErrorCode.clear();
   result_.CommandName = std::string(CommandDescription(command));
   result_.RequestData = data;
@@ -126,9 +131,9 @@ std::int32_t DeviceLink::ExchangeFrame(std::int32_t command, const std::string& 
   receiver_.beginAttempt();
 
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(lastWireData_.data());
-  const auto request = frame::buildRequest(frame::seqByte(seqCounter_),
-                                           static_cast<std::uint8_t>(command),
-                                           std::span(bytes, lastWireData_.size()));
+  const auto request =
+      frame::buildRequest(frame::seqByte(seqCounter_), static_cast<std::uint8_t>(command),
+                          std::span(bytes, lastWireData_.size()));
   if (line_) {
     line_->drain();
     line_->purge();
@@ -206,7 +211,9 @@ std::int32_t OpenDeviceLink(const std::string& portName, std::int32_t baudRate) 
   return theDeviceLink().OpenDeviceLink(portName, baudRate);
 }
 
-std::int32_t CloseDeviceLink() { return theDeviceLink().CloseDeviceLink(); }
+std::int32_t CloseDeviceLink() {
+  return theDeviceLink().CloseDeviceLink();
+}
 
 CommandResult* SendCommand(std::int32_t command, const std::string& data) {
   return theDeviceLink().SendCommand(command, data);

@@ -85,8 +85,8 @@ class DeviceLink {
   std::uint8_t seqCounter_ = 0;
   std::uint8_t seqBeforeLast_ = 0;
   std::int32_t lastCommand_ = 0;
-  std::string lastData_;        // UTF-8, as the caller gave it
-  std::string lastWireData_;    // the same in Windows-1251
+  std::string lastData_;      // UTF-8, as the caller gave it
+  std::string lastWireData_;  // the same in Windows-1251
 };
 
 // The program's one link.

@@ -19,7 +19,8 @@ std::array<std::uint8_t, 4> checksumChars(std::uint32_t sum) {
 
 std::uint32_t byteSum(std::span<const std::uint8_t> bytes) {
   std::uint32_t sum = 0;
-  for (std::uint8_t b : bytes) sum += b;
+  for (std::uint8_t b : bytes)
+    sum += b;
   return sum;
 }
 

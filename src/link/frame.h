@@ -10,12 +10,12 @@
 
 namespace tallowick::frame {
 
-inline constexpr std::uint8_t kStart = 0x01;        // opens a frame
-inline constexpr std::uint8_t kEnd = 0x03;          // closes a frame
-inline constexpr std::uint8_t kStatusMark = 0x04;   // precedes the six status bytes
-inline constexpr std::uint8_t kChecksumMark = 0x05; // precedes the checksum
-inline constexpr std::uint8_t kNak = 0x15;          // request rejected
-inline constexpr std::uint8_t kBusy = 0x16;         // printer still working
+inline constexpr std::uint8_t kStart = 0x01;         // opens a frame
+inline constexpr std::uint8_t kEnd = 0x03;           // closes a frame
+inline constexpr std::uint8_t kStatusMark = 0x04;    // precedes the six status bytes
+inline constexpr std::uint8_t kChecksumMark = 0x05;  // precedes the checksum
+inline constexpr std::uint8_t kNak = 0x15;           // request rejected
+inline constexpr std::uint8_t kBusy = 0x16;          // printer still working
 inline constexpr std::uint8_t kSeparator = ';';
 
 // LEN counts from itself through the 05h byte, plus 20h; it must fit one byte.

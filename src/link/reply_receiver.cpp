@@ -5,10 +5,10 @@
 namespace tallowick {
 
 const std::array<ReplyReceiver::Handler, kReplyStates> ReplyReceiver::kHandlers = {
-    &ReplyReceiver::onWaitStart,      &ReplyReceiver::onReadLength,
-    &ReplyReceiver::onReadSequence,   &ReplyReceiver::onReadCommand,
-    &ReplyReceiver::onReadErrorCode,  &ReplyReceiver::onReadReplyData,
-    &ReplyReceiver::onWaitStatusMark, &ReplyReceiver::onReadStatus,
+    &ReplyReceiver::onWaitStart,        &ReplyReceiver::onReadLength,
+    &ReplyReceiver::onReadSequence,     &ReplyReceiver::onReadCommand,
+    &ReplyReceiver::onReadErrorCode,    &ReplyReceiver::onReadReplyData,
+    &ReplyReceiver::onWaitStatusMark,   &ReplyReceiver::onReadStatus,
     &ReplyReceiver::onWaitChecksumMark, &ReplyReceiver::onReadChecksum,
     &ReplyReceiver::onWaitEnd,
 };

@@ -15,7 +15,9 @@ constexpr DWORD kPurgeBuffers = PURGE_TXCLEAR | PURGE_RXCLEAR;
 constexpr SIZE_T kLockedCodeBytes = 8192;
 
 // The one read the link makes per byte; kept resident so paging never stalls it.
-BOOL readOne(HANDLE h, std::uint8_t* b, DWORD* got) { return ReadFile(h, b, 1, got, nullptr); }
+BOOL readOne(HANDLE h, std::uint8_t* b, DWORD* got) {
+  return ReadFile(h, b, 1, got, nullptr);
+}
 
 class Win32SerialLine final : public SerialLine {
  public:
@@ -37,8 +39,8 @@ class Win32SerialLine final : public SerialLine {
     if (portName.empty() || portName.size() > 27) return -1;
     std::snprintf(path, sizeof path, "\\\\.\\%s", portName.c_str());
 
-    handle_ = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                          nullptr);
+    handle_ =
+        CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     SetupComm(handle_, 1024, 1024);
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;

@@ -25,7 +25,8 @@ class WatchdogTimer {
   // True when at least one tick fell due by `now` (ticks keep coming while enabled).
   bool poll(Micros now) {
     if (!enabled_ || now < nextTick_) return false;
-    while (nextTick_ <= now) nextTick_ += kInterval;
+    while (nextTick_ <= now)
+      nextTick_ += kInterval;
     return true;
   }
 

@@ -96,7 +96,8 @@ bool initOutcome(Session& s, const std::string& T, const std::string& noReplyLin
     s.ui.appendLog(LogId::Init, errorLine);
     return false;
   }
-  for (const auto& line : successLines) s.ui.appendLog(LogId::Init, line);
+  for (const auto& line : successLines)
+    s.ui.appendLog(LogId::Init, line);
   return true;
 }
 

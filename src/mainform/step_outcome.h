@@ -41,9 +41,9 @@ enum class OnArgError : std::uint8_t {
 };
 
 struct LoggedStep {
-  std::string T;  // no-reply box
-  std::string E;  // printer-error box
-  std::string S;  // success line
+  std::string T;                 // no-reply box
+  std::string E;                 // printer-error box
+  std::string S;                 // success line
   std::optional<std::string> A;  // argument-error line; E when not given
   bool indicator = false;
   ResultLines lines = ResultLines::EmptyThenSuccess;

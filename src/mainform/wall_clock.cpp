@@ -25,7 +25,9 @@ std::string ddmmyy(const LocalDateTime& t) {
   return format("%02d%02d%02d", t.day, t.month, t.year % 100);
 }
 
-std::string hhmm(const LocalDateTime& t) { return format("%02d%02d", t.hour, t.minute); }
+std::string hhmm(const LocalDateTime& t) {
+  return format("%02d%02d", t.hour, t.minute);
+}
 
 std::string shortDateLongTime(const LocalDateTime& t) {
   return format("%02d.%02d.%04d", t.day, t.month, t.year) + " " +

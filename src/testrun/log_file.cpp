@@ -17,9 +17,12 @@ std::string encodeLine(const std::string& line) {
   while (i < line.size()) {
     std::size_t n = 1;
     const auto lead = static_cast<unsigned char>(line[i]);
-    if (lead >= 0xF0) n = 4;
-    else if (lead >= 0xE0) n = 3;
-    else if (lead >= 0xC0) n = 2;
+    if (lead >= 0xF0)
+      n = 4;
+    else if (lead >= 0xE0)
+      n = 3;
+    else if (lead >= 0xC0)
+      n = 2;
     const auto one = cp1251::encode(line.substr(i, n));
     out += one ? *one : "?";
     i += n;

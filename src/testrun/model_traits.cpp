@@ -13,7 +13,9 @@ struct ModelEntry {
 
 const std::array<ModelEntry, 3> kModels = {{
     {"Veltor KM-15",
-     {.customerDisplay = false, .controlTapeBeforeZ = true, .paymentTypes = 4,
+     {.customerDisplay = false,
+      .controlTapeBeforeZ = true,
+      .paymentTypes = 4,
       .rebootCommand = false}},
     {"Veltor FP-90T", {.zReportClearsTape = true, .silentOpeningZReport = true}},
     {"Veltor FP-820T", {.ownRatePair = true}},

@@ -10,19 +10,19 @@
 namespace tallowick {
 
 struct ModelTraits {
-  bool customerDisplay = true;         // the display commands (else GetDeviceInfo stands in)
-  bool controlTapeBeforeZ = false;     // prints the control tape before the Z-reports
-  int paymentTypes = 5;                // payment types programmed
-  bool rebootCommand = true;           // the reboot stage sends F3h
-  bool zReportClearsTape = false;      // every Z-report is followed by a type-2 report
-  bool silentOpeningZReport = false;   // the opening Z-report logs nothing
-  bool ownRatePair = false;            // the rate change uses 9600 <-> 19200 only
+  bool customerDisplay = true;        // the display commands (else GetDeviceInfo stands in)
+  bool controlTapeBeforeZ = false;    // prints the control tape before the Z-reports
+  int paymentTypes = 5;               // payment types programmed
+  bool rebootCommand = true;          // the reboot stage sends F3h
+  bool zReportClearsTape = false;     // every Z-report is followed by a type-2 report
+  bool silentOpeningZReport = false;  // the opening Z-report logs nothing
+  bool ownRatePair = false;           // the rate change uses 9600 <-> 19200 only
 };
 
 struct FirmwareTraits {
-  bool maintenanceCommand = false;     // 35h with "010120" in the preparation
-  bool zReportClearsTape = false;      // the Z-reports are followed by a type-2 report
-  bool operatorAgainAtEnd = true;      // operator 1 is set up once more at the end
+  bool maintenanceCommand = false;       // 35h with "010120" in the preparation
+  bool zReportClearsTape = false;        // the Z-reports are followed by a type-2 report
+  bool operatorAgainAtEnd = true;        // operator 1 is set up once more at the end
   bool shortArticleReportRange = false;  // sold-articles report up to 999999999
 };
 

@@ -6,7 +6,8 @@ namespace tallowick {
 namespace {
 
 std::string_view skipBlanks(std::string_view t) {
-  while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+  while (!t.empty() && (t.front() == ' ' || t.front() == '\t'))
+    t.remove_prefix(1);
   return t;
 }
 

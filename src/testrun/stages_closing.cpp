@@ -33,8 +33,10 @@ std::vector<Step> controlTapeReceipt(Step closing) {
       {.call = kOpenService,
        .outcome = ending("Таймаут устройства! Ошибка инициализации!", "Ошибка инициализации!",
                          OnArgError::LogAndEnd)},
-      {.call = [](CommandSet& c,
-                  std::int32_t* e) { return c.PrintText(kPw, "%MHJc*** Контрольная лента ***", e); },
+      {.call =
+           [](CommandSet& c, std::int32_t* e) {
+             return c.PrintText(kPw, "%MHJc*** Контрольная лента ***", e);
+           },
        .outcome = texts("Таймаут устройства! Ошибка печати текста!", "Ошибка печати текста",
                         "Печать текста - успешно"),
        .tail = {Tail::Stop}},
@@ -49,15 +51,20 @@ std::vector<Step> controlTapeReceipt(Step closing) {
 
 bool TestRun::clockCheck() {
   s_.pumpEvents();
-  for (int i = 0; i < 3; ++i) blank();
+  for (int i = 0; i < 3; ++i)
+    blank();
   if (!stopCheck()) return false;
   blank();
   if (!tail({Tail::Pause, Tail::Stop, Tail::Pump})) return false;
 
-  LoggedStep reading = texts("Таймаут устройства! Ошибка теста таймера!", "Ошибка теста таймера", "");
+  LoggedStep reading =
+      texts("Таймаут устройства! Ошибка теста таймера!", "Ошибка теста таймера", "");
   reading.lines = ResultLines::EmptyOnly;
-  const CommandCall getDateTime = [](CommandSet& c, std::int32_t* e) { return c.GetDateTime(kPw, e); };
-  if (!run({.call = getDateTime, .outcome = reading, .tail = {Tail::Pause, Tail::Stop}})) return false;
+  const CommandCall getDateTime = [](CommandSet& c, std::int32_t* e) {
+    return c.GetDateTime(kPw, e);
+  };
+  if (!run({.call = getDateTime, .outcome = reading, .tail = {Tail::Pause, Tail::Stop}}))
+    return false;
   s_.pumpEvents();
   return run({.call = getDateTime, .outcome = reading, .tail = {Tail::Pump}});
 }
@@ -82,9 +89,9 @@ bool TestRun::controlTape() {
   if (!modelTraits(s_.state.DeviceModel).controlTapeBeforeZ) return true;
   s_.pumpEvents();
   for (const Step& step : controlTapeReceipt(
-           {.call = [](CommandSet& c, std::int32_t* e) { return c.RunInternalTest3(kPw, e); },
-            .outcome = quiet("Ошибка закрытия служебного чека! Ошибка!",
-                             "Ошибка закрытия служебного чека!")})) {
+           {.call = [](CommandSet&c, std::int32_t*e) { return c.RunInternalTest3(kPw, e); },
+          .outcome = quiet("Ошибка закрытия служебного чека! Ошибка!",
+                           "Ошибка закрытия служебного чека!")})) {
     if (!run(step)) return false;
   }
   if (!run({.call = [](CommandSet& c, std::int32_t* e) { return c.ReadDailyCounters(kPw, 6, e); },
@@ -95,9 +102,9 @@ bool TestRun::controlTape() {
   if (leadingInteger(s_.state.LastResult->Fields[0]) == 0) return true;
   s_.pumpEvents();
   for (const Step& step : controlTapeReceipt(
-           {.call = [](CommandSet& c, std::int32_t* e) { return c.SendCommandA6(kPw, 2, 0, 0, e); },
-            .outcome = quiet("Ошибка закрытия служебного чека! Ошибка!",
-                             "Ошибка закрытия служебного чека!")})) {
+           {.call = [](CommandSet&c, std::int32_t*e) { return c.SendCommandA6(kPw, 2, 0, 0, e); },
+          .outcome = quiet("Ошибка закрытия служебного чека! Ошибка!",
+                           "Ошибка закрытия служебного чека!")})) {
     if (!run(step)) return false;
   }
   return true;
@@ -111,7 +118,9 @@ bool TestRun::closingZReport() {
                         OnArgError::LogAndCount)};
   LoggedStep clear = ending("Таймаут устройства! Ошибка обнуления контрольной ленты!",
                             "Ошибка обнуления контрольной ленты", OnArgError::LogAndCount);
-  const CommandCall clearTape = [](CommandSet& c, std::int32_t* e) { return c.PrintReport(kPw, 2, e); };
+  const CommandCall clearTape = [](CommandSet& c, std::int32_t* e) {
+    return c.PrintReport(kPw, 2, e);
+  };
   if (!run(zReport)) return false;
   if (modelTraits(s_.state.DeviceModel).zReportClearsTape &&
       !run({.call = clearTape, .outcome = clear})) {
@@ -169,19 +178,20 @@ bool TestRun::lineRateChange() {
   }
   const std::int32_t rate = changed.value_or(connected);
 
-  if (changed && (!setRate(rate, "Ошибка установки параметров!") || !reopenAt(rate) ||
-                  !run({.call = kReadRegistratorParams,
-                        .outcome = texts("Таймаут устройства! Ошибка чтения параметров регистратора!",
-                                         "Ошибка чтения параметров регистратора!",
-                                         "Чтение параментров регистратора - успешно"),
-                        .tail = {Tail::Stop}}))) {
+  if (changed &&
+      (!setRate(rate, "Ошибка установки параметров!") || !reopenAt(rate) ||
+       !run({.call = kReadRegistratorParams,
+             .outcome = texts("Таймаут устройства! Ошибка чтения параметров регистратора!",
+                              "Ошибка чтения параметров регистратора!",
+                              "Чтение параментров регистратора - успешно"),
+             .tail = {Tail::Stop}}))) {
     return false;
   }
 
   title("Служебный чек - изменения скорости работы с РРО");
-  const LoggedStep text = texts("Таймаут устройства! Ошибка печати текста! (скорость)",
-                                "Ошибка печати текста (скорость)",
-                                "Печать текста - успешно (скорость)");
+  const LoggedStep text =
+      texts("Таймаут устройства! Ошибка печати текста! (скорость)",
+            "Ошибка печати текста (скорость)", "Печать текста - успешно (скорость)");
   const std::string started = "Скорость запуска теста=" + std::to_string(connected);
   const std::string printed = "Скорость при печати чека=" + std::to_string(rate);
   if (!runAll({
@@ -189,10 +199,12 @@ bool TestRun::lineRateChange() {
            .outcome = texts("Таймаут устройства! Ошибка окрытия служебного чека (скорость)!",
                             "Ошибка окрытия служебного чека (скорость)",
                             "Чек открыт - успешно (скорость)")},
-          {.call = [started](CommandSet& c, std::int32_t* e) { return c.PrintText(kPw, started, e); },
+          {.call = [started](CommandSet& c,
+                             std::int32_t* e) { return c.PrintText(kPw, started, e); },
            .outcome = text,
            .tail = {Tail::Stop}},
-          {.call = [printed](CommandSet& c, std::int32_t* e) { return c.PrintText(kPw, printed, e); },
+          {.call = [printed](CommandSet& c,
+                             std::int32_t* e) { return c.PrintText(kPw, printed, e); },
            .outcome = text,
            .tail = {Tail::StopSpaced}},
           {.call = kCloseService,
@@ -210,7 +222,7 @@ bool TestRun::lineRateChange() {
 }
 
 bool TestRun::setRate(std::int32_t rate, const char* E) {
-  const std::array<std::int32_t, 7> values = {rate,      kept_[0], kept_[1], kept_[2],
+  const std::array<std::int32_t, 7> values = {rate,     kept_[0], kept_[1], kept_[2],
                                               kept_[3], kept_[4], kept_[5]};
   return run({.call = [values](CommandSet& c,
                                std::int32_t* e) { return c.SetRegistratorParams(kPw, values, e); },

@@ -29,7 +29,8 @@ constexpr std::array<Article, 5> kArticles = {{
 }};
 
 CommandCall sell(std::int32_t code, double quantity, double price) {
-  return [=](CommandSet& c, std::int32_t* e) { return c.SellArticle(kPw, code, price, quantity, e); };
+  return
+      [=](CommandSet& c, std::int32_t* e) { return c.SellArticle(kPw, code, price, quantity, e); };
 }
 
 CommandCall pay(std::int32_t type, double amount) {
@@ -41,13 +42,16 @@ CommandCall printText(const char* text) {
 }
 
 CommandCall openFiscal(std::int32_t isReturn) {
-  return [=](CommandSet& c, std::int32_t* e) { return c.OpenFiscalReceipt(kPw, 1, 1, isReturn, e); };
+  return
+      [=](CommandSet& c, std::int32_t* e) { return c.OpenFiscalReceipt(kPw, 1, 1, isReturn, e); };
 }
 
 const CommandCall kCloseFiscal = [](CommandSet& c, std::int32_t* e) {
   return c.CloseFiscalReceipt(kPw, 1, e);
 };
-const CommandCall kPrintTotal = [](CommandSet& c, std::int32_t* e) { return c.PrintTotal(kPw, 1, e); };
+const CommandCall kPrintTotal = [](CommandSet& c, std::int32_t* e) {
+  return c.PrintTotal(kPw, 1, e);
+};
 
 const LoggedStep kSale = counted("Таймаут устройства! Ошибка продажи товара!",
                                  "Ошибка продажи товара", "Продажа товара - успешно");
@@ -59,27 +63,28 @@ const LoggedStep kTotal = counted("Таймаут устройства! Ошиб
                                   "Печать итога - успешно");
 const LoggedStep kClose = counted("Таймаут устройства! Ошибка закрытия чека!",
                                   "Ошибка закрытия чека", "Чек закрыт - успешно");
-const LoggedStep kOpenSale = counted("Таймаут устройства! Ошибка открытия фискального чека!",
-                                     "Ошибка открытия фискального чека",
-                                     "Фискальный чек открыт - успешно");
+const LoggedStep kOpenSale =
+    counted("Таймаут устройства! Ошибка открытия фискального чека!",
+            "Ошибка открытия фискального чека", "Фискальный чек открыт - успешно");
 
 }  // namespace
 
 bool TestRun::articleProgramming() {
   for (std::size_t i = 0; i < kArticles.size(); ++i) {
     const Article a = kArticles[i];
-    LoggedStep outcome = texts("Таймаут устройства! Ошибка программирования артикулов!",
-                               "Ошибка программирования артикулов",
-                               "Программирование артикулов - успешно");
+    LoggedStep outcome =
+        texts("Таймаут устройства! Ошибка программирования артикулов!",
+              "Ошибка программирования артикулов", "Программирование артикулов - успешно");
     // A refused article goes on as a success; only the first one is not counted.
     outcome.onError = i == 0 ? OnFailure::Continue : OnFailure::CountAndContinue;
     const std::vector<Tail> after =
         i < 3 ? std::vector<Tail>{Tail::Pause, Tail::Pause, Tail::Blank, Tail::Stop}
               : std::vector<Tail>{Tail::Stop, Tail::Pause, Tail::Blank, Tail::Stop};
     if (!run({.title = "Программирование артикулов",
-              .call = [a](CommandSet& c, std::int32_t* e) {
-                return c.AddArticle(kPw, a.code, a.name, a.first, a.second, a.mask, "", e);
-              },
+              .call =
+                  [a](CommandSet& c, std::int32_t* e) {
+                    return c.AddArticle(kPw, a.code, a.name, a.first, a.second, a.mask, "", e);
+                  },
               .outcome = outcome,
               .tail = after})) {
       return false;
@@ -92,8 +97,9 @@ bool TestRun::rebootWait() {
   title("Перезагрузка устройства");
   s_.ui.scrollLogToEnd();
   if (modelTraits(s_.state.DeviceModel).rebootCommand &&
-      !run({.call = [](CommandSet& c, std::int32_t*) { return c.SendFixed(kRebootDevice); },
-            .outcome = quiet("Таймаут устройства! Ошибка!", "Ошибка перезагрузки регистратора!")})) {
+      !run(
+          {.call = [](CommandSet& c, std::int32_t*) { return c.SendFixed(kRebootDevice); },
+           .outcome = quiet("Таймаут устройства! Ошибка!", "Ошибка перезагрузки регистратора!")})) {
     return false;
   }
   s_.state.Timer1.enable(s_.clock.now());
@@ -121,7 +127,9 @@ bool TestRun::salesReceipts() {
   title("Фискальный чек");
   if (!runAll({
           {.call = openFiscal(0), .outcome = kOpenSale, .tail = {Tail::Stop, Tail::Pause}},
-          {.call = printText("Фискальный  ТеКсТ"), .outcome = kText, .tail = {Tail::Stop, Tail::Pause}},
+          {.call = printText("Фискальный  ТеКсТ"),
+           .outcome = kText,
+           .tail = {Tail::Stop, Tail::Pause}},
           {.call = sell(11111, 1.5, 4.0), .outcome = kSale, .tail = {Tail::Pause}},
           {.call = [](CommandSet& c, std::int32_t* e) { return c.PercentDiscount(kPw, -10.0, e); },
            .outcome = counted("Таймаут устройства! Ошибка процентной скидки!",
@@ -142,15 +150,15 @@ bool TestRun::salesReceipts() {
       {.call = printText("Фискальный  ТеКсТ"), .outcome = kText, .tail = {Tail::Stop, Tail::Pause}},
       {.call = sell(11111, 1.5, 4.0), .outcome = kSale, .tail = {Tail::Pause}},
       {.call = [](CommandSet& c, std::int32_t* e) { return c.PercentDiscount(kPw, -10.0, e); },
-       .outcome = counted("Таймаут устройства! Ошибка процентной скидки на товар!",
-                          "Ошибка процентной скидки на товар",
-                          "Процентная скидка на товар - успешно"),
+       .outcome =
+           counted("Таймаут устройства! Ошибка процентной скидки на товар!",
+                   "Ошибка процентной скидки на товар", "Процентная скидка на товар - успешно"),
        .tail = {Tail::Stop, Tail::Pause}},
       {.call = sell(11112, 2.12, 1.0), .outcome = kSale, .tail = {Tail::Pause}},
       {.call = [](CommandSet& c, std::int32_t* e) { return c.PercentDiscount(kPw, 20.0, e); },
-       .outcome = counted("Таймаут устройства! Ошибка процентной надбавки на товар!",
-                          "Ошибка процентной надбавки на товар",
-                          "Процентная надбавка на товар - успешно"),
+       .outcome =
+           counted("Таймаут устройства! Ошибка процентной надбавки на товар!",
+                   "Ошибка процентной надбавки на товар", "Процентная надбавка на товар - успешно"),
        .tail = {Tail::Stop}},
       {.call = sell(11113, 1.0, 1000.0), .outcome = kSale, .tail = {Tail::Stop}},
       {.call = [](CommandSet& c, std::int32_t* e) { return c.AbsoluteDiscount(kPw, -30.0, e); },
@@ -167,9 +175,9 @@ bool TestRun::salesReceipts() {
       {.call = sell(11115, 1.0, 11.0), .outcome = kSale, .tail = {Tail::Stop}},
       {.call = [](CommandSet& c,
                   std::int32_t* e) { return c.AbsoluteSurchargeDiscount(kPw, -1.0, e); },
-       .outcome = counted("Таймаут устройства! Ошибка абсолютной надбавки-скидки!",
-                          "Ошибка абсолютной надбавки-скидки",
-                          "Абсолютная надбавка-скидка - успешно"),
+       .outcome =
+           counted("Таймаут устройства! Ошибка абсолютной надбавки-скидки!",
+                   "Ошибка абсолютной надбавки-скидки", "Абсолютная надбавка-скидка - успешно"),
        .tail = {Tail::Stop, Tail::Pause, Tail::Stop}},
       {.call = kPrintTotal, .outcome = kTotal, .tail = {Tail::Pause, Tail::Stop}},
       {.call = pay(1, 10.0), .outcome = kPayment, .tail = {Tail::Stop}},
@@ -177,9 +185,10 @@ bool TestRun::salesReceipts() {
       {.call = pay(3, 40.0), .outcome = kPayment},
       {.call = pay(4, 50.0), .outcome = kPayment, .tail = {Tail::Stop}},
       {.call = pay(0, 1100.0), .outcome = kPayment, .tail = {Tail::Stop, Tail::Pause, Tail::Stop}},
-      {.call = [](CommandSet& c, std::int32_t* e) { return c.PrintBarcode(kPw, 50, "401234567890", e); },
-       .outcome = counted("Таймаут устройства! Ошибка печати штрихкода!",
-                          "Ошибка печати штрихкода", "Печать штрихкода - успешно"),
+      {.call = [](CommandSet& c,
+                  std::int32_t* e) { return c.PrintBarcode(kPw, 50, "401234567890", e); },
+       .outcome = counted("Таймаут устройства! Ошибка печати штрихкода!", "Ошибка печати штрихкода",
+                          "Печать штрихкода - успешно"),
        .tail = {Tail::Stop}},
       {.call = kCloseFiscal,
        .outcome = kClose,
@@ -209,15 +218,14 @@ bool TestRun::serviceReceipt() {
   LoggedStep close = texts("Таймаут устройства! Ошибка закрытия служебного чека!",
                            "Ошибка закрытия служебного чека", "Служебный чек - успешно");
   const std::int64_t lastArticle =
-      firmwareTraits(s_.state.FirmwareVersion).shortArticleReportRange ? 999999999
-                                                                        : 99999999999999;
+      firmwareTraits(s_.state.FirmwareVersion).shortArticleReportRange ? 999999999 : 99999999999999;
   auto internalTest = [](const char* heading, std::int32_t test, const char* T, const char* E,
                          const char* S) {
-    return Step{.title = heading,
-                .call = [test](CommandSet& c,
-                               std::int32_t* e) { return c.RunInternalTest(kPw, test, e); },
-                .outcome = counted(T, E, S),
-                .tail = {Tail::Pause, Tail::Stop}};
+    return Step{
+        .title = heading,
+        .call = [test](CommandSet& c, std::int32_t* e) { return c.RunInternalTest(kPw, test, e); },
+        .outcome = counted(T, E, S),
+        .tail = {Tail::Pause, Tail::Stop}};
   };
   if (!runAll({
           {.title = "Служебный чек",
@@ -226,16 +234,17 @@ bool TestRun::serviceReceipt() {
                               "Ошибка окрытия служебного чека", "Чек открыт - успешно"),
            .tail = {Tail::Stop}},
           {.title = "Отчет проданных товаров",
-           .call = [lastArticle](CommandSet& c, std::int32_t* e) {
-             return c.SoldArticlesReport(kPw, 0, lastArticle, e);
-           },
-           .outcome = counted("Таймаут устройства! Ошибка отчета проданных товаров!",
-                              "Ошибка отчета проданных товаров",
-                              "Отчет проданных товаров - успешно"),
+           .call = [lastArticle](
+                       CommandSet& c,
+                       std::int32_t* e) { return c.SoldArticlesReport(kPw, 0, lastArticle, e); },
+           .outcome =
+               counted("Таймаут устройства! Ошибка отчета проданных товаров!",
+                       "Ошибка отчета проданных товаров", "Отчет проданных товаров - успешно"),
            .tail = {Tail::Pause, Tail::Stop}},
           internalTest("0. Техническая информация", 0,
                        "Таймаут устройства! Ошибка теста Техническая информация!",
-                       "Ошибка теста Техническая информация", "Тест Техническая информация - успешно"),
+                       "Ошибка теста Техническая информация",
+                       "Тест Техническая информация - успешно"),
           internalTest("1. Статус фискального блока", 1,
                        "Таймаут устройства! Ошибка теста Статус фискального блока!",
                        "Ошибка теста Статус фискального блока",

@@ -13,7 +13,8 @@ using namespace steps;
 
 // The display test pattern, written twice; window i is the 20 characters from i.
 constexpr const char* kDisplayPattern =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyzАБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩьЫЪЭЮЯЄЇабвгдежзийклмнопрстуфхцчшщьыъэюяєї";
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyzАБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩьЫЪЭЮЯЄЇабвгдежз"
+    "ийклмнопрстуфхцчшщьыъэюяєї";
 constexpr std::size_t kDisplayWindows = 120;
 constexpr std::size_t kDisplayWidth = 20;
 
@@ -68,9 +69,9 @@ bool TestRun::runHeaderAndPasses() {
              .tail = {Tail::Stop, Tail::Pause, Tail::Blank, Tail::Stop}},
             {.title = "Получить налоговый номер",
              .call = [](CommandSet& c, std::int32_t* e) { return c.GetTaxNumber(kPw, e); },
-             .outcome = texts("Таймаут устройства! Ошибка получения налогового номера!",
-                              "Ошибка получения налогового номера",
-                              "Получить налоговый номер - успешно"),
+             .outcome =
+                 texts("Таймаут устройства! Ошибка получения налогового номера!",
+                       "Ошибка получения налогового номера", "Получить налоговый номер - успешно"),
              .tail = {Tail::Pause, Tail::Blank, Tail::Stop}},
         })) {
       return false;
@@ -88,9 +89,10 @@ bool TestRun::nonFiscalStages() {
   const LoggedStep printText = texts("Таймаут устройства! Ошибка печати текста!",
                                      "Ошибка печати текста", "Печать текста - успешно");
   auto serviceText = [&](const char* text) {
-    return Step{.call = [text](CommandSet& c, std::int32_t* e) { return c.PrintText(kPw, text, e); },
-                .outcome = printText,
-                .tail = {Tail::Stop, Tail::Pump}};
+    return Step{
+        .call = [text](CommandSet& c, std::int32_t* e) { return c.PrintText(kPw, text, e); },
+        .outcome = printText,
+        .tail = {Tail::Stop, Tail::Pump}};
   };
   if (!runAll({
           {.title = "X-отчет",
@@ -133,9 +135,9 @@ bool TestRun::nonFiscalStages() {
       for (std::size_t i = 0; i < kDisplayWindows; ++i) {
         const std::string text = displayWindow(i);
         const std::int32_t function = line.function;
-        if (!run({.call = [text, function](CommandSet& c, std::int32_t* e) {
-                    return c.DisplayText(kPw, text, function, 0, e);
-                  },
+        if (!run({.call = [text, function](
+                              CommandSet& c,
+                              std::int32_t* e) { return c.DisplayText(kPw, text, function, 0, e); },
                   .outcome = window,
                   .tail = {Tail::Stop}})) {
           return false;
@@ -155,8 +157,8 @@ bool TestRun::nonFiscalStages() {
        .tail = {Tail::Scroll, Tail::Pause, Tail::Stop}},
       {.title = "Служебная выдача",
        .call = [](CommandSet& c, std::int32_t* e) { return c.CashInOut(kPw, 1, -10.0, e); },
-       .outcome = texts("Таймаут устройства! Ошибка служебной выдачи!",
-                        "Ошибка служебной выдачи", "Тест служебной выдачи - успешно"),
+       .outcome = texts("Таймаут устройства! Ошибка служебной выдачи!", "Ошибка служебной выдачи",
+                        "Тест служебной выдачи - успешно"),
        .tail = {Tail::Pause, Tail::Blank, Tail::Stop}},
   });
 }

@@ -72,20 +72,22 @@ bool TestRun::registratorParams() {
 
 bool TestRun::preparation() {
   if (firmwareTraits(s_.state.FirmwareVersion).maintenanceCommand &&
-      !run({.call = [](CommandSet& c,
-                       std::int32_t* e) { return c.SetMaintenanceParams(kPw, kPw, "010120", 0, 0, e); },
+      !run({.call =
+                [](CommandSet& c, std::int32_t* e) {
+                  return c.SetMaintenanceParams(kPw, kPw, "010120", 0, 0, e);
+                },
             .outcome = quiet("Таймаут устройства! Ошибка работы  с  ТО!", "Ошибка ТО", false),
             .tail = {Tail::Stop}})) {
     return false;
   }
   const bool display = modelTraits(s_.state.DeviceModel).customerDisplay;
   for (const std::int32_t function : {0, 3}) {
-    const CommandCall call = display ? CommandCall([function](CommandSet& c, std::int32_t* e) {
-      return c.DisplayText(kPw, "", function, 0, e);
-    })
-                                     : CommandCall([](CommandSet& c, std::int32_t* e) {
-                                         return c.GetDeviceInfo(kPw, e);
-                                       });
+    const CommandCall call =
+        display
+            ? CommandCall([function](CommandSet& c, std::int32_t* e) {
+                return c.DisplayText(kPw, "", function, 0, e);
+              })
+            : CommandCall([](CommandSet& c, std::int32_t* e) { return c.GetDeviceInfo(kPw, e); });
     if (!run({.call = call,
               .outcome = quiet("Таймаут устройства!", "Ошибка!", true),
               .tail = {Tail::Stop}})) {
@@ -95,9 +97,10 @@ bool TestRun::preparation() {
   // A document left open by an earlier run: low four bits of S2 of the last reply.
   const int document = s_.state.LastResult->Status[2] & 0x0F;
   if (document == 5) {
-    return run({.call = [](CommandSet& c, std::int32_t* e) { return c.CloseServiceReceipt(kPw, e); },
-                .outcome = quiet("Таймаут устройства! Ошибка закрытия служебного чека!",
-                                 "Ошибка закрытия служебного чека", true)});
+    return run(
+        {.call = [](CommandSet& c, std::int32_t* e) { return c.CloseServiceReceipt(kPw, e); },
+         .outcome = quiet("Таймаут устройства! Ошибка закрытия служебного чека!",
+                          "Ошибка закрытия служебного чека", true)});
   }
   if (document != 0) {
     return run({.call = [](CommandSet& c, std::int32_t* e) { return c.CancelReceipt(kPw, 0, e); },
@@ -141,7 +144,8 @@ bool TestRun::openingZReport() {
                .outcome = withLines("Таймаут устройства! Ошибка печати текста!",
                                     "Ошибка печати текста", "Печать текста - успешно", false),
                .tail = {Tail::Stop}},
-              {.call = [](CommandSet& c, std::int32_t* e) { return c.SendCommandA6(kPw, 2, 0, 0, e); },
+              {.call = [](CommandSet& c,
+                          std::int32_t* e) { return c.SendCommandA6(kPw, 2, 0, 0, e); },
                .outcome = quiet("Ошибка закрытия служебного чека! Ошибка!",
                                 "Ошибка закрытия служебного чека!", false),
                .tail = {Tail::Pump}},
@@ -163,17 +167,18 @@ bool TestRun::openingZReport() {
 bool TestRun::configuration() {
   for (std::size_t line = 0; line < kHeaderLines.size(); ++line) {
     const char* T = "Таймаут устройства! Ошибка установки заголовка чека!";
-    LoggedStep outcome = withLines(T, "Ошибка установки заголовка чека",
-                                   "Заголовок чека " + std::to_string(line) + " - успешно",
-                                   line <= 2);
+    LoggedStep outcome =
+        withLines(T, "Ошибка установки заголовка чека",
+                  "Заголовок чека " + std::to_string(line) + " - успешно", line <= 2);
     if (line == 0) {
       outcome.logOnNoReply = T;
       outcome.logOnError = "Ошибка установки заголовка чека!";
     }
     const auto number = static_cast<std::int32_t>(line);
     const char* text = kHeaderLines[line];
-    if (!run({.call = [number, text](CommandSet& c,
-                                     std::int32_t* e) { return c.SetHeaderLine(kPw, number, text, 0, e); },
+    if (!run({.call = [number, text](
+                          CommandSet& c,
+                          std::int32_t* e) { return c.SetHeaderLine(kPw, number, text, 0, e); },
               .outcome = outcome,
               .tail = {Tail::Stop}})) {
       return false;
@@ -192,8 +197,9 @@ bool TestRun::configuration() {
     const int types = modelTraits(s_.state.DeviceModel).paymentTypes;
     for (std::int32_t type = 1; type <= types; ++type) {
       const std::string name = paymentName(country, type);
-      if (!run({.call = [type, name](CommandSet& c,
-                                     std::int32_t* e) { return c.SetPaymentType(kPw, type, 3, name, e); },
+      if (!run({.call = [type, name](
+                            CommandSet& c,
+                            std::int32_t* e) { return c.SetPaymentType(kPw, type, 3, name, e); },
                 .outcome = withLines("Таймаут устройства! Ошибка установки типа оплаты!",
                                      "Ошибка установки типа оплаты",
                                      "Установки типа оплаты " + std::to_string(type) + " - успешно",

@@ -3,8 +3,8 @@
 // inside Button3Click, as on the page; control returns to the user only at the event pump.
 #pragma once
 
-#include <cstdint>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -34,14 +34,14 @@ struct RunOutcome {
 
 // What follows a step, in order.
 enum class Tail : std::uint8_t {
-  Stop,         // event pump and stop check
-  StopSpaced,   // the same, logging "Тест остановлен " with a trailing blank
-  Pump,         // event pump without stop check
-  Pause,        // the pause between steps
-  Blank,        // " ", repaint, scroll to the end, repaint
-  Space,        // " " and scroll to the end
-  Scroll,       // scroll to the end
-  Repaint,      // repaint
+  Stop,        // event pump and stop check
+  StopSpaced,  // the same, logging "Тест остановлен " with a trailing blank
+  Pump,        // event pump without stop check
+  Pause,       // the pause between steps
+  Blank,       // " ", repaint, scroll to the end, repaint
+  Space,       // " " and scroll to the end
+  Scroll,      // scroll to the end
+  Repaint,     // repaint
 };
 
 using CommandCall = std::function<CommandResult*(CommandSet&, std::int32_t*)>;

@@ -67,16 +67,29 @@ TEST_F(CliTestRun, ExitCodesTellHowTheRunEnded) {
   };
   const Case cases[] = {
       {{"--port", "sim", "--pause", "0"}, {}, kExitOk, ""},
-      {{"--port", "sim", "--pause", "0"}, {"A1#3:silence"}, kExitFinishedWithErrors,
+      {{"--port", "sim", "--pause", "0"},
+       {"A1#3:silence"},
+       kExitFinishedWithErrors,
        "message: Таймаут устройства! Ошибка X-отчета!\n"},
-      {{"--port", "sim", "--pause", "0"}, {"46:error=0005"}, kExitAborted,
+      {{"--port", "sim", "--pause", "0"},
+       {"46:error=0005"},
+       kExitAborted,
        "message: Ошибка получения налогового номера\n"},
-      {{"--port", "sim", "--passes", "0"}, {}, kExitInputRefused,
+      {{"--port", "sim", "--passes", "0"},
+       {},
+       kExitInputRefused,
        "message: Неверное количество циклов теста\n"},
-      {{"--port", "sim", "--pause", "-5"}, {}, kExitInputRefused,
+      {{"--port", "sim", "--pause", "-5"},
+       {},
+       kExitInputRefused,
        "message: Неверная величина задержки \n   между командами\n"},
-      {{"--port", "/nonexistent/tty"}, {}, kExitPortOrUsage, "message: Невозможно подключить порт\n"},
-      {{"--port", "sim"}, {"80#1:silence"}, kExitNoReply,
+      {{"--port", "/nonexistent/tty"},
+       {},
+       kExitPortOrUsage,
+       "message: Невозможно подключить порт\n"},
+      {{"--port", "sim"},
+       {"80#1:silence"},
+       kExitNoReply,
        "message: Таймаут устройства! Ошибка GetDeviceInfo!\n"},
       {{"--port", "sim", "--bogus"}, {}, kExitPortOrUsage, "unknown option"},
       {{"--pause", "0"}, {}, kExitPortOrUsage, "needs --port"},
@@ -134,7 +147,8 @@ TEST_F(CliTestRun, InterruptStopsTheRunAtItsNextStopCheck) {
     });
   });
   EXPECT_EQ(r.code, kExitStopped) << r.err;
-  EXPECT_NE(r.out.find("Получить налоговый номер - успешно\n \nТест остановлен\n"), std::string::npos);
+  EXPECT_NE(r.out.find("Получить налоговый номер - успешно\n \nТест остановлен\n"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -29,7 +29,8 @@ Output runAndCapture(const std::string& command) {
   FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
   if (!pipe) return o;
   char buf[256];
-  while (std::fgets(buf, sizeof buf, pipe)) o.text += buf;
+  while (std::fgets(buf, sizeof buf, pipe))
+    o.text += buf;
   const int status = ::pclose(pipe);
   o.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return o;
@@ -45,7 +46,8 @@ class SimProcess {
     std::vector<std::string> args = {TALLOWICK_SIM_EXE, "--link", link_};
     args.insert(args.end(), options.begin(), options.end());
     std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
+    for (auto& a : args)
+      argv.push_back(a.data());
     argv.push_back(nullptr);
     started_ = ::posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) == 0;
     for (int i = 0; i < 200 && started_ && !fs::exists(link_); ++i) {
@@ -73,7 +75,9 @@ class SimProcess {
   bool started_ = false;
 };
 
-std::string cli(const std::string& args) { return "'" TALLOWICK_CLI_EXE "' " + args; }
+std::string cli(const std::string& args) {
+  return "'" TALLOWICK_CLI_EXE "' " + args;
+}
 
 TEST(SimAndCliProcesses, CliIdentifiesThePrinterServedByTheSim) {
   SimProcess sim({"--model", "Veltor KM-15"});

@@ -54,12 +54,17 @@ std::vector<Case> cases() {
        "582014;230212;0945;", 0},
       {"SetHeaderLine 20", [](C c, E e) { return c.SetHeaderLine(kPw, 20, "Шапка", 0, e); }, 0x22,
        "582014;20;Шапка;0;", 0},
-      {"SetHeaderLine 21", [](C c, E e) { return c.SetHeaderLine(kPw, 21, "x", 0, e); }, 0, "", -121},
-      {"SetHeaderLine -1", [](C c, E e) { return c.SetHeaderLine(kPw, -1, "x", 0, e); }, 0, "", -121},
-      {"AddArticle", [](C c, E e) { return c.AddArticle(kPw, 11111, "Товар", 1, 2, 0x0A, "шт", e); },
-       0x24, "582014;11111;Товар;1;2;0A;шт;", 0},
+      {"SetHeaderLine 21", [](C c, E e) { return c.SetHeaderLine(kPw, 21, "x", 0, e); }, 0, "",
+       -121},
+      {"SetHeaderLine -1", [](C c, E e) { return c.SetHeaderLine(kPw, -1, "x", 0, e); }, 0, "",
+       -121},
+      {"AddArticle",
+       [](C c, E e) { return c.AddArticle(kPw, 11111, "Товар", 1, 2, 0x0A, "шт", e); }, 0x24,
+       "582014;11111;Товар;1;2;0A;шт;", 0},
       {"SetRegistratorParams",
-       [](C c, E e) { return c.SetRegistratorParams(kPw, {9600, 1, 0x1F, 2, 0xAB, 0, 5}, e); },
+       [](C c, E e) {
+         return c.SetRegistratorParams(kPw, {9600, 1, 0x1F, 2, 0xAB, 0, 5}, e);
+       },
        0x27, "582014;9600;1;001F;02;AB;00;05;", 0},
       {"GetRegistratorParams", [](C c, E e) { return c.GetRegistratorParams(kPw, e); }, 0x28,
        "582014;", 0},
@@ -73,12 +78,14 @@ std::vector<Case> cases() {
       {"SetSerialNumber", [](C c, E e) { return c.SetSerialNumber(kPw, "ПБ4101234", e); }, 0x41,
        "582014;ПБ4101234;", 0},
       {"GetTaxNumber", [](C c, E e) { return c.GetTaxNumber(kPw, e); }, 0x46, "582014;", 0},
-      {"SetTaxRates first form", [](C c, E e) { return c.SetTaxRates(kPw, 1, 0x1, "20.00", "ПДВ", e); },
-       0x47, "582014;1;01;20.00;ПДВ;-1;", 0},
+      {"SetTaxRates first form",
+       [](C c, E e) { return c.SetTaxRates(kPw, 1, 0x1, "20.00", "ПДВ", e); }, 0x47,
+       "582014;1;01;20.00;ПДВ;-1;", 0},
       {"SetTaxRates second form",
        [](C c, E e) { return c.SetTaxRates(kPw, 2, 0x12, "7.00", "Б", 3, e); }, 0x47,
        "582014;2;12;7.00;Б;3;", 0},
-      {"OpenServiceReceipt", [](C c, E e) { return c.OpenServiceReceipt(kPw, e); }, 0x60, "582014;", 0},
+      {"OpenServiceReceipt", [](C c, E e) { return c.OpenServiceReceipt(kPw, e); }, 0x60, "582014;",
+       0},
       {"PrintText", [](C c, E e) { return c.PrintText(kPw, "Тест печати", e); }, 0x61,
        "582014;Тест печати;", 0},
       {"OpenFiscalReceipt", [](C c, E e) { return c.OpenFiscalReceipt(kPw, 1, 1, 1, e); }, 0x63,
@@ -99,7 +106,8 @@ std::vector<Case> cases() {
        "582014;0;", 0},
       {"CloseFiscalReceipt", [](C c, E e) { return c.CloseFiscalReceipt(kPw, 1, e); }, 0x65,
        "582014;1;", 0},
-      {"Payment 9", [](C c, E e) { return c.Payment(kPw, 9, 12.5, e); }, 0x67, "582014;9;12.50;", 0},
+      {"Payment 9", [](C c, E e) { return c.Payment(kPw, 9, 12.5, e); }, 0x67, "582014;9;12.50;",
+       0},
       {"Payment 10", [](C c, E e) { return c.Payment(kPw, 10, 1, e); }, 0, "", -151},
       {"Payment -1", [](C c, E e) { return c.Payment(kPw, -1, 1, e); }, 0, "", -151},
       {"PercentDiscount", [](C c, E e) { return c.PercentDiscount(kPw, -5, e); }, 0x68,
@@ -117,8 +125,8 @@ std::vector<Case> cases() {
        "582014;50;0051ACC9BD3AE5542248E9CB35000000;", 0},
       {"PrintBarcode 11 digits", [](C c, E e) { return c.PrintBarcode(kPw, 50, "40123456789", e); },
        0, "", -100},
-      {"PrintBarcode 13 digits", [](C c, E e) { return c.PrintBarcode(kPw, 50, "4012345678901", e); },
-       0, "", -100},
+      {"PrintBarcode 13 digits",
+       [](C c, E e) { return c.PrintBarcode(kPw, 50, "4012345678901", e); }, 0, "", -100},
       {"PrintBarcode letters", [](C c, E e) { return c.PrintBarcode(kPw, 50, "40123456789A", e); },
        0, "", -100},
       {"AbsoluteSurchargeDiscount", [](C c, E e) { return c.AbsoluteSurchargeDiscount(kPw, 2, e); },
@@ -128,8 +136,10 @@ std::vector<Case> cases() {
        [](C c, E e) { return c.DisplayText(kPw, "Конец теста!", 1, 0, e); }, 0x81,
        "582014;1;0;Конец теста!;", 0},
       {"OpenCashDrawer", [](C c, E e) { return c.OpenCashDrawer(kPw, e); }, 0x83, "582014;", 0},
-      {"RunInternalTest", [](C c, E e) { return c.RunInternalTest(kPw, 2, e); }, 0x84, "582014;2;", 0},
-      {"RunInternalTest3", [](C c, E e) { return c.RunInternalTest3(kPw, e); }, 0x84, "582014;3;", 0},
+      {"RunInternalTest", [](C c, E e) { return c.RunInternalTest(kPw, 2, e); }, 0x84, "582014;2;",
+       0},
+      {"RunInternalTest3", [](C c, E e) { return c.RunInternalTest3(kPw, e); }, 0x84, "582014;3;",
+       0},
       {"PrintReport", [](C c, E e) { return c.PrintReport(kPw, 1, e); }, 0xA1, "582014;1;", 0},
       {"SoldArticlesReport 64-bit",
        [](C c, E e) { return c.SoldArticlesReport(kPw, 0, 99999999999999, e); }, 0xA4,
@@ -138,13 +148,14 @@ std::vector<Case> cases() {
        "582014;2;;;", 0},
       {"ReadDailyCounters", [](C c, E e) { return c.ReadDailyCounters(kPw, 6, e); }, 0xE2,
        "582014;6;", 0},
-      {"RebootRegistrator", [](C c, E e) { return c.RebootRegistrator(kPw, e); }, 0xF3, "582014;", 0},
+      {"RebootRegistrator", [](C c, E e) { return c.RebootRegistrator(kPw, e); }, 0xF3, "582014;",
+       0},
       {"text outside Windows-1251", [](C c, E e) { return c.PrintText(kPw, "日本", e); }, 0, "",
        kArgNotEncodable},
-      {"data longer than a frame", [](C c, E e) { return c.PrintText(kPw, std::string(212, 'x'), e); },
-       0, "", kArgTooLong},
-      {"data of exactly a frame", [](C c, E e) { return c.PrintText(kPw, std::string(211, 'x'), e); },
-       0x61, nullptr, 0},
+      {"data longer than a frame",
+       [](C c, E e) { return c.PrintText(kPw, std::string(212, 'x'), e); }, 0, "", kArgTooLong},
+      {"data of exactly a frame",
+       [](C c, E e) { return c.PrintText(kPw, std::string(211, 'x'), e); }, 0x61, nullptr, 0},
   };
 }
 
@@ -173,7 +184,9 @@ void checkEveryOperation() {
   }
 }
 
-TEST(CommandSet, EveryOperationSendsItsExactData) { checkEveryOperation(); }
+TEST(CommandSet, EveryOperationSendsItsExactData) {
+  checkEveryOperation();
+}
 
 // A comma as decimal separator, in both the C and the C++ locale of the process.
 struct CommaDecimals : std::numpunct<char> {
@@ -183,9 +196,11 @@ struct CommaDecimals : std::numpunct<char> {
 TEST(CommandSet, NumbersKeepTheirFullStopUnderACommaLocale) {
   const char* cLocale = std::setlocale(LC_ALL, "ru_RU.UTF-8");
   if (!cLocale) cLocale = std::setlocale(LC_ALL, "de_DE.UTF-8");
-  if (!cLocale) GTEST_SKIP() << "no locale with a decimal comma is installed (scripts/bootstrap makes one)";
+  if (!cLocale)
+    GTEST_SKIP() << "no locale with a decimal comma is installed (scripts/bootstrap makes one)";
   ASSERT_STREQ(std::localeconv()->decimal_point, ",");
-  const std::locale before = std::locale::global(std::locale(std::locale::classic(), new CommaDecimals));
+  const std::locale before =
+      std::locale::global(std::locale(std::locale::classic(), new CommaDecimals));
   checkEveryOperation();
   std::locale::global(before);
   std::setlocale(LC_ALL, "C");
@@ -219,7 +234,8 @@ TEST(CommandSet, FixedCommandsGoOutAsTheyStand) {
 }
 
 TEST(CommandSet, EveryArgumentErrorHasAMeaning) {
-  for (const auto& e : kArgErrors) EXPECT_FALSE(argErrorText(e.code).empty()) << e.code;
+  for (const auto& e : kArgErrors)
+    EXPECT_FALSE(argErrorText(e.code).empty()) << e.code;
   EXPECT_TRUE(argErrorText(0).empty());
 }
 

@@ -42,7 +42,8 @@ TEST(Ean13, FirstDigitZeroUsesOnlyTheLSet) {
   // L code of 0 is 0001101 for all six left digits.
   for (std::size_t k = 0; k < 6; ++k) {
     std::string got;
-    for (std::size_t m = 0; m < 7; ++m) got += static_cast<char>('0' + line[12 + 7 * k + m]);
+    for (std::size_t m = 0; m < 7; ++m)
+      got += static_cast<char>('0' + line[12 + 7 * k + m]);
     EXPECT_EQ(got, "0001101") << k;
   }
 }
@@ -62,7 +63,8 @@ TEST(Ean13, GuardsStandWhereTheLayoutPutsThem) {
   const auto line = ean13::moduleLine("4012345678901");
   auto bits = [&](std::size_t from, std::size_t n) {
     std::string s;
-    for (std::size_t i = from; i < from + n; ++i) s += static_cast<char>('0' + line[i]);
+    for (std::size_t i = from; i < from + n; ++i)
+      s += static_cast<char>('0' + line[i]);
     return s;
   };
   EXPECT_EQ(bits(0, 9), "000000000");

@@ -32,7 +32,8 @@ class ScriptedLine final : public SerialLine {
 
 TEST(RepaintingLine, RepaintsAfterEverySilentReadButNotAfterEachByteOfAReply) {
   std::deque<ReadResult> reads;
-  for (int i = 0; i < 40; ++i) reads.push_back({ReadStatus::Byte, static_cast<std::uint8_t>(i)});
+  for (int i = 0; i < 40; ++i)
+    reads.push_back({ReadStatus::Byte, static_cast<std::uint8_t>(i)});
   reads.push_back({ReadStatus::Timeout, 0});
   reads.push_back({ReadStatus::Timeout, 0});
   int repaints = 0;

@@ -20,10 +20,8 @@ TEST(Cp1251, EncodesTheTextsThePrinterUses) {
     std::string wire;
   };
   const Case cases[] = {
-      {"582014;", "582014;"},
-      {"Україна", "\xD3\xEA\xF0\xE0\xBF\xED\xE0"},
-      {"Ёё№", "\xA8\xB8\xB9"},
-      {"Ґґ Єє Іі", "\xA5\xB4 \xAA\xBA \xB2\xB3"},
+      {"582014;", "582014;"},  {"Україна", "\xD3\xEA\xF0\xE0\xBF\xED\xE0"},
+      {"Ёё№", "\xA8\xB8\xB9"}, {"Ґґ Єє Іі", "\xA5\xB4 \xAA\xBA \xB2\xB3"},
       {"€", "\x88"},
   };
   for (const auto& c : cases) {
@@ -42,7 +40,8 @@ TEST(Cp1251, RefusesWhatItCannotCarry) {
       "\xFF",              // not UTF-8 at all
       "ok\x80",            // a lone continuation byte
   };
-  for (const char* c : cases) EXPECT_FALSE(cp1251::encode(c).has_value()) << c;
+  for (const char* c : cases)
+    EXPECT_FALSE(cp1251::encode(c).has_value()) << c;
 }
 
 }  // namespace

@@ -93,7 +93,8 @@ TEST(DeviceLink, SilentPrinterGivesOneAttemptAndTheTimeoutBit) {
 
 TEST(DeviceLink, NakOnlyPrinterGivesFiveAttemptsWithTheSameSeq) {
   Bench b;
-  for (int i = 0; i < 6; ++i) b.line->script(bytes({0x15}));
+  for (int i = 0; i < 6; ++i)
+    b.line->script(bytes({0x15}));
   const CommandResult* r = b.send(0x80);
   ASSERT_EQ(b.stats.writes.size(), 5u);
   for (std::size_t i = 0; i < 5; ++i) {
@@ -121,13 +122,15 @@ TEST(DeviceLink, RepeatAfterNakWhenTheRepeatIsAnswered) {
 
 TEST(DeviceLink, NakBeforeACompleteFrameSetsTheNakBit) {
   Bench b;
-  b.line->script(bytes({0x15}) + bytes(replyFrame("0000", "", {0x81, 0x80, 0x80, 0x80, 0x80, 0x80})));
+  b.line->script(bytes({0x15}) +
+                 bytes(replyFrame("0000", "", {0x81, 0x80, 0x80, 0x80, 0x80, 0x80})));
   b.line->script(bytes(replyFrame("0000", "")));
   const CommandResult* r = b.send(0x80);
   EXPECT_EQ(b.stats.writes.size(), 2u);  // the NAK asked for a repeat
   EXPECT_EQ(r->ErrorFlags, 0u);          // the repeat's own outcome
   Bench c;
-  c.line->script(bytes({0x15}) + bytes(replyFrame("0000", "", {0x81, 0x80, 0x80, 0x80, 0x80, 0x80})));
+  c.line->script(bytes({0x15}) +
+                 bytes(replyFrame("0000", "", {0x81, 0x80, 0x80, 0x80, 0x80, 0x80})));
   c.link.setSeqCounter(0);
   c.link.ExchangeFrame(0x80, "582014;");
   EXPECT_EQ(c.link.result()->ErrorFlags, flag::kNak);  // no status bit next to a link bit
@@ -169,8 +172,8 @@ TEST(DeviceLink, DoubleStartByteAsksForARepeat) {
 TEST(DeviceLink, EveryStatusBitMapsToItsFlag) {
   // (status byte, bit) -> flag bit, or -1 where the bit means nothing to the program.
   const int kMap[6][8] = {
-      {0, 1, 2, -1, 3, 27, -1, -1},    {4, 5, 6, 7, 8, 12, -1, -1},
-      {9, -1, -1, 10, -1, 11, -1, -1}, {-1, -1, -1, -1, -1, -1, -1, -1},
+      {0, 1, 2, -1, 3, 27, -1, -1},     {4, 5, 6, 7, 8, 12, -1, -1},
+      {9, -1, -1, 10, -1, 11, -1, -1},  {-1, -1, -1, -1, -1, -1, -1, -1},
       {16, -1, 13, 20, 17, 28, -1, -1}, {18, 21, 19, 22, 23, 14, -1, -1},
   };
   for (std::size_t byte = 0; byte < 6; ++byte) {
@@ -181,8 +184,7 @@ TEST(DeviceLink, EveryStatusBitMapsToItsFlag) {
       b.line->script(bytes(replyFrame("0000", "", status)));
       const CommandResult* r = b.send(0x80);
       const int expected = kMap[byte][bit];
-      EXPECT_EQ(r->ErrorFlags, expected < 0 ? 0u : 1u << expected)
-          << "S" << byte << " bit " << bit;
+      EXPECT_EQ(r->ErrorFlags, expected < 0 ? 0u : 1u << expected) << "S" << byte << " bit " << bit;
       EXPECT_EQ(r->Status[byte], status[byte] & 0x7F);
     }
   }
@@ -209,7 +211,8 @@ TEST(DeviceLink, ReplyTextIsTouchedUpForSomeCommands) {
     const CommandResult* r = b.send(c.cmd);
     EXPECT_EQ(r->ReplyText, c.data) << c.cmd;
     ASSERT_EQ(r->FieldCount, static_cast<std::int32_t>(c.fields.size())) << c.data;
-    for (std::size_t i = 0; i < c.fields.size(); ++i) EXPECT_EQ(r->Fields[i], c.fields[i]) << c.data;
+    for (std::size_t i = 0; i < c.fields.size(); ++i)
+      EXPECT_EQ(r->Fields[i], c.fields[i]) << c.data;
   }
 }
 
@@ -219,9 +222,11 @@ TEST(DeviceLink, ReplyDataSplitIntoFields) {
     std::vector<std::string> fields;
   };
   std::string many;
-  for (int i = 0; i < 25; ++i) many += std::to_string(i) + ";";
+  for (int i = 0; i < 25; ++i)
+    many += std::to_string(i) + ";";
   std::vector<std::string> first20;
-  for (int i = 0; i < 20; ++i) first20.push_back(std::to_string(i));
+  for (int i = 0; i < 20; ++i)
+    first20.push_back(std::to_string(i));
   const Case cases[] = {
       {"", {}},
       {";", {""}},
@@ -239,13 +244,15 @@ TEST(DeviceLink, ReplyDataSplitIntoFields) {
     const CommandResult* r = b.send(0x28);
     EXPECT_EQ(r->ReplyText, c.data);
     ASSERT_EQ(r->FieldCount, static_cast<std::int32_t>(c.fields.size())) << c.data;
-    for (std::size_t i = 0; i < c.fields.size(); ++i) EXPECT_EQ(r->Fields[i], c.fields[i]) << c.data;
+    for (std::size_t i = 0; i < c.fields.size(); ++i)
+      EXPECT_EQ(r->Fields[i], c.fields[i]) << c.data;
   }
 }
 
 std::string repeated(const std::string& s, int n) {
   std::string out;
-  for (int i = 0; i < n; ++i) out += s;
+  for (int i = 0; i < n; ++i)
+    out += s;
   return out;
 }
 
@@ -344,7 +351,8 @@ TEST(CommandDescription, KnownAndUnknownCodes) {
       {0x6F, "Команда 6Fh: Печать штрих кода"},
       {0xA3, "Команда A3h: Печать периодического отчета"},
   };
-  for (const auto& c : cases) EXPECT_EQ(CommandDescription(c.code), c.text) << c.code;
+  for (const auto& c : cases)
+    EXPECT_EQ(CommandDescription(c.code), c.text) << c.code;
 }
 
 }  // namespace

@@ -10,19 +10,17 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes request(std::uint8_t seq, std::uint8_t cmd, const std::string& data) {
-  return frame::buildRequest(seq, cmd,
-                             std::span(reinterpret_cast<const std::uint8_t*>(data.data()),
-                                       data.size()));
+  return frame::buildRequest(
+      seq, cmd, std::span(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()));
 }
 
 TEST(Frame, RequestBytesMatchTheFormat) {
   // Command 2Ch as the first frame after start: sum 76h.
-  EXPECT_EQ(request(0x21, 0x2C, ""), (Bytes{0x01, 0x24, 0x21, 0x2C, 0x05, 0x30, 0x30, 0x37,
-                                            0x36, 0x03}));
+  EXPECT_EQ(request(0x21, 0x2C, ""),
+            (Bytes{0x01, 0x24, 0x21, 0x2C, 0x05, 0x30, 0x30, 0x37, 0x36, 0x03}));
   // GetDeviceInfo with the password: LEN 2Bh; sum 240h.
-  EXPECT_EQ(request(0x21, 0x80, "582014;"),
-            (Bytes{0x01, 0x2B, 0x21, 0x80, '5', '8', '2', '0', '1', '4', ';', 0x05, 0x30, 0x32,
-                   0x34, 0x30, 0x03}));
+  EXPECT_EQ(request(0x21, 0x80, "582014;"), (Bytes{0x01, 0x2B, 0x21, 0x80, '5', '8', '2', '0', '1',
+                                                   '4', ';', 0x05, 0x30, 0x32, 0x34, 0x30, 0x03}));
 }
 
 TEST(Frame, LengthByteCountsDataAndFitsAtTheLimit) {

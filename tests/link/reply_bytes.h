@@ -32,7 +32,8 @@ inline std::vector<std::uint8_t> replyFrame(const std::string& errorCode, const 
   std::vector<std::uint8_t> out;
   out.reserve(body.size() + 6);
   out.push_back(frame::kStart);
-  for (auto b : body) out.push_back(b);
+  for (auto b : body)
+    out.push_back(b);
   const auto bcc = frame::checksumChars(frame::byteSum(body));
   out.insert(out.end(), bcc.begin(), bcc.end());
   out.push_back(frame::kEnd);

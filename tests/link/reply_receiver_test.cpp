@@ -15,8 +15,10 @@ const Bytes kExample = {0x01, 0x30, 0x21, 0x21, 0x30, 0x30, 0x30, 0x30, 0x3B, 0x
 Bytes cat(const Bytes& a, const Bytes& b) {
   Bytes out;
   out.reserve(a.size() + b.size());
-  for (auto x : a) out.push_back(x);
-  for (auto x : b) out.push_back(x);
+  for (auto x : a)
+    out.push_back(x);
+  for (auto x : b)
+    out.push_back(x);
   return out;
 }
 
@@ -54,9 +56,10 @@ struct Case {
 
 Outcome feedAll(ReplyReceiver& r, const Bytes& input) {
   r.beginAttempt();
-  for (auto b : input) r.feed(b);
-  return {r.frameComplete(), r.checksumMismatch(), r.nakSeen(), r.retryRequested(),
-          r.firstField(), r.replyData()};
+  for (auto b : input)
+    r.feed(b);
+  return {r.frameComplete(),  r.checksumMismatch(), r.nakSeen(),
+          r.retryRequested(), r.firstField(),       r.replyData()};
 }
 
 const Bytes kThreeFields = test::replyFrame("0000", "12;ab;;");
@@ -65,30 +68,41 @@ std::vector<Case> cases() {
   return {
       {"example frame with sum 476h", kExample, {true, false, false, false, "0000", ""}},
       {"fields after the error code", kThreeFields, {true, false, false, false, "0000", "12;ab;;"}},
-      {"busy bytes before the frame", cat({0x16, 0x16, 0x16}, kExample),
+      {"busy bytes before the frame",
+       cat({0x16, 0x16, 0x16}, kExample),
        {true, false, false, false, "0000", ""}},
-      {"noise before the frame", cat({0x7F, 0x30, 0x04, 0x05}, kExample),
+      {"noise before the frame",
+       cat({0x7F, 0x30, 0x04, 0x05}, kExample),
        {true, false, false, false, "0000", ""}},
-      {"one changed data byte", withByte(kThreeFields, 10, 'x'),
+      {"one changed data byte",
+       withByte(kThreeFields, 10, 'x'),
        {true, true, false, false, "0000", "1x;ab;;"}},
       {"changed status byte", withByte(kExample, 12, 0x81), {true, true, false, false, "0000", ""}},
-      {"missing status mark drops the frame", without(kExample, 9),
+      {"missing status mark drops the frame",
+       without(kExample, 9),
        {false, false, false, false, "0000", ""}},
-      {"missing checksum mark drops the frame", without(kExample, 16),
+      {"missing checksum mark drops the frame",
+       without(kExample, 16),
        {false, false, false, false, "0000", ""}},
       {"NAK alone", {0x15}, {false, false, true, true, "", ""}},
       {"NAK then a good frame", cat({0x15}, kExample), {true, false, true, true, "0000", ""}},
-      {"start byte twice asks for a repeat", cat({0x01}, kExample),
+      {"start byte twice asks for a repeat",
+       cat({0x01}, kExample),
        {true, false, false, true, "0000", ""}},
-      {"start bytes apart by busy bytes", cat({0x01, 0x16, 0x16}, kExample),
+      {"start bytes apart by busy bytes",
+       cat({0x01, 0x16, 0x16}, kExample),
        {true, false, false, true, "0000", ""}},
-      {"length below 30h asks for a repeat", withByte(kExample, 1, 0x2F),
+      {"length below 30h asks for a repeat",
+       withByte(kExample, 1, 0x2F),
        {false, false, false, true, "", ""}},
-      {"sequence below 20h asks for a repeat", withByte(kExample, 2, 0x1F),
+      {"sequence below 20h asks for a repeat",
+       withByte(kExample, 2, 0x1F),
        {false, false, false, true, "", ""}},
-      {"end byte before the checksum is complete", endedAfter(kExample, 19),
+      {"end byte before the checksum is complete",
+       endedAfter(kExample, 19),
        {true, true, false, false, "0000", ""}},
-      {"end byte inside the first field", {0x01, 0x30, 0x21, 0x21, 0x30, 0x30, 0x03},
+      {"end byte inside the first field",
+       {0x01, 0x30, 0x21, 0x21, 0x30, 0x30, 0x03},
        {true, true, false, false, "00", ""}},
       {"stray end byte outside a frame is noise", {0x03}, {false, false, false, false, "", ""}},
       {"first field longer than 19 characters keeps 19",
@@ -117,7 +131,8 @@ TEST(ReplyReceiver, SameOutcomeWhateverCameBeforeAndAfterACompleteFrame) {
     Bytes input(kThreeFields.begin(), kThreeFields.begin() + static_cast<std::ptrdiff_t>(cut));
     if (!input.empty() && input.back() == 0x03) continue;  // a whole frame already
     r.beginAttempt();
-    for (auto b : input) r.feed(b);
+    for (auto b : input)
+      r.feed(b);
     r.endAttempt();
     const Outcome got = feedAll(r, kExample);
     EXPECT_TRUE(got.complete) << cut;
@@ -129,7 +144,8 @@ TEST(ReplyReceiver, SameOutcomeWhateverCameBeforeAndAfterACompleteFrame) {
 TEST(ReplyReceiver, ReplyOfLength30hGoesStraightToTheStatusMark) {
   ReplyReceiver r;
   r.beginAttempt();
-  for (std::size_t i = 0; i < 9; ++i) r.feed(kExample[i]);  // through the ';'
+  for (std::size_t i = 0; i < 9; ++i)
+    r.feed(kExample[i]);  // through the ';'
   EXPECT_EQ(r.state(), ReplyState::WaitStatusMark);
 }
 
@@ -152,10 +168,12 @@ TEST(ReplyReceiver, NewFrameStartsItsFirstFieldAfresh) {
 TEST(ReplyReceiver, ReadErrorAbandonsTheFrameUnderWay) {
   ReplyReceiver r;
   r.beginAttempt();
-  for (std::size_t i = 0; i < 12; ++i) r.feed(kExample[i]);
+  for (std::size_t i = 0; i < 12; ++i)
+    r.feed(kExample[i]);
   r.readFailed();
   EXPECT_EQ(r.state(), ReplyState::WaitStart);
-  for (std::size_t i = 12; i < kExample.size(); ++i) r.feed(kExample[i]);
+  for (std::size_t i = 12; i < kExample.size(); ++i)
+    r.feed(kExample[i]);
   EXPECT_FALSE(r.frameComplete());
 }
 

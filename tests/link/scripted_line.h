@@ -83,7 +83,9 @@ class ScriptedLine final : public SerialLine {
 };
 
 // `n` empty reads.
-inline std::vector<LineEvent> silence(int n) { return std::vector<LineEvent>(n, std::nullopt); }
+inline std::vector<LineEvent> silence(int n) {
+  return std::vector<LineEvent>(n, std::nullopt);
+}
 
 inline std::vector<LineEvent> bytes(std::initializer_list<std::uint8_t> list) {
   return {list.begin(), list.end()};

@@ -19,8 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string tempLinkPath(const char* name) {
-  return (fs::temp_directory_path() /
-          ("tallowick-" + std::to_string(::getpid()) + "-" + name))
+  return (fs::temp_directory_path() / ("tallowick-" + std::to_string(::getpid()) + "-" + name))
       .string();
 }
 
