@@ -122,10 +122,8 @@ void writeCsv(const std::vector<Record>& records, std::ostream& out) {
                                    offsetText(r.utcOffsetMinutes)};
     for (const std::string& n : numbers)
       out << csvField(n, false) << ',';
-    for (const std::string* text : {&r.computer, &r.port, &r.model, &r.firmware, &r.country,
-                                    &r.serialNumber, &r.passes, &r.pauseMs}) {
+    for (const auto& [name, text] : describingTexts(r))
       out << csvField(*text) << ',';
-    }
     out << outcomeKey(r.outcome) << ',' << csvField(r.message) << ',' << r.errorCount << ','
         << r.durationMs << ',' << r.steps.size() << ',' << failedSteps(r) << ','
         << csvField(joinedLog(r)) << "\r\n";
@@ -147,24 +145,19 @@ void writeJson(const std::vector<Record>& records, std::ostream& out) {
                        {"message", s.message},
                        {"elapsed_ms", s.elapsedMs}});
     }
-    all.push_back({{"id", r.id},
+    Json record = {{"id", r.id},
                    {"kind", kindKey(r.kind)},
                    {"started_at", isoTime(r.startedAtMs, r.utcOffsetMinutes)},
-                   {"ended_at", isoTime(r.endedAtMs, r.utcOffsetMinutes)},
-                   {"computer", r.computer},
-                   {"port", r.port},
-                   {"model", r.model},
-                   {"firmware", r.firmware},
-                   {"country", r.country},
-                   {"serial_number", r.serialNumber},
-                   {"passes", r.passes},
-                   {"pause_ms", r.pauseMs},
-                   {"outcome", outcomeKey(r.outcome)},
-                   {"message", r.message},
-                   {"error_count", r.errorCount},
-                   {"duration_ms", r.durationMs},
-                   {"steps", std::move(steps)},
-                   {"log", r.log}});
+                   {"ended_at", isoTime(r.endedAtMs, r.utcOffsetMinutes)}};
+    for (const auto& [name, text] : describingTexts(r))
+      record[name] = *text;
+    record["outcome"] = outcomeKey(r.outcome);
+    record["message"] = r.message;
+    record["error_count"] = r.errorCount;
+    record["duration_ms"] = r.durationMs;
+    record["steps"] = std::move(steps);
+    record["log"] = r.log;
+    all.push_back(std::move(record));
   }
   // A text that is not UTF-8 (the history never holds one) comes out with U+FFFD in place
   // of the bad bytes rather than breaking the export.
@@ -345,21 +338,15 @@ void writeJunit(const std::vector<Record>& records, std::ostream& out) {
       counts.add(*end);
       cases += testCase(kindLabel(r.kind), name, r.steps.empty() ? r.durationMs : 0, *end);
     }
-    const std::pair<const char*, std::string> properties[] = {
-        {"record", std::to_string(r.id)},
-        {"kind", std::string(kindKey(r.kind))},
-        {"port", r.port},
-        {"model", r.model},
-        {"firmware", r.firmware},
-        {"country", r.country},
-        {"serial_number", r.serialNumber},
-        {"passes", r.passes},
-        {"pause_ms", r.pauseMs},
-        {"outcome", std::string(outcomeKey(r.outcome))},
-        {"message", r.message},
-        {"error_count", std::to_string(r.errorCount)},
-        {"started_at", isoTime(r.startedAtMs, r.utcOffsetMinutes)},
-    };
+    std::vector<std::pair<std::string, std::string>> properties = {
+        {"record", std::to_string(r.id)}, {"kind", std::string(kindKey(r.kind))}};
+    for (const auto& [key, text] : describingTexts(r))
+      properties.emplace_back(key, *text);
+    properties.insert(properties.end(),
+                      {{"outcome", std::string(outcomeKey(r.outcome))},
+                       {"message", r.message},
+                       {"error_count", std::to_string(r.errorCount)},
+                       {"started_at", isoTime(r.startedAtMs, r.utcOffsetMinutes)}});
     suites += "  <testsuite" + attr("name", name) + counts.attributes() +
               attr("time", seconds(r.durationMs)) +
               attr("timestamp", dateTimeText(localTime(r.startedAtMs, r.utcOffsetMinutes), 'T')) +

@@ -9,6 +9,7 @@
 
 #include "history/new_file.h"
 #include "history/utf8.h"
+#include "initforms/sqlite_serial_store.h"
 
 namespace tallowick::history {
 
@@ -110,14 +111,10 @@ StoreError fileError(StoreErrorKind kind, const fs::path& file, const std::strin
 
 // The name of the first text of the record that is not UTF-8, if any.
 std::optional<std::string> notUtf8(const Record& r) {
-  const std::pair<const char*, const std::string*> fields[] = {
-      {"computer", &r.computer}, {"port", &r.port},        {"model", &r.model},
-      {"firmware", &r.firmware}, {"country", &r.country},  {"serial_number", &r.serialNumber},
-      {"passes", &r.passes},     {"pause_ms", &r.pauseMs}, {"message", &r.message},
-  };
-  for (const auto& [name, text] : fields) {
+  for (const auto& [name, text] : describingTexts(r)) {
     if (!isUtf8(*text)) return std::string(name);
   }
+  if (!isUtf8(r.message)) return "message";
   for (std::size_t i = 0; i < r.log.size(); ++i) {
     if (!isUtf8(r.log[i])) return "log line " + std::to_string(i + 1);
   }
@@ -431,19 +428,14 @@ Store::Store(fs::path file, StoreOptions options) : file_(std::move(file)), opti
 Store::~Store() = default;
 
 StoreResult<fs::path> Store::defaultFile(const Environment& environment) {
-  const auto nonEmpty = [&](const char* name) {
-    auto value = environment(name);
-    if (value && value->empty()) value.reset();
-    return value;
-  };
-  if (auto named = nonEmpty("TALLOWICK_HISTORY")) return fs::path(*named);
-  // A relative XDG_DATA_HOME is invalid and is ignored, as the base directory rules say.
-  if (auto data = nonEmpty("XDG_DATA_HOME"); data && fs::path(*data).is_absolute()) {
-    return fs::path(*data) / "Tallowick" / kFileName;
+  if (auto named = environment("TALLOWICK_HISTORY"); named && !named->empty()) {
+    return fs::path(*named);
   }
-  if (auto home = nonEmpty("HOME")) {
-    return fs::path(*home) / ".local" / "share" / "Tallowick" / kFileName;
-  }
+  // The folder the book has by default, whatever file TALLOWICK_REGISTRY names for it.
+  const auto book = SqliteSerialStore::defaultFile([&](const char* name) {
+    return std::string_view(name) == "TALLOWICK_REGISTRY" ? std::nullopt : environment(name);
+  });
+  if (book) return book.value().parent_path() / kFileName;
   return StoreError{StoreErrorKind::Unavailable,
                     "Не удалось определить папку данных пользователя для файла истории (не "
                     "заданы XDG_DATA_HOME и HOME)."};

@@ -64,6 +64,17 @@ std::optional<StepResult> stepResultFromKey(std::string_view key) {
   return valueOf(kStepResults, key);
 }
 
+std::array<NamedText, 8> describingTexts(const Record& r) {
+  return {{{"computer", &r.computer},
+           {"port", &r.port},
+           {"model", &r.model},
+           {"firmware", &r.firmware},
+           {"country", &r.country},
+           {"serial_number", &r.serialNumber},
+           {"passes", &r.passes},
+           {"pause_ms", &r.pauseMs}}};
+}
+
 Outcome outcomeOf(const RunOutcome& run) {
   switch (run.end) {
     case RunEnd::InputRefused:

@@ -2,6 +2,7 @@
 // was run with, how it ended, its whole log and the outcome of each titled step.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -54,6 +55,14 @@ struct Record {
   std::vector<StepReport> steps;
   bool operator==(const Record&) const = default;
 };
+
+// The texts of a record that describe where and with what it ran, with the names the file
+// and every export give them, in the order of the exports.
+struct NamedText {
+  const char* name;
+  const std::string* text;
+};
+std::array<NamedText, 8> describingTexts(const Record& r);
 
 // The names these values have in the file and in every export.
 std::string_view kindKey(Kind kind);
