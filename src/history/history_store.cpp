@@ -109,19 +109,20 @@ StoreError fileError(StoreErrorKind kind, const fs::path& file, const std::strin
   return {kind, text + "."};
 }
 
-// The name of the first text of the record that is not UTF-8, if any.
+// Where the first text of the record that is not UTF-8 is, if any: "поле port",
+// "строка 3 журнала", "шаг 2".
 std::optional<std::string> notUtf8(const Record& r) {
   for (const auto& [name, text] : describingTexts(r)) {
-    if (!isUtf8(*text)) return std::string(name);
+    if (!isUtf8(*text)) return std::string("поле ") + name;
   }
-  if (!isUtf8(r.message)) return "message";
+  if (!isUtf8(r.message)) return "поле message";
   for (std::size_t i = 0; i < r.log.size(); ++i) {
-    if (!isUtf8(r.log[i])) return "log line " + std::to_string(i + 1);
+    if (!isUtf8(r.log[i])) return "строка " + std::to_string(i + 1) + " журнала";
   }
   for (std::size_t i = 0; i < r.steps.size(); ++i) {
     const StepReport& s = r.steps[i];
     if (!isUtf8(s.title) || !isUtf8(s.code) || !isUtf8(s.message)) {
-      return "step " + std::to_string(i + 1);
+      return "шаг " + std::to_string(i + 1);
     }
   }
   return std::nullopt;
@@ -216,7 +217,6 @@ class detail::Connection {
                          static_cast<std::size_t>(sqlite3_column_bytes(s_, column)));
     }
     std::int64_t integer(int column) const { return sqlite3_column_int64(s_, column); }
-    bool isInteger(int column) const { return sqlite3_column_type(s_, column) == SQLITE_INTEGER; }
 
    private:
     Connection& c_;
@@ -523,7 +523,7 @@ StoreStatus Store::transaction(bool write, Body&& body) {
 
 StoreResult<std::int64_t> Store::append(const Record& record) {
   if (auto field = notUtf8(record)) {
-    return StoreError{StoreErrorKind::Failed, "Запись не добавлена в историю: поле " + *field +
+    return StoreError{StoreErrorKind::Failed, "Запись не добавлена в историю: " + *field +
                                                   " содержит текст не в кодировке UTF-8."};
   }
   std::lock_guard lock(mutex_);

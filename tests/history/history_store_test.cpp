@@ -238,17 +238,17 @@ TEST(HistoryStore, ARecordWithTextThatIsNotUtf8IsRefusedAndNothingChanges) {
   ASSERT_TRUE(store.append(sampleRecord(0)));
   const std::string before = readFile(file);
   const std::pair<const char*, std::function<void(Record&)>> cases[] = {
-      {"port", [](Record& r) { r.port = "COM\xFF"; }},
-      {"log line 3", [](Record& r) { r.log[2] = "\xD0"; }},
-      {"step 2", [](Record& r) { r.steps[1].message = "\xED\xA0\x80"; }},  // a surrogate
+      {"поле port", [](Record& r) { r.port = "COM\xFF"; }},
+      {"строка 3 журнала", [](Record& r) { r.log[2] = "\xD0"; }},
+      {"шаг 2", [](Record& r) { r.steps[1].message = "\xED\xA0\x80"; }},  // a surrogate
   };
   for (const auto& [field, spoil] : cases) {
     Record r = sampleRecord(1);
     spoil(r);
     auto appended = store.append(r);
     ASSERT_FALSE(appended) << field;
-    EXPECT_EQ(appended.error().message, std::string("Запись не добавлена в историю: поле ") +
-                                            field + " содержит текст не в кодировке UTF-8.");
+    EXPECT_EQ(appended.error().message, std::string("Запись не добавлена в историю: ") + field +
+                                            " содержит текст не в кодировке UTF-8.");
   }
   EXPECT_EQ(readFile(file), before);
   EXPECT_EQ(store.list({}).value().size(), 1u);
