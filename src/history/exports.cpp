@@ -116,12 +116,13 @@ void writeCsv(const std::vector<Record>& records, std::ostream& out) {
          "serial_number,passes,pause_ms,outcome,message,error_count,duration_ms,steps,"
          "steps_failed,log\r\n";
   for (const Record& r : records) {
-    const std::string numbers[] = {std::to_string(r.id), std::string(kindKey(r.kind)),
-                                   localTimeText(r.startedAtMs, r.utcOffsetMinutes),
-                                   localTimeText(r.endedAtMs, r.utcOffsetMinutes),
-                                   offsetText(r.utcOffsetMinutes)};
-    for (const std::string& n : numbers)
-      out << csvField(n, false) << ',';
+    // The fields the program writes itself, which no spreadsheet takes for a formula.
+    const std::string own[] = {std::to_string(r.id), std::string(kindKey(r.kind)),
+                               localTimeText(r.startedAtMs, r.utcOffsetMinutes),
+                               localTimeText(r.endedAtMs, r.utcOffsetMinutes),
+                               offsetText(r.utcOffsetMinutes)};
+    for (const std::string& field : own)
+      out << csvField(field, false) << ',';
     for (const auto& [name, text] : describingTexts(r))
       out << csvField(*text) << ',';
     out << outcomeKey(r.outcome) << ',' << csvField(r.message) << ',' << r.errorCount << ','
