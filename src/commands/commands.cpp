@@ -76,22 +76,25 @@ std::string_view argErrorText(std::int32_t code) {
   return "";
 }
 
-CommandResult* CommandSet::reject(Err err, std::int32_t code) {
+CommandResult* CommandSet::reject(Err err, std::int32_t code, std::int32_t command) {
+  attempted_ = command;
   if (err) *err = code;
   return last_;
 }
 
 CommandResult* CommandSet::send(std::int32_t code, const Data& data, Err err, bool setErr) {
-  if (data.notFinite()) return reject(err, kArgNotFinite);
+  if (data.notFinite()) return reject(err, kArgNotFinite, code);
   const auto wire = cp1251::encode(data.str());
-  if (!wire) return reject(err, kArgNotEncodable);
-  if (wire->size() > frame::kMaxRequestData) return reject(err, kArgTooLong);
+  if (!wire) return reject(err, kArgNotEncodable, code);
+  if (wire->size() > frame::kMaxRequestData) return reject(err, kArgTooLong, code);
   if (setErr && err) *err = kArgOk;
+  attempted_ = code;
   last_ = link_.SendCommand(code, data.str());
   return last_;
 }
 
 CommandResult* CommandSet::SendFixed(const FixedCommand& command) {
+  attempted_ = command.code;
   last_ = link_.SendCommand(command.code, command.data);
   return last_;
 }
@@ -107,7 +110,7 @@ CommandResult* CommandSet::GetDateTime(const std::string& password, Err err) {
 
 CommandResult* CommandSet::SetHeaderLine(const std::string& password, std::int32_t line,
                                          const std::string& text, std::int32_t value, Err err) {
-  if (line < 0 || line > 20) return reject(err, kArgHeaderLine);
+  if (line < 0 || line > 20) return reject(err, kArgHeaderLine, 0x22);
   return send(0x22, Data(password).dec(line).text(text).dec(value), err);
 }
 
@@ -185,8 +188,8 @@ CommandResult* CommandSet::OpenFiscalReceipt(const std::string& password,
 
 CommandResult* CommandSet::SellArticle(const std::string& password, std::int32_t code,
                                        double amount, double quantity, Err err) {
-  if (!(quantity > 0)) return reject(err, kArgRange);
-  if (amount < 0) return reject(err, kArgNegativeAmount);
+  if (!(quantity > 0)) return reject(err, kArgRange, 0x64);
+  if (amount < 0) return reject(err, kArgNegativeAmount, 0x64);
   return send(0x64, Data(password).dec(code).fixed(quantity, 3).fixed(amount, 2), err);
 }
 
@@ -201,7 +204,7 @@ CommandResult* CommandSet::CloseFiscalReceipt(const std::string& password, std::
 
 CommandResult* CommandSet::Payment(const std::string& password, std::int32_t type, double amount,
                                    Err err) {
-  if (type < 0 || type > 9) return reject(err, kArgRange);
+  if (type < 0 || type > 9) return reject(err, kArgRange, 0x67);
   return send(0x67, Data(password).dec(type).fixed(amount, 2), err);
 }
 
@@ -230,7 +233,7 @@ CommandResult* CommandSet::PrintBarcode(const std::string& password, std::int32_
                                         const std::string& digits, Err err) {
   // Anything but twelve decimal digits is refused alike: a letter has no bar pattern.
   const auto line = ean13::barcodeLine(digits);
-  if (!line) return reject(err, kArgBarcodeDigits);
+  if (!line) return reject(err, kArgBarcodeDigits, 0x6F);
   return send(0x6F, Data(password).dec(height).text(*line), err);
 }
 

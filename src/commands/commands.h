@@ -131,16 +131,20 @@ class CommandSet {
 
   // The link's one record, as the last command left it.
   CommandResult* LastCommandResult() const { return last_; }
+  // The code of the command the last operation was for, whether it went out or its
+  // arguments were refused (the record then still names the command before it).
+  std::int32_t lastAttempted() const { return attempted_; }
   DeviceLink& link() { return link_; }
 
  private:
   class Data;
   // Checks what the link would refuse, then sends. `setErr` is false for GetDateTime.
   CommandResult* send(std::int32_t code, const Data& data, Err err, bool setErr = true);
-  CommandResult* reject(Err err, std::int32_t code);
+  CommandResult* reject(Err err, std::int32_t code, std::int32_t command);
 
   DeviceLink& link_;
   CommandResult* last_;
+  std::int32_t attempted_ = 0;
 };
 
 // The program's command set, over theDeviceLink().

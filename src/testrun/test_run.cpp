@@ -12,6 +12,7 @@ void TestRun::Button4Click() {
 RunOutcome TestRun::Button3Click(const std::string& passesText, const std::string& pauseText) {
   s_.state.Timer1.disable();
   end_ = RunEnd::Aborted;
+  openStep_.reset();
   if (!registratorParams()) return {end_, s_.state.ErrorCount};
   s_.state.ErrorCount = 0;
 
@@ -31,7 +32,9 @@ RunOutcome TestRun::Button3Click(const std::string& passesText, const std::strin
   s_.state.StopRequested = false;
 
   const bool done = script();
-  return {done ? RunEnd::Finished : end_, errorsCounted_};
+  if (done) end_ = RunEnd::Finished;
+  closeStep(true);
+  return {end_, errorsCounted_};
 }
 
 bool TestRun::script() {
@@ -64,6 +67,7 @@ bool TestRun::run(const Step& step) {
   if (step.title) title(step.title);
   std::int32_t err = 0;
   send(step.call, &err);
+  noteCommand(step.outcome, err);
   if (!loggedOutcome(s_, step.outcome, err)) return abort();
   return tail(step.tail);
 }
@@ -116,6 +120,7 @@ bool TestRun::stopCheck(const char* line) {
   s_.pumpEvents();
   if (!s_.state.StopRequested) return true;
   log(line);
+  stopLine_ = line;
   s_.state.StopRequested = false;
   end_ = RunEnd::Stopped;
   errorsCounted_ = s_.state.ErrorCount;
@@ -130,8 +135,50 @@ void TestRun::blank() {
 }
 
 void TestRun::title(const char* text) {
+  closeStep(false);
+  openStep_ = StepReport{.title = text};
+  openedAt_ = s_.clock.now();
   log(kStars30);
   log(text);
+}
+
+void TestRun::noteCommand(const LoggedStep& outcome, std::int32_t err) {
+  if (!openStep_ || openStep_->result != StepResult::Success) return;
+  StepReport& step = *openStep_;
+  const CommandResult* r = s_.state.LastResult;
+  // A refused operation sent nothing, so the record still tells of the command before.
+  if (err != 0) {
+    step.result = StepResult::ArgumentError;
+    step.code = std::to_string(err);
+    step.message = outcome.A.value_or(outcome.E);
+  } else if (r->noReply()) {
+    step.result = StepResult::NoReply;
+    step.message = outcome.T;
+  } else if (!r->accepted()) {
+    step.result = StepResult::PrinterError;
+    step.code = r->ErrorCode;
+    step.message = outcome.E;
+  }
+  if (step.command == 0 || step.result != StepResult::Success) {
+    step.command = s_.commands.lastAttempted();
+  }
+}
+
+void TestRun::closeStep(bool runEnded) {
+  if (!openStep_) return;
+  StepReport step = std::move(*openStep_);
+  openStep_.reset();
+  if (runEnded && step.result == StepResult::Success) {
+    if (end_ == RunEnd::Stopped) {
+      step.result = StepResult::Stopped;
+      step.message = stopLine_;
+    } else if (end_ == RunEnd::Aborted) {
+      step.result = StepResult::Aborted;
+    }
+  }
+  step.elapsedMs =
+      std::chrono::duration_cast<std::chrono::milliseconds>(s_.clock.now() - openedAt_).count();
+  if (observer_) observer_(step);
 }
 
 bool TestRun::abort() {

@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "mainform/session.h"
 #include "mainform/step_outcome.h"
+#include "testrun/step_report.h"
 
 namespace tallowick {
 
@@ -62,6 +64,9 @@ class TestRun {
   RunOutcome Button3Click(const std::string& passesText, const std::string& pauseText);
   // Stop.
   void Button4Click();
+  // Sees each titled step of the runs that follow once it is over; the log, the windows
+  // and the commands sent stay exactly as they are without it.
+  void setStepObserver(StepObserver observer) { observer_ = std::move(observer); }
 
  private:
   // The script after the input checks; false when it ended early (end_ says how).
@@ -106,6 +111,11 @@ class TestRun {
   bool abort();
   // Sends a command and keeps its record in LastResult.
   CommandResult* send(const CommandCall& call, std::int32_t* err);
+  // The titled step under way: a command of it has been answered (or refused).
+  void noteCommand(const LoggedStep& outcome, std::int32_t err);
+  // Ends the titled step under way, if any, and shows it to the observer. `runEnded`:
+  // the run itself ended inside it (end_ says how).
+  void closeStep(bool runEnded);
 
   Session& s_;
   std::int32_t passes_ = 1;
@@ -114,6 +124,10 @@ class TestRun {
   std::int32_t errorsCounted_ = 0;
   // The registrator parameters kept for the rate change (P1 to P6).
   std::array<std::int32_t, 6> kept_{};
+  StepObserver observer_;
+  std::optional<StepReport> openStep_;
+  Micros openedAt_{0};
+  std::string stopLine_;
 };
 
 }  // namespace tallowick

@@ -7,10 +7,6 @@
 // the seed of their moments (default 1). Every fourth writer starts without a book and
 // makes it first.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -18,25 +14,22 @@
 #include <optional>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "initforms/serial_book.h"
 #include "initforms/sqlite_serial_store.h"
+#include "soak/killed_writer.h"
 
 namespace tallowick {
 namespace {
 
 namespace fs = std::filesystem;
+using test::envNumber;
+using test::KillOutcome;
+using test::TempDir;
 
 constexpr int kOperations = 40;
 constexpr char kProgramPath[] = "/opt/tallowick/tallowick";
-
-unsigned envNumber(const char* name, unsigned fallback) {
-  const char* text = std::getenv(name);
-  if (text == nullptr || *text == '\0') return fallback;
-  return static_cast<unsigned>(std::strtoul(text, nullptr, 10));
-}
 
 // Operation i: even ones save a new interval of a few hundred numbers, odd ones confirm
 // one number of the list to initialise. Each ends in one rewrite of both lists.
@@ -70,69 +63,25 @@ std::vector<SerialLists> expectedStates() {
   return states;
 }
 
-// The writer: opens the book, then runs the operations, telling the parent through `out`
-// after each one that ended well.
-[[noreturn]] void writer(const fs::path& file, int out) {
-  SqliteSerialStore store(file);
-  SerialBook book(store);
-  const auto started = book.start(kProgramPath);
-  if (started.setUp || started.lists) _exit(3);
-  for (int i = 0; i < kOperations; ++i) {
-    if (!operation(book, i)) _exit(4);
-    const char done = 'k';
-    if (::write(out, &done, 1) != 1) _exit(5);
-  }
-  _exit(0);
+// The writer: opens the book, then runs the operations, telling the parent after each
+// one that ended well.
+test::Writer writer(const fs::path& file) {
+  return [file](const std::function<bool()>& done) {
+    SqliteSerialStore store(file);
+    SerialBook book(store);
+    const auto started = book.start(kProgramPath);
+    if (started.setUp || started.lists) return 3;
+    for (int i = 0; i < kOperations; ++i) {
+      if (!operation(book, i)) return 4;
+      if (!done()) return 5;
+    }
+    return 0;
+  };
 }
-
-struct KillOutcome {
-  int completed = 0;    // operations the writer reported done
-  bool exited = false;  // it ended on its own before the kill
-};
-
-// Starts a writer and kills it after `delay`; without a delay lets it finish.
-KillOutcome killWriterAfter(const fs::path& file, std::optional<std::chrono::microseconds> delay) {
-  int pipeEnds[2];
-  if (::pipe(pipeEnds) != 0) return {};
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::close(pipeEnds[0]);
-    writer(file, pipeEnds[1]);
-  }
-  ::close(pipeEnds[1]);
-  if (delay) {
-    std::this_thread::sleep_for(*delay);
-    ::kill(child, SIGKILL);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  KillOutcome outcome;
-  outcome.exited = WIFEXITED(status);
-  char buf[64];
-  for (ssize_t n; (n = ::read(pipeEnds[0], buf, sizeof buf)) > 0;)
-    outcome.completed += static_cast<int>(n);
-  ::close(pipeEnds[0]);
-  if (outcome.exited) {
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the writer failed on its own";
-  }
-  return outcome;
-}
-
-struct TempDir {
-  TempDir() {
-    std::string pattern = (fs::path(testing::TempDir()) / "tallowick-durability-XXXXXX").string();
-    path = ::mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-  }
-  fs::path path;
-};
 
 TEST(StoreDurability, KilledWriterLeavesTheOldOrTheNewListsWhole) {
   const std::vector<SerialLists> states = expectedStates();
-  TempDir dir;
+  TempDir dir("tallowick-durability");
   const fs::path templateFile = dir.path / "template.sqlite3";
   {
     // The book as the first start leaves it: registered, both lists empty.
@@ -146,7 +95,7 @@ TEST(StoreDurability, KilledWriterLeavesTheOldOrTheNewListsWhole) {
   // How long the writer takes for everything, so that the kills fall across all of it.
   fs::copy_file(templateFile, file, fs::copy_options::overwrite_existing);
   const auto begin = std::chrono::steady_clock::now();
-  const KillOutcome whole = killWriterAfter(file, std::nullopt);
+  const KillOutcome whole = test::killWriterAfter(writer(file), std::nullopt);
   const auto span = std::chrono::duration_cast<std::chrono::microseconds>(
       std::chrono::steady_clock::now() - begin);
   ASSERT_TRUE(whole.exited);
@@ -162,7 +111,7 @@ TEST(StoreDurability, KilledWriterLeavesTheOldOrTheNewListsWhole) {
     fs::remove(file);
     if (!fresh) fs::copy_file(templateFile, file);
     const auto delay = std::chrono::microseconds(moment(rng));
-    const KillOutcome o = killWriterAfter(file, delay);
+    const KillOutcome o = test::killWriterAfter(writer(file), delay);
     if (o.exited) ++finished;
     if (fs::exists(fs::path(file.string() + "-journal"))) ++hotJournal;
 

@@ -47,7 +47,15 @@ std::string transcript(const Scenario& sc) {
   if (sc.fault) f.fault(sc.fault);
   f.ui.recordRhythm = true;
   TestRun run(f.session);
+  // Watching the steps must leave every line of the transcript as it is.
+  std::vector<std::string> titles;
+  run.setStepObserver([&](const StepReport& s) { titles.push_back(s.title); });
   const RunOutcome o = run.Button3Click(sc.passes, sc.pause);
+  std::size_t seen = 0;
+  for (std::size_t i = 0; i + 1 < f.ui.testLog.size() && seen < titles.size(); ++i) {
+    if (f.ui.testLog[i] == kStars30 && f.ui.testLog[i + 1] == titles[seen]) ++seen;
+  }
+  EXPECT_EQ(seen, titles.size()) << sc.file << ": a step the log does not title";
 
   std::ostringstream out;
   static constexpr const char* kEnds[] = {"input refused", "finished", "stopped", "aborted"};

@@ -1,0 +1,110 @@
+// The history: every record in one SQLite file, appended one whole record at a time, and
+// read back newest first with filters. A file that is not a whole history of this program
+// in a format it knows is reported and never written.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "history/record.h"
+#include "initforms/store_result.h"
+
+namespace tallowick::history {
+
+namespace detail {
+class Connection;
+}
+
+struct StoreOptions {
+  // How long an operation waits for another program or thread that holds the file.
+  int busyTimeoutMs = 5000;
+};
+
+// Which records to read. Every condition given must hold; times are those of the start.
+struct Filter {
+  std::optional<std::int64_t> fromMs;   // started at or after
+  std::optional<std::int64_t> untilMs;  // started before
+  std::optional<std::string> model;
+  std::optional<std::string> serialNumber;
+  std::optional<Outcome> outcome;
+  std::optional<Kind> kind;
+  // At most this many records (0: no limit).
+  std::size_t limit = 100;
+};
+
+enum class Detail : std::uint8_t {
+  Summary,  // without the log and the steps, for a list
+  Full,     // with them, for one record and the exports
+};
+
+class Store {
+ public:
+  // Marks the file as this program's history, so that a foreign database is never taken
+  // for it.
+  static constexpr std::int32_t kApplicationId = 0x544C5748;  // "TLWH"
+  static constexpr std::int32_t kSchemaVersion = 1;
+
+  // The file is opened, checked and, when it does not exist, made at the first
+  // operation; a failed open is tried again at the next one. One store may be used from
+  // several threads; several stores and processes may share one file.
+  explicit Store(std::filesystem::path file, StoreOptions options = {});
+  ~Store();
+  Store(const Store&) = delete;
+  Store& operator=(const Store&) = delete;
+
+  const std::filesystem::path& file() const { return file_; }
+
+  // Appends the record in one transaction and gives back its id: afterwards the history
+  // holds it whole, or, on an error, exactly what it held before. Its texts must be UTF-8.
+  StoreResult<std::int64_t> append(const Record& record);
+  // The records the filter selects, newest first.
+  StoreResult<std::vector<Record>> list(const Filter& filter, Detail detail = Detail::Summary);
+  // The same, handed over a page at a time, so that a long export never keeps appenders
+  // waiting; `take` returns false to stop early.
+  StoreStatus forEach(const Filter& filter, Detail detail,
+                      const std::function<bool(const Record&)>& take);
+  // One record with its log and steps; nothing when there is none with that id.
+  StoreResult<std::optional<Record>> find(std::int64_t id);
+
+  // Where the history lives: the file named by TALLOWICK_HISTORY; otherwise
+  // "Tallowick/history.sqlite3" in $XDG_DATA_HOME (when it is an absolute path) or in
+  // ~/.local/share, the folder of the book of serial numbers.
+  using Environment = std::function<std::optional<std::string>(const char* name)>;
+  static StoreResult<std::filesystem::path> defaultFile(const Environment& environment);
+  static StoreResult<std::filesystem::path> defaultFile();
+
+ private:
+  StoreStatus connect();
+  template <typename Body>
+  StoreStatus transaction(bool write, Body&& body);
+
+  std::filesystem::path file_;
+  StoreOptions options_;
+  std::mutex mutex_;
+  std::unique_ptr<detail::Connection> connection_;
+  // The damage once found: the file is not written again by this store.
+  std::optional<StoreError> damage_;
+};
+
+// Appends for a run or a station of runs and tells of a failure once: the first failed
+// append gives its message for the user, later ones give nothing. Writing never stops a
+// run; the caller shows the message and goes on.
+class Appender {
+ public:
+  explicit Appender(Store& store) : store_(store) {}
+  std::optional<std::string> append(const Record& record);
+  bool failed() const { return failed_; }
+
+ private:
+  Store& store_;
+  std::atomic<bool> failed_{false};
+};
+
+}  // namespace tallowick::history

@@ -1,0 +1,78 @@
+// One record of the history: a test run or an initialisation of one printer, with what it
+// was run with, how it ended, its whole log and the outcome of each titled step.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "testrun/step_report.h"
+#include "testrun/test_run.h"
+
+namespace tallowick::history {
+
+enum class Kind : std::uint8_t {
+  TestRun,         // the automatic test of the page "Тест РРО"
+  Initialisation,  // the page "Инициализация регистратора"
+};
+
+enum class Outcome : std::uint8_t {
+  Finished,            // reached its end with no error counted
+  FinishedWithErrors,  // reached its end with errors counted
+  Aborted,             // a failure ended it; `message` says which
+  Stopped,             // the user stopped it
+  InputRefused,        // an entry was refused before anything was sent; `message` says which
+};
+
+struct Record {
+  std::int64_t id = 0;  // given by the history when the record is appended
+  Kind kind = Kind::TestRun;
+  // Milliseconds since 1970-01-01 00:00 UTC, and the computer's offset from UTC at the
+  // start, so that the times read as the workshop's clock showed them.
+  std::int64_t startedAtMs = 0;
+  std::int64_t endedAtMs = 0;
+  std::int32_t utcOffsetMinutes = 0;
+  std::string computer;
+  std::string port;
+  std::string model;
+  std::string firmware;
+  std::string country;
+  // Written by an initialisation; for a test run, the printer's number when it is known.
+  std::string serialNumber;
+  // The number of passes and the pause in milliseconds as they were entered (a refused
+  // entry is kept as typed); empty for an initialisation.
+  std::string passes;
+  std::string pauseMs;
+  Outcome outcome = Outcome::Finished;
+  std::string message;  // the failure's message box, or the refused entry's
+  std::int32_t errorCount = 0;
+  // Measured on the run's own clock, which the computer's clock changes do not move.
+  std::int64_t durationMs = 0;
+  std::vector<std::string> log;  // every line, exactly as written
+  std::vector<StepReport> steps;
+  bool operator==(const Record&) const = default;
+};
+
+// The texts of a record that describe where and with what it ran, with the names the file
+// and every export give them, in the order of the exports.
+struct NamedText {
+  const char* name;
+  const std::string* text;
+};
+std::array<NamedText, 8> describingTexts(const Record& r);
+
+// The names these values have in the file and in every export.
+std::string_view kindKey(Kind kind);
+std::string_view outcomeKey(Outcome outcome);
+std::string_view stepResultKey(StepResult result);
+std::optional<Kind> kindFromKey(std::string_view key);
+std::optional<Outcome> outcomeFromKey(std::string_view key);
+std::optional<StepResult> stepResultFromKey(std::string_view key);
+
+// How a test run ended, as the history names it.
+Outcome outcomeOf(const RunOutcome& run);
+
+}  // namespace tallowick::history

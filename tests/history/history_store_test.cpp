@@ -1,0 +1,377 @@
+#include "history/history_store.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <thread>
+
+#include "history/records.h"
+#include "initforms/sqlite_serial_store.h"
+
+namespace tallowick::history {
+namespace {
+
+using namespace test;
+
+std::vector<std::int64_t> idsOf(const std::vector<Record>& records) {
+  std::vector<std::int64_t> ids;
+  for (const Record& r : records)
+    ids.push_back(r.id);
+  return ids;
+}
+
+std::vector<std::string> entriesOf(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+int execSql(const fs::path& file, const char* sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open(file.c_str(), &db);
+  const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  return rc;
+}
+
+TEST(HistoryStore, KeepsEveryFieldOfEveryKindOfRecord) {
+  TempDir dir;
+  const fs::path file = dir.path / "new" / "folder" / "history.sqlite3";
+  std::vector<Record> records;
+  const Outcome outcomes[] = {Outcome::Finished, Outcome::FinishedWithErrors, Outcome::Aborted,
+                              Outcome::Stopped, Outcome::InputRefused};
+  const StepResult results[] = {StepResult::Success, StepResult::ArgumentError,
+                                StepResult::NoReply, StepResult::PrinterError,
+                                StepResult::Stopped, StepResult::Aborted};
+  for (int n = 0; n < 5; ++n) {
+    Record r = sampleRecord(n);
+    r.outcome = outcomes[n];
+    r.steps.clear();
+    for (StepResult result : results)
+      r.steps.push_back({.title = "Шаг", .command = 0x2F, .result = result, .code = "-121"});
+    records.push_back(r);
+  }
+  records[1].log.clear();    // a run refused before it logged anything
+  records[2].steps.clear();  // an initialisation has no titled steps
+  records[3].log.push_back(std::string("NUL\0inside", 10));
+  records[3].startedAtMs = -1;  // a clock before 1970 still sorts
+  {
+    Store store(file);
+    for (Record& r : records) {
+      auto id = store.append(r);
+      ASSERT_TRUE(id) << id.error().message;
+      r.id = id.value();
+    }
+  }
+  EXPECT_EQ(entriesOf(file.parent_path()), std::vector<std::string>{"history.sqlite3"});
+
+  Store again(file);
+  for (const Record& r : records) {
+    auto found = again.find(r.id);
+    ASSERT_TRUE(found) << found.error().message;
+    ASSERT_TRUE(found.value().has_value());
+    EXPECT_EQ(*found.value(), r) << "record " << r.id;
+  }
+  EXPECT_FALSE(again.find(999).value().has_value());
+
+  // Newest first; a summary leaves the log and the steps out.
+  auto listed = again.list({});
+  ASSERT_TRUE(listed);
+  EXPECT_EQ(idsOf(listed.value()), (std::vector<std::int64_t>{5, 3, 2, 1, 4}));
+  for (const Record& r : listed.value())
+    EXPECT_TRUE(r.log.empty() && r.steps.empty());
+  auto full = again.list({}, Detail::Full);
+  ASSERT_TRUE(full);
+  EXPECT_EQ(full.value().front(), records[4]);
+}
+
+TEST(HistoryStore, FiltersCombineAndKeepTheNewestFirst) {
+  TempDir dir;
+  Store store(dir.path / "history.sqlite3");
+  for (int n = 0; n < 30; ++n)
+    ASSERT_TRUE(store.append(sampleRecord(n)));
+  // Record n has id n + 1 and starts n minutes after kDay.
+  const auto minute = [](int n) { return kDay + std::int64_t{n} * 60'000; };
+  struct Case {
+    const char* what;
+    Filter filter;
+    std::vector<std::int64_t> ids;
+  };
+  const Case cases[] = {
+      {"the newest three", {.limit = 3}, {30, 29, 28}},
+      {"a date range, its end excluded",
+       {.fromMs = minute(10), .untilMs = minute(13)},
+       {13, 12, 11}},
+      {"a serial number", {.serialNumber = "ЕД80010003"}, {25, 18, 11, 4}},
+      {"a serial number and a model",
+       {.model = "Veltor FP-90T", .serialNumber = "ЕД80010003"},
+       {18, 4}},
+      {"an outcome in a range", {.fromMs = minute(20), .outcome = Outcome::Finished}, {28, 25, 22}},
+      {"initialisations", {.kind = Kind::Initialisation, .limit = 2}, {30, 25}},
+      {"a serial number nobody has", {.serialNumber = "ЕД800"}, {}},
+      {"all of them", {.limit = 0}, {}},
+  };
+  for (const Case& c : cases) {
+    auto listed = store.list(c.filter);
+    ASSERT_TRUE(listed) << c.what << ": " << listed.error().message;
+    if (c.filter.limit == 0) {
+      EXPECT_EQ(listed.value().size(), 30u) << c.what;
+    } else {
+      EXPECT_EQ(idsOf(listed.value()), c.ids) << c.what;
+    }
+  }
+}
+
+TEST(HistoryStore, LongReadsComePageByPageInOrder) {
+  TempDir dir;
+  Store store(dir.path / "history.sqlite3");
+  // Several records start at the same moment: the order still holds across pages.
+  for (int n = 0; n < 450; ++n) {
+    Record r = sampleRecord(n / 3);
+    ASSERT_TRUE(store.append(r));
+  }
+  std::vector<std::int64_t> ids;
+  ASSERT_TRUE(store.forEach({.limit = 0}, Detail::Summary, [&](const Record& r) {
+    ids.push_back(r.id);
+    return true;
+  }));
+  std::vector<std::int64_t> expected;
+  for (std::int64_t id = 450; id >= 1; --id)
+    expected.push_back(id);
+  EXPECT_EQ(ids, expected);
+
+  int taken = 0;
+  ASSERT_TRUE(
+      store.forEach({.limit = 0}, Detail::Full, [&](const Record&) { return ++taken < 5; }));
+  EXPECT_EQ(taken, 5);
+  EXPECT_EQ(store.list({.limit = 250}).value().size(), 250u);
+}
+
+// Files that are not a whole history of this program: reported, and never written.
+TEST(HistoryStore, AForeignOrDamagedFileIsReportedAndLeftAsItIs) {
+  TempDir dir;
+  const fs::path good = dir.path / "good.sqlite3";
+  {
+    Store store(good);
+    for (int n = 0; n < 200; ++n)
+      ASSERT_TRUE(store.append(sampleRecord(n)));
+  }
+  const std::string history = readFile(good);
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> make;
+    const char* detail;
+  };
+  const Case cases[] = {
+      {"text", [](const fs::path& f) { writeFile(f, "id,kind\r\n1,testrun\r\n"); }, ""},
+      {"an empty file", [](const fs::path& f) { writeFile(f, ""); }, "это не файл истории"},
+      {"the book of serial numbers",
+       [](const fs::path& f) {
+         SqliteSerialStore book(f);
+         ASSERT_TRUE(book.createMissingLists());
+       },
+       "это не файл истории Tallowick"},
+      {"a history of a newer format",
+       [&](const fs::path& f) {
+         fs::copy_file(good, f);
+         execSql(f, "PRAGMA user_version = 2");
+       },
+       "неизвестная версия формата 2"},
+      {"a history without its log table",
+       [&](const fs::path& f) {
+         fs::copy_file(good, f);
+         execSql(f, "DROP TABLE run_log");
+       },
+       "нет таблиц истории"},
+      {"a history cut short",
+       [&](const fs::path& f) { writeFile(f, history.substr(0, history.size() - 1000)); },
+       "файл обрезан"},
+      {"a history whose pages after the first are overwritten",
+       [&](const fs::path& f) {
+         std::string bytes = history;
+         for (std::size_t i = 4096; i < bytes.size(); ++i)
+           bytes[i] = static_cast<char>(i * 7 + 3);
+         writeFile(f, bytes);
+       },
+       ""},
+  };
+  for (const Case& c : cases) {
+    const fs::path file = dir.path / "case" / "history.sqlite3";
+    fs::remove_all(file.parent_path());
+    fs::create_directories(file.parent_path());
+    c.make(file);
+    const std::string before = readFile(file);
+    const auto entries = entriesOf(file.parent_path());
+
+    auto store = std::make_unique<Store>(file, StoreOptions{.busyTimeoutMs = 0});
+    auto listed = store->list({});
+    auto appended = store->append(sampleRecord(1));
+    auto again = store->append(sampleRecord(2));
+    store.reset();
+    ASSERT_FALSE(appended) << c.what;
+    ASSERT_FALSE(again) << c.what;
+    EXPECT_EQ(appended.error().kind, StoreErrorKind::Damaged) << c.what;
+    EXPECT_TRUE(appended.error().message.starts_with("Файл истории повреждён и не будет изменён: " +
+                                                     file.string()))
+        << c.what << ": " << appended.error().message;
+    EXPECT_NE(appended.error().message.find(c.detail), std::string::npos)
+        << c.what << ": " << appended.error().message;
+    if (std::string_view(c.what).find("overwritten") == std::string_view::npos) {
+      EXPECT_FALSE(listed) << c.what;
+    }
+    EXPECT_EQ(readFile(file), before) << c.what;
+    EXPECT_EQ(entriesOf(file.parent_path()), entries) << c.what;
+  }
+}
+
+TEST(HistoryStore, ARecordWithTextThatIsNotUtf8IsRefusedAndNothingChanges) {
+  TempDir dir;
+  const fs::path file = dir.path / "history.sqlite3";
+  Store store(file);
+  ASSERT_TRUE(store.append(sampleRecord(0)));
+  const std::string before = readFile(file);
+  const std::pair<const char*, std::function<void(Record&)>> cases[] = {
+      {"поле port", [](Record& r) { r.port = "COM\xFF"; }},
+      {"строка 3 журнала", [](Record& r) { r.log[2] = "\xD0"; }},
+      {"шаг 2", [](Record& r) { r.steps[1].message = "\xED\xA0\x80"; }},  // a surrogate
+  };
+  for (const auto& [field, spoil] : cases) {
+    Record r = sampleRecord(1);
+    spoil(r);
+    auto appended = store.append(r);
+    ASSERT_FALSE(appended) << field;
+    EXPECT_EQ(appended.error().message, std::string("Запись не добавлена в историю: ") + field +
+                                            " содержит текст не в кодировке UTF-8.");
+  }
+  EXPECT_EQ(readFile(file), before);
+  EXPECT_EQ(store.list({}).value().size(), 1u);
+}
+
+TEST(HistoryStore, AFileHeldByAnotherProgramIsReportedAsBusyAndThenWritten) {
+  TempDir dir;
+  const fs::path file = dir.path / "history.sqlite3";
+  Store store(file, {.busyTimeoutMs = 0});
+  ASSERT_TRUE(store.append(sampleRecord(0)));
+  sqlite3* other = nullptr;
+  sqlite3_open(file.c_str(), &other);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  auto busy = store.append(sampleRecord(1));
+  ASSERT_FALSE(busy);
+  EXPECT_EQ(busy.error().kind, StoreErrorKind::Locked);
+  EXPECT_TRUE(busy.error().message.starts_with("Файл истории занят другой программой: "));
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  ASSERT_TRUE(store.append(sampleRecord(1)));
+  EXPECT_EQ(store.list({}).value().size(), 2u);
+}
+
+// Threads of one station on one store and on stores of their own, and a second process,
+// all appending at once: every record arrives whole, none twice.
+TEST(HistoryStore, ConcurrentAppendersFromThreadsAndProcessesLoseNothing) {
+  TempDir dir;
+  const fs::path file = dir.path / "history.sqlite3";
+  constexpr int kEach = 40;
+  // Record n of appender a carries a in its computer and n in its port.
+  const auto recordOf = [](int appender, int n) {
+    Record r = sampleRecord(n);
+    r.computer = "appender-" + std::to_string(appender);
+    r.port = std::to_string(n);
+    return r;
+  };
+  const pid_t child = ::fork();
+  if (child == 0) {
+    Store store(file, {.busyTimeoutMs = 20000});
+    for (int n = 0; n < kEach; ++n) {
+      if (!store.append(recordOf(9, n))) _exit(1);
+    }
+    _exit(0);
+  }
+  Store shared(file, {.busyTimeoutMs = 20000});
+  std::vector<std::thread> threads;
+  for (int a = 0; a < 4; ++a) {
+    threads.emplace_back([&, a] {
+      Store own(file, {.busyTimeoutMs = 20000});
+      Store& store = a % 2 ? shared : own;
+      for (int n = 0; n < kEach; ++n) {
+        auto appended = store.append(recordOf(a, n));
+        EXPECT_TRUE(appended) << appended.error().message;
+      }
+    });
+  }
+  for (auto& t : threads)
+    t.join();
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  auto all = shared.list({.limit = 0}, Detail::Full);
+  ASSERT_TRUE(all) << all.error().message;
+  std::map<std::string, std::set<std::string>> seen;
+  for (Record r : all.value()) {
+    const int appender = std::stoi(r.computer.substr(9));
+    const int n = std::stoi(r.port);
+    r.id = 0;
+    EXPECT_EQ(r, recordOf(appender, n));
+    EXPECT_TRUE(seen[r.computer].insert(r.port).second) << r.computer << " " << r.port;
+  }
+  EXPECT_EQ(all.value().size(), 5u * kEach);
+  EXPECT_EQ(seen.size(), 5u);
+}
+
+TEST(HistoryStore, LivesBesideTheBookUnlessTheEnvironmentNamesAnother) {
+  struct Case {
+    std::map<std::string, std::string> env;
+    std::string file;  // empty: no place can be found
+  };
+  const Case cases[] = {
+      {{{"TALLOWICK_HISTORY", "/srv/line/history.db"}, {"HOME", "/home/t"}},
+       "/srv/line/history.db"},
+      {{{"XDG_DATA_HOME", "/data"}, {"HOME", "/home/t"}}, "/data/Tallowick/history.sqlite3"},
+      {{{"XDG_DATA_HOME", "relative"}, {"HOME", "/home/t"}},
+       "/home/t/.local/share/Tallowick/history.sqlite3"},
+      {{{"TALLOWICK_HISTORY", ""}, {"HOME", "/home/t"}},
+       "/home/t/.local/share/Tallowick/history.sqlite3"},
+      // A book moved elsewhere leaves the history where it was.
+      {{{"TALLOWICK_REGISTRY", "/srv/book.sqlite3"}, {"XDG_DATA_HOME", "/data"}},
+       "/data/Tallowick/history.sqlite3"},
+      {{}, ""},
+  };
+  for (const Case& c : cases) {
+    const auto env = [&](const char* name) -> std::optional<std::string> {
+      const auto it = c.env.find(name);
+      if (it == c.env.end()) return std::nullopt;
+      return it->second;
+    };
+    auto file = Store::defaultFile(env);
+    if (c.file.empty()) {
+      ASSERT_FALSE(file);
+      EXPECT_EQ(file.error().kind, StoreErrorKind::Unavailable);
+    } else {
+      ASSERT_TRUE(file) << c.file;
+      EXPECT_EQ(file.value(), c.file);
+    }
+  }
+}
+
+TEST(HistoryStore, TheAppenderTellsOfAFailureOnce) {
+  TempDir dir;
+  const fs::path file = dir.path / "history.sqlite3";
+  writeFile(file, "not a history");
+  Store store(file);
+  Appender appender(store);
+  const auto first = appender.append(sampleRecord(0));
+  ASSERT_TRUE(first.has_value());
+  EXPECT_TRUE(first->starts_with("Файл истории повреждён"));
+  EXPECT_FALSE(appender.append(sampleRecord(1)).has_value());
+  EXPECT_TRUE(appender.failed());
+}
+
+}  // namespace
+}  // namespace tallowick::history
