@@ -183,8 +183,8 @@ int runInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 
   Port p(simClock(context), context);
   if (p.link.OpenDeviceLink(port, kBaudRates[o.baudIndex]) == -1) {
-    err << "message: Невозможно подключить порт\n"
-        << "tallowick-cli: cannot open " << port << " (missing, busy or not a serial port)\n";
+    err << "message: " << portNotOpenedText("Невозможно подключить порт", p.link.openFailure())
+        << "\n";
     return kExitPortOrUsage;
   }
   std::int32_t argError = 0;

@@ -126,6 +126,7 @@ class WindowsTest : public QObject {
   void tform1ActivationFillsThePortsTheDateAndTheSerialNumbers();
   void connectingToTheSimulatedPrinterNamesItsModel();
   void connectingToAnotherModelNamesThatModel();
+  void aPortThatDoesNotOpenSaysWhyBelowTheMessage();
   void startRunsAShortTestAndTheLogFills();
   void stopDuringARunEndsItAtTheNextStopCheck();
   void closeDuringARunClosesTheWindowWhenTheRunHasEnded();
@@ -433,6 +434,20 @@ void WindowsTest::connectingToAnotherModelNamesThatModel() {
   Fixture f("KM-15");
   f.connect();
   QCOMPARE(f.form1().windowTitle(), kCaption + " Veltor KM-15");
+}
+
+void WindowsTest::aPortThatDoesNotOpenSaysWhyBelowTheMessage() {
+  Fixture f;
+  TForm1& w = f.shownForm1();
+  auto* ports = find<QComboBox>(&w, "ComboBox1");
+  ports->addItem(QStringLiteral("/nonexistent/ttyUSB0"));
+  ports->setCurrentIndex(ports->count() - 1);
+  find<QPushButton>(&w, "Button2")->click();
+  QCOMPARE(f.dialogs.boxes.size(), 1);
+  QVERIFY2(f.dialogs.boxes.front().startsWith(
+               "Невозможно подключить порт\nПорт /nonexistent/ttyUSB0 не найден"),
+           qPrintable(f.dialogs.boxes.front()));
+  QCOMPARE(find<TShape>(&w, "Shape1")->brushColour(), QColor(255, 0, 0));
 }
 
 namespace {
