@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <chrono>
-#include <csignal>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -10,6 +9,7 @@
 #include <set>
 
 #include "app/cli_ui.h"
+#include "app/console.h"
 #include "app/exit_codes.h"
 #include "commands/commands.h"
 #include "link/device_link.h"
@@ -39,7 +39,8 @@ constexpr std::string_view kUsage =
     "      --no-fiscal    without fiscal receipts and Z-report\n"
     "      --log FILE     save the log as the page's Save does (Windows-1251, CR LF)\n"
     "      --trace FILE   one JSON line per exchange attempt\n"
-    "      Ctrl-C stops the run at its next stop check, like the Stop button.\n"
+    "      Ctrl-C (and SIGTERM, SIGHUP) stops the run at its next stop check, like the\n"
+    "      Stop button; the log is still saved.\n"
     "  init --port PORT --serial NUMBER [--date DDMMYY] [--time HHMM]\n"
     "       [--continue-after SECONDS] [--baud RATE]\n"
     "      Initialise the printer as the button 'Начать инициализацию' does: clock,\n"
@@ -257,10 +258,9 @@ int runTestRun(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (const auto failed = c.connect(o.baudIndex)) return *failed;
 
   CliUi::interrupted() = false;
-  const auto previous = std::signal(SIGINT, onInterrupt);
+  const console::StopSignals stopSignals(onInterrupt);
   TestRun run(c.session);
   const RunOutcome outcome = run.Button3Click(o.get("--passes", "1"), o.get("--pause", "1500"));
-  std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous);
   c.port.link.CloseDeviceLink();
 
   if (o.has("--log")) {
