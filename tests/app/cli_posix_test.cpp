@@ -7,6 +7,8 @@
 #include <pty.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -24,8 +26,47 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using test::CliRun;
 using test::readFile;
 using test::temp;
+using test::testrun;
+
+// A failure while the run goes on ends it as usual, then with the files' own exit code; the
+// run's code is named, the failure said once.
+TEST(CliFiles, AFileThatFailsOnTheWayStillLetsTheRunEnd) {
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<std::string> faults;
+    const char* runCode;
+  };
+  const Case cases[] = {
+      {{"--trace", "/dev/full"}, {}, "the run itself ended with exit code 0 ("},
+      {{"--log", "/dev/full"}, {"46:error=0005"}, "the run itself ended with exit code 2 ("},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    std::vector<std::string> args = {"--port", "sim", "--pause", "0", "--no-fiscal"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const CliRun r = testrun(args, c.faults);
+    EXPECT_EQ(r.code, kExitFileNotSaved) << r.err;
+    const std::string said = "Невозможно записать файл /dev/full: на диске нет места";
+    const auto first = r.err.find(said);
+    EXPECT_NE(first, std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(said, first + 1), std::string::npos) << "said once: " << r.err;
+    EXPECT_NE(r.err.find(c.runCode), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("\nТест Veltor FP-90T\n"), std::string::npos) << "the run took place";
+  }
+}
+
+TEST(CliFiles, ALogOnACharacterDeviceIsWrittenThere) {
+  // A null device of our own where we may make one: a fault must not replace the system's.
+  std::string device = temp("-null");
+  if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) device = "/dev/null";
+  const CliRun r = testrun({"--port", "sim", "--pause", "0", "--no-fiscal", "--log", device});
+  EXPECT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_TRUE(fs::is_character_file(device));
+  if (device != "/dev/null") fs::remove(device);
+}
 
 // tallowick-cli as a process of its own, its standard output and error on the descriptors
 // given (opened close-on-exec, so that the child holds no other end of a pipe).

@@ -95,6 +95,43 @@ TEST_F(CliTestRun, TraceHasOneJsonLinePerAttempt) {
   fs::remove(trace);
 }
 
+// A log or trace that cannot be written is refused before anything is sent, with its own
+// exit code.
+TEST_F(CliTestRun, FilesThatCannotBeSavedEndWithTheirOwnExitCode) {
+  const std::string dir = temp("-dir");
+  fs::create_directories(dir);
+  const std::string readOnly = temp("-readonly.log");
+  std::ofstream(readOnly) << "old";
+  fs::permissions(readOnly, fs::perms::owner_read);
+  struct Case {
+    std::vector<std::string> files;
+    const char* message;  // on standard error
+  };
+  const Case cases[] = {
+      {{"--log", temp("-missing") + "/run.log"}, "не существует"},
+      {{"--log", dir}, "это не обычный файл"},
+      {{"--log", readOnly}, "файл доступен только для чтения"},
+      {{"--trace", dir}, "это не обычный файл"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.files[0] + " " + c.files[1]);
+    std::vector<std::string> args = {"--port", "sim", "--pause", "0", "--no-fiscal"};
+    args.insert(args.end(), c.files.begin(), c.files.end());
+    const CliRun r = testrun(args);
+    EXPECT_EQ(r.code, kExitFileNotSaved) << r.err;
+    EXPECT_NE(r.err.find("tallowick-cli: Невозможно записать файл " + c.files[1] + ": "),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_TRUE(fs::is_empty(dir));
+  EXPECT_EQ(readFile(readOnly), "old");
+  fs::remove(dir);
+  fs::permissions(readOnly, fs::perms::owner_all);
+  fs::remove(readOnly);
+}
+
 TEST_F(CliTestRun, InterruptStopsTheRunAtItsNextStopCheck) {
   bool raised = false;
   const CliRun r = testrun({"--port", "sim", "--pause", "0"}, {}, [&](sim::VirtualPrinter& p) {

@@ -132,6 +132,7 @@ class WindowsTest : public QObject {
   void closeDuringARunClosesTheWindowWhenTheRunHasEnded();
   void saveWritesWindows1251WithCrLf();
   void saveCancelledWritesNothing();
+  void aSaveThatFailsSaysWhyAndKeepsTheOldFile();
   void clearEmptiesTheLog();
   void pageButtonsSendTheirCommands();
   void auxiliaryFunctionsReportPrinterFailuresInBoxes();
@@ -580,6 +581,30 @@ void WindowsTest::saveCancelledWritesNothing() {
   QCOMPARE(f.dialogs.filters.size(), 1);
   QVERIFY(QDir(dir.path()).isEmpty());
   QVERIFY(f.dialogs.boxes.isEmpty());
+}
+
+void WindowsTest::aSaveThatFailsSaysWhyAndKeepsTheOldFile() {
+  QTemporaryDir dir;
+  Fixture f;
+  f.connect();
+  f.form1().ui().appendLog(tallowick::LogId::Test, "Тест остановлен");
+  const struct {
+    QString file;
+    QString reason;
+  } cases[] = {
+      {dir.path(), "это не обычный файл"},
+      {dir.filePath("missing/log.txt"), "не существует"},
+  };
+  for (const auto& c : cases) {
+    f.dialogs.boxes.clear();
+    f.dialogs.saveAs = c.file;
+    find<QPushButton>(&f.form1(), "Button5")->click();
+    QCOMPARE(f.dialogs.boxes.size(), 1);
+    QVERIFY2(f.dialogs.boxes.front().startsWith("Невозможно записать файл " + c.file + ": "),
+             qPrintable(f.dialogs.boxes.front()));
+    QVERIFY2(f.dialogs.boxes.front().contains(c.reason), qPrintable(f.dialogs.boxes.front()));
+  }
+  QVERIFY(QDir(dir.path()).isEmpty());
 }
 
 void WindowsTest::clearEmptiesTheLog() {
