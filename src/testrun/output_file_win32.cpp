@@ -10,9 +10,30 @@
 namespace tallowick::output_file {
 namespace {
 
+// The error of the last call, as the generic condition where there is one, so that the
+// shared code tells the causes apart the same way on every platform.
+std::error_code errorOf(DWORD e) {
+  switch (e) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return std::make_error_code(std::errc::no_such_file_or_directory);
+    case ERROR_ACCESS_DENIED:
+      return std::make_error_code(std::errc::permission_denied);
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return std::make_error_code(std::errc::file_exists);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return std::make_error_code(std::errc::no_space_on_device);
+    case ERROR_WRITE_PROTECT:
+      return std::make_error_code(std::errc::read_only_file_system);
+    default:
+      return {static_cast<int>(e != 0 ? e : ERROR_GEN_FAILURE), std::system_category()};
+  }
+}
+
 std::error_code lastError() {
-  const DWORD e = GetLastError();
-  return {static_cast<int>(e != 0 ? e : ERROR_GEN_FAILURE), std::system_category()};
+  return errorOf(GetLastError());
 }
 
 HANDLE handleOf(const Handle& h) {
@@ -32,19 +53,18 @@ Kind kindOf(const fs::path& path, std::error_code& ec) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD e = GetLastError();
-    if (e == ERROR_FILE_NOT_FOUND) return Kind::Missing;
-    if (e != ERROR_PATH_NOT_FOUND) {
-      // Devices such as NUL have no attributes to read; their type says what they are.
-      HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-      if (h != INVALID_HANDLE_VALUE) {
-        const DWORD type = GetFileType(h);
-        CloseHandle(h);
-        return type == FILE_TYPE_CHAR ? Kind::CharacterDevice : Kind::Other;
-      }
+    // A missing folder is found when the file is made in it.
+    if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) return Kind::Missing;
+    // Devices such as NUL may have no attributes to read; their type says what they are.
+    HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      const DWORD type = GetFileType(h);
+      CloseHandle(h);
+      return type == FILE_TYPE_CHAR ? Kind::CharacterDevice : Kind::Other;
     }
-    ec = {static_cast<int>(e), std::system_category()};
-    return e == ERROR_PATH_NOT_FOUND ? Kind::Missing : Kind::Other;
+    ec = errorOf(e);
+    return Kind::Other;
   }
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Kind::Other;
   HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
