@@ -11,7 +11,10 @@ LoopbackLine::~LoopbackLine() {
 
 std::int32_t LoopbackLine::open(const std::string&, std::int32_t baud) {
   if (open_) close();
-  if (baud <= 0 || !printer_.claimLine(this)) return -1;
+  failure_ = {};
+  if (baud <= 0) failure_.reason = OpenFailureReason::RateRefused;
+  if (baud > 0 && !printer_.claimLine(this)) failure_.reason = OpenFailureReason::InUse;
+  if (failure_.reason != OpenFailureReason::None) return -1;
   open_ = true;
   baud_ = baud;
   printer_.purgeOutput(clock_.now());

@@ -24,6 +24,7 @@ class LoopbackLine final : public SerialLine {
   // The port name is not looked at; the printer is the one given. Fails (-1) while
   // another line holds the printer, or for a rate that is not positive.
   std::int32_t open(const std::string& portName, std::int32_t baud) override;
+  OpenFailure openFailure() const override { return failure_; }
   bool close() override;
   bool isOpen() const override { return open_; }
   void write(std::span<const std::uint8_t> bytes) override;
@@ -39,6 +40,7 @@ class LoopbackLine final : public SerialLine {
   Clock& clock_;
   bool open_ = false;
   std::int32_t baud_ = 0;
+  OpenFailure failure_;
 };
 
 // A printer of its own behind the port names "sim" and "sim:MODEL", for the application's

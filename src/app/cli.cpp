@@ -2,14 +2,13 @@
 
 #include <charconv>
 #include <chrono>
-#include <csignal>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <ostream>
 #include <set>
 
 #include "app/cli_ui.h"
+#include "app/console.h"
 #include "app/exit_codes.h"
 #include "commands/commands.h"
 #include "link/device_link.h"
@@ -19,6 +18,7 @@
 #include "sim/loopback_line.h"
 #include "sim/trace_json.h"
 #include "testrun/log_file.h"
+#include "testrun/output_file.h"
 #include "testrun/test_run.h"
 
 namespace tallowick {
@@ -39,7 +39,10 @@ constexpr std::string_view kUsage =
     "      --no-fiscal    without fiscal receipts and Z-report\n"
     "      --log FILE     save the log as the page's Save does (Windows-1251, CR LF)\n"
     "      --trace FILE   one JSON line per exchange attempt\n"
-    "      Ctrl-C stops the run at its next stop check, like the Stop button.\n"
+    "      Ctrl-C (and SIGTERM, SIGHUP) stops the run at its next stop check, like the\n"
+    "      Stop button; the log is still saved. A log or trace that cannot be saved\n"
+    "      (refused at the start, or failed on the way) gives exit code 8 whatever the\n"
+    "      run's own code, which standard error then names.\n"
     "  init --port PORT --serial NUMBER [--date DDMMYY] [--time HHMM]\n"
     "       [--continue-after SECONDS] [--baud RATE]\n"
     "      Initialise the printer as the button 'Начать инициализацию' does: clock,\n"
@@ -183,8 +186,8 @@ int runInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 
   Port p(simClock(context), context);
   if (p.link.OpenDeviceLink(port, kBaudRates[o.baudIndex]) == -1) {
-    err << "message: Невозможно подключить порт\n"
-        << "tallowick-cli: cannot open " << port << " (missing, busy or not a serial port)\n";
+    err << "message: " << portNotOpenedText("Невозможно подключить порт", p.link.openFailure())
+        << "\n";
     return kExitPortOrUsage;
   }
   std::int32_t argError = 0;
@@ -232,42 +235,8 @@ extern "C" void onInterrupt(int) {
   CliUi::interrupted() = true;
 }
 
-int runTestRun(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-               const CliContext& context) {
-  const Options o =
-      parseOptions(args, {"--passes", "--pause", "--log", "--trace"}, {"--no-fiscal"});
-  if (!o.error.empty()) return usageError(err, o.error);
-
-  std::ofstream trace;
-  if (o.has("--trace")) {
-    trace.open(o.get("--trace", ""), std::ios::binary | std::ios::trunc);
-    if (!trace) return usageError(err, "cannot write the trace file " + o.get("--trace", ""));
-  }
-
-  Clock& clock = simClock(context);
-  Connection c(clock, context, out, err, o);
-  const Micros start = clock.now();
-  if (trace.is_open()) {
-    c.port.link.setAttemptObserver([&](const AttemptRecord& a) {
-      const double ms = static_cast<double>((clock.now() - start).count()) / 1000.0;
-      trace << traceLine(ms, a) << "\n";
-      trace.flush();
-    });
-  }
-  if (const auto failed = c.connect(o.baudIndex)) return *failed;
-
-  CliUi::interrupted() = false;
-  const auto previous = std::signal(SIGINT, onInterrupt);
-  TestRun run(c.session);
-  const RunOutcome outcome = run.Button3Click(o.get("--passes", "1"), o.get("--pause", "1500"));
-  std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous);
-  c.port.link.CloseDeviceLink();
-
-  if (o.has("--log")) {
-    if (const auto problem = writeLogFile(o.get("--log", ""), c.ui.testLog())) {
-      err << "tallowick-cli: " << *problem << "\n";
-    }
-  }
+// The exit code of a run as it ended.
+int runExitCode(const RunOutcome& outcome) {
   switch (outcome.end) {
     case RunEnd::InputRefused:
       return kExitInputRefused;
@@ -279,6 +248,90 @@ int runTestRun(const std::vector<std::string>& args, std::ostream& out, std::ost
       return kExitAborted;
   }
   return kExitAborted;
+}
+
+// The files a run was asked to save. Both are made ready before the run, so that a file
+// that cannot be written is known at once, not after a run of many minutes.
+struct RunFiles {
+  OutputFile log;
+  OutputFile trace;
+  bool traceFailureShown = false;
+
+  // The message of a file that cannot be written; nullopt when both are ready.
+  std::optional<std::string> open(const Options& o) {
+    if (o.has("--trace")) {
+      if (auto refused = trace.open(o.get("--trace", ""))) return refused;
+    }
+    if (o.has("--log")) {
+      if (auto refused = log.open(o.get("--log", ""))) return refused;
+    }
+    return std::nullopt;
+  }
+
+  void writeTrace(const std::string& line, std::ostream& err) {
+    trace.write(line);
+    // Said when it happens; the run goes on, so the printer is not left mid-sequence.
+    if (trace.error() && !traceFailureShown) {
+      traceFailureShown = true;
+      err << "tallowick-cli: " << *trace.error() << std::endl;
+    }
+  }
+
+  // Puts the files in place; the run's exit code, or kExitFileNotSaved when a file could
+  // not be saved: a script that reads the log must know that it is not this run's, and
+  // the run's own code is then on standard error.
+  int finish(int runCode, std::ostream& err) {
+    bool failed = false;
+    for (OutputFile* file : {&trace, &log}) {
+      const bool shown = file == &trace && traceFailureShown;
+      if (const auto problem = file->commit()) {
+        if (!shown) err << "tallowick-cli: " << *problem << "\n";
+        failed = true;
+      }
+    }
+    if (!failed) return runCode;
+    err << "tallowick-cli: the run itself ended with exit code " << runCode << " ("
+        << exitCodeMeaning(runCode) << ")\n";
+    return kExitFileNotSaved;
+  }
+};
+
+int runTestRun(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               const CliContext& context) {
+  const Options o =
+      parseOptions(args, {"--passes", "--pause", "--log", "--trace"}, {"--no-fiscal"});
+  if (!o.error.empty()) return usageError(err, o.error);
+
+  // Before the files are made: a stop asked for from now on ends the run in order, so
+  // they are put in place or removed, never left behind.
+  CliUi::interrupted() = false;
+  const console::StopSignals stopSignals(onInterrupt);
+  RunFiles files;
+  if (const auto refused = files.open(o)) {
+    err << "tallowick-cli: " << *refused << "\n";
+    return kExitFileNotSaved;
+  }
+
+  Clock& clock = simClock(context);
+  Connection c(clock, context, out, err, o);
+  const Micros start = clock.now();
+  if (files.trace.isOpen()) {
+    c.port.link.setAttemptObserver([&](const AttemptRecord& a) {
+      const double ms = static_cast<double>((clock.now() - start).count()) / 1000.0;
+      files.writeTrace(traceLine(ms, a) + "\n", err);
+    });
+  }
+  if (const auto failed = c.connect(o.baudIndex)) {
+    // No run, so no log of one: an older log stays as it was.
+    files.log.discard();
+    return files.finish(*failed, err);
+  }
+
+  TestRun run(c.session);
+  const RunOutcome outcome = run.Button3Click(o.get("--passes", "1"), o.get("--pause", "1500"));
+  c.port.link.CloseDeviceLink();
+  files.log.write(logFileBytes(c.ui.testLog()));
+  return files.finish(runExitCode(outcome), err);
 }
 
 // The single functions of the page "Вспомогательные функции", by command name.

@@ -1,8 +1,19 @@
 #include <iostream>
 
 #include "app/cli.h"
+#include "app/console.h"
+#include "app/escaping_stream.h"
 
 int main(int argc, char** argv) {
+  using namespace tallowick;
+  console::ignoreBrokenPipe();
   std::vector<std::string> args(argv + 1, argv + argc);
-  return tallowick::runCli(args, std::cout, std::cerr);
+  // A terminal shows what the printer sent and the names typed in, never acts on them.
+  EscapingBuffer outEscaped(std::cout.rdbuf());
+  EscapingBuffer errEscaped(std::cerr.rdbuf());
+  std::ostream outTerminal(&outEscaped);
+  std::ostream errTerminal(&errEscaped);
+  std::ostream& out = console::isTerminal(stdout) ? outTerminal : std::cout;
+  std::ostream& err = console::isTerminal(stderr) ? errTerminal : std::cerr;
+  return runCli(args, out, err);
 }

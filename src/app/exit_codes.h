@@ -16,6 +16,7 @@ enum ExitCode : int {
   kExitInputRefused = 5,
   kExitNoReply = 6,
   kExitPrinterError = 7,
+  kExitFileNotSaved = 8,
 };
 
 struct ExitCodeInfo {
@@ -23,7 +24,7 @@ struct ExitCodeInfo {
   std::string_view meaning;
 };
 
-inline constexpr std::array<ExitCodeInfo, 8> kExitCodes = {{
+inline constexpr std::array<ExitCodeInfo, 9> kExitCodes = {{
     {kExitOk, "done; for a test run: finished with no errors counted"},
     {kExitFinishedWithErrors, "test run finished with errors counted"},
     {kExitAborted, "test run aborted (no reply or a printer error)"},
@@ -34,6 +35,15 @@ inline constexpr std::array<ExitCodeInfo, 8> kExitCodes = {{
      "number of an initialisation"},
     {kExitNoReply, "the printer did not answer"},
     {kExitPrinterError, "the printer refused a command (error code other than 0000)"},
+    {kExitFileNotSaved, "the log or trace could not be saved"},
 }};
+
+// The meaning of a code of the table; empty for any other.
+constexpr std::string_view exitCodeMeaning(int code) {
+  for (const auto& e : kExitCodes) {
+    if (e.code == code) return e.meaning;
+  }
+  return {};
+}
 
 }  // namespace tallowick

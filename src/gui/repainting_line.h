@@ -23,6 +23,7 @@ class RepaintingLine final : public SerialLine {
   std::int32_t open(const std::string& portName, std::int32_t baud) override {
     return line_->open(portName, baud);
   }
+  OpenFailure openFailure() const override { return line_->openFailure(); }
   bool close() override { return line_->close(); }
   bool isOpen() const override { return line_->isOpen(); }
   void write(std::span<const std::uint8_t> bytes) override { line_->write(bytes); }

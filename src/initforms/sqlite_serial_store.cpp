@@ -42,6 +42,13 @@ CREATE TABLE registry_value (
 ) WITHOUT ROWID;
 )sql";
 
+// The columns of each table of kSchema, in order: a file of ours with others was made by
+// another version of the program.
+const std::vector<std::pair<std::string, std::vector<std::string>>> kColumns = {
+    {"registry_key", {"root", "key"}},
+    {"registry_value", {"root", "key", "name", "type", "value"}},
+};
+
 StoreErrorKind kindOf(int code) {
   switch (code & 0xFF) {
     case SQLITE_BUSY:
@@ -86,6 +93,24 @@ StoreError fileError(StoreErrorKind kind, const fs::path& file, const std::strin
   return {kind, std::move(text)};
 }
 
+// A book that may be written in a folder that may not: every change goes through a journal
+// beside the file, so the file cannot be changed, though it is not read-only itself.
+StoreError folderNotWritableError(const fs::path& file) {
+  const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+  return {StoreErrorKind::ReadOnly,
+          "Файл с заводскими номерами нельзя изменить: папка " + folder.string() +
+              " недоступна для записи, а изменения записываются через журнал в этой папке (" +
+              file.string() + ")."};
+}
+
+// A file of this program whose tables another version made.
+StoreError otherVersionError(const fs::path& file, const std::string& detail) {
+  return {StoreErrorKind::Damaged,
+          "Файл с заводскими номерами не является книгой этой версии программы и не будет "
+          "изменён: " +
+              file.string() + " (" + detail + ")."};
+}
+
 int asInt(std::size_t size) {
   return static_cast<int>(size);
 }
@@ -104,7 +129,10 @@ class SqliteSerialStore::Connection final : public RegistryTransaction {
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
-  StoreError error(int code) const { return fileError(kindOf(code), file_, sqlite3_errmsg(db_)); }
+  StoreError error(int code) const {
+    if (code == SQLITE_READONLY_DIRECTORY) return folderNotWritableError(file_);
+    return fileError(kindOf(code), file_, sqlite3_errmsg(db_));
+  }
 
   StoreStatus exec(const char* sql) {
     const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
@@ -424,6 +452,16 @@ StoreStatus SqliteSerialStore::check(Connection& connection) const {
   if (!tables) return tables.error();
   if (tables.value() != std::vector<std::string>{"registry_key", "registry_value"}) {
     return fileError(StoreErrorKind::Damaged, file_, "нет таблиц реестра");
+  }
+  for (const auto& [table, expected] : kColumns) {
+    auto columns = connection.rows(("SELECT name FROM pragma_table_info('" + table + "')").c_str());
+    if (!columns) return columns.error();
+    if (columns.value() != expected) {
+      std::string found;
+      for (const auto& c : columns.value())
+        found += (found.empty() ? "" : ", ") + c;
+      return otherVersionError(file_, "столбцы таблицы " + table + ": " + found);
+    }
   }
   // A file cut short inside its last page still passes the structural check, since the
   // missing bytes read as zeros; a whole book is always exactly its pages long.

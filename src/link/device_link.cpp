@@ -66,8 +66,14 @@ std::int32_t DeviceLink::OpenDeviceLink(const std::string& portName, std::int32_
   if (line_ && line_->isOpen()) line_->close();
   linkIdle_ = true;
   line_ = factory_ ? factory_(portName) : makePlatformSerialLine();
-  if (!line_) return -1;
-  return line_->open(portName, baudRate);
+  const std::int32_t handle = line_ ? line_->open(portName, baudRate) : -1;
+  openFailure_ = {};
+  if (handle == -1) {
+    openFailure_ = line_ ? line_->openFailure() : OpenFailure{OpenFailureReason::NoSuchDevice};
+  }
+  openFailure_.port = portName;
+  openFailure_.baud = baudRate;
+  return handle;
 }
 
 std::int32_t DeviceLink::CloseDeviceLink() {

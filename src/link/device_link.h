@@ -49,6 +49,9 @@ class DeviceLink {
   // Opens the port for the printer (closing a port this link still holds first).
   // Returns the handle, or -1 when the port cannot be used.
   std::int32_t OpenDeviceLink(const std::string& portName, std::int32_t baudRate);
+  // Why the last OpenDeviceLink returned -1, with the port and rate it was given; the
+  // reason is None after an open that succeeded.
+  const OpenFailure& openFailure() const { return openFailure_; }
   // Returns non-zero when an open port was closed.
   std::int32_t CloseDeviceLink();
 
@@ -78,6 +81,7 @@ class DeviceLink {
   AttemptObserver observer_;
   std::int32_t attempt_ = 0;
   std::unique_ptr<SerialLine> line_;
+  OpenFailure openFailure_;
   ReplyReceiver receiver_;
   CommandResult result_;
 

@@ -7,6 +7,8 @@
 #include <span>
 #include <string>
 
+#include "link/open_failure.h"
+
 namespace tallowick {
 
 // Outcome of one single-byte read.
@@ -35,6 +37,10 @@ class SerialLine {
   // purged. Returns a non-negative handle, or -1 when the port cannot be used (missing,
   // held by another open, or its settings or time-outs cannot be set).
   virtual std::int32_t open(const std::string& portName, std::int32_t baud) = 0;
+
+  // Why the last open returned -1 (None after one that succeeded). The port and the rate
+  // are left empty for the device link to fill.
+  virtual OpenFailure openFailure() const { return {}; }
 
   // Drains what was written, purges both directions and releases the port.
   // Returns true when an open port was closed.

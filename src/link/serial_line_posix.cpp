@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <optional>
 
 #include "link/serial_line.h"
@@ -46,16 +47,17 @@ class PosixSerialLine final : public SerialLine {
 
   std::int32_t open(const std::string& portName, std::int32_t baud) override {
     close();
+    failure_ = {};
+    if (portName.empty()) return fail(-1, 0, OpenFailureReason::NoSuchDevice);
     const auto speed = speedFor(baud);
-    if (!speed || portName.empty()) return -1;
+    if (!speed) return fail(-1, 0, OpenFailureReason::RateRefused);
     // Non-blocking only for the open itself: a port with modem control must not hang it.
     const int fd = ::open(portName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return -1;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0 ||
-        !configure(fd, *speed)) {
-      ::close(fd);
-      return -1;
-    }
+    if (fd < 0) return fail(fd, errno, OpenStep::Open);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(fd, errno, OpenStep::Hold);
+    if (::ioctl(fd, TIOCEXCL) != 0) return fail(fd, errno, OpenStep::Hold);
+    errno = 0;
+    if (!configure(fd, *speed)) return fail(fd, errno, OpenStep::Settings);
     const int flags = ::fcntl(fd, F_GETFL);
     ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     ::tcflush(fd, TCIOFLUSH);
@@ -73,6 +75,8 @@ class PosixSerialLine final : public SerialLine {
     fd_ = -1;
     return closed;
   }
+
+  OpenFailure openFailure() const override { return failure_; }
 
   bool isOpen() const override { return fd_ >= 0; }
 
@@ -125,7 +129,19 @@ class PosixSerialLine final : public SerialLine {
     return ::tcgetattr(fd, &check) == 0 && ::cfgetospeed(&check) == speed;
   }
 
+  // Gives up an open that failed with `error` (0: none) at `step`: releases `fd` when
+  // there is one and keeps the reason. Returns -1, the open's result.
+  std::int32_t fail(int fd, int error, OpenStep step) {
+    return fail(fd, error, reasonOfErrno(error, step));
+  }
+  std::int32_t fail(int fd, int error, OpenFailureReason reason) {
+    if (fd >= 0) ::close(fd);
+    failure_ = {reason, error != 0 ? std::strerror(error) : std::string(), {}, 0};
+    return -1;
+  }
+
   int fd_ = -1;
+  OpenFailure failure_;
 };
 
 }  // namespace

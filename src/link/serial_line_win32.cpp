@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
 #include "link/serial_line.h"
 
@@ -36,25 +37,26 @@ class Win32SerialLine final : public SerialLine {
 
     // "\\.\" and at most 27 characters of port name fit the device path.
     char path[32];
-    if (portName.empty() || portName.size() > 27) return -1;
+    failure_ = {};
+    if (portName.empty() || portName.size() > 27) {
+      failure_.reason = OpenFailureReason::NoSuchDevice;
+      return -1;
+    }
     std::snprintf(path, sizeof path, "\\\\.\\%s", portName.c_str());
 
     handle_ =
         CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE) return fail(OpenStep::Open);
     SetupComm(handle_, 1024, 1024);
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    GetCommState(handle_, &dcb);
+    if (!GetCommState(handle_, &dcb)) return fail(OpenStep::Settings);
     dcb.BaudRate = static_cast<DWORD>(baud);
     dcb.ByteSize = 8;
     dcb.Parity = NOPARITY;
     dcb.StopBits = ONESTOPBIT;
-    SetCommState(handle_, &dcb);
-    if (!SetCommTimeouts(handle_, &timeouts)) {
-      if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-      handle_ = INVALID_HANDLE_VALUE;
-      return -1;
-    }
+    if (!SetCommState(handle_, &dcb)) return fail(OpenStep::Settings);
+    if (!SetCommTimeouts(handle_, &timeouts)) return fail(OpenStep::Timeouts);
     PurgeComm(handle_, kPurgeAll);
     return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(handle_));
   }
@@ -67,6 +69,8 @@ class Win32SerialLine final : public SerialLine {
     handle_ = INVALID_HANDLE_VALUE;
     return closed;
   }
+
+  OpenFailure openFailure() const override { return failure_; }
 
   bool isOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
 
@@ -93,7 +97,40 @@ class Win32SerialLine final : public SerialLine {
   }
 
  private:
+  // Gives up an open whose last call failed at `step`: keeps the reason with the system's
+  // text and releases the handle. Returns -1, the open's result.
+  std::int32_t fail(OpenStep step) {
+    const DWORD error = GetLastError();
+    failure_ = {reasonOfWindowsError(error, step), systemText(error), {}, 0};
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    return -1;
+  }
+
+  // The system's message for an error, in UTF-8 as every text of the program, without the
+  // line break Windows ends it with.
+  static std::string systemText(DWORD error) {
+    wchar_t* message = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+    std::string text;
+    if (length > 0) {
+      const int bytes = WideCharToMultiByte(CP_UTF8, 0, message, static_cast<int>(length), nullptr,
+                                            0, nullptr, nullptr);
+      text.resize(static_cast<std::size_t>(bytes));
+      WideCharToMultiByte(CP_UTF8, 0, message, static_cast<int>(length), text.data(), bytes,
+                          nullptr, nullptr);
+    }
+    if (message != nullptr) LocalFree(message);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
+      text.pop_back();
+    }
+    return text;
+  }
+
   HANDLE handle_ = INVALID_HANDLE_VALUE;
+  OpenFailure failure_;
 };
 
 }  // namespace

@@ -16,7 +16,7 @@ void connectPrinter(Session& s, int baudIndex) {
   if (baudIndex < 0 || baudIndex >= static_cast<int>(std::size(kBaudRates))) return;
   s.state.ConnectedBaudRate = kBaudRates[baudIndex];
   if (s.link().OpenDeviceLink(s.ui.portName(), s.state.ConnectedBaudRate) == -1) {
-    s.ui.messageBox("Невозможно подключить порт");
+    s.ui.messageBox(portNotOpenedText("Невозможно подключить порт", s.link().openFailure()));
     return;
   }
   s.state.Connected = true;
@@ -39,6 +39,13 @@ void connectPrinter(Session& s, int baudIndex) {
   s.state.DeviceModel = r->Fields[0];
   s.state.FirmwareVersion = r->Fields[1];
   s.ui.setCaption(std::string(kMainCaption) + " " + s.state.DeviceModel);
+}
+
+std::string portNotOpenedText(std::string_view first, const OpenFailure& failure) {
+  std::string text(first);
+  const std::string why = openFailureText(failure);
+  if (!why.empty()) text += "\n" + why;
+  return text;
 }
 
 void disconnectPrinter(Session& s) {

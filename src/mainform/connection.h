@@ -2,6 +2,10 @@
 // window caption that names the connected model.
 #pragma once
 
+#include <string>
+#include <string_view>
+
+#include "link/open_failure.h"
 #include "mainform/session.h"
 
 namespace tallowick {
@@ -16,6 +20,10 @@ inline constexpr std::int32_t kBaudRates[] = {9600, 19200, 57600, 115200};
 void Button2Click(Session& s, int baudIndex);
 
 void connectPrinter(Session& s, int baudIndex);
+
+// A message box for a port that did not open: `first` on the first line, then why, on a
+// line of its own, when the link can tell.
+std::string portNotOpenedText(std::string_view first, const OpenFailure& failure);
 void disconnectPrinter(Session& s);
 
 }  // namespace tallowick

@@ -1,10 +1,7 @@
 #include "testrun/log_file.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-
 #include "link/cp1251.h"
+#include "testrun/output_file.h"
 
 namespace tallowick {
 namespace {
@@ -43,30 +40,10 @@ std::string logFileBytes(const std::vector<std::string>& lines) {
 
 std::optional<std::string> writeLogFile(const std::string& path,
                                         const std::vector<std::string>& lines) {
-  namespace fs = std::filesystem;
-  const fs::path target(path);
-  fs::path temporary = target;
-  temporary += ".part";
-  {
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    if (!file) return "Невозможно записать файл " + path;
-    const std::string bytes = logFileBytes(lines);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.flush();
-    if (!file) {
-      file.close();
-      std::error_code ignored;
-      fs::remove(temporary, ignored);
-      return "Невозможно записать файл " + path;
-    }
-  }
-  std::error_code ec;
-  fs::rename(temporary, target, ec);
-  if (ec) {
-    fs::remove(temporary, ec);
-    return "Невозможно записать файл " + path;
-  }
-  return std::nullopt;
+  OutputFile file;
+  if (auto refused = file.open(path)) return refused;
+  file.write(logFileBytes(lines));
+  return file.commit();
 }
 
 }  // namespace tallowick

@@ -8,8 +8,8 @@
 
 namespace tallowick {
 
-// Writes the lines; the error text when the file cannot be written (nothing is half
-// written over an existing file: the text goes to a temporary file that replaces it).
+// Writes the lines as an OutputFile does; the error sentence when the file cannot be
+// written (an existing file is then left as it was).
 std::optional<std::string> writeLogFile(const std::string& path,
                                         const std::vector<std::string>& lines);
 

@@ -1,6 +1,7 @@
 // The closing stages: the clock check, the technical-information receipt, the control
 // tape and the Z-report, operator 1 once more, the line-rate change with its service
 // receipt, the display's farewell and the end lines.
+#include "mainform/connection.h"
 #include "testrun/model_traits.h"
 #include "testrun/numbers.h"
 #include "testrun/step_texts.h"
@@ -234,7 +235,8 @@ bool TestRun::setRate(std::int32_t rate, const char* E) {
 bool TestRun::reopenAt(std::int32_t rate) {
   s_.link().CloseDeviceLink();
   if (s_.link().OpenDeviceLink(s_.ui.portName(), rate) != -1) return true;
-  s_.ui.messageBox("Невозможно подключить порт на другой скорости");
+  s_.ui.messageBox(
+      portNotOpenedText("Невозможно подключить порт на другой скорости", s_.link().openFailure()));
   log("Ошибка изменения скорости порта");
   ++s_.state.ErrorCount;
   return abort();

@@ -173,6 +173,23 @@ TEST(Cli, AuxiliaryFunctionsReportInBoxesAndExitCodes) {
   }
 }
 
+// Every command that connects says why the port did not open, below the window's text.
+TEST(Cli, EveryCommandSaysWhyThePortDidNotOpen) {
+  const char* expected =
+      "message: Невозможно подключить порт\nПорт /nonexistent/tty не найден: нет такого "
+      "устройства";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"info", "--port", "/nonexistent/tty"},
+        {"testrun", "--port", "/nonexistent/tty"},
+        {"xreport", "--port", "/nonexistent/tty"},
+        {"internal-test", "1", "--port", "/nonexistent/tty"},
+        {"init", "--port", "/nonexistent/tty", "--serial", "ЕД1"}}) {
+    const CliRun r = cli(args);
+    EXPECT_EQ(r.code, kExitPortOrUsage) << args[0];
+    EXPECT_EQ(r.err.find(expected), 0u) << r.err;
+  }
+}
+
 TEST(Cli, AuxiliaryFunctionsRefuseBadUsageBeforeConnecting) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"internal-test", "--port", "sim"},

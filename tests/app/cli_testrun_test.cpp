@@ -1,17 +1,8 @@
 // tallowick-cli testrun in-process, on the virtual printer and a virtual clock.
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <csignal>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include "app/cli.h"
+#include "app/cli_testrun.h"
 #include "app/exit_codes.h"
-#include "link/clock.h"
-#include "sim/fault_plan.h"
-#include "sim/virtual_printer.h"
 #include "testrun/run_fixture.h"
 
 namespace tallowick {
@@ -19,44 +10,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-CliRun testrun(std::vector<std::string> args, const std::vector<std::string>& faults = {},
-               std::function<void(sim::VirtualPrinter&)> more = {}) {
-  VirtualClock clock;
-  CliContext context;
-  context.simClock = &clock;
-  context.wallClock = [] { return LocalDateTime{2026, 12, 7, 9, 5, 30}; };
-  context.prepareSim = [&](sim::VirtualPrinter& p) {
-    for (const auto& f : faults) {
-      std::string error;
-      auto rule = sim::parseFaultRule(f, error);
-      ASSERT_TRUE(rule) << error;
-      p.faults().add(*rule);
-    }
-    if (more) more(p);
-  };
-  args.insert(args.begin(), "testrun");
-  std::ostringstream out, err;
-  const int code = runCli(args, out, err, context);
-  return {code, out.str(), err.str()};
-}
+using test::CliRun;
+using test::readFile;
+using test::temp;
+using test::testrun;
 
 class CliTestRun : public ::testing::Test {};
-
-std::string temp(const char* name) {
-  return (fs::temp_directory_path() / ("tallowick-cli-" + std::to_string(::getpid()) + name))
-      .string();
-}
-
-std::string readFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
 
 TEST_F(CliTestRun, ExitCodesTellHowTheRunEnded) {
   struct Case {
@@ -134,6 +93,43 @@ TEST_F(CliTestRun, TraceHasOneJsonLinePerAttempt) {
   const std::string all = readFile(trace);
   EXPECT_NE(all.find("\"command\":\"28\",\"attempt\":2"), std::string::npos);  // the repeat
   fs::remove(trace);
+}
+
+// A log or trace that cannot be written is refused before anything is sent, with its own
+// exit code.
+TEST_F(CliTestRun, FilesThatCannotBeSavedEndWithTheirOwnExitCode) {
+  const std::string dir = temp("-dir");
+  fs::create_directories(dir);
+  const std::string readOnly = temp("-readonly.log");
+  std::ofstream(readOnly) << "old";
+  fs::permissions(readOnly, fs::perms::owner_read);
+  struct Case {
+    std::vector<std::string> files;
+    const char* message;  // on standard error
+  };
+  const Case cases[] = {
+      {{"--log", temp("-missing") + "/run.log"}, "не существует"},
+      {{"--log", dir}, "это не обычный файл"},
+      {{"--log", readOnly}, "файл доступен только для чтения"},
+      {{"--trace", dir}, "это не обычный файл"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.files[0] + " " + c.files[1]);
+    std::vector<std::string> args = {"--port", "sim", "--pause", "0", "--no-fiscal"};
+    args.insert(args.end(), c.files.begin(), c.files.end());
+    const CliRun r = testrun(args);
+    EXPECT_EQ(r.code, kExitFileNotSaved) << r.err;
+    EXPECT_NE(r.err.find("tallowick-cli: Невозможно записать файл " + c.files[1] + ": "),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_TRUE(fs::is_empty(dir));
+  EXPECT_EQ(readFile(readOnly), "old");
+  fs::remove(dir);
+  fs::permissions(readOnly, fs::perms::owner_all);
+  fs::remove(readOnly);
 }
 
 TEST_F(CliTestRun, InterruptStopsTheRunAtItsNextStopCheck) {

@@ -126,11 +126,13 @@ class WindowsTest : public QObject {
   void tform1ActivationFillsThePortsTheDateAndTheSerialNumbers();
   void connectingToTheSimulatedPrinterNamesItsModel();
   void connectingToAnotherModelNamesThatModel();
+  void aPortThatDoesNotOpenSaysWhyBelowTheMessage();
   void startRunsAShortTestAndTheLogFills();
   void stopDuringARunEndsItAtTheNextStopCheck();
   void closeDuringARunClosesTheWindowWhenTheRunHasEnded();
   void saveWritesWindows1251WithCrLf();
   void saveCancelledWritesNothing();
+  void aSaveThatFailsSaysWhyAndKeepsTheOldFile();
   void clearEmptiesTheLog();
   void pageButtonsSendTheirCommands();
   void auxiliaryFunctionsReportPrinterFailuresInBoxes();
@@ -435,6 +437,20 @@ void WindowsTest::connectingToAnotherModelNamesThatModel() {
   QCOMPARE(f.form1().windowTitle(), kCaption + " Veltor KM-15");
 }
 
+void WindowsTest::aPortThatDoesNotOpenSaysWhyBelowTheMessage() {
+  Fixture f;
+  TForm1& w = f.shownForm1();
+  auto* ports = find<QComboBox>(&w, "ComboBox1");
+  ports->addItem(QStringLiteral("/nonexistent/ttyUSB0"));
+  ports->setCurrentIndex(ports->count() - 1);
+  find<QPushButton>(&w, "Button2")->click();
+  QCOMPARE(f.dialogs.boxes.size(), 1);
+  QVERIFY2(f.dialogs.boxes.front().startsWith(
+               "Невозможно подключить порт\nПорт /nonexistent/ttyUSB0 не найден"),
+           qPrintable(f.dialogs.boxes.front()));
+  QCOMPARE(find<TShape>(&w, "Shape1")->brushColour(), QColor(255, 0, 0));
+}
+
 namespace {
 
 // Whether the built-in printer plays the script's first command.
@@ -565,6 +581,30 @@ void WindowsTest::saveCancelledWritesNothing() {
   QCOMPARE(f.dialogs.filters.size(), 1);
   QVERIFY(QDir(dir.path()).isEmpty());
   QVERIFY(f.dialogs.boxes.isEmpty());
+}
+
+void WindowsTest::aSaveThatFailsSaysWhyAndKeepsTheOldFile() {
+  QTemporaryDir dir;
+  Fixture f;
+  f.connect();
+  f.form1().ui().appendLog(tallowick::LogId::Test, "Тест остановлен");
+  const struct {
+    QString file;
+    QString reason;
+  } cases[] = {
+      {dir.path(), "это не обычный файл"},
+      {dir.filePath("missing/log.txt"), "не существует"},
+  };
+  for (const auto& c : cases) {
+    f.dialogs.boxes.clear();
+    f.dialogs.saveAs = c.file;
+    find<QPushButton>(&f.form1(), "Button5")->click();
+    QCOMPARE(f.dialogs.boxes.size(), 1);
+    QVERIFY2(f.dialogs.boxes.front().startsWith("Невозможно записать файл " + c.file + ": "),
+             qPrintable(f.dialogs.boxes.front()));
+    QVERIFY2(f.dialogs.boxes.front().contains(c.reason), qPrintable(f.dialogs.boxes.front()));
+  }
+  QVERIFY(QDir(dir.path()).isEmpty());
 }
 
 void WindowsTest::clearEmptiesTheLog() {

@@ -291,6 +291,40 @@ TEST(SqliteStore, DamagedFileIsReportedAndLeftAlone) {
   }
 }
 
+// Our application id and format version, but tables that another version of the program
+// made: said as such, not as damage, and left alone all the same.
+TEST(SqliteStore, BookOfAnotherVersionIsNamedSoAndLeftAlone) {
+  const std::map<std::string, const char*> cases = {
+      {"a renamed column", "ALTER TABLE registry_value RENAME COLUMN value TO data"},
+      {"an extra column", "ALTER TABLE registry_key ADD COLUMN note TEXT"},
+      {"a missing column",
+       "CREATE TABLE older (root, key, name, value); INSERT INTO older SELECT root, key, name, "
+       "value FROM registry_value; DROP TABLE registry_value; "
+       "ALTER TABLE older RENAME TO registry_value"},
+  };
+  for (const auto& [what, change] : cases) {
+    SCOPED_TRACE(what);
+    TempDir dir;
+    const fs::path file = dir.path / "registry.sqlite3";
+    ASSERT_TRUE(SqliteSerialStore(file).writeLists(kOld));
+    {
+      RawDb other(file);
+      ASSERT_EQ(other.exec(change), SQLITE_OK) << sqlite3_errmsg(other.db);
+    }
+    const std::string bytes = readFile(file);
+    SqliteSerialStore store(file, kNoWait);
+    auto lists = store.readLists();
+    ASSERT_FALSE(lists);
+    EXPECT_EQ(lists.error().kind, StoreErrorKind::Damaged);
+    EXPECT_NE(lists.error().message.find("не является книгой этой версии программы"),
+              std::string::npos)
+        << lists.error().message;
+    EXPECT_EQ(lists.error().message.find("повреждён"), std::string::npos);
+    EXPECT_FALSE(store.writeLists(kNew));
+    EXPECT_EQ(readFile(file), bytes);
+  }
+}
+
 TEST(SqliteStore, UnusablePlaceIsReported) {
   TempDir dir;
   writeFile(dir.path / "plain", "x");
@@ -374,7 +408,16 @@ TEST(SqliteStore, ReadOnlyFolderStopsWritesButNotReads) {
     SqliteSerialStore store(file, kNoWait);
     if (!(store.readLists().value() == kOld)) return 1;
     // Without a journal beside it the file cannot be changed safely, so it is not.
-    return store.writeLists(kNew) ? 2 : 0;
+    auto write = store.writeLists(kNew);
+    if (write) return 2;
+    // The folder is the cause, not the file.
+    if (write.error().kind != StoreErrorKind::ReadOnly) return 3;
+    if (write.error().message.find("только для чтения") != std::string::npos) return 4;
+    if (write.error().message.find("папка " + dir.path.string() + " недоступна для записи") ==
+        std::string::npos) {
+      return 5;
+    }
+    return 0;
   });
   EXPECT_EQ(outcome, 0);
   EXPECT_EQ(readFile(file), bytes);

@@ -1,0 +1,22 @@
+#include <unistd.h>
+
+#include <csignal>
+
+#include "app/console.h"
+
+namespace tallowick::console {
+
+std::span<const int> stopSignalNumbers() {
+  static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+  return kSignals;
+}
+
+void ignoreBrokenPipe() {
+  std::signal(SIGPIPE, SIG_IGN);
+}
+
+bool isTerminal(std::FILE* stream) {
+  return ::isatty(::fileno(stream)) == 1;
+}
+
+}  // namespace tallowick::console
