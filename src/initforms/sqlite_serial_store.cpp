@@ -90,6 +90,32 @@ int asInt(std::size_t size) {
   return static_cast<int>(size);
 }
 
+// The texts as a JSON array of strings; they are UTF-8 already, so only quotes,
+// backslashes and control characters need escapes.
+std::string jsonArray(const std::vector<std::string>& items) {
+  std::string out = "[";
+  for (const std::string& item : items) {
+    if (out.size() > 1) out += ',';
+    out += '"';
+    for (const char c : item) {
+      const auto b = static_cast<unsigned char>(c);
+      if (c == '"' || c == '\\') {
+        out += '\\';
+        out += c;
+      } else if (b < 0x20) {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\u%04x", b);
+        out += escaped;
+      } else {
+        out += c;
+      }
+    }
+    out += '"';
+  }
+  out += ']';
+  return out;
+}
+
 }  // namespace
 
 // One open database with its prepared statements.
@@ -221,6 +247,37 @@ class SqliteSerialStore::Connection final : public RegistryTransaction {
     }
     const int rc = sqlite3_step(s);
     sqlite3_reset(s);
+    if (rc != SQLITE_DONE) return error(rc);
+    return {};
+  }
+
+  // Two statements for a whole list, whatever its length: one deletes the old positions,
+  // one inserts the new ones from a JSON array of the items, in the order of their names
+  // ("0", "1", "10", "100", ...), which is the index's order. Row by row, a list of 100 000
+  // numbers took a quarter of a second more.
+  StoreStatus replaceNumberedValues(std::string_view key,
+                                    const std::vector<std::string>& items) override {
+    auto* wipe = statement(
+        "DELETE FROM registry_value WHERE root = ?1 AND key = ?2 AND name <> '' "
+        "AND name NOT GLOB '*[^0-9]*'");
+    if (!wipe) return prepareError();
+    bindKey(wipe, key);
+    int rc = sqlite3_step(wipe);
+    sqlite3_reset(wipe);
+    if (rc != SQLITE_DONE) return error(rc);
+    if (items.empty()) return {};
+
+    auto* insert = statement(
+        "INSERT INTO registry_value (root, key, name, type, value) "
+        "SELECT ?1, ?2, CAST(item.key AS TEXT), 'REG_SZ', item.value FROM json_each(?3) AS item "
+        "ORDER BY CAST(item.key AS TEXT)");
+    if (!insert) return prepareError();
+    const std::string array = jsonArray(items);
+    bindKey(insert, key);
+    sqlite3_bind_text(insert, 3, array.data(), asInt(array.size()), SQLITE_STATIC);
+    rc = sqlite3_step(insert);
+    sqlite3_reset(insert);
+    sqlite3_clear_bindings(insert);
     if (rc != SQLITE_DONE) return error(rc);
     return {};
   }
@@ -445,11 +502,14 @@ StoreStatus SqliteSerialStore::check(Connection& connection) const {
 
 StoreStatus SqliteSerialStore::connect() {
   if (connection_) return {};
-  removeAbandonedTemporaries(file_);
+  if (!options_.readOnly) removeAbandonedTemporaries(file_);
   std::error_code ec;
   const bool present = fs::exists(fs::symlink_status(file_, ec));
   if (ec && ec != std::errc::no_such_file_or_directory) {
     return fileError(StoreErrorKind::Unavailable, file_, ec.message());
+  }
+  if (!present && options_.readOnly) {
+    return fileError(StoreErrorKind::Unavailable, file_, "файла нет");
   }
   if (!present) {
     if (auto created = createFile(); !created) return created;
@@ -458,7 +518,9 @@ StoreStatus SqliteSerialStore::connect() {
   sqlite3* db = nullptr;
   // Without SQLITE_OPEN_CREATE: the file must be the one checked above. A file that the
   // process may not write is opened for reading.
-  const int rc = sqlite3_open_v2(file_.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  const int rc =
+      sqlite3_open_v2(file_.c_str(), &db,
+                      options_.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
   if (rc != SQLITE_OK) {
     StoreError error = fileError(kindOf(rc), file_, db ? sqlite3_errmsg(db) : "");
     sqlite3_close_v2(db);
@@ -503,10 +565,14 @@ StoreStatus SqliteSerialStore::runTransaction(TransactionMode mode, const Transa
   return status;
 }
 
-std::unique_ptr<SerialStore> makePlatformSerialStore() {
+std::unique_ptr<SerialStore> makePlatformSerialStore(StoreAccess access,
+                                                     const std::optional<std::string>& named) {
+  SqliteStoreOptions options;
+  options.readOnly = access == StoreAccess::ReadOnly;
+  if (named) return std::make_unique<SqliteSerialStore>(fs::path(*named), options);
   auto file = SqliteSerialStore::defaultFile();
   if (!file) return std::make_unique<UnavailableSerialStore>(file.error());
-  return std::make_unique<SqliteSerialStore>(std::move(file).value());
+  return std::make_unique<SqliteSerialStore>(std::move(file).value(), options);
 }
 
 }  // namespace tallowick
