@@ -38,6 +38,7 @@ class TForm1::MainWindowUi final : public Ui {
   explicit MainWindowUi(TForm1& w) : w_(w) {}
 
   void messageBox(const std::string& text) override { w_.dialogs_.messageBox(&w_, qs(text)); }
+  bool question(const std::string& text) override { return w_.dialogs_.question(&w_, qs(text)); }
   void appendLog(LogId log, const std::string& line) override { w_.appendLine(log, line); }
   void scrollLogToEnd() override {
     QScrollBar* bar = w_.RichEdit1->verticalScrollBar();

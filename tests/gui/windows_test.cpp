@@ -43,11 +43,19 @@ namespace {
 class RecordingDialogs final : public DialogService {
  public:
   void messageBox(QWidget*, const QString& text) override { boxes << text; }
+  bool question(QWidget*, const QString& text) override {
+    questions << text;
+    if (onQuestion) onQuestion();
+    return answer;
+  }
   std::optional<QString> saveFileName(QWidget*, const QString& filter) override {
     filters << filter;
     return saveAs;
   }
   QStringList boxes;
+  QStringList questions;
+  bool answer = true;                // Yes
+  std::function<void()> onQuestion;  // while the question is up
   QStringList filters;
   std::optional<QString> saveAs;
 };
