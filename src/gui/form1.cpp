@@ -1,6 +1,7 @@
 #include "gui/form1.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -337,10 +338,34 @@ void TForm1::Button2Click() {
 
 void TForm1::Button1Click() {
   if (sequencesRunning_ > 0) {
-    closePending_ = true;
+    closeDuringSequence(true);
     return;
   }
   done(QDialog::Accepted);
+}
+
+bool TForm1::closeDuringSequence(bool mayAsk) {
+  if (testRunning_) {
+    if (mayAsk && !dialogs_.question(this, qs(kStopAndCloseQuestion))) return false;
+    // As Stop does; a Stop already pressed needs nothing more.
+    if (!state_.StopRequested) testRun_.Button4Click();
+  }
+  closePending_ = true;
+  return true;
+}
+
+bool TForm1::endRequested(bool mayAsk) {
+  if (sequencesRunning_ == 0) return true;
+  return closeDuringSequence(mayAsk);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (sequencesRunning_ > 0) {
+    event->ignore();
+    closeDuringSequence(true);
+    return;
+  }
+  QDialog::closeEvent(event);
 }
 
 void TForm1::runSequence(const std::function<void()>& sequence) {
@@ -354,7 +379,11 @@ void TForm1::runSequence(const std::function<void()>& sequence) {
 }
 
 void TForm1::Button3Click() {
-  runSequence([this] { testRun_.Button3Click(u8(ComboBox2->currentText()), u8(Edit1->text())); });
+  runSequence([this] {
+    testRunning_ = true;
+    testRun_.Button3Click(u8(ComboBox2->currentText()), u8(Edit1->text()));
+    testRunning_ = false;
+  });
 }
 
 void TForm1::Button4Click() {

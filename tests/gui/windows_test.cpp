@@ -1,6 +1,7 @@
 // The windows as a user meets them: start-up order and modality, captions, items, initial
 // and enabled states, colours and sizes, and the wiring of the connection row and the test
 // page to the logic, against the built-in virtual printer.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -136,7 +138,10 @@ class WindowsTest : public QObject {
   void connectingToAnotherModelNamesThatModel();
   void startRunsAShortTestAndTheLogFills();
   void stopDuringARunEndsItAtTheNextStopCheck();
-  void closeDuringARunClosesTheWindowWhenTheRunHasEnded();
+  void closeDuringARunAsksAndStopsTheRunFirst();
+  void logoutDuringARunStopsItAndCloses();
+  void eraseAndClearAskFirst();
+  void aQuestionAnswersNoToEnterAndEscape();
   void saveWritesWindows1251WithCrLf();
   void saveCancelledWritesNothing();
   void clearEmptiesTheLog();
@@ -518,18 +523,118 @@ void WindowsTest::stopDuringARunEndsItAtTheNextStopCheck() {
   QVERIFY(!f.form1().state().StopRequested);
 }
 
-void WindowsTest::closeDuringARunClosesTheWindowWhenTheRunHasEnded() {
+// "Закрыть" during a run asks; "Да" stops the run at its next stop check and then closes
+// the window, "Нет" lets the run go on, and the window stays.
+void WindowsTest::closeDuringARunAsksAndStopsTheRunFirst() {
+  struct Case {
+    bool yes;
+    const char* lastLine;
+  };
+  for (const Case& c :
+       {Case{true, "Тест остановлен"}, Case{false, "******************************"}}) {
+    Fixture f;
+    f.dialogs.answer = c.yes;
+    bool visibleAfterClose = false;
+    duringTheRun(f, [&] {
+      find<QPushButton>(&f.form1(), "Button1")->click();
+      visibleAfterClose = f.form1().isVisible();
+    });
+    QVERIFY2(startShortRun(f), "the built-in printer refused the script's first command");
+    QCOMPARE(f.dialogs.questions, QStringList{QString::fromUtf8(TForm1::kStopAndCloseQuestion)});
+    QVERIFY(visibleAfterClose);
+    const auto& log = f.form1().testLog();
+    QCOMPARE(log.back(), std::string(c.lastLine));
+    QCOMPARE(f.form1().isVisible(), !c.yes);
+    if (!c.yes) continue;
+    // The lines up to the stop are all there: the log of a run stopped with Stop at the
+    // same moment.
+    Fixture stopped;
+    duringTheRun(stopped, [&] { find<QPushButton>(&stopped.form1(), "Button4")->click(); });
+    QVERIFY(startShortRun(stopped));
+    QCOMPARE(log, stopped.form1().testLog());
+  }
+}
+
+// Logging out during a run is "Закрыть" with its question; with nobody to ask, the run
+// stops and the window closes; with no run, the desktop may end the program at once.
+void WindowsTest::logoutDuringARunStopsItAndCloses() {
+  QVERIFY(Fixture().form1().endRequested(true));
+  for (const bool mayAsk : {true, false}) {
+    Fixture f;
+    f.dialogs.answer = true;
+    bool ending = false;
+    duringTheRun(f, [&] { ending = f.form1().endRequested(mayAsk); });
+    QVERIFY2(startShortRun(f), "the built-in printer refused the script's first command");
+    QVERIFY(ending);
+    QCOMPARE(f.dialogs.questions.size(), mayAsk ? 1 : 0);
+    QCOMPARE(f.form1().testLog().back(), std::string("Тест остановлен"));
+    QVERIFY(!f.form1().isVisible());
+  }
   Fixture f;
-  bool visibleAfterClose = false;
-  duringTheRun(f, [&] {
-    find<QPushButton>(&f.form1(), "Button1")->click();
-    visibleAfterClose = f.form1().isVisible();
-  });
+  f.dialogs.answer = false;
+  bool ending = true;
+  duringTheRun(f, [&] { ending = f.form1().endRequested(true); });
   QVERIFY2(startShortRun(f), "the built-in printer refused the script's first command");
-  QVERIFY(visibleAfterClose);
-  // The run went on to its end lines.
-  QCOMPARE(f.form1().testLog().back(), std::string("******************************"));
-  QVERIFY(!f.form1().isVisible());
+  QVERIFY(!ending);
+  QVERIFY(f.form1().isVisible());
+}
+
+// "Стереть фискальную память" names the connected printer and sends nothing on "Нет";
+// the book's "Очистить" keeps both lists on "Нет".
+void WindowsTest::eraseAndClearAskFirst() {
+  for (const bool yes : {false, true}) {
+    Fixture f("KM-15");
+    f.dialogs.answer = yes;
+    f.connect();
+    int sent = 0;
+    f.program->link().setAttemptObserver([&](const tallowick::AttemptRecord&) { ++sent; });
+    find<QPushButton>(&f.form1(), "Button8")->click();
+    QCOMPARE(f.dialogs.questions.size(), 1);
+    QVERIFY(
+        f.dialogs.questions[0].startsWith("Стереть фискальную память регистратора Veltor KM-15?"));
+    QCOMPARE(sent, yes ? 2 : 0);
+    QCOMPARE(f.dialogs.boxes, yes ? QStringList{"Успешно. ФП обнулена!"} : QStringList{});
+  }
+  Fixture f;
+  f.program->start();
+  TForm3& w = f.program->form3();
+  find<QComboBox>(&w, "ComboBox1")->setCurrentIndex(1);
+  find<QLineEdit>(&w, "MaskEdit2")->setText("00002");
+  find<QPushButton>(&w, "Button8")->click();
+  find<QPushButton>(&w, "Button9")->click();
+  QCOMPARE(find<QLabel>(&w, "StatusLabel")->text(), QStringLiteral("Списки сохранены."));
+  f.dialogs.answer = false;
+  find<QPushButton>(&w, "Button5")->click();
+  QCOMPARE(f.dialogs.questions.size(), 1);
+  QCOMPARE(items(find<QListWidget>(&w, "ListBox1")).size(), 3);
+  QCOMPARE(f.program->form3().book().shouldInit().size(), 3u);
+  f.dialogs.answer = true;
+  find<QPushButton>(&w, "Button5")->click();
+  QCOMPARE(items(find<QListWidget>(&w, "ListBox1")).size(), 0);
+  QCOMPARE(find<QLabel>(&w, "StatusLabel")->text(), QStringLiteral("Списки очищены."));
+  QVERIFY(f.dialogs.boxes.isEmpty());
+}
+
+// The real question box: "Нет" is the default button, so Enter answers it, and so does
+// Escape.
+void WindowsTest::aQuestionAnswersNoToEnterAndEscape() {
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+    gui::ModalDialogs dialogs;
+    QString defaultText;
+    QStringList buttons;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QVERIFY(box);
+      defaultText = box->defaultButton()->text();
+      for (QAbstractButton* b : box->buttons())
+        buttons << b->text();
+      QTest::keyClick(box, key);
+    });
+    QVERIFY(!dialogs.question(nullptr, QStringLiteral("Стереть?")));
+    QCOMPARE(defaultText, QStringLiteral("Нет"));
+    buttons.sort();
+    QCOMPARE(buttons, (QStringList{"Да", "Нет"}));
+  }
 }
 
 void WindowsTest::saveWritesWindows1251WithCrLf() {
