@@ -5,6 +5,7 @@
 
 #include "app/gui_options.h"
 #include "gui/program.h"
+#include "gui/translation.h"
 
 int main(int argc, char** argv) {
   using namespace tallowick;
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
 
   QApplication app(qtArgc, qtArgv.data());
   QApplication::setApplicationName(QStringLiteral("Tallowick"));
+  gui::installQtTranslation();
   // TForm3 closes itself when the program is to end; its dialogs closing must not end it.
   QApplication::setQuitOnLastWindowClosed(false);
 
