@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
 
   gui::ProgramOptions programOptions;
   programOptions.simulatedModel = options.simulate;
+  programOptions.port = options.port;
   programOptions.programPath = QApplication::applicationFilePath().toStdString();
   gui::Program program(std::move(programOptions));
   program.start();

@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -80,7 +81,7 @@ class TForm1::MainWindowUi final : public Ui {
     w_.Button3->setEnabled(startEnabled);
     w_.Button4->setEnabled(stopEnabled);
   }
-  std::string portName() override { return u8(w_.ComboBox1->currentText()); }
+  std::string portName() override { return w_.chosenPort(); }
   bool withoutFiscal() override { return w_.CheckBox1->isChecked(); }
 
   int internalTestIndex() override { return w_.ComboBox4->currentIndex(); }
@@ -159,6 +160,9 @@ Ui& TForm1::ui() {
 
 void TForm1::buildConnectionRow() {
   ComboBox1 = place<QComboBox>(this, "ComboBox1", 8, 492, 145);
+  // Any port can be typed in: a path such as a pseudo-terminal's, or COMn.
+  ComboBox1->setEditable(true);
+  ComboBox1->setInsertPolicy(QComboBox::NoInsert);
   ComboBox3 = place<QComboBox>(this, "ComboBox3", 168, 492, 113);
   ComboBox3->addItems({QStringLiteral("9600 бод"), QStringLiteral("19200 бод"),
                        QStringLiteral("57600 бод"), QStringLiteral("115200 бод")});
@@ -301,13 +305,39 @@ void TForm1::showEvent(QShowEvent* event) {
   }
 }
 
-void TForm1::FormActivate() {
+void TForm1::fillPortList() {
   ComboBox1->clear();
   if (links_.ports) {
     for (const std::string& port : links_.ports())
-      ComboBox1->addItem(qs(port));
+      ComboBox1->addItem(qs(port), qs(port));
   }
+  if (links_.stablePorts) {
+    for (const StablePortName& name : links_.stablePorts())
+      ComboBox1->addItem(qs(name.path + " (" + name.device + ")"), qs(name.path));
+  }
+  // The names by id are long: the open list is as wide as they are.
+  ComboBox1->view()->setMinimumWidth(ComboBox1->view()->sizeHintForColumn(0) + 24);
   ComboBox1->setCurrentIndex(0);
+  if (links_.preselectedPort.empty()) return;
+  const QString wanted = qs(links_.preselectedPort);
+  int index = ComboBox1->findData(wanted);
+  if (index < 0) index = ComboBox1->findText(wanted);
+  if (index >= 0) {
+    ComboBox1->setCurrentIndex(index);
+  } else {
+    ComboBox1->setEditText(wanted);
+  }
+}
+
+std::string TForm1::chosenPort() const {
+  const QString text = ComboBox1->currentText();
+  const int index = ComboBox1->findText(text);
+  if (index >= 0) return u8(ComboBox1->itemData(index).toString());
+  return u8(text.trimmed());
+}
+
+void TForm1::FormActivate() {
+  fillPortList();
   ComboBox3->setCurrentIndex(0);
   const LocalDateTime now = session_.wallClock();
   Edit2->setText(qs(ddmmyy(now)));

@@ -16,6 +16,7 @@
 #include "mainform/run_state.h"
 #include "mainform/session.h"
 #include "mainform/ui.h"
+#include "portcontrol/port_enumeration.h"
 #include "testrun/test_run.h"
 
 class QCheckBox;
@@ -42,6 +43,10 @@ using PortLister = std::function<std::vector<std::string>()>;
 // What the main window reaches beyond itself: the other windows and the program's end.
 struct MainWindowLinks {
   PortLister ports;
+  // The stable names of ports, offered after `ports` with the device each points to.
+  std::function<std::vector<StablePortName>()> stablePorts;
+  // The port to select when the window is shown (typed in when it is not listed).
+  std::string preselectedPort;
   // TForm3's book, whose list "К инициализации" fills ComboBox5.
   SerialBook* book = nullptr;
   // ComboBox5 as TForm4 sees it.
@@ -123,6 +128,9 @@ class TForm1 final : public QDialog {
   void buildTestPage(QWidget* page);
   void buildAuxiliaryPage(QWidget* page);
   void appendLine(LogId log, const std::string& line);
+  void fillPortList();
+  // The port to open: the path behind a listed stable name, or what was typed.
+  std::string chosenPort() const;
   // A long sequence runs inside this handler; a "Закрыть" pressed at one of its event
   // pumps closes the window once the sequence has returned.
   void runSequence(const std::function<void()>& sequence);

@@ -59,6 +59,10 @@ Program::Program(ProgramOptions options)
   form4_ = create<TForm4>(selector_, form3_->book(), dialogs_);
   MainWindowLinks links;
   links.ports = [this] { return ports(); };
+  links.stablePorts = options_.stablePorts;
+  if (!links.stablePorts && !options_.platformPorts)
+    links.stablePorts = [] { return stablePortNames(); };
+  links.preselectedPort = options_.port;
   links.book = &form3_->book();
   links.selector = &selector_;
   links.showForm2 = [this] { return form2_->showModal(); };

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -92,7 +93,8 @@ struct Fixture {
   // The computer's own ports are left out unless `machinePorts`, so that the lists do not
   // depend on the machine.
   explicit Fixture(std::string model = "", bool machinePorts = false,
-                   VirtualClock* virtualClock = nullptr) {
+                   VirtualClock* virtualClock = nullptr,
+                   const std::function<void(ProgramOptions&)>& adjust = {}) {
     auto memory = std::make_unique<MemorySerialStore>();
     store = memory.get();
     ProgramOptions options;
@@ -103,6 +105,7 @@ struct Fixture {
     options.clock = virtualClock;
     options.endProgram = [this] { ++programEnds; };
     if (!machinePorts) options.platformPorts = [] { return std::vector<std::string>{}; };
+    if (adjust) adjust(options);
     program = std::make_unique<Program>(std::move(options));
   }
 
@@ -141,6 +144,8 @@ class WindowsTest : public QObject {
   void closeDuringARunAsksAndStopsTheRunFirst();
   void logoutDuringARunStopsItAndCloses();
   void eraseAndClearAskFirst();
+  void thePortListOffersStableNamesAndTakesAnyPort();
+  void aPseudoTerminalOfTheVirtualPrinterWorksFromTheWindow();
   void aQuestionAnswersNoToEnterAndEscape();
   void saveWritesWindows1251WithCrLf();
   void saveCancelledWritesNothing();
@@ -316,7 +321,7 @@ void WindowsTest::tform1TextsItemsAndInitialStates() {
   auto* baud = find<QComboBox>(&w, "ComboBox3");
   QCOMPARE(items(baud), (QStringList{"9600 бод", "19200 бод", "57600 бод", "115200 бод"}));
   QVERIFY(!baud->isEditable());
-  QVERIFY(!find<QComboBox>(&w, "ComboBox1")->isEditable());
+  QVERIFY(find<QComboBox>(&w, "ComboBox1")->isEditable());  // any port can be typed in
   QCOMPARE(find<QComboBox>(&w, "ComboBox1")->geometry().topLeft(), QPoint(8, 492));
   auto* connect = find<QPushButton>(&w, "Button2");
   QCOMPARE(connect->text(), QStringLiteral("Подключить"));
@@ -613,6 +618,66 @@ void WindowsTest::eraseAndClearAskFirst() {
   QCOMPARE(items(find<QListWidget>(&w, "ListBox1")).size(), 0);
   QCOMPARE(find<QLabel>(&w, "StatusLabel")->text(), QStringLiteral("Списки очищены."));
   QVERIFY(f.dialogs.boxes.isEmpty());
+}
+
+// The names by id come after the enumeration with their device, and open their own path;
+// --port selects a listed port, or types in one that is not listed.
+void WindowsTest::thePortListOffersStableNamesAndTakesAnyPort() {
+  const auto stable = [](ProgramOptions& o) {
+    o.stablePorts = [] {
+      return std::vector<tallowick::StablePortName>{
+          {"/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0", "/dev/ttyUSB0"}};
+    };
+  };
+  struct Case {
+    std::string port;  // --port
+    QString shown;     // ComboBox1's text
+    std::string opened;
+  };
+  const Case cases[] = {
+      {"", "sim", "sim"},
+      {"/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0",
+       "/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0 (/dev/ttyUSB0)",
+       "/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0"},
+      {"/tmp/printer", "/tmp/printer", "/tmp/printer"},
+  };
+  for (const Case& c : cases) {
+    Fixture f("", false, nullptr, [&](ProgramOptions& o) {
+      stable(o);
+      o.port = c.port;
+    });
+    TForm1& w = f.shownForm1();
+    auto* ports = find<QComboBox>(&w, "ComboBox1");
+    QVERIFY(ports->isEditable());
+    QCOMPARE(items(ports), (QStringList{"sim",
+                                        "/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0 "
+                                        "(/dev/ttyUSB0)"}));
+    QCOMPARE(ports->currentText(), c.shown);
+    QCOMPARE(w.ui().portName(), c.opened);
+  }
+}
+
+// tallowick-sim on a pseudo-terminal, its path typed into the port list: connecting reaches
+// it as it would a printer on a cable.
+void WindowsTest::aPseudoTerminalOfTheVirtualPrinterWorksFromTheWindow() {
+  QTemporaryDir dir;
+  const QString link = dir.filePath(QStringLiteral("printer"));
+  QProcess sim;
+  sim.start(
+      QStringLiteral(TALLOWICK_SIM_EXE),
+      {QStringLiteral("--link"), link, QStringLiteral("--model"), QStringLiteral("Veltor KM-15")});
+  QVERIFY(sim.waitForStarted());
+  QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(link), 20000);
+  Fixture f;
+  TForm1& w = f.shownForm1();
+  auto* ports = find<QComboBox>(&w, "ComboBox1");
+  ports->setEditText(link);
+  find<QPushButton>(&w, "Button2")->click();
+  QCOMPARE(f.dialogs.boxes, QStringList{});
+  QCOMPARE(w.windowTitle(), kCaption + " Veltor KM-15");
+  find<QPushButton>(&w, "Button2")->click();  // disconnect
+  sim.terminate();
+  QVERIFY(sim.waitForFinished(10000));
 }
 
 // The real question box: "Нет" is the default button, so Enter answers it, and so does
