@@ -72,7 +72,9 @@ TEST(GuiOptions, SimulateTakesAnOptionalModelAndRegistryAFile) {
   };
   for (const Case& c : cases) {
     const GuiOptions o = parseGuiOptions(c.args);
-    if (c.args.size() == 3 && c.args[0] == "--port") EXPECT_EQ(o.port, "/dev/ttyUSB0");
+    if (c.args.size() == 3 && c.args[0] == "--port") {
+      EXPECT_EQ(o.port, "/dev/ttyUSB0");
+    }
     EXPECT_EQ(o.simulate, c.simulate) << c.args.size();
     EXPECT_EQ(o.registry, c.registry);
     EXPECT_EQ(o.error, c.error);
