@@ -375,6 +375,7 @@ void TForm1::Button1Click() {
 }
 
 bool TForm1::closeDuringSequence(bool mayAsk) {
+  if (closePending_) return true;  // asked and answered already
   if (testRunning_) {
     if (mayAsk && !dialogs_.question(this, qs(kStopAndCloseQuestion))) return false;
     // As Stop does; a Stop already pressed needs nothing more.
