@@ -575,6 +575,15 @@ void WindowsTest::logoutDuringARunStopsItAndCloses() {
     QCOMPARE(f.form1().testLog().back(), std::string("Тест остановлен"));
     QVERIFY(!f.form1().isVisible());
   }
+  // The window manager's close asks as "Закрыть" does.
+  {
+    Fixture f;
+    duringTheRun(f, [&] { f.form1().close(); });
+    QVERIFY2(startShortRun(f), "the built-in printer refused the script's first command");
+    QCOMPARE(f.dialogs.questions.size(), 1);
+    QCOMPARE(f.form1().testLog().back(), std::string("Тест остановлен"));
+    QVERIFY(!f.form1().isVisible());
+  }
   Fixture f;
   f.dialogs.answer = false;
   bool ending = true;
