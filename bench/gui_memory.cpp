@@ -23,6 +23,7 @@ namespace {
 struct QuietDialogs final : tallowick::gui::DialogService {
   int boxes = 0;
   void messageBox(QWidget*, const QString&) override { ++boxes; }
+  bool question(QWidget*, const QString&) override { return true; }
   std::optional<QString> saveFileName(QWidget*, const QString&) override { return std::nullopt; }
 };
 

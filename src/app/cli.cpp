@@ -11,6 +11,7 @@
 #include "app/console.h"
 #include "app/exit_codes.h"
 #include "commands/commands.h"
+#include "initforms/serial_store.h"
 #include "link/device_link.h"
 #include "mainform/auxiliary_page.h"
 #include "mainform/connection.h"
@@ -44,12 +45,15 @@ constexpr std::string_view kUsage =
     "      (refused at the start, or failed on the way) gives exit code 8 whatever the\n"
     "      run's own code, which standard error then names.\n"
     "  init --port PORT --serial NUMBER [--date DDMMYY] [--time HHMM]\n"
-    "       [--continue-after SECONDS] [--baud RATE]\n"
+    "       [--continue-after SECONDS] [--registry FILE] [--serial-not-in-book]\n"
+    "       [--baud RATE]\n"
     "      Initialise the printer as the button 'Начать инициализацию' does: clock,\n"
     "      reboot, factory serial number, tax rates, technical information. The date\n"
-    "      and time are the computer's by default. The step dialog after the reboot is\n"
-    "      answered 'Продолжить инициализацию' after SECONDS (default 10), the time the\n"
-    "      printer needs to come back. The book of serial numbers is left as it is.\n"
+    "      and time are the computer's by default. Every input is checked before the\n"
+    "      first command. NUMBER must be on the book's list 'К инициализации' (the book\n"
+    "      of the desktop tool, or FILE), unless --serial-not-in-book is given. The step\n"
+    "      dialog after the reboot is answered 'Продолжить инициализацию' after SECONDS\n"
+    "      (default 10), the time the printer needs to come back. The book is only read.\n"
     "  zreport | xreport | cancel-receipt | reboot | cash-drawer | set-taxes\n"
     "       --port PORT [--baud RATE]\n"
     "  internal-test N --port PORT [--baud RATE]\n"
@@ -115,8 +119,10 @@ Options parseOptions(const std::vector<std::string>& args, std::set<std::string>
   return o;
 }
 
+// The reason and where to read more: the whole help would bury the reason.
 int usageError(std::ostream& err, const std::string& what) {
-  err << "tallowick-cli: " << what << "\n" << kUsage;
+  err << "tallowick-cli: " << what << "\n"
+      << "Run 'tallowick-cli --help' for the commands and their options.\n";
   return kExitPortOrUsage;
 }
 
@@ -143,14 +149,17 @@ Clock& simClock(const CliContext& context) {
   return context.simClock ? *context.simClock : realClock();
 }
 
-// The exit code for how the last command ended: the printer's answer, or none.
-int lastResultCode(const RunState& state) {
-  const CommandResult* r = state.LastResult;
+// The exit code for how one command ended: the printer's answer, or none.
+int resultCode(const CommandResult* r) {
   if (r == nullptr) return kExitOk;
   if (r->Refusal != LinkRefusal::None) return kExitPortOrUsage;
   if (r->noReply()) return kExitNoReply;
   if (!r->accepted()) return kExitPrinterError;
   return kExitOk;
+}
+
+int lastResultCode(const RunState& state) {
+  return resultCode(state.LastResult);
 }
 
 // A printer connected as the main window's "Подключить" connects it, with the headless
@@ -167,7 +176,13 @@ struct Connection {
         ui(out, err, state, clock, o.get("--port", ""), o.flags.contains("--no-fiscal")),
         session{port.commands, state, ui, clock} {
     if (context.wallClock) session.wallClock = context.wallClock;
+    session.onKeep = [this](const CommandResult& r) {
+      if (firstFailure == kExitOk) firstFailure = resultCode(&r);
+    };
   }
+  // The code of the first command that failed, 0 while every one was accepted: a
+  // sequence that goes on after a failure must not end as a success.
+  int firstFailure = kExitOk;
   // Connects at the rate of `baudIndex`; the exit code when that failed.
   std::optional<int> connect(int baudIndex) {
     connectPrinter(session, baudIndex);
@@ -334,19 +349,21 @@ int runTestRun(const std::vector<std::string>& args, std::ostream& out, std::ost
   return files.finish(runExitCode(outcome), err);
 }
 
-// The single functions of the page "Вспомогательные функции", by command name.
+// The single functions of the page "Вспомогательные функции", by command name, with the
+// line that says what was done when every command was accepted.
 struct AuxiliaryFunction {
   std::string_view name;
   void (AuxiliaryPage::*click)();
+  std::string_view done;
 };
 constexpr AuxiliaryFunction kAuxiliaryFunctions[] = {
-    {"zreport", &AuxiliaryPage::Button11Click},
-    {"xreport", &AuxiliaryPage::Button12Click},
-    {"cancel-receipt", &AuxiliaryPage::Button13Click},
-    {"reboot", &AuxiliaryPage::Button14Click},
-    {"internal-test", &AuxiliaryPage::Button15Click},
-    {"cash-drawer", &AuxiliaryPage::Button16Click},
-    {"set-taxes", &AuxiliaryPage::Button17Click},
+    {"zreport", &AuxiliaryPage::Button11Click, "Готово: Z-отчет напечатан."},
+    {"xreport", &AuxiliaryPage::Button12Click, "Готово: X-отчет напечатан."},
+    {"cancel-receipt", &AuxiliaryPage::Button13Click, "Готово: открытых чеков нет."},
+    {"reboot", &AuxiliaryPage::Button14Click, "Готово: регистратор перезагружен."},
+    {"internal-test", &AuxiliaryPage::Button15Click, "Готово: внутренний тест выполнен."},
+    {"cash-drawer", &AuxiliaryPage::Button16Click, "Готово: денежный ящик открыт."},
+    {"set-taxes", &AuxiliaryPage::Button17Click, "Готово: налоги установлены."},
 };
 
 int runAuxiliary(const AuxiliaryFunction& function, const std::vector<std::string>& args,
@@ -369,7 +386,8 @@ int runAuxiliary(const AuxiliaryFunction& function, const std::vector<std::strin
   c.ui.setInternalTest(internalTest);
   AuxiliaryPage page(c.session);
   (page.*function.click)();
-  return lastResultCode(c.state);
+  if (c.firstFailure == kExitOk) out << function.done << "\n";
+  return c.firstFailure;
 }
 
 // Whole seconds from 0 to an hour.
@@ -382,9 +400,22 @@ std::optional<std::int32_t> secondsOption(const std::string& text) {
   return value;
 }
 
+// ComboBox5's list: the book's "К инициализации", read where the desktop tool keeps it and
+// never written; the reason when it cannot be read.
+std::optional<std::string> loadBook(const Options& o, CliSerialSelector& selector) {
+  const std::optional<std::string> file =
+      o.has("--registry") ? std::optional<std::string>(o.get("--registry", "")) : std::nullopt;
+  auto lists = makePlatformSerialStore(StoreAccess::ReadOnly, file)->readLists();
+  if (!lists) return lists.error().message;
+  selector.setItems(lists.value().shouldInit);
+  return std::nullopt;
+}
+
 int runInit(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
             const CliContext& context) {
-  const Options o = parseOptions(args, {"--date", "--time", "--serial", "--continue-after"});
+  const Options o =
+      parseOptions(args, {"--date", "--time", "--serial", "--continue-after", "--registry"},
+                   {"--serial-not-in-book"});
   if (!o.error.empty()) return usageError(err, o.error);
   if (!o.has("--serial")) return usageError(err, "init needs --serial");
   const auto seconds = secondsOption(o.get("--continue-after", "10"));
@@ -393,8 +424,18 @@ int runInit(const std::vector<std::string>& args, std::ostream& out, std::ostrea
                                o.get("--continue-after", "") + "'");
   }
 
+  const bool anySerial = o.flags.contains("--serial-not-in-book");
+
   Connection c(simClock(context), context, out, err, o);
-  if (const auto failed = c.connect(o.baudIndex)) return *failed;
+  if (!anySerial) {
+    if (const auto unread = loadBook(o, c.ui.cliSerialSelector())) {
+      err << "tallowick-cli: the book of serial numbers cannot be read, so the number cannot "
+             "be checked against it (give --serial-not-in-book to write it anyway): "
+          << *unread << "\n";
+      return kExitInputRefused;
+    }
+  }
+  c.ui.setQuestionAnswer(anySerial);
   InitPage page(c.session);
   // The page fills the date and time from the computer's clock when it is shown.
   page.PageControl1Change(Page::TabSheet5);
@@ -404,18 +445,26 @@ int runInit(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   c.ui.cliSerialSelector().setText(o.get("--serial", ""));
   c.ui.setForm2Wait(*seconds * 1000);
 
-  switch (page.Button9Click()) {
+  // Everything is checked before the printer hears anything, connecting included.
+  if (!page.inputsAccepted()) {
+    if (c.ui.questionsRefused() > 0) {
+      err << "tallowick-cli: the serial number is not on the book's list 'К инициализации' "
+             "(give --serial-not-in-book to write it anyway)\n";
+    }
+    return kExitInputRefused;
+  }
+  if (const auto failed = c.connect(o.baudIndex)) return *failed;
+
+  switch (page.initialise()) {
     case InitEnd::InputRefused:
       return kExitInputRefused;
-    case InitEnd::Failed: {
+    case InitEnd::Failed:
       // A step that sent nothing had its arguments refused.
-      const int code = lastResultCode(c.state);
-      return code == kExitOk ? kExitInputRefused : code;
-    }
+      return c.firstFailure == kExitOk ? kExitInputRefused : c.firstFailure;
     case InitEnd::ProgramEnded:
       return kExitStopped;
     case InitEnd::Finished:
-      return kExitOk;
+      return c.firstFailure;
   }
   return kExitAborted;
 }

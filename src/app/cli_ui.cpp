@@ -15,6 +15,12 @@ void CliUi::messageBox(const std::string& text) {
   err_ << "message: " << text << std::endl;
 }
 
+bool CliUi::question(const std::string& text) {
+  err_ << "question: " << text << std::endl;
+  if (!questionAnswer_) ++refused_;
+  return questionAnswer_;
+}
+
 void CliUi::appendLog(LogId log, const std::string& line) {
   if (log == LogId::Test) testLog_.push_back(line);
   out_ << line << std::endl;

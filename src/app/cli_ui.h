@@ -15,17 +15,20 @@
 
 namespace tallowick {
 
-// ComboBox5 without a window: one serial number given on the command line, no list.
+// ComboBox5 without a window: one serial number given on the command line, typed over the
+// book's list "К инициализации", which stays as it is.
 class CliSerialSelector final : public SerialSelector {
  public:
   std::string text() override { return text_; }
   int selectedIndex() override { return -1; }
-  std::vector<std::string> items() override { return {}; }
+  std::vector<std::string> items() override { return items_; }
   void removeItem(int) override {}
   void setText(std::string text) { text_ = std::move(text); }
+  void setItems(std::vector<std::string> items) { items_ = std::move(items); }
 
  private:
   std::string text_;
+  std::vector<std::string> items_;
 };
 
 class CliUi final : public Ui {
@@ -43,6 +46,9 @@ class CliUi final : public Ui {
   static std::atomic<bool>& interrupted();
 
   void messageBox(const std::string& text) override;
+  // Nobody can answer: the question goes to standard error as "question: TEXT" and gets
+  // the answer set with setQuestionAnswer (No at first, the safe one).
+  bool question(const std::string& text) override;
   void appendLog(LogId log, const std::string& line) override;
   void scrollLogToEnd() override {}
   void repaint() override {}
@@ -77,6 +83,9 @@ class CliUi final : public Ui {
   CliSerialSelector& cliSerialSelector() { return serial_; }
   void setForm2Answer(std::int32_t answer) { form2Answer_ = answer; }
   void setForm2Wait(std::int32_t ms) { form2WaitMs_ = ms; }
+  void setQuestionAnswer(bool yes) { questionAnswer_ = yes; }
+  // How many questions were answered No.
+  int questionsRefused() const { return refused_; }
   bool terminated() const { return terminated_; }
 
   const std::vector<std::string>& testLog() const { return testLog_; }
@@ -96,6 +105,8 @@ class CliUi final : public Ui {
   std::int32_t form2Answer_ = 1;
   std::int32_t form2WaitMs_ = 0;
   bool terminated_ = false;
+  bool questionAnswer_ = false;
+  int refused_ = 0;
 };
 
 }  // namespace tallowick

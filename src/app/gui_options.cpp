@@ -18,6 +18,12 @@ GuiOptions parseGuiOptions(const std::vector<std::string>& args) {
         return o;
       }
       o.registry = args[++i];
+    } else if (a == "--port") {
+      if (i + 1 >= args.size()) {
+        o.error = "option --port needs a port";
+        return o;
+      }
+      o.port = args[++i];
     } else if (a.starts_with("--")) {
       o.error = "unknown option: " + a;
       return o;

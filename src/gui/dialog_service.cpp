@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace tallowick::gui {
@@ -11,6 +12,17 @@ void ModalDialogs::messageBox(QWidget* parent, const QString& text) {
   QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok,
                   parent);
   box.exec();
+}
+
+bool ModalDialogs::question(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(), text,
+                  QMessageBox::NoButton, parent);
+  QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+  box.setDefaultButton(no);
+  box.setEscapeButton(no);
+  box.exec();
+  return box.clickedButton() == yes;
 }
 
 std::optional<QString> ModalDialogs::saveFileName(QWidget* parent, const QString& filter) {

@@ -1,6 +1,6 @@
-// The modal boxes the windows open: information boxes with one OK button and the save
-// dialog of the test log. The program opens real ones; the window tests put a recorder in
-// their place, so a test never blocks in a modal box.
+// The modal boxes the windows open: information boxes with one OK button, questions before
+// what cannot be undone, and the save dialog of the test log. The program opens real ones; the
+// window tests put a recorder in their place, so a test never blocks in a modal box.
 #pragma once
 
 #include <QString>
@@ -15,6 +15,9 @@ class DialogService {
   virtual ~DialogService() = default;
   // Returns when the box is closed.
   virtual void messageBox(QWidget* parent, const QString& text) = 0;
+  // A question with "Да" and "Нет"; true for "Да". "Нет" is the default (Enter) and the
+  // answer of Escape or the close box, so that a hurried key never does the harm.
+  virtual bool question(QWidget* parent, const QString& text) = 0;
   // The file the user chose to save to, with `filter` as the dialog's file types in the
   // form "display text|pattern"; nothing when the dialog was cancelled.
   virtual std::optional<QString> saveFileName(QWidget* parent, const QString& filter) = 0;
@@ -24,6 +27,7 @@ class DialogService {
 class ModalDialogs final : public DialogService {
  public:
   void messageBox(QWidget* parent, const QString& text) override;
+  bool question(QWidget* parent, const QString& text) override;
   std::optional<QString> saveFileName(QWidget* parent, const QString& filter) override;
 };
 

@@ -1,6 +1,7 @@
 #include "gui/form1.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -8,6 +9,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -38,6 +40,7 @@ class TForm1::MainWindowUi final : public Ui {
   explicit MainWindowUi(TForm1& w) : w_(w) {}
 
   void messageBox(const std::string& text) override { w_.dialogs_.messageBox(&w_, qs(text)); }
+  bool question(const std::string& text) override { return w_.dialogs_.question(&w_, qs(text)); }
   void appendLog(LogId log, const std::string& line) override { w_.appendLine(log, line); }
   void scrollLogToEnd() override {
     QScrollBar* bar = w_.RichEdit1->verticalScrollBar();
@@ -78,7 +81,7 @@ class TForm1::MainWindowUi final : public Ui {
     w_.Button3->setEnabled(startEnabled);
     w_.Button4->setEnabled(stopEnabled);
   }
-  std::string portName() override { return u8(w_.ComboBox1->currentText()); }
+  std::string portName() override { return w_.chosenPort(); }
   bool withoutFiscal() override { return w_.CheckBox1->isChecked(); }
 
   int internalTestIndex() override { return w_.ComboBox4->currentIndex(); }
@@ -157,6 +160,9 @@ Ui& TForm1::ui() {
 
 void TForm1::buildConnectionRow() {
   ComboBox1 = place<QComboBox>(this, "ComboBox1", 8, 492, 145);
+  // Any port can be typed in: a path such as a pseudo-terminal's, or COMn.
+  ComboBox1->setEditable(true);
+  ComboBox1->setInsertPolicy(QComboBox::NoInsert);
   ComboBox3 = place<QComboBox>(this, "ComboBox3", 168, 492, 113);
   ComboBox3->addItems({QStringLiteral("9600 бод"), QStringLiteral("19200 бод"),
                        QStringLiteral("57600 бод"), QStringLiteral("115200 бод")});
@@ -299,13 +305,41 @@ void TForm1::showEvent(QShowEvent* event) {
   }
 }
 
-void TForm1::FormActivate() {
+void TForm1::fillPortList() {
   ComboBox1->clear();
   if (links_.ports) {
     for (const std::string& port : links_.ports())
-      ComboBox1->addItem(qs(port));
+      ComboBox1->addItem(qs(port), qs(port));
   }
+  if (links_.stablePorts) {
+    for (const StablePortName& name : links_.stablePorts())
+      ComboBox1->addItem(qs(name.path + " (" + name.device + ")"), qs(name.path));
+  }
+  // The names by id are long: the open list is as wide as they are.
+  ComboBox1->view()->setMinimumWidth(ComboBox1->view()->sizeHintForColumn(0) + 24);
   ComboBox1->setCurrentIndex(0);
+  if (links_.preselectedPort.empty()) return;
+  const QString wanted = qs(links_.preselectedPort);
+  int index = ComboBox1->findData(wanted);
+  if (index < 0) index = ComboBox1->findText(wanted);
+  if (index >= 0) {
+    ComboBox1->setCurrentIndex(index);
+  } else {
+    ComboBox1->setEditText(wanted);
+  }
+}
+
+std::string TForm1::chosenPort() const {
+  const QString text = ComboBox1->currentText();
+  const int index = ComboBox1->findText(text);
+  // A listed port opens the name it stands for; an entry without one, or a typed name,
+  // opens what it says.
+  const QString listed = index >= 0 ? ComboBox1->itemData(index).toString() : QString();
+  return u8(listed.isEmpty() ? text.trimmed() : listed);
+}
+
+void TForm1::FormActivate() {
+  fillPortList();
   ComboBox3->setCurrentIndex(0);
   const LocalDateTime now = session_.wallClock();
   Edit2->setText(qs(ddmmyy(now)));
@@ -336,10 +370,35 @@ void TForm1::Button2Click() {
 
 void TForm1::Button1Click() {
   if (sequencesRunning_ > 0) {
-    closePending_ = true;
+    closeDuringSequence(true);
     return;
   }
   done(QDialog::Accepted);
+}
+
+bool TForm1::closeDuringSequence(bool mayAsk) {
+  if (closePending_) return true;  // asked and answered already
+  if (testRunning_) {
+    if (mayAsk && !dialogs_.question(this, qs(kStopAndCloseQuestion))) return false;
+    // As Stop does; a Stop already pressed needs nothing more.
+    if (!state_.StopRequested) testRun_.Button4Click();
+  }
+  closePending_ = true;
+  return true;
+}
+
+bool TForm1::endRequested(bool mayAsk) {
+  if (sequencesRunning_ == 0) return true;
+  return closeDuringSequence(mayAsk);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (sequencesRunning_ > 0) {
+    event->ignore();
+    closeDuringSequence(true);
+    return;
+  }
+  QDialog::closeEvent(event);
 }
 
 void TForm1::runSequence(const std::function<void()>& sequence) {
@@ -353,7 +412,11 @@ void TForm1::runSequence(const std::function<void()>& sequence) {
 }
 
 void TForm1::Button3Click() {
-  runSequence([this] { testRun_.Button3Click(u8(ComboBox2->currentText()), u8(Edit1->text())); });
+  runSequence([this] {
+    testRunning_ = true;
+    testRun_.Button3Click(u8(ComboBox2->currentText()), u8(Edit1->text()));
+    testRunning_ = false;
+  });
 }
 
 void TForm1::Button4Click() {

@@ -16,6 +16,7 @@
 #include "mainform/run_state.h"
 #include "mainform/session.h"
 #include "mainform/ui.h"
+#include "portcontrol/port_enumeration.h"
 #include "testrun/test_run.h"
 
 class QCheckBox;
@@ -42,6 +43,10 @@ using PortLister = std::function<std::vector<std::string>()>;
 // What the main window reaches beyond itself: the other windows and the program's end.
 struct MainWindowLinks {
   PortLister ports;
+  // The stable names of ports, offered after `ports` with the device each points to.
+  std::function<std::vector<StablePortName>()> stablePorts;
+  // The port to select when the window is shown (typed in when it is not listed).
+  std::string preselectedPort;
   // TForm3's book, whose list "К инициализации" fills ComboBox5.
   SerialBook* book = nullptr;
   // ComboBox5 as TForm4 sees it.
@@ -63,6 +68,9 @@ class TForm1 final : public QDialog {
   static constexpr const char* kSaveFilter = "Все файлы (*.*)|*.*";
   static constexpr const char* kVersionText =
       "Тест для Veltor FP-510T/FP-T320/FP-820T/FP-90T/KM-15 ver. 2.60 23.02.2012";
+  static constexpr const char* kStopAndCloseQuestion =
+      "Идет тест регистратора. Остановить тест и закрыть программу? Несохраненный журнал "
+      "теста будет потерян.";
 
   TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainWindowLinks links);
   ~TForm1() override;
@@ -73,6 +81,12 @@ class TForm1 final : public QDialog {
   // The lines of the test log RichEdit1, as Save writes them.
   const std::vector<std::string>& testLog() const { return testLog_; }
   QComboBox* serialSelector() const { return ComboBox5; }
+  // The desktop asks the program to end (the user logs out). False when the user chose to
+  // go on with the test run; otherwise the window closes, after stopping a run at its next
+  // stop check. `mayAsk`: the desktop lets the program ask the user.
+  bool endRequested(bool mayAsk);
+  // A long sequence (the test run, the initialisation, the Z-report) is running.
+  bool sequenceRunning() const { return sequencesRunning_ > 0; }
 
  public Q_SLOTS:
   void FormActivate();
@@ -99,6 +113,9 @@ class TForm1 final : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // The window manager's close (for instance at logout) during a long sequence is taken
+  // as "Закрыть"; otherwise it is ignored, as the window has no close box.
+  void closeEvent(QCloseEvent* event) override;
   // The window has no close box and Escape does not close it: "Закрыть" does.
   void reject() override {}
 
@@ -111,9 +128,16 @@ class TForm1 final : public QDialog {
   void buildTestPage(QWidget* page);
   void buildAuxiliaryPage(QWidget* page);
   void appendLine(LogId log, const std::string& line);
+  void fillPortList();
+  // The port to open: the path behind a listed stable name, or what was typed.
+  std::string chosenPort() const;
   // A long sequence runs inside this handler; a "Закрыть" pressed at one of its event
   // pumps closes the window once the sequence has returned.
   void runSequence(const std::function<void()>& sequence);
+  // "Закрыть" while a sequence runs: a test run is stopped first if the user agrees (the
+  // answer when nobody may be asked is yes); the window closes once the sequence has
+  // returned. False when the user chose to go on.
+  bool closeDuringSequence(bool mayAsk);
 
   CommandSet& commands_;
   DialogService& dialogs_;
@@ -129,6 +153,7 @@ class TForm1 final : public QDialog {
   int memoLines_ = 0;
   bool activated_ = false;
   int sequencesRunning_ = 0;
+  bool testRunning_ = false;
   bool closePending_ = false;
 
   QLabel* Label9 = nullptr;

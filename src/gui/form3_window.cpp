@@ -23,12 +23,19 @@ int selectedRow(const QListWidget* list) {
   return selected.isEmpty() ? -1 : list->row(selected.first());
 }
 
+// The whole list in one insertion: item by item, the view would lay itself out again for
+// each of up to 100 000 numbers. With uniform item sizes the first row's height is every
+// row's height.
 void fill(QListWidget* list, const std::vector<std::string>& items) {
+  list->setUpdatesEnabled(false);
   list->clear();
-  for (const std::string& item : items) {
-    auto* row = new QListWidgetItem(qs(item), list);
-    row->setSizeHint(QSize(0, TForm3::kRowHeight));
-  }
+  QStringList labels;
+  labels.reserve(static_cast<qsizetype>(items.size()));
+  for (const std::string& item : items)
+    labels << qs(item);
+  list->addItems(labels);
+  if (list->count() > 0) list->item(0)->setSizeHint(QSize(0, TForm3::kRowHeight));
+  list->setUpdatesEnabled(true);
 }
 
 }  // namespace
@@ -43,6 +50,8 @@ class TForm3::Seam final : public Form3Ui {
         endProgram_(std::move(endProgram)) {}
 
   void messageBox(const std::string& text) override { dialogs_.messageBox(&w_, qs(text)); }
+  bool question(const std::string& text) override { return dialogs_.question(&w_, qs(text)); }
+  void setStatus(const std::string& text) override { w_.StatusLabel->setText(qs(text)); }
   void setLabel6(const std::string& text) override { w_.Label6->setText(qs(text)); }
   void setFocus(Form3Control control) override { widget(control)->setFocus(); }
   void setEnabled(Form3Control control, bool enabled) override {
@@ -156,6 +165,8 @@ TForm3::TForm3(SerialStore& store, std::string programPath, DialogService& dialo
   Button6->setEnabled(false);
   Button7 = place<QPushButton>(this, "Button7", 377, 490, 75, 25);
   Button7->setText(qs(texts::kButton7));
+  StatusLabel = place<QLabel>(this, "StatusLabel", 172, 490, 118, 25);
+  StatusLabel->setAlignment(Qt::AlignCenter);
 
   for (QPushButton* b :
        {Button8, Button1, Button2, Button3, Button4, Button5, Button9, Button6, Button7}) {

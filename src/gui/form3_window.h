@@ -81,6 +81,8 @@ class TForm3 final : public QDialog {
   QPushButton* Button9 = nullptr;
   QPushButton* Button6 = nullptr;
   QPushButton* Button7 = nullptr;
+  // What the last "Сохранить" or "Очистить" did, between the two button pairs.
+  QLabel* StatusLabel = nullptr;
 };
 
 }  // namespace tallowick::gui

@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QSessionManager>
 
 #include "gui/repainting_line.h"
 #include "portcontrol/port_enumeration.h"
@@ -57,6 +59,10 @@ Program::Program(ProgramOptions options)
   form4_ = create<TForm4>(selector_, form3_->book(), dialogs_);
   MainWindowLinks links;
   links.ports = [this] { return ports(); };
+  links.stablePorts = options_.stablePorts;
+  if (!links.stablePorts && !options_.platformPorts)
+    links.stablePorts = [] { return stablePortNames(); };
+  links.preselectedPort = options_.port;
   links.book = &form3_->book();
   links.selector = &selector_;
   links.showForm2 = [this] { return form2_->showModal(); };
@@ -69,6 +75,19 @@ Program::Program(ProgramOptions options)
   form1_ = create<TForm1>(commands_, clock_, dialogs_, std::move(links));
   selector_.attach(form1_->serialSelector());
   form2_ = create<TForm2>();
+
+  // Logging out during a test run: the run is stopped (if the user agrees) before the
+  // program ends, instead of being cut off in the middle of a command.
+  if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+    QObject::connect(app, &QGuiApplication::commitDataRequest, form1_.get(),
+                     [this](QSessionManager& manager) {
+                       if (!form1_->sequenceRunning()) return;
+                       const bool mayAsk = manager.allowsInteraction();
+                       const bool ending = form1_->endRequested(mayAsk);
+                       if (mayAsk) manager.release();
+                       if (!ending) manager.cancel();
+                     });
+  }
 }
 
 Program::~Program() = default;

@@ -33,6 +33,11 @@ struct ProgramOptions {
   // The serial ports of the machine, after "sim" when it is listed; the enumeration of
   // this computer's ports when not given.
   PortLister platformPorts;
+  // The stable names of ports; the platform's when neither they nor platformPorts are
+  // given, none when only platformPorts is.
+  std::function<std::vector<StablePortName>()> stablePorts;
+  // `tallowick --port PATH`: the port selected when the main window opens.
+  std::string port;
   // Message boxes and the save dialog; the real modal ones when not given.
   DialogService* dialogs = nullptr;
   // Ends the program (once TForm3 has closed, or when the initialisation is told to end

@@ -97,11 +97,13 @@ void TForm3::Button4Click() {
 }
 
 void TForm3::Button5Click() {
+  if (!ui_.question(std::string(texts::kClearQuestion))) return;
   if (auto done = book_.clear(); !done) {
     reportStoreError(texts::kListsNotSaved, done.error());
     return;
   }
   showLists();
+  ui_.setStatus(std::string(texts::kListsCleared));
   setButton6(false);
 }
 
@@ -110,6 +112,7 @@ void TForm3::Button9Click() {
     reportStoreError(texts::kListsNotSaved, done.error());
     return;
   }
+  ui_.setStatus(std::string(texts::kListsSaved));
   if (!book_.shouldInit().empty()) setButton6(true);
 }
 
@@ -122,9 +125,11 @@ void TForm3::Button7Click() {
   ui_.close();
 }
 
+// Lists that changed are no longer the ones stored, so the status line says nothing.
 void TForm3::showLists() {
   ui_.showListBox1(book_.shouldInit());
   ui_.showListBox2(book_.alreadyInit());
+  ui_.setStatus({});
 }
 
 void TForm3::setButton6(bool enabled) {

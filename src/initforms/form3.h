@@ -23,6 +23,10 @@ class Form3Ui {
 
   // A modal information box with one OK button; returns when it is closed.
   virtual void messageBox(const std::string& text) = 0;
+  // A modal question with "Да" and "Нет" ("Нет" the default); true for "Да".
+  virtual bool question(const std::string& text) = 0;
+  // The window's status line: what the last store operation did; empty to clear it.
+  virtual void setStatus(const std::string& text) = 0;
   virtual void setLabel6(const std::string& text) = 0;
   virtual void setFocus(Form3Control control) = 0;
   virtual void setEnabled(Form3Control control, bool enabled) = 0;

@@ -30,14 +30,6 @@ std::string_view keyPath(std::string_view key) {
 namespace {
 
 // The numbered values of a list are named by their decimal position.
-bool isPositionName(std::string_view name) {
-  if (name.empty()) return false;
-  for (const char c : name) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
-
 StoreError damage(std::string_view key, const std::string& what) {
   return {StoreErrorKind::Damaged, "Ключ \"" + std::string(key) + "\" повреждён: " + what + "."};
 }
@@ -78,19 +70,9 @@ StoreResult<std::vector<std::string>> readList(RegistryTransaction& tx, std::str
 StoreStatus replaceList(RegistryTransaction& tx, std::string_view key,
                         const std::vector<std::string>& numbers) {
   if (auto created = tx.createKey(key); !created) return created;
-  auto names = tx.valueNames(key);
-  if (!names) return names.error();
-  for (const std::string& name : names.value()) {
-    if (!isPositionName(name)) continue;
-    if (auto deleted = tx.deleteValue(key, name); !deleted) return deleted;
-  }
   const auto count = static_cast<std::uint32_t>(numbers.size());
   if (auto set = tx.setValue(key, kCountValue, RegistryValue::ofDword(count)); !set) return set;
-  for (std::size_t i = 0; i < numbers.size(); ++i) {
-    auto set = tx.setValue(key, std::to_string(i), RegistryValue::ofString(numbers[i]));
-    if (!set) return set;
-  }
-  return {};
+  return tx.replaceNumberedValues(key, numbers);
 }
 
 StoreStatus checkStorable(const std::vector<std::string>& numbers) {
@@ -105,6 +87,30 @@ StoreStatus checkStorable(const std::vector<std::string>& numbers) {
 }
 
 }  // namespace
+
+bool isPositionName(std::string_view name) {
+  if (name.empty()) return false;
+  for (const char c : name) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+StoreStatus RegistryTransaction::replaceNumberedValues(std::string_view key,
+                                                       const std::vector<std::string>& items) {
+  auto names = valueNames(key);
+  if (!names) return names.error();
+  for (const std::string& name : names.value()) {
+    if (!isPositionName(name)) continue;
+    if (auto deleted = deleteValue(key, name); !deleted) return deleted;
+  }
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (auto set = setValue(key, std::to_string(i), RegistryValue::ofString(items[i])); !set) {
+      return set;
+    }
+  }
+  return {};
+}
 
 StoreResult<bool> RegistryLayoutStore::isRegistered() {
   bool exists = false;

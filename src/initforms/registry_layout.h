@@ -62,7 +62,15 @@ class RegistryTransaction {
                                const RegistryValue& value) = 0;
   // Deleting a value that does not exist is no error.
   virtual StoreStatus deleteValue(std::string_view key, std::string_view name) = 0;
+  // Replaces the numbered string values of the key ("0", "1", ...; every value whose name
+  // is all digits) with one value per item, named by its position. The key must exist.
+  // Value by value here; a store that can do it in bulk does it faster.
+  virtual StoreStatus replaceNumberedValues(std::string_view key,
+                                            const std::vector<std::string>& items);
 };
+
+// Whether a value name is all decimal digits: a position in a list.
+bool isPositionName(std::string_view name);
 
 enum class TransactionMode { Read, Write };
 using TransactionBody = std::function<StoreStatus(RegistryTransaction&)>;

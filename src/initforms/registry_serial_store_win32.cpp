@@ -316,7 +316,9 @@ StoreStatus RegistrySerialStore::runTransaction(TransactionMode mode, const Tran
   return status;
 }
 
-std::unique_ptr<SerialStore> makePlatformSerialStore() {
+// The registry is the book's one place; reading it never creates anything.
+std::unique_ptr<SerialStore> makePlatformSerialStore(StoreAccess,
+                                                     const std::optional<std::string>&) {
   return std::make_unique<RegistrySerialStore>();
 }
 

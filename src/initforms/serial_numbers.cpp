@@ -60,6 +60,8 @@ char32_t foldCase(char32_t c) {
 // Primary weight: digits and signs keep their code point and so sort before the letters;
 // characters of other scripts (and stray bytes) come after the Cyrillic letters.
 std::uint32_t weight(char32_t c) {
+  // Digits and signs, the bulk of every serial number, need no case folding or search.
+  if (c < U'A') return c;
   c = foldCase(c);
   if (c >= U'A' && c <= U'Z') return 0x200000u + (c - U'A');
   const auto* end = std::end(kCyrillicOrder);
@@ -123,6 +125,9 @@ void insertSorted(std::vector<std::string>& list, std::string number) {
 }
 
 void sortSerials(std::vector<std::string>& list) {
+  // Lists come sorted nearly always (an interval, a stored book), and a check is one pass.
+  const auto less = [](const std::string& x, const std::string& y) { return serialLess(x, y); };
+  if (std::is_sorted(list.begin(), list.end(), less)) return;
   std::stable_sort(list.begin(), list.end(),
                    [](const std::string& x, const std::string& y) { return serialLess(x, y); });
 }

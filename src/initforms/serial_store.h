@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,8 +78,17 @@ class UnavailableSerialStore final : public SerialStore {
   StoreError error_;
 };
 
-// The store of this platform at its usual place. Never null: when the place cannot be
-// determined, every call of the returned store reports why.
-std::unique_ptr<SerialStore> makePlatformSerialStore();
+enum class StoreAccess {
+  ReadWrite,
+  // Only reads: a missing book is an error rather than a new, empty one.
+  ReadOnly,
+};
+
+// The store of this platform at its usual place, or in `file` where the platform keeps the
+// book in a file. Never null: when the place cannot be determined, every call of the
+// returned store reports why.
+std::unique_ptr<SerialStore> makePlatformSerialStore(
+    StoreAccess access = StoreAccess::ReadWrite,
+    const std::optional<std::string>& file = std::nullopt);
 
 }  // namespace tallowick

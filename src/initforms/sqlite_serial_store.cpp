@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -113,6 +114,46 @@ StoreError otherVersionError(const fs::path& file, const std::string& detail) {
 
 int asInt(std::size_t size) {
   return static_cast<int>(size);
+}
+
+// A JSON string of UTF-8 text: only quotes, backslashes and control characters need
+// escapes.
+void appendJsonString(std::string& out, const std::string& text) {
+  out += '"';
+  for (const char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (b < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", b);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+}
+
+// The items as one JSON object from each position's value name to the item, the names in
+// the order of the index ("0", "1", "10", "100", ...), so that rows go in one after the
+// other and need no sorting.
+std::string jsonPositions(const std::vector<std::string>& items) {
+  std::vector<std::pair<std::string, std::size_t>> names;
+  names.reserve(items.size());
+  for (std::size_t i = 0; i < items.size(); ++i)
+    names.emplace_back(std::to_string(i), i);
+  std::sort(names.begin(), names.end());
+  std::string out = "{";
+  for (const auto& [name, position] : names) {
+    if (out.size() > 1) out += ',';
+    appendJsonString(out, name);
+    out += ':';
+    appendJsonString(out, items[position]);
+  }
+  out += '}';
+  return out;
 }
 
 }  // namespace
@@ -249,6 +290,35 @@ class SqliteSerialStore::Connection final : public RegistryTransaction {
     }
     const int rc = sqlite3_step(s);
     sqlite3_reset(s);
+    if (rc != SQLITE_DONE) return error(rc);
+    return {};
+  }
+
+  // Two statements for a whole list, whatever its length: one deletes the old positions,
+  // one inserts the new ones from a JSON object of them in the index's order. Row by row, a
+  // list of 100 000 numbers took a quarter of a second more.
+  StoreStatus replaceNumberedValues(std::string_view key,
+                                    const std::vector<std::string>& items) override {
+    auto* wipe = statement(
+        "DELETE FROM registry_value WHERE root = ?1 AND key = ?2 AND name <> '' "
+        "AND name NOT GLOB '*[^0-9]*'");
+    if (!wipe) return prepareError();
+    bindKey(wipe, key);
+    int rc = sqlite3_step(wipe);
+    sqlite3_reset(wipe);
+    if (rc != SQLITE_DONE) return error(rc);
+    if (items.empty()) return {};
+
+    auto* insert = statement(
+        "INSERT INTO registry_value (root, key, name, type, value) "
+        "SELECT ?1, ?2, item.key, 'REG_SZ', item.value FROM json_each(?3) AS item");
+    if (!insert) return prepareError();
+    const std::string positions = jsonPositions(items);
+    bindKey(insert, key);
+    sqlite3_bind_text(insert, 3, positions.data(), asInt(positions.size()), SQLITE_STATIC);
+    rc = sqlite3_step(insert);
+    sqlite3_reset(insert);
+    sqlite3_clear_bindings(insert);
     if (rc != SQLITE_DONE) return error(rc);
     return {};
   }
@@ -483,11 +553,14 @@ StoreStatus SqliteSerialStore::check(Connection& connection) const {
 
 StoreStatus SqliteSerialStore::connect() {
   if (connection_) return {};
-  removeAbandonedTemporaries(file_);
+  if (!options_.readOnly) removeAbandonedTemporaries(file_);
   std::error_code ec;
   const bool present = fs::exists(fs::symlink_status(file_, ec));
   if (ec && ec != std::errc::no_such_file_or_directory) {
     return fileError(StoreErrorKind::Unavailable, file_, ec.message());
+  }
+  if (!present && options_.readOnly) {
+    return fileError(StoreErrorKind::Unavailable, file_, "файла нет");
   }
   if (!present) {
     if (auto created = createFile(); !created) return created;
@@ -496,7 +569,9 @@ StoreStatus SqliteSerialStore::connect() {
   sqlite3* db = nullptr;
   // Without SQLITE_OPEN_CREATE: the file must be the one checked above. A file that the
   // process may not write is opened for reading.
-  const int rc = sqlite3_open_v2(file_.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  const int rc =
+      sqlite3_open_v2(file_.c_str(), &db,
+                      options_.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
   if (rc != SQLITE_OK) {
     StoreError error = fileError(kindOf(rc), file_, db ? sqlite3_errmsg(db) : "");
     sqlite3_close_v2(db);
@@ -541,10 +616,14 @@ StoreStatus SqliteSerialStore::runTransaction(TransactionMode mode, const Transa
   return status;
 }
 
-std::unique_ptr<SerialStore> makePlatformSerialStore() {
+std::unique_ptr<SerialStore> makePlatformSerialStore(StoreAccess access,
+                                                     const std::optional<std::string>& named) {
+  SqliteStoreOptions options;
+  options.readOnly = access == StoreAccess::ReadOnly;
+  if (named) return std::make_unique<SqliteSerialStore>(fs::path(*named), options);
   auto file = SqliteSerialStore::defaultFile();
   if (!file) return std::make_unique<UnavailableSerialStore>(file.error());
-  return std::make_unique<SqliteSerialStore>(std::move(file).value());
+  return std::make_unique<SqliteSerialStore>(std::move(file).value(), options);
 }
 
 }  // namespace tallowick

@@ -17,6 +17,8 @@ namespace tallowick {
 struct SqliteStoreOptions {
   // How long an operation waits for another program that holds the file.
   int busyTimeoutMs = 5000;
+  // Opened for reading only; a missing file is an error and is not created.
+  bool readOnly = false;
 };
 
 class SqliteSerialStore final : public RegistryLayoutStore {

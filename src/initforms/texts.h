@@ -29,6 +29,12 @@ inline constexpr std::string_view kButton7 = "Завершить";
 
 inline constexpr std::string_view kBadBounds = "Некорректные значения границ! Исправьте!";
 inline constexpr std::string_view kBadRange = "Некорректные границы диапазона!";
+inline constexpr std::string_view kClearQuestion =
+    "Очистить оба списка заводских номеров, «К инициализации» и «Инициализация уже "
+    "выполнена»? Сохранённые номера будут удалены.";
+// The status line after a store operation.
+inline constexpr std::string_view kListsSaved = "Списки сохранены.";
+inline constexpr std::string_view kListsCleared = "Списки очищены.";
 // The store's own explanation follows these on a new line.
 inline constexpr std::string_view kListsNotRead = "Не удалось прочитать списки заводских номеров!";
 inline constexpr std::string_view kListsNotSaved = "Не удалось сохранить списки заводских номеров!";

@@ -1,8 +1,12 @@
 #include "mainform/init_page.h"
 
+#include <algorithm>
 #include <array>
+#include <string_view>
+#include <vector>
 
 #include "initforms/form4.h"
+#include "initforms/serial_numbers.h"
 #include "link/cp1251.h"
 #include "mainform/step_outcome.h"
 #include "mainform/tax_rates.h"
@@ -36,6 +40,21 @@ bool sendable(const std::string& text) {
   return cp1251::encode(text).has_value();
 }
 
+// The value of two decimal digits at `at`, or -1 when they are not both digits.
+int twoDigits(const std::string& text, std::size_t at) {
+  if (at + 2 > text.size()) return -1;
+  const char a = text[at];
+  const char b = text[at + 1];
+  if (a < '0' || a > '9' || b < '0' || b > '9') return -1;
+  return (a - '0') * 10 + (b - '0');
+}
+
+int daysInMonth(int month, int year) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
 // The lines of one tax step of Memo1.
 struct TaxLines {
   const char* noReply;
@@ -59,6 +78,44 @@ constexpr std::array<TaxLines, 5> kTaxLines = {{
 
 }  // namespace
 
+bool isCalendarDate(const std::string& ddmmyy) {
+  if (ddmmyy.size() != 6) return false;
+  const int day = twoDigits(ddmmyy, 0);
+  const int month = twoDigits(ddmmyy, 2);
+  const int year = twoDigits(ddmmyy, 4);
+  if (day < 1 || month < 1 || month > 12 || year < 0) return false;
+  return day <= daysInMonth(month, 2000 + year);
+}
+
+bool isTimeOfDay(const std::string& hhmm) {
+  if (hhmm.size() != 4) return false;
+  const int hour = twoDigits(hhmm, 0);
+  const int minute = twoDigits(hhmm, 2);
+  return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59;
+}
+
+bool isBookSerialForm(const std::string& serial) {
+  for (const PrinterType& type : kPrinterTypes) {
+    if (!serial.starts_with(type.prefix)) continue;
+    const std::string_view digits = std::string_view(serial).substr(type.prefix.size());
+    if (digits.size() == 5 && digits.find_first_not_of("0123456789") == std::string_view::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string serialNotInBookQuestion(const std::string& serial) {
+  return "Заводской номер " + serial +
+         " не из списка «К инициализации». Записать его в регистратор?";
+}
+
+std::string eraseQuestion(const std::string& deviceModel) {
+  const std::string printer = deviceModel.empty() ? "регистратора" : "регистратора " + deviceModel;
+  return "Стереть фискальную память " + printer +
+         "? Все данные фискальной памяти будут потеряны, отменить это нельзя.";
+}
+
 void InitPage::refreshDateTime() {
   const LocalDateTime now = s_.wallClock();
   s_.ui.setDateTimeTexts(ddmmyy(now), hhmm(now));
@@ -80,6 +137,7 @@ void InitPage::Button10Click() {
 }
 
 void InitPage::Button8Click() {
+  if (!s_.ui.question(eraseQuestion(s_.state.DeviceModel))) return;
   s_.keep(s_.commands.SendFixed(kEraseFiscalMemory));
   if (!messageOutcome(s_, kTimeout, "Ошибка обнуления ФП!")) return;
   s_.keep(s_.commands.SendFixed(kRebootDevice));
@@ -92,17 +150,40 @@ const char* InitPage::refusedInput(const std::string& date, const std::string& t
                                    const std::string& serial) const {
   if (characters(date) != 6 || characters(time) != 4 || blank(serial)) return kFieldsMissing;
   if (!sendable(date) || !sendable(time) || !sendable(serial)) return kFieldsUnusable;
+  if (!isCalendarDate(date)) return kBadDate;
+  if (!isTimeOfDay(time)) return kBadTime;
+  // Windows-1251 holds every character that passed in one byte.
+  if (characters(serial) > kMaxSerialLength) return kSerialTooLong;
   return nullptr;
 }
 
-InitEnd InitPage::Button9Click() {
+bool InitPage::serialConfirmed(const std::string& serial) {
+  const std::vector<std::string> listed = s_.ui.serialSelector().items();
+  const bool inBook = std::find(listed.begin(), listed.end(), serial) != listed.end();
+  if (inBook && isBookSerialForm(serial)) return true;
+  return s_.ui.question(serialNotInBookQuestion(serial));
+}
+
+bool InitPage::inputsAccepted() {
   const std::string date = s_.ui.dateText();
   const std::string time = s_.ui.timeText();
   const std::string serial = s_.ui.serialSelector().text();
   if (const char* refused = refusedInput(date, time, serial)) {
     s_.ui.messageBox(refused);
-    return InitEnd::InputRefused;
+    return false;
   }
+  return serialConfirmed(serial);
+}
+
+InitEnd InitPage::Button9Click() {
+  if (!inputsAccepted()) return InitEnd::InputRefused;
+  return initialise();
+}
+
+InitEnd InitPage::initialise() {
+  const std::string date = s_.ui.dateText();
+  const std::string time = s_.ui.timeText();
+  const std::string serial = s_.ui.serialSelector().text();
 
   const char* dateNoReply = "Шаг 1. Дата и время не установлены!  Таймаут!!!";
   const char* dateError = "Шаг 1. Дата и время не установлены!  Ошибка!!!";

@@ -4,6 +4,7 @@
 // Progress goes to Memo1; failures to message boxes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -27,6 +28,26 @@ inline constexpr const char* kFieldsMissing = "Не заполнены все н
 inline constexpr const char* kFieldsUnusable =
     "Дата, время и заводской номер не должны содержать символ ';', управляющие символы и "
     "символы вне кодировки Windows-1251!";
+inline constexpr const char* kBadDate =
+    "Неверная дата! Укажите существующую дату в виде DDMMYY (день 01-31, месяц 01-12).";
+inline constexpr const char* kBadTime =
+    "Неверное время! Укажите время в виде HHMM (часы 00-23, минуты 00-59).";
+inline constexpr const char* kSerialTooLong =
+    "Заводской номер слишком длинный: в команду помещается не более 211 символов!";
+
+// The longest serial number that one SetSerialNumber frame carries after the password.
+inline constexpr std::size_t kMaxSerialLength = 211;
+
+// The question before a serial number that the book did not hand out.
+std::string serialNotInBookQuestion(const std::string& serial);
+// The question before the fiscal memory is erased, naming the printer when it is known.
+std::string eraseQuestion(const std::string& deviceModel);
+
+// Whether DDMMYY names a day of the calendar (years 2000 to 2099) and HHMM a time of day.
+bool isCalendarDate(const std::string& ddmmyy);
+bool isTimeOfDay(const std::string& hhmm);
+// Whether the book could have made `serial`: a printer type's prefix and five digits.
+bool isBookSerialForm(const std::string& serial);
 
 class InitPage {
  public:
@@ -34,8 +55,13 @@ class InitPage {
 
   void Button7Click();     // "Обновить дату/время"
   void Button8Click();     // "Стереть фискальную память"
-  InitEnd Button9Click();  // "Начать инициализацию"
-  void Button10Click();    // "Перезагрузить устройство"
+  InitEnd Button9Click();  // "Начать инициализацию": the checks, then the steps
+  // The checks of the inputs, before anything is sent: a box (or a question answered
+  // "Нет") and false when one fails.
+  bool inputsAccepted();
+  // The steps after the checks, from the probe to TForm4.
+  InitEnd initialise();
+  void Button10Click();  // "Перезагрузить устройство"
   // PageControl1's page changed to `page`.
   void PageControl1Change(Page page);
 
@@ -44,6 +70,8 @@ class InitPage {
   // Step 1: the box for refused inputs, or nothing when all three can be sent.
   const char* refusedInput(const std::string& date, const std::string& time,
                            const std::string& serial) const;
+  // A number the book did not hand out is written only when the user says so.
+  bool serialConfirmed(const std::string& serial);
   // Step 5, the reboot and the pause for the user: how the click ended, nothing when it
   // goes on.
   std::optional<InitEnd> rebootAndWait(bool noReboot);

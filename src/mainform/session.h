@@ -2,6 +2,8 @@
 // run state, the window seam and the clock.
 #pragma once
 
+#include <functional>
+
 #include "commands/commands.h"
 #include "link/clock.h"
 #include "mainform/run_state.h"
@@ -16,6 +18,9 @@ struct Session {
   Ui& ui;
   Clock& clock;
   WallClock wallClock = systemLocalTime;
+  // Told of every command's record as it is kept: how a caller learns of a failure that
+  // the sequence itself went past.
+  std::function<void(const CommandResult&)> onKeep;
 
   DeviceLink& link() { return commands.link(); }
   // The event pump: the user's pending events, then Timer1's tick if one fell due.
@@ -23,6 +28,7 @@ struct Session {
   // Remembers a command's record in LastResult and returns it.
   CommandResult* keep(CommandResult* result) {
     state.LastResult = result;
+    if (onKeep && result != nullptr) onKeep(*result);
     return result;
   }
 };

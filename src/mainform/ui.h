@@ -39,6 +39,9 @@ class Ui {
 
   // A modal information box with one OK button; returns when it is closed.
   virtual void messageBox(const std::string& text) = 0;
+  // A modal question with "Да" and "Нет" before what cannot be undone; true for "Да".
+  // "Нет" is the default, so that Enter alone never does the harm.
+  virtual bool question(const std::string& text) = 0;
   // Appends one line to a log.
   virtual void appendLog(LogId log, const std::string& line) = 0;
   // Scrolls the test log to its last line.

@@ -36,4 +36,16 @@ bool LoadConfigManager();
 // printer's "sim" comes first, so that it is the one selected.
 std::vector<std::string> portSelectorItems(bool withSimulatedPort);
 
+// A name of a port that stays the same whichever order the devices came up in (on Linux
+// the links under /dev/serial/by-id, named after the adapter), and the device it points to.
+struct StablePortName {
+  std::string path;
+  std::string device;
+  bool operator==(const StablePortName&) const = default;
+};
+
+// The stable names in `directory`, sorted; none where the platform has no such names or
+// the directory does not exist (no USB serial adapter is plugged in).
+std::vector<StablePortName> stablePortNames(const std::string& directory = "/dev/serial/by-id");
+
 }  // namespace tallowick

@@ -159,4 +159,21 @@ std::int32_t EndEnumeratePorts() {
   return 0;
 }
 
+std::vector<StablePortName> stablePortNames(const std::string& directory) {
+  std::vector<StablePortName> names;
+  std::error_code ec;
+  for (fs::directory_iterator it(directory, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path device = fs::canonical(it->path(), ec);
+    // A link whose adapter has gone away points nowhere: it cannot be opened.
+    if (ec) {
+      ec.clear();
+      continue;
+    }
+    names.push_back({it->path().string(), device.string()});
+  }
+  std::sort(names.begin(), names.end(),
+            [](const StablePortName& a, const StablePortName& b) { return a.path < b.path; });
+  return names;
+}
+
 }  // namespace tallowick

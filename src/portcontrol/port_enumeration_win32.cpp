@@ -120,4 +120,9 @@ std::int32_t EndEnumeratePorts() {
   return 0;
 }
 
+// COM names are stable already; Windows has nothing like the Linux links.
+std::vector<StablePortName> stablePortNames(const std::string&) {
+  return {};
+}
+
 }  // namespace tallowick

@@ -9,7 +9,7 @@ out=docs/screenshots
 work="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 
-export DISPLAY=:57
+export DISPLAY="${SCREENSHOT_DISPLAY:-:57}"
 Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
 sleep 1
 openbox >/dev/null 2>&1 &
@@ -35,6 +35,12 @@ click "$form3" 397 170                                            # Продол
 click "$form3" 128 502                                            # Сохранить
 click "$form3" 80 260                                             # a number selected
 shot "$form3" "$out/tform3-interval.png"
+# The status line after "Сохранить", and the question of "Очистить", answered with Enter.
+shot "$form3" "$out/tform3-saved-status.png"
+question() { sleep 1; xdotool search --name "^Tallowick$" | tail -1; }
+click "$form3" 45 502; shot "$(question)" "$out/question-clear-book.png"
+xdotool key Return; sleep 0.5                                     # Нет, the default
+click "$form3" 80 260                                             # a number selected again
 
 click "$form3" 331 502                                            # Продолжить: TForm1
 sleep 1.5
@@ -63,4 +69,20 @@ xdotool key Return; sleep 1.5                                     # "Иници�
 form4=$(xdotool search --name "Завершение инициализации" | head -1)
 shot "$form4" "$out/tform4-confirm-serial.png"
 click "$form4" 413 116                                            # Правильный
+sleep 1; xdotool key Return; sleep 0.5                            # "Инициализация завершена успешно!"
+
+# The questions before what cannot be undone, each answered "Нет" with Enter.
+click "$form1" 426 424                                            # Стереть фискальную память
+shot "$(question)" "$out/question-erase-fiscal-memory.png"
+xdotool key Return; sleep 0.5
+click "$form1" 200 452; xdotool key ctrl+a; xdotool type --delay 30 "XYZ"
+click "$form1" 426 396                                            # Начать инициализацию
+shot "$(question)" "$out/question-serial-not-in-book.png"
+xdotool key Return; sleep 0.5
+click "$form1" 228 92                                             # page "Тест РРО"
+click "$form1" 46 399; xdotool key ctrl+a; xdotool type --delay 50 1500
+click "$form1" 391 400; sleep 3                                   # Старт
+click "$form1" 493 502                                            # Закрыть during the run
+shot "$(question)" "$out/question-close-during-run.png"
+xdotool key Return; sleep 0.5
 echo "screenshots written to $out"

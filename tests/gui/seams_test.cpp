@@ -66,10 +66,15 @@ TEST(GuiOptions, SimulateTakesAnOptionalModelAndRegistryAFile) {
       {{"--simulate", "--registry", "book.sqlite3"}, "", "book.sqlite3", ""},
       {{"--registry", "b", "--simulate", "Veltor FP-820T"}, "Veltor FP-820T", "b", ""},
       {{"--registry"}, std::nullopt, std::nullopt, "option --registry needs a file"},
-      {{"--port", "sim"}, std::nullopt, std::nullopt, "unknown option: --port"},
+      {{"--port", "/dev/ttyUSB0", "--simulate"}, "", std::nullopt, ""},
+      {{"--port"}, std::nullopt, std::nullopt, "option --port needs a port"},
+      {{"--serial", "1"}, std::nullopt, std::nullopt, "unknown option: --serial"},
   };
   for (const Case& c : cases) {
     const GuiOptions o = parseGuiOptions(c.args);
+    if (c.args.size() == 3 && c.args[0] == "--port") {
+      EXPECT_EQ(o.port, "/dev/ttyUSB0");
+    }
     EXPECT_EQ(o.simulate, c.simulate) << c.args.size();
     EXPECT_EQ(o.registry, c.registry);
     EXPECT_EQ(o.error, c.error);

@@ -1,6 +1,7 @@
 // The windows as a user meets them: start-up order and modality, captions, items, initial
 // and enabled states, colours and sizes, and the wiring of the connection row and the test
 // page to the logic, against the built-in virtual printer.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -8,7 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -43,11 +46,19 @@ namespace {
 class RecordingDialogs final : public DialogService {
  public:
   void messageBox(QWidget*, const QString& text) override { boxes << text; }
+  bool question(QWidget*, const QString& text) override {
+    questions << text;
+    if (onQuestion) onQuestion();
+    return answer;
+  }
   std::optional<QString> saveFileName(QWidget*, const QString& filter) override {
     filters << filter;
     return saveAs;
   }
   QStringList boxes;
+  QStringList questions;
+  bool answer = true;                // Yes
+  std::function<void()> onQuestion;  // while the question is up
   QStringList filters;
   std::optional<QString> saveAs;
 };
@@ -82,7 +93,8 @@ struct Fixture {
   // The computer's own ports are left out unless `machinePorts`, so that the lists do not
   // depend on the machine.
   explicit Fixture(std::string model = "", bool machinePorts = false,
-                   VirtualClock* virtualClock = nullptr) {
+                   VirtualClock* virtualClock = nullptr,
+                   const std::function<void(ProgramOptions&)>& adjust = {}) {
     auto memory = std::make_unique<MemorySerialStore>();
     store = memory.get();
     ProgramOptions options;
@@ -93,6 +105,7 @@ struct Fixture {
     options.clock = virtualClock;
     options.endProgram = [this] { ++programEnds; };
     if (!machinePorts) options.platformPorts = [] { return std::vector<std::string>{}; };
+    if (adjust) adjust(options);
     program = std::make_unique<Program>(std::move(options));
   }
 
@@ -129,7 +142,12 @@ class WindowsTest : public QObject {
   void aPortThatDoesNotOpenSaysWhyBelowTheMessage();
   void startRunsAShortTestAndTheLogFills();
   void stopDuringARunEndsItAtTheNextStopCheck();
-  void closeDuringARunClosesTheWindowWhenTheRunHasEnded();
+  void closeDuringARunAsksAndStopsTheRunFirst();
+  void logoutDuringARunStopsItAndCloses();
+  void eraseAndClearAskFirst();
+  void thePortListOffersStableNamesAndTakesAnyPort();
+  void aPseudoTerminalOfTheVirtualPrinterWorksFromTheWindow();
+  void aQuestionAnswersNoToEnterAndEscape();
   void saveWritesWindows1251WithCrLf();
   void saveCancelledWritesNothing();
   void aSaveThatFailsSaysWhyAndKeepsTheOldFile();
@@ -305,7 +323,7 @@ void WindowsTest::tform1TextsItemsAndInitialStates() {
   auto* baud = find<QComboBox>(&w, "ComboBox3");
   QCOMPARE(items(baud), (QStringList{"9600 бод", "19200 бод", "57600 бод", "115200 бод"}));
   QVERIFY(!baud->isEditable());
-  QVERIFY(!find<QComboBox>(&w, "ComboBox1")->isEditable());
+  QVERIFY(find<QComboBox>(&w, "ComboBox1")->isEditable());  // any port can be typed in
   QCOMPARE(find<QComboBox>(&w, "ComboBox1")->geometry().topLeft(), QPoint(8, 492));
   auto* connect = find<QPushButton>(&w, "Button2");
   QCOMPARE(connect->text(), QStringLiteral("Подключить"));
@@ -526,18 +544,187 @@ void WindowsTest::stopDuringARunEndsItAtTheNextStopCheck() {
   QVERIFY(!f.form1().state().StopRequested);
 }
 
-void WindowsTest::closeDuringARunClosesTheWindowWhenTheRunHasEnded() {
+// "Закрыть" during a run asks; "Да" stops the run at its next stop check and then closes
+// the window, "Нет" lets the run go on, and the window stays.
+void WindowsTest::closeDuringARunAsksAndStopsTheRunFirst() {
+  struct Case {
+    bool yes;
+    const char* lastLine;
+  };
+  for (const Case& c :
+       {Case{true, "Тест остановлен"}, Case{false, "******************************"}}) {
+    Fixture f;
+    f.dialogs.answer = c.yes;
+    bool visibleAfterClose = false;
+    duringTheRun(f, [&] {
+      find<QPushButton>(&f.form1(), "Button1")->click();
+      visibleAfterClose = f.form1().isVisible();
+    });
+    QVERIFY2(startShortRun(f), "the built-in printer refused the script's first command");
+    QCOMPARE(f.dialogs.questions, QStringList{QString::fromUtf8(TForm1::kStopAndCloseQuestion)});
+    QVERIFY(visibleAfterClose);
+    const auto& log = f.form1().testLog();
+    QCOMPARE(log.back(), std::string(c.lastLine));
+    QCOMPARE(f.form1().isVisible(), !c.yes);
+    if (!c.yes) continue;
+    // The lines up to the stop are all there: the log of a run stopped with Stop at the
+    // same moment.
+    Fixture stopped;
+    duringTheRun(stopped, [&] { find<QPushButton>(&stopped.form1(), "Button4")->click(); });
+    QVERIFY(startShortRun(stopped));
+    QCOMPARE(log, stopped.form1().testLog());
+  }
+}
+
+// Logging out during a run is "Закрыть" with its question; with nobody to ask, the run
+// stops and the window closes; with no run, the desktop may end the program at once.
+void WindowsTest::logoutDuringARunStopsItAndCloses() {
+  QVERIFY(Fixture().form1().endRequested(true));
+  for (const bool mayAsk : {true, false}) {
+    Fixture f;
+    f.dialogs.answer = true;
+    bool ending = false;
+    duringTheRun(f, [&] { ending = f.form1().endRequested(mayAsk); });
+    QVERIFY2(startShortRun(f), "the built-in printer refused the script's first command");
+    QVERIFY(ending);
+    QCOMPARE(f.dialogs.questions.size(), mayAsk ? 1 : 0);
+    QCOMPARE(f.form1().testLog().back(), std::string("Тест остановлен"));
+    QVERIFY(!f.form1().isVisible());
+  }
+  // The window manager's close asks as "Закрыть" does.
+  {
+    Fixture f;
+    duringTheRun(f, [&] { f.form1().close(); });
+    QVERIFY2(startShortRun(f), "the built-in printer refused the script's first command");
+    QCOMPARE(f.dialogs.questions.size(), 1);
+    QCOMPARE(f.form1().testLog().back(), std::string("Тест остановлен"));
+    QVERIFY(!f.form1().isVisible());
+  }
   Fixture f;
-  bool visibleAfterClose = false;
-  duringTheRun(f, [&] {
-    find<QPushButton>(&f.form1(), "Button1")->click();
-    visibleAfterClose = f.form1().isVisible();
-  });
+  f.dialogs.answer = false;
+  bool ending = true;
+  duringTheRun(f, [&] { ending = f.form1().endRequested(true); });
   QVERIFY2(startShortRun(f), "the built-in printer refused the script's first command");
-  QVERIFY(visibleAfterClose);
-  // The run went on to its end lines.
-  QCOMPARE(f.form1().testLog().back(), std::string("******************************"));
-  QVERIFY(!f.form1().isVisible());
+  QVERIFY(!ending);
+  QVERIFY(f.form1().isVisible());
+}
+
+// "Стереть фискальную память" names the connected printer and sends nothing on "Нет";
+// the book's "Очистить" keeps both lists on "Нет".
+void WindowsTest::eraseAndClearAskFirst() {
+  for (const bool yes : {false, true}) {
+    Fixture f("KM-15");
+    f.dialogs.answer = yes;
+    f.connect();
+    int sent = 0;
+    f.program->link().setAttemptObserver([&](const tallowick::AttemptRecord&) { ++sent; });
+    find<QPushButton>(&f.form1(), "Button8")->click();
+    QCOMPARE(f.dialogs.questions.size(), 1);
+    QVERIFY(
+        f.dialogs.questions[0].startsWith("Стереть фискальную память регистратора Veltor KM-15?"));
+    QCOMPARE(sent, yes ? 2 : 0);
+    QCOMPARE(f.dialogs.boxes, yes ? QStringList{"Успешно. ФП обнулена!"} : QStringList{});
+  }
+  Fixture f;
+  f.program->start();
+  TForm3& w = f.program->form3();
+  find<QComboBox>(&w, "ComboBox1")->setCurrentIndex(1);
+  find<QLineEdit>(&w, "MaskEdit2")->setText("00002");
+  find<QPushButton>(&w, "Button8")->click();
+  find<QPushButton>(&w, "Button9")->click();
+  QCOMPARE(find<QLabel>(&w, "StatusLabel")->text(), QStringLiteral("Списки сохранены."));
+  f.dialogs.answer = false;
+  find<QPushButton>(&w, "Button5")->click();
+  QCOMPARE(f.dialogs.questions.size(), 1);
+  QCOMPARE(items(find<QListWidget>(&w, "ListBox1")).size(), 3);
+  QCOMPARE(f.program->form3().book().shouldInit().size(), 3u);
+  f.dialogs.answer = true;
+  find<QPushButton>(&w, "Button5")->click();
+  QCOMPARE(items(find<QListWidget>(&w, "ListBox1")).size(), 0);
+  QCOMPARE(find<QLabel>(&w, "StatusLabel")->text(), QStringLiteral("Списки очищены."));
+  QVERIFY(f.dialogs.boxes.isEmpty());
+}
+
+// The names by id come after the enumeration with their device, and open their own path;
+// --port selects a listed port, or types in one that is not listed.
+void WindowsTest::thePortListOffersStableNamesAndTakesAnyPort() {
+  const auto stable = [](ProgramOptions& o) {
+    o.stablePorts = [] {
+      return std::vector<tallowick::StablePortName>{
+          {"/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0", "/dev/ttyUSB0"}};
+    };
+  };
+  struct Case {
+    std::string port;  // --port
+    QString shown;     // ComboBox1's text
+    std::string opened;
+  };
+  const Case cases[] = {
+      {"", "sim", "sim"},
+      {"/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0",
+       "/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0 (/dev/ttyUSB0)",
+       "/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0"},
+      {"/tmp/printer", "/tmp/printer", "/tmp/printer"},
+  };
+  for (const Case& c : cases) {
+    Fixture f("", false, nullptr, [&](ProgramOptions& o) {
+      stable(o);
+      o.port = c.port;
+    });
+    TForm1& w = f.shownForm1();
+    auto* ports = find<QComboBox>(&w, "ComboBox1");
+    QVERIFY(ports->isEditable());
+    QCOMPARE(items(ports), (QStringList{"sim",
+                                        "/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0 "
+                                        "(/dev/ttyUSB0)"}));
+    QCOMPARE(ports->currentText(), c.shown);
+    QCOMPARE(w.ui().portName(), c.opened);
+  }
+}
+
+// tallowick-sim on a pseudo-terminal, its path typed into the port list: connecting reaches
+// it as it would a printer on a cable.
+void WindowsTest::aPseudoTerminalOfTheVirtualPrinterWorksFromTheWindow() {
+  QTemporaryDir dir;
+  const QString link = dir.filePath(QStringLiteral("printer"));
+  QProcess sim;
+  sim.start(
+      QStringLiteral(TALLOWICK_SIM_EXE),
+      {QStringLiteral("--link"), link, QStringLiteral("--model"), QStringLiteral("Veltor KM-15")});
+  QVERIFY(sim.waitForStarted());
+  QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(link), 20000);
+  Fixture f;
+  TForm1& w = f.shownForm1();
+  auto* ports = find<QComboBox>(&w, "ComboBox1");
+  ports->setEditText(link);
+  find<QPushButton>(&w, "Button2")->click();
+  QCOMPARE(f.dialogs.boxes, QStringList{});
+  QCOMPARE(w.windowTitle(), kCaption + " Veltor KM-15");
+  find<QPushButton>(&w, "Button2")->click();  // disconnect
+  sim.terminate();
+  QVERIFY(sim.waitForFinished(10000));
+}
+
+// The real question box: "Нет" is the default button, so Enter answers it, and so does
+// Escape.
+void WindowsTest::aQuestionAnswersNoToEnterAndEscape() {
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+    gui::ModalDialogs dialogs;
+    QString defaultText;
+    QStringList buttons;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QVERIFY(box);
+      defaultText = box->defaultButton()->text();
+      for (QAbstractButton* b : box->buttons())
+        buttons << b->text();
+      QTest::keyClick(box, key);
+    });
+    QVERIFY(!dialogs.question(nullptr, QStringLiteral("Стереть?")));
+    QCOMPARE(defaultText, QStringLiteral("Нет"));
+    buttons.sort();
+    QCOMPARE(buttons, (QStringList{"Да", "Нет"}));
+  }
 }
 
 void WindowsTest::saveWritesWindows1251WithCrLf() {

@@ -14,6 +14,9 @@ namespace tallowick::test {
 
 struct FakeForm3Ui : Form3Ui {
   std::vector<std::string> messages;
+  std::vector<std::string> questions;
+  bool questionAnswer = true;  // Yes
+  std::string status;
   std::vector<std::string> events;  // "main window", "close"
   std::vector<Form3Control> focus;
   std::map<Form3Control, bool> enabled{{Form3Control::Button6, false},
@@ -28,6 +31,11 @@ struct FakeForm3Ui : Form3Ui {
   std::string maskEdit2 = "00000";
 
   void messageBox(const std::string& text) override { messages.push_back(text); }
+  bool question(const std::string& text) override {
+    questions.push_back(text);
+    return questionAnswer;
+  }
+  void setStatus(const std::string& text) override { status = text; }
   void setLabel6(const std::string& text) override { label6 = text; }
   void setFocus(Form3Control control) override { focus.push_back(control); }
   void setEnabled(Form3Control control, bool on) override { enabled[control] = on; }

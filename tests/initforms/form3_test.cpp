@@ -249,6 +249,23 @@ TEST(Form3, MovesBetweenTheLists) {
   }
 }
 
+// Moving everything merges the lists in their order, however they interleave.
+TEST(Form3, MovingEverythingMergesInOrder) {
+  MemorySerialStore store;
+  registerProgram(store);
+  storeList(store, kShouldInitKey, {"DH21000005", "ЕД80000001", "ЕД80000003"});
+  storeList(store, kAlreadyInitKey, {"DH21000004", "ЕД80000002", "ЛД10400000"});
+  Window w(store);
+  w.form.Button2Click();
+  const Strings all{"DH21000004", "DH21000005", "ЕД80000001",
+                    "ЕД80000002", "ЕД80000003", "ЛД10400000"};
+  EXPECT_TRUE(w.ui.listBox1.empty());
+  EXPECT_EQ(w.ui.listBox2, all);
+  w.form.Button4Click();
+  EXPECT_EQ(w.ui.listBox1, all);
+  EXPECT_TRUE(w.ui.listBox2.empty());
+}
+
 TEST(Form3, LastNumberMovedAwayDisablesProceeding) {
   MemorySerialStore store;
   registerProgram(store);
@@ -291,6 +308,43 @@ TEST(Form3, ClearEmptiesEveryStoredNumber) {
   EXPECT_TRUE(w.ui.listBox1.empty());
   EXPECT_TRUE(w.ui.listBox2.empty());
   EXPECT_FALSE(w.ui.button6());
+}
+
+// "Очистить" asks first; "Нет" leaves the lists shown and stored as they were.
+TEST(Form3, ClearAsksFirstAndNoKeepsEverything) {
+  MemorySerialStore store;
+  registerProgram(store);
+  storeList(store, kShouldInitKey, {"ЕД80000001"});
+  storeList(store, kAlreadyInitKey, {"ЕД80000000"});
+  Window w(store);
+  w.ui.questionAnswer = false;
+  w.form.Button5Click();
+  EXPECT_EQ(w.ui.questions, Strings{std::string(texts::kClearQuestion)});
+  EXPECT_EQ(store.value(kShouldInitKey, "Count"), RegistryValue::ofDword(1));
+  EXPECT_EQ(store.value(kAlreadyInitKey, "0"), RegistryValue::ofString("ЕД80000000"));
+  EXPECT_EQ(w.ui.listBox1, Strings{"ЕД80000001"});
+  EXPECT_TRUE(w.ui.button6());
+  EXPECT_EQ(w.ui.status, "");
+}
+
+// The status line says what the last store operation did, until the lists change again.
+TEST(Form3, TheStatusLineShowsThatTheListsWereStored) {
+  MemorySerialStore store;
+  Window w(store);
+  w.ui.comboBox1 = 1;
+  w.form.ComboBox1Change();
+  w.ui.maskEdit1 = "00001";
+  w.ui.maskEdit2 = "00003";
+  w.form.Button9Click();
+  EXPECT_EQ(w.ui.status, texts::kListsSaved);
+  w.form.Button8Click();
+  EXPECT_EQ(w.ui.status, "");
+  w.form.Button9Click();
+  EXPECT_EQ(w.ui.status, texts::kListsSaved);
+  w.form.Button5Click();
+  EXPECT_EQ(w.ui.status, texts::kListsCleared);
+  // No box says it: the status line is enough.
+  EXPECT_TRUE(w.ui.messages.empty());
 }
 
 TEST(Form3, FailedStoringIsReportedAndChangesNothing) {

@@ -229,6 +229,41 @@ TEST(SqliteStore, PlatformStoreUsesTheNamedFile) {
   EXPECT_EQ(SqliteSerialStore(file).readLists().value(), kOld);
 }
 
+// Whole lists go in in one statement; whatever a number holds comes back as it was, and a
+// shorter list leaves no position of the longer one behind.
+TEST(SqliteStore, ListsOfAnyTextAndLengthComeBackExactly) {
+  TempDir dir;
+  const fs::path file = dir.path / "book.sqlite3";
+  const SerialLists odd{{"quote\"d", "back\\slash", "tab\tnew\nline\x01", "", "ЁЖ€"},
+                        {"[\"x\"]", "\\u0041"}};
+  SerialLists many;
+  for (int i = 0; i < 1200; ++i)
+    many.alreadyInit.push_back("ЕД800" + std::to_string(10000 + i));
+  for (const SerialLists& lists : {many, odd, SerialLists{}, odd}) {
+    SqliteSerialStore store(file);
+    ASSERT_TRUE(store.writeLists(lists));
+    EXPECT_EQ(SqliteSerialStore(file).readLists().value(), lists);
+    RawDb sql(file);
+    EXPECT_EQ(sql.rows("SELECT count(*) FROM registry_value WHERE type = 'REG_SZ' AND key LIKE "
+                       "'%Init'")[0][0],
+              std::to_string(lists.shouldInit.size() + lists.alreadyInit.size()));
+  }
+}
+
+// Opened for reading only, a missing book is an error and stays missing.
+TEST(SqliteStore, AReadOnlyStoreNeverCreatesTheBook) {
+  TempDir dir;
+  const fs::path file = dir.path / "book.sqlite3";
+  const auto missing = makePlatformSerialStore(StoreAccess::ReadOnly, file.string())->readLists();
+  ASSERT_FALSE(missing);
+  EXPECT_EQ(missing.error().kind, StoreErrorKind::Unavailable);
+  EXPECT_FALSE(fs::exists(file));
+  ASSERT_TRUE(SqliteSerialStore(file).writeLists(kOld));
+  auto reader = makePlatformSerialStore(StoreAccess::ReadOnly, file.string());
+  EXPECT_EQ(reader->readLists().value(), kOld);
+  EXPECT_FALSE(reader->writeLists(kNew));
+}
+
 TEST(SqliteStore, DamagedFileIsReportedAndLeftAlone) {
   TempDir source;
   const std::string book = makeBigBook(source.path / "book");

@@ -15,7 +15,7 @@ using test::printer;
 using Codes = std::vector<std::int32_t>;
 using Texts = std::vector<std::string>;
 
-constexpr const char* kSerial = "ВЛ40001234";
+constexpr const char* kSerial = "ЕД80001234";
 
 // A connected window with date, time and a listed serial number filled in; at TForm2 the
 // user waits half a minute for the printer to come back before going on.
@@ -24,7 +24,7 @@ struct InitFixture : PageFixture {
     connect();
     ui.date = "230212";
     ui.time = "0945";
-    ui.serial.list = {kSerial, "ВЛ40001235"};
+    ui.serial.list = {kSerial, "ЕД80001235"};
     ui.serial.selected = 0;
     ui.onForm2 = [this] { clock.advance(std::chrono::seconds(30)); };
   }
@@ -109,8 +109,28 @@ TEST(InitPage, InputsAreCheckedBeforeAnythingIsSent) {
       {"23\t212", "0945", kSerial, kFieldsUnusable},
       {"230212", "0945", "ВЛ4000€1234", nullptr},
       {"230212", "0945", "ВЛ4000\xE2\x9C\x93" "1234", kFieldsUnusable},
-      // Six characters, twelve bytes: the length is counted in characters.
-      {"ДДММГГ", "ЧЧММ", kSerial, nullptr},
+      // Six characters, twelve bytes: the length is counted in characters, and then the
+      // date must be one of the calendar.
+      {"ДДММГГ", "ЧЧММ", kSerial, kBadDate},
+      {"991399", "0945", kSerial, kBadDate},
+      {"aabbcc", "0945", kSerial, kBadDate},
+      {"001226", "0945", kSerial, kBadDate},
+      {"310426", "0945", kSerial, kBadDate},
+      {"290226", "0945", kSerial, kBadDate},
+      {"290228", "0945", kSerial, nullptr},
+      {"311226", "2359", kSerial, nullptr},
+      {"230212", "2599", kSerial, kBadTime},
+      {"230212", "2360", kSerial, kBadTime},
+      {"230212", "-945", kSerial, kBadTime},
+      // One frame carries 211 characters of a serial number.
+      {"230212", "0945", std::string(211, '7'), nullptr},
+      {"230212", "0945", std::string(212, '7'), kSerialTooLong},
+      {"230212", "0945", [] {
+         std::string cyrillic;
+         for (int i = 0; i < 212; ++i)
+           cyrillic += "Д";
+         return cyrillic;
+       }(), kSerialTooLong},
   };
   // clang-format on
   for (const auto& c : cases) {
@@ -233,16 +253,67 @@ TEST(InitPage, ContinuingBeforeThePrinterIsBackLosesTheSerialNumberStep) {
   EXPECT_EQ(patient.run(), InitEnd::Finished);
 }
 
-// A serial number the command refuses (too long for one frame) sends nothing; the record
-// of the command before must not be taken for its success.
-TEST(InitPage, ARefusedSerialNumberIsAFailureNotASuccess) {
-  InitFixture f;
-  f.ui.serial.selected = -1;
-  f.ui.serial.typed = std::string(230, '7');
-  EXPECT_EQ(f.run(), InitEnd::Failed);
-  EXPECT_EQ(f.count(0x41), 0);
-  EXPECT_EQ(f.ui.boxes, Texts{"Ошибка установки заводского номера!"});
-  EXPECT_EQ(f.ui.initLog.back(), "Шаг 2. Заводской номер не установлен!  Ошибка!!!");
+// A number that the book did not hand out (not on its list, or not of its form) is written
+// only when the user answers "Да"; "Нет" sends nothing.
+TEST(InitPage, ANumberTheBookDidNotHandOutIsAQuestion) {
+  struct Case {
+    std::string serial;
+    bool selected;  // chosen from the list rather than typed
+    bool asked;
+  };
+  const Case cases[] = {
+      {kSerial, true, false},
+      {"ЕД80012345", false, true},  // of the form, not on the list
+      {"XYZ", false, true},
+      {"ЕД8001234", false, true},  // four digits
+  };
+  for (const auto& c : cases) {
+    for (const bool yes : {false, true}) {
+      InitFixture f;
+      if (c.selected) {
+        f.ui.serial.list = {c.serial};
+        f.ui.serial.selected = 0;
+      } else {
+        f.ui.serial.selected = -1;
+        f.ui.serial.typed = c.serial;
+      }
+      f.ui.questionAnswer = yes;
+      const InitEnd end = f.run();
+      const std::string name = c.serial + (yes ? " yes" : " no");
+      EXPECT_EQ(f.ui.questions.size(), c.asked ? 1u : 0u) << name;
+      if (c.asked) {
+        EXPECT_EQ(f.ui.questions[0], "Заводской номер " + c.serial +
+                                         " не из списка «К инициализации». Записать его в "
+                                         "регистратор?")
+            << name;
+      }
+      if (c.asked && !yes) {
+        EXPECT_EQ(end, InitEnd::InputRefused) << name;
+        EXPECT_TRUE(f.sent.empty()) << name;
+        EXPECT_TRUE(f.ui.boxes.empty()) << name;
+      } else {
+        EXPECT_EQ(end, InitEnd::Finished) << name;
+        EXPECT_EQ(f.dataOf(0x41), Texts{"582014;" + c.serial + ";"}) << name;
+      }
+    }
+  }
+}
+
+// Erasing the fiscal memory cannot be undone: it asks first, naming the printer, and "Нет"
+// sends nothing.
+TEST(InitPage, EraseAsksFirstNamingThePrinter) {
+  for (const bool yes : {false, true}) {
+    InitFixture f;
+    f.ui.questionAnswer = yes;
+    InitPage(f.session).Button8Click();
+    EXPECT_EQ(f.ui.questions,
+              Texts{"Стереть фискальную память регистратора Veltor FP-90T? Все данные "
+                    "фискальной памяти будут потеряны, отменить это нельзя."});
+    EXPECT_EQ(f.codes(), (yes ? Codes{0xF0, 0xF3} : Codes{})) << yes;
+  }
+  EXPECT_EQ(eraseQuestion(""),
+            "Стереть фискальную память регистратора? Все данные фискальной памяти будут "
+            "потеряны, отменить это нельзя.");
 }
 
 // The other countries and firmware take the same rows as on the auxiliary page; here tax 4

@@ -136,5 +136,25 @@ TEST(PortEnumeration, NaturalOrder) {
   EXPECT_FALSE(naturalLess("ttyS3", "ttyS3"));
 }
 
+// The links by id, each with the device it points to; a link whose device is gone and a
+// folder that does not exist give nothing.
+TEST(PortEnumeration, StableNamesWithTheirDevices) {
+  FakeSysfs scratch;
+  const fs::path dev = scratch.root() / "dev";
+  const fs::path byId = dev / "serial" / "by-id";
+  fs::create_directories(byId);
+  std::ofstream(dev / "ttyUSB0").put('\n');
+  std::ofstream(dev / "ttyACM1").put('\n');
+  fs::create_symlink("../../ttyUSB0", byId / "usb-FTDI_FT232R_A1-if00-port0");
+  fs::create_symlink("../../ttyACM1", byId / "usb-Arduino_01-if00");
+  fs::create_symlink("../../ttyUSB9", byId / "usb-gone-if00-port0");
+  const std::vector<StablePortName> expected = {
+      {(byId / "usb-Arduino_01-if00").string(), fs::canonical(dev / "ttyACM1").string()},
+      {(byId / "usb-FTDI_FT232R_A1-if00-port0").string(), fs::canonical(dev / "ttyUSB0").string()},
+  };
+  EXPECT_EQ(stablePortNames(byId.string()), expected);
+  EXPECT_TRUE(stablePortNames((dev / "missing").string()).empty());
+}
+
 }  // namespace
 }  // namespace tallowick

@@ -49,6 +49,11 @@ class FakeUi final : public Ui {
     boxes.push_back(text);
     events.push_back("box: " + text);
   }
+  bool question(const std::string& text) override {
+    questions.push_back(text);
+    events.push_back("question: " + text);
+    return questionAnswer;
+  }
   void appendLog(LogId log, const std::string& line) override {
     (log == LogId::Test ? testLog : initLog).push_back(line);
     events.push_back("log: " + line);
@@ -114,6 +119,7 @@ class FakeUi final : public Ui {
   std::string time = "0905";
   FakeSerialSelector serial;
   std::int32_t form2Answer = 1;
+  bool questionAnswer = true;     // Yes
   std::function<void()> onForm2;  // while TForm2 is up (the printer reboots meanwhile)
   std::function<void()> onForm4;
 
@@ -121,6 +127,7 @@ class FakeUi final : public Ui {
   std::vector<std::string> testLog;
   std::vector<std::string> initLog;
   std::vector<std::string> boxes;
+  std::vector<std::string> questions;
   std::vector<std::string> events;
   std::vector<std::int32_t> pauses;
   int pumps = 0;
