@@ -11,7 +11,7 @@ LoopbackLine::~LoopbackLine() {
 
 std::int32_t LoopbackLine::open(const std::string&, std::int32_t baud) {
   if (open_) close();
-  if (baud <= 0 || !printer_.claimLine(this)) return -1;
+  if (baud <= 0 || printer_.hungUp() || !printer_.claimLine(this)) return -1;
   open_ = true;
   baud_ = baud;
   printer_.purgeOutput(clock_.now());
@@ -31,7 +31,7 @@ void LoopbackLine::write(std::span<const std::uint8_t> bytes) {
 }
 
 ReadResult LoopbackLine::readByte() {
-  if (!open_) return {ReadStatus::Error, 0};
+  if (!open_ || printer_.hungUp()) return {ReadStatus::Closed, 0};
   const Micros now = clock_.now();
   const auto due = printer_.nextOutputTime();
   if (due && *due <= now + kReadPeriod) {
