@@ -39,7 +39,8 @@ constexpr std::string_view kUsage =
     "      --no-fiscal    without fiscal receipts and Z-report\n"
     "      --log FILE     save the log as the page's Save does (Windows-1251, CR LF)\n"
     "      --trace FILE   one JSON line per exchange attempt\n"
-    "      Ctrl-C stops the run at its next stop check, like the Stop button.\n"
+    "      Ctrl-C stops the run like the Stop button, also while a command waits for\n"
+    "      its reply; the log is saved all the same.\n"
     "  init --port PORT --serial NUMBER [--date DDMMYY] [--time HHMM]\n"
     "       [--continue-after SECONDS] [--baud RATE]\n"
     "      Initialise the printer as the button 'Начать инициализацию' does: clock,\n"
@@ -225,7 +226,23 @@ std::string traceLine(double ms, const AttemptRecord& a) {
     if (i > 0) line += ",";
     line += "\"" + sim::jsonEscape(r.Fields[static_cast<std::size_t>(i)]) + "\"";
   }
-  return line + "]}";
+  line += "]";
+  // How a wait ended that no frame ended, and the frames of other requests dropped on the
+  // way: only when there is something to say.
+  if (r.WaitEnded != WaitEnd::Frame) {
+    line += ",\"wait\":\"" + std::string(waitEndName(r.WaitEnded)) + "\"";
+  }
+  if (a.droppedFrames > 0) {
+    line += ",\"dropped_frames\":" + std::to_string(a.droppedFrames) + ",\"dropped\":[";
+    for (std::size_t i = 0; i < a.dropped.size(); ++i) {
+      char frame[40];
+      std::snprintf(frame, sizeof frame, "%s{\"seq\":\"%02X\",\"command\":\"%02X\"}",
+                    i > 0 ? "," : "", a.dropped[i].seq, a.dropped[i].command);
+      line += frame;
+    }
+    line += "]";
+  }
+  return line + "}";
 }
 
 extern "C" void onInterrupt(int) {

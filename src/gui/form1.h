@@ -34,6 +34,7 @@ class SerialSelector;
 
 namespace tallowick::gui {
 
+class InputGate;
 class TShape;
 
 // The names of the serial ports to offer, in order.
@@ -120,6 +121,7 @@ class TForm1 final : public QDialog {
   MainWindowLinks links_;
   RunState state_;
   std::unique_ptr<MainWindowUi> ui_;
+  std::unique_ptr<InputGate> inputGate_;
   Session session_;
   TestRun testRun_;
   InitPage initPage_;
