@@ -194,7 +194,8 @@ void VirtualPrinter::onRequest(const Request& request, Micros now) {
 
   std::string_view replyNote = repeat ? "repeat" : "";
   bool intact = true;
-  std::vector<std::uint8_t> reply = damaged(state_.lastReply, fx, replyNote, intact);
+  std::vector<std::uint8_t> trailer;
+  std::vector<std::uint8_t> reply = damaged(state_.lastReply, fx, replyNote, intact, trailer);
   if (fx.lateCopy && !lastSent_.empty()) {
     const std::vector<std::uint8_t> copy = lastSent_;
     sendReply(copy, from, copy[3], true, "late copy (fault)");
@@ -211,6 +212,10 @@ void VirtualPrinter::onRequest(const Request& request, Micros now) {
     }
   } else {
     sendReply(reply, from, request.command, intact, replyNote);
+  }
+  if (!trailer.empty()) {
+    emit(TraceDirection::Printer, TraceKind::Garbage, queue(trailer, from), trailer, {}, {},
+         "after the reply (fault)");
   }
 
   if (newRate) {
@@ -231,7 +236,8 @@ void VirtualPrinter::onRequest(const Request& request, Micros now) {
 
 std::vector<std::uint8_t> VirtualPrinter::damaged(std::vector<std::uint8_t> reply,
                                                   const FaultEffects& fx, std::string_view& note,
-                                                  bool& intact) const {
+                                                  bool& intact,
+                                                  std::vector<std::uint8_t>& trailer) const {
   if (reply.size() < 4) return reply;
   if (fx.otherSeq || fx.otherCommand) {
     // A frame of another request, whole and with its checksum right.
@@ -254,8 +260,12 @@ std::vector<std::uint8_t> VirtualPrinter::damaged(std::vector<std::uint8_t> repl
   std::stable_sort(inserts.begin(), inserts.end(),
                    [](const auto& a, const auto& b) { return a.first > b.first; });
   for (const auto& [after, bytes] : inserts) {
-    const auto at = reply.begin() + static_cast<std::ptrdiff_t>(std::min(after, reply.size()));
-    reply.insert(at, bytes.begin(), bytes.end());
+    // Bytes past the end follow the frame on the line as noise of their own.
+    if (after >= reply.size()) {
+      trailer.insert(trailer.begin(), bytes.begin(), bytes.end());
+      continue;
+    }
+    reply.insert(reply.begin() + static_cast<std::ptrdiff_t>(after), bytes.begin(), bytes.end());
     note = "bytes inside (fault)";
     intact = false;
   }

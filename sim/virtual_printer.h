@@ -132,9 +132,10 @@ class VirtualPrinter {
                  bool intact, std::string_view note);
   // The reply as the fault plan has it go out: another SEQ or command, a wrong checksum,
   // cut short, bytes inside. Says in `note` what was done and in `intact` whether the
-  // frame is still whole.
+  // frame is still whole; bytes staged past its end come back in `trailer`.
   std::vector<std::uint8_t> damaged(std::vector<std::uint8_t> reply, const FaultEffects& fx,
-                                    std::string_view& note, bool& intact) const;
+                                    std::string_view& note, bool& intact,
+                                    std::vector<std::uint8_t>& trailer) const;
   // How long `n` bytes take on the line at the printer's rate.
   Micros lineTime(std::int64_t n) const;
   void emit(TraceDirection direction, TraceKind kind, Micros time,
