@@ -321,7 +321,8 @@ FaultEffects FaultPlan::onRequest(std::uint8_t command) {
         fx.silence = true;
         break;
       case FaultKind::Garbage:
-        if (rule.position) {
+        // Bytes after none of the reply's are the bytes before it.
+        if (rule.position.value_or(0) > 0) {
           fx.inserts.emplace_back(*rule.position, rule.bytes);
         } else {
           fx.garbage.insert(fx.garbage.end(), rule.bytes.begin(), rule.bytes.end());

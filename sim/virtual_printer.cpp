@@ -198,17 +198,21 @@ void VirtualPrinter::onRequest(const Request& request, Micros now) {
   std::vector<std::uint8_t> reply = damaged(state_.lastReply, fx, replyNote, intact, trailer);
   if (fx.lateCopy && !lastSent_.empty()) {
     const std::vector<std::uint8_t> copy = lastSent_;
-    sendReply(copy, from, copy[3], true, "late copy (fault)");
+    sendReply(copy, from, copy[3], lastSentIntact_, "late copy (fault)");
   }
   if (fx.lag && !lagging_) {
     // The first reply behind is the one the host already had.
     lagging_ = true;
     held_ = lastSent_;
+    heldIntact_ = lastSentIntact_;
   }
   if (lagging_) {
     std::swap(reply, held_);
+    std::swap(intact, heldIntact_);
+    // The reply held back answers this request too when this one repeats it.
+    const bool same = reply.size() > 3 && reply[2] == request.seq && reply[3] == request.command;
     if (!reply.empty()) {
-      sendReply(reply, from, reply[3], true, "one reply behind (fault)");
+      sendReply(reply, from, reply[3], intact, same ? "repeat" : "one reply behind (fault)");
     }
   } else {
     sendReply(reply, from, request.command, intact, replyNote);
@@ -280,6 +284,7 @@ void VirtualPrinter::sendReply(const std::vector<std::uint8_t>& reply, Micros fr
   if (intact) text = replyText(reply);
   emit(TraceDirection::Printer, TraceKind::Reply, at, reply, command, text, note);
   lastSent_ = reply;
+  lastSentIntact_ = intact;
 }
 
 Micros VirtualPrinter::printTime(std::uint8_t command) const {

@@ -216,9 +216,11 @@ class VirtualPrinter {
   };
   std::optional<EndlessBusy> endlessBusy_;  // until the next request is heard
   bool hungUp_ = false;
-  bool lagging_ = false;                // every reply goes out with the next request
-  std::vector<std::uint8_t> held_;      // the reply a lagging printer holds back
+  bool lagging_ = false;            // every reply goes out with the next request
+  std::vector<std::uint8_t> held_;  // the reply a lagging printer holds back
+  bool heldIntact_ = true;
   std::vector<std::uint8_t> lastSent_;  // the last reply frame that went out
+  bool lastSentIntact_ = true;
 
   // What the command being carried out asks for beyond its reply.
   Micros now_{0};

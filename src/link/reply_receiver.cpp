@@ -58,6 +58,7 @@ void ReplyReceiver::onWaitStart(std::uint8_t b) {
   sum_ = 0;
   if (b == frame::kStart) {
     receivedChecksum_ = kNoChecksum;
+    checksumRead_ = false;
     state_ = ReplyState::ReadLength;
   }
 }
@@ -144,6 +145,7 @@ void ReplyReceiver::onWaitChecksumMark(std::uint8_t b) {
   }
   byteCount_ = 0;
   receivedChecksum_ = 0;
+  checksumRead_ = false;
   sum_ += b;
   state_ = ReplyState::ReadChecksum;
 }
@@ -153,13 +155,16 @@ void ReplyReceiver::onReadChecksum(std::uint8_t b) {
     receivedChecksum_ = receivedChecksum_ * 16 + static_cast<std::uint32_t>(b - 0x30);
     ++byteCount_;
   }
-  if (byteCount_ == 4) state_ = ReplyState::WaitEnd;
+  if (byteCount_ == 4) {
+    checksumRead_ = true;
+    state_ = ReplyState::WaitEnd;
+  }
 }
 
 void ReplyReceiver::onWaitEnd(std::uint8_t b) {
   state_ = ReplyState::WaitStart;
   if (b != frame::kEnd) return;
-  if (receivedChecksum_ != sum_ || firstFieldDamaged_) {
+  if (!checksumRead_ || receivedChecksum_ != sum_ || firstFieldDamaged_) {
     // Nothing in a damaged frame can be trusted, its SEQ and command included: the
     // printer is asked again, and answers a repeat without carrying the command out twice.
     frameComplete_ = true;

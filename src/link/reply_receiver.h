@@ -62,10 +62,13 @@ class ReplyReceiver {
   void clearRetryRequest() { retryRequested_ = false; }
   // True when the frame ended and the received checksum differs from the computed sum.
   bool checksumMismatch() const { return frameComplete_ && receivedChecksum_ != sum_; }
-  // True when the frame ended but fails its checks: a wrong checksum, or a control byte in
-  // its first field. The error code is printable text; a 00h there (what a framing error
-  // or a break leaves on the line) adds nothing to the sum and would pass unseen.
-  bool frameDamaged() const { return checksumMismatch() || (frameComplete_ && firstFieldDamaged_); }
+  // True when the frame ended but fails its checks: a wrong or incomplete checksum, or a
+  // control byte in its first field. The error code is printable text; a 00h there (what
+  // a framing error or a break leaves on the line) adds nothing to the sum and would pass
+  // unseen.
+  bool frameDamaged() const {
+    return checksumMismatch() || (frameComplete_ && (firstFieldDamaged_ || !checksumRead_));
+  }
 
   ReplyState state() const { return state_; }
   // The first field as received (at most 19 bytes, Windows-1251).
@@ -112,6 +115,9 @@ class ReplyReceiver {
   std::array<char, 20> firstBefore_{};
   std::size_t firstLengthBefore_ = 0;
   bool firstFieldDamaged_ = false;
+  // All four checksum characters came: a frame closed after fewer is damaged, even when
+  // the few it had happen to equal the sum.
+  bool checksumRead_ = false;
   std::string replyData_;
   std::array<std::uint8_t, 6> status_{};
   std::uint32_t receivedChecksum_ = kNoChecksum;
