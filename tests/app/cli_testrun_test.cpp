@@ -51,6 +51,21 @@ CliRun testrun(std::vector<std::string> args, const std::vector<std::string>& fa
 
 class CliTestRun : public ::testing::Test {};
 
+// Sets the printer up to raise SIGINT, as Ctrl-C, when it hears `command` the first time,
+// and to note the virtual time then in `raisedAt`.
+std::function<void(sim::VirtualPrinter&)> interruptAt(std::uint8_t command, const Clock& clock,
+                                                      Micros& raisedAt) {
+  return [command, &clock, &raisedAt](sim::VirtualPrinter& p) {
+    raisedAt = Micros{-1};
+    p.setTraceHook([command, &clock, &raisedAt](const sim::TraceEvent& e) {
+      if (raisedAt.count() < 0 && e.command == command) {
+        raisedAt = clock.now();
+        std::raise(SIGINT);
+      }
+    });
+  };
+}
+
 std::string temp(const char* name) {
   return (fs::temp_directory_path() / ("tallowick-cli-" + std::to_string(::getpid()) + name))
       .string();
@@ -140,15 +155,11 @@ TEST_F(CliTestRun, TraceHasOneJsonLinePerAttempt) {
 }
 
 TEST_F(CliTestRun, InterruptStopsTheRunAtItsNextStopCheck) {
-  bool raised = false;
-  const CliRun r = testrun({"--port", "sim", "--pause", "0"}, {}, [&](sim::VirtualPrinter& p) {
-    p.setTraceHook([&](const sim::TraceEvent& e) {
-      if (!raised && e.command == 0x46) {
-        raised = true;
-        std::raise(SIGINT);  // as Ctrl-C while the tax number is read
-      }
-    });
-  });
+  // Ctrl-C while the tax number is read.
+  VirtualClock clock;
+  Micros raisedAt;
+  const CliRun r =
+      testrun({"--port", "sim", "--pause", "0"}, {}, interruptAt(0x46, clock, raisedAt), &clock);
   EXPECT_EQ(r.code, kExitStopped) << r.err;
   EXPECT_NE(r.out.find("Получить налоговый номер - успешно\n \nТест остановлен\n"),
             std::string::npos);
@@ -158,18 +169,9 @@ TEST_F(CliTestRun, InterruptWhileACommandWaitsStopsTheRunWithinASecondAndSavesTh
   // The printer says nothing to the tax number; Ctrl-C comes while the run waits for it.
   const std::string log = temp("interrupted.log");
   VirtualClock clock;
-  Micros raisedAt{-1};
-  const CliRun r = testrun(
-      {"--port", "sim", "--pause", "0", "--log", log}, {"46:silence"},
-      [&](sim::VirtualPrinter& p) {
-        p.setTraceHook([&](const sim::TraceEvent& e) {
-          if (raisedAt.count() < 0 && e.command == 0x46) {
-            raisedAt = clock.now();
-            std::raise(SIGINT);
-          }
-        });
-      },
-      &clock);
+  Micros raisedAt;
+  const CliRun r = testrun({"--port", "sim", "--pause", "0", "--log", log}, {"46:silence"},
+                           interruptAt(0x46, clock, raisedAt), &clock);
   EXPECT_EQ(r.code, kExitStopped) << r.err;
   ASSERT_GE(raisedAt.count(), 0);
   EXPECT_LT(clock.now() - raisedAt, std::chrono::seconds(1));
@@ -184,18 +186,9 @@ TEST_F(CliTestRun, InterruptWhileACommandWaitsStopsTheRunWithinASecondAndSavesTh
 
 TEST_F(CliTestRun, InterruptDuringAPauseIsNotHeldUpByIt) {
   VirtualClock clock;
-  Micros raisedAt{-1};
-  const CliRun r = testrun(
-      {"--port", "sim", "--pause", "600000"}, {},
-      [&](sim::VirtualPrinter& p) {
-        p.setTraceHook([&](const sim::TraceEvent& e) {
-          if (raisedAt.count() < 0 && e.command == 0x21) {
-            raisedAt = clock.now();
-            std::raise(SIGINT);
-          }
-        });
-      },
-      &clock);
+  Micros raisedAt;
+  const CliRun r = testrun({"--port", "sim", "--pause", "600000"}, {},
+                           interruptAt(0x21, clock, raisedAt), &clock);
   EXPECT_EQ(r.code, kExitStopped) << r.err;
   EXPECT_LT(clock.now() - raisedAt, std::chrono::seconds(1)) << "not the ten-minute pause";
 }

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <thread>
 
 #include "testrun/run_fixture.h"
@@ -39,6 +40,26 @@ Output runAndCapture(const std::string& command) {
   return o;
 }
 
+// Starts `args` (the program first) as a process of its own; its standard output goes to
+// `output` when given. Nothing when it cannot be started.
+std::optional<pid_t> spawn(std::vector<std::string> args, const std::string& output = "") {
+  std::vector<char*> argv;
+  for (auto& a : args)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  if (!output.empty()) {
+    posix_spawn_file_actions_addopen(&files, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+  }
+  pid_t pid = 0;
+  const bool started = ::posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), environ) == 0;
+  posix_spawn_file_actions_destroy(&files);
+  if (!started) return std::nullopt;
+  return pid;
+}
+
 // tallowick-sim serving on a pty of its own, for as long as the object lives.
 class SimProcess {
  public:
@@ -48,11 +69,9 @@ class SimProcess {
                   .string()) {
     std::vector<std::string> args = {TALLOWICK_SIM_EXE, "--link", link_};
     args.insert(args.end(), options.begin(), options.end());
-    std::vector<char*> argv;
-    for (auto& a : args)
-      argv.push_back(a.data());
-    argv.push_back(nullptr);
-    started_ = ::posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) == 0;
+    const auto pid = spawn(std::move(args));
+    started_ = pid.has_value();
+    pid_ = pid.value_or(0);
     for (int i = 0; i < 200 && started_ && !fs::exists(link_); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
@@ -149,19 +168,10 @@ TEST(SimAndCliProcesses, CtrlCWhileACommandWaitsStopsTheRunAndSavesTheLog) {
   fs::create_directories(dir);
   const std::string out = (dir / "out.txt").string();
   const std::string log = (dir / "run.log").string();
-  std::vector<std::string> args = {TALLOWICK_CLI_EXE, "testrun", "--port", sim.link(),
-                                   "--pause",         "0",       "--log",  log};
-  std::vector<char*> argv;
-  for (auto& a : args)
-    argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t files;
-  posix_spawn_file_actions_init(&files);
-  posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  ASSERT_EQ(::posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&files);
+  const auto started = spawn(
+      {TALLOWICK_CLI_EXE, "testrun", "--port", sim.link(), "--pause", "0", "--log", log}, out);
+  ASSERT_TRUE(started);
+  const pid_t pid = *started;
   const auto readOut = [&] {
     std::ifstream in(out);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -189,19 +189,6 @@ TEST_F(TestRunScript, StopOrDisconnectWhileACommandWaitsEndsTheRunWithinAReadPer
   }
 }
 
-TEST_F(TestRunScript, StopIsNotAskedWhileNoRunIsOn) {
-  // A Stop left over from an aborted run does not cut the next page's commands short.
-  RunFixture f;
-  f.connect();
-  f.fault("21#1:silence");
-  TestRun run(f.session);
-  run.Button3Click("1", "0");
-  run.Button4Click();
-  EXPECT_TRUE(f.state.StopRequested);
-  EXPECT_FALSE(f.link.stopCheck());
-  EXPECT_EQ(f.commands.GetDeviceInfo(kDevicePassword, nullptr)->ErrorCode, "0000");
-}
-
 TEST_F(TestRunScript, DamagedOrForeignRepliesNeverPassForSuccess) {
   struct Case {
     const char* fault;
@@ -346,6 +333,10 @@ TEST_F(TestRunScript, FatalFailuresAbortWithOneBox) {
   run.Button4Click();
   EXPECT_TRUE(f.ui.startEnabled);
   EXPECT_FALSE(f.ui.stopEnabled);
+  // The Stop left over does not cut the next page's commands short: only a run asks it.
+  EXPECT_TRUE(f.state.StopRequested);
+  EXPECT_FALSE(f.link.stopCheck());
+  EXPECT_EQ(f.commands.GetDeviceInfo(kDevicePassword, nullptr)->ErrorCode, "0000");
 }
 
 TEST_F(TestRunScript, XReportWithoutReplyIsCountedAndTheRunGoesOn) {
