@@ -108,7 +108,7 @@ bool TestRun::rebootWait() {
     std::int32_t err = 0;
     const CommandResult* r =
         send([](CommandSet& c, std::int32_t* e) { return c.GetDeviceInfo(kPw, e); }, &err);
-    if (r->stopped()) return stopCheck();
+    if (r->stopped() && !stopCheck()) return false;
     s_.pumpEvents();
     // A port that is gone will not bring the printer back: no point polling it for the
     // rest of the two minutes.

@@ -87,7 +87,7 @@ bool TestRun::run(const Step& step) {
   if (step.title) title(step.title);
   std::int32_t err = 0;
   // A wait cut short by Stop is no failure of the printer: the run stops there.
-  if (send(step.call, &err)->stopped()) return stopCheck();
+  if (send(step.call, &err)->stopped() && !stopCheck()) return false;
   if (!loggedOutcome(s_, step.outcome, err)) return abort();
   return tail(step.tail);
 }
