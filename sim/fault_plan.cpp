@@ -54,6 +54,17 @@ std::optional<std::vector<std::uint8_t>> parseHex(std::string_view s) {
   return out;
 }
 
+// The number after the '@' of `value` (from 0 to `max`) in `number`, nothing when there is
+// no '@'; false with `complaint` in `why` when what follows it is no such number.
+bool numberAfterAt(std::string_view value, unsigned max, std::optional<unsigned>& number,
+                   std::string& why, const char* complaint) {
+  const auto at = value.find('@');
+  if (at == std::string_view::npos) return true;
+  number = parseNumber(value.substr(at + 1), 0, max);
+  if (!number) why = complaint;
+  return number.has_value();
+}
+
 bool parseWhich(std::string_view which, FaultRule& rule, std::string& why) {
   std::string_view code = which;
   if (const auto hash = which.find('#'); hash != std::string_view::npos) {
@@ -125,14 +136,11 @@ bool parseAction(std::string_view action, FaultRule& rule, std::string& why) {
       return false;
     }
     rule.count = *k;
-    if (at != std::string_view::npos) {
-      const auto ms = parseNumber(value.substr(at + 1), 0, kMaxMillis);
-      if (!ms) {
-        why = "busy=K@MS needs the spacing in milliseconds";
-        return false;
-      }
-      rule.interval = std::chrono::milliseconds(*ms);
+    std::optional<unsigned> ms;
+    if (!numberAfterAt(value, kMaxMillis, ms, why, "busy=K@MS needs the spacing in milliseconds")) {
+      return false;
     }
+    if (ms) rule.interval = std::chrono::milliseconds(*ms);
     return true;
   }
   if (name == "checksum") {
@@ -164,14 +172,12 @@ bool parseAction(std::string_view action, FaultRule& rule, std::string& why) {
       return false;
     }
     rule.bytes = *bytes;
-    if (at != std::string_view::npos) {
-      const auto k = parseNumber(value.substr(at + 1), 0, kMaxCount);
-      if (!k) {
-        why = "garbage=HEX@K needs the number of reply bytes before the garbage";
-        return false;
-      }
-      rule.position = *k;
+    std::optional<unsigned> k;
+    if (!numberAfterAt(value, kMaxCount, k, why,
+                       "garbage=HEX@K needs the number of reply bytes before the garbage")) {
+      return false;
     }
+    if (k) rule.position = *k;
     return true;
   }
   if (name == "endless-busy") {
