@@ -10,6 +10,14 @@ constexpr std::size_t kMaxErrorCode = 64;
 constexpr std::size_t kMaxFields = 200;  // a frame carries at most 207 bytes of reply data
 constexpr unsigned kMaxCount = 100000;
 constexpr unsigned kMaxMillis = 3600 * 1000;
+constexpr Micros kEndlessBusySpacing = std::chrono::milliseconds(80);
+
+// The actions that take no value besides checksum and silence.
+constexpr std::pair<std::string_view, FaultKind> kPlainActions[] = {
+    {"other-seq", FaultKind::OtherSeq}, {"other-cmd", FaultKind::OtherCommand},
+    {"late-copy", FaultKind::LateCopy}, {"lag", FaultKind::Lag},
+    {"hangup", FaultKind::Hangup},
+};
 
 std::string lower(std::string_view s) {
   std::string out(s);
@@ -44,6 +52,17 @@ std::optional<std::vector<std::uint8_t>> parseHex(std::string_view s) {
     out.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
   }
   return out;
+}
+
+// The number after the '@' of `value` (from 0 to `max`) in `number`, nothing when there is
+// no '@'; false with `complaint` in `why` when what follows it is no such number.
+bool numberAfterAt(std::string_view value, unsigned max, std::optional<unsigned>& number,
+                   std::string& why, const char* complaint) {
+  const auto at = value.find('@');
+  if (at == std::string_view::npos) return true;
+  number = parseNumber(value.substr(at + 1), 0, max);
+  if (!number) why = complaint;
+  return number.has_value();
 }
 
 bool parseWhich(std::string_view which, FaultRule& rule, std::string& why) {
@@ -117,14 +136,11 @@ bool parseAction(std::string_view action, FaultRule& rule, std::string& why) {
       return false;
     }
     rule.count = *k;
-    if (at != std::string_view::npos) {
-      const auto ms = parseNumber(value.substr(at + 1), 0, kMaxMillis);
-      if (!ms) {
-        why = "busy=K@MS needs the spacing in milliseconds";
-        return false;
-      }
-      rule.interval = std::chrono::milliseconds(*ms);
+    std::optional<unsigned> ms;
+    if (!numberAfterAt(value, kMaxMillis, ms, why, "busy=K@MS needs the spacing in milliseconds")) {
+      return false;
     }
+    if (ms) rule.interval = std::chrono::milliseconds(*ms);
     return true;
   }
   if (name == "checksum") {
@@ -148,14 +164,39 @@ bool parseAction(std::string_view action, FaultRule& rule, std::string& why) {
   }
   if (name == "garbage") {
     rule.kind = FaultKind::Garbage;
-    if (!needsValue("HEX")) return false;
-    const auto bytes = parseHex(value);
+    if (!needsValue("HEX[@K]")) return false;
+    const auto at = value.find('@');
+    const auto bytes = parseHex(value.substr(0, at));
     if (!bytes) {
       why = "garbage=HEX needs pairs of hexadecimal digits, e.g. 7F7F";
       return false;
     }
     rule.bytes = *bytes;
+    std::optional<unsigned> k;
+    if (!numberAfterAt(value, kMaxCount, k, why,
+                       "garbage=HEX@K needs the number of reply bytes before the garbage")) {
+      return false;
+    }
+    if (k) rule.position = *k;
     return true;
+  }
+  if (name == "endless-busy") {
+    rule.kind = FaultKind::EndlessBusy;
+    rule.interval = kEndlessBusySpacing;
+    if (!hasValue) return true;
+    const auto ms = parseNumber(value, 1, kMaxMillis);
+    if (!ms) {
+      why = "endless-busy=MS needs the spacing in milliseconds, from 1";
+      return false;
+    }
+    rule.interval = std::chrono::milliseconds(*ms);
+    return true;
+  }
+  for (const auto& [flagName, kind] : kPlainActions) {
+    if (name == flagName) {
+      rule.kind = kind;
+      return takesNoValue();
+    }
   }
   if (name == "reboot") {
     rule.kind = FaultKind::Reboot;
@@ -190,8 +231,8 @@ bool parseAction(std::string_view action, FaultRule& rule, std::string& why) {
     return true;
   }
   why = "unknown action '" + name +
-        "' (expected error=, nak, busy=, checksum, cut=, silence, garbage=, reboot=, fields= or "
-        "s2=)";
+        "' (expected error=, nak, busy=, checksum, cut=, silence, garbage=, reboot=, fields=, "
+        "s2=, other-seq, other-cmd, late-copy, lag, endless-busy or hangup)";
   return false;
 }
 
@@ -211,19 +252,31 @@ std::string_view faultSyntaxHelp() {
            checksum     send the reply with a wrong checksum
            cut=M        send only the first M bytes of the reply
            silence      do not answer at all (the request is lost)
-           garbage=HEX  send the bytes HEX (e.g. 7F7F) just before the reply
+           garbage=HEX[@K]  send the bytes HEX (e.g. 7F7F) just before the
+                        reply, or inside it after its first K bytes (after
+                        the whole reply when K is its length or more)
            reboot=MS    after the reply, hear and say nothing for MS ms
            fields=TEXT  carry the command out, but answer the reply fields TEXT
                         (separated by ';') instead of its own
            s2=HEX       also set these bits in status byte 2 of the reply (e.g. 03)
+           other-seq    answer with the next SEQ instead of the request's
+           other-cmd    answer with another command code than the request's
+           late-copy    send a copy of the previous reply just before this one
+           lag          from this request on, answer every request with the
+                        reply to the one before it: a printer one reply behind
+           endless-busy[=MS]  carry nothing out, send a busy byte every MS ms
+                        (default 80) until the next request
+           hangup       close the line instead of answering: the port is gone
   Every request counts, repeats included; the effects of several rules add up.
   Examples: 80:error=0012  30#2:nak  any#3:silence  any:busy=5@200  80:cut=7
+            80:garbage=13@9  any:lag  A1:endless-busy  F3#1:hangup
 )";
 }
 
 bool FaultEffects::any() const {
   return errorCode || fields || status2Bits != 0 || nak || silence || busyBytes > 0 ||
-         !garbage.empty() || badChecksum || cutAfter || rebootFor.count() > 0;
+         !garbage.empty() || !inserts.empty() || badChecksum || cutAfter || rebootFor.count() > 0 ||
+         otherSeq || otherCommand || lateCopy || lag || endlessBusy || hangup;
 }
 
 std::optional<FaultRule> parseFaultRule(std::string_view text, std::string& error) {
@@ -274,7 +327,12 @@ FaultEffects FaultPlan::onRequest(std::uint8_t command) {
         fx.silence = true;
         break;
       case FaultKind::Garbage:
-        fx.garbage.insert(fx.garbage.end(), rule.bytes.begin(), rule.bytes.end());
+        // Bytes after none of the reply's are the bytes before it.
+        if (rule.position.value_or(0) > 0) {
+          fx.inserts.emplace_back(*rule.position, rule.bytes);
+        } else {
+          fx.garbage.insert(fx.garbage.end(), rule.bytes.begin(), rule.bytes.end());
+        }
         break;
       case FaultKind::Reboot:
         fx.rebootFor = std::max(fx.rebootFor, rule.interval);
@@ -284,6 +342,24 @@ FaultEffects FaultPlan::onRequest(std::uint8_t command) {
         break;
       case FaultKind::StatusBits:
         fx.status2Bits |= rule.statusBits;
+        break;
+      case FaultKind::OtherSeq:
+        fx.otherSeq = true;
+        break;
+      case FaultKind::OtherCommand:
+        fx.otherCommand = true;
+        break;
+      case FaultKind::LateCopy:
+        fx.lateCopy = true;
+        break;
+      case FaultKind::Lag:
+        fx.lag = true;
+        break;
+      case FaultKind::EndlessBusy:
+        fx.endlessBusy = std::min(fx.endlessBusy.value_or(rule.interval), rule.interval);
+        break;
+      case FaultKind::Hangup:
+        fx.hangup = true;
         break;
     }
   }

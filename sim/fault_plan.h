@@ -16,14 +16,24 @@
 //           checksum    send the reply with a wrong checksum
 //           cut=M       send only the first M bytes of the reply (the command is carried out)
 //           silence     do not answer at all (the request is lost, the command not run)
-//           garbage=HEX send the bytes HEX (e.g. 7F7F) just before the reply
+//           garbage=HEX[@K]  send the bytes HEX (e.g. 7F7F) just before the reply, or
+//                       inside it after its first K bytes (after it when K is its length)
 //           reboot=MS   after the reply, hear and say nothing for MS milliseconds
 //           fields=TEXT carry the command out but answer the reply fields TEXT (separated
 //                       by ';') instead of its own, e.g. fields=x;0;1F;2;AB;0;5
 //           s2=HEX      also set these bits in status byte 2 of the reply, e.g. s2=03 (an
 //                       open document of another kind)
+//           other-seq   answer with the next SEQ instead of the request's (checksum right)
+//           other-cmd   answer with another command code than the request's
+//           late-copy   send a copy of the previous reply just before this one
+//           lag         from this request on, answer every request with the reply to the
+//                       one before it: a printer one reply behind
+//           endless-busy[=MS]  carry nothing out and send a busy byte every MS ms (80 by
+//                       default) until the next request
+//           hangup      hear the request, then close the line: the port is gone
 // Every request counts, repeats included. Several rules may hit one request; their
-// effects add up (NAK and silence win over the rest).
+// effects add up (a hang-up, endless busy bytes, a NAK and silence win over the rest, in
+// that order).
 #pragma once
 
 #include <cstdint>
@@ -31,6 +41,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "link/clock.h"
@@ -48,6 +59,12 @@ enum class FaultKind : std::uint8_t {
   Reboot,
   Fields,
   StatusBits,
+  OtherSeq,
+  OtherCommand,
+  LateCopy,
+  Lag,
+  EndlessBusy,
+  Hangup,
 };
 
 struct FaultRule {
@@ -55,12 +72,13 @@ struct FaultRule {
   std::optional<unsigned> occurrence;   // 1-based; empty: every occurrence
   unsigned span = 1;                    // consecutive occurrences hit from `occurrence`
   FaultKind kind = FaultKind::Error;
-  std::string errorCode;            // Error
-  unsigned count = 0;               // Busy: bytes; Cut: bytes kept
-  Micros interval{0};               // Busy: spacing; Reboot: silence
-  std::vector<std::uint8_t> bytes;  // Garbage
-  std::string fields;               // Fields
-  std::uint8_t statusBits = 0;      // StatusBits: OR-ed into status byte 2
+  std::string errorCode;                // Error
+  unsigned count = 0;                   // Busy: bytes; Cut: bytes kept
+  Micros interval{0};                   // Busy, EndlessBusy: spacing; Reboot: silence
+  std::vector<std::uint8_t> bytes;      // Garbage
+  std::optional<std::size_t> position;  // Garbage: bytes of the reply before it; empty: before
+  std::string fields;                   // Fields
+  std::uint8_t statusBits = 0;          // StatusBits: OR-ed into status byte 2
 
   bool operator==(const FaultRule&) const = default;
 };
@@ -75,7 +93,15 @@ struct FaultEffects {
   unsigned busyBytes = 0;
   Micros busyInterval{0};
   std::vector<std::uint8_t> garbage;
+  // Bytes put inside the reply: after how many of its bytes, and which.
+  std::vector<std::pair<std::size_t, std::vector<std::uint8_t>>> inserts;
   bool badChecksum = false;
+  bool otherSeq = false;
+  bool otherCommand = false;
+  bool lateCopy = false;
+  bool lag = false;
+  std::optional<Micros> endlessBusy;  // the spacing of the busy bytes
+  bool hangup = false;
   std::optional<std::size_t> cutAfter;
   Micros rebootFor{0};
 

@@ -13,7 +13,11 @@ std::int32_t LoopbackLine::open(const std::string&, std::int32_t baud) {
   if (open_) close();
   failure_ = {};
   if (baud <= 0) failure_.reason = OpenFailureReason::RateRefused;
-  if (baud > 0 && !printer_.claimLine(this)) failure_.reason = OpenFailureReason::InUse;
+  // A printer that hung up is gone, like an unplugged adapter.
+  if (baud > 0 && printer_.hungUp()) failure_.reason = OpenFailureReason::NoSuchDevice;
+  if (baud > 0 && failure_.reason == OpenFailureReason::None && !printer_.claimLine(this)) {
+    failure_.reason = OpenFailureReason::InUse;
+  }
   if (failure_.reason != OpenFailureReason::None) return -1;
   open_ = true;
   baud_ = baud;
@@ -34,7 +38,7 @@ void LoopbackLine::write(std::span<const std::uint8_t> bytes) {
 }
 
 ReadResult LoopbackLine::readByte() {
-  if (!open_) return {ReadStatus::Error, 0};
+  if (!open_ || printer_.hungUp()) return {ReadStatus::Closed, 0};
   const Micros now = clock_.now();
   const auto due = printer_.nextOutputTime();
   if (due && *due <= now + kReadPeriod) {

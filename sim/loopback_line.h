@@ -22,15 +22,18 @@ class LoopbackLine final : public SerialLine {
   LoopbackLine& operator=(const LoopbackLine&) = delete;
 
   // The port name is not looked at; the printer is the one given. Fails (-1) while
-  // another line holds the printer, or for a rate that is not positive.
+  // another line holds the printer, once the printer has closed its line, or for a rate
+  // that is not positive.
   std::int32_t open(const std::string& portName, std::int32_t baud) override;
   OpenFailure openFailure() const override { return failure_; }
   bool close() override;
   bool isOpen() const override { return open_; }
   void write(std::span<const std::uint8_t> bytes) override;
   // A byte that is due now comes at once; one due within the read period is waited for;
-  // otherwise the read waits the whole period and times out.
+  // otherwise the read waits the whole period and times out. Once the printer has
+  // closed its line every read says the port is gone.
   ReadResult readByte() override;
+  Clock& clock() override { return clock_; }
   void purge() override;
   void drain() override {}
   void clearError() override {}

@@ -140,14 +140,17 @@ void PtyDriver::serveOnce(int waitMs) {
         hostLineFree_ = heard;
       }
       printer_.hostWrote(std::span(buf, static_cast<std::size_t>(n)), heard, rate);
+      if (printer_.hungUp()) {
+        release();
+        return;
+      }
     }
   }
   flushOutput();
 }
 
 void PtyDriver::serve(const std::atomic<bool>& stop) {
-  if (master_ < 0) return;
-  while (!stop.load())
+  while (master_ >= 0 && !stop.load())
     serveOnce(kMaxWaitMs);
 }
 
@@ -166,6 +169,10 @@ void PtyDriver::stop() {
 
 void PtyDriver::close() {
   stop();
+  release();
+}
+
+void PtyDriver::release() {
   if (!slaveName_.empty()) {
     // Only our own symlink goes: another instance may have taken the path over since.
     char target[128] = {};
@@ -176,7 +183,8 @@ void PtyDriver::close() {
   }
   if (slave_ >= 0) ::close(slave_);
   if (master_ >= 0) ::close(master_);
-  slave_ = master_ = -1;
+  slave_ = -1;
+  master_ = -1;
   slaveName_.clear();
   unsent_.clear();
 }

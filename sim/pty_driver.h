@@ -26,7 +26,9 @@ class PtyDriver {
   // file). False with the reason in `error` when that fails.
   bool open(std::string& error);
 
-  // Serves in the calling thread until `stop` becomes true.
+  // Serves in the calling thread until `stop` becomes true, or until the printer closes
+  // its line (a hang-up of its fault plan): then the terminal is closed, so that the
+  // host's port reports a hang-up, and serving ends.
   void serve(const std::atomic<bool>& stop);
 
   // open() and serve() on a background thread; stop() ends it. While it runs, the printer
@@ -37,6 +39,9 @@ class PtyDriver {
   // Stops serving, closes the terminal and removes the symlink (if it is still ours).
   void close();
 
+  // The terminal is open (false before open() and once the printer hung up).
+  bool isOpen() const { return master_ >= 0; }
+
   const std::string& linkPath() const { return linkPath_; }
   // The terminal's own device name (the symlink's target).
   const std::string& slaveName() const { return slaveName_; }
@@ -46,14 +51,16 @@ class PtyDriver {
 
  private:
   void serveOnce(int waitMs);
+  // Closes the terminal and removes our symlink; the serving thread may call it.
+  void release();
   void flushOutput();
   Micros now() const;
 
   VirtualPrinter& printer_;
   std::string linkPath_;
   std::string slaveName_;
-  int master_ = -1;
-  int slave_ = -1;  // held open so the terminal lives between host opens
+  std::atomic<int> master_{-1};
+  std::atomic<int> slave_{-1};  // held open so the terminal lives between host opens
   Micros start_{0};
   std::vector<std::uint8_t> unsent_;  // output the terminal had no room for yet
   Micros hostLineFree_{0};            // when the host's last byte is through the line

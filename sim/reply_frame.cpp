@@ -1,5 +1,6 @@
 #include "sim/reply_frame.h"
 
+#include <algorithm>
 #include <cassert>
 
 namespace tallowick::sim {
@@ -26,6 +27,14 @@ std::vector<std::uint8_t> buildReply(std::uint8_t seq, std::uint8_t command,
   out.insert(out.end(), bcc.begin(), bcc.end());
   out.push_back(frame::kEnd);
   return out;
+}
+
+void resealReply(std::vector<std::uint8_t>& reply) {
+  // The sum runs from LEN through 05h: everything but 01h and the last five bytes.
+  if (reply.size() < 7) return;
+  const auto bcc =
+      frame::checksumChars(frame::byteSum(std::span(reply).subspan(1, reply.size() - 6)));
+  std::copy(bcc.begin(), bcc.end(), reply.end() - 5);
 }
 
 void spoilChecksum(std::vector<std::uint8_t>& reply) {

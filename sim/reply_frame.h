@@ -33,4 +33,7 @@ std::vector<std::uint8_t> buildReply(std::uint8_t seq, std::uint8_t command,
 // Rewrites the checksum of a built reply so it no longer matches its bytes.
 void spoilChecksum(std::vector<std::uint8_t>& reply);
 
+// Rewrites the checksum of a built reply to match its bytes again, after a change.
+void resealReply(std::vector<std::uint8_t>& reply);
+
 }  // namespace tallowick::sim

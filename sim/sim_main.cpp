@@ -1,4 +1,5 @@
-// tallowick-sim: a virtual printer on a pseudo-terminal, served until SIGINT or SIGTERM.
+// tallowick-sim: a virtual printer on a pseudo-terminal, served until SIGINT or SIGTERM, or
+// until its fault plan closes the line.
 
 #include <signal.h>
 
@@ -82,6 +83,9 @@ int main(int argc, char** argv) {
   std::cerr << "tallowick-sim: " << options->settings.model << " at " << options->settings.baud
             << " baud on " << options->linkPath << "; Ctrl+C stops\n";
   driver.serve(stopRequested);
+  if (!driver.isOpen()) {
+    std::cerr << "tallowick-sim: the line was closed, as the fault plan said\n";
+  }
   driver.close();
   return 0;
 }

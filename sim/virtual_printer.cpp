@@ -83,7 +83,7 @@ StatusBytes VirtualPrinter::statusBytes(std::uint8_t command) const {
 
 void VirtualPrinter::hostWrote(std::span<const std::uint8_t> bytes, Micros now,
                                std::int32_t hostBaud) {
-  if (bytes.empty()) return;
+  if (bytes.empty() || hungUp_) return;
   if (hostBaud != lineRateAt(now)) {
     // At a foreign rate the UART sees framing errors, never a clean frame start: whatever
     // frame was under way is spoilt.
@@ -114,6 +114,8 @@ void VirtualPrinter::onRejected(Rejection why, Micros now) {
 }
 
 void VirtualPrinter::onRequest(const Request& request, Micros now) {
+  // A request heard ends a run of busy bytes without end: the printer listens again.
+  endlessBusy_.reset();
   const FaultEffects fx = faults_.onRequest(request.command);
   const bool repeat = state_.lastRequest && state_.lastRequest->seq == request.seq &&
                       state_.lastRequest->command == request.command &&
@@ -121,9 +123,24 @@ void VirtualPrinter::onRequest(const Request& request, Micros now) {
   std::string_view note = repeat ? "repeat" : "";
   if (fx.silence) note = "lost (fault)";
   if (fx.nak) note = "rejected (fault)";
+  if (fx.endlessBusy) note = "stuck busy (fault)";
+  if (fx.hangup) note = "line closed (fault)";
   emit(TraceDirection::Host, TraceKind::Request, now, parser_.lastFrame(), request.command,
        std::span<const std::uint8_t>(request.data), note);
 
+  if (fx.hangup) {
+    hungUp_ = true;
+    output_.clear();
+    return;
+  }
+  if (fx.endlessBusy) {
+    const Micros first = std::max(now, lineFree_) + lineTime(1);
+    endlessBusy_ = EndlessBusy{*fx.endlessBusy, first};
+    const std::uint8_t busy = frame::kBusy;
+    emit(TraceDirection::Printer, TraceKind::Busy, first, {&busy, 1}, {}, {},
+         "without end (fault)");
+    return;
+  }
   if (fx.silence) return;
   if (fx.nak) {
     const std::uint8_t nak = frame::kNak;
@@ -175,23 +192,34 @@ void VirtualPrinter::onRequest(const Request& request, Micros now) {
     }
   }
 
-  std::vector<std::uint8_t> reply = state_.lastReply;
   std::string_view replyNote = repeat ? "repeat" : "";
-  if (fx.badChecksum) {
-    spoilChecksum(reply);
-    replyNote = "bad checksum (fault)";
+  bool intact = true;
+  std::vector<std::uint8_t> trailer;
+  std::vector<std::uint8_t> reply = damaged(state_.lastReply, fx, replyNote, intact, trailer);
+  if (fx.lateCopy && !lastSent_.empty()) {
+    const std::vector<std::uint8_t> copy = lastSent_;
+    sendReply(copy, from, copy[3], lastSentIntact_, "late copy (fault)");
   }
-  bool complete = true;
-  if (fx.cutAfter && *fx.cutAfter < reply.size()) {
-    reply.resize(*fx.cutAfter);
-    replyNote = "cut (fault)";
-    complete = false;
+  if (fx.lag && !lagging_) {
+    // The first reply behind is the one the host already had.
+    lagging_ = true;
+    held_ = lastSent_;
+    heldIntact_ = lastSentIntact_;
   }
-  if (!reply.empty()) {
-    const Micros at = queue(reply, from);
-    std::optional<std::span<const std::uint8_t>> text;
-    if (complete) text = replyText(reply);
-    emit(TraceDirection::Printer, TraceKind::Reply, at, reply, request.command, text, replyNote);
+  if (lagging_) {
+    std::swap(reply, held_);
+    std::swap(intact, heldIntact_);
+    // The reply held back answers this request too when this one repeats it.
+    const bool same = reply.size() > 3 && reply[2] == request.seq && reply[3] == request.command;
+    if (!reply.empty()) {
+      sendReply(reply, from, reply[3], intact, same ? "repeat" : "one reply behind (fault)");
+    }
+  } else {
+    sendReply(reply, from, request.command, intact, replyNote);
+  }
+  if (!trailer.empty()) {
+    emit(TraceDirection::Printer, TraceKind::Garbage, queue(trailer, from), trailer, {}, {},
+         "after the reply (fault)");
   }
 
   if (newRate) {
@@ -208,6 +236,55 @@ void VirtualPrinter::onRequest(const Request& request, Micros now) {
     state_.lastReply.clear();
     parser_.reset();
   }
+}
+
+std::vector<std::uint8_t> VirtualPrinter::damaged(std::vector<std::uint8_t> reply,
+                                                  const FaultEffects& fx, std::string_view& note,
+                                                  bool& intact,
+                                                  std::vector<std::uint8_t>& trailer) const {
+  if (reply.size() < 4) return reply;
+  if (fx.otherSeq || fx.otherCommand) {
+    // A frame of another request, whole and with its checksum right.
+    if (fx.otherSeq) reply[2] = reply[2] >= 0x7E ? 0x20 : static_cast<std::uint8_t>(reply[2] + 1);
+    if (fx.otherCommand) reply[3] ^= 0x01;
+    resealReply(reply);
+    note = fx.otherSeq ? "other SEQ (fault)" : "other command (fault)";
+  }
+  if (fx.badChecksum) {
+    spoilChecksum(reply);
+    note = "bad checksum (fault)";
+  }
+  if (fx.cutAfter && *fx.cutAfter < reply.size()) {
+    reply.resize(*fx.cutAfter);
+    note = "cut (fault)";
+    intact = false;
+  }
+  // Positions count the reply's own bytes, so the latest goes in first.
+  auto inserts = fx.inserts;
+  std::stable_sort(inserts.begin(), inserts.end(),
+                   [](const auto& a, const auto& b) { return a.first > b.first; });
+  for (const auto& [after, bytes] : inserts) {
+    // Bytes past the end follow the frame on the line as noise of their own.
+    if (after >= reply.size()) {
+      trailer.insert(trailer.begin(), bytes.begin(), bytes.end());
+      continue;
+    }
+    reply.insert(reply.begin() + static_cast<std::ptrdiff_t>(after), bytes.begin(), bytes.end());
+    note = "bytes inside (fault)";
+    intact = false;
+  }
+  return reply;
+}
+
+void VirtualPrinter::sendReply(const std::vector<std::uint8_t>& reply, Micros from,
+                               std::uint8_t command, bool intact, std::string_view note) {
+  if (reply.empty()) return;
+  const Micros at = queue(reply, from);
+  std::optional<std::span<const std::uint8_t>> text;
+  if (intact) text = replyText(reply);
+  emit(TraceDirection::Printer, TraceKind::Reply, at, reply, command, text, note);
+  lastSent_ = reply;
+  lastSentIntact_ = intact;
 }
 
 Micros VirtualPrinter::printTime(std::uint8_t command) const {
@@ -236,12 +313,18 @@ Micros VirtualPrinter::queue(std::span<const std::uint8_t> bytes, Micros from) {
 }
 
 std::optional<Micros> VirtualPrinter::nextOutputTime() const {
-  if (output_.empty()) return std::nullopt;
-  return output_.front().at;
+  if (!output_.empty()) return output_.front().at;
+  if (endlessBusy_) return endlessBusy_->next;
+  return std::nullopt;
 }
 
 std::optional<std::uint8_t> VirtualPrinter::takeOutput(Micros now) {
-  if (output_.empty() || output_.front().at > now) return std::nullopt;
+  if (output_.empty()) {
+    if (!endlessBusy_ || endlessBusy_->next > now) return std::nullopt;
+    endlessBusy_->next += endlessBusy_->spacing;
+    return frame::kBusy;
+  }
+  if (output_.front().at > now) return std::nullopt;
   const std::uint8_t b = output_.front().byte;
   output_.pop_front();
   return b;
@@ -250,6 +333,10 @@ std::optional<std::uint8_t> VirtualPrinter::takeOutput(Micros now) {
 void VirtualPrinter::purgeOutput(Micros now) {
   while (!output_.empty() && output_.front().at <= now)
     output_.pop_front();
+  if (endlessBusy_ && output_.empty() && endlessBusy_->next <= now) {
+    const auto missed = (now - endlessBusy_->next) / endlessBusy_->spacing + 1;
+    endlessBusy_->next += missed * endlessBusy_->spacing;
+  }
 }
 
 void VirtualPrinter::emit(TraceDirection direction, TraceKind kind, Micros time,

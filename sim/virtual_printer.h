@@ -79,6 +79,9 @@ class VirtualPrinter {
   // receive buffer throws away); what the printer sends later still comes.
   void purgeOutput(Micros now);
 
+  // The fault plan closed the line: the port is gone for good. Drivers close their end.
+  bool hungUp() const { return hungUp_; }
+
   void setTraceHook(TraceHook hook) { trace_ = std::move(hook); }
   // Called with every line the printer prints (or shows on its display), as it is added
   // to state().paper.
@@ -124,6 +127,15 @@ class VirtualPrinter {
   // Queues bytes to go out from `from` on (or when the line is free); returns when the
   // first of them is on the line.
   Micros queue(std::span<const std::uint8_t> bytes, Micros from);
+  // Queues a reply frame (whole or damaged) and traces it.
+  void sendReply(const std::vector<std::uint8_t>& reply, Micros from, std::uint8_t command,
+                 bool intact, std::string_view note);
+  // The reply as the fault plan has it go out: another SEQ or command, a wrong checksum,
+  // cut short, bytes inside. Says in `note` what was done and in `intact` whether the
+  // frame is still whole; bytes staged past its end come back in `trailer`.
+  std::vector<std::uint8_t> damaged(std::vector<std::uint8_t> reply, const FaultEffects& fx,
+                                    std::string_view& note, bool& intact,
+                                    std::vector<std::uint8_t>& trailer) const;
   // How long `n` bytes take on the line at the printer's rate.
   Micros lineTime(std::int64_t n) const;
   void emit(TraceDirection direction, TraceKind kind, Micros time,
@@ -196,6 +208,19 @@ class VirtualPrinter {
   TraceHook trace_;
   PaperHook paperHook_;
   const void* lineHolder_ = nullptr;
+
+  // Faults that outlive one request.
+  struct EndlessBusy {
+    Micros spacing;
+    Micros next;  // when the next busy byte is on the line
+  };
+  std::optional<EndlessBusy> endlessBusy_;  // until the next request is heard
+  bool hungUp_ = false;
+  bool lagging_ = false;            // every reply goes out with the next request
+  std::vector<std::uint8_t> held_;  // the reply a lagging printer holds back
+  bool heldIntact_ = true;
+  std::vector<std::uint8_t> lastSent_;  // the last reply frame that went out
+  bool lastSentIntact_ = true;
 
   // What the command being carried out asks for beyond its reply.
   Micros now_{0};

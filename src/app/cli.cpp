@@ -40,10 +40,10 @@ constexpr std::string_view kUsage =
     "      --no-fiscal    without fiscal receipts and Z-report\n"
     "      --log FILE     save the log as the page's Save does (Windows-1251, CR LF)\n"
     "      --trace FILE   one JSON line per exchange attempt\n"
-    "      Ctrl-C (and SIGTERM, SIGHUP) stops the run at its next stop check, like the\n"
-    "      Stop button; the log is still saved. A log or trace that cannot be saved\n"
-    "      (refused at the start, or failed on the way) gives exit code 8 whatever the\n"
-    "      run's own code, which standard error then names.\n"
+    "      Ctrl-C (and SIGTERM, SIGHUP) stops the run like the Stop button, also while a\n"
+    "      command waits for its reply; the log is still saved. A log or trace that cannot\n"
+    "      be saved (refused at the start, or failed on the way) gives exit code 8\n"
+    "      whatever the run's own code, which standard error then names.\n"
     "  init --port PORT --serial NUMBER [--date DDMMYY] [--time HHMM]\n"
     "       [--continue-after SECONDS] [--registry FILE] [--serial-not-in-book]\n"
     "       [--baud RATE]\n"
@@ -243,7 +243,23 @@ std::string traceLine(double ms, const AttemptRecord& a) {
     if (i > 0) line += ",";
     line += "\"" + sim::jsonEscape(r.Fields[static_cast<std::size_t>(i)]) + "\"";
   }
-  return line + "]}";
+  line += "]";
+  // How a wait ended that no frame ended, and the frames of other requests dropped on the
+  // way: only when there is something to say.
+  if (r.WaitEnded != WaitEnd::Frame) {
+    line += ",\"wait\":\"" + std::string(waitEndName(r.WaitEnded)) + "\"";
+  }
+  if (a.droppedFrames > 0) {
+    line += ",\"dropped_frames\":" + std::to_string(a.droppedFrames) + ",\"dropped\":[";
+    for (std::size_t i = 0; i < a.dropped.size(); ++i) {
+      char frame[40];
+      std::snprintf(frame, sizeof frame, "%s{\"seq\":\"%02X\",\"command\":\"%02X\"}",
+                    i > 0 ? "," : "", a.dropped[i].seq, a.dropped[i].command);
+      line += frame;
+    }
+    line += "]";
+  }
+  return line + "}";
 }
 
 extern "C" void onInterrupt(int) {

@@ -1,5 +1,6 @@
 #include "app/cli_ui.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "initforms/texts.h"
@@ -27,11 +28,21 @@ void CliUi::appendLog(LogId log, const std::string& line) {
 }
 
 void CliUi::pumpEvents() {
+  pumpStopRequests();
+}
+
+void CliUi::pumpStopRequests() {
   if (interrupted().exchange(false)) state_.StopRequested = true;
 }
 
 void CliUi::pause(std::int32_t ms) {
-  clock_.sleepFor(std::chrono::milliseconds(ms));
+  // In slices, so that Ctrl-C is never more than one slice away from the run.
+  constexpr Micros kSlice = std::chrono::milliseconds(100);
+  const Micros end = clock_.now() + std::chrono::milliseconds(ms);
+  const auto stopping = [this] { return interrupted().load() || state_.StopRequested; };
+  for (Micros now = clock_.now(); now < end && !stopping(); now = clock_.now()) {
+    clock_.sleepFor(std::min(kSlice, end - now));
+  }
 }
 
 std::int32_t CliUi::showForm2() {

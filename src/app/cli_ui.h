@@ -53,7 +53,10 @@ class CliUi final : public Ui {
   void scrollLogToEnd() override {}
   void repaint() override {}
   void pumpEvents() override;
+  // Ctrl-C is noticed during a pause too: the pause ends early, the run stops at its next
+  // stop check.
   void pause(std::int32_t ms) override;
+  void pumpStopRequests() override;
   void setServiceIndicator(const LabelLook&) override {}
   void setCaption(const std::string&) override {}
   void showConnected(bool) override {}

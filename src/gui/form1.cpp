@@ -20,6 +20,7 @@
 #include <QTextCursor>
 #include <QThread>
 
+#include "gui/input_gate.h"
 #include "gui/shape.h"
 #include "gui/widgets.h"
 #include "initforms/form2.h"
@@ -47,7 +48,16 @@ class TForm1::MainWindowUi final : public Ui {
     bar->setValue(bar->maximum());
   }
   void repaint() override { w_.repaint(); }
-  void pumpEvents() override { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+  // What the user did while the gate held it back runs here, in order.
+  void pumpEvents() override {
+    InputGate& gate = *w_.inputGate_;
+    const bool closed = gate.isClosed();
+    gate.open();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (closed) gate.close();
+  }
+  // Within a wait of the test run the gate is closed: only Stop and Disconnect get through.
+  void pumpStopRequests() override { QCoreApplication::processEvents(QEventLoop::AllEvents); }
   // The pause blocks user input as the printer's commands do, but the window keeps
   // painting: it is processed in short slices.
   void pause(std::int32_t ms) override {
@@ -146,6 +156,7 @@ TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainW
   connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
 
   buildConnectionRow();
+  inputGate_ = std::make_unique<InputGate>(this, std::initializer_list<QWidget*>{Button4, Button2});
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
@@ -413,8 +424,12 @@ void TForm1::runSequence(const std::function<void()>& sequence) {
 
 void TForm1::Button3Click() {
   runSequence([this] {
+    // During the run the user's input waits for the run's event pumps, so that nothing but
+    // Stop and Disconnect can run while a command waits for its reply.
     testRunning_ = true;
+    inputGate_->close();
     testRun_.Button3Click(u8(ComboBox2->currentText()), u8(Edit1->text()));
+    inputGate_->open();
     testRunning_ = false;
   });
 }

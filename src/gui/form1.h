@@ -35,6 +35,7 @@ class SerialSelector;
 
 namespace tallowick::gui {
 
+class InputGate;
 class TShape;
 
 // The names of the serial ports to offer, in order.
@@ -144,6 +145,7 @@ class TForm1 final : public QDialog {
   MainWindowLinks links_;
   RunState state_;
   std::unique_ptr<MainWindowUi> ui_;
+  std::unique_ptr<InputGate> inputGate_;
   Session session_;
   TestRun testRun_;
   InitPage initPage_;

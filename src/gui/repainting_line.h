@@ -31,6 +31,7 @@ class RepaintingLine final : public SerialLine {
   void purge() override { line_->purge(); }
   void drain() override { line_->drain(); }
   void clearError() override { line_->clearError(); }
+  Clock& clock() override { return line_->clock(); }
 
   SerialLine& inner() { return *line_; }
 

@@ -98,6 +98,26 @@ std::string_view refusalText(LinkRefusal refusal) {
       return "Данные команды длиннее 219 байт: команда не отправлена";
     case LinkRefusal::NotEncodable:
       return "Данные команды содержат символы вне Windows-1251: команда не отправлена";
+    case LinkRefusal::Busy:
+      return "Идет обмен с регистратором: команда не отправлена";
+  }
+  return "";
+}
+
+std::string_view waitEndName(WaitEnd end) {
+  switch (end) {
+    case WaitEnd::None:
+      return "none";
+    case WaitEnd::Frame:
+      return "frame";
+    case WaitEnd::Silence:
+      return "silence";
+    case WaitEnd::TimeLimit:
+      return "time-limit";
+    case WaitEnd::PortGone:
+      return "port-gone";
+    case WaitEnd::Stopped:
+      return "stopped";
   }
   return "";
 }

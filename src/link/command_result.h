@@ -11,8 +11,9 @@ namespace tallowick {
 inline constexpr std::size_t kMaxFields = 20;
 inline constexpr std::size_t kMaxErrorCodeLength = 19;
 
-// Bits of CommandResult::ErrorFlags raised by the link itself. They exclude one another
-// and exclude every status bit.
+// Bits of CommandResult::ErrorFlags raised by the link itself. They exclude every status
+// bit and one another, except that a command whose last frame had a wrong checksum reads
+// as no reply with the checksum bit kept: such a frame is never taken for an answer.
 namespace flag {
 inline constexpr std::uint32_t kBadChecksum = 1u << 24;  // complete frame, wrong BCC
 inline constexpr std::uint32_t kNak = 1u << 25;          // complete frame after a NAK
@@ -27,10 +28,25 @@ enum class LinkRefusal : std::uint8_t {
   NotReady,      // the link was never opened, or an exchange is already running
   DataTooLong,   // the data text is longer than one frame carries (219 bytes)
   NotEncodable,  // the data text has characters Windows-1251 cannot represent
+  Busy,          // another command of this link is still waiting for its reply
 };
 
 // The text that explains a refusal, for logs and the command line.
 std::string_view refusalText(LinkRefusal refusal);
+
+// How the wait for the reply ended. A silent printer, a port that is gone and a wait the
+// user cut short all read as no reply; callers that must tell them apart look here.
+enum class WaitEnd : std::uint8_t {
+  None,       // nothing was awaited: the command never went out
+  Frame,      // a frame ended it (ErrorFlags says whether it was a good one)
+  Silence,    // the line stayed silent for the whole silence limit
+  TimeLimit,  // bytes kept coming until the link's limit for one command ran out
+  PortGone,   // the port reported end of file or a hang-up
+  Stopped,    // the link's user asked to stop
+};
+
+// A short English name of each end ("silence", "port-gone"), for traces.
+std::string_view waitEndName(WaitEnd end);
 
 // Every text is UTF-8; the link converts from and to Windows-1251 at the wire.
 struct CommandResult {
@@ -44,8 +60,10 @@ struct CommandResult {
   std::array<std::string, kMaxFields> Fields;
   std::array<std::uint8_t, 6> Status{};  // the six status bytes, bit 7 cleared
   LinkRefusal Refusal = LinkRefusal::None;
+  WaitEnd WaitEnded = WaitEnd::None;
 
   bool noReply() const { return (ErrorFlags & flag::kNoReply) != 0; }
+  bool stopped() const { return WaitEnded == WaitEnd::Stopped; }
   bool accepted() const { return ErrorCode == "0000"; }
   bool serviceMode() const { return (Status[0] & 0x01) != 0; }
 };

@@ -62,6 +62,8 @@ void DeviceLink::setLineFactory(LineFactory factory) {
 }
 
 std::int32_t DeviceLink::OpenDeviceLink(const std::string& portName, std::int32_t baudRate) {
+  // Asked from the stop check in the middle of a wait: the port in use stays.
+  if (waiting_) return -1;
   // A second open without a close releases the first port instead of leaking it.
   if (line_ && line_->isOpen()) line_->close();
   linkIdle_ = true;
@@ -82,13 +84,20 @@ std::int32_t DeviceLink::CloseDeviceLink() {
 }
 
 CommandResult* DeviceLink::SendCommand(std::int32_t command, const std::string& data) {
+  if (waiting_) {
+    refuse(busyResult_, command, data, LinkRefusal::Busy);
+    return &busyResult_;
+  }
   receiver_.clearRetryRequest();
   attempt_ = 0;
-  if (ExchangeFrame(command, data) != 0) return &result_;
-  for (int attempt = 1; attempt < kMaxAttempts && receiver_.retryRequested(); ++attempt) {
-    receiver_.clearRetryRequest();
-    ResendLastCommand();
+  commandDeadline_ = lineClock().now() + kCommandTimeLimit;
+  if (ExchangeFrame(command, data) == 0) {
+    for (int attempt = 1; attempt < kMaxAttempts && receiver_.retryRequested(); ++attempt) {
+      receiver_.clearRetryRequest();
+      ResendLastCommand();
+    }
   }
+  commandDeadline_.reset();
   return &result_;
 }
 
@@ -98,29 +107,32 @@ std::int32_t DeviceLink::ResendLastCommand() {
   return ExchangeFrame(lastCommand_, lastData_);
 }
 
-void DeviceLink::refuse(std::int32_t command, const std::string& data, LinkRefusal why) {
+void DeviceLink::refuse(CommandResult& record, std::int32_t command, const std::string& data,
+                        LinkRefusal why) {
   // Nothing went out: the record must not read as the previous command's success.
-  result_.Command = command;
-  result_.ErrorFlags = 0;
-  result_.Status.fill(0);
-  result_.FieldCount = 0;
-  for (auto& f : result_.Fields)
+  record.Command = command;
+  record.ErrorFlags = 0;
+  record.Status.fill(0);
+  record.FieldCount = 0;
+  for (auto& f : record.Fields)
     f.clear();
-  result_.ErrorCode.clear();
-  result_.CommandName = std::string(CommandDescription(command));
-  result_.RequestData = data;
-  result_.ReplyText.clear();
-  result_.Refusal = why;
+  record.ErrorCode.clear();
+  record.CommandName = std::string(CommandDescription(command));
+  record.RequestData = data;
+  record.ReplyText.clear();
+  record.Refusal = why;
+  record.WaitEnded = WaitEnd::None;
 }
 
 std::int32_t DeviceLink::ExchangeFrame(std::int32_t command, const std::string& data) {
   if (!linkIdle_) {
-    result_.Refusal = LinkRefusal::NotReady;
+    // The record of a command under way is left alone.
+    if (!waiting_) result_.Refusal = LinkRefusal::NotReady;
     return kNotReady;
   }
   const auto wire = cp1251::encode(data);
   if (!wire || wire->size() > frame::kMaxRequestData) {
-    refuse(command, data, wire ? LinkRefusal::DataTooLong : LinkRefusal::NotEncodable);
+    refuse(result_, command, data, wire ? LinkRefusal::DataTooLong : LinkRefusal::NotEncodable);
     receiver_.clearRetryRequest();
     return kRefusedData;
   }
@@ -134,66 +146,103 @@ std::int32_t DeviceLink::ExchangeFrame(std::int32_t command, const std::string& 
   result_.Command = command;
   result_.Refusal = LinkRefusal::None;
   linkIdle_ = false;
-  receiver_.beginAttempt();
+  waiting_ = true;
+  const std::uint8_t seq = frame::seqByte(seqCounter_);
+  const auto code = static_cast<std::uint8_t>(command);
+  receiver_.beginAttempt(FrameId{seq, code});
 
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(lastWireData_.data());
-  const auto request =
-      frame::buildRequest(frame::seqByte(seqCounter_), static_cast<std::uint8_t>(command),
-                          std::span(bytes, lastWireData_.size()));
+  const auto request = frame::buildRequest(seq, code, std::span(bytes, lastWireData_.size()));
   if (line_) {
     line_->drain();
     line_->purge();
     line_->write(request);
   }
-
-  // The wait ends on the closing 03h of a frame, or after kSilentReadsLimit empty reads in
-  // a row; any byte, busy bytes included, starts the count again.
-  for (int silent = 0; silent < kSilentReadsLimit;) {
-    if (ReceiveByte() == 0) {
-      ++silent;
-    } else if (receiver_.frameComplete()) {
-      break;
-    } else {
-      silent = 0;
-    }
-  }
-  FinishReply();
+  const WaitEnd ended =
+      awaitReply(commandDeadline_.value_or(lineClock().now() + kCommandTimeLimit));
+  // A port that is gone, a wait past the limit or one cut short is not asked again.
+  if (ended != WaitEnd::Frame && ended != WaitEnd::Silence) receiver_.clearRetryRequest();
+  FinishReply(ended);
+  waiting_ = false;
   linkIdle_ = true;
   receiver_.endAttempt();
-  if (observer_) observer_({attempt_, result_});
+  if (observer_) {
+    observer_({attempt_, result_, receiver_.foreignFrameCount(), receiver_.foreignFrames()});
+  }
   return 0;
 }
 
-std::int32_t DeviceLink::ReceiveByte() {
-  const ReadResult r = line_ ? line_->readByte() : ReadResult{ReadStatus::Error, 0};
+WaitEnd DeviceLink::awaitReply(Micros deadline) {
+  // The wait ends on the closing 03h of a frame of this request, or after
+  // kSilentReadsLimit empty reads in a row; any byte, busy bytes included, starts the
+  // count again. However busy the line, it ends at the deadline; a port that is gone ends
+  // it at once, and so does the stop check.
+  Micros lastStopCheck = lineClock().now();
+  for (int silent = 0; silent < kSilentReadsLimit;) {
+    const ReadStatus got = receive();
+    if (got == ReadStatus::Closed) return WaitEnd::PortGone;
+    if (got == ReadStatus::Byte) {
+      if (receiver_.frameComplete()) return WaitEnd::Frame;
+      silent = 0;
+    } else {
+      ++silent;
+    }
+    const Micros now = lineClock().now();
+    if (now >= deadline) return WaitEnd::TimeLimit;
+    if (stopCheck_ && (got != ReadStatus::Byte || now - lastStopCheck >= kStopCheckPeriod)) {
+      lastStopCheck = now;
+      if (stopCheck_()) return WaitEnd::Stopped;
+    }
+  }
+  return WaitEnd::Silence;
+}
+
+ReadStatus DeviceLink::receive() {
+  if (!line_) return ReadStatus::Closed;
+  Clock& clock = line_->clock();
+  const Micros start = clock.now();
+  const ReadResult r = line_->readByte();
   switch (r.status) {
     case ReadStatus::Byte:
       receiver_.feed(r.byte);
-      return 1;
-    case ReadStatus::Error:
-      if (line_) line_->clearError();
+      break;
+    case ReadStatus::Error: {
+      line_->clearError();
       receiver_.readFailed();
-      return 0;
+      const Micros period = std::chrono::milliseconds(SerialLine::kReadTimeoutMs);
+      const Micros spent = clock.now() - start;
+      if (spent < period) clock.sleepFor(period - spent);
+      break;
+    }
+    case ReadStatus::Closed:
+      receiver_.readFailed();
+      break;
     case ReadStatus::Timeout:
       break;
   }
-  return 0;
+  return r.status;
 }
 
-void DeviceLink::FinishReply() {
+std::int32_t DeviceLink::ReceiveByte() {
+  return receive() == ReadStatus::Byte ? 1 : 0;
+}
+
+void DeviceLink::FinishReply(WaitEnd ended) {
   const bool complete = receiver_.frameComplete();
   const auto& raw = receiver_.status();
   for (std::size_t i = 0; i < raw.size(); ++i) {
     result_.Status[i] = static_cast<std::uint8_t>(raw[i] & 0x7F);
   }
 
+  // A frame with a wrong checksum is never an answer: it reads as no reply, so every
+  // caller's no-reply branch takes it, and keeps its own bit to say what arrived.
   std::uint32_t flags = 0;
   if (!complete) {
     flags = flag::kNoReply;
+  } else if (receiver_.frameDamaged()) {
+    flags = flag::kNoReply | flag::kBadChecksum;
   } else if (receiver_.nakSeen()) {
     flags = flag::kNak;
-  } else if (receiver_.checksumMismatch()) {
-    flags = flag::kBadChecksum;
   } else {
     flags = statusFlags(raw);
   }
@@ -203,6 +252,7 @@ void DeviceLink::FinishReply() {
   touchUp(lastCommand_, data);
   result_.ErrorCode = cp1251::decode(receiver_.firstField());
   result_.ErrorFlags = flags;
+  result_.WaitEnded = ended;
   result_.CommandName = std::string(CommandDescription(lastCommand_));
   result_.RequestData = lastData_;
   result_.FieldCount = splitFields(data, result_.Fields);

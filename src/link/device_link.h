@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "link/command_result.h"
 #include "link/reply_receiver.h"
@@ -23,8 +25,17 @@ using LineFactory = std::function<std::unique_ptr<SerialLine>(const std::string&
 struct AttemptRecord {
   std::int32_t attempt;  // 1 for the first sending of a command, 2.. for its repeats
   const CommandResult& result;
+  // Frames of other requests that arrived during the attempt and were dropped: how many,
+  // and the SEQ and command of the first few.
+  int droppedFrames = 0;
+  const std::vector<FrameId>& dropped;
 };
 using AttemptObserver = std::function<void(const AttemptRecord&)>;
+
+// Asked again and again while a reply is awaited; true ends the wait at once, as no reply
+// that says it was stopped. The link's user owns it (a run's Stop, Ctrl-C), so every link
+// has its own.
+using StopCheck = std::function<bool()>;
 
 class DeviceLink {
  public:
@@ -32,6 +43,11 @@ class DeviceLink {
   static constexpr int kSilentReadsLimit = 50;
   // A command is sent at most this many times in all.
   static constexpr int kMaxAttempts = 5;
+  // A command waits at most this long in all, however many bytes keep coming: several
+  // times the longest printout a printer makes before its reply.
+  static constexpr Micros kCommandTimeLimit = std::chrono::minutes(15);
+  // While a reply is awaited the stop check is asked at least this often.
+  static constexpr Micros kStopCheckPeriod = std::chrono::milliseconds(100);
   // ExchangeFrame's refusals.
   static constexpr std::int32_t kNotReady = -1;
   static constexpr std::int32_t kRefusedData = -2;
@@ -45,9 +61,12 @@ class DeviceLink {
   void setLineFactory(LineFactory factory);
   // Called after every attempt that went out on the line.
   void setAttemptObserver(AttemptObserver observer) { observer_ = std::move(observer); }
+  // Installs the check that can end a wait early; an empty one never does.
+  void setStopCheck(StopCheck check) { stopCheck_ = std::move(check); }
+  const StopCheck& stopCheck() const { return stopCheck_; }
 
   // Opens the port for the printer (closing a port this link still holds first).
-  // Returns the handle, or -1 when the port cannot be used.
+  // Returns the handle, or -1 when the port cannot be used or a command is under way.
   std::int32_t OpenDeviceLink(const std::string& portName, std::int32_t baudRate);
   // Why the last OpenDeviceLink returned -1, with the port and rate it was given; the
   // reason is None after an open that succeeded.
@@ -55,7 +74,9 @@ class DeviceLink {
   // Returns non-zero when an open port was closed.
   std::int32_t CloseDeviceLink();
 
-  // One command with its repeats; always returns the shared record.
+  // One command with its repeats; returns the shared record. A command asked for while
+  // another is waiting for its reply (from the stop check) is refused in a record of its
+  // own, which leaves the shared one to the command under way.
   CommandResult* SendCommand(std::int32_t command, const std::string& data);
   // Repeats the last attempt with the same SEQ byte; -1 when the link is not ready.
   std::int32_t ResendLastCommand();
@@ -67,6 +88,8 @@ class DeviceLink {
   CommandResult* result() { return &result_; }
   const ReplyReceiver& receiver() const { return receiver_; }
   bool linkIdle() const { return linkIdle_; }
+  // True while a command is on the line, waiting for its reply.
+  bool waiting() const { return waiting_; }
   bool isOpen() const { return line_ && line_->isOpen(); }
   std::uint8_t seqCounter() const { return seqCounter_; }
   void setSeqCounter(std::uint8_t value) { seqCounter_ = value; }
@@ -74,18 +97,29 @@ class DeviceLink {
   SerialLine* line() { return line_.get(); }
 
  private:
-  void FinishReply();
-  void refuse(std::int32_t command, const std::string& data, LinkRefusal why);
+  void FinishReply(WaitEnd ended);
+  void refuse(CommandResult& record, std::int32_t command, const std::string& data,
+              LinkRefusal why);
+  // One read fed to the receiver. A failed read takes its whole read period, so a port
+  // that fails at once cannot turn the silence limit into a busy loop.
+  ReadStatus receive();
+  // Waits for the reply of the attempt just written; says how the wait ended.
+  WaitEnd awaitReply(Micros deadline);
+  Clock& lineClock() { return line_ ? line_->clock() : realClock(); }
 
   LineFactory factory_;
   AttemptObserver observer_;
+  StopCheck stopCheck_;
   std::int32_t attempt_ = 0;
   std::unique_ptr<SerialLine> line_;
   OpenFailure openFailure_;
   ReplyReceiver receiver_;
   CommandResult result_;
+  CommandResult busyResult_;  // for commands refused while another one waits
 
-  bool linkIdle_ = false;  // clear until the first open, and while an exchange runs
+  bool linkIdle_ = false;                  // clear until the first open, and while an exchange runs
+  bool waiting_ = false;                   // an attempt is on the line
+  std::optional<Micros> commandDeadline_;  // of the command under way in SendCommand
   std::uint8_t seqCounter_ = 0;
   std::uint8_t seqBeforeLast_ = 0;
   std::int32_t lastCommand_ = 0;

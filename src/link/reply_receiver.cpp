@@ -13,7 +13,10 @@ const std::array<ReplyReceiver::Handler, kReplyStates> ReplyReceiver::kHandlers 
     &ReplyReceiver::onWaitEnd,
 };
 
-void ReplyReceiver::beginAttempt() {
+void ReplyReceiver::beginAttempt(std::optional<FrameId> expected) {
+  expected_ = expected;
+  foreignCount_ = 0;
+  foreign_.clear();
   nakSeen_ = false;
   frameComplete_ = false;
   status_.fill(0);
@@ -55,6 +58,7 @@ void ReplyReceiver::onWaitStart(std::uint8_t b) {
   sum_ = 0;
   if (b == frame::kStart) {
     receivedChecksum_ = kNoChecksum;
+    checksumRead_ = false;
     state_ = ReplyState::ReadLength;
   }
 }
@@ -77,6 +81,7 @@ void ReplyReceiver::onReadSequence(std::uint8_t b) {
     return;
   }
   sequence_ = static_cast<std::uint8_t>(b - 0x20);
+  seqByte_ = b;
   sum_ += b;
   state_ = ReplyState::ReadCommand;
 }
@@ -88,7 +93,10 @@ void ReplyReceiver::onReadCommand(std::uint8_t b) {
   replyData_.clear();
   // Every frame starts its first field afresh, also after a frame that was dropped
   // half-way through its first field.
+  firstBefore_ = firstField_;
+  firstLengthBefore_ = firstLength_;
   firstLength_ = 0;
+  firstFieldDamaged_ = false;
   state_ = ReplyState::ReadErrorCode;
 }
 
@@ -98,6 +106,7 @@ void ReplyReceiver::onReadErrorCode(std::uint8_t b) {
     state_ = dataCount_ != 0 ? ReplyState::ReadReplyData : ReplyState::WaitStatusMark;
     return;
   }
+  if (b < 0x20) firstFieldDamaged_ = true;
   // The field holds 19 characters; further ones are summed but not kept.
   if (firstLength_ < firstField_.size() - 1) firstField_[firstLength_++] = static_cast<char>(b);
 }
@@ -136,6 +145,7 @@ void ReplyReceiver::onWaitChecksumMark(std::uint8_t b) {
   }
   byteCount_ = 0;
   receivedChecksum_ = 0;
+  checksumRead_ = false;
   sum_ += b;
   state_ = ReplyState::ReadChecksum;
 }
@@ -145,12 +155,33 @@ void ReplyReceiver::onReadChecksum(std::uint8_t b) {
     receivedChecksum_ = receivedChecksum_ * 16 + static_cast<std::uint32_t>(b - 0x30);
     ++byteCount_;
   }
-  if (byteCount_ == 4) state_ = ReplyState::WaitEnd;
+  if (byteCount_ == 4) {
+    checksumRead_ = true;
+    state_ = ReplyState::WaitEnd;
+  }
 }
 
 void ReplyReceiver::onWaitEnd(std::uint8_t b) {
-  if (b == frame::kEnd) frameComplete_ = true;
   state_ = ReplyState::WaitStart;
+  if (b != frame::kEnd) return;
+  if (!checksumRead_ || receivedChecksum_ != sum_ || firstFieldDamaged_) {
+    // Nothing in a damaged frame can be trusted, its SEQ and command included: the
+    // printer is asked again, and answers a repeat without carrying the command out twice.
+    frameComplete_ = true;
+    retryRequested_ = true;
+    return;
+  }
+  const FrameId id{seqByte_, command_};
+  if (expected_ && id != *expected_) {
+    ++foreignCount_;
+    if (foreign_.size() < kForeignFramesKept) foreign_.push_back(id);
+    firstField_ = firstBefore_;
+    firstLength_ = firstLengthBefore_;
+    replyData_.clear();
+    status_.fill(0);
+    return;
+  }
+  frameComplete_ = true;
 }
 
 }  // namespace tallowick

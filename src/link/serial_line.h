@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "link/clock.h"
 #include "link/open_failure.h"
 
 namespace tallowick {
@@ -15,7 +16,8 @@ namespace tallowick {
 enum class ReadStatus {
   Byte,     // a byte arrived
   Timeout,  // the read period (100 ms) passed without a byte
-  Error,    // the port reported an error (or is not open); the read returned at once
+  Error,    // the port reported an error; the read returned at once
+  Closed,   // the port is gone (end of file, hang-up, not open): every later read says so
 };
 
 struct ReadResult {
@@ -32,8 +34,9 @@ class SerialLine {
   virtual ~SerialLine() = default;
 
   // Opens the named port for exclusive use: 8 data bits, no parity, one stop bit at
-  // exactly `baud`, flow-control settings left as the driver has them, one-byte reads
-  // that wait at most kReadTimeoutMs, writes that never time out; both directions
+  // exactly `baud`, every byte passed as it is (no XON/XOFF, no CR/LF translation; only
+  // hardware flow control stays as the driver has it), one-byte reads that wait at most
+  // kReadTimeoutMs, writes that never time out; both directions
   // purged. Returns a non-negative handle, or -1 when the port cannot be used (missing,
   // held by another open, or its settings or time-outs cannot be set).
   virtual std::int32_t open(const std::string& portName, std::int32_t baud) = 0;
@@ -53,6 +56,10 @@ class SerialLine {
 
   // Reads at most one byte, waiting at most kReadTimeoutMs.
   virtual ReadResult readByte() = 0;
+
+  // The time the line's reads pass in: real time, or the virtual time of an in-process
+  // line. The link measures its waits on it.
+  virtual Clock& clock() { return realClock(); }
 
   // Discards whatever is pending in both directions.
   virtual void purge() = 0;

@@ -1,7 +1,10 @@
-// The serial line on POSIX systems, through termios. Reads use VMIN=0/VTIME=1, so a
-// one-byte read waits at most 100 ms; the port is held with TIOCEXCL and an advisory
-// lock, so that a second open fails as it does on Windows, also for root.
+// The serial line on POSIX systems, through termios, fully raw. A one-byte read waits in
+// poll for at most 100 ms and only then reads, so it returns in time on any file, and an
+// end of file or a hang-up is reported as the port being gone instead of an endless run
+// of empty reads. The port is held with TIOCEXCL and an advisory lock, so that a second
+// open fails as it does on Windows, also for root.
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -92,12 +95,21 @@ class PosixSerialLine final : public SerialLine {
   }
 
   ReadResult readByte() override {
-    if (fd_ < 0) return {ReadStatus::Error, 0};
+    if (fd_ < 0) return {ReadStatus::Closed, 0};
+    pollfd p{fd_, POLLIN, 0};
+    const int ready = ::poll(&p, 1, kReadTimeoutMs);
+    // A signal ends the read early, so that a stop asked for by it is seen at once.
+    if (ready == 0 || (ready < 0 && errno == EINTR)) return {ReadStatus::Timeout, 0};
+    if (ready < 0) return {ReadStatus::Error, 0};
+    if ((p.revents & POLLNVAL) != 0) return {ReadStatus::Closed, 0};
+    if ((p.revents & POLLIN) == 0) return {ReadStatus::Closed, 0};  // hung up, nothing left
     std::uint8_t b = 0;
     const ssize_t n = ::read(fd_, &b, 1);
     if (n == 1) return {ReadStatus::Byte, b};
-    if (n == 0 || errno == EINTR || errno == EAGAIN) return {ReadStatus::Timeout, 0};
-    return {ReadStatus::Error, 0};
+    // Readable but nothing to read is an end of file: the other end is gone.
+    if (n == 0) return {ReadStatus::Closed, 0};
+    if (errno == EINTR || errno == EAGAIN) return {ReadStatus::Timeout, 0};
+    return {errno == EIO ? ReadStatus::Closed : ReadStatus::Error, 0};
   }
 
   void purge() override {
@@ -111,18 +123,23 @@ class PosixSerialLine final : public SerialLine {
   void clearError() override {}
 
  private:
-  // Raw 8N1 at the given speed; the flow-control settings stay as the driver has them.
+  // Fully raw 8N1 at the given speed: no input or output processing, no XON/XOFF, no
+  // CR/LF translation, no echo, no signals. An XOFF from the line would otherwise stop
+  // our output for good and a CR would arrive as LF. Only the hardware flow control stays
+  // as the driver has it: it never blocks on what the printer sends.
   static bool configure(int fd, speed_t speed) {
     termios tio{};
     if (::tcgetattr(fd, &tio) != 0) return false;
-    const tcflag_t keptInput = tio.c_iflag & (IXON | IXOFF | IXANY);
     const tcflag_t keptControl = tio.c_cflag & CRTSCTS;
-    tio.c_iflag = keptInput;
+    ::cfmakeraw(&tio);
+    // cfmakeraw leaves IXOFF, IXANY and a few others; none of the driver's is kept.
+    tio.c_iflag = 0;
     tio.c_oflag = 0;
     tio.c_lflag = 0;
     tio.c_cflag = keptControl | CS8 | CREAD | CLOCAL;
+    // Reads wait in poll; the read itself takes what is there and returns.
     tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 1;  // tenths of a second: the 100 ms read period
+    tio.c_cc[VTIME] = 0;
     if (::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0) return false;
     if (::tcsetattr(fd, TCSANOW, &tio) != 0) return false;
     termios check{};

@@ -1,6 +1,7 @@
 // The serial line on Windows: synchronous file I/O on the COM device with a fixed
-// 100 ms read time-out, 1024-byte driver queues and 8N1 at the requested rate; every
-// other line setting (flow control, XON/XOFF characters) stays as the driver has it.
+// 100 ms read time-out, 1024-byte driver queues and 8N1 at the requested rate. Every byte
+// passes as it is: XON/XOFF, the error character and null stripping are off; the
+// hardware flow control stays as the driver has it.
 #include <windows.h>
 
 #include <cstdio>
@@ -14,6 +15,23 @@ namespace {
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 constexpr DWORD kPurgeBuffers = PURGE_TXCLEAR | PURGE_RXCLEAR;
 constexpr SIZE_T kLockedCodeBytes = 8192;
+
+// The errors of a read on a port whose device has gone (an adapter pulled out) or whose
+// handle is no good any more; every other failure is a line error that clears.
+bool portGone(DWORD error) {
+  switch (error) {
+    case ERROR_INVALID_HANDLE:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_BAD_COMMAND:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_GEN_FAILURE:
+      return true;
+    default:
+      return false;
+  }
+}
 
 // The one read the link makes per byte; kept resident so paging never stalls it.
 BOOL readOne(HANDLE h, std::uint8_t* b, DWORD* got) {
@@ -55,6 +73,12 @@ class Win32SerialLine final : public SerialLine {
     dcb.ByteSize = 8;
     dcb.Parity = NOPARITY;
     dcb.StopBits = ONESTOPBIT;
+    // An XOFF from the line would stop our output for good; a NUL or a damaged byte would
+    // be dropped or replaced.
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE;
     if (!SetCommState(handle_, &dcb)) return fail(OpenStep::Settings);
     if (!SetCommTimeouts(handle_, &timeouts)) return fail(OpenStep::Timeouts);
     PurgeComm(handle_, kPurgeAll);
@@ -80,9 +104,12 @@ class Win32SerialLine final : public SerialLine {
   }
 
   ReadResult readByte() override {
+    if (handle_ == INVALID_HANDLE_VALUE) return {ReadStatus::Closed, 0};
     std::uint8_t b = 0;
     DWORD got = 0;
-    if (!readOne(handle_, &b, &got)) return {ReadStatus::Error, 0};
+    if (!readOne(handle_, &b, &got)) {
+      return {portGone(GetLastError()) ? ReadStatus::Closed : ReadStatus::Error, 0};
+    }
     if (got == 1) return {ReadStatus::Byte, b};
     return {ReadStatus::Timeout, 0};
   }

@@ -53,6 +53,10 @@ class Ui {
   virtual void pumpEvents() = 0;
   // Blocks for `ms` milliseconds without handling user input.
   virtual void pause(std::int32_t ms) = 0;
+  // Called again and again while a command of the test run waits for its reply: delivers
+  // the user's Stop and Disconnect (Ctrl-C) at once, so that the run need not wait for
+  // the printer to notice them. Nothing else the user does may run from here.
+  virtual void pumpStopRequests() {}
 
   // Label9.
   virtual void setServiceIndicator(const LabelLook& look) = 0;

@@ -238,8 +238,10 @@ class PosixPortSystem final : public PortSystem {
       return EINVAL;
     }
     termios tio = tio_;
-    // Raw bytes; the software flow-control settings stay as the driver has them.
-    tio.c_iflag &= IXON | IXOFF | IXANY;
+    // Fully raw: no input or output processing, no XON/XOFF (an XOFF among the data would
+    // stop the output for good), no CR/LF translation, no echo, no signals.
+    ::cfmakeraw(&tio);
+    tio.c_iflag = 0;
     tio.c_oflag = 0;
     tio.c_lflag = 0;
     tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);

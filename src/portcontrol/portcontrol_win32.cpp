@@ -209,6 +209,11 @@ class Win32PortSystem final : public PortSystem {
     dcb_.StopBits = static_cast<BYTE>(s.stopBits);
     dcb_.fDtrControl = static_cast<DWORD>(s.dtrControl) & 3;
     dcb_.fRtsControl = static_cast<DWORD>(s.rtsControl) & 3;
+    // Every byte passes as it is: no XON/XOFF, no error character, no null stripping.
+    dcb_.fOutX = FALSE;
+    dcb_.fInX = FALSE;
+    dcb_.fErrorChar = FALSE;
+    dcb_.fNull = FALSE;
     return SetCommState(handle_, &dcb_) ? 0 : lastError();
   }
 

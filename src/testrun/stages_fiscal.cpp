@@ -108,8 +108,11 @@ bool TestRun::rebootWait() {
     std::int32_t err = 0;
     const CommandResult* r =
         send([](CommandSet& c, std::int32_t* e) { return c.GetDeviceInfo(kPw, e); }, &err);
+    if (r->stopped() && !stopCheck()) return false;
     s_.pumpEvents();
-    if (s_.state.TimerElapsed) {
+    // A port that is gone will not bring the printer back: no point polling it for the
+    // rest of the two minutes.
+    if (s_.state.TimerElapsed || r->WaitEnded == WaitEnd::PortGone) {
       s_.ui.messageBox("Ошибка перезагрузки регистратора!");
       log(kStars30);
       log("Ошибка перезагрузки регистратора! Аварийный останов!");

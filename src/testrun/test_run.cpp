@@ -3,6 +3,24 @@
 #include "testrun/numbers.h"
 
 namespace tallowick {
+namespace {
+
+// The link's stop check for the length of a run, and the one before it back afterwards.
+class StopCheckScope {
+ public:
+  StopCheckScope(DeviceLink& link, StopCheck check) : link_(link), previous_(link.stopCheck()) {
+    link_.setStopCheck(std::move(check));
+  }
+  ~StopCheckScope() { link_.setStopCheck(std::move(previous_)); }
+  StopCheckScope(const StopCheckScope&) = delete;
+  StopCheckScope& operator=(const StopCheckScope&) = delete;
+
+ private:
+  DeviceLink& link_;
+  StopCheck previous_;
+};
+
+}  // namespace
 
 void TestRun::Button4Click() {
   s_.ui.setRunButtons(true, false);
@@ -31,6 +49,11 @@ RunOutcome TestRun::Button3Click(const std::string& passesText, const std::strin
   s_.ui.setRunButtons(false, true);
   s_.state.StopRequested = false;
 
+  // From here on a Stop also ends a wait for the printer's reply.
+  const StopCheckScope stopInWait(s_.link(), [this] {
+    s_.ui.pumpStopRequests();
+    return s_.state.StopRequested;
+  });
   const bool done = script();
   if (done) end_ = RunEnd::Finished;
   closeStep(true);
@@ -66,7 +89,8 @@ CommandResult* TestRun::send(const CommandCall& call, std::int32_t* err) {
 bool TestRun::run(const Step& step) {
   if (step.title) title(step.title);
   std::int32_t err = 0;
-  send(step.call, &err);
+  // A wait cut short by Stop is no failure of the printer: the run stops there.
+  if (send(step.call, &err)->stopped() && !stopCheck()) return false;
   noteCommand(step.outcome, err);
   if (!loggedOutcome(s_, step.outcome, err)) return abort();
   return tail(step.tail);

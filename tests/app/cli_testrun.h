@@ -28,8 +28,10 @@ struct CliRun {
 };
 
 inline CliRun testrun(std::vector<std::string> args, const std::vector<std::string>& faults = {},
-                      std::function<void(sim::VirtualPrinter&)> more = {}) {
-  VirtualClock clock;
+                      std::function<void(sim::VirtualPrinter&)> more = {},
+                      VirtualClock* runClock = nullptr) {
+  VirtualClock ownClock;
+  VirtualClock& clock = runClock ? *runClock : ownClock;
   CliContext context;
   context.simClock = &clock;
   context.wallClock = [] { return LocalDateTime{2026, 12, 7, 9, 5, 30}; };

@@ -3,6 +3,10 @@
 
 #include "app/cli_testrun.h"
 #include "app/exit_codes.h"
+#include "link/clock.h"
+#include "link/device_link.h"
+#include "sim/fault_plan.h"
+#include "sim/virtual_printer.h"
 #include "testrun/run_fixture.h"
 
 namespace tallowick {
@@ -16,6 +20,21 @@ using test::temp;
 using test::testrun;
 
 class CliTestRun : public ::testing::Test {};
+
+// Sets the printer up to raise SIGINT, as Ctrl-C, when it hears `command` the first time,
+// and to note the virtual time then in `raisedAt`.
+std::function<void(sim::VirtualPrinter&)> interruptAt(std::uint8_t command, const Clock& clock,
+                                                      Micros& raisedAt) {
+  return [command, &clock, &raisedAt](sim::VirtualPrinter& p) {
+    raisedAt = Micros{-1};
+    p.setTraceHook([command, &clock, &raisedAt](const sim::TraceEvent& e) {
+      if (raisedAt.count() < 0 && e.command == command) {
+        raisedAt = clock.now();
+        std::raise(SIGINT);
+      }
+    });
+  };
+}
 
 TEST_F(CliTestRun, ExitCodesTellHowTheRunEnded) {
   struct Case {
@@ -133,18 +152,82 @@ TEST_F(CliTestRun, FilesThatCannotBeSavedEndWithTheirOwnExitCode) {
 }
 
 TEST_F(CliTestRun, InterruptStopsTheRunAtItsNextStopCheck) {
-  bool raised = false;
-  const CliRun r = testrun({"--port", "sim", "--pause", "0"}, {}, [&](sim::VirtualPrinter& p) {
-    p.setTraceHook([&](const sim::TraceEvent& e) {
-      if (!raised && e.command == 0x46) {
-        raised = true;
-        std::raise(SIGINT);  // as Ctrl-C while the tax number is read
-      }
-    });
-  });
+  // Ctrl-C while the tax number is read.
+  VirtualClock clock;
+  Micros raisedAt;
+  const CliRun r =
+      testrun({"--port", "sim", "--pause", "0"}, {}, interruptAt(0x46, clock, raisedAt), &clock);
   EXPECT_EQ(r.code, kExitStopped) << r.err;
   EXPECT_NE(r.out.find("Получить налоговый номер - успешно\n \nТест остановлен\n"),
             std::string::npos);
+}
+
+TEST_F(CliTestRun, InterruptWhileACommandWaitsStopsTheRunWithinASecondAndSavesTheLog) {
+  // The printer says nothing to the tax number; Ctrl-C comes while the run waits for it.
+  const std::string log = temp("interrupted.log");
+  VirtualClock clock;
+  Micros raisedAt;
+  const CliRun r = testrun({"--port", "sim", "--pause", "0", "--log", log}, {"46:silence"},
+                           interruptAt(0x46, clock, raisedAt), &clock);
+  EXPECT_EQ(r.code, kExitStopped) << r.err;
+  ASSERT_GE(raisedAt.count(), 0);
+  EXPECT_LT(clock.now() - raisedAt, std::chrono::seconds(1));
+  EXPECT_NE(r.out.find("Получить налоговый номер\nТест остановлен\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.err.find("Таймаут"), std::string::npos) << r.err;
+  // "Тест остановлен" in Windows-1251, as the last line of the saved log.
+  const std::string saved = readFile(log);
+  EXPECT_NE(saved.find("\xD2\xE5\xF1\xF2 \xEE\xF1\xF2\xE0\xED\xEE\xE2\xEB\xE5\xED\r\n"),
+            std::string::npos);
+  fs::remove(log);
+}
+
+TEST_F(CliTestRun, InterruptDuringAPauseIsNotHeldUpByIt) {
+  VirtualClock clock;
+  Micros raisedAt;
+  const CliRun r = testrun({"--port", "sim", "--pause", "600000"}, {},
+                           interruptAt(0x21, clock, raisedAt), &clock);
+  EXPECT_EQ(r.code, kExitStopped) << r.err;
+  EXPECT_LT(clock.now() - raisedAt, std::chrono::seconds(1)) << "not the ten-minute pause";
+}
+
+TEST_F(CliTestRun, DamagedForeignAndMissingRepliesNeverEndInSuccess) {
+  struct Case {
+    const char* fault;
+    int code;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"any:checksum", kExitNoReply, "message: Таймаут устройства! Ошибка GetDeviceInfo!\n"},
+      {"28:checksum", kExitAborted, "message: Таймаут устройства! Ошибка GetRegistratorParams!\n"},
+      {"any#2:lag", kExitAborted, "message: Таймаут устройства! Ошибка GetRegistratorParams!\n"},
+      {"any#2:other-cmd", kExitAborted,
+       "message: Таймаут устройства! Ошибка GetRegistratorParams!\n"},
+      {"F3#1:hangup", kExitAborted, "message: Таймаут устройства! Ошибка!\n"},
+      {"63#1:endless-busy", kExitAborted,
+       "message: Таймаут устройства! Ошибка открытия фискального чека!\n"},
+  };
+  for (const auto& c : cases) {
+    VirtualClock clock;
+    const CliRun r = testrun({"--port", "sim", "--pause", "0"}, {c.fault}, {}, &clock);
+    EXPECT_EQ(r.code, c.code) << c.fault << "\n" << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.fault << "\n" << r.err;
+    EXPECT_EQ(r.err.find("Успешно!"), std::string::npos) << c.fault;
+    EXPECT_LT(clock.now(), DeviceLink::kCommandTimeLimit + std::chrono::minutes(5)) << c.fault;
+  }
+}
+
+TEST_F(CliTestRun, TraceNamesDroppedFramesAndHowAWaitEnded) {
+  const std::string trace = temp("dropped.trace");
+  const CliRun r = testrun({"--port", "sim", "--pause", "0", "--no-fiscal", "--trace", trace},
+                           {"28#1:late-copy", "21#1:silence"});
+  EXPECT_EQ(r.code, kExitAborted) << r.err;
+  const std::string all = readFile(trace);
+  EXPECT_NE(all.find("\"command\":\"28\",\"attempt\":1,"), std::string::npos);
+  EXPECT_NE(all.find("\"dropped_frames\":1,\"dropped\":[{\"seq\":\"21\",\"command\":\"80\"}]}"),
+            std::string::npos)
+      << all;
+  EXPECT_NE(all.find("\"wait\":\"silence\"}"), std::string::npos) << all;
+  fs::remove(trace);
 }
 
 }  // namespace

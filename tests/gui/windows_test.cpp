@@ -148,6 +148,7 @@ class WindowsTest : public QObject {
   void thePortListOffersStableNamesAndTakesAnyPort();
   void aPseudoTerminalOfTheVirtualPrinterWorksFromTheWindow();
   void aQuestionAnswersNoToEnterAndEscape();
+  void stopWhileACommandWaitsEndsTheWaitAndOtherClicksWaitForThePump();
   void saveWritesWindows1251WithCrLf();
   void saveCancelledWritesNothing();
   void aSaveThatFailsSaysWhyAndKeepsTheOldFile();
@@ -607,6 +608,42 @@ void WindowsTest::logoutDuringARunStopsItAndCloses() {
   QVERIFY2(startShortRun(f), "the built-in printer refused the script's first command");
   QVERIFY(!ending);
   QVERIFY(f.form1().isVisible());
+}
+
+void WindowsTest::stopWhileACommandWaitsEndsTheWaitAndOtherClicksWaitForThePump() {
+  // The printer is silent on the tax number. While the run waits for it the user clicks
+  // "Очистить", then "Стоп": Stop ends the wait at once, the clearing runs only at the
+  // run's next event pump, never in the middle of the exchange.
+  VirtualClock clock;
+  Fixture f("", false, &clock);
+  std::string error;
+  f.program->simulatedPort()->printer().faults().add(
+      *tallowick::sim::parseFaultRule("46:silence", error));
+  tallowick::DeviceLink& link = f.form1().session().link();
+  bool clicked = false;
+  bool clearedWhileWaiting = false;
+  int clears = 0;
+  QObject::connect(find<QPushButton>(&f.form1(), "Button6"), &QPushButton::clicked, [&] {
+    ++clears;
+    clearedWhileWaiting = clearedWhileWaiting || link.waiting();
+  });
+  auto* poll = new QTimer(&f.form1());
+  QObject::connect(poll, &QTimer::timeout, [&, poll] {
+    if (!link.waiting() || link.result()->Command != 0x46) return;
+    poll->stop();
+    clicked = true;
+    QTest::mouseClick(find<QPushButton>(&f.form1(), "Button6"), Qt::LeftButton);
+    QTest::mouseClick(find<QPushButton>(&f.form1(), "Button4"), Qt::LeftButton);
+  });
+  poll->start(0);
+  QVERIFY2(startShortRun(f), "the built-in printer refused the script's first command");
+  QVERIFY(clicked);
+  QCOMPARE(clears, 1);
+  QVERIFY(!clearedWhileWaiting);
+  QCOMPARE(f.form1().testLog(), std::vector<std::string>{"Тест остановлен"});
+  QVERIFY(f.dialogs.boxes.isEmpty());  // no time-out box for a wait the user ended
+  QVERIFY(clock.now() < std::chrono::seconds(5) + std::chrono::seconds(60));
+  QVERIFY(find<QPushButton>(&f.form1(), "Button3")->isEnabled());
 }
 
 // "Стереть фискальную память" names the connected printer and sends nothing on "Нет";

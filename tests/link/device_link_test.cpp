@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "link/reply_bytes.h"
 #include "link/scripted_line.h"
 
@@ -9,10 +11,24 @@ namespace tallowick {
 namespace {
 
 using test::bytes;
+using test::LineEvent;
 using test::replyFrame;
+using test::Responder;
 using test::ScriptedLine;
 using test::silence;
 using test::operator+;
+
+constexpr std::array<std::uint8_t, 6> kPlain = {0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
+
+// The reply to the next request, with that request's SEQ and command; `before` (busy
+// bytes, noise, silences) goes first.
+Responder answer(const std::string& code, const std::string& data,
+                 std::array<std::uint8_t, 6> status = kPlain, std::vector<LineEvent> before = {}) {
+  return [=](std::span<const std::uint8_t> request) {
+    return before +
+           bytes(replyFrame(code, data, status, test::seqOf(request), test::commandOf(request)));
+  };
+}
 
 // A link on a scripted line, opened.
 struct Bench {
@@ -33,7 +49,7 @@ struct Bench {
 
 TEST(DeviceLink, GoodReplyFillsTheRecord) {
   Bench b;
-  b.line->script(bytes(replyFrame("0000", "Veltor FP-90T;3.01;\xD3\xEA\xF0\xE0\xBF\xED\xE0;")));
+  b.line->script(answer("0000", "Veltor FP-90T;3.01;\xD3\xEA\xF0\xE0\xBF\xED\xE0;"));
   const CommandResult* r = b.send(0x80);
   EXPECT_EQ(r->Command, 0x80);
   EXPECT_EQ(r->ErrorFlags, 0u);
@@ -52,7 +68,7 @@ TEST(DeviceLink, GoodReplyFillsTheRecord) {
 TEST(DeviceLink, ExchangeEndsOnTheClosingByteWithoutAnExtraRead) {
   Bench b;
   const auto frame = replyFrame("0000", "");
-  b.line->script(bytes(frame));
+  b.line->script(answer("0000", ""));
   b.send(0x2C);
   EXPECT_EQ(b.stats.reads, static_cast<int>(frame.size()));
   EXPECT_EQ(b.stats.emptyReads, 0);
@@ -60,7 +76,7 @@ TEST(DeviceLink, ExchangeEndsOnTheClosingByteWithoutAnExtraRead) {
 
 TEST(DeviceLink, RequestDataGoOutInWindows1251) {
   Bench b;
-  b.line->script(bytes(replyFrame("0000", "")));
+  b.line->script(answer("0000", ""));
   b.send(0x61, "582014;Конец;");
   const auto& w = b.stats.writes.at(0);
   const std::string data(w.begin() + 4, w.end() - 6);
@@ -71,8 +87,8 @@ TEST(DeviceLink, RequestDataGoOutInWindows1251) {
 TEST(DeviceLink, BusyBytesKeepTheWaitGoing) {
   // 40 empty reads, a busy byte, 40 more, twice: never 50 in a row, so the reply counts.
   Bench b;
-  b.line->script(silence(40) + bytes({0x16}) + silence(40) + bytes({0x16}) + silence(49) +
-                 bytes(replyFrame("0000", "")));
+  b.line->script(answer("0000", "", kPlain,
+                        silence(40) + bytes({0x16}) + silence(40) + bytes({0x16}) + silence(49)));
   const CommandResult* r = b.send(0x80);
   EXPECT_EQ(r->ErrorFlags, 0u);
   EXPECT_EQ(b.stats.emptyReads, 129);
@@ -80,7 +96,7 @@ TEST(DeviceLink, BusyBytesKeepTheWaitGoing) {
 
 TEST(DeviceLink, SilentPrinterGivesOneAttemptAndTheTimeoutBit) {
   Bench b;
-  b.line->script(bytes(replyFrame("0000", "")));
+  b.line->script(answer("0000", ""));
   b.send(0x80);  // leaves "0000" behind
   const CommandResult* r = b.send(0x21);
   EXPECT_EQ(b.stats.writes.size(), 2u);
@@ -104,7 +120,7 @@ TEST(DeviceLink, NakOnlyPrinterGivesFiveAttemptsWithTheSameSeq) {
   EXPECT_EQ(r->ErrorFlags, flag::kNoReply);
   EXPECT_EQ(b.stats.emptyReads, 5 * DeviceLink::kSilentReadsLimit);
   // The next command takes the next SEQ.
-  b.line->script(bytes(replyFrame("0000", "")));
+  b.line->script(answer("0000", ""));
   b.send(0x80);
   EXPECT_EQ(b.seqOfWrite(5), 0x22);
 }
@@ -112,7 +128,7 @@ TEST(DeviceLink, NakOnlyPrinterGivesFiveAttemptsWithTheSameSeq) {
 TEST(DeviceLink, RepeatAfterNakWhenTheRepeatIsAnswered) {
   Bench b;
   b.line->script(bytes({0x15}));
-  b.line->script(bytes(replyFrame("0000", "1;")));
+  b.line->script(answer("0000", "1;"));
   const CommandResult* r = b.send(0x80);
   EXPECT_EQ(b.stats.writes.size(), 2u);
   EXPECT_EQ(b.seqOfWrite(0), b.seqOfWrite(1));
@@ -122,32 +138,135 @@ TEST(DeviceLink, RepeatAfterNakWhenTheRepeatIsAnswered) {
 
 TEST(DeviceLink, NakBeforeACompleteFrameSetsTheNakBit) {
   Bench b;
-  b.line->script(bytes({0x15}) +
-                 bytes(replyFrame("0000", "", {0x81, 0x80, 0x80, 0x80, 0x80, 0x80})));
-  b.line->script(bytes(replyFrame("0000", "")));
+  b.line->script(answer("0000", "", {0x81, 0x80, 0x80, 0x80, 0x80, 0x80}, bytes({0x15})));
+  b.line->script(answer("0000", ""));
   const CommandResult* r = b.send(0x80);
   EXPECT_EQ(b.stats.writes.size(), 2u);  // the NAK asked for a repeat
   EXPECT_EQ(r->ErrorFlags, 0u);          // the repeat's own outcome
   Bench c;
-  c.line->script(bytes({0x15}) +
-                 bytes(replyFrame("0000", "", {0x81, 0x80, 0x80, 0x80, 0x80, 0x80})));
+  c.line->script(answer("0000", "", {0x81, 0x80, 0x80, 0x80, 0x80, 0x80}, bytes({0x15})));
   c.link.setSeqCounter(0);
   c.link.ExchangeFrame(0x80, "582014;");
   EXPECT_EQ(c.link.result()->ErrorFlags, flag::kNak);  // no status bit next to a link bit
 }
 
-TEST(DeviceLink, WrongChecksumIsFlaggedButNotRepeated) {
+// The reply to the next request with one data byte changed after the checksum was made.
+Responder damagedAnswer() {
+  return [](std::span<const std::uint8_t> request) {
+    auto frame = replyFrame("0000", "12;34;", {0x81, 0x80, 0x80, 0x80, 0x80, 0x80},
+                            test::seqOf(request), test::commandOf(request));
+    frame[10] = '9';
+    return bytes(frame);
+  };
+}
+
+// The reply to the next request closed by a stray 03h before its checksum.
+Responder closedEarly() {
+  return [](std::span<const std::uint8_t> request) {
+    auto frame = replyFrame("0000", "", kPlain, test::seqOf(request), test::commandOf(request));
+    frame.resize(frame.size() - 3);
+    frame.back() = 0x03;
+    return bytes(frame);
+  };
+}
+
+// The reply to the next request with a 00h in its error code: the sum does not see it.
+Responder nulInErrorCode() {
+  return [](std::span<const std::uint8_t> request) {
+    auto frame = replyFrame("0000", "", kPlain, test::seqOf(request), test::commandOf(request));
+    frame.insert(frame.begin() + 4, 0x00);
+    return bytes(frame);
+  };
+}
+
+TEST(DeviceLink, DamagedReplyIsAskedForAgainAndNeverASuccess) {
+  struct Case {
+    const char* name;
+    std::vector<Responder> replies;
+    std::size_t writes;
+    std::uint32_t flags;
+  };
+  const Case cases[] = {
+      {"a wrong checksum, then a good reply", {damagedAnswer(), answer("0000", "5;")}, 2, 0},
+      {"closed before its checksum, then a good reply",
+       {closedEarly(), answer("0000", "5;")},
+       2,
+       0},
+      {"a 00h in the error code, then a good reply",
+       {nulInErrorCode(), answer("0000", "5;")},
+       2,
+       0},
+      {"wrong checksums only", std::vector<Responder>(6, damagedAnswer()), DeviceLink::kMaxAttempts,
+       flag::kNoReply | flag::kBadChecksum},
+      {"closed early every time", std::vector<Responder>(6, closedEarly()),
+       DeviceLink::kMaxAttempts, flag::kNoReply | flag::kBadChecksum},
+  };
+  for (const auto& c : cases) {
+    Bench b;
+    for (const auto& reply : c.replies)
+      b.line->script(reply);
+    const CommandResult* r = b.send(0x80);
+    ASSERT_EQ(b.stats.writes.size(), c.writes) << c.name;
+    for (std::size_t i = 1; i < c.writes; ++i)
+      EXPECT_EQ(b.stats.writes[i], b.stats.writes[0]) << c.name << ": a repeat, same SEQ";
+    EXPECT_EQ(r->ErrorFlags, c.flags) << c.name;
+    EXPECT_TRUE(c.flags == 0 || r->noReply()) << c.name;
+    EXPECT_EQ(b.stats.emptyReads, 0) << c.name << ": no wait for silence";
+  }
+  // What arrived stays in the record, for a look at it; it raises no status bit.
   Bench b;
-  auto frame = replyFrame("0000", "12;34;", {0x81, 0x80, 0x80, 0x80, 0x80, 0x80});
-  frame[10] = '9';
-  b.line->script(bytes(frame));
+  for (int i = 0; i < 5; ++i)
+    b.line->script(damagedAnswer());
   const CommandResult* r = b.send(0x80);
-  EXPECT_EQ(b.stats.writes.size(), 1u);
-  EXPECT_EQ(r->ErrorFlags, flag::kBadChecksum);
   EXPECT_EQ(r->ErrorCode, "0000");
   ASSERT_EQ(r->FieldCount, 2);
   EXPECT_EQ(r->Fields[0], "19");
   EXPECT_EQ(r->Status[0], 0x01);
+}
+
+TEST(DeviceLink, ReplyOfAnotherRequestIsDroppedAndTheWaitGoesOn) {
+  struct Case {
+    const char* name;
+    Responder reply;
+    std::uint32_t flags;
+    int emptyReads;
+    int dropped;
+  };
+  const auto late = [](std::uint8_t seqShift, std::uint8_t cmd, bool thenOwn) -> Responder {
+    return [=](std::span<const std::uint8_t> request) {
+      auto events = bytes(replyFrame("0000", "old;", kPlain,
+                                     static_cast<std::uint8_t>(test::seqOf(request) - seqShift),
+                                     cmd ? cmd : test::commandOf(request)));
+      if (thenOwn) {
+        events = events + silence(3) +
+                 bytes(replyFrame("0000", "new;", kPlain, test::seqOf(request),
+                                  test::commandOf(request)));
+      }
+      return events;
+    };
+  };
+  const Case cases[] = {
+      {"the previous reply, then its own", late(1, 0, true), 0, 3, 1},
+      {"another command's reply, then its own", late(0, 0x81, true), 0, 3, 1},
+      {"only the previous reply", late(1, 0, false), flag::kNoReply, DeviceLink::kSilentReadsLimit,
+       1},
+  };
+  for (const auto& c : cases) {
+    Bench b;
+    int observed = -1;
+    b.link.setAttemptObserver([&](const AttemptRecord& a) { observed = a.droppedFrames; });
+    b.line->script(c.reply);
+    const CommandResult* r = b.send(0x80);
+    EXPECT_EQ(r->ErrorFlags, c.flags) << c.name;
+    EXPECT_EQ(b.stats.writes.size(), 1u) << c.name << ": no repeat for a foreign frame";
+    EXPECT_EQ(b.stats.emptyReads, c.emptyReads) << c.name;
+    EXPECT_EQ(observed, c.dropped) << c.name;
+    if (c.flags == 0) {
+      EXPECT_EQ(r->Fields[0], "new") << c.name;
+    } else {
+      EXPECT_EQ(r->FieldCount, 0) << c.name << ": nothing of the foreign frame";
+    }
+  }
 }
 
 TEST(DeviceLink, FrameWithoutStatusMarkIsDroppedAndEndsBySilence) {
@@ -162,11 +281,89 @@ TEST(DeviceLink, FrameWithoutStatusMarkIsDroppedAndEndsBySilence) {
 
 TEST(DeviceLink, DoubleStartByteAsksForARepeat) {
   Bench b;
-  b.line->script(bytes({0x01}) + bytes(replyFrame("0000", "")));
-  b.line->script(bytes(replyFrame("0000", "2;")));
+  b.line->script(answer("0000", "", kPlain, bytes({0x01})));
+  b.line->script(answer("0000", "2;"));
   const CommandResult* r = b.send(0x80);
   EXPECT_EQ(b.stats.writes.size(), 2u);
   EXPECT_EQ(r->Fields[0], "2");
+}
+
+TEST(DeviceLink, EveryWaitHasAnEnd) {
+  using std::chrono::milliseconds;
+  struct Case {
+    const char* name;
+    std::function<void(ScriptedLine&)> line;
+    WaitEnd ended;
+    Micros least;  // the wait took at least this long
+    Micros most;   // and at most this
+  };
+  const Micros limit = DeviceLink::kCommandTimeLimit;
+  const Case cases[] = {
+      {"busy bytes without end", [](ScriptedLine& l) { l.thenForever(0x16); }, WaitEnd::TimeLimit,
+       limit, limit + milliseconds(100)},
+      {"NAKs without end", [](ScriptedLine& l) { l.thenForever(0x15); }, WaitEnd::TimeLimit, limit,
+       limit + milliseconds(100)},
+      {"noise without end", [](ScriptedLine& l) { l.thenForever(0x7F); }, WaitEnd::TimeLimit, limit,
+       limit + milliseconds(100)},
+      {"the port gone", [](ScriptedLine& l) { l.hangUp(); }, WaitEnd::PortGone, Micros{0},
+       Micros{0}},
+      {"the port gone after a NAK",
+       [](ScriptedLine& l) {
+         l.script(bytes({0x15}));
+         l.hangUp();
+       },
+       WaitEnd::PortGone, Micros{0}, Micros{0}},
+      {"every read failing", [](ScriptedLine& l) { l.failReads(); }, WaitEnd::Silence,
+       milliseconds(5000), milliseconds(5000)},
+  };
+  for (const auto& c : cases) {
+    Bench b;
+    c.line(*b.line);
+    const CommandResult* r = b.send(0x80);
+    const Micros took = b.line->virtualClock().now();
+    EXPECT_EQ(r->WaitEnded, c.ended) << c.name;
+    EXPECT_TRUE(r->noReply()) << c.name;
+    EXPECT_EQ(b.stats.writes.size(), 1u) << c.name << ": not asked again";
+    EXPECT_GE(took, c.least) << c.name;
+    EXPECT_LE(took, c.most) << c.name;
+  }
+}
+
+TEST(DeviceLink, StopCheckEndsAWaitWithinAReadPeriod) {
+  for (const bool busy : {false, true}) {
+    Bench b;
+    if (busy) b.line->thenForever(0x16);
+    int asked = 0;
+    b.link.setStopCheck([&] { return b.line->virtualClock().now() >= std::chrono::seconds(2); });
+    b.link.setAttemptObserver([&](const AttemptRecord&) { ++asked; });
+    const CommandResult* r = b.send(0x80);
+    EXPECT_TRUE(r->noReply()) << busy;
+    EXPECT_TRUE(r->stopped()) << busy;
+    EXPECT_EQ(asked, 1) << busy << ": a stopped command is not sent again";
+    EXPECT_LE(b.line->virtualClock().now(), std::chrono::milliseconds(2100)) << busy;
+  }
+}
+
+TEST(DeviceLink, CommandsFromTheStopCheckLeaveTheOneUnderWayAlone) {
+  Bench b;
+  b.line->script(answer("0000", "7;", kPlain, silence(2)));
+  const CommandResult* nested = nullptr;
+  std::int32_t reopened = 0;
+  b.link.setStopCheck([&] {
+    nested = b.link.SendCommand(0x81, "582014;");
+    reopened = b.link.OpenDeviceLink("COM2", 9600);
+    return false;
+  });
+  const CommandResult* r = b.send(0x80);
+  ASSERT_NE(nested, nullptr);
+  EXPECT_NE(nested, r);
+  EXPECT_EQ(nested->Refusal, LinkRefusal::Busy);
+  EXPECT_NE(nested->ErrorCode, "0000");
+  EXPECT_EQ(reopened, -1);
+  EXPECT_EQ(b.stats.opens, 1);
+  EXPECT_EQ(r->Refusal, LinkRefusal::None);
+  EXPECT_EQ(r->Fields[0], "7");
+  EXPECT_EQ(b.stats.writes.size(), 1u);
 }
 
 TEST(DeviceLink, EveryStatusBitMapsToItsFlag) {
@@ -181,7 +378,7 @@ TEST(DeviceLink, EveryStatusBitMapsToItsFlag) {
       std::array<std::uint8_t, 6> status{0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
       status[byte] = static_cast<std::uint8_t>(status[byte] | (1u << bit));
       Bench b;
-      b.line->script(bytes(replyFrame("0000", "", status)));
+      b.line->script(answer("0000", "", status));
       const CommandResult* r = b.send(0x80);
       const int expected = kMap[byte][bit];
       EXPECT_EQ(r->ErrorFlags, expected < 0 ? 0u : 1u << expected) << "S" << byte << " bit " << bit;
@@ -207,7 +404,7 @@ TEST(DeviceLink, ReplyTextIsTouchedUpForSomeCommands) {
   };
   for (const auto& c : cases) {
     Bench b;
-    b.line->script(bytes(replyFrame("0000", c.data)));
+    b.line->script(answer("0000", c.data));
     const CommandResult* r = b.send(c.cmd);
     EXPECT_EQ(r->ReplyText, c.data) << c.cmd;
     ASSERT_EQ(r->FieldCount, static_cast<std::int32_t>(c.fields.size())) << c.data;
@@ -240,7 +437,7 @@ TEST(DeviceLink, ReplyDataSplitIntoFields) {
   };
   for (const auto& c : cases) {
     Bench b;
-    b.line->script(bytes(replyFrame("0000", c.data)));
+    b.line->script(answer("0000", c.data));
     const CommandResult* r = b.send(0x28);
     EXPECT_EQ(r->ReplyText, c.data);
     ASSERT_EQ(r->FieldCount, static_cast<std::int32_t>(c.fields.size())) << c.data;
@@ -268,7 +465,7 @@ TEST(DeviceLink, OversizedOrUnencodableDataNeverReachTheWire) {
   };
   for (const auto& c : cases) {
     Bench b;
-    b.line->script(bytes(replyFrame("0000", "")));
+    b.line->script(answer("0000", ""));
     b.send(0x80);  // a success to be overwritten
     const CommandResult* r = b.send(0x61, c.data);
     EXPECT_EQ(r->Refusal, c.refusal) << c.data.size();
@@ -281,7 +478,7 @@ TEST(DeviceLink, OversizedOrUnencodableDataNeverReachTheWire) {
 
 TEST(DeviceLink, DataOfExactlyTheLimitGoOut) {
   Bench b;
-  b.line->script(bytes(replyFrame("0000", "")));
+  b.line->script(answer("0000", ""));
   // 219 bytes on the wire, although more in UTF-8.
   const CommandResult* r = b.send(0x61, "582014;" + repeated("Ж", 212));
   EXPECT_EQ(r->Refusal, LinkRefusal::None);
@@ -326,8 +523,8 @@ TEST(DeviceLink, OpenFailsWhenThePortNameMeansNothing) {
 TEST(DeviceLink, SequenceCounterWrapsAfter255) {
   Bench b;
   b.link.setSeqCounter(254);
-  b.line->script(bytes(replyFrame("0000", "")));
-  b.line->script(bytes(replyFrame("0000", "")));
+  b.line->script(answer("0000", ""));
+  b.line->script(answer("0000", ""));
   b.send(0x80);
   b.send(0x80);
   EXPECT_EQ(b.seqOfWrite(0), 0x20 + 255 % 95);

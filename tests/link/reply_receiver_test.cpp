@@ -34,6 +34,11 @@ Bytes endedAfter(const Bytes& b, std::size_t n) {
   return out;
 }
 
+Bytes inserted(Bytes b, std::size_t at, std::uint8_t value) {
+  b.insert(b.begin() + static_cast<std::ptrdiff_t>(at), value);
+  return b;
+}
+
 Bytes without(Bytes b, std::size_t at) {
   b.erase(b.begin() + static_cast<std::ptrdiff_t>(at));
   return b;
@@ -74,10 +79,10 @@ std::vector<Case> cases() {
       {"noise before the frame",
        cat({0x7F, 0x30, 0x04, 0x05}, kExample),
        {true, false, false, false, "0000", ""}},
-      {"one changed data byte",
+      {"one changed data byte asks for a repeat",
        withByte(kThreeFields, 10, 'x'),
-       {true, true, false, false, "0000", "1x;ab;;"}},
-      {"changed status byte", withByte(kExample, 12, 0x81), {true, true, false, false, "0000", ""}},
+       {true, true, false, true, "0000", "1x;ab;;"}},
+      {"changed status byte", withByte(kExample, 12, 0x81), {true, true, false, true, "0000", ""}},
       {"missing status mark drops the frame",
        without(kExample, 9),
        {false, false, false, false, "0000", ""}},
@@ -100,11 +105,21 @@ std::vector<Case> cases() {
        {false, false, false, true, "", ""}},
       {"end byte before the checksum is complete",
        endedAfter(kExample, 19),
-       {true, true, false, false, "0000", ""}},
+       {true, true, false, true, "0000", ""}},
       {"end byte inside the first field",
        {0x01, 0x30, 0x21, 0x21, 0x30, 0x30, 0x03},
-       {true, true, false, false, "00", ""}},
+       {true, true, false, true, "00", ""}},
       {"stray end byte outside a frame is noise", {0x03}, {false, false, false, false, "", ""}},
+      {"three checksum characters that happen to equal the sum ask for a repeat",
+       without(kExample, 17),
+       {true, false, false, true, "0000", ""}},
+      {"a 00h in the first field passes the sum but asks for a repeat",
+       inserted(kExample, 4, 0x00),
+       {true, false, false, true,
+        std::string("\0"
+                    "0000",
+                    5),
+        ""}},
       {"first field longer than 19 characters keeps 19",
        test::replyFrame("ABCDEFGHIJKLMNOPQRSTUVWXYZ", ""),
        {true, false, false, false, "ABCDEFGHIJKLMNOPQRS", ""}},
@@ -122,6 +137,52 @@ TEST(ReplyReceiver, TakesFramesAsTheFormatSays) {
     EXPECT_EQ(got.firstField, c.expected.firstField) << c.name;
     EXPECT_EQ(got.data, c.expected.data) << c.name;
   }
+}
+
+TEST(ReplyReceiver, OnlyAFrameOfTheExpectedRequestAnswersIt) {
+  const FrameId mine{0x21, 0x21};
+  const Bytes otherSeq = test::replyFrame("0000", "1;", {0x80, 0x80, 0x80, 0x80, 0x80, 0x80}, 0x22);
+  const Bytes otherCmd =
+      test::replyFrame("0012", "", {0x80, 0x80, 0x80, 0x80, 0x80, 0x80}, 0x21, 0x80);
+  struct Expectation {
+    const char* name;
+    Bytes input;
+    bool complete;
+    bool retry;
+    int dropped;
+    std::string firstField;
+  };
+  const Expectation cases[] = {
+      {"this request's frame", kExample, true, false, 0, "0000"},
+      {"another SEQ is dropped", otherSeq, false, false, 1, "prev"},
+      {"another command is dropped", otherCmd, false, false, 1, "prev"},
+      {"a late copy, then this request's frame", cat(otherSeq, kExample), true, false, 1, "0000"},
+      {"two foreign frames, then silence", cat(otherSeq, otherCmd), false, false, 2, "prev"},
+      {"a damaged frame is asked for again, whoever it is for", withByte(otherSeq, 4, '1'), true,
+       true, 0, "1000"},
+  };
+  for (const auto& c : cases) {
+    ReplyReceiver r;
+    r.beginAttempt();
+    for (auto b : test::replyFrame("prev", ""))
+      r.feed(b);
+    r.beginAttempt(mine);
+    for (auto b : c.input)
+      r.feed(b);
+    EXPECT_EQ(r.frameComplete(), c.complete) << c.name;
+    EXPECT_EQ(r.retryRequested(), c.retry) << c.name;
+    EXPECT_EQ(r.foreignFrameCount(), c.dropped) << c.name;
+    EXPECT_EQ(r.firstField(), c.firstField) << c.name;
+    if (!c.complete) {
+      EXPECT_EQ(r.status(), (std::array<std::uint8_t, 6>{})) << c.name;
+      EXPECT_EQ(r.replyData(), "") << c.name;
+    }
+  }
+  ReplyReceiver r;
+  r.beginAttempt(mine);
+  for (auto b : cat(otherSeq, otherCmd))
+    r.feed(b);
+  EXPECT_EQ(r.foreignFrames(), (std::vector<FrameId>{{0x22, 0x21}, {0x21, 0x80}}));
 }
 
 TEST(ReplyReceiver, SameOutcomeWhateverCameBeforeAndAfterACompleteFrame) {

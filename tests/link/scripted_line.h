@@ -1,15 +1,20 @@
 // A hand-scripted serial line for the link's own tests: each request written to it is
-// answered by the next scripted reply, given as a sequence of bytes and silent reads.
-// It counts reads, so tests can tell how long an exchange took in read periods without
-// waiting for them.
+// answered by the next scripted reply, given as a sequence of bytes and silent reads, or
+// made from the request itself (so that it carries the request's SEQ and command). It
+// counts reads, and keeps a virtual clock that an empty read moves by the read period and
+// a byte by a millisecond, so tests can tell how long an exchange took without waiting.
 #pragma once
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <vector>
 
+#include "link/clock.h"
+#include "link/frame.h"
 #include "link/serial_line.h"
 
 namespace tallowick::test {
@@ -17,8 +22,13 @@ namespace tallowick::test {
 // One read's worth of line: a byte, or an empty read.
 using LineEvent = std::optional<std::uint8_t>;
 
+// Makes the line's answer to one request (its whole frame).
+using Responder = std::function<std::vector<LineEvent>(std::span<const std::uint8_t> request)>;
+
 class ScriptedLine final : public SerialLine {
  public:
+  static constexpr Micros kByteTime = std::chrono::milliseconds(1);
+
   struct Stats {
     int opens = 0;
     int closes = 0;
@@ -30,7 +40,16 @@ class ScriptedLine final : public SerialLine {
   explicit ScriptedLine(Stats& stats) : stats_(stats) {}
 
   // Answers the next request with `events`; a request with no script left gets silence.
-  void script(std::vector<LineEvent> events) { replies_.push_back(std::move(events)); }
+  void script(std::vector<LineEvent> events) {
+    replies_.push_back([events = std::move(events)](auto) { return events; });
+  }
+  void script(Responder respond) { replies_.push_back(std::move(respond)); }
+  // After the script has run out, every read gets this (instead of silence).
+  void thenForever(LineEvent event) { forever_ = event; }
+  // From the next read on, the port is gone.
+  void hangUp() { gone_ = true; }
+  // From the next read on, every read fails at once with a port error.
+  void failReads() { failing_ = true; }
 
   std::int32_t open(const std::string&, std::int32_t baud) override {
     ++stats_.opens;
@@ -49,25 +68,32 @@ class ScriptedLine final : public SerialLine {
     if (!open_) return;
     stats_.writes.emplace_back(bytes.begin(), bytes.end());
     if (!replies_.empty()) {
-      pending_.insert(pending_.end(), replies_.front().begin(), replies_.front().end());
+      const auto events = replies_.front()(bytes);
+      pending_.insert(pending_.end(), events.begin(), events.end());
       replies_.pop_front();
     }
   }
   ReadResult readByte() override {
-    if (!open_) return {ReadStatus::Error, 0};
+    if (!open_ || gone_) return {ReadStatus::Closed, 0};
     ++stats_.reads;
-    if (pending_.empty()) {
-      ++stats_.emptyReads;
-      return {ReadStatus::Timeout, 0};
+    if (failing_) return {ReadStatus::Error, 0};
+    LineEvent e;
+    if (!pending_.empty()) {
+      e = pending_.front();
+      pending_.pop_front();
+    } else if (replies_.empty()) {
+      e = forever_;
     }
-    const LineEvent e = pending_.front();
-    pending_.pop_front();
     if (!e) {
       ++stats_.emptyReads;
+      clock_.advance(std::chrono::milliseconds(kReadTimeoutMs));
       return {ReadStatus::Timeout, 0};
     }
+    clock_.advance(kByteTime);
     return {ReadStatus::Byte, *e};
   }
+  Clock& clock() override { return clock_; }
+  VirtualClock& virtualClock() { return clock_; }
   void purge() override {}
   void drain() override {}
   void clearError() override {}
@@ -76,8 +102,12 @@ class ScriptedLine final : public SerialLine {
 
  private:
   Stats& stats_;
-  std::deque<std::vector<LineEvent>> replies_;
+  std::deque<Responder> replies_;
   std::deque<LineEvent> pending_;
+  LineEvent forever_;
+  bool gone_ = false;
+  bool failing_ = false;
+  VirtualClock clock_;
   bool open_ = false;
   std::int32_t baud_ = 0;
 };
@@ -98,6 +128,14 @@ inline std::vector<LineEvent> bytes(const std::vector<std::uint8_t>& list) {
 inline std::vector<LineEvent> operator+(std::vector<LineEvent> a, const std::vector<LineEvent>& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
+}
+
+// The SEQ byte and the command code of a request frame.
+inline std::uint8_t seqOf(std::span<const std::uint8_t> request) {
+  return request[2];
+}
+inline std::uint8_t commandOf(std::span<const std::uint8_t> request) {
+  return request[3];
 }
 
 }  // namespace tallowick::test

@@ -5,10 +5,17 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <poll.h>
+#include <stdlib.h>
+
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <thread>
+#include <vector>
 
 #include "link/device_link.h"
+#include "link/frame.h"
 #include "sim/fault_plan.h"
 #include "sim/pty_driver.h"
 #include "sim/virtual_printer.h"
@@ -27,8 +34,11 @@ struct PtyPrinter {
   sim::VirtualPrinter printer;
   sim::PtyDriver driver;
   explicit PtyPrinter(const char* name, const char* fault = nullptr)
+      : PtyPrinter(name, fault ? std::vector<std::string>{fault} : std::vector<std::string>{}) {}
+  // The faults are staged before the printer starts to serve on its own thread.
+  PtyPrinter(const char* name, const std::vector<std::string>& faults)
       : driver(printer, tempLinkPath(name)) {
-    if (fault) {
+    for (const auto& fault : faults) {
       std::string error;
       auto rule = sim::parseFaultRule(fault, error);
       EXPECT_TRUE(rule) << error;
@@ -101,15 +111,18 @@ TEST(PosixSerialLine, OpenSetsExactlyTheRequestedRate) {
   EXPECT_EQ(line->open("/nonexistent/tty", 9600), -1);
 }
 
-TEST(PosixSerialLine, LineIs8N1AndKeepsTheDriversFlowControl) {
+TEST(PosixSerialLine, LineIsRawAndKeepsOnlyTheHardwareFlowControl) {
   PtyPrinter p("8n1");
   // A descriptor of our own, opened before the line holds the port, to watch its settings.
   const int watch = ::open(p.path().c_str(), O_RDWR | O_NOCTTY);
   ASSERT_GE(watch, 0);
   termios before{};
   ASSERT_EQ(::tcgetattr(watch, &before), 0);
+  // What a fresh terminal has, and more.
   before.c_cflag |= CRTSCTS | PARENB | CSTOPB;
-  before.c_iflag |= IXON | IXOFF;
+  before.c_iflag |= IXON | IXOFF | IXANY | ICRNL | INLCR | ISTRIP;
+  before.c_oflag |= OPOST | ONLCR;
+  before.c_lflag |= ECHO | ICANON | ISIG | IEXTEN;
   ASSERT_EQ(::tcsetattr(watch, TCSANOW, &before), 0);
 
   auto line = makePlatformSerialLine();
@@ -119,10 +132,160 @@ TEST(PosixSerialLine, LineIs8N1AndKeepsTheDriversFlowControl) {
   EXPECT_EQ(after.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
   EXPECT_EQ(after.c_cflag & (PARENB | CSTOPB), 0u);
   EXPECT_EQ(after.c_cflag & CRTSCTS, static_cast<tcflag_t>(CRTSCTS));
-  EXPECT_EQ(after.c_iflag & (IXON | IXOFF), static_cast<tcflag_t>(IXON | IXOFF));
+  EXPECT_EQ(after.c_iflag, 0u);
+  EXPECT_EQ(after.c_oflag, 0u);
+  EXPECT_EQ(after.c_lflag, 0u);
   EXPECT_EQ(::cfgetospeed(&after), static_cast<speed_t>(B19200));
   line->close();
   ::close(watch);
+}
+
+// A bare pseudo-terminal: the test plays the far end on the master side.
+struct BarePty {
+  int master = -1;
+  std::string slave;
+  BarePty() {
+    master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    char name[128] = {};
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
+        ::ptsname_r(master, name, sizeof name) != 0) {
+      ADD_FAILURE() << "no pseudo-terminal";
+      return;
+    }
+    slave = name;
+  }
+  ~BarePty() {
+    if (master >= 0) ::close(master);
+  }
+  // What the far end receives within `waitMs`, at most `n` bytes.
+  std::vector<std::uint8_t> receive(std::size_t n, int waitMs = 2000) const {
+    std::vector<std::uint8_t> out;
+    while (out.size() < n) {
+      pollfd p{master, POLLIN, 0};
+      if (::poll(&p, 1, waitMs) <= 0) break;
+      std::uint8_t buf[512];
+      const ssize_t got = ::read(master, buf, std::min(sizeof buf, n - out.size()));
+      if (got <= 0) break;
+      out.insert(out.end(), buf, buf + got);
+    }
+    return out;
+  }
+};
+
+TEST(PosixSerialLine, EveryByteCrossesTheLineUnchangedBothWays) {
+  BarePty pty;
+  auto line = makePlatformSerialLine();
+  ASSERT_GE(line->open(pty.slave, 9600), 0);
+  std::vector<std::uint8_t> all(256);
+  for (int i = 0; i < 256; ++i)
+    all[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+
+  // From the far end: XOFF, XON, CR, LF, ^C, ^V, ^D and the rest, each exactly as sent.
+  ASSERT_EQ(::write(pty.master, all.data(), all.size()), 256);
+  std::vector<std::uint8_t> heard;
+  for (int reads = 0; heard.size() < all.size() && reads < 400; ++reads) {
+    const ReadResult r = line->readByte();
+    if (r.status == ReadStatus::Byte) heard.push_back(r.byte);
+  }
+  EXPECT_EQ(heard, all);
+
+  // To the far end, after the XOFF it sent: nothing is held back or translated. The write
+  // runs on a thread of its own, so that a line that took the XOFF fails here instead of
+  // hanging; an XON then lets it finish.
+  std::thread writer([&] { line->write(all); });
+  const auto received = pty.receive(all.size());
+  const std::uint8_t xon = 0x11;
+  EXPECT_EQ(::write(pty.master, &xon, 1), 1);
+  writer.join();
+  EXPECT_EQ(received, all);
+}
+
+// Gives the terminal the settings a fresh one has: XON/XOFF, CR to LF, echo, line editing,
+// signals and output processing all on.
+void freshTerminal(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(fd, 0);
+  termios tio{};
+  ASSERT_EQ(::tcgetattr(fd, &tio), 0);
+  tio.c_iflag |= IXON | ICRNL | BRKINT | IMAXBEL;
+  tio.c_oflag |= OPOST | ONLCR;
+  tio.c_lflag |= ECHO | ICANON | ISIG | IEXTEN | ECHOE | ECHOK;
+  ASSERT_EQ(::tcsetattr(fd, TCSANOW, &tio), 0);
+  ::close(fd);
+}
+
+TEST(PosixSerialLine, ControlBytesAroundAndInsideRepliesArriveAsSent) {
+  // Every byte below 20h and 7Fh: in the reply's data (where the frame allows any byte but
+  // its three framing bytes), just before the reply and just after it, on a terminal that
+  // starts with a fresh one's settings. Each exchange and the next one must give exactly
+  // what the printer sent.
+  struct Case {
+    std::uint8_t byte;
+    std::string where;
+  };
+  const auto hex = [](std::uint8_t b) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    return std::string{kDigits[b >> 4], kDigits[b & 15]};
+  };
+  const auto textWith = [](std::uint8_t b) {
+    return std::string("a") + static_cast<char>(b) + "b";
+  };
+  std::vector<Case> cases;
+  for (int b = 0; b <= 0x7F; b = b == 0x1F ? 0x7F : b + 1) {
+    const auto c = static_cast<std::uint8_t>(b);
+    const bool framing = c == frame::kStart || c == frame::kEnd || c == frame::kNak;
+    for (const std::string where : {"before", "after", "inside"}) {
+      if (!framing || where != "inside") cases.push_back({c, where});
+    }
+  }
+  for (const auto& c : cases) {
+    const std::string what = hex(c.byte) + " " + c.where;
+    const std::string fault =
+        c.where == "inside" ? "80#1:fields=" + textWith(c.byte) + ";" + textWith(c.byte)
+                            : "80#1:garbage=" + hex(c.byte) + (c.where == "after" ? "@255" : "");
+    PtyPrinter p("controls", std::vector<std::string>{fault});
+    freshTerminal(p.path());
+    DeviceLink link;
+    ASSERT_GE(link.OpenDeviceLink(p.path(), 9600), 0);
+    const CommandResult* r = link.SendCommand(0x80, "582014;");
+    EXPECT_EQ(r->ErrorFlags, 0u) << what;
+    EXPECT_EQ(r->ErrorCode, "0000") << what;
+    if (c.where == "inside") {
+      ASSERT_EQ(r->FieldCount, 2) << what;
+      EXPECT_EQ(r->Fields[0], textWith(c.byte)) << what;
+      EXPECT_EQ(r->Fields[1], textWith(c.byte)) << what;
+    } else {
+      EXPECT_EQ(r->Fields[0], "Veltor FP-90T") << what;
+    }
+    const CommandResult* next = link.SendCommand(0x80, "582014;");
+    EXPECT_EQ(next->ErrorFlags, 0u) << what << ", the next exchange";
+    EXPECT_EQ(next->Fields[0], "Veltor FP-90T") << what << ", the next exchange";
+  }
+}
+
+TEST(PosixSerialLine, PortClosedByThePrinterEndsTheExchangeAtOnce) {
+  PtyPrinter p("hangup", "80#2:hangup");
+  DeviceLink link;
+  ASSERT_GE(link.OpenDeviceLink(p.path(), 9600), 0);
+  EXPECT_EQ(link.SendCommand(0x80, "582014;")->ErrorCode, "0000");
+  for (int i = 0; i < 2; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    const CommandResult* r = link.SendCommand(0x80, "582014;");
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(r->noReply()) << i;
+    EXPECT_EQ(r->WaitEnded, WaitEnd::PortGone) << i;
+    EXPECT_LT(took, std::chrono::seconds(2)) << i << ": not 5 s of empty reads";
+  }
+}
+
+TEST(PosixSerialLine, ReadTimeOutHoldsOnATerminalThatIgnoresItsReadTimer) {
+  // A multiplexer with no terminal behind it: open it as the port and read.
+  auto line = makePlatformSerialLine();
+  if (line->open("/dev/ptmx", 9600) < 0) GTEST_SKIP() << "/dev/ptmx cannot be opened here";
+  const auto start = std::chrono::steady_clock::now();
+  const ReadResult r = line->readByte();
+  EXPECT_NE(r.status, ReadStatus::Byte);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 }  // namespace

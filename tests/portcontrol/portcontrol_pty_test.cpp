@@ -166,8 +166,10 @@ TEST_F(PortControlPty, LineSettingsReachTheTerminal) {
     // A pseudo-terminal keeps 8 data bits and no parity whatever it is given; the data
     // bits and the parity enable are seen on real ports only.
     EXPECT_EQ(tio.c_cflag & (PARODD | CMSPAR | CSTOPB | CRTSCTS), c.set);
-    EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u) << "raw bytes";
-    EXPECT_EQ(tio.c_oflag & OPOST, 0u);
+    // Fully raw, although a fresh terminal has XON/XOFF, CR to LF, echo and signals on.
+    EXPECT_EQ(tio.c_iflag, 0u);
+    EXPECT_EQ(tio.c_lflag, 0u);
+    EXPECT_EQ(tio.c_oflag, 0u);
     ASSERT_EQ(port.ClosePort(), 0);
   }
 }
@@ -219,6 +221,24 @@ TEST_F(PortControlPty, ReadUpToTheEndCharacterOrTheTimeout) {
   EXPECT_EQ(port.ReadData(buffer, sizeof buffer, read), -19);
   EXPECT_EQ(read, 2u);
   EXPECT_EQ(port.Description(), "End character is absent.\nError = -19");
+}
+
+TEST_F(PortControlPty, EveryByteCrossesUnchangedAndAnXoffStopsNothing) {
+  // Writes are bounded here, so that a line that took the XOFF fails instead of hanging.
+  port.Timeout.WriteTotalTimeoutConstant = 1000;
+  openWithSession();
+  Bytes all(256);
+  for (int i = 0; i < 256; ++i)
+    all[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+  pty.send(all);
+  std::uint8_t buffer[256] = {};
+  std::uint32_t read = 0;
+  EXPECT_EQ(port.ReadData(buffer, sizeof buffer, read), 0);
+  EXPECT_EQ(Bytes(buffer, buffer + read), all);
+  std::uint32_t written = 0;
+  EXPECT_EQ(port.WriteData(all.data(), static_cast<std::uint32_t>(all.size()), written), 0)
+      << port.Description();
+  EXPECT_EQ(pty.received(), all);
 }
 
 TEST_F(PortControlPty, ReadsFollowTheTimeouts) {

@@ -37,6 +37,13 @@ TEST(FaultPlan, ParsesEveryAction) {
   fields.fields = "x;0;1F;2;AB;0;5;";
   auto status = rule(0x81, 2u, FaultKind::StatusBits);
   status.statusBits = 0x73;
+  auto inside = garbage;
+  inside.bytes = {0x13, 0x0D};
+  inside.position = 9;
+  auto endless = rule(0xA1, {}, FaultKind::EndlessBusy);
+  endless.interval = milliseconds(80);
+  auto endlessSpaced = endless;
+  endlessSpaced.interval = milliseconds(500);
 
   const std::vector<std::pair<const char*, FaultRule>> cases = {
       {"80:error=0012", error},
@@ -53,6 +60,14 @@ TEST(FaultPlan, ParsesEveryAction) {
       {"28#1:fields=x;0;1F;2;AB;0;5;", fields},
       {"81#2:s2=73", status},
       {"5:silence", rule(0x05, {}, FaultKind::Silence)},
+      {"a1:garbage=130D@9", inside},
+      {"80:other-seq", rule(0x80, {}, FaultKind::OtherSeq)},
+      {"80#2:other-cmd", rule(0x80, 2u, FaultKind::OtherCommand)},
+      {"any:late-copy", rule({}, {}, FaultKind::LateCopy)},
+      {"any#40:lag", rule({}, 40u, FaultKind::Lag)},
+      {"A1:endless-busy", endless},
+      {"A1:endless-busy=500", endlessSpaced},
+      {"F3#1:hangup", rule(0xF3, 1u, FaultKind::Hangup)},
   };
   for (const auto& [text, expected] : cases) {
     std::string why;
@@ -85,6 +100,11 @@ TEST(FaultPlan, RefusesBadTextWithAReason) {
       {"81:s2=0", "one byte"},
       {"81:s2=0303", "one byte"},
       {"80:silence=5", "takes no value"},
+      {"80:garbage=13@", "reply bytes"},
+      {"80:garbage=13@x", "reply bytes"},
+      {"80:endless-busy=0", "milliseconds"},
+      {"80:lag=1", "takes no value"},
+      {"80:hangup=now", "takes no value"},
   };
   for (const auto& [text, reason] : cases) {
     std::string why;

@@ -5,6 +5,7 @@
 
 #include "link/command_result.h"
 #include "link/device_link.h"
+#include "link/frame.h"
 #include "sim/loopback_line.h"
 
 namespace tallowick::sim {
@@ -52,7 +53,8 @@ TEST(LinkAgreement, FaultsReachTheResultRecord) {
       {"80:nak=2", 0, "0000"},  // repeated with the same SEQ, then answered
       {"80:busy=3@200", 0, "0000"},
       {"80:garbage=7F16", 0, "0000"},
-      {"80:checksum", flag::kBadChecksum, "0000"},
+      {"80:checksum", flag::kNoReply | flag::kBadChecksum, "0000"},  // never a success
+      {"80#1:checksum", 0, "0000"},           // asked again, answered from the kept reply
       {"80:cut=12", flag::kNoReply, "0000"},  // the error code got through
       {"80:silence", flag::kNoReply, ""},
       {"any:nak", flag::kNoReply, ""},
@@ -136,6 +138,148 @@ TEST(LinkAgreement, ALongPrintIsWaitedForThroughItsBusyBytes) {
   EXPECT_EQ(r->ErrorCode, "0000");
   EXPECT_GE(b.clock.now(), seconds(20));
   EXPECT_EQ(b.port.printer().state().zReports, 1);
+}
+
+TEST(LinkAgreement, DamagedRepliesAreAskedForAgainButCarriedOutOnce) {
+  struct Case {
+    const char* fault;
+    bool answered;
+    int attempts;
+  };
+  const Case cases[] = {
+      {"A1#1:checksum", true, 2},
+      {"A1#1:garbage=03@12", true, 2},  // closed before its checksum
+      {"A1:checksum", false, DeviceLink::kMaxAttempts},
+  };
+  for (const auto& c : cases) {
+    Bench b(c.fault);
+    int attempts = 0;
+    b.link.setAttemptObserver([&](const AttemptRecord&) { ++attempts; });
+    b.link.OpenDeviceLink("sim", 9600);
+    const CommandResult* r = b.link.SendCommand(0xA1, "582014;0;");
+    EXPECT_EQ(attempts, c.attempts) << c.fault;
+    EXPECT_EQ(r->noReply(), !c.answered) << c.fault;
+    EXPECT_EQ((r->ErrorFlags & flag::kBadChecksum) != 0, !c.answered) << c.fault;
+    EXPECT_EQ(b.port.printer().state().zReports, 1) << c.fault << ": one Z-report printed";
+    EXPECT_LT(b.clock.now(), seconds(1)) << c.fault << ": no wait for silence";
+  }
+}
+
+TEST(LinkAgreement, RepliesOfOtherRequestsAreNeverTakenForThisOne) {
+  struct Case {
+    const char* fault;
+    bool secondAnswered;
+    int dropped;  // frames dropped during the second command
+  };
+  const Case cases[] = {
+      {"80#2:other-seq", false, 1},
+      {"80#2:other-cmd", false, 1},
+      {"80#2:late-copy", true, 1},
+      {"any#2:lag", false, 1},
+  };
+  for (const auto& c : cases) {
+    Bench b(c.fault);
+    int dropped = 0;
+    b.link.setAttemptObserver([&](const AttemptRecord& a) { dropped += a.droppedFrames; });
+    b.link.OpenDeviceLink("sim", 9600);
+    EXPECT_EQ(b.link.SendCommand(0x80, "582014;")->ErrorFlags, 0u) << c.fault;
+    const Micros before = b.clock.now();
+    const CommandResult* r = b.link.SendCommand(0x80, "582014;");
+    EXPECT_EQ(dropped, c.dropped) << c.fault;
+    EXPECT_EQ(r->noReply(), !c.secondAnswered) << c.fault;
+    if (c.secondAnswered) {
+      EXPECT_EQ(r->Fields[0], "Veltor FP-90T") << c.fault;
+    } else {
+      EXPECT_EQ(r->WaitEnded, WaitEnd::Silence) << c.fault;
+      EXPECT_EQ(b.clock.now() - before, seconds(5)) << c.fault << ": the silence rule as ever";
+    }
+  }
+}
+
+TEST(LinkAgreement, WaitsThatCouldLastForEverEndAndTheLinkGoesOn) {
+  {
+    Bench b("A1#1:endless-busy");
+    b.link.OpenDeviceLink("sim", 9600);
+    const CommandResult* r = b.link.SendCommand(0xA1, "582014;0;");
+    EXPECT_TRUE(r->noReply());
+    EXPECT_EQ(r->WaitEnded, WaitEnd::TimeLimit);
+    EXPECT_GE(b.clock.now(), DeviceLink::kCommandTimeLimit);
+    EXPECT_LT(b.clock.now(), DeviceLink::kCommandTimeLimit + seconds(1));
+    EXPECT_EQ(b.link.SendCommand(0x80, "582014;")->ErrorCode, "0000") << "heard again";
+  }
+  {
+    Bench b("80#2:hangup");
+    b.link.OpenDeviceLink("sim", 9600);
+    EXPECT_EQ(b.link.SendCommand(0x80, "582014;")->ErrorCode, "0000");
+    const Micros before = b.clock.now();
+    for (int i = 0; i < 3; ++i) {
+      const CommandResult* r = b.link.SendCommand(0x80, "582014;");
+      EXPECT_TRUE(r->noReply()) << i;
+      EXPECT_EQ(r->WaitEnded, WaitEnd::PortGone) << i;
+    }
+    EXPECT_EQ(b.clock.now(), before) << "no read waited";
+  }
+}
+
+TEST(LinkAgreement, LongButHealthyWaitsAreNotCutShort) {
+  struct Case {
+    const char* fault;
+    PrinterSettings settings;
+  };
+  const Case cases[] = {
+      {"A1:busy=3000@100", {}},                               // five minutes of busy bytes
+      {nullptr, {.realistic = true, .printTimeScale = 100}},  // the slowest print
+      {"A1:busy=60@95", {.realistic = true}},
+  };
+  for (const auto& c : cases) {
+    Bench b(c.fault, c.settings);
+    b.link.OpenDeviceLink("sim", 9600);
+    const CommandResult* r = b.link.SendCommand(0xA1, "582014;0;");
+    EXPECT_EQ(r->ErrorFlags, 0u) << (c.fault ? c.fault : "slowest print");
+    EXPECT_EQ(r->ErrorCode, "0000");
+    EXPECT_GE(b.clock.now(), std::chrono::minutes(c.fault && c.settings.realistic ? 0 : 5));
+  }
+}
+
+TEST(LinkAgreement, AControlByteAnywhereInAReplyNeverPassesForAnotherAnswer) {
+  // Every byte below 20h and 7Fh put into the reply at every position: the command ends
+  // with the printer's own answer (after a repeat where needed) or as no reply, never
+  // with anything else, and the next command is answered as ever.
+  const auto hex = [](int b) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    return std::string{kDigits[b >> 4], kDigits[b & 15]};
+  };
+  VirtualPrinter probe;
+  probe.hostWrote(
+      frame::buildRequest(0x21, 0x80, std::vector<std::uint8_t>{'5', '8', '2', '0', '1', '4', ';'}),
+      Micros{0}, 9600);
+  std::size_t replyLength = 0;
+  while (probe.takeOutput(Micros{0}))
+    ++replyLength;
+  int answered = 0;
+  int unanswered = 0;
+  for (int c = 0; c <= 0x7F; c = c == 0x1F ? 0x7F : c + 1) {
+    for (std::size_t at = 0; at <= replyLength; ++at) {
+      const std::string fault = "80#1:garbage=" + hex(c) + "@" + std::to_string(at);
+      Bench b(fault.c_str());
+      b.link.OpenDeviceLink("sim", 9600);
+      const CommandResult* r = b.link.SendCommand(0x80, "582014;");
+      if (r->noReply()) {
+        ++unanswered;
+      } else {
+        ++answered;
+        EXPECT_EQ(r->ErrorCode, "0000") << fault;
+        EXPECT_EQ(r->FieldCount, 3) << fault;
+        EXPECT_EQ(r->Fields[0], "Veltor FP-90T") << fault;
+        EXPECT_EQ(r->Fields[2], "Україна") << fault;
+      }
+      const CommandResult* next = b.link.SendCommand(0x80, "582014;");
+      EXPECT_EQ(next->ErrorFlags, 0u) << fault << ", the next command";
+      EXPECT_EQ(next->Fields[0], "Veltor FP-90T") << fault << ", the next command";
+    }
+  }
+  EXPECT_GT(answered, 0);
+  EXPECT_GT(unanswered, 0);
 }
 
 TEST(LinkAgreement, DocumentStateReachesTheStatusBytes) {

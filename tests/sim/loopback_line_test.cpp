@@ -66,11 +66,11 @@ TEST(LoopbackLine, ClosedLineWritesNothingAndFailsReadsAtOnce) {
   VirtualClock clock;
   VirtualPrinter printer;
   LoopbackLine line(printer, clock);
-  EXPECT_EQ(line.readByte().status, ReadStatus::Error);
+  EXPECT_EQ(line.readByte().status, ReadStatus::Closed);
   line.open("sim", 9600);
   line.close();
   line.write(request(0x21, 0x80));
-  EXPECT_EQ(line.readByte().status, ReadStatus::Error);
+  EXPECT_EQ(line.readByte().status, ReadStatus::Closed);
   EXPECT_EQ(clock.now(), Micros{0});
   EXPECT_FALSE(printer.nextOutputTime());
 }

@@ -135,5 +135,29 @@ TEST_F(PtyDriverTest, RealisticPrinterHearsTheHostsBytesOnlyAfterTheirLineTime) 
   driver.stop();
 }
 
+TEST_F(PtyDriverTest, HangupClosesTheTerminalUnderTheHost) {
+  std::string error;
+  FaultPlan plan;
+  plan.add(*parseFaultRule("80#2:hangup", error));
+  VirtualPrinter printer({}, std::move(plan));
+  PtyDriver driver(printer, link_.string());
+  ASSERT_TRUE(driver.start(error)) << error;
+  const int fd = openHost(B9600);
+  ASSERT_GE(fd, 0);
+  send(fd, request(0x21, 0x80));
+  EXPECT_FALSE(readReply(fd, 1000).empty());
+  send(fd, request(0x22, 0x80));
+  // The host sees the hang-up: poll reports it and a read finds the end of the file.
+  pollfd pfd{fd, POLLIN, 0};
+  ASSERT_EQ(::poll(&pfd, 1, 2000), 1);
+  EXPECT_NE(pfd.revents & POLLHUP, 0);
+  std::uint8_t b = 0;
+  EXPECT_LE(::read(fd, &b, 1), 0);
+  EXPECT_FALSE(driver.isOpen());
+  EXPECT_FALSE(fs::exists(fs::symlink_status(link_))) << "the port is gone";
+  ::close(fd);
+  driver.stop();
+}
+
 }  // namespace
 }  // namespace tallowick::sim

@@ -107,11 +107,73 @@ TEST(VirtualPrinter, FaultsShapeTheAnswer) {
     EXPECT_EQ(answerTo(printer, request(0x21, 0x80)), c.expected) << c.fault;
   }
 
+  const auto with = [&](std::size_t at, Bytes bytes) {
+    Bytes out = reply;
+    out.insert(out.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin(), bytes.end());
+    return out;
+  };
+  const std::vector<Case> inside = {
+      {"80:garbage=13@4", with(4, {0x13})},
+      {"80:garbage=0D0A@0", with(0, {0x0D, 0x0A})},
+      {"80:garbage=11@250", with(reply.size(), {0x11})},
+  };
+  for (const auto& c : inside) {
+    VirtualPrinter printer({}, planOf({c.fault}));
+    EXPECT_EQ(answerTo(printer, request(0x21, 0x80)), c.expected) << c.fault;
+  }
+  for (const auto& [fault, at, value] :
+       {std::tuple{"80:other-seq", 2, 0x22}, std::tuple{"80:other-cmd", 3, 0x81}}) {
+    VirtualPrinter printer({}, planOf({fault}));
+    const Bytes other = answerTo(printer, request(0x21, 0x80));
+    ASSERT_EQ(other.size(), reply.size()) << fault;
+    EXPECT_EQ(other[static_cast<std::size_t>(at)], value) << fault;
+    EXPECT_TRUE(checksumMatches(other)) << fault << ": a whole frame, only not this request's";
+  }
+
   VirtualPrinter spoilt({}, planOf({"80:checksum"}));
   const Bytes bad = answerTo(spoilt, request(0x21, 0x80));
   ASSERT_EQ(bad.size(), reply.size());
   EXPECT_TRUE(std::equal(reply.begin(), reply.end() - 5, bad.begin()));
   EXPECT_FALSE(checksumMatches(bad));
+}
+
+TEST(VirtualPrinter, LateCopyAndLagSendEarlierReplies) {
+  VirtualPrinter clean;
+  const Bytes first = answerTo(clean, request(0x21, 0x80));
+  const Bytes second = answerTo(clean, request(0x22, 0x83));
+  const Bytes third = answerTo(clean, request(0x23, 0x80));
+
+  VirtualPrinter copying({}, planOf({"83:late-copy"}));
+  EXPECT_EQ(answerTo(copying, request(0x21, 0x80)), first);
+  EXPECT_EQ(answerTo(copying, request(0x22, 0x83)), concat({first, second}));
+
+  // From its second request on the printer is one reply behind.
+  VirtualPrinter lagging({}, planOf({"any#2:lag"}));
+  EXPECT_EQ(answerTo(lagging, request(0x21, 0x80)), first);
+  EXPECT_EQ(answerTo(lagging, request(0x22, 0x83)), first);
+  EXPECT_EQ(answerTo(lagging, request(0x23, 0x80)), second);
+  EXPECT_EQ(answerTo(lagging, request(0x24, 0x83)), third);
+}
+
+TEST(VirtualPrinter, EndlessBusyBytesStopAtTheNextRequest) {
+  VirtualPrinter printer({}, planOf({"A1#1:endless-busy=50"}));
+  printer.hostWrote(request(0x21, 0xA1, "582014;0;"), Micros{0}, 9600);
+  EXPECT_EQ(takeAll(printer, std::chrono::minutes(30)).size(), 36001u) << "one every 50 ms";
+  EXPECT_EQ(printer.state().zReports, 0) << "a stuck printer carries nothing out";
+  printer.purgeOutput(std::chrono::hours(2));
+  EXPECT_EQ(printer.nextOutputTime(), std::chrono::hours(2) + milliseconds(50));
+  const Bytes reply = answerTo(printer, request(0x22, 0x80), std::chrono::hours(3));
+  EXPECT_EQ(reply.front(), frame::kStart) << "heard again";
+  EXPECT_FALSE(printer.nextOutputTime());
+}
+
+TEST(VirtualPrinter, HangupClosesTheLineForGood) {
+  VirtualPrinter printer({}, planOf({"80#2:hangup"}));
+  EXPECT_FALSE(answerTo(printer, request(0x21, 0x80)).empty());
+  EXPECT_FALSE(printer.hungUp());
+  EXPECT_TRUE(answerTo(printer, request(0x22, 0x80)).empty());
+  EXPECT_TRUE(printer.hungUp());
+  EXPECT_TRUE(answerTo(printer, request(0x23, 0x80)).empty()) << "hears nothing any more";
 }
 
 TEST(VirtualPrinter, SpacedBusyBytesAndTheReplyComeOnTime) {

@@ -1,7 +1,11 @@
 // Whole test runs against a virtual printer that fails at random: NAKs, busy storms,
-// garbage before the reply, bad checksums, cut-off frames, silences, reboots and error
-// codes, each staged on a random request in the textual fault syntax. Every run must end
-// in a defined way and within a budget of virtual time; the outcomes are counted per rate.
+// garbage before, inside or after the reply (XOFF and CR among it), bad checksums, cut-off
+// frames, silences, reboots, error codes, replies with another SEQ or command, late copies
+// of the previous reply, a printer that falls one reply behind, busy bytes without end and
+// a line that closes, each staged on a random request in the textual fault syntax. Every
+// run must end in a defined way and within a budget of virtual time, and no command may
+// read as answered unless the printer's own reply to it went out whole; the outcomes are
+// counted per rate.
 //
 // TALLOWICK_SOAK_RUNS sets the number of runs (default 300, spread over the rates) and
 // TALLOWICK_SOAK_SEED the first seed (default 1); run i uses seed SEED + i, so a failing
@@ -45,7 +49,8 @@ std::string randomAction(std::mt19937& rng) {
     return std::uniform_int_distribution<int>(lo, hi)(rng);
   };
   static constexpr const char* kHex = "0123456789ABCDEF";
-  switch (pick(0, 9)) {
+  const auto hexOf = [](int b) { return std::string{kHex[b >> 4], kHex[b & 15]}; };
+  switch (pick(0, 16)) {
     case 0:
       return "nak=" + std::to_string(pick(1, 6));  // more than the link's repeats at 5 and 6
     case 1:
@@ -70,6 +75,21 @@ std::string randomAction(std::mt19937& rng) {
     case 7:
     case 8:
       return "busy=" + std::to_string(pick(1, 3)) + "@" + std::to_string(pick(5, 95));
+    case 10: {
+      // XOFF, CR or any byte, inside the reply or just after it.
+      const int b = pick(0, 2) == 0 ? 0x13 : pick(0, 1) == 0 ? 0x0D : pick(0, 255);
+      return "garbage=" + hexOf(b) + "@" + std::to_string(pick(0, 60));
+    }
+    case 11:
+      return pick(0, 1) == 0 ? "other-seq" : "other-cmd";
+    case 12:
+      return "late-copy";
+    case 13:
+      return "lag";
+    case 14:
+      return "endless-busy=" + std::to_string(pick(20, 200));
+    case 15:
+      return "hangup";
     default: {
       char code[8];
       std::snprintf(code, sizeof code, "00%02d", pick(1, 30));
@@ -115,6 +135,24 @@ SoakRun soakOnce(std::uint32_t seed, double rate) {
     f.fault(result.rules.back());
   }
 
+  // Whether the printer's own reply to the request on the line went out whole; a command
+  // that reads as answered without one took something else for its answer.
+  bool ownReply = false;
+  bool falseAnswer = false;
+  f.port.printer().setTraceHook([&](const sim::TraceEvent& e) {
+    if (e.direction == sim::TraceDirection::Host && e.kind == sim::TraceKind::Request) {
+      ownReply = false;
+    }
+    if (e.direction == sim::TraceDirection::Printer && e.kind == sim::TraceKind::Reply && e.text &&
+        (e.note.empty() || e.note == "repeat")) {
+      ownReply = true;
+    }
+  });
+  f.link.setAttemptObserver([&](const AttemptRecord& a) {
+    f.sent.push_back({a.result.Command, a.result.RequestData, a.attempt});
+    if (!a.result.noReply() && !ownReply) falseAnswer = true;
+  });
+
   TestRun run(f.session);
   bool overBudget = false;
   const Micros deadline = f.clock.now() + kVirtualBudget;
@@ -150,6 +188,7 @@ SoakRun soakOnce(std::uint32_t seed, double rate) {
     result.problem =
         o.end == RunEnd::Stopped ? "stopped with nobody pressing Stop" : "the inputs were refused";
   }
+  if (falseAnswer) result.problem += " (a damaged or foreign reply was taken for an answer)";
   // An abort leaves the buttons as in a run until Stop is pressed; every other end frees Start.
   if (o.end != RunEnd::Aborted && (!f.ui.startEnabled || f.ui.stopEnabled)) {
     result.problem += " (run buttons left as in a run)";

@@ -1,6 +1,6 @@
 // A recording window for the window logic's tests: every log line, message box, pause and
 // pump is kept in order, and actions can be scheduled at chosen event pumps (pressing
-// Stop, disconnecting) as a user would between two steps.
+// Stop, disconnecting) as a user would between two steps, or while a command waits.
 #pragma once
 
 #include <functional>
@@ -66,6 +66,10 @@ class FakeUi final : public Ui {
     if (auto it = atPump.find(pumps); it != atPump.end()) it->second();
     if (onEveryPump) onEveryPump();
   }
+  void pumpStopRequests() override {
+    ++waitPumps;
+    if (onWait) onWait();
+  }
   void pause(std::int32_t ms) override {
     pauses.push_back(ms);
     events.push_back("pause: " + std::to_string(ms));
@@ -114,6 +118,7 @@ class FakeUi final : public Ui {
   bool noFiscal = false;
   std::map<int, std::function<void()>> atPump;  // by pump number, from 1
   std::function<void()> onEveryPump;
+  std::function<void()> onWait;  // while a command of the run waits for its reply
   int internalTest = 0;
   std::string date = "071226";
   std::string time = "0905";
@@ -131,6 +136,7 @@ class FakeUi final : public Ui {
   std::vector<std::string> events;
   std::vector<std::int32_t> pauses;
   int pumps = 0;
+  int waitPumps = 0;
   int passesResets = 0;
   LabelLook indicator;
   std::string caption;

@@ -160,6 +160,113 @@ TEST_F(TestRunScript, DisconnectDuringARunStopsItAtTheNextStopCheck) {
   EXPECT_TRUE(f.ui.stopEnabled);
 }
 
+TEST_F(TestRunScript, StopOrDisconnectWhileACommandWaitsEndsTheRunWithinAReadPeriod) {
+  // The printer stays silent on the tax number, and the user does not wait the 5 s.
+  for (const bool disconnect : {false, true}) {
+    RunFixture f;
+    f.connect();
+    f.fault("46:silence");
+    TestRun run(f.session);
+    Micros pressed{-1};
+    f.ui.onWait = [&] {
+      if (pressed.count() >= 0 || !f.logged("Получить налоговый номер")) return;
+      pressed = f.clock.now();
+      if (disconnect) {
+        disconnectPrinter(f.session);
+      } else {
+        run.Button4Click();
+      }
+    };
+    const RunOutcome o = run.Button3Click("1", "0");
+    EXPECT_EQ(o.end, RunEnd::Stopped) << disconnect;
+    EXPECT_EQ(f.ui.testLog.back(), kStopped) << disconnect;
+    EXPECT_EQ(f.ui.testLog[f.ui.testLog.size() - 2], "Получить налоговый номер") << disconnect;
+    EXPECT_TRUE(f.ui.boxes.empty()) << "no time-out box for a wait the user ended";
+    ASSERT_GE(pressed.count(), 0) << disconnect;
+    EXPECT_LE(f.clock.now() - pressed, std::chrono::milliseconds(100)) << disconnect;
+    EXPECT_EQ(f.sent.back().code, 0x46) << disconnect << ": sent once, not repeated";
+    EXPECT_FALSE(f.state.StopRequested) << disconnect;
+  }
+}
+
+TEST_F(TestRunScript, APrinterThatFallsBehindMidRunGivesNoFalseSuccess) {
+  // A printer that falls one reply behind in the middle of the run: the run ends at the
+  // first command that gets no reply of its own, and no step after it reads as done.
+  RunFixture clean;
+  clean.connect();
+  start(clean);
+  RunFixture f;
+  f.connect();
+  f.fault("any#60:lag");
+  const RunOutcome o = start(f);
+  EXPECT_EQ(o.end, RunEnd::Aborted);
+  ASSERT_EQ(f.ui.boxes.size(), 1u);
+  EXPECT_EQ(f.ui.boxes[0].rfind("Таймаут устройства!", 0), 0u) << f.ui.boxes[0];
+  const auto successes = [](const std::vector<std::string>& log) {
+    return std::count_if(log.begin(), log.end(),
+                         [](const std::string& l) { return l.ends_with(" - успешно"); });
+  };
+  EXPECT_LT(successes(f.ui.testLog), successes(clean.ui.testLog));
+  // Every line logged is the clean run's line at the same place.
+  ASSERT_LE(f.ui.testLog.size(), clean.ui.testLog.size());
+  EXPECT_TRUE(std::equal(f.ui.testLog.begin(), f.ui.testLog.end(), clean.ui.testLog.begin()));
+}
+
+TEST_F(TestRunScript, WaitsWithoutEndEndTheRunInBoundedTime) {
+  struct Case {
+    const char* fault;
+    const char* box;
+    Micros most;  // virtual time the run took at most
+  };
+  const Case cases[] = {
+      {"63#1:endless-busy", "Таймаут устройства! Ошибка открытия фискального чека!",
+       DeviceLink::kCommandTimeLimit + std::chrono::minutes(2)},
+      {"63#1:hangup", "Таймаут устройства! Ошибка открытия фискального чека!",
+       std::chrono::minutes(2)},
+  };
+  for (const auto& c : cases) {
+    RunFixture f;
+    f.connect();
+    f.fault(c.fault);
+    const Micros started = f.clock.now();
+    const RunOutcome o = start(f);
+    EXPECT_EQ(o.end, RunEnd::Aborted) << c.fault;
+    EXPECT_EQ(f.ui.boxes, std::vector<std::string>{c.box}) << c.fault;
+    EXPECT_LE(f.clock.now() - started, c.most) << c.fault;
+  }
+}
+
+// The end of a run whose reboot wait gave up: one box, two log lines.
+void expectRebootGivenUp(const RunFixture& f, const RunOutcome& o) {
+  EXPECT_EQ(o.end, RunEnd::Aborted);
+  EXPECT_EQ(f.ui.boxes, std::vector<std::string>{"Ошибка перезагрузки регистратора!"});
+  const auto& log = f.ui.testLog;
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log[log.size() - 2], kStars30);
+  EXPECT_EQ(log.back(), "Ошибка перезагрузки регистратора! Аварийный останов!");
+}
+
+TEST_F(TestRunScript, RebootWaitGivesUpAtOnceWhenThePortIsGone) {
+  RunFixture f;
+  f.connect();
+  bool staged = false;
+  Micros gone{0};
+  f.ui.onEveryPump = [&] {
+    if (!staged && f.logged("Перезагрузка устройства")) {
+      f.fault("any:hangup");  // heard once the printer listens again
+      staged = true;
+    }
+  };
+  f.link.setAttemptObserver([&](const AttemptRecord& a) {
+    f.sent.push_back({a.result.Command, a.result.RequestData, a.attempt});
+    if (a.result.WaitEnded == WaitEnd::PortGone && gone.count() == 0) gone = f.clock.now();
+  });
+  expectRebootGivenUp(f, start(f));
+  ASSERT_GT(gone.count(), 0);
+  EXPECT_EQ(f.clock.now(), gone) << "no poll after the port was found gone";
+  EXPECT_LT(f.clock.now(), std::chrono::seconds(60)) << "not the two minutes of the watchdog";
+}
+
 TEST_F(TestRunScript, FatalFailuresAbortWithOneBox) {
   struct Case {
     const char* fault;
@@ -184,6 +291,11 @@ TEST_F(TestRunScript, FatalFailuresAbortWithOneBox) {
       {"28#2:fields=9600;1.5;001F;02;AB;00;05;",
        "Ошибка чтения параметров регистратора: поле 1 ответа не является числом (\"1.5\")", false,
        1},
+      // Replies that are damaged, or not this request's: never taken for an answer.
+      {"any:checksum", "Таймаут устройства! Ошибка GetRegistratorParams!", true},
+      {"any:garbage=03@12", "Таймаут устройства! Ошибка GetRegistratorParams!", true},
+      {"any:lag", "Таймаут устройства! Ошибка GetRegistratorParams!", true},
+      {"any:other-seq", "Таймаут устройства! Ошибка GetRegistratorParams!", true},
   };
   for (const auto& c : cases) {
     RunFixture f;
@@ -209,6 +321,10 @@ TEST_F(TestRunScript, FatalFailuresAbortWithOneBox) {
   run.Button4Click();
   EXPECT_TRUE(f.ui.startEnabled);
   EXPECT_FALSE(f.ui.stopEnabled);
+  // The Stop left over does not cut the next page's commands short: only a run asks it.
+  EXPECT_TRUE(f.state.StopRequested);
+  EXPECT_FALSE(f.link.stopCheck());
+  EXPECT_EQ(f.commands.GetDeviceInfo(kDevicePassword, nullptr)->ErrorCode, "0000");
 }
 
 TEST_F(TestRunScript, XReportWithoutReplyIsCountedAndTheRunGoesOn) {
@@ -272,13 +388,7 @@ TEST_F(TestRunScript, RebootWaitEndsAfterTwoMinutesOfSilence) {
   f.connect();
   f.fault("F3:reboot=200000");  // silent far longer than the watchdog waits
   const auto started = f.clock.now();
-  const RunOutcome o = start(f);
-  EXPECT_EQ(o.end, RunEnd::Aborted);
-  EXPECT_EQ(f.ui.boxes, std::vector<std::string>{"Ошибка перезагрузки регистратора!"});
-  const auto& log = f.ui.testLog;
-  ASSERT_GE(log.size(), 2u);
-  EXPECT_EQ(log[log.size() - 2], kStars30);
-  EXPECT_EQ(log.back(), "Ошибка перезагрузки регистратора! Аварийный останов!");
+  expectRebootGivenUp(f, start(f));
   EXPECT_FALSE(f.ui.startEnabled);
   EXPECT_TRUE(f.ui.stopEnabled);
   // Polled all along, and given up on at the first poll after the two minutes.
