@@ -33,6 +33,7 @@ VIAddVersionKey /LANG=0 "CompanyName" "Morvent"
 VIAddVersionKey /LANG=0 "FileDescription" "${PRODUCT} ${VERSION} setup"
 VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright 2026 Morvent"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
