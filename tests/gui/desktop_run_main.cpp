@@ -365,14 +365,20 @@ int main(int argc, char** argv) {
   }
 
   std::unique_ptr<Driver> driver;
+  bool allStepsDone = false;
   const int code =
       tallowick::runDesktopTool(static_cast<int>(programArgs.size()), programArgs.data(), [&] {
         // Qt's own save dialog, which the driver can fill in like any other window.
         QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         driver = std::make_unique<Driver>(ports, shots, out, timeout);
+        // The driver and its timer go while the application still stands.
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [&] {
+          allStepsDone = driver->finished();
+          driver.reset();
+        });
         driver->start();
       });
-  if (code != 0 || !driver || !driver->finished()) {
+  if (code != 0 || !allStepsDone) {
     say(QString("FAILED: the program ended with code %1 before the last step").arg(code));
     return 1;
   }
