@@ -181,10 +181,13 @@ void PtyDriver::release() {
       ::unlink(linkPath_.c_str());
     }
   }
-  if (slave_ >= 0) ::close(slave_);
-  if (master_ >= 0) ::close(master_);
+  // Marked closed before the descriptors go, so that whoever sees the hang-up on the far
+  // side also finds the driver closed.
+  const int slave = slave_;
+  const int master = master_.exchange(-1);
   slave_ = -1;
-  master_ = -1;
+  if (slave >= 0) ::close(slave);
+  if (master >= 0) ::close(master);
   slaveName_.clear();
   unsent_.clear();
 }

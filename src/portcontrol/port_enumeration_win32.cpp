@@ -1,12 +1,16 @@
 // Port enumeration over the Windows device class "Ports": the present devices of the
 // class, each one's port name read from its hardware registry key. Only names beginning
-// with "com" are handed out, which skips the parallel ports of the same class.
+// with "com" are handed out, which skips the parallel ports of the same class. When the
+// class holds no COM port at all, the ports of the serial device map
+// (HKLM\HARDWARE\DEVICEMAP\SERIALCOMM) are handed out instead: Wine and some virtual port
+// drivers register their ports only there.
 #include <windows.h>
 // After windows.h, which they need.
 #include <cfgmgr32.h>
 #include <setupapi.h>
 
 #include <array>
+#include <vector>
 
 #include "portcontrol/port_enumeration.h"
 
@@ -25,6 +29,12 @@ struct EnumerationState {
   DWORD index = 0;
   SP_DEVINFO_DATA device{};
   OpenDevNodeKey openDevNodeKey = nullptr;
+  // Whether the class gave a COM port in this enumeration; the device map's ports once it
+  // turned out to have none, and the next of them to hand out.
+  bool handedOut = false;
+  bool fromDeviceMap = false;
+  std::vector<std::string> mapped;
+  std::size_t nextMapped = 0;
 };
 
 EnumerationState& state() {
@@ -40,6 +50,41 @@ void releaseDevices(EnumerationState& s) {
 bool startsWithCom(const char* name) {
   const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
   return lower(name[0]) == 'c' && lower(name[1]) == 'o' && lower(name[2]) == 'm';
+}
+
+// The COM port names of the serial device map, in the order of its values.
+std::vector<std::string> deviceMapPorts() {
+  std::vector<std::string> names;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_QUERY_VALUE,
+                    &key) != ERROR_SUCCESS) {
+    return names;
+  }
+  for (DWORD i = 0;; ++i) {
+    char valueName[256];
+    DWORD valueNameSize = sizeof valueName;
+    char data[kNameBuffer + 1] = {};
+    DWORD type = 0;
+    DWORD size = kNameBuffer;
+    const LONG read = RegEnumValueA(key, i, valueName, &valueNameSize, nullptr, &type,
+                                    reinterpret_cast<BYTE*>(data), &size);
+    if (read == ERROR_NO_MORE_ITEMS) break;
+    if (read == ERROR_SUCCESS && type == REG_SZ && startsWithCom(data)) names.emplace_back(data);
+  }
+  RegCloseKey(key);
+  return names;
+}
+
+std::string nextMappedPort(EnumerationState& s) {
+  if (s.nextMapped >= s.mapped.size()) return "";
+  return s.mapped[s.nextMapped++];
+}
+
+void resetDeviceMap(EnumerationState& s) {
+  s.handedOut = false;
+  s.fromDeviceMap = false;
+  s.mapped.clear();
+  s.nextMapped = 0;
 }
 
 }  // namespace
@@ -59,6 +104,7 @@ std::int32_t BeginEnumeratePorts() {
   EnumerationState& s = state();
   if (s.enumerating) return kEnumerationRefused;
   s.index = 0;
+  resetDeviceMap(s);
   // Without the configuration manager no port could be named.
   if (!LoadConfigManager()) return kEnumerationRefused;
 
@@ -84,6 +130,7 @@ std::int32_t BeginEnumeratePorts() {
 
 std::string EnumeratePorts() {
   EnumerationState& s = state();
+  if (s.fromDeviceMap) return nextMappedPort(s);
   if (s.devices == INVALID_HANDLE_VALUE) return "";
   for (;;) {
     // The record's own size, which differs between 32- and 64-bit builds.
@@ -91,7 +138,10 @@ std::string EnumeratePorts() {
     s.device.cbSize = sizeof(SP_DEVINFO_DATA);
     if (!SetupDiEnumDeviceInfo(s.devices, s.index, &s.device)) {
       releaseDevices(s);
-      return "";
+      if (s.handedOut || !s.enumerating) return "";
+      s.fromDeviceMap = true;
+      s.mapped = deviceMapPorts();
+      return nextMappedPort(s);
     }
     HKEY key = nullptr;
     if (!s.openDevNodeKey ||
@@ -108,7 +158,10 @@ std::string EnumeratePorts() {
     RegCloseKey(key);
     if (read != ERROR_SUCCESS || type != REG_SZ) return "0";
     ++s.index;
-    if (startsWithCom(name)) return name;
+    if (startsWithCom(name)) {
+      s.handedOut = true;
+      return name;
+    }
   }
 }
 
@@ -117,6 +170,7 @@ std::int32_t EndEnumeratePorts() {
   s.enumerating = false;
   s.index = 0;
   releaseDevices(s);
+  resetDeviceMap(s);
   return 0;
 }
 

@@ -88,24 +88,27 @@ bool hasFlag(const QWidget* w, Qt::WindowType flag) {
   return (w->windowFlags() & flag) == flag;
 }
 
-// A program on a memory store, with the built-in printer listed as "sim".
+// A program on a memory store (or, adjusted with `platformStore`, on the store the desktop
+// tool uses: the registry on Windows, the file TALLOWICK_REGISTRY names elsewhere), with
+// the built-in printer listed as "sim".
 struct Fixture {
   // The computer's own ports are left out unless `machinePorts`, so that the lists do not
   // depend on the machine.
   explicit Fixture(std::string model = "", bool machinePorts = false,
                    VirtualClock* virtualClock = nullptr,
                    const std::function<void(ProgramOptions&)>& adjust = {}) {
+    ProgramOptions options;
     auto memory = std::make_unique<MemorySerialStore>();
     store = memory.get();
-    ProgramOptions options;
-    options.simulatedModel = std::move(model);
     options.store = std::move(memory);
+    options.simulatedModel = std::move(model);
     options.programPath = "/opt/tallowick/tallowick";
     options.dialogs = &dialogs;
     options.clock = virtualClock;
     options.endProgram = [this] { ++programEnds; };
     if (!machinePorts) options.platformPorts = [] { return std::vector<std::string>{}; };
     if (adjust) adjust(options);
+    if (!options.store) store = nullptr;
     program = std::make_unique<Program>(std::move(options));
   }
 
@@ -122,6 +125,11 @@ struct Fixture {
   int programEnds = 0;
   std::unique_ptr<Program> program;
 };
+
+// The adjustment that leaves the program its platform's own store of the book.
+void platformStore(ProgramOptions& options) {
+  options.store.reset();
+}
 
 const QString kCaption = QStringLiteral("Тест регистратора расчетных операций");
 
@@ -161,6 +169,7 @@ class WindowsTest : public QObject {
   void initialisationGoesThroughTForm2AndTForm4();
   void tform2AnswersContinueOrEnd();
   void tform4ConfirmsTheNumberOfTheSelector();
+  void thePlatformStoreKeepsTheBookForTheNextStart();
 };
 
 void WindowsTest::startUpCreatesFourWindowsAndShowsOnlyTForm3() {
@@ -1115,6 +1124,34 @@ void WindowsTest::tform4ConfirmsTheNumberOfTheSelector() {
   form3.showBook();
   QCOMPARE(items(find<QListWidget>(&form3, "ListBox1")), QStringList{"ЛД10400008"});
   QCOMPARE(items(find<QListWidget>(&form3, "ListBox2")), QStringList{"ЛД10400007"});
+}
+
+void WindowsTest::thePlatformStoreKeepsTheBookForTheNextStart() {
+  QTemporaryDir dir;
+  qputenv("TALLOWICK_REGISTRY", dir.filePath("book.sqlite3").toUtf8());
+  {
+    Fixture f("", false, nullptr, platformStore);
+    f.program->start();
+    TForm3& w = f.program->form3();
+    // Whatever an earlier run left in the registry goes first.
+    find<QPushButton>(&w, "Button5")->click();
+    find<QComboBox>(&w, "ComboBox1")->setCurrentIndex(4);
+    find<QLineEdit>(&w, "MaskEdit1")->setText("00005");
+    find<QLineEdit>(&w, "MaskEdit2")->setText("00007");
+    find<QPushButton>(&w, "Button8")->click();
+    find<QListWidget>(&w, "ListBox1")->setCurrentRow(0);
+    find<QPushButton>(&w, "Button1")->click();
+    find<QPushButton>(&w, "Button9")->click();
+    QVERIFY2(f.dialogs.boxes.isEmpty(), qPrintable(f.dialogs.boxes.join('|')));
+  }
+  Fixture again("", false, nullptr, platformStore);
+  again.program->start();
+  TForm3& w = again.program->form3();
+  QCOMPARE(items(find<QListWidget>(&w, "ListBox1")), (QStringList{"ED81000006", "ED81000007"}));
+  QCOMPARE(items(find<QListWidget>(&w, "ListBox2")), QStringList{"ED81000005"});
+  QVERIFY(find<QPushButton>(&w, "Button6")->isEnabled());
+  QVERIFY2(again.dialogs.boxes.isEmpty(), qPrintable(again.dialogs.boxes.join('|')));
+  qunsetenv("TALLOWICK_REGISTRY");
 }
 
 QTEST_MAIN(WindowsTest)

@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "fake_port_system.h"
+#include "portcontrol/port_enumeration.h"
 #include "portcontrol/portcontrol.h"
 #include "portcontrol/portcontrol_registry_win32.h"
 
@@ -106,6 +109,26 @@ TEST_F(PortControlCom, LineControlAndErrorState) {
   EXPECT_EQ(port.EndSession(false), 0);
   EXPECT_EQ(port.EscapeCommFunction(escape::kSetBreak), -21);
   EXPECT_EQ(port.Description(), "Session was not opened.\nError = -21");
+}
+
+// The port list of the main window names the port the test command set up. Under Wine the
+// device class "Ports" is empty and the port is found in the serial device map.
+TEST(PortEnumerationWin32, TheTestPortIsListedOnceAfterTheSimulatedOne) {
+  const char* name = std::getenv("TALLOWICK_TEST_COM");
+  if (name == nullptr || *name == '\0') GTEST_SKIP() << "TALLOWICK_TEST_COM names no COM port";
+  ASSERT_TRUE(LoadConfigManager());
+  const std::vector<std::string> items = portSelectorItems(true);
+  std::string listed;
+  for (const std::string& item : items)
+    listed += item + " ";
+  ASSERT_FALSE(items.empty());
+  EXPECT_EQ(items.front(), kSimulatedPortName);
+  EXPECT_EQ(std::count(items.begin(), items.end(), std::string(name)), 1) << listed;
+  // Every enumeration starts afresh.
+  EXPECT_EQ(portSelectorItems(true), items);
+  EXPECT_EQ(BeginEnumeratePorts(), 0);
+  EXPECT_EQ(BeginEnumeratePorts(), kEnumerationRefused);
+  EXPECT_EQ(EndEnumeratePorts(), 0);
 }
 
 TEST(PortControlWin32, MissingPortGivesTheSystemText) {

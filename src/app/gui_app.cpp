@@ -1,0 +1,78 @@
+#include "app/gui_app.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/exit_codes.h"
+#include "app/gui_options.h"
+#include "gui/program.h"
+#include "gui/translation.h"
+
+namespace tallowick {
+namespace {
+
+std::vector<std::pair<QtMsgType, std::string>>& startupMessages() {
+  static std::vector<std::pair<QtMsgType, std::string>> messages;
+  return messages;
+}
+
+void whileStarting(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtFatalMsg) {
+    std::cerr << "tallowick: no display to open the windows on (DISPLAY or WAYLAND_DISPLAY "
+                 "unset or not reachable); without a display use tallowick-cli\n";
+    std::_Exit(kExitPortOrUsage);
+  }
+  startupMessages().emplace_back(type, text.toStdString());
+}
+
+}  // namespace
+
+int runDesktopTool(int argc, char** argv, const std::function<void()>& started) {
+  const GuiOptions options = parseGuiOptions(std::vector<std::string>(argv + 1, argv + argc));
+  if (options.help) {
+    std::cout << kGuiUsage;
+    return 0;
+  }
+  if (!options.error.empty()) {
+    std::cerr << "tallowick: " << options.error << "\n" << kGuiUsage;
+    return 2;
+  }
+  // The store reads the variable when it is made, so the option has to be set before.
+  if (options.registry) qputenv("TALLOWICK_REGISTRY", QByteArray(options.registry->c_str()));
+
+  std::vector<std::string> toolkitArgs = options.toolkitArgs;
+  std::vector<char*> qtArgv{argv[0]};
+  for (std::string& a : toolkitArgs)
+    qtArgv.push_back(a.data());
+  qtArgv.push_back(nullptr);
+  int qtArgc = static_cast<int>(qtArgv.size()) - 1;
+
+  // Without a display Qt gives up with a fatal message of its own and aborts. The toolkit's
+  // messages are held back while it starts, and a fatal one becomes one line and exit code 4.
+  startupMessages() = {};
+  const QtMessageHandler previous = qInstallMessageHandler(whileStarting);
+  QApplication app(qtArgc, qtArgv.data());
+  qInstallMessageHandler(previous);
+  for (const auto& [type, text] : startupMessages())
+    std::cerr << text << "\n";
+  QApplication::setApplicationName(QStringLiteral("Tallowick"));
+  gui::installQtTranslation();
+  // TForm3 closes itself when the program is to end; its dialogs closing must not end it.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  gui::ProgramOptions programOptions;
+  programOptions.simulatedModel = options.simulate;
+  programOptions.port = options.port;
+  programOptions.programPath = QApplication::applicationFilePath().toStdString();
+  gui::Program program(std::move(programOptions));
+  program.start();
+  if (started) started();
+  return app.exec();
+}
+
+}  // namespace tallowick
