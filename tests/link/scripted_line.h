@@ -1,21 +1,35 @@
 // A hand-scripted serial line for the link's own tests: each request written to it is
-// answered by the next scripted reply, given as a sequence of bytes and silent reads.
-// It counts reads, so tests can tell how long an exchange took in read periods without
-// waiting for them.
+// answered by the next scripted reply, given as a sequence of bytes, silent reads and
+// failed reads. It counts reads, so tests can tell how long an exchange took in read
+// periods without waiting for them.
 #pragma once
 
 #include <cstdint>
 #include <deque>
 #include <initializer_list>
+#include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
+#include "link/device_link.h"
 #include "link/serial_line.h"
 
 namespace tallowick::test {
 
-// One read's worth of line: a byte, or an empty read.
-using LineEvent = std::optional<std::uint8_t>;
+// One read's worth of line: a byte, an empty read (std::nullopt) or a read that fails.
+struct LineEvent {
+  LineEvent(std::uint8_t b) : status(ReadStatus::Byte), byte(b) {}
+  LineEvent(std::nullopt_t) : status(ReadStatus::Timeout) {}
+  static LineEvent readError() {
+    LineEvent e(std::nullopt);
+    e.status = ReadStatus::Error;
+    return e;
+  }
+
+  ReadStatus status;
+  std::uint8_t byte = 0;
+};
 
 class ScriptedLine final : public SerialLine {
  public:
@@ -24,6 +38,7 @@ class ScriptedLine final : public SerialLine {
     int closes = 0;
     int reads = 0;
     int emptyReads = 0;
+    int failedReads = 0;
     std::vector<std::vector<std::uint8_t>> writes;
   };
 
@@ -62,11 +77,9 @@ class ScriptedLine final : public SerialLine {
     }
     const LineEvent e = pending_.front();
     pending_.pop_front();
-    if (!e) {
-      ++stats_.emptyReads;
-      return {ReadStatus::Timeout, 0};
-    }
-    return {ReadStatus::Byte, *e};
+    if (e.status == ReadStatus::Timeout) ++stats_.emptyReads;
+    if (e.status == ReadStatus::Error) ++stats_.failedReads;
+    return {e.status, e.byte};
   }
   void purge() override {}
   void drain() override {}
@@ -99,5 +112,22 @@ inline std::vector<LineEvent> operator+(std::vector<LineEvent> a, const std::vec
   a.insert(a.end(), b.begin(), b.end());
   return a;
 }
+
+// A device link on a scripted line, opened.
+struct ScriptedLink {
+  ScriptedLine::Stats stats;
+  ScriptedLine* line = nullptr;
+  DeviceLink link{[this](const std::string&) {
+    auto l = std::make_unique<ScriptedLine>(stats);
+    line = l.get();
+    return l;
+  }};
+  ScriptedLink() { link.OpenDeviceLink("COM1", 9600); }
+
+  CommandResult* send(std::int32_t cmd, const std::string& data = "582014;") {
+    return link.SendCommand(cmd, data);
+  }
+  std::uint8_t seqOfWrite(std::size_t i) const { return stats.writes.at(i).at(2); }
+};
 
 }  // namespace tallowick::test
