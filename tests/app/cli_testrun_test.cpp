@@ -1,9 +1,10 @@
 // tallowick-cli testrun in-process, on the virtual printer and a virtual clock.
 #include <csignal>
+#include <fstream>
 
 #include "app/cli_testrun.h"
 #include "app/exit_codes.h"
-#include "testrun/run_fixture.h"
+#include "support/run_fixture.h"
 
 namespace tallowick {
 namespace {

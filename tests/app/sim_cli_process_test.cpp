@@ -1,23 +1,31 @@
 // tallowick-sim and tallowick-cli as separate processes, talking over a pseudo-terminal
 // as they would on a workbench.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <thread>
+#include <string>
 
-#include "testrun/run_fixture.h"
-
-extern char** environ;
+#include "support/process.h"
+#include "support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using tallowick::test::TempDir;
+
+// tallowick-sim on a pty link in a folder of its own.
+struct Sim {
+  explicit Sim(const std::vector<std::string>& options)
+      : process(TALLOWICK_SIM_EXE, dir / "printer", options) {}
+  bool ready() const { return process.ready(); }
+  std::string link() const { return process.link(); }
+  int stop() { return process.stop(); }
+
+  TempDir dir{"tallowick-proc"};
+  tallowick::test::SimProcess process;
+};
 
 struct Output {
   int code = -1;
@@ -36,51 +44,12 @@ Output runAndCapture(const std::string& command) {
   return o;
 }
 
-// tallowick-sim serving on a pty of its own, for as long as the object lives.
-class SimProcess {
- public:
-  explicit SimProcess(std::vector<std::string> options)
-      : link_((fs::temp_directory_path() /
-               ("tallowick-proc-" + std::to_string(::getpid()) + "-" + std::to_string(++count_)))
-                  .string()) {
-    std::vector<std::string> args = {TALLOWICK_SIM_EXE, "--link", link_};
-    args.insert(args.end(), options.begin(), options.end());
-    std::vector<char*> argv;
-    for (auto& a : args)
-      argv.push_back(a.data());
-    argv.push_back(nullptr);
-    started_ = ::posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) == 0;
-    for (int i = 0; i < 200 && started_ && !fs::exists(link_); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-  }
-  ~SimProcess() { stop(); }
-
-  bool ready() const { return started_ && fs::exists(link_); }
-  const std::string& link() const { return link_; }
-  // SIGTERM, then the exit status.
-  int stop() {
-    if (!started_) return -1;
-    started_ = false;
-    ::kill(pid_, SIGTERM);
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    return status;
-  }
-
- private:
-  static inline int count_ = 0;
-  std::string link_;
-  pid_t pid_ = 0;
-  bool started_ = false;
-};
-
 std::string cli(const std::string& args) {
   return "'" TALLOWICK_CLI_EXE "' " + args;
 }
 
 TEST(SimAndCliProcesses, CliIdentifiesThePrinterServedByTheSim) {
-  SimProcess sim({"--model", "Veltor KM-15"});
+  Sim sim({"--model", "Veltor KM-15"});
   ASSERT_TRUE(sim.ready());
   const Output info = runAndCapture(cli("info --port '" + sim.link() + "'"));
   EXPECT_EQ(info.code, 0) << info.text;
@@ -91,7 +60,7 @@ TEST(SimAndCliProcesses, CliIdentifiesThePrinterServedByTheSim) {
 }
 
 TEST(SimAndCliProcesses, WholeTestRunOverAPtyIncludingTheRateChange) {
-  SimProcess sim({"--reboot-seconds", "1"});
+  Sim sim({"--reboot-seconds", "1"});
   ASSERT_TRUE(sim.ready());
   const Output run = runAndCapture(cli("testrun --port '" + sim.link() + "' --pause 0"));
   EXPECT_EQ(run.code, 0) << run.text.substr(run.text.size() > 2000 ? run.text.size() - 2000 : 0);
