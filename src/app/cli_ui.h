@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "initforms/form4.h"
 #include "link/clock.h"
 #include "mainform/run_state.h"
+#include "mainform/serial_selector.h"
 #include "mainform/ui.h"
 
 namespace tallowick {

@@ -287,9 +287,4 @@ CommandResult* CommandSet::RebootRegistrator(const std::string& password, Err er
   return send(0xF3, Data(password), err);
 }
 
-CommandSet& theCommandSet() {
-  static CommandSet commands(theDeviceLink());
-  return commands;
-}
-
 }  // namespace tallowick

@@ -147,7 +147,4 @@ class CommandSet {
   std::int32_t attempted_ = 0;
 };
 
-// The program's command set, over theDeviceLink().
-CommandSet& theCommandSet();
-
 }  // namespace tallowick

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "gui/dialog_service.h"
-#include "initforms/form4.h"
+#include "mainform/form4.h"
 
 class QComboBox;
 class QLabel;

@@ -258,21 +258,4 @@ void DeviceLink::FinishReply(WaitEnd ended) {
   result_.FieldCount = splitFields(data, result_.Fields);
 }
 
-DeviceLink& theDeviceLink() {
-  static DeviceLink link;
-  return link;
-}
-
-std::int32_t OpenDeviceLink(const std::string& portName, std::int32_t baudRate) {
-  return theDeviceLink().OpenDeviceLink(portName, baudRate);
-}
-
-std::int32_t CloseDeviceLink() {
-  return theDeviceLink().CloseDeviceLink();
-}
-
-CommandResult* SendCommand(std::int32_t command, const std::string& data) {
-  return theDeviceLink().SendCommand(command, data);
-}
-
 }  // namespace tallowick

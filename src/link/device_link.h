@@ -1,8 +1,7 @@
 // The device link: one printer on one port, one command at a time. It owns the port, the
 // receive state machine and the one CommandResult that every command overwrites.
 //
-// The program uses one link (theDeviceLink() and the free functions below); tests and the
-// virtual printer's callers make their own, each with its own line factory.
+// Every user makes its own link, each with its own line factory.
 #pragma once
 
 #include <cstdint>
@@ -126,12 +125,5 @@ class DeviceLink {
   std::string lastData_;      // UTF-8, as the caller gave it
   std::string lastWireData_;  // the same in Windows-1251
 };
-
-// The program's one link.
-DeviceLink& theDeviceLink();
-
-std::int32_t OpenDeviceLink(const std::string& portName, std::int32_t baudRate);
-std::int32_t CloseDeviceLink();
-CommandResult* SendCommand(std::int32_t command, const std::string& data);
 
 }  // namespace tallowick

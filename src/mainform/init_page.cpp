@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "initforms/form4.h"
 #include "initforms/serial_numbers.h"
 #include "link/cp1251.h"
+#include "mainform/serial_selector.h"
 #include "mainform/step_outcome.h"
 #include "mainform/tax_rates.h"
 

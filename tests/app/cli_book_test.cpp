@@ -1,7 +1,6 @@
 // tallowick-cli init against the book of serial numbers in a file: the number must be on
 // the list "К инициализации", and the book is only read.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 
@@ -9,6 +8,7 @@
 #include "app/exit_codes.h"
 #include "initforms/sqlite_serial_store.h"
 #include "mainform/init_page.h"
+#include "support/temp_dir.h"
 
 namespace tallowick {
 namespace {
@@ -20,11 +20,7 @@ struct BookFile {
     EXPECT_TRUE(store.createMissingLists());
     EXPECT_TRUE(store.writeLists({std::move(toInit), {}}));
   }
-  ~BookFile() { std::filesystem::remove_all(dir); }
-  std::filesystem::path dir = [] {
-    char pattern[] = "/tmp/tallowick-cli-book-XXXXXX";
-    return std::filesystem::path(mkdtemp(pattern));
-  }();
+  test::TempDir dir{"tallowick-cli-book"};
   std::string path = (dir / "book.sqlite3").string();
 };
 

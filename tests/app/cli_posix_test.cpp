@@ -6,7 +6,6 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -18,8 +17,7 @@
 
 #include "app/cli_testrun.h"
 #include "app/exit_codes.h"
-
-extern char** environ;
+#include "support/process.h"
 
 namespace tallowick {
 namespace {
@@ -27,6 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using test::CliRun;
+using test::exitCodeWithin;
 using test::readFile;
 using test::temp;
 using test::testrun;
@@ -69,50 +68,11 @@ TEST(CliFiles, ALogOnACharacterDeviceIsWrittenThere) {
 }
 
 // tallowick-cli as a process of its own, its standard output and error on the descriptors
-// given (opened close-on-exec, so that the child holds no other end of a pipe).
+// given (opened close-on-exec, so that the child holds no other end of a pipe), with the
+// signals as a shell leaves them.
 pid_t spawnCli(std::vector<std::string> args, int out, int err) {
   args.insert(args.begin(), TALLOWICK_CLI_EXE);
-  std::vector<char*> argv;
-  for (auto& a : args)
-    argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out, 1);
-  posix_spawn_file_actions_adddup2(&actions, err, 2);
-  // The signals as a shell leaves them, whatever the test runner ignores or blocks.
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t none;
-  sigset_t defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  for (const int s : {SIGPIPE, SIGTERM, SIGHUP, SIGINT})
-    sigaddset(&defaults, s);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  pid_t pid = -1;
-  if (::posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ) != 0) pid = -1;
-  posix_spawnattr_destroy(&attributes);
-  posix_spawn_file_actions_destroy(&actions);
-  return pid;
-}
-
-// The exit code, or -1 when the process had to be killed after `limit` (bounded, not
-// timed: the machine may be slow).
-int exitCodeWithin(pid_t pid, std::chrono::seconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  int status = 0;
-  while (::waitpid(pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > end) {
-      ::kill(pid, SIGKILL);
-      ::waitpid(pid, &status, 0);
-      return -1;
-    }
-    std::this_thread::sleep_for(10ms);
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return test::spawnProgram(args, {.out = out, .err = err, .defaultSignals = true});
 }
 
 // Reads from `fd` until `text` has come or the writer is gone.

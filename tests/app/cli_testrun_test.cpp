@@ -1,5 +1,6 @@
 // tallowick-cli testrun in-process, on the virtual printer and a virtual clock.
 #include <csignal>
+#include <fstream>
 
 #include "app/cli_testrun.h"
 #include "app/exit_codes.h"
@@ -7,7 +8,7 @@
 #include "link/device_link.h"
 #include "sim/fault_plan.h"
 #include "sim/virtual_printer.h"
-#include "testrun/run_fixture.h"
+#include "support/run_fixture.h"
 
 namespace tallowick {
 namespace {

@@ -1,27 +1,37 @@
 // tallowick-sim and tallowick-cli as separate processes, talking over a pseudo-terminal
 // as they would on a workbench.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <optional>
+#include <string>
 #include <thread>
 
-#include "testrun/run_fixture.h"
-
-extern char** environ;
+#include "support/process.h"
+#include "support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using tallowick::test::TempDir;
+
+// tallowick-sim on a pty link in a folder of its own.
+struct Sim {
+  explicit Sim(const std::vector<std::string>& options)
+      : process(TALLOWICK_SIM_EXE, dir / "printer", options) {}
+  bool ready() const { return process.ready(); }
+  std::string link() const { return process.link(); }
+  int stop() { return process.stop(); }
+
+  TempDir dir{"tallowick-proc"};
+  tallowick::test::SimProcess process;
+};
 
 struct Output {
   int code = -1;
@@ -40,69 +50,12 @@ Output runAndCapture(const std::string& command) {
   return o;
 }
 
-// Starts `args` (the program first) as a process of its own; its standard output goes to
-// `output` when given. Nothing when it cannot be started.
-std::optional<pid_t> spawn(std::vector<std::string> args, const std::string& output = "") {
-  std::vector<char*> argv;
-  for (auto& a : args)
-    argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t files;
-  posix_spawn_file_actions_init(&files);
-  if (!output.empty()) {
-    posix_spawn_file_actions_addopen(&files, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
-  }
-  pid_t pid = 0;
-  const bool started = ::posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), environ) == 0;
-  posix_spawn_file_actions_destroy(&files);
-  if (!started) return std::nullopt;
-  return pid;
-}
-
-// tallowick-sim serving on a pty of its own, for as long as the object lives.
-class SimProcess {
- public:
-  explicit SimProcess(std::vector<std::string> options)
-      : link_((fs::temp_directory_path() /
-               ("tallowick-proc-" + std::to_string(::getpid()) + "-" + std::to_string(++count_)))
-                  .string()) {
-    std::vector<std::string> args = {TALLOWICK_SIM_EXE, "--link", link_};
-    args.insert(args.end(), options.begin(), options.end());
-    const auto pid = spawn(std::move(args));
-    started_ = pid.has_value();
-    pid_ = pid.value_or(0);
-    for (int i = 0; i < 200 && started_ && !fs::exists(link_); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-  }
-  ~SimProcess() { stop(); }
-
-  bool ready() const { return started_ && fs::exists(link_); }
-  const std::string& link() const { return link_; }
-  // SIGTERM, then the exit status.
-  int stop() {
-    if (!started_) return -1;
-    started_ = false;
-    ::kill(pid_, SIGTERM);
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    return status;
-  }
-
- private:
-  static inline int count_ = 0;
-  std::string link_;
-  pid_t pid_ = 0;
-  bool started_ = false;
-};
-
 std::string cli(const std::string& args) {
   return "'" TALLOWICK_CLI_EXE "' " + args;
 }
 
 TEST(SimAndCliProcesses, CliIdentifiesThePrinterServedByTheSim) {
-  SimProcess sim({"--model", "Veltor KM-15"});
+  Sim sim({"--model", "Veltor KM-15"});
   ASSERT_TRUE(sim.ready());
   const Output info = runAndCapture(cli("info --port '" + sim.link() + "'"));
   EXPECT_EQ(info.code, 0) << info.text;
@@ -113,7 +66,7 @@ TEST(SimAndCliProcesses, CliIdentifiesThePrinterServedByTheSim) {
 }
 
 TEST(SimAndCliProcesses, WholeTestRunOverAPtyIncludingTheRateChange) {
-  SimProcess sim({"--reboot-seconds", "1"});
+  Sim sim({"--reboot-seconds", "1"});
   ASSERT_TRUE(sim.ready());
   const Output run = runAndCapture(cli("testrun --port '" + sim.link() + "' --pause 0"));
   EXPECT_EQ(run.code, 0) << run.text.substr(run.text.size() > 2000 ? run.text.size() - 2000 : 0);
@@ -138,7 +91,7 @@ TEST(SimAndCliProcesses, DamagedOrLaggingRepliesNeverReadAsSuccess) {
        "message: Таймаут устройства! Ошибка GetRegistratorParams!\n"},
   };
   for (const auto& c : cases) {
-    SimProcess sim({"--fault", c.fault});
+    Sim sim({"--fault", c.fault});
     ASSERT_TRUE(sim.ready());
     const Output out = runAndCapture(cli(std::string(c.command) + " --port '" + sim.link() + "'"));
     EXPECT_EQ(out.code, c.code) << c.fault << "\n" << out.text;
@@ -150,7 +103,7 @@ TEST(SimAndCliProcesses, DamagedOrLaggingRepliesNeverReadAsSuccess) {
 }
 
 TEST(SimAndCliProcesses, PortClosedByThePrinterEndsTheRunAtOnce) {
-  SimProcess sim({"--fault", "any#3:hangup"});
+  Sim sim({"--fault", "any#3:hangup"});
   ASSERT_TRUE(sim.ready());
   const auto start = std::chrono::steady_clock::now();
   const Output out = runAndCapture(cli("testrun --port '" + sim.link() + "' --pause 0"));
@@ -162,16 +115,21 @@ TEST(SimAndCliProcesses, PortClosedByThePrinterEndsTheRunAtOnce) {
 
 TEST(SimAndCliProcesses, CtrlCWhileACommandWaitsStopsTheRunAndSavesTheLog) {
   // The printer says nothing to the tax number; Ctrl-C comes while the run waits for it.
-  SimProcess sim({"--fault", "46:silence"});
+  Sim sim({"--fault", "46:silence"});
   ASSERT_TRUE(sim.ready());
   const fs::path dir = fs::path(sim.link()).string() + "-out";
   fs::create_directories(dir);
   const std::string out = (dir / "out.txt").string();
   const std::string log = (dir / "run.log").string();
-  const auto started = spawn(
-      {TALLOWICK_CLI_EXE, "testrun", "--port", sim.link(), "--pause", "0", "--log", log}, out);
-  ASSERT_TRUE(started);
-  const pid_t pid = *started;
+  const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  const int nullFd = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  ASSERT_GE(outFd, 0);
+  const pid_t pid = tallowick::test::spawnProgram(
+      {TALLOWICK_CLI_EXE, "testrun", "--port", sim.link(), "--pause", "0", "--log", log},
+      {.out = outFd, .err = nullFd});
+  ::close(outFd);
+  ::close(nullFd);
+  ASSERT_GT(pid, 0);
   const auto readOut = [&] {
     std::ifstream in(out);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

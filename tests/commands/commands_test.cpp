@@ -14,20 +14,10 @@
 namespace tallowick {
 namespace {
 
-using test::ScriptedLine;
-
 constexpr const char* kPw = kDevicePassword;
 
-struct Bench {
-  ScriptedLine::Stats stats;
-  ScriptedLine* line = nullptr;
-  DeviceLink link{[this](const std::string&) {
-    auto l = std::make_unique<ScriptedLine>(stats);
-    line = l.get();
-    return l;
-  }};
+struct Bench : test::ScriptedLink {
   CommandSet commands{link};
-  Bench() { link.OpenDeviceLink("COM1", 9600); }
 
   // The data text of the last frame written, decoded.
   std::string lastData() const {

@@ -2,14 +2,12 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "history/record.h"
+#include "support/temp_dir.h"
 
 namespace tallowick::history::test {
 
@@ -57,26 +55,11 @@ inline Record sampleRecord(int n) {
   return r;
 }
 
-struct TempDir {
-  TempDir() {
-    std::string pattern = (fs::path(testing::TempDir()) / "tallowick-history-XXXXXX").string();
-    path = ::mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path, ec);
-  }
-  fs::path path;
+struct TempDir : tallowick::test::TempDir {
+  TempDir() : tallowick::test::TempDir("tallowick-history") {}
 };
 
-inline std::string readFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void writeFile(const fs::path& file, const std::string& bytes) {
-  std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-}
+using tallowick::test::readFile;
+using tallowick::test::writeFile;
 
 }  // namespace tallowick::history::test

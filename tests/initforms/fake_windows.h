@@ -1,5 +1,5 @@
-// Recording stand-ins for the initialisation windows and the main window's serial-number
-// selector: they keep what the logic showed and answer its questions from set fields.
+// Recording stand-ins for the initialisation windows: they keep what the logic showed and
+// answer its questions from set fields.
 #pragma once
 
 #include <map>
@@ -8,7 +8,6 @@
 
 #include "initforms/form2.h"
 #include "initforms/form3.h"
-#include "initforms/form4.h"
 
 namespace tallowick::test {
 
@@ -55,30 +54,6 @@ struct FakeForm3Ui : Form3Ui {
 struct FakeForm2Ui : Form2Ui {
   int closed = 0;
   void close() override { ++closed; }
-};
-
-struct FakeForm4Ui : Form4Ui {
-  std::string label2;
-  std::vector<std::string> messages;
-  int closed = 0;
-  void setLabel2(const std::string& text) override { label2 = text; }
-  void messageBox(const std::string& text) override { messages.push_back(text); }
-  void close() override { ++closed; }
-};
-
-struct FakeSelector : SerialSelector {
-  std::vector<std::string> list;
-  int selected = -1;
-  std::string typed;  // what the user typed over the selection, if anything
-
-  std::string text() override {
-    if (!typed.empty()) return typed;
-    if (selected >= 0 && selected < static_cast<int>(list.size())) return list[selected];
-    return {};
-  }
-  int selectedIndex() override { return selected; }
-  std::vector<std::string> items() override { return list; }
-  void removeItem(int index) override { list.erase(list.begin() + index); }
 };
 
 }  // namespace tallowick::test

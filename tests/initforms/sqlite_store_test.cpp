@@ -12,6 +12,8 @@
 #include <iterator>
 #include <map>
 
+#include "support/temp_dir.h"
+
 namespace tallowick {
 namespace {
 
@@ -24,19 +26,11 @@ const SerialLists kNew = {{"DH21000001"}, {"ЕД80000000", "ЕД80000001", "ЕД
 constexpr SqliteStoreOptions kNoWait{.busyTimeoutMs = 0};
 
 // A fresh directory, readable by everyone, removed afterwards.
-struct TempDir {
-  TempDir() {
-    std::string pattern = (fs::path(testing::TempDir()) / "tallowick-book-XXXXXX").string();
-    path = ::mkdtemp(pattern.data());
+struct TempDir : test::TempDir {
+  TempDir() : test::TempDir("tallowick-book") {
     fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                               fs::perms::others_read | fs::perms::others_exec);
   }
-  ~TempDir() {
-    std::error_code ec;
-    fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path, ec);
-  }
-  fs::path path;
 };
 
 Strings entriesOf(const fs::path& directory) {

@@ -30,22 +30,7 @@ Responder answer(const std::string& code, const std::string& data,
   };
 }
 
-// A link on a scripted line, opened.
-struct Bench {
-  ScriptedLine::Stats stats;
-  ScriptedLine* line = nullptr;
-  DeviceLink link{[this](const std::string&) {
-    auto l = std::make_unique<ScriptedLine>(stats);
-    line = l.get();
-    return l;
-  }};
-  Bench() { link.OpenDeviceLink("COM1", 9600); }
-
-  CommandResult* send(std::int32_t cmd, const std::string& data = "582014;") {
-    return link.SendCommand(cmd, data);
-  }
-  std::uint8_t seqOfWrite(std::size_t i) const { return stats.writes.at(i).at(2); }
-};
+using Bench = test::ScriptedLink;
 
 TEST(DeviceLink, GoodReplyFillsTheRecord) {
   Bench b;

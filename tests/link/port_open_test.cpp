@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "link/device_link.h"
+#include "support/temp_dir.h"
 
 namespace tallowick {
 namespace {
@@ -34,13 +35,8 @@ struct Pty {
 };
 
 struct Scratch {
-  Scratch() : dir(fs::path(testing::TempDir()) / ("tallowick-open-" + std::to_string(::getpid()))) {
-    fs::create_directories(dir);
+  Scratch() {
     fs::permissions(dir, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
-  }
-  ~Scratch() {
-    std::error_code ec;
-    fs::remove_all(dir, ec);
   }
   fs::path file(const char* name, fs::perms perms) const {
     const fs::path p = dir / name;
@@ -48,7 +44,8 @@ struct Scratch {
     fs::permissions(p, perms);
     return p;
   }
-  fs::path dir;
+  test::TempDir temp{"tallowick-open"};
+  fs::path dir = temp.path;
 };
 
 // The reason an open by an ordinary user gets (root opens any file); run in a child

@@ -1,26 +1,41 @@
 // A hand-scripted serial line for the link's own tests: each request written to it is
-// answered by the next scripted reply, given as a sequence of bytes and silent reads, or
-// made from the request itself (so that it carries the request's SEQ and command). It
-// counts reads, and keeps a virtual clock that an empty read moves by the read period and
-// a byte by a millisecond, so tests can tell how long an exchange took without waiting.
+// answered by the next scripted reply, given as a sequence of bytes, silent reads and
+// failed reads, or made from the request itself (so that it carries the request's SEQ and
+// command). It counts reads, and keeps a virtual clock that an empty read moves by the read
+// period and a byte by a millisecond, so tests can tell how long an exchange took without
+// waiting.
 #pragma once
 
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "link/clock.h"
+#include "link/device_link.h"
 #include "link/frame.h"
 #include "link/serial_line.h"
 
 namespace tallowick::test {
 
-// One read's worth of line: a byte, or an empty read.
-using LineEvent = std::optional<std::uint8_t>;
+// One read's worth of line: a byte, an empty read (std::nullopt) or a read that fails.
+struct LineEvent {
+  LineEvent(std::uint8_t b) : status(ReadStatus::Byte), byte(b) {}
+  LineEvent(std::nullopt_t) : status(ReadStatus::Timeout) {}
+  static LineEvent readError() {
+    LineEvent e(std::nullopt);
+    e.status = ReadStatus::Error;
+    return e;
+  }
+
+  ReadStatus status;
+  std::uint8_t byte = 0;
+};
 
 // Makes the line's answer to one request (its whole frame).
 using Responder = std::function<std::vector<LineEvent>(std::span<const std::uint8_t> request)>;
@@ -34,6 +49,7 @@ class ScriptedLine final : public SerialLine {
     int closes = 0;
     int reads = 0;
     int emptyReads = 0;
+    int failedReads = 0;
     std::vector<std::vector<std::uint8_t>> writes;
   };
 
@@ -77,20 +93,27 @@ class ScriptedLine final : public SerialLine {
     if (!open_ || gone_) return {ReadStatus::Closed, 0};
     ++stats_.reads;
     if (failing_) return {ReadStatus::Error, 0};
-    LineEvent e;
+    LineEvent e = std::nullopt;
     if (!pending_.empty()) {
       e = pending_.front();
       pending_.pop_front();
     } else if (replies_.empty()) {
       e = forever_;
     }
-    if (!e) {
-      ++stats_.emptyReads;
-      clock_.advance(std::chrono::milliseconds(kReadTimeoutMs));
-      return {ReadStatus::Timeout, 0};
+    switch (e.status) {
+      case ReadStatus::Byte:
+        clock_.advance(kByteTime);
+        break;
+      case ReadStatus::Error:
+        ++stats_.failedReads;
+        clock_.advance(std::chrono::milliseconds(kReadTimeoutMs));
+        break;
+      default:
+        ++stats_.emptyReads;
+        clock_.advance(std::chrono::milliseconds(kReadTimeoutMs));
+        break;
     }
-    clock_.advance(kByteTime);
-    return {ReadStatus::Byte, *e};
+    return {e.status, e.byte};
   }
   Clock& clock() override { return clock_; }
   VirtualClock& virtualClock() { return clock_; }
@@ -104,7 +127,7 @@ class ScriptedLine final : public SerialLine {
   Stats& stats_;
   std::deque<Responder> replies_;
   std::deque<LineEvent> pending_;
-  LineEvent forever_;
+  LineEvent forever_ = std::nullopt;
   bool gone_ = false;
   bool failing_ = false;
   VirtualClock clock_;
@@ -137,5 +160,22 @@ inline std::uint8_t seqOf(std::span<const std::uint8_t> request) {
 inline std::uint8_t commandOf(std::span<const std::uint8_t> request) {
   return request[3];
 }
+
+// A device link on a scripted line, opened.
+struct ScriptedLink {
+  ScriptedLine::Stats stats;
+  ScriptedLine* line = nullptr;
+  DeviceLink link{[this](const std::string&) {
+    auto l = std::make_unique<ScriptedLine>(stats);
+    line = l.get();
+    return l;
+  }};
+  ScriptedLink() { link.OpenDeviceLink("COM1", 9600); }
+
+  CommandResult* send(std::int32_t cmd, const std::string& data = "582014;") {
+    return link.SendCommand(cmd, data);
+  }
+  std::uint8_t seqOfWrite(std::size_t i) const { return stats.writes.at(i).at(2); }
+};
 
 }  // namespace tallowick::test

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "sim/reply_frame.h"
-#include "testrun/run_fixture.h"
+#include "support/run_fixture.h"
 
 namespace tallowick::test {
 

@@ -4,10 +4,10 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <random>
 
 #include "portcontrol/port_enumeration_sysfs.h"
 #include "sim/loopback_line.h"
+#include "support/temp_dir.h"
 
 namespace tallowick {
 namespace {
@@ -19,17 +19,12 @@ using Names = std::vector<std::string>;
 class FakeSysfs {
  public:
   FakeSysfs() {
-    std::random_device random;
-    root_ = fs::temp_directory_path() /
-            ("tallowick-sysfs-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
     fs::create_directories(root_ / "class" / "tty");
     setSysfsRoot(root_);
   }
   ~FakeSysfs() {
     EndEnumeratePorts();
     setSysfsRoot("/sys");
-    std::error_code ec;
-    fs::remove_all(root_, ec);
   }
 
   // A tty as the kernel links it: class/tty/NAME -> devices/.../NAME, with a `device` link
@@ -44,10 +39,11 @@ class FakeSysfs {
     if (type) std::ofstream(dir / "type") << type << "\n";
     fs::create_directory_symlink(dir, root_ / "class" / "tty" / name);
   }
-  const fs::path& root() const { return root_; }
+  const fs::path& root() const { return dir_.path; }
 
  private:
-  fs::path root_;
+  test::TempDir dir_{"tallowick-sysfs"};
+  const fs::path& root_ = dir_.path;
 };
 
 Names enumerateAll() {

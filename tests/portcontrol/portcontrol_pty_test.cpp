@@ -17,6 +17,7 @@
 #include "portcontrol/portcontrol.h"
 #include "sim/pty_driver.h"
 #include "sim/virtual_printer.h"
+#include "support/temp_dir.h"
 
 namespace tallowick {
 namespace {
@@ -348,9 +349,8 @@ TEST_F(PortControlPty, NoRegistryHere) {
 }
 
 TEST(PortControlSim, AsksTheVirtualPrinterOnItsPtyAndReadsTheReplyToItsEnd) {
-  std::string dir = (fs::temp_directory_path() / "tallowick-port-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(dir.data()), nullptr);
-  const std::string link = dir + "/printer";
+  const test::TempDir dir("tallowick-port");
+  const std::string link = (dir / "printer").string();
   sim::VirtualPrinter printer;
   sim::PtyDriver driver(printer, link);
   std::string error;
@@ -378,7 +378,6 @@ TEST(PortControlSim, AsksTheVirtualPrinterOnItsPtyAndReadsTheReplyToItsEnd) {
   EXPECT_EQ(port.ClosePort(), 0);
   driver.stop();
   driver.close();
-  fs::remove_all(dir);
 }
 
 }  // namespace

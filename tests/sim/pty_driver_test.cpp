@@ -13,6 +13,7 @@
 #include <fstream>
 
 #include "sim_test_support.h"
+#include "support/temp_dir.h"
 
 namespace tallowick::sim {
 namespace {
@@ -23,13 +24,7 @@ using testing::request;
 
 class PtyDriverTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "tallowick-pty-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    link_ = dir_ / "printer";
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { link_ = dir_ / "printer"; }
 
   // Opens the terminal as the program's serial code would: raw, 8N1, at `speed`.
   int openHost(speed_t speed) {
@@ -63,7 +58,7 @@ class PtyDriverTest : public ::testing::Test {
     ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
   }
 
-  fs::path dir_;
+  tallowick::test::TempDir dir_{"tallowick-pty"};
   fs::path link_;
 };
 

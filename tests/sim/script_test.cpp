@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "testrun/run_fixture.h"
+#include "support/run_fixture.h"
 #include "testrun/test_run.h"
 
 namespace tallowick {

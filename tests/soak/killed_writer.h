@@ -17,6 +17,8 @@
 #include <string>
 #include <thread>
 
+#include "support/temp_dir.h"
+
 namespace tallowick::test {
 
 inline unsigned envNumber(const char* name, unsigned fallback) {
@@ -66,18 +68,5 @@ inline KillOutcome killWriterAfter(const Writer& writer,
   }
   return outcome;
 }
-
-struct TempDir {
-  explicit TempDir(const char* stem) {
-    std::string pattern =
-        (std::filesystem::path(testing::TempDir()) / (std::string(stem) + "-XXXXXX")).string();
-    path = ::mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-  }
-  std::filesystem::path path;
-};
 
 }  // namespace tallowick::test

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "testrun/run_fixture.h"
+#include "support/run_fixture.h"
 #include "testrun/test_run.h"
 
 namespace tallowick {

@@ -10,7 +10,7 @@
 #include <functional>
 #include <sstream>
 
-#include "testrun/run_fixture.h"
+#include "support/run_fixture.h"
 #include "testrun/test_run.h"
 
 namespace tallowick {

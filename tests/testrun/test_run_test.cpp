@@ -6,7 +6,7 @@
 #include <chrono>
 #include <functional>
 
-#include "testrun/run_fixture.h"
+#include "support/run_fixture.h"
 
 namespace tallowick {
 namespace {

@@ -1,44 +1,43 @@
+// TForm4, the confirmation of the number just written, over the book that TForm3 keeps.
 #include <gtest/gtest.h>
 
-#include "fake_windows.h"
+#include <string>
+#include <vector>
+
+#include "initforms/fake_windows.h"
 #include "initforms/memory_serial_store.h"
 #include "initforms/texts.h"
+#include "mainform/form4.h"
 
 namespace tallowick {
 namespace {
 
-using test::FakeForm2Ui;
 using test::FakeForm3Ui;
-using test::FakeForm4Ui;
-using test::FakeSelector;
 using Strings = std::vector<std::string>;
 
-TEST(Form2, AnswerIsToEndUnlessTheUserContinues) {
-  enum Step { Shown, Continue, End };
-  struct Case {
-    const char* what;
-    std::vector<Step> steps;
-    std::int32_t answer;
-    int closed;
-  } cases[] = {
-      {"Продолжить инициализацию", {Shown, Continue}, TForm2::kContinue, 1},
-      {"Завершить программу", {Shown, End}, TForm2::kEndProgram, 1},
-      {"closed with the close box", {Shown}, TForm2::kEndProgram, 0},
-      {"shown again after continuing", {Shown, Continue, Shown}, TForm2::kEndProgram, 1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    FakeForm2Ui ui;
-    TForm2 form(ui);
-    for (const Step step : c.steps) {
-      if (step == Shown) form.FormActivate();
-      if (step == Continue) form.Button2Click();
-      if (step == End) form.Button1Click();
-    }
-    EXPECT_EQ(form.answer(), c.answer);
-    EXPECT_EQ(ui.closed, c.closed);
+struct FakeForm4Ui : Form4Ui {
+  std::string label2;
+  std::vector<std::string> messages;
+  int closed = 0;
+  void setLabel2(const std::string& text) override { label2 = text; }
+  void messageBox(const std::string& text) override { messages.push_back(text); }
+  void close() override { ++closed; }
+};
+
+struct FakeSelector : SerialSelector {
+  std::vector<std::string> list;
+  int selected = -1;
+  std::string typed;  // what the user typed over the selection, if anything
+
+  std::string text() override {
+    if (!typed.empty()) return typed;
+    if (selected >= 0 && selected < static_cast<int>(list.size())) return list[selected];
+    return {};
   }
-}
+  int selectedIndex() override { return selected; }
+  std::vector<std::string> items() override { return list; }
+  void removeItem(int index) override { list.erase(list.begin() + index); }
+};
 
 // The manager with stored lists, and the main window's selector filled from it.
 struct Dialogs {

@@ -1,4 +1,4 @@
-#include "initforms/form4.h"
+#include "mainform/form4.h"
 
 #include <algorithm>
 

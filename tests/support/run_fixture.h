@@ -11,7 +11,7 @@
 #include "mainform/session.h"
 #include "sim/fault_plan.h"
 #include "sim/loopback_line.h"
-#include "testrun/fake_ui.h"
+#include "support/fake_ui.h"
 
 namespace tallowick::test {
 

@@ -4,9 +4,9 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "initforms/serial_book.h"
+#include "mainform/serial_selector.h"
 
 namespace tallowick {
 
@@ -17,18 +17,6 @@ class Form4Ui {
   // A modal information box with one OK button; returns when it is closed.
   virtual void messageBox(const std::string& text) = 0;
   virtual void close() = 0;
-};
-
-// The main window's serial-number selector ComboBox5: an editable combo box whose items
-// mirror the list "К инициализации".
-class SerialSelector {
- public:
-  virtual ~SerialSelector() = default;
-  virtual std::string text() = 0;
-  // -1 when no item is selected (for example when the number was typed).
-  virtual int selectedIndex() = 0;
-  virtual std::vector<std::string> items() = 0;
-  virtual void removeItem(int index) = 0;
 };
 
 class TForm4 {

@@ -1,0 +1,45 @@
+# The layer check: every quoted include of a library's header ("link/frame.h") must come
+# from a target that links that library, directly or through what it links publicly; a
+# library's header may use only what the library passes on to its users.
+#   cmake -DLAYER_MAP=build/layer-map.cmake -P cmake/check-layers.cmake
+cmake_minimum_required(VERSION 3.25)
+if(NOT LAYER_MAP OR NOT EXISTS "${LAYER_MAP}")
+  message(FATAL_ERROR "no layer map (configure the build first): ${LAYER_MAP}")
+endif()
+include("${LAYER_MAP}")
+
+set(problems 0)
+foreach(unit IN LISTS LAYER_UNITS)
+  set(files ${LAYER_${unit}_FILES})
+  if(LAYER_${unit}_GLOB)
+    file(GLOB files "${LAYER_${unit}_GLOB}/*.h")
+  endif()
+  foreach(file IN LISTS files)
+    file(STRINGS "${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    file(RELATIVE_PATH shown "${LAYER_SOURCE_ROOT}" "${file}")
+    foreach(line IN LISTS lines)
+      if(NOT line MATCHES "#[ \t]*include[ \t]*\"(([a-z0-9_]+)/[^\"]+)\"")
+        continue()
+      endif()
+      set(header "${CMAKE_MATCH_1}")
+      set(folder "${CMAKE_MATCH_2}")
+      # Only a header that lives in a library's folder is that library's; the test
+      # helpers beside the suites share the folders' names.
+      if(NOT folder IN_LIST LAYER_FOLDERS)
+        continue()
+      endif()
+      string(REGEX REPLACE "^[^/]+/" "" rest "${header}")
+      if(NOT EXISTS "${LAYER_DIR_${folder}}/${rest}")
+        continue()
+      endif()
+      if(NOT folder IN_LIST LAYER_${unit}_ALLOWED)
+        math(EXPR problems "${problems} + 1")
+        message("${shown}: includes \"${header}\", but ${LAYER_${unit}_OWNER} "
+                "does not link the library of ${folder}/")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(problems GREATER 0)
+  message(FATAL_ERROR "${problems} include(s) across the layers")
+endif()

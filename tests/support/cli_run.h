@@ -1,0 +1,66 @@
+// tallowick-cli run in-process on the built-in virtual printer with a virtual clock: its
+// exit code and both streams. For the suites that link the command line tool.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/cli.h"
+#include "link/clock.h"
+#include "sim/fault_plan.h"
+#include "sim/virtual_printer.h"
+
+namespace tallowick::test {
+
+struct CliRun {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+// How the printer is set up before the command runs, and what is taken from it.
+struct CliSetup {
+  LocalDateTime now;                               // the computer's clock
+  std::vector<std::string> faults;                 // fault rules, as tallowick-sim takes them
+  std::function<void(sim::VirtualPrinter&)> more;  // anything else, before the rest
+  std::optional<bool> serviceMode;                 // the printer's service mode at start
+  sim::PrinterState* after = nullptr;              // the printer's state once it has run
+  int* requests = nullptr;                         // counts the requests that reached it
+  VirtualClock* clock = nullptr;                   // the run's clock; its own when none
+};
+
+inline CliRun runCliOnSim(const std::vector<std::string>& args, const CliSetup& setup) {
+  VirtualClock ownClock;
+  CliContext context;
+  context.simClock = setup.clock ? setup.clock : &ownClock;
+  context.wallClock = [now = setup.now] { return now; };
+  if (setup.after) context.inspectSim = [&](sim::VirtualPrinter& p) { *setup.after = p.state(); };
+  context.prepareSim = [&](sim::VirtualPrinter& p) {
+    if (setup.requests) {
+      p.setTraceHook([requests = setup.requests](const sim::TraceEvent& e) {
+        if (e.kind == sim::TraceKind::Request) ++*requests;
+      });
+    }
+    if (setup.more) setup.more(p);
+    if (setup.serviceMode) {
+      p.settings().serviceMode = *setup.serviceMode;
+      p.state().serviceMode = *setup.serviceMode;
+    }
+    for (const auto& f : setup.faults) {
+      std::string error;
+      auto rule = sim::parseFaultRule(f, error);
+      ASSERT_TRUE(rule) << error;
+      p.faults().add(*rule);
+    }
+  };
+  std::ostringstream out, err;
+  const int code = runCli(args, out, err, context);
+  return {code, out.str(), err.str()};
+}
+
+}  // namespace tallowick::test
