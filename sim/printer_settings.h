@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "link/clock.h"
+#include "link/protocol.h"
 
 namespace tallowick::sim {
 
@@ -21,13 +22,13 @@ enum class DocumentKind : std::uint8_t { None, Service, Sale, Return };
 inline constexpr std::uint8_t documentNibble(DocumentKind kind) {
   switch (kind) {
     case DocumentKind::None:
-      return 0;
+      return status::kNoDocument;
     case DocumentKind::Sale:
       return 1;
     case DocumentKind::Return:
       return 2;
     case DocumentKind::Service:
-      return 5;
+      return status::kServiceReceipt;
   }
   return 0;
 }

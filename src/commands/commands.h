@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "link/device_link.h"
+#include "link/protocol.h"
 
 namespace tallowick {
 
@@ -51,9 +52,9 @@ struct FixedCommand {
   std::int32_t code;
   const char* data;
 };
-inline constexpr FixedCommand kBeep{0x82, "582014;1;"};
-inline constexpr FixedCommand kEraseFiscalMemory{0xF0, "582014;"};
-inline constexpr FixedCommand kRebootDevice{0xF3, "582014;"};
+inline constexpr FixedCommand kBeep{command::kBeep, "582014;1;"};
+inline constexpr FixedCommand kEraseFiscalMemory{command::kEraseFiscalMemory, "582014;"};
+inline constexpr FixedCommand kRebootDevice{command::kRebootRegistrator, "582014;"};
 
 class CommandSet {
  public:

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "link/protocol.h"
+
 namespace tallowick {
 
 inline constexpr std::size_t kMaxFields = 20;
@@ -58,19 +60,21 @@ struct CommandResult {
   std::string ReplyText;    // reply data after the first field, as received
   std::string ErrorCode;    // the reply's first field; "0000" means accepted
   std::array<std::string, kMaxFields> Fields;
-  std::array<std::uint8_t, 6> Status{};  // the six status bytes, bit 7 cleared
+  StatusBytes Status{};  // the six status bytes, bit 7 cleared
   LinkRefusal Refusal = LinkRefusal::None;
   WaitEnd WaitEnded = WaitEnd::None;
 
   bool noReply() const { return (ErrorFlags & flag::kNoReply) != 0; }
   bool stopped() const { return WaitEnded == WaitEnd::Stopped; }
   bool accepted() const { return ErrorCode == "0000"; }
-  bool serviceMode() const { return (Status[0] & 0x01) != 0; }
+  bool serviceMode() const { return isSet(Status, status::kServiceMode); }
+  bool noRebootNeeded() const { return isSet(Status, status::kNoRebootNeeded); }
+  OpenDocument openDocument() const { return tallowick::openDocument(Status); }
 };
 
 // ErrorFlags of a complete reply with a correct checksum: the status bits that the
 // six status bytes (as received, bit 7 included) raise.
-std::uint32_t statusFlags(const std::array<std::uint8_t, 6>& status);
+std::uint32_t statusFlags(const StatusBytes& status);
 
 // The description of a command code; "Неверная команда" for codes without one.
 std::string_view CommandDescription(std::int32_t code);

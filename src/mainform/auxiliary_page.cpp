@@ -88,12 +88,12 @@ void AuxiliaryPage::Button13Click() {
                       "Ошибка индикаторов клиента")) {
     return;
   }
-  const std::uint8_t document = s_.state.LastResult->Status[2] & 0x0F;
-  if (document == kNoDocumentOpen) {
+  const OpenDocument document = s_.state.LastResult->openDocument();
+  if (document == OpenDocument::None) {
     s_.ui.messageBox("Нет открытых чеков!");
     return;
   }
-  if (document == kServiceReceiptOpen) {
+  if (document == OpenDocument::ServiceReceipt) {
     s_.keep(s_.commands.CloseServiceReceipt(kPw, &err));
     if (messageOutcome(s_, "Таймаут устройства! Ошибка закрытия служебного чека!",
                        "Ошибка закрытия служебного чека")) {

@@ -3,15 +3,9 @@
 // receipts of the KM-15's Z-report write into the test log.
 #pragma once
 
-#include <cstdint>
-
 #include "mainform/session.h"
 
 namespace tallowick {
-
-// The open-document kind in the low four bits of the third status byte.
-inline constexpr std::uint8_t kNoDocumentOpen = 0;
-inline constexpr std::uint8_t kServiceReceiptOpen = 5;
 
 class AuxiliaryPage {
  public:

@@ -191,7 +191,7 @@ InitEnd InitPage::initialise() {
   if (!initOutcome(s_, kTimeout, dateNoReply, "Ошибка установки времени!", dateError, {})) {
     return InitEnd::Failed;
   }
-  const bool noReboot = (probe->Status[0] & 0x04) != 0;
+  const bool noReboot = probe->noRebootNeeded();
   log("Начало инициализации регистратора.");
 
   std::int32_t err = 0;

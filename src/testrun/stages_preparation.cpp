@@ -94,15 +94,15 @@ bool TestRun::preparation() {
       return false;
     }
   }
-  // A document left open by an earlier run: low four bits of S2 of the last reply.
-  const int document = s_.state.LastResult->Status[2] & 0x0F;
-  if (document == 5) {
+  // A document left open by an earlier run, as the last reply's status bytes tell.
+  const OpenDocument document = s_.state.LastResult->openDocument();
+  if (document == OpenDocument::ServiceReceipt) {
     return run(
         {.call = [](CommandSet& c, std::int32_t* e) { return c.CloseServiceReceipt(kPw, e); },
          .outcome = quiet("Таймаут устройства! Ошибка закрытия служебного чека!",
                           "Ошибка закрытия служебного чека", true)});
   }
-  if (document != 0) {
+  if (document == OpenDocument::FiscalReceipt) {
     return run({.call = [](CommandSet& c, std::int32_t* e) { return c.CancelReceipt(kPw, 0, e); },
                 .outcome = quiet("Таймаут устройства! Ошибка аннулирования чека!",
                                  "Ошибка аннулирования чека", true)});
