@@ -67,6 +67,12 @@ PrintTimes defaultPrintTimes() {
   };
 }
 
+std::string reportedModel(std::string model) {
+  constexpr std::string_view kMaker = "Veltor ";
+  if (!model.starts_with(kMaker)) model.insert(0, kMaker);
+  return model;
+}
+
 bool isLineRate(std::int32_t baud) {
   return std::find(std::begin(kLineRates), std::end(kLineRates), baud) != std::end(kLineRates);
 }

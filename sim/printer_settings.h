@@ -85,6 +85,10 @@ struct PrinterSettings {
   Micros busyInterval = std::chrono::milliseconds(80);
 };
 
+// The model as the printer reports it, from a name given with or without the maker's:
+// "KM-15" and "Veltor KM-15" are both a "Veltor KM-15".
+std::string reportedModel(std::string model);
+
 // The line rates a printer can be set to.
 inline constexpr std::int32_t kLineRates[] = {9600, 19200, 57600, 115200};
 bool isLineRate(std::int32_t baud);
