@@ -10,10 +10,10 @@
 namespace tallowick::sim {
 
 std::optional<DocumentKind> documentKindNamed(std::string_view name) {
-  if (name == "none") return DocumentKind::None;
-  if (name == "service") return DocumentKind::Service;
-  if (name == "sale") return DocumentKind::Sale;
-  if (name == "return") return DocumentKind::Return;
+#define TALLOWICK_DOCUMENT_NAMED(kind, optionName, nibble) \
+  if (name == optionName) return DocumentKind::kind;
+  TALLOWICK_DOCUMENT_KINDS(TALLOWICK_DOCUMENT_NAMED)
+#undef TALLOWICK_DOCUMENT_NAMED
   return std::nullopt;
 }
 

@@ -13,24 +13,27 @@
 
 #include "link/clock.h"
 #include "link/protocol.h"
+#include "link/x_list.h"
 
 namespace tallowick::sim {
 
-// The document the printer has open; its low status nibble is what the host reads in S2.
-enum class DocumentKind : std::uint8_t { None, Service, Sale, Return };
+// The document the printer has open, with the name tallowick-sim takes for it and the value
+// the host reads in the open-document field of S2: X(kind, name, nibble).
+#define TALLOWICK_DOCUMENT_KINDS(X)              \
+  X(None, "none", status::kNoDocument)           \
+  X(Service, "service", status::kServiceReceipt) \
+  X(Sale, "sale", 1)                             \
+  X(Return, "return", 2)
+
+enum class DocumentKind : std::uint8_t { TALLOWICK_DOCUMENT_KINDS(TALLOWICK_ENUMERATOR) };
 
 inline constexpr std::uint8_t documentNibble(DocumentKind kind) {
-  switch (kind) {
-    case DocumentKind::None:
-      return status::kNoDocument;
-    case DocumentKind::Sale:
-      return 1;
-    case DocumentKind::Return:
-      return 2;
-    case DocumentKind::Service:
-      return status::kServiceReceipt;
-  }
-  return 0;
+  constexpr std::uint8_t kNibbles[] = {
+#define TALLOWICK_NIBBLE(kind, name, nibble) nibble,
+      TALLOWICK_DOCUMENT_KINDS(TALLOWICK_NIBBLE)
+#undef TALLOWICK_NIBBLE
+  };
+  return kNibbles[static_cast<std::size_t>(kind)];
 }
 
 // "none", "service", "sale", "return" (the names tallowick-sim takes).

@@ -20,40 +20,17 @@ constexpr std::array<FlagBit, 25> kStatusBits = {{
     {5, 2, 19}, {5, 3, 22}, {5, 4, 23}, {5, 5, 14},
 }};
 
+constexpr std::string_view kRefusalTexts[] = {TALLOWICK_LINK_REFUSALS(TALLOWICK_SECOND)};
+constexpr std::string_view kWaitEndNames[] = {TALLOWICK_WAIT_ENDS(TALLOWICK_SECOND)};
+
 }  // namespace
 
 std::string_view refusalText(LinkRefusal refusal) {
-  switch (refusal) {
-    case LinkRefusal::None:
-      return "";
-    case LinkRefusal::NotReady:
-      return "Порт не подключен: команда не отправлена";
-    case LinkRefusal::DataTooLong:
-      return "Данные команды длиннее 219 байт: команда не отправлена";
-    case LinkRefusal::NotEncodable:
-      return "Данные команды содержат символы вне Windows-1251: команда не отправлена";
-    case LinkRefusal::Busy:
-      return "Идет обмен с регистратором: команда не отправлена";
-  }
-  return "";
+  return kRefusalTexts[static_cast<std::size_t>(refusal)];
 }
 
 std::string_view waitEndName(WaitEnd end) {
-  switch (end) {
-    case WaitEnd::None:
-      return "none";
-    case WaitEnd::Frame:
-      return "frame";
-    case WaitEnd::Silence:
-      return "silence";
-    case WaitEnd::TimeLimit:
-      return "time-limit";
-    case WaitEnd::PortGone:
-      return "port-gone";
-    case WaitEnd::Stopped:
-      return "stopped";
-  }
-  return "";
+  return kWaitEndNames[static_cast<std::size_t>(end)];
 }
 
 std::uint32_t statusFlags(const StatusBytes& status) {

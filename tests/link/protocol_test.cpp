@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "link/command_result.h"
 
 namespace tallowick {
@@ -35,6 +37,20 @@ TEST(StatusBits, EachReadingSeesItsOwnBitsOnly) {
     EXPECT_EQ(r.serviceMode(), c.serviceMode) << s0;
     EXPECT_EQ(r.noRebootNeeded(), c.noRebootNeeded) << s0;
     EXPECT_EQ(r.openDocument(), c.document) << s2;
+  }
+}
+
+TEST(LinkTexts, EveryRefusalIsExplainedAndEveryWaitEndNamedOnce) {
+  {
+    using enum LinkRefusal;
+    for (const LinkRefusal r : {TALLOWICK_LINK_REFUSALS(TALLOWICK_ENUMERATOR)})
+      EXPECT_EQ(refusalText(r).empty(), r == None) << static_cast<int>(r);
+  }
+  using enum WaitEnd;
+  std::set<std::string_view> names;
+  for (const WaitEnd e : {TALLOWICK_WAIT_ENDS(TALLOWICK_ENUMERATOR)}) {
+    EXPECT_FALSE(waitEndName(e).empty()) << static_cast<int>(e);
+    EXPECT_TRUE(names.insert(waitEndName(e)).second) << waitEndName(e);
   }
 }
 
