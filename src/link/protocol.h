@@ -97,14 +97,13 @@ TALLOWICK_COMMANDS(TALLOWICK_COMMAND_CODE)
 
 struct CommandInfo {
   std::uint8_t code;
-  std::string_view name;
   TouchUp touchUp;
   std::string_view description;  // empty when the command has none
 };
 
 inline constexpr CommandInfo kCommands[] = {
 #define TALLOWICK_COMMAND_INFO(name, code, touchUp, description) \
-  {code, #name, TouchUp::touchUp, description},
+  {code, TouchUp::touchUp, description},
     TALLOWICK_COMMANDS(TALLOWICK_COMMAND_INFO)
 #undef TALLOWICK_COMMAND_INFO
 };
