@@ -17,6 +17,7 @@
 
 #include "link/device_link.h"
 #include "link/frame.h"
+#include "link/protocol.h"
 #include "sim/reply_frame.h"
 
 namespace {
@@ -62,7 +63,7 @@ int main(int argc, char** argv) {
         request.push_back(buf[i]);
         if (buf[i] != tallowick::frame::kEnd) continue;
         const auto reply = tallowick::sim::buildReply(request.at(2), request.at(3), accepted, {},
-                                                      tallowick::sim::StatusBytes{});
+                                                      tallowick::StatusBytes{});
         // All but the last byte, then the moment the last one goes out, then the last one:
         // the link cannot return before that byte, so the moment is always this reply's.
         ssize_t done = 0;
@@ -89,7 +90,7 @@ int main(int argc, char** argv) {
   micros.reserve(static_cast<std::size_t>(exchanges));
   int failures = 0;
   for (int i = 0; i < exchanges; ++i) {
-    const auto* r = link.SendCommand(0x2C, "582014;");
+    const auto* r = link.SendCommand(tallowick::command::kResetOperatorPassword, "582014;");
     const auto end = Clock::now().time_since_epoch().count();
     if (r->ErrorFlags != 0 || r->ErrorCode != "0000") {
       ++failures;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "history/history_store.h"
+#include "link/protocol.h"
 
 namespace {
 
@@ -63,7 +64,9 @@ Record recordOf(int n, int logLines) {
   for (int line = 0; line < logLines; ++line)
     r.log.push_back(kLines[line % 6]);
   for (int step = 0; step < 30; ++step)
-    r.steps.push_back({.title = "Служебный чек", .command = 0x60, .elapsedMs = 1500});
+    r.steps.push_back({.title = "Служебный чек",
+                       .command = tallowick::command::kOpenServiceReceipt,
+                       .elapsedMs = 1500});
   return r;
 }
 

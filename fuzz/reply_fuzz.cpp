@@ -23,6 +23,7 @@
 #include "link/cp1251.h"
 #include "link/device_link.h"
 #include "link/frame.h"
+#include "link/protocol.h"
 
 namespace {
 
@@ -189,7 +190,13 @@ void checkRecord(const CommandResult& r, bool endSeen, int attempts) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
   // The touch-ups of 32h, 35h, 3Eh and 5Ah depend on the command.
-  static constexpr std::int32_t kCommands[] = {0x28, 0x32, 0x35, 0x3E, 0x5A, 0x80, 0xF3};
+  static constexpr std::int32_t kFuzzedCommands[] = {command::kGetRegistratorParams,
+                                                     command::kUnnamed32,
+                                                     command::kSetMaintenanceParams,
+                                                     command::kUnnamed3E,
+                                                     command::kUnnamed5A,
+                                                     command::kGetDeviceInfo,
+                                                     command::kRebootRegistrator};
   static constexpr std::uint8_t kEndless[] = {frame::kBusy, frame::kNak, 0x7F, frame::kStart};
   std::optional<std::uint8_t> endless;
   if ((data[0] & 0x80) != 0) endless = kEndless[(data[0] >> 4) & 3];
@@ -205,7 +212,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   for (std::size_t i = 0; i < 16 && (i == 0 || !line->exhausted()); ++i) {
     attempts = 0;
-    const std::int32_t command = kCommands[(data[0] + i) % std::size(kCommands)];
+    const std::int32_t command = kFuzzedCommands[(data[0] + i) % std::size(kFuzzedCommands)];
     const std::size_t before = line->history().size();
     const Micros started = line->clock().now();
     const CommandResult* r = link.SendCommand(command, "582014;");

@@ -66,9 +66,7 @@ bool SimulatedPort::isSimulatedName(const std::string& portName) {
 std::unique_ptr<SerialLine> SimulatedPort::makeLine(const std::string& portName) {
   if (!isSimulatedName(portName)) return nullptr;
   if (portName.size() > kPortName.size() + 1) {
-    std::string model = portName.substr(kPortName.size() + 1);
-    if (!model.starts_with("Veltor ")) model = "Veltor " + model;
-    printer_.settings().model = model;
+    printer_.settings().model = reportedModel(portName.substr(kPortName.size() + 1));
   }
   return std::make_unique<LoopbackLine>(printer_, clock_);
 }

@@ -2,29 +2,47 @@
 // "0000" is success; everything else means the command was not carried out.
 #pragma once
 
-#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "link/x_list.h"
+
 namespace tallowick::sim {
 
-enum class PrinterError : std::uint8_t {
-  None,
-  BadData,            // a field is missing, extra, or not what the command takes
-  BadPassword,        // the first field is not the device password (strict)
-  UnknownCommand,     // no such command (strict)
-  UnknownFunction,    // a report, test or display function the printer does not have (strict)
-  NoDocument,         // the command needs an open receipt (strict)
-  DocumentOpen,       // the command needs no receipt open (strict)
-  WrongDocument,      // the receipt open is not the kind this command works in (strict)
-  UnknownArticle,     // sale of an article never programmed (strict)
-  UnknownPayment,     // payment of a type never programmed (strict)
-  NotPaid,            // closing a fiscal receipt that is not paid in full (strict)
-  NotEnoughCash,      // a cash-out above what the drawer holds (strict)
-  BadLineRate,        // 27h with a rate the printer cannot run at
-  AlreadyProgrammed,  // the factory serial number is written once (strict)
-  BadDateTime,        // 20h with a date or time that does not exist
-};
+// X(name, code, meaning); "(strict)" marks what only a strict printer refuses.
+#define TALLOWICK_PRINTER_ERRORS(X)                                           \
+  X(None, "0000", "done")                                                     \
+  /* a field is missing, extra, or not what the command takes */              \
+  X(BadData, "0002", "bad data field")                                        \
+  /* the first field is not the device password (strict) */                   \
+  X(BadPassword, "0003", "wrong password")                                    \
+  /* no such command (strict) */                                              \
+  X(UnknownCommand, "0004", "unknown command")                                \
+  /* a report, test or display function the printer does not have (strict) */ \
+  X(UnknownFunction, "0005", "no such function")                              \
+  /* the command needs an open receipt (strict) */                            \
+  X(NoDocument, "0010", "no receipt open")                                    \
+  /* the command needs no receipt open (strict) */                            \
+  X(DocumentOpen, "0011", "a receipt is open")                                \
+  /* the receipt open is not the kind this command works in (strict) */       \
+  X(WrongDocument, "0012", "not possible in this receipt")                    \
+  /* sale of an article never programmed (strict) */                          \
+  X(UnknownArticle, "0020", "article not programmed")                         \
+  /* payment of a type never programmed (strict) */                           \
+  X(UnknownPayment, "0021", "payment type not programmed")                    \
+  /* closing a fiscal receipt that is not paid in full (strict) */            \
+  X(NotPaid, "0022", "receipt not paid in full")                              \
+  /* a cash-out above what the drawer holds (strict) */                       \
+  X(NotEnoughCash, "0023", "not enough cash in the drawer")                   \
+  /* 27h with a rate the printer cannot run at */                             \
+  X(BadLineRate, "0030", "line rate not supported")                           \
+  /* the factory serial number is written once (strict) */                    \
+  X(AlreadyProgrammed, "0040", "already programmed")                          \
+  /* 20h with a date or time that does not exist */                           \
+  X(BadDateTime, "0041", "no such date or time")
+
+enum class PrinterError : std::uint8_t { TALLOWICK_PRINTER_ERRORS(TALLOWICK_ENUMERATOR) };
 
 struct PrinterErrorInfo {
   PrinterError error;
@@ -32,29 +50,14 @@ struct PrinterErrorInfo {
   std::string_view meaning;
 };
 
-inline constexpr std::array<PrinterErrorInfo, 15> kPrinterErrors = {{
-    {PrinterError::None, "0000", "done"},
-    {PrinterError::BadData, "0002", "bad data field"},
-    {PrinterError::BadPassword, "0003", "wrong password"},
-    {PrinterError::UnknownCommand, "0004", "unknown command"},
-    {PrinterError::UnknownFunction, "0005", "no such function"},
-    {PrinterError::NoDocument, "0010", "no receipt open"},
-    {PrinterError::DocumentOpen, "0011", "a receipt is open"},
-    {PrinterError::WrongDocument, "0012", "not possible in this receipt"},
-    {PrinterError::UnknownArticle, "0020", "article not programmed"},
-    {PrinterError::UnknownPayment, "0021", "payment type not programmed"},
-    {PrinterError::NotPaid, "0022", "receipt not paid in full"},
-    {PrinterError::NotEnoughCash, "0023", "not enough cash in the drawer"},
-    {PrinterError::BadLineRate, "0030", "line rate not supported"},
-    {PrinterError::AlreadyProgrammed, "0040", "already programmed"},
-    {PrinterError::BadDateTime, "0041", "no such date or time"},
-}};
+inline constexpr PrinterErrorInfo kPrinterErrors[] = {
+#define TALLOWICK_PRINTER_ERROR_INFO(name, code, meaning) {PrinterError::name, code, meaning},
+    TALLOWICK_PRINTER_ERRORS(TALLOWICK_PRINTER_ERROR_INFO)
+#undef TALLOWICK_PRINTER_ERROR_INFO
+};
 
 inline constexpr std::string_view errorCode(PrinterError error) {
-  for (const auto& e : kPrinterErrors) {
-    if (e.error == error) return e.code;
-  }
-  return "0000";
+  return kPrinterErrors[static_cast<std::size_t>(error)].code;
 }
 
 }  // namespace tallowick::sim

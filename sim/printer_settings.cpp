@@ -10,10 +10,10 @@
 namespace tallowick::sim {
 
 std::optional<DocumentKind> documentKindNamed(std::string_view name) {
-  if (name == "none") return DocumentKind::None;
-  if (name == "service") return DocumentKind::Service;
-  if (name == "sale") return DocumentKind::Sale;
-  if (name == "return") return DocumentKind::Return;
+#define TALLOWICK_DOCUMENT_NAMED(kind, optionName, nibble) \
+  if (name == optionName) return DocumentKind::kind;
+  TALLOWICK_DOCUMENT_KINDS(TALLOWICK_DOCUMENT_NAMED)
+#undef TALLOWICK_DOCUMENT_NAMED
   return std::nullopt;
 }
 
@@ -44,24 +44,33 @@ std::string formatRegistratorParams(const RegistratorParams& p) {
 
 PrintTimes defaultPrintTimes() {
   using std::chrono::milliseconds;
+  using namespace command;
   return {
-      {0x60, milliseconds(300)},   // service receipt: the header
-      {0x61, milliseconds(150)},   // a text line
-      {0x63, milliseconds(500)},   // fiscal receipt: the header
-      {0x64, milliseconds(200)},   // a sale
-      {0x65, milliseconds(1500)},  // closing a receipt, cutting the paper
-      {0x67, milliseconds(150)},   // a payment
-      {0x68, milliseconds(150)},   // discounts and surcharges
-      {0x69, milliseconds(150)},  {0x6B, milliseconds(500)},   // cancelling
-      {0x6D, milliseconds(200)},                               // the total
-      {0x6E, milliseconds(1000)},                              // a cash-in or cash-out slip
-      {0x6F, milliseconds(500)},                               // a barcode
-      {0x74, milliseconds(150)},  {0x84, milliseconds(2500)},  // an internal test
-      {0xA1, milliseconds(3000)},                              // a report
-      {0xA4, milliseconds(2000)},                              // the sold-articles report
-      {0xA6, milliseconds(1500)},                              // the control tape
-      {0xF0, milliseconds(2000)},                              // erasing the fiscal memory
+      {kOpenServiceReceipt, milliseconds(300)},  // service receipt: the header
+      {kPrintText, milliseconds(150)},           // a text line
+      {kOpenFiscalReceipt, milliseconds(500)},   // fiscal receipt: the header
+      {kSellArticle, milliseconds(200)},         // a sale
+      {kCloseReceipt, milliseconds(1500)},       // closing a receipt, cutting the paper
+      {kPayment, milliseconds(150)},             // a payment
+      {kPercentDiscount, milliseconds(150)},     // discounts and surcharges
+      {kAbsoluteDiscount, milliseconds(150)},
+      {kAbsoluteSurchargeDiscount, milliseconds(150)},
+      {kCancelReceipt, milliseconds(500)},        // cancelling
+      {kPrintTotal, milliseconds(200)},           // the total
+      {kCashInOut, milliseconds(1000)},           // a cash-in or cash-out slip
+      {kPrintBarcode, milliseconds(500)},         // a barcode
+      {kRunInternalTest, milliseconds(2500)},     // an internal test
+      {kPrintReport, milliseconds(3000)},         // a report
+      {kSoldArticlesReport, milliseconds(2000)},  // the sold-articles report
+      {kCommandA6, milliseconds(1500)},           // the control tape
+      {kEraseFiscalMemory, milliseconds(2000)},   // erasing the fiscal memory
   };
+}
+
+std::string reportedModel(std::string model) {
+  constexpr std::string_view kMaker = "Veltor ";
+  if (!model.starts_with(kMaker)) model.insert(0, kMaker);
+  return model;
 }
 
 bool isLineRate(std::int32_t baud) {

@@ -12,24 +12,28 @@
 #include <string_view>
 
 #include "link/clock.h"
+#include "link/protocol.h"
+#include "link/x_list.h"
 
 namespace tallowick::sim {
 
-// The document the printer has open; its low status nibble is what the host reads in S2.
-enum class DocumentKind : std::uint8_t { None, Service, Sale, Return };
+// The document the printer has open, with the name tallowick-sim takes for it and the value
+// the host reads in the open-document field of S2: X(kind, name, nibble).
+#define TALLOWICK_DOCUMENT_KINDS(X)              \
+  X(None, "none", status::kNoDocument)           \
+  X(Service, "service", status::kServiceReceipt) \
+  X(Sale, "sale", 1)                             \
+  X(Return, "return", 2)
+
+enum class DocumentKind : std::uint8_t { TALLOWICK_DOCUMENT_KINDS(TALLOWICK_ENUMERATOR) };
 
 inline constexpr std::uint8_t documentNibble(DocumentKind kind) {
-  switch (kind) {
-    case DocumentKind::None:
-      return 0;
-    case DocumentKind::Sale:
-      return 1;
-    case DocumentKind::Return:
-      return 2;
-    case DocumentKind::Service:
-      return 5;
-  }
-  return 0;
+  constexpr std::uint8_t kNibbles[] = {
+#define TALLOWICK_NIBBLE(kind, name, nibble) nibble,
+      TALLOWICK_DOCUMENT_KINDS(TALLOWICK_NIBBLE)
+#undef TALLOWICK_NIBBLE
+  };
+  return kNibbles[static_cast<std::size_t>(kind)];
 }
 
 // "none", "service", "sale", "return" (the names tallowick-sim takes).
@@ -83,6 +87,10 @@ struct PrinterSettings {
   double printTimeScale = 1.0;  // 0: no print times at all
   Micros busyInterval = std::chrono::milliseconds(80);
 };
+
+// The model as the printer reports it, from a name given with or without the maker's:
+// "KM-15" and "Veltor KM-15" are both a "Veltor KM-15".
+std::string reportedModel(std::string model);
 
 // The line rates a printer can be set to.
 inline constexpr std::int32_t kLineRates[] = {9600, 19200, 57600, 115200};

@@ -9,10 +9,9 @@
 #include <vector>
 
 #include "link/frame.h"
+#include "link/protocol.h"
 
 namespace tallowick::sim {
-
-using StatusBytes = std::array<std::uint8_t, frame::kStatusBytes>;
 
 // Bytes from LEN through 05h that are not the error code or the data:
 // LEN, SEQ, CMD, ';', 04h, six status bytes, 05h.

@@ -73,9 +73,14 @@ std::chrono::sys_seconds VirtualPrinter::clockAt(Micros now) const {
 
 StatusBytes VirtualPrinter::statusBytes(std::uint8_t command) const {
   StatusBytes s{};
-  if (state_.serviceMode) s[0] |= 0x01;
-  if (command == 0x82 && settings_.noRebootNeeded) s[0] |= 0x04;
-  s[2] |= documentNibble(state_.document);
+  const auto raise = [&s](StatusBit bits, std::uint8_t value) {
+    s[bits.byte] |= value & bits.mask;
+  };
+  if (state_.serviceMode) raise(status::kServiceMode, status::kServiceMode.mask);
+  if (command == command::kBeep && settings_.noRebootNeeded) {
+    raise(status::kNoRebootNeeded, status::kNoRebootNeeded.mask);
+  }
+  raise(status::kOpenDocument, documentNibble(state_.document));
   for (auto& b : s)
     b |= 0x80;
   return s;

@@ -2,41 +2,41 @@
 // made from this table).
 #pragma once
 
-#include <array>
+#include <cstddef>
+#include <iterator>
 #include <string_view>
+
+#include "link/x_list.h"
 
 namespace tallowick {
 
-enum ExitCode : int {
-  kExitOk = 0,
-  kExitFinishedWithErrors = 1,
-  kExitAborted = 2,
-  kExitStopped = 3,
-  kExitPortOrUsage = 4,
-  kExitInputRefused = 5,
-  kExitNoReply = 6,
-  kExitPrinterError = 7,
-  kExitFileNotSaved = 8,
-};
+// X(name, code, meaning)
+#define TALLOWICK_EXIT_CODES(X)                                                           \
+  X(kExitOk, 0, "done; for a test run: finished with no errors counted")                  \
+  X(kExitFinishedWithErrors, 1, "test run finished with errors counted")                  \
+  X(kExitAborted, 2, "test run aborted (no reply or a printer error)")                    \
+  X(kExitStopped, 3, "test run stopped on request")                                       \
+  X(kExitPortOrUsage, 4, "the port cannot be used, or bad usage")                         \
+  X(kExitInputRefused, 5,                                                                 \
+    "an input was refused: the number of passes, the pause, or the date, time or serial " \
+    "number of an initialisation")                                                        \
+  X(kExitNoReply, 6, "the printer did not answer")                                        \
+  X(kExitPrinterError, 7, "the printer refused a command (error code other than 0000)")   \
+  X(kExitFileNotSaved, 8, "the log or trace could not be saved")
 
-struct ExitCodeInfo {
-  ExitCode code;
-  std::string_view meaning;
-};
+enum ExitCode : int { TALLOWICK_EXIT_CODES(TALLOWICK_VALUED_ENUMERATOR) };
 
-inline constexpr std::array<ExitCodeInfo, 9> kExitCodes = {{
-    {kExitOk, "done; for a test run: finished with no errors counted"},
-    {kExitFinishedWithErrors, "test run finished with errors counted"},
-    {kExitAborted, "test run aborted (no reply or a printer error)"},
-    {kExitStopped, "test run stopped on request"},
-    {kExitPortOrUsage, "the port cannot be used, or bad usage"},
-    {kExitInputRefused,
-     "an input was refused: the number of passes, the pause, or the date, time or serial "
-     "number of an initialisation"},
-    {kExitNoReply, "the printer did not answer"},
-    {kExitPrinterError, "the printer refused a command (error code other than 0000)"},
-    {kExitFileNotSaved, "the log or trace could not be saved"},
-}};
+inline constexpr CodeMeaning<ExitCode> kExitCodes[] = {
+    TALLOWICK_EXIT_CODES(TALLOWICK_CODE_MEANING)};
+
+// The codes run from 0 up without a gap, in the order of the list.
+constexpr bool exitCodesInOrder() {
+  for (std::size_t i = 0; i < std::size(kExitCodes); ++i) {
+    if (kExitCodes[i].code != static_cast<int>(i)) return false;
+  }
+  return true;
+}
+static_assert(exitCodesInOrder(), "the exit codes must run 0, 1, 2, ... in the list's order");
 
 // The meaning of a code of the table; empty for any other.
 constexpr std::string_view exitCodeMeaning(int code) {

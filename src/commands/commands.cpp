@@ -101,190 +101,197 @@ CommandResult* CommandSet::SendFixed(const FixedCommand& command) {
 
 CommandResult* CommandSet::SetDateTime(const std::string& password, const std::string& date,
                                        const std::string& time, Err err) {
-  return send(0x20, Data(password).text(date).text(time), err);
+  return send(command::kSetDateTime, Data(password).text(date).text(time), err);
 }
 
 CommandResult* CommandSet::GetDateTime(const std::string& password, Err err) {
-  return send(0x21, Data(password), err, false);
+  return send(command::kGetDateTime, Data(password), err, false);
 }
 
 CommandResult* CommandSet::SetHeaderLine(const std::string& password, std::int32_t line,
                                          const std::string& text, std::int32_t value, Err err) {
-  if (line < 0 || line > 20) return reject(err, kArgHeaderLine, 0x22);
-  return send(0x22, Data(password).dec(line).text(text).dec(value), err);
+  if (line < 0 || line > 20) return reject(err, kArgHeaderLine, command::kSetHeaderLine);
+  return send(command::kSetHeaderLine, Data(password).dec(line).text(text).dec(value), err);
 }
 
 CommandResult* CommandSet::AddArticle(const std::string& password, std::int32_t code,
                                       const std::string& name, std::int32_t a, std::int32_t b,
                                       std::int32_t mask, const std::string& text, Err err) {
-  return send(0x24, Data(password).dec(code).text(name).dec(a).dec(b).hex(mask, 2).text(text), err);
+  return send(command::kAddArticle,
+              Data(password).dec(code).text(name).dec(a).dec(b).hex(mask, 2).text(text), err);
 }
 
 CommandResult* CommandSet::SetRegistratorParams(const std::string& password,
                                                 const std::array<std::int32_t, 7>& v, Err err) {
   return send(
-      0x27,
+      command::kSetRegistratorParams,
       Data(password).dec(v[0]).dec(v[1]).hex(v[2], 4).hex(v[3], 2).hex(v[4], 2).hex(v[5], 2).dec2(
           v[6]),
       err);
 }
 
 CommandResult* CommandSet::GetRegistratorParams(const std::string& password, Err err) {
-  return send(0x28, Data(password), err);
+  return send(command::kGetRegistratorParams, Data(password), err);
 }
 
 CommandResult* CommandSet::SetPaymentType(const std::string& password, std::int32_t number,
                                           std::int32_t mask, const std::string& name, Err err) {
-  return send(0x2D, Data(password).dec(number).hex(mask, 2).text(name), err);
+  return send(command::kSetPaymentType, Data(password).dec(number).hex(mask, 2).text(name), err);
 }
 
 CommandResult* CommandSet::SetOperator(const std::string& password, std::int32_t index,
                                        const std::string& operatorPassword, const std::string& name,
                                        Err err) {
-  return send(0x2F, Data(password).dec(index).text(operatorPassword).text(name), err);
+  return send(command::kSetOperator, Data(password).dec(index).text(operatorPassword).text(name),
+              err);
 }
 
 CommandResult* CommandSet::SetMaintenanceParams(const std::string& password,
                                                 const std::string& text1, const std::string& text2,
                                                 std::int32_t x, std::int32_t y, Err err) {
-  return send(0x35, Data(password).text(text1).text(text2).dec(y).hex(x, 2), err);
+  return send(command::kSetMaintenanceParams,
+              Data(password).text(text1).text(text2).dec(y).hex(x, 2), err);
 }
 
 CommandResult* CommandSet::SetSerialNumber(const std::string& password, const std::string& serial,
                                            Err err) {
-  return send(0x41, Data(password).text(serial), err);
+  return send(command::kSetSerialNumber, Data(password).text(serial), err);
 }
 
 CommandResult* CommandSet::GetTaxNumber(const std::string& password, Err err) {
-  return send(0x46, Data(password), err);
+  return send(command::kGetTaxNumber, Data(password), err);
 }
 
 CommandResult* CommandSet::SetTaxRates(const std::string& password, std::int32_t number,
                                        std::int32_t mask, const std::string& rate,
                                        const std::string& name, Err err) {
-  return send(0x47, Data(password).dec(number).hex(mask, 2).text(rate).text(name).dec(-1), err);
+  return send(command::kSetTaxRates,
+              Data(password).dec(number).hex(mask, 2).text(rate).text(name).dec(-1), err);
 }
 
 CommandResult* CommandSet::SetTaxRates(const std::string& password, std::int32_t number,
                                        std::int32_t mask, const std::string& rate,
                                        const std::string& name, std::int32_t value, Err err) {
-  return send(0x47, Data(password).dec(number).hex(mask, 2).text(rate).text(name).dec(value), err);
+  return send(command::kSetTaxRates,
+              Data(password).dec(number).hex(mask, 2).text(rate).text(name).dec(value), err);
 }
 
 CommandResult* CommandSet::OpenServiceReceipt(const std::string& password, Err err) {
-  return send(0x60, Data(password), err);
+  return send(command::kOpenServiceReceipt, Data(password), err);
 }
 
 CommandResult* CommandSet::PrintText(const std::string& password, const std::string& text,
                                      Err err) {
-  return send(0x61, Data(password).text(text), err);
+  return send(command::kPrintText, Data(password).text(text), err);
 }
 
 CommandResult* CommandSet::OpenFiscalReceipt(const std::string& password,
                                              std::int32_t operatorNumber, std::int32_t till,
                                              std::int32_t isReturn, Err err) {
-  return send(0x63, Data(password).dec(operatorNumber).dec(till).dec(isReturn), err);
+  return send(command::kOpenFiscalReceipt,
+              Data(password).dec(operatorNumber).dec(till).dec(isReturn), err);
 }
 
 CommandResult* CommandSet::SellArticle(const std::string& password, std::int32_t code,
                                        double amount, double quantity, Err err) {
-  if (!(quantity > 0)) return reject(err, kArgRange, 0x64);
-  if (amount < 0) return reject(err, kArgNegativeAmount, 0x64);
-  return send(0x64, Data(password).dec(code).fixed(quantity, 3).fixed(amount, 2), err);
+  if (!(quantity > 0)) return reject(err, kArgRange, command::kSellArticle);
+  if (amount < 0) return reject(err, kArgNegativeAmount, command::kSellArticle);
+  return send(command::kSellArticle, Data(password).dec(code).fixed(quantity, 3).fixed(amount, 2),
+              err);
 }
 
 CommandResult* CommandSet::CloseServiceReceipt(const std::string& password, Err err) {
-  return send(0x65, Data(password).dec(0), err);
+  return send(command::kCloseReceipt, Data(password).dec(0), err);
 }
 
 CommandResult* CommandSet::CloseFiscalReceipt(const std::string& password, std::int32_t value,
                                               Err err) {
-  return send(0x65, Data(password).dec(value), err);
+  return send(command::kCloseReceipt, Data(password).dec(value), err);
 }
 
 CommandResult* CommandSet::Payment(const std::string& password, std::int32_t type, double amount,
                                    Err err) {
-  if (type < 0 || type > 9) return reject(err, kArgRange, 0x67);
-  return send(0x67, Data(password).dec(type).fixed(amount, 2), err);
+  if (type < 0 || type > 9) return reject(err, kArgRange, command::kPayment);
+  return send(command::kPayment, Data(password).dec(type).fixed(amount, 2), err);
 }
 
 CommandResult* CommandSet::PercentDiscount(const std::string& password, double percent, Err err) {
-  return send(0x68, Data(password).fixed(percent, 2), err);
+  return send(command::kPercentDiscount, Data(password).fixed(percent, 2), err);
 }
 
 CommandResult* CommandSet::AbsoluteDiscount(const std::string& password, double amount, Err err) {
-  return send(0x69, Data(password).fixed(amount, 2), err);
+  return send(command::kAbsoluteDiscount, Data(password).fixed(amount, 2), err);
 }
 
 CommandResult* CommandSet::CancelReceipt(const std::string& password, std::int32_t type, Err err) {
-  return send(0x6B, Data(password).dec(type), err);
+  return send(command::kCancelReceipt, Data(password).dec(type), err);
 }
 
 CommandResult* CommandSet::PrintTotal(const std::string& password, std::int32_t flag, Err err) {
-  return send(0x6D, Data(password).dec(flag != 0 ? 1 : 0), err);
+  return send(command::kPrintTotal, Data(password).dec(flag != 0 ? 1 : 0), err);
 }
 
 CommandResult* CommandSet::CashInOut(const std::string& password, std::int32_t operatorNumber,
                                      double amount, Err err) {
-  return send(0x6E, Data(password).dec(operatorNumber).fixed(amount, 2), err);
+  return send(command::kCashInOut, Data(password).dec(operatorNumber).fixed(amount, 2), err);
 }
 
 CommandResult* CommandSet::PrintBarcode(const std::string& password, std::int32_t height,
                                         const std::string& digits, Err err) {
   // Anything but twelve decimal digits is refused alike: a letter has no bar pattern.
   const auto line = ean13::barcodeLine(digits);
-  if (!line) return reject(err, kArgBarcodeDigits, 0x6F);
-  return send(0x6F, Data(password).dec(height).text(*line), err);
+  if (!line) return reject(err, kArgBarcodeDigits, command::kPrintBarcode);
+  return send(command::kPrintBarcode, Data(password).dec(height).text(*line), err);
 }
 
 CommandResult* CommandSet::AbsoluteSurchargeDiscount(const std::string& password, double amount,
                                                      Err err) {
-  return send(0x74, Data(password).fixed(amount, 2), err);
+  return send(command::kAbsoluteSurchargeDiscount, Data(password).fixed(amount, 2), err);
 }
 
 CommandResult* CommandSet::GetDeviceInfo(const std::string& password, Err err) {
-  return send(0x80, Data(password), err);
+  return send(command::kGetDeviceInfo, Data(password), err);
 }
 
 CommandResult* CommandSet::DisplayText(const std::string& password, const std::string& text,
                                        std::int32_t function, std::int32_t value, Err err) {
-  return send(0x81, Data(password).dec(function).dec(value).text(text), err);
+  return send(command::kDisplayText, Data(password).dec(function).dec(value).text(text), err);
 }
 
 CommandResult* CommandSet::OpenCashDrawer(const std::string& password, Err err) {
-  return send(0x83, Data(password), err);
+  return send(command::kOpenCashDrawer, Data(password), err);
 }
 
 CommandResult* CommandSet::RunInternalTest(const std::string& password, std::int32_t test,
                                            Err err) {
-  return send(0x84, Data(password).dec(test), err);
+  return send(command::kRunInternalTest, Data(password).dec(test), err);
 }
 
 CommandResult* CommandSet::RunInternalTest3(const std::string& password, Err err) {
-  return send(0x84, Data(password).dec(3), err);
+  return send(command::kRunInternalTest, Data(password).dec(3), err);
 }
 
 CommandResult* CommandSet::PrintReport(const std::string& password, std::int32_t type, Err err) {
-  return send(0xA1, Data(password).dec(type), err);
+  return send(command::kPrintReport, Data(password).dec(type), err);
 }
 
 CommandResult* CommandSet::SoldArticlesReport(const std::string& password, std::int64_t first,
                                               std::int64_t last, Err err) {
-  return send(0xA4, Data(password).dec(first).dec(last), err);
+  return send(command::kSoldArticlesReport, Data(password).dec(first).dec(last), err);
 }
 
 CommandResult* CommandSet::SendCommandA6(const std::string& password, std::int32_t value,
                                          std::int32_t, std::int32_t, Err err) {
-  return send(0xA6, Data(password).dec(value).empty().empty(), err);
+  return send(command::kCommandA6, Data(password).dec(value).empty().empty(), err);
 }
 
 CommandResult* CommandSet::ReadDailyCounters(const std::string& password, std::int32_t counter,
                                              Err err) {
-  return send(0xE2, Data(password).dec(counter), err);
+  return send(command::kReadDailyCounters, Data(password).dec(counter), err);
 }
 
 CommandResult* CommandSet::RebootRegistrator(const std::string& password, Err err) {
-  return send(0xF3, Data(password), err);
+  return send(command::kRebootRegistrator, Data(password), err);
 }
 
 }  // namespace tallowick

@@ -11,38 +11,46 @@
 #include <string_view>
 
 #include "link/device_link.h"
+#include "link/protocol.h"
+#include "link/x_list.h"
 
 namespace tallowick {
 
 // The device password every caller passes as the first data field.
 inline constexpr const char* kDevicePassword = "582014";
 
-// Argument errors, defined once with their meaning.
-enum ArgError : std::int32_t {
-  kArgOk = 0,
-  kArgBarcodeDigits = -100,   // PrintBarcode: not exactly 12 decimal digits
-  kArgHeaderLine = -121,      // SetHeaderLine: line number outside 0..20
-  kArgRange = -151,           // SellArticle: quantity not above 0; Payment: type outside 0..9
-  kArgNegativeAmount = -152,  // SellArticle: amount below 0
-  kArgNotEncodable = -200,    // a text holds characters Windows-1251 cannot represent
-  kArgTooLong = -201,         // the data field is longer than one frame carries (219 bytes)
-  kArgNotFinite = -202,       // a number is infinite or not a number
-};
+// Argument errors, defined once with their meaning: X(name, code, meaning).
+#define TALLOWICK_ARG_ERRORS(X)                                               \
+  /* PrintBarcode: not exactly 12 decimal digits */                           \
+  X(kArgBarcodeDigits, -100, "the barcode needs exactly 12 decimal digits")   \
+  /* SetHeaderLine: line number outside 0..20 */                              \
+  X(kArgHeaderLine, -121, "the header line number must be 0 to 20")           \
+  /* SellArticle: quantity not above 0; Payment: type outside 0..9 */         \
+  X(kArgRange, -151, "quantity must be above 0; payment type must be 0 to 9") \
+  /* SellArticle: amount below 0 */                                           \
+  X(kArgNegativeAmount, -152, "the amount must not be negative")              \
+  /* a text holds characters Windows-1251 cannot represent */                 \
+  X(kArgNotEncodable, -200, "a text cannot be written in Windows-1251")       \
+  /* the data field is longer than one frame carries */                       \
+  X(kArgTooLong, -201, "the data do not fit one frame (219 bytes)")           \
+  /* a number is infinite or not a number */                                  \
+  X(kArgNotFinite, -202, "a number is infinite or not a number")
 
-struct ArgErrorInfo {
-  ArgError code;
-  std::string_view meaning;
-};
+enum ArgError : std::int32_t { kArgOk = 0, TALLOWICK_ARG_ERRORS(TALLOWICK_VALUED_ENUMERATOR) };
 
-inline constexpr std::array<ArgErrorInfo, 7> kArgErrors = {{
-    {kArgBarcodeDigits, "the barcode needs exactly 12 decimal digits"},
-    {kArgHeaderLine, "the header line number must be 0 to 20"},
-    {kArgRange, "quantity must be above 0; payment type must be 0 to 9"},
-    {kArgNegativeAmount, "the amount must not be negative"},
-    {kArgNotEncodable, "a text cannot be written in Windows-1251"},
-    {kArgTooLong, "the data do not fit one frame (219 bytes)"},
-    {kArgNotFinite, "a number is infinite or not a number"},
-}};
+inline constexpr CodeMeaning<ArgError> kArgErrors[] = {
+    TALLOWICK_ARG_ERRORS(TALLOWICK_CODE_MEANING)};
+
+constexpr bool argErrorsDistinct() {
+  for (std::size_t i = 0; i < std::size(kArgErrors); ++i) {
+    if (kArgErrors[i].code == kArgOk) return false;
+    for (std::size_t j = 0; j < i; ++j) {
+      if (kArgErrors[i].code == kArgErrors[j].code) return false;
+    }
+  }
+  return true;
+}
+static_assert(argErrorsDistinct(), "two argument errors share a code, or one is 0");
 
 std::string_view argErrorText(std::int32_t code);
 
@@ -51,9 +59,9 @@ struct FixedCommand {
   std::int32_t code;
   const char* data;
 };
-inline constexpr FixedCommand kBeep{0x82, "582014;1;"};
-inline constexpr FixedCommand kEraseFiscalMemory{0xF0, "582014;"};
-inline constexpr FixedCommand kRebootDevice{0xF3, "582014;"};
+inline constexpr FixedCommand kBeep{command::kBeep, "582014;1;"};
+inline constexpr FixedCommand kEraseFiscalMemory{command::kEraseFiscalMemory, "582014;"};
+inline constexpr FixedCommand kRebootDevice{command::kRebootRegistrator, "582014;"};
 
 class CommandSet {
  public:

@@ -13,7 +13,7 @@ namespace {
 
 sim::PrinterSettings simulatedSettings(const std::string& model) {
   sim::PrinterSettings settings;
-  if (!model.empty()) settings.model = model.starts_with("Veltor ") ? model : "Veltor " + model;
+  if (!model.empty()) settings.model = sim::reportedModel(model);
   return settings;
 }
 

@@ -6,6 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "link/protocol.h"
+#include "link/x_list.h"
+
 namespace tallowick {
 
 inline constexpr std::size_t kMaxFields = 20;
@@ -23,29 +26,36 @@ inline constexpr std::uint32_t kLinkBits = kBadChecksum | kNak | kNoReply;
 
 // Why the link sent nothing at all. Not part of the printer's answer: a command refused
 // here never reached the wire, and the record says so instead of reading as success.
-enum class LinkRefusal : std::uint8_t {
-  None,          // the command went out (whatever came back)
-  NotReady,      // the link was never opened, or an exchange is already running
-  DataTooLong,   // the data text is longer than one frame carries (219 bytes)
-  NotEncodable,  // the data text has characters Windows-1251 cannot represent
-  Busy,          // another command of this link is still waiting for its reply
-};
+// X(name, text): the text explains the refusal, for logs and the command line.
+#define TALLOWICK_LINK_REFUSALS(X)                                                           \
+  /* the command went out (whatever came back) */                                            \
+  X(None, "")                                                                                \
+  /* the link was never opened, or an exchange is already running */                         \
+  X(NotReady, "Порт не подключен: команда не отправлена")                                    \
+  /* the data text is longer than one frame carries (219 bytes) */                           \
+  X(DataTooLong, "Данные команды длиннее 219 байт: команда не отправлена")                   \
+  /* the data text has characters Windows-1251 cannot represent */                           \
+  X(NotEncodable, "Данные команды содержат символы вне Windows-1251: команда не отправлена") \
+  /* another command of this link is still waiting for its reply */                          \
+  X(Busy, "Идет обмен с регистратором: команда не отправлена")
 
-// The text that explains a refusal, for logs and the command line.
+enum class LinkRefusal : std::uint8_t { TALLOWICK_LINK_REFUSALS(TALLOWICK_ENUMERATOR) };
+
 std::string_view refusalText(LinkRefusal refusal);
 
 // How the wait for the reply ended. A silent printer, a port that is gone and a wait the
 // user cut short all read as no reply; callers that must tell them apart look here.
-enum class WaitEnd : std::uint8_t {
-  None,       // nothing was awaited: the command never went out
-  Frame,      // a frame ended it (ErrorFlags says whether it was a good one)
-  Silence,    // the line stayed silent for the whole silence limit
-  TimeLimit,  // bytes kept coming until the link's limit for one command ran out
-  PortGone,   // the port reported end of file or a hang-up
-  Stopped,    // the link's user asked to stop
-};
+// X(name, trace name): a short English name of each end, for traces.
+#define TALLOWICK_WAIT_ENDS(X)                                                            \
+  X(None, "none")            /* nothing was awaited: the command never went out */        \
+  X(Frame, "frame")          /* a frame ended it (ErrorFlags says whether it was good) */ \
+  X(Silence, "silence")      /* the line stayed silent for the whole silence limit */     \
+  X(TimeLimit, "time-limit") /* bytes kept coming until the command's limit ran out */    \
+  X(PortGone, "port-gone")   /* the port reported end of file or a hang-up */             \
+  X(Stopped, "stopped")      /* the link's user asked to stop */
 
-// A short English name of each end ("silence", "port-gone"), for traces.
+enum class WaitEnd : std::uint8_t { TALLOWICK_WAIT_ENDS(TALLOWICK_ENUMERATOR) };
+
 std::string_view waitEndName(WaitEnd end);
 
 // Every text is UTF-8; the link converts from and to Windows-1251 at the wire.
@@ -58,19 +68,21 @@ struct CommandResult {
   std::string ReplyText;    // reply data after the first field, as received
   std::string ErrorCode;    // the reply's first field; "0000" means accepted
   std::array<std::string, kMaxFields> Fields;
-  std::array<std::uint8_t, 6> Status{};  // the six status bytes, bit 7 cleared
+  StatusBytes Status{};  // the six status bytes, bit 7 cleared
   LinkRefusal Refusal = LinkRefusal::None;
   WaitEnd WaitEnded = WaitEnd::None;
 
   bool noReply() const { return (ErrorFlags & flag::kNoReply) != 0; }
   bool stopped() const { return WaitEnded == WaitEnd::Stopped; }
   bool accepted() const { return ErrorCode == "0000"; }
-  bool serviceMode() const { return (Status[0] & 0x01) != 0; }
+  bool serviceMode() const { return isSet(Status, status::kServiceMode); }
+  bool noRebootNeeded() const { return isSet(Status, status::kNoRebootNeeded); }
+  OpenDocument openDocument() const { return tallowick::openDocument(Status); }
 };
 
 // ErrorFlags of a complete reply with a correct checksum: the status bits that the
 // six status bytes (as received, bit 7 included) raise.
-std::uint32_t statusFlags(const std::array<std::uint8_t, 6>& status);
+std::uint32_t statusFlags(const StatusBytes& status);
 
 // The description of a command code; "Неверная команда" for codes without one.
 std::string_view CommandDescription(std::int32_t code);

@@ -11,21 +11,21 @@ namespace {
 // Commands whose reply text the program reads in a joined form.
 void touchUp(std::int32_t command, std::string& data) {
   if (data.size() <= 1) return;
-  switch (command) {
-    case 0x32:
-    case 0x35:
+  const CommandInfo* info = commandInfo(command);
+  switch (info ? info->touchUp : TouchUp::None) {
+    case TouchUp::CommaAfterFirst:
       data.insert(1, 1, ',');
       break;
-    case 0x3E:
+    case TouchUp::CommaAtNinth:
       if (data.size() >= 9) data[8] = ',';
       break;
-    case 0x5A:
+    case TouchUp::CommasInFirst20:
       std::replace(
           data.begin(),
           data.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(20, data.size())), ' ',
           ',');
       break;
-    default:
+    case TouchUp::None:
       break;
   }
 }

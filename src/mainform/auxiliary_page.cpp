@@ -3,6 +3,7 @@
 #include <cctype>
 #include <string_view>
 
+#include "commands/printer_traits.h"
 #include "mainform/step_outcome.h"
 #include "mainform/tax_rates.h"
 
@@ -78,22 +79,23 @@ void AuxiliaryPage::Button15Click() {
 
 void AuxiliaryPage::Button13Click() {
   std::int32_t err = 0;
-  // Any reply carries the status bytes; the KM-15 has no customer display to ask.
-  if (s_.state.DeviceModel == "Veltor KM-15") {
-    s_.keep(s_.commands.GetDeviceInfo(kPw, &err));
-  } else {
+  // Any reply carries the status bytes; a model without a customer display is asked for
+  // its device information instead.
+  if (modelTraits(s_.state.DeviceModel).customerDisplay) {
     s_.keep(s_.commands.DisplayText(kPw, "", 3, 0, &err));
+  } else {
+    s_.keep(s_.commands.GetDeviceInfo(kPw, &err));
   }
   if (!messageOutcome(s_, "Таймаут устройства! Ошибка работы  с  индикаторами клиента!",
                       "Ошибка индикаторов клиента")) {
     return;
   }
-  const std::uint8_t document = s_.state.LastResult->Status[2] & 0x0F;
-  if (document == kNoDocumentOpen) {
+  const OpenDocument document = s_.state.LastResult->openDocument();
+  if (document == OpenDocument::None) {
     s_.ui.messageBox("Нет открытых чеков!");
     return;
   }
-  if (document == kServiceReceiptOpen) {
+  if (document == OpenDocument::ServiceReceipt) {
     s_.keep(s_.commands.CloseServiceReceipt(kPw, &err));
     if (messageOutcome(s_, "Таймаут устройства! Ошибка закрытия служебного чека!",
                        "Ошибка закрытия служебного чека")) {
@@ -115,7 +117,7 @@ void AuxiliaryPage::Button17Click() {
     return;
   }
   s_.state.TaxFirmwarePrefix = taxFirmwarePrefix(info->Fields[1]);
-  const auto taxes = taxRates(countryOf(info->Fields[2]), s_.state.TaxFirmwarePrefix, 0x03);
+  const auto taxes = taxRates(info->Fields[2], s_.state.TaxFirmwarePrefix, 0x03);
   for (const TaxRate& tax : taxes) {
     s_.keep(sendTaxRate(s_.commands, tax, &err));
     if (!messageOutcome(s_, "Таймаут устройства! Ошибка!", "Ошибка установки налогов!")) return;
@@ -124,16 +126,17 @@ void AuxiliaryPage::Button17Click() {
 }
 
 void AuxiliaryPage::Button11Click() {
-  if (s_.state.DeviceModel == "Veltor FP-90T") {
+  const ModelTraits model = modelTraits(s_.state.DeviceModel);
+  if (model.zReportClearsTape) {
     zReportWithTapeClearing();
     return;
   }
-  if (s_.state.DeviceModel == "Veltor KM-15" && !km15ControlTape()) return;
+  if (model.controlTapeBeforeZ && !controlTapeBeforeZ()) return;
 
   std::int32_t err = 0;
   s_.keep(s_.commands.PrintReport(kPw, 0, &err));
   if (!messageOutcome(s_, "Таймаут устройства! Ошибка Z-отчета!", "Ошибка Z-отчета")) return;
-  if (s_.state.FirmwareVersion == "3.01") {
+  if (firmwareTraits(s_.state.FirmwareVersion).zReportClearsTape) {
     s_.keep(s_.commands.PrintReport(kPw, 2, &err));
     if (!messageOutcome(s_, "Таймаут устройства! Ошибка обнуления контрольной ленты!",
                         "Ошибка обнуления контрольной ленты")) {
@@ -166,7 +169,7 @@ void AuxiliaryPage::zReportWithTapeClearing() {
   }
 }
 
-bool AuxiliaryPage::km15ControlTape() {
+bool AuxiliaryPage::controlTapeBeforeZ() {
   s_.pumpEvents();
   if (!controlTapeReceipt(false)) return false;
   std::int32_t err = 0;

@@ -1,17 +1,11 @@
 // The page "Вспомогательные функции" (TabSheet2): single service functions on the connected
 // printer, each a short fixed sequence reported in message boxes. Only the control-tape
-// receipts of the KM-15's Z-report write into the test log.
+// receipts before a Z-report write into the test log.
 #pragma once
-
-#include <cstdint>
 
 #include "mainform/session.h"
 
 namespace tallowick {
-
-// The open-document kind in the low four bits of the third status byte.
-inline constexpr std::uint8_t kNoDocumentOpen = 0;
-inline constexpr std::uint8_t kServiceReceiptOpen = 5;
 
 class AuxiliaryPage {
  public:
@@ -26,10 +20,12 @@ class AuxiliaryPage {
   void Button17Click();  // "Установить налоги"
 
  private:
-  // The Z-report of the FP-90T: the report, then clearing the control tape.
+  // The Z-report of a model that clears the control tape after it: the report, then the
+  // clearing, whatever the report answered.
   void zReportWithTapeClearing();
-  // The KM-15's control-tape receipts before its Z-report; false when the sequence ended.
-  bool km15ControlTape();
+  // The control-tape receipts that some models print before their Z-report; false when
+  // the sequence ended.
+  bool controlTapeBeforeZ();
   // One control-tape receipt: opened, headed with a stop check, its closing command (84h
   // test 3, or A6h 2 in the second form), closed. False when the sequence ended.
   bool controlTapeReceipt(bool secondForm);

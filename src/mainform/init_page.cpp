@@ -191,7 +191,7 @@ InitEnd InitPage::initialise() {
   if (!initOutcome(s_, kTimeout, dateNoReply, "Ошибка установки времени!", dateError, {})) {
     return InitEnd::Failed;
   }
-  const bool noReboot = (probe->Status[0] & 0x04) != 0;
+  const bool noReboot = probe->noRebootNeeded();
   log("Начало инициализации регистратора.");
 
   std::int32_t err = 0;
@@ -271,7 +271,7 @@ bool InitPage::identificationAndTaxes() {
   }
   updateServiceIndicator(s_);
   s_.state.TaxFirmwarePrefix = taxFirmwarePrefix(info->Fields[1]);
-  const auto taxes = taxRates(countryOf(info->Fields[2]), s_.state.TaxFirmwarePrefix, 0x01);
+  const auto taxes = taxRates(info->Fields[2], s_.state.TaxFirmwarePrefix, 0x01);
 
   for (std::size_t i = 0; i < taxes.size(); ++i) {
     const TaxLines& lines = kTaxLines[i];

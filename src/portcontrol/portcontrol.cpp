@@ -16,37 +16,12 @@ namespace {
 
 using namespace port_result;
 
-constexpr std::array<PortResultInfo, 28> kResults{{
-    {kOk, "success", DescriptionKind::Empty},
-    {kNotOpen, "port not open", DescriptionKind::Fixed},
-    {kOpenFailed, "the port could not be opened", DescriptionKind::System},
-    {kReadSettingsFailed, "reading the line settings failed", DescriptionKind::System},
-    {kWriteSettingsFailed, "writing the line settings failed", DescriptionKind::System},
-    {kTimeoutsFailed, "setting the time-outs failed", DescriptionKind::System},
-    {kFlushFailed, "waiting for the output to leave failed", DescriptionKind::System},
-    {kCloseFailed, "closing the port failed", DescriptionKind::System},
-    {kGetPriorityClassFailed, "reading the process priority failed", DescriptionKind::System},
-    {kSetPriorityClassFailed, "setting the process priority failed", DescriptionKind::System},
-    {kGetThreadPriorityFailed, "reading the thread priority failed", DescriptionKind::System},
-    {kSetThreadPriorityFailed, "setting the thread priority failed", DescriptionKind::System},
-    {kLockFailed, "locking the code into memory failed", DescriptionKind::System},
-    {kUnlockFailed, "unlocking the code failed", DescriptionKind::System},
-    {kClearCommErrorFailed, "taking the port's error state failed", DescriptionKind::System},
-    {kPurgeFailed, "purging the port failed", DescriptionKind::System},
-    {kSessionOpen, "a session is already open", DescriptionKind::Fixed},
-    {kReadFailed, "reading failed", DescriptionKind::System},
-    {kWriteFailed, "writing failed", DescriptionKind::System},
-    {kEndCharAbsent, "the end character did not arrive", DescriptionKind::Fixed},
-    {kAlreadyOpen, "the port is already open", DescriptionKind::Fixed},
-    {kNoSession, "no session open", DescriptionKind::Fixed},
-    {kEscapeFailed, "the escape function failed", DescriptionKind::System},
-    {kClearBuffersFailed, "purging the buffers failed", DescriptionKind::System},
-    {kFifoUnsupported, "FIFO settings are not kept on this platform", DescriptionKind::None},
-    {kFifoRegistryFailed, "FIFO registry access failed, or the device key was not found",
-     DescriptionKind::None},
-    {kFifoSizeNotAllowed, "FIFO size not allowed", DescriptionKind::None},
-    {kEnumerationFailed, "port enumeration busy or not possible", DescriptionKind::None},
-}};
+constexpr PortResultInfo kResults[] = {
+#define TALLOWICK_PORT_RESULT_INFO(name, code, meaning, description) \
+  {code, meaning, DescriptionKind::description},
+    TALLOWICK_PORT_RESULTS(TALLOWICK_PORT_RESULT_INFO)
+#undef TALLOWICK_PORT_RESULT_INFO
+};
 
 // Windows errors wrapped as result codes carry 8 in bits 16 to 28.
 constexpr std::uint32_t kWrappedFacilityMask = 0x1FFF0000;

@@ -8,37 +8,6 @@
 
 namespace tallowick {
 
-namespace port_result {
-inline constexpr std::int32_t kOk = 0;
-inline constexpr std::int32_t kNotOpen = -1;
-inline constexpr std::int32_t kOpenFailed = -2;
-inline constexpr std::int32_t kReadSettingsFailed = -3;
-inline constexpr std::int32_t kWriteSettingsFailed = -4;
-inline constexpr std::int32_t kTimeoutsFailed = -5;
-inline constexpr std::int32_t kFlushFailed = -6;
-inline constexpr std::int32_t kCloseFailed = -7;
-inline constexpr std::int32_t kGetPriorityClassFailed = -8;
-inline constexpr std::int32_t kSetPriorityClassFailed = -9;
-inline constexpr std::int32_t kGetThreadPriorityFailed = -10;
-inline constexpr std::int32_t kSetThreadPriorityFailed = -11;
-inline constexpr std::int32_t kLockFailed = -12;
-inline constexpr std::int32_t kUnlockFailed = -13;
-inline constexpr std::int32_t kClearCommErrorFailed = -14;
-inline constexpr std::int32_t kPurgeFailed = -15;
-inline constexpr std::int32_t kSessionOpen = -16;
-inline constexpr std::int32_t kReadFailed = -17;
-inline constexpr std::int32_t kWriteFailed = -18;
-inline constexpr std::int32_t kEndCharAbsent = -19;
-inline constexpr std::int32_t kAlreadyOpen = -20;
-inline constexpr std::int32_t kNoSession = -21;
-inline constexpr std::int32_t kEscapeFailed = -22;
-inline constexpr std::int32_t kClearBuffersFailed = -23;
-inline constexpr std::int32_t kFifoUnsupported = -24;
-inline constexpr std::int32_t kFifoRegistryFailed = -25;
-inline constexpr std::int32_t kFifoSizeNotAllowed = -26;
-inline constexpr std::int32_t kEnumerationFailed = -27;
-}  // namespace port_result
-
 // How the description of a failure is made.
 enum class DescriptionKind {
   Empty,   // success: the empty description
@@ -46,6 +15,45 @@ enum class DescriptionKind {
   System,  // the system's text of the error, as ErrorString builds it
   None,    // no text: the description is emptied
 };
+
+// Every result code from 0 down to -27, in that order, with its meaning and how the
+// description of the failure is made: X(name, code, meaning, description).
+#define TALLOWICK_PORT_RESULTS(X)                                                                  \
+  X(Ok, 0, "success", Empty)                                                                       \
+  X(NotOpen, -1, "port not open", Fixed)                                                           \
+  X(OpenFailed, -2, "the port could not be opened", System)                                        \
+  X(ReadSettingsFailed, -3, "reading the line settings failed", System)                            \
+  X(WriteSettingsFailed, -4, "writing the line settings failed", System)                           \
+  X(TimeoutsFailed, -5, "setting the time-outs failed", System)                                    \
+  X(FlushFailed, -6, "waiting for the output to leave failed", System)                             \
+  X(CloseFailed, -7, "closing the port failed", System)                                            \
+  X(GetPriorityClassFailed, -8, "reading the process priority failed", System)                     \
+  X(SetPriorityClassFailed, -9, "setting the process priority failed", System)                     \
+  X(GetThreadPriorityFailed, -10, "reading the thread priority failed", System)                    \
+  X(SetThreadPriorityFailed, -11, "setting the thread priority failed", System)                    \
+  X(LockFailed, -12, "locking the code into memory failed", System)                                \
+  X(UnlockFailed, -13, "unlocking the code failed", System)                                        \
+  X(ClearCommErrorFailed, -14, "taking the port's error state failed", System)                     \
+  X(PurgeFailed, -15, "purging the port failed", System)                                           \
+  X(SessionOpen, -16, "a session is already open", Fixed)                                          \
+  X(ReadFailed, -17, "reading failed", System)                                                     \
+  X(WriteFailed, -18, "writing failed", System)                                                    \
+  X(EndCharAbsent, -19, "the end character did not arrive", Fixed)                                 \
+  X(AlreadyOpen, -20, "the port is already open", Fixed)                                           \
+  X(NoSession, -21, "no session open", Fixed)                                                      \
+  X(EscapeFailed, -22, "the escape function failed", System)                                       \
+  X(ClearBuffersFailed, -23, "purging the buffers failed", System)                                 \
+  X(FifoUnsupported, -24, "FIFO settings are not kept on this platform", None)                     \
+  X(FifoRegistryFailed, -25, "FIFO registry access failed, or the device key was not found", None) \
+  X(FifoSizeNotAllowed, -26, "FIFO size not allowed", None)                                        \
+  X(EnumerationFailed, -27, "port enumeration busy or not possible", None)
+
+namespace port_result {
+#define TALLOWICK_PORT_RESULT_CODE(name, code, meaning, description) \
+  inline constexpr std::int32_t k##name = code;
+TALLOWICK_PORT_RESULTS(TALLOWICK_PORT_RESULT_CODE)
+#undef TALLOWICK_PORT_RESULT_CODE
+}  // namespace port_result
 
 struct PortResultInfo {
   std::int32_t code;

@@ -1,8 +1,8 @@
 // The closing stages: the clock check, the technical-information receipt, the control
 // tape and the Z-report, operator 1 once more, the line-rate change with its service
 // receipt, the display's farewell and the end lines.
+#include "commands/printer_traits.h"
 #include "mainform/connection.h"
-#include "testrun/model_traits.h"
 #include "testrun/numbers.h"
 #include "testrun/step_texts.h"
 #include "testrun/test_run.h"

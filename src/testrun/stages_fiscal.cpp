@@ -3,7 +3,7 @@
 // report and the internal tests, where a run without fiscal receipts rejoins.
 #include <array>
 
-#include "testrun/model_traits.h"
+#include "commands/printer_traits.h"
 #include "testrun/step_texts.h"
 #include "testrun/test_run.h"
 

@@ -1,8 +1,8 @@
 // The run header, the pass loop and the non-fiscal stages: clock setting, date/time and
 // tax number reads per pass, X-report, a service receipt, the customer display test and
 // the service cash-in and cash-out.
+#include "commands/printer_traits.h"
 #include "link/cp1251.h"
-#include "testrun/model_traits.h"
 #include "testrun/step_texts.h"
 #include "testrun/test_run.h"
 

@@ -3,7 +3,7 @@
 // the payment types and operator 1.
 #include <array>
 
-#include "testrun/model_traits.h"
+#include "commands/printer_traits.h"
 #include "testrun/numbers.h"
 #include "testrun/step_texts.h"
 #include "testrun/test_run.h"
@@ -20,23 +20,6 @@ LoggedStep withLines(const char* T, const char* E, std::string S, bool indicator
 constexpr std::array<const char*, 8> kHeaderLines = {
     "У К Р А Ї Н А", "м. К и ї в", "Торговий дiм \"Ворилта\"", "тел. 123-45-67", "", "", "", "",
 };
-
-struct PaymentNames {
-  const char* country;
-  std::array<const char*, 5> names;
-};
-
-constexpr std::array<PaymentNames, 2> kPaymentNames = {{
-    {"Україна", {"Чек", "Картка", "Внутр. корист.", "Кредит", "Переказ"}},
-    {"Moldova", {"Cheque", "Card", "Internal Use", "Credit", "Transfer"}},
-}};
-
-std::string paymentName(const std::string& country, int type) {
-  for (const auto& p : kPaymentNames) {
-    if (country == p.country) return p.names[static_cast<std::size_t>(type - 1)];
-  }
-  return "";
-}
 
 }  // namespace
 
@@ -94,15 +77,15 @@ bool TestRun::preparation() {
       return false;
     }
   }
-  // A document left open by an earlier run: low four bits of S2 of the last reply.
-  const int document = s_.state.LastResult->Status[2] & 0x0F;
-  if (document == 5) {
+  // A document left open by an earlier run, as the last reply's status bytes tell.
+  const OpenDocument document = s_.state.LastResult->openDocument();
+  if (document == OpenDocument::ServiceReceipt) {
     return run(
         {.call = [](CommandSet& c, std::int32_t* e) { return c.CloseServiceReceipt(kPw, e); },
          .outcome = quiet("Таймаут устройства! Ошибка закрытия служебного чека!",
                           "Ошибка закрытия служебного чека", true)});
   }
-  if (document != 0) {
+  if (document == OpenDocument::FiscalReceipt) {
     return run({.call = [](CommandSet& c, std::int32_t* e) { return c.CancelReceipt(kPw, 0, e); },
                 .outcome = quiet("Таймаут устройства! Ошибка аннулирования чека!",
                                  "Ошибка аннулирования чека", true)});
@@ -196,7 +179,8 @@ bool TestRun::configuration() {
   if (!s_.ui.withoutFiscal()) {
     const int types = modelTraits(s_.state.DeviceModel).paymentTypes;
     for (std::int32_t type = 1; type <= types; ++type) {
-      const std::string name = paymentName(country, type);
+      const std::string name(
+          countryTraits(country).paymentNames[static_cast<std::size_t>(type - 1)]);
       if (!run({.call = [type, name](
                             CommandSet& c,
                             std::int32_t* e) { return c.SetPaymentType(kPw, type, 3, name, e); },

@@ -153,8 +153,8 @@ TEST(AuxiliaryPage, CancelReceiptClosesAServiceReceiptThePrinterHasOpen) {
   f.connect();
   std::int32_t err = 0;
   f.commands.OpenServiceReceipt(kDevicePassword, &err);
-  ASSERT_EQ(f.commands.DisplayText(kDevicePassword, "", 3, 0, &err)->Status[2] & 0x0F,
-            kServiceReceiptOpen);
+  ASSERT_EQ(f.commands.DisplayText(kDevicePassword, "", 3, 0, &err)->openDocument(),
+            OpenDocument::ServiceReceipt);
   f.sent.clear();
   AuxiliaryPage(f.session).Button13Click();
   EXPECT_EQ(f.codes(), (Codes{0x81, 0x65}));

@@ -20,7 +20,7 @@ namespace tallowick::test {
 struct StagedReply {
   std::string errorCode;
   std::string data;  // Windows-1251, the fields after the error code
-  sim::StatusBytes status{};
+  StatusBytes status{};
 };
 using ReplyPatch = std::function<void(StagedReply&)>;
 

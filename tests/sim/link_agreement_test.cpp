@@ -290,5 +290,28 @@ TEST(LinkAgreement, DocumentStateReachesTheStatusBytes) {
   EXPECT_EQ(b.link.SendCommand(0x60, "582014;")->Status[2] & 0x0F, 5);
 }
 
+// What the printer sets in its status bytes, the host reads back as the same thing.
+TEST(LinkAgreement, TheHostReadsTheStatusThePrinterMeans) {
+  struct Case {
+    DocumentKind open;
+    OpenDocument read;
+  };
+  const Case cases[] = {
+      {DocumentKind::None, OpenDocument::None},
+      {DocumentKind::Service, OpenDocument::ServiceReceipt},
+      {DocumentKind::Sale, OpenDocument::FiscalReceipt},
+      {DocumentKind::Return, OpenDocument::FiscalReceipt},
+  };
+  for (const auto& c : cases) {
+    Bench b(nullptr, {.serviceMode = true, .noRebootNeeded = true, .openDocument = c.open});
+    b.link.OpenDeviceLink("sim", 9600);
+    const CommandResult* r = b.link.SendCommand(command::kDisplayText, "582014;3;0;;");
+    EXPECT_EQ(r->openDocument(), c.read) << static_cast<int>(c.open);
+    EXPECT_TRUE(r->serviceMode());
+    EXPECT_FALSE(r->noRebootNeeded()) << "only the beep's reply says so";
+    EXPECT_TRUE(b.link.SendCommand(command::kBeep, "582014;1;")->noRebootNeeded());
+  }
+}
+
 }  // namespace
 }  // namespace tallowick::sim
