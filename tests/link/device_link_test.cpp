@@ -149,8 +149,9 @@ Responder damagedAnswer() {
 Responder closedEarly() {
   return [](std::span<const std::uint8_t> request) {
     auto frame = replyFrame("0000", "", kPlain, test::seqOf(request), test::commandOf(request));
-    frame.resize(frame.size() - 3);
-    frame.back() = 0x03;
+    // The last three checksum characters and the 03h give way to one 03h.
+    frame.erase(frame.end() - 4, frame.end());
+    frame.push_back(0x03);
     return bytes(frame);
   };
 }
