@@ -38,6 +38,7 @@ void connectPrinter(Session& s, int baudIndex) {
   updateServiceIndicator(s);
   s.state.DeviceModel = r->Fields[0];
   s.state.FirmwareVersion = r->Fields[1];
+  s.state.DeviceCountry = r->Fields[2];
   s.ui.setCaption(std::string(kMainCaption) + " " + s.state.DeviceModel);
 }
 

@@ -39,6 +39,7 @@ struct RunState {
   CommandResult* LastResult = nullptr;
   std::string DeviceModel;
   std::string FirmwareVersion;
+  std::string DeviceCountry;  // the third field of GetDeviceInfo, for the record of a run
   std::int32_t ConnectedBaudRate = 0;
   bool StopRequested = false;
   std::int32_t ErrorCount = 0;

@@ -1,0 +1,91 @@
+#include "history/recorder.h"
+
+#include <chrono>
+#include <ctime>
+
+namespace tallowick::history {
+
+WallTime systemWallTime() {
+  using namespace std::chrono;
+  const auto now = system_clock::now();
+  const std::time_t seconds = system_clock::to_time_t(now);
+  std::tm local{};
+  std::tm utc{};
+#ifdef _WIN32
+  localtime_s(&local, &seconds);
+  gmtime_s(&utc, &seconds);
+#else
+  localtime_r(&seconds, &local);
+  gmtime_r(&seconds, &utc);
+#endif
+  // The offset is the local time read as if it were UTC, minus UTC itself.
+  utc.tm_isdst = local.tm_isdst;
+  const auto offset =
+      static_cast<std::int64_t>(std::difftime(std::mktime(&local), std::mktime(&utc)));
+  return {duration_cast<milliseconds>(now.time_since_epoch()).count(),
+          static_cast<std::int32_t>(offset / 60)};
+}
+
+Recorder::Recorder(Kind kind, std::string port, const Clock& clock, const WallTimeSource& wallTime)
+    : clock_(clock), wallTime_(wallTime), startedOn_(clock.now()) {
+  const WallTime start = wallTime_();
+  record_.kind = kind;
+  record_.port = std::move(port);
+  record_.startedAtMs = start.ms;
+  record_.utcOffsetMinutes = start.utcOffsetMinutes;
+  record_.computer = computerName();
+}
+
+void Recorder::identify(const RunState& state) {
+  record_.model = state.DeviceModel;
+  record_.firmware = state.FirmwareVersion;
+  record_.country = state.DeviceCountry;
+}
+
+StepObserver Recorder::stepObserver() {
+  return [this](const StepReport& step) { record_.steps.push_back(step); };
+}
+
+Record Recorder::finishTestRun(const RunOutcome& outcome, std::string passes, std::string pauseMs,
+                               std::vector<std::string> log) {
+  record_.passes = std::move(passes);
+  record_.pauseMs = std::move(pauseMs);
+  record_.outcome = outcomeOf(outcome);
+  record_.errorCount = outcome.errorsCounted;
+  return finish(std::move(log));
+}
+
+Record Recorder::finishInitialisation(InitEnd end, std::string serialNumber,
+                                      std::vector<std::string> log) {
+  record_.serialNumber = std::move(serialNumber);
+  switch (end) {
+    case InitEnd::InputRefused:
+      record_.outcome = Outcome::InputRefused;
+      break;
+    case InitEnd::Failed:
+      record_.outcome = Outcome::Aborted;
+      record_.errorCount = 1;
+      break;
+    case InitEnd::ProgramEnded:
+      record_.outcome = Outcome::Stopped;
+      break;
+    case InitEnd::Finished:
+      record_.outcome = Outcome::Finished;
+      break;
+  }
+  return finish(std::move(log));
+}
+
+Record Recorder::finish(std::vector<std::string> log) {
+  // A run that reached its end says so itself; otherwise the last box tells why not.
+  const bool ended =
+      record_.outcome == Outcome::Finished || record_.outcome == Outcome::FinishedWithErrors;
+  if (!ended) record_.message = lastMessage_;
+  record_.durationMs =
+      std::chrono::duration_cast<std::chrono::milliseconds>(clock_.now() - startedOn_).count();
+  record_.endedAtMs = record_.startedAtMs + record_.durationMs;
+  record_.log = std::move(log);
+  return record_;
+}
+
+}  // namespace tallowick::history

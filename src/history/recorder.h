@@ -1,0 +1,64 @@
+// Collects the record of one test run or initialisation while it goes on, from what the
+// caller sees of it: the start, the printer the connect found, each titled step, the
+// message boxes, and at the end how it ended and the log as written. The command line and
+// the desktop tool both build their records here.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "history/record.h"
+#include "link/clock.h"
+#include "mainform/init_page.h"
+#include "mainform/run_state.h"
+#include "testrun/step_report.h"
+#include "testrun/test_run.h"
+
+namespace tallowick::history {
+
+// Milliseconds since 1970-01-01 00:00 UTC, and this computer's offset from UTC then.
+struct WallTime {
+  std::int64_t ms = 0;
+  std::int32_t utcOffsetMinutes = 0;
+};
+using WallTimeSource = std::function<WallTime()>;
+WallTime systemWallTime();
+
+// This computer's name, as the record and the JUnit export's host name show it; empty
+// when the system does not tell.
+std::string computerName();
+
+class Recorder {
+ public:
+  // Notes the start: the computer's time and the run's own clock, which measures the
+  // duration whatever is done to the computer's clock meanwhile.
+  Recorder(Kind kind, std::string port, const Clock& clock,
+           const WallTimeSource& wallTime = systemWallTime);
+
+  // The printer as the connect identified it; call after a connect that succeeded.
+  void identify(const RunState& state);
+  // Gives each titled step to the record; for TestRun::setStepObserver.
+  StepObserver stepObserver();
+  // A message box shown during the run: the last one is the record's message when the
+  // run did not reach its end.
+  void noteMessage(const std::string& text) { lastMessage_ = text; }
+
+  // The record of a test run that ended as `outcome`, with its entries as typed.
+  Record finishTestRun(const RunOutcome& outcome, std::string passes, std::string pauseMs,
+                       std::vector<std::string> log);
+  // The record of an initialisation that ended as `end`, writing `serialNumber`.
+  Record finishInitialisation(InitEnd end, std::string serialNumber, std::vector<std::string> log);
+
+ private:
+  Record finish(std::vector<std::string> log);
+
+  Record record_;
+  const Clock& clock_;
+  WallTimeSource wallTime_;
+  Micros startedOn_;
+  std::string lastMessage_;
+};
+
+}  // namespace tallowick::history
