@@ -7,6 +7,7 @@
 #include <ostream>
 #include <set>
 
+#include "app/cli_history.h"
 #include "app/cli_ui.h"
 #include "app/console.h"
 #include "app/exit_codes.h"
@@ -61,6 +62,18 @@ constexpr std::string_view kUsage =
     "      X-report, cancel the open receipt, reboot, open the cash drawer, set the tax\n"
     "      rates, or the internal test N (0 technical information, 1 status of the\n"
     "      fiscal unit, 2 full test). Its message boxes go to standard error.\n"
+    "  history [list] [--from DATE] [--until DATE] [--model MODEL] [--serial NUMBER]\n"
+    "          [--outcome OUTCOME] [--kind testrun|init] [--limit N] [--history FILE]\n"
+    "  history show ID [--history FILE]\n"
+    "  history export --format csv|json|junit [--output FILE] [the list's options]\n"
+    "      The record of every test run and initialisation, newest first (the newest\n"
+    "      100 unless --limit; 0 for all). DATE is YYYY-MM-DD or 'YYYY-MM-DD HH:MM' in\n"
+    "      local time; --until includes that day or minute. OUTCOME is finished,\n"
+    "      finished_with_errors, aborted, stopped or input_refused. show prints one\n"
+    "      record with its steps and its log; export writes the selection (every record\n"
+    "      unless --limit) as CSV (one row per run), JSON or JUnit XML, to FILE or\n"
+    "      standard output. The history is FILE, else the file TALLOWICK_HISTORY names,\n"
+    "      else history.sqlite3 in the folder of the book.\n"
     "\n"
     "PORT is a serial device (for example /dev/ttyUSB0, or COM3 on Windows), or 'sim'\n"
     "for the built-in virtual printer ('sim:MODEL' chooses its model, e.g. sim:KM-15).\n"
@@ -506,6 +519,9 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   if (command == "info") return runInfo(args, out, err, context);
   if (command == "testrun") return runTestRun(args, out, err, context);
   if (command == "init") return runInit(args, out, err, context);
+#ifdef TALLOWICK_HAVE_HISTORY
+  if (command == "history") return runHistory(args, out, err);
+#endif
   for (const AuxiliaryFunction& f : kAuxiliaryFunctions) {
     if (command == f.name) return runAuxiliary(f, args, out, err, context);
   }

@@ -22,7 +22,8 @@ namespace tallowick {
     "number of an initialisation")                                                        \
   X(kExitNoReply, 6, "the printer did not answer")                                        \
   X(kExitPrinterError, 7, "the printer refused a command (error code other than 0000)")   \
-  X(kExitFileNotSaved, 8, "the log or trace could not be saved")
+  X(kExitFileNotSaved, 8, "the log or trace could not be saved")                          \
+  X(kExitHistoryUnreadable, 9, "the history cannot be read, or holds no such record")
 
 enum ExitCode : int { TALLOWICK_EXIT_CODES(TALLOWICK_VALUED_ENUMERATOR) };
 

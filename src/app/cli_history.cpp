@@ -1,0 +1,337 @@
+#include "app/cli_history.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <ctime>
+#include <filesystem>
+#include <iomanip>
+#include <optional>
+#include <ostream>
+#include <sstream>
+
+#include "app/exit_codes.h"
+#include "history/exports.h"
+#include "history/history_store.h"
+#include "testrun/output_file.h"
+
+namespace tallowick {
+namespace {
+
+namespace fs = std::filesystem;
+using history::Record;
+
+// The reason and where to read more, as every usage error of the command line says it.
+int usageError(std::ostream& err, const std::string& what) {
+  err << "tallowick-cli: " << what << "\n"
+      << "Run 'tallowick-cli --help' for the commands and their options.\n";
+  return kExitPortOrUsage;
+}
+
+// The options that choose records, with the texts as typed.
+struct Selection {
+  std::string from, until, model, serial, outcome, kind, limit;
+};
+
+void addSelection(CLI::App& app, Selection& s) {
+  app.add_option("--from", s.from);
+  app.add_option("--until", s.until);
+  app.add_option("--model", s.model);
+  app.add_option("--serial", s.serial);
+  app.add_option("--outcome", s.outcome);
+  app.add_option("--kind", s.kind);
+  app.add_option("--limit", s.limit);
+}
+
+// Parses `args` (after the command and its verb) into the options of `app`; the reason of
+// a usage error, if any.
+std::optional<std::string> parse(CLI::App& app, std::vector<std::string> args) {
+  app.set_help_flag();
+  app.allow_extras();
+  std::reverse(args.begin(), args.end());
+  try {
+    app.parse(args);
+  } catch (const CLI::ArgumentMismatch& e) {
+    // Which option: CLI11 names it before its colon.
+    const std::string what = e.what();
+    const std::string name = what.substr(0, what.find(':'));
+    if (what.find("missing") != std::string::npos) return "option " + name + " needs a value";
+    return "option " + name + " is given more than once";
+  } catch (const CLI::ParseError& e) {
+    return e.what();
+  }
+  if (const std::vector<std::string> extra = app.remaining(); !extra.empty()) {
+    const std::string& first = extra.front();
+    return (first.starts_with("-") ? "unknown option: " : "unexpected argument: ") + first;
+  }
+  return std::nullopt;
+}
+
+// "YYYY-MM-DD" or "YYYY-MM-DD HH:MM", the computer's local time, as milliseconds since
+// 1970 UTC; `untilEnd` gives the end of that day or minute instead of its start.
+std::optional<std::int64_t> localTimeMs(const std::string& text, bool untilEnd) {
+  std::tm t{};
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+  char tail = 0;
+  const bool withTime = text.size() == 16;
+  const int read = withTime
+                       ? std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%c", &year, &month, &day,
+                                     &hour, &minute, &tail)
+                       : std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail);
+  if (read != (withTime ? 5 : 3) || (text.size() != 10 && !withTime)) return std::nullopt;
+  t.tm_year = year - 1900;
+  t.tm_mon = month - 1;
+  t.tm_mday = day;
+  t.tm_hour = hour;
+  t.tm_min = minute;
+  t.tm_isdst = -1;
+  const std::tm asTyped = t;
+  std::time_t seconds = std::mktime(&t);
+  // mktime moves an impossible day or hour to a real one: such a date was not meant.
+  if (seconds == -1 || t.tm_year != asTyped.tm_year || t.tm_mon != asTyped.tm_mon ||
+      t.tm_mday != asTyped.tm_mday || t.tm_hour != hour || t.tm_min != minute) {
+    return std::nullopt;
+  }
+  if (untilEnd) {
+    // The start of the next day or minute, whatever length a change of summer time
+    // gives that day.
+    std::tm next = asTyped;
+    (withTime ? next.tm_min : next.tm_mday) += 1;
+    seconds = std::mktime(&next);
+  }
+  return std::int64_t{seconds} * 1000;
+}
+
+// The filter the options describe; the reason when one of them is not usable.
+std::optional<std::string> makeFilter(const Selection& s, std::size_t defaultLimit,
+                                      history::Filter& f) {
+  if (!s.from.empty()) {
+    f.fromMs = localTimeMs(s.from, false);
+    if (!f.fromMs)
+      return "--from needs a date YYYY-MM-DD or 'YYYY-MM-DD HH:MM', not '" + s.from + "'";
+  }
+  if (!s.until.empty()) {
+    f.untilMs = localTimeMs(s.until, true);
+    if (!f.untilMs) {
+      return "--until needs a date YYYY-MM-DD or 'YYYY-MM-DD HH:MM', not '" + s.until + "'";
+    }
+  }
+  if (!s.model.empty()) f.model = s.model;
+  if (!s.serial.empty()) f.serialNumber = s.serial;
+  if (!s.outcome.empty()) {
+    f.outcome = history::outcomeFromKey(s.outcome);
+    if (!f.outcome) {
+      return "--outcome needs finished, finished_with_errors, aborted, stopped or "
+             "input_refused, not '" +
+             s.outcome + "'";
+    }
+  }
+  if (!s.kind.empty()) {
+    f.kind = history::kindFromKey(s.kind);
+    if (!f.kind) return "--kind needs testrun or init, not '" + s.kind + "'";
+  }
+  f.limit = defaultLimit;
+  if (!s.limit.empty()) {
+    std::size_t n = 0;
+    const auto [end, ec] = std::from_chars(s.limit.data(), s.limit.data() + s.limit.size(), n);
+    if (ec != std::errc{} || end != s.limit.data() + s.limit.size()) {
+      return "--limit needs a whole number (0 for all), not '" + s.limit + "'";
+    }
+    f.limit = n;
+  }
+  return std::nullopt;
+}
+
+// The history to read: --history FILE, else where the desktop tool keeps it.
+std::optional<fs::path> historyFile(const std::string& given, std::ostream& err) {
+  if (!given.empty()) return fs::path(given);
+  auto file = history::Store::defaultFile();
+  if (!file) {
+    err << "tallowick-cli: " << file.error().message << "\n";
+    return std::nullopt;
+  }
+  return file.value();
+}
+
+int storeError(std::ostream& err, const StoreError& e) {
+  err << "tallowick-cli: " << e.message << "\n";
+  return kExitHistoryUnreadable;
+}
+
+std::string seconds(std::int64_t ms) {
+  std::ostringstream text;
+  text << std::fixed << std::setprecision(1) << static_cast<double>(ms) / 1000.0 << " s";
+  return text.str();
+}
+
+// Pads to `width` characters (not bytes: most texts here are Cyrillic).
+std::string padded(const std::string& text, std::size_t width) {
+  std::size_t characters = 0;
+  for (unsigned char c : text)
+    characters += (c & 0xC0) != 0x80;
+  return text + std::string(characters < width ? width - characters : 1, ' ');
+}
+
+void printList(const std::vector<Record>& records, std::ostream& out) {
+  if (records.empty()) {
+    out << "no records\n";
+    return;
+  }
+  const std::size_t widths[] = {6, 20, 8, 14, 16, 16, 21, 7};
+  const char* heads[] = {"id", "started", "kind", "port", "model", "serial", "outcome", "errors"};
+  for (std::size_t i = 0; i < std::size(heads); ++i)
+    out << padded(heads[i], widths[i]);
+  out << "duration\n";
+  for (const Record& r : records) {
+    const std::string cells[] = {std::to_string(r.id),
+                                 history::localTimeText(r.startedAtMs, r.utcOffsetMinutes),
+                                 std::string(history::kindKey(r.kind)),
+                                 r.port,
+                                 r.model,
+                                 r.serialNumber,
+                                 std::string(history::outcomeKey(r.outcome)),
+                                 std::to_string(r.errorCount)};
+    for (std::size_t i = 0; i < std::size(cells); ++i)
+      out << padded(cells[i], widths[i]);
+    out << seconds(r.durationMs) << "\n";
+  }
+}
+
+void printRecord(const Record& r, std::ostream& out) {
+  out << "id: " << r.id << "\n"
+      << "kind: " << history::kindKey(r.kind) << "\n"
+      << "started: " << history::localTimeText(r.startedAtMs, r.utcOffsetMinutes) << "\n"
+      << "ended: " << history::localTimeText(r.endedAtMs, r.utcOffsetMinutes) << "\n"
+      << "duration: " << seconds(r.durationMs) << "\n";
+  for (const auto& [name, text] : history::describingTexts(r)) {
+    if (!text->empty()) out << name << ": " << *text << "\n";
+  }
+  out << "outcome: " << history::outcomeKey(r.outcome) << "\n"
+      << "errors: " << r.errorCount << "\n";
+  if (!r.message.empty()) out << "message: " << r.message << "\n";
+  if (!r.steps.empty()) out << "steps:\n";
+  for (const StepReport& s : r.steps) {
+    char command[8];
+    std::snprintf(command, sizeof command, "%02X", static_cast<unsigned>(s.command));
+    out << "  " << s.title << ": " << history::stepResultKey(s.result) << " (" << command
+        << (s.code.empty() ? "" : ", " + s.code) << ")\n";
+  }
+  out << "log:\n";
+  for (const std::string& line : r.log)
+    out << line << "\n";
+}
+
+int runList(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CLI::App app;
+  Selection s;
+  std::string file;
+  addSelection(app, s);
+  app.add_option("--history", file);
+  if (auto reason = parse(app, args)) return usageError(err, *reason);
+  history::Filter filter;
+  if (auto reason = makeFilter(s, 100, filter)) return usageError(err, *reason);
+  const auto path = historyFile(file, err);
+  if (!path) return kExitHistoryUnreadable;
+  // A history that was never written has no records; looking must not make one.
+  if (!fs::exists(*path)) {
+    printList({}, out);
+    return kExitOk;
+  }
+  history::Store store(*path);
+  auto records = store.list(filter);
+  if (!records) return storeError(err, records.error());
+  printList(records.value(), out);
+  return kExitOk;
+}
+
+int runShow(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CLI::App app;
+  std::string id, file;
+  app.add_option("ID", id);
+  app.add_option("--history", file);
+  if (auto reason = parse(app, args)) return usageError(err, *reason);
+  std::int64_t n = 0;
+  const auto [end, ec] = std::from_chars(id.data(), id.data() + id.size(), n);
+  if (id.empty() || ec != std::errc{} || end != id.data() + id.size() || n <= 0) {
+    return usageError(err, "history show needs the id of a record, as the list shows it");
+  }
+  const auto path = historyFile(file, err);
+  if (!path) return kExitHistoryUnreadable;
+  std::optional<Record> found;
+  if (fs::exists(*path)) {
+    history::Store store(*path);
+    auto record = store.find(n);
+    if (!record) return storeError(err, record.error());
+    found = record.value();
+  }
+  if (!found) {
+    err << "tallowick-cli: the history holds no record " << n << "\n";
+    return kExitHistoryUnreadable;
+  }
+  printRecord(*found, out);
+  return kExitOk;
+}
+
+int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CLI::App app;
+  Selection s;
+  std::string format, output, file;
+  addSelection(app, s);
+  app.add_option("--format", format);
+  app.add_option("--output", output);
+  app.add_option("--history", file);
+  if (auto reason = parse(app, args)) return usageError(err, *reason);
+  const auto chosen = history::formatFromName(format);
+  if (!chosen) return usageError(err, "history export needs --format csv, json or junit");
+  history::Filter filter;
+  if (auto reason = makeFilter(s, 0, filter)) return usageError(err, *reason);
+  const auto path = historyFile(file, err);
+  if (!path) return kExitHistoryUnreadable;
+
+  // Made ready first, so that an output that cannot be written is known before the read.
+  OutputFile target;
+  if (!output.empty()) {
+    if (auto refused = target.open(output)) {
+      err << "tallowick-cli: " << *refused << "\n";
+      return kExitFileNotSaved;
+    }
+  }
+  std::vector<Record> records;
+  if (fs::exists(*path)) {
+    history::Store store(*path);
+    const StoreStatus read = store.forEach(filter, history::Detail::Full, [&](const Record& r) {
+      records.push_back(r);
+      return true;
+    });
+    if (!read) return storeError(err, read.error());
+  }
+  std::ostringstream bytes;
+  history::exportRecords(*chosen, records, bytes);
+  if (output.empty()) {
+    out << bytes.str() << std::flush;
+    return kExitOk;
+  }
+  target.write(bytes.str());
+  if (auto problem = target.commit()) {
+    err << "tallowick-cli: " << *problem << "\n";
+    return kExitFileNotSaved;
+  }
+  err << "Готово: история сохранена в " << output << " (записей: " << records.size() << ").\n";
+  return kExitOk;
+}
+
+}  // namespace
+
+int runHistory(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  // The verb after "history"; the list when an option comes first.
+  const std::string verb = args.size() > 1 && !args[1].starts_with("-") ? args[1] : "list";
+  const auto from = args.begin() + (args.size() > 1 && !args[1].starts_with("-") ? 2 : 1);
+  const std::vector<std::string> rest(from, args.end());
+  if (verb == "list") return runList(rest, out, err);
+  if (verb == "show") return runShow(rest, out, err);
+  if (verb == "export") return runExport(rest, out, err);
+  return usageError(err, "history needs list, show or export, not '" + verb + "'");
+}
+
+}  // namespace tallowick
