@@ -117,7 +117,7 @@ TEST(TraceJson, OneEscapedObjectPerFrame) {
 
   TraceEvent host{TraceDirection::Host, TraceKind::Unheard, Micros{0}, bytes, {}, {}, {}};
   EXPECT_EQ(traceJsonLine(host),
-            "{\"t_ms\":0.000,\"dir\":\"host\",\"kind\":\"unheard\",\"bytes\":\"01 7F\"}");
+            "{\"t_ms\":0.0,\"dir\":\"host\",\"kind\":\"unheard\",\"bytes\":\"01 7F\"}");
 }
 
 }  // namespace
