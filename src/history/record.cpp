@@ -10,22 +10,13 @@ namespace {
 template <typename E, std::size_t N>
 using Keys = std::array<std::pair<E, std::string_view>, N>;
 
-constexpr Keys<Kind, 2> kKinds{{{Kind::TestRun, "testrun"}, {Kind::Initialisation, "init"}}};
-constexpr Keys<Outcome, 5> kOutcomes{{
-    {Outcome::Finished, "finished"},
-    {Outcome::FinishedWithErrors, "finished_with_errors"},
-    {Outcome::Aborted, "aborted"},
-    {Outcome::Stopped, "stopped"},
-    {Outcome::InputRefused, "input_refused"},
-}};
-constexpr Keys<StepResult, 6> kStepResults{{
-    {StepResult::Success, "success"},
-    {StepResult::ArgumentError, "argument_error"},
-    {StepResult::NoReply, "no_reply"},
-    {StepResult::PrinterError, "printer_error"},
-    {StepResult::Stopped, "stopped"},
-    {StepResult::Aborted, "aborted"},
-}};
+#define TALLOWICK_KIND_KEY(name, key) std::pair{Kind::name, std::string_view(key)},
+#define TALLOWICK_OUTCOME_KEY(name, key) std::pair{Outcome::name, std::string_view(key)},
+#define TALLOWICK_STEP_RESULT_KEY(name, key) std::pair{StepResult::name, std::string_view(key)},
+
+constexpr std::array kKinds{TALLOWICK_HISTORY_KINDS(TALLOWICK_KIND_KEY)};
+constexpr std::array kOutcomes{TALLOWICK_HISTORY_OUTCOMES(TALLOWICK_OUTCOME_KEY)};
+constexpr std::array kStepResults{TALLOWICK_STEP_RESULTS(TALLOWICK_STEP_RESULT_KEY)};
 
 template <typename E, std::size_t N>
 std::string_view keyOf(const Keys<E, N>& keys, E value) {

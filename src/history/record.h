@@ -9,23 +9,26 @@
 #include <string_view>
 #include <vector>
 
+#include "link/x_list.h"
 #include "testrun/step_report.h"
 #include "testrun/test_run.h"
 
 namespace tallowick::history {
 
-enum class Kind : std::uint8_t {
-  TestRun,         // the automatic test of the page "Тест РРО"
-  Initialisation,  // the page "Инициализация регистратора"
-};
+// X(name, key): the key is the value's name in the file and in every export.
+#define TALLOWICK_HISTORY_KINDS(X)                                                 \
+  X(TestRun, "testrun")     /* the automatic test of the page "Тест РРО" */ \
+  X(Initialisation, "init") /* the page "Инициализация регистратора" */
 
-enum class Outcome : std::uint8_t {
-  Finished,            // reached its end with no error counted
-  FinishedWithErrors,  // reached its end with errors counted
-  Aborted,             // a failure ended it; `message` says which
-  Stopped,             // the user stopped it
-  InputRefused,        // an entry was refused before anything was sent; `message` says which
-};
+#define TALLOWICK_HISTORY_OUTCOMES(X)                                                          \
+  X(Finished, "finished")                       /* reached its end with no error counted */    \
+  X(FinishedWithErrors, "finished_with_errors") /* reached its end with errors counted */      \
+  X(Aborted, "aborted")                         /* a failure ended it; `message` says which */ \
+  X(Stopped, "stopped")                         /* the user stopped it */                      \
+  X(InputRefused, "input_refused")              /* an entry was refused before anything was sent */
+
+enum class Kind : std::uint8_t { TALLOWICK_HISTORY_KINDS(TALLOWICK_ENUMERATOR) };
+enum class Outcome : std::uint8_t { TALLOWICK_HISTORY_OUTCOMES(TALLOWICK_ENUMERATOR) };
 
 struct Record {
   std::int64_t id = 0;  // given by the history when the record is appended

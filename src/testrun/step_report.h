@@ -7,16 +7,20 @@
 #include <functional>
 #include <string>
 
+#include "link/x_list.h"
+
 namespace tallowick {
 
-enum class StepResult : std::uint8_t {
-  Success,        // every command of the step was accepted
-  ArgumentError,  // an operation refused its arguments; nothing was sent for it
-  NoReply,        // a command got no complete reply
-  PrinterError,   // the printer answered a command with an error code other than 0000
-  Stopped,        // the run was stopped inside the step, before it could be seen through
-  Aborted,        // the run ended inside the step for a reason no command's answer gives
-};
+// X(name, key): the key names the result in the records and reports made of a run.
+#define TALLOWICK_STEP_RESULTS(X)                                                             \
+  X(Success, "success")              /* every command of the step was accepted */             \
+  X(ArgumentError, "argument_error") /* an operation refused its arguments; nothing sent */   \
+  X(NoReply, "no_reply")             /* a command got no complete reply */                    \
+  X(PrinterError, "printer_error")   /* the printer answered an error code other than 0000 */ \
+  X(Stopped, "stopped")              /* the run was stopped inside the step */                \
+  X(Aborted, "aborted")              /* the run ended inside the step for another reason */
+
+enum class StepResult : std::uint8_t { TALLOWICK_STEP_RESULTS(TALLOWICK_ENUMERATOR) };
 
 struct StepReport {
   std::string title;
