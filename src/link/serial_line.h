@@ -2,6 +2,7 @@
 // implementation per platform (termios, Win32) and in-process ones for the virtual printer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -36,22 +37,32 @@ class SerialLine {
   // Opens the named port for exclusive use: 8 data bits, no parity, one stop bit at
   // exactly `baud`, every byte passed as it is (no XON/XOFF, no CR/LF translation; only
   // hardware flow control stays as the driver has it), one-byte reads that wait at most
-  // kReadTimeoutMs, writes that never time out; both directions
-  // purged. Returns a non-negative handle, or -1 when the port cannot be used (missing,
-  // held by another open, or its settings or time-outs cannot be set).
+  // kReadTimeoutMs, writes and drains bounded by writeLimitMs; both directions purged. Returns a
+  // non-negative handle, or -1 when the port cannot be used (missing, held by another open, or its
+  // settings or time-outs cannot be set).
   virtual std::int32_t open(const std::string& portName, std::int32_t baud) = 0;
 
   // Why the last open returned -1 (None after one that succeeded). The port and the rate
   // are left empty for the device link to fill.
   virtual OpenFailure openFailure() const { return {}; }
 
-  // Drains what was written, purges both directions and releases the port.
+  // Drains what was written (as drain does), purges both directions and releases the port.
   // Returns true when an open port was closed.
   virtual bool close() = 0;
 
   virtual bool isOpen() const = 0;
 
-  // Writes all bytes; failures are not reported (they show up as no reply).
+  // How long writing (or draining) `bytes` may take at `baud`: three times their time on
+  // the line and two seconds more. A printer that holds its flow control off (CTS low, a
+  // cable without the line) would otherwise keep a write waiting for ever; past the limit
+  // what is left is discarded and the command reads as unanswered.
+  static constexpr int writeLimitMs(std::size_t bytes, std::int32_t baud) {
+    return 2000 + static_cast<int>(3 * bytes * 10 * 1000 /
+                                   static_cast<std::size_t>(baud > 0 ? baud : 9600));
+  }
+
+  // Writes all bytes within writeLimitMs; failures are not reported (they show up as no
+  // reply).
   virtual void write(std::span<const std::uint8_t> bytes) = 0;
 
   // Reads at most one byte, waiting at most kReadTimeoutMs.
@@ -64,7 +75,8 @@ class SerialLine {
   // Discards whatever is pending in both directions.
   virtual void purge() = 0;
 
-  // Waits until everything written has left the computer.
+  // Waits until everything written has left the computer, for at most writeLimitMs of
+  // what is queued; then discards the rest.
   virtual void drain() = 0;
 
   // Clears the port's error state after a failed read.

@@ -10,7 +10,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <optional>
 
@@ -44,6 +46,21 @@ std::optional<speed_t> speedFor(std::int32_t baud) {
   }
 }
 
+// A limit in real time: the line's own waits, not the program's clock.
+struct Deadline {
+  std::chrono::steady_clock::time_point at;
+  static Deadline after(int ms) {
+    return {std::chrono::steady_clock::now() + std::chrono::milliseconds(ms)};
+  }
+  bool passed() const { return std::chrono::steady_clock::now() >= at; }
+  // What is left, in slices of the read period, so that no single wait is long.
+  int sliceMs() const {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        at - std::chrono::steady_clock::now());
+    return static_cast<int>(std::clamp<std::int64_t>(left.count(), 1, SerialLine::kReadTimeoutMs));
+  }
+};
+
 class PosixSerialLine final : public SerialLine {
  public:
   ~PosixSerialLine() override { close(); }
@@ -54,23 +71,23 @@ class PosixSerialLine final : public SerialLine {
     if (portName.empty()) return fail(-1, 0, OpenFailureReason::NoSuchDevice);
     const auto speed = speedFor(baud);
     if (!speed) return fail(-1, 0, OpenFailureReason::RateRefused);
-    // Non-blocking only for the open itself: a port with modem control must not hang it.
+    // Non-blocking throughout: a port with modem control must not hang the open, and a
+    // write that the flow control holds up waits in poll, within its limit.
     const int fd = ::open(portName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return fail(fd, errno, OpenStep::Open);
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(fd, errno, OpenStep::Hold);
     if (::ioctl(fd, TIOCEXCL) != 0) return fail(fd, errno, OpenStep::Hold);
     errno = 0;
     if (!configure(fd, *speed)) return fail(fd, errno, OpenStep::Settings);
-    const int flags = ::fcntl(fd, F_GETFL);
-    ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     ::tcflush(fd, TCIOFLUSH);
     fd_ = fd;
+    baud_ = baud;
     return fd;
   }
 
   bool close() override {
     if (fd_ < 0) return false;
-    ::tcdrain(fd_);
+    drain();
     ::tcflush(fd_, TCIOFLUSH);
     ::ioctl(fd_, TIOCNXCL);  // the next open of this port may be someone else's
     ::flock(fd_, LOCK_UN);
@@ -85,12 +102,23 @@ class PosixSerialLine final : public SerialLine {
 
   void write(std::span<const std::uint8_t> bytes) override {
     if (fd_ < 0) return;
+    const auto deadline = Deadline::after(writeLimitMs(bytes.size(), baud_));
     std::size_t done = 0;
     while (done < bytes.size()) {
       const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+      if (n > 0) {
+        done += static_cast<std::size_t>(n);
+        continue;
+      }
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return;  // shows up as no reply
-      done += static_cast<std::size_t>(n);
+      if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return;  // shows up as no reply
+      // The driver takes nothing more for now: the flow control holds the line.
+      if (deadline.passed()) {
+        ::tcflush(fd_, TCOFLUSH);
+        return;
+      }
+      pollfd p{fd_, POLLOUT, 0};
+      ::poll(&p, 1, deadline.sliceMs());
     }
   }
 
@@ -116,8 +144,20 @@ class PosixSerialLine final : public SerialLine {
     if (fd_ >= 0) ::tcflush(fd_, TCIOFLUSH);
   }
 
+  // tcdrain would wait without limit behind a held flow control: the queue is watched
+  // instead.
   void drain() override {
-    if (fd_ >= 0) ::tcdrain(fd_);
+    if (fd_ < 0) return;
+    int queued = 0;
+    if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+    const auto deadline = Deadline::after(writeLimitMs(static_cast<std::size_t>(queued), baud_));
+    while (::ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0) {
+      if (deadline.passed()) {
+        ::tcflush(fd_, TCOFLUSH);
+        return;
+      }
+      ::poll(nullptr, 0, std::min(10, deadline.sliceMs()));
+    }
   }
 
   void clearError() override {}
@@ -158,6 +198,7 @@ class PosixSerialLine final : public SerialLine {
   }
 
   int fd_ = -1;
+  std::int32_t baud_ = 9600;
   OpenFailure failure_;
 };
 

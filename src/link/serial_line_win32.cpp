@@ -50,8 +50,12 @@ class Win32SerialLine final : public SerialLine {
     timeouts.ReadIntervalTimeout = 0;
     timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = kReadTimeoutMs;
-    timeouts.WriteTotalTimeoutMultiplier = 0;
-    timeouts.WriteTotalTimeoutConstant = 0;
+    // A write returns within writeLimitMs even when the flow control holds the line: three
+    // times each byte's time (rounded up to whole milliseconds) and two seconds more.
+    timeouts.WriteTotalTimeoutMultiplier =
+        static_cast<DWORD>(baud > 0 ? (30000 + baud - 1) / baud : 4);
+    timeouts.WriteTotalTimeoutConstant = 2000;
+    baud_ = baud;
 
     // "\\.\" and at most 27 characters of port name fit the device path.
     char path[32];
@@ -87,7 +91,7 @@ class Win32SerialLine final : public SerialLine {
 
   bool close() override {
     if (handle_ == INVALID_HANDLE_VALUE) return false;
-    FlushFileBuffers(handle_);
+    drain();
     PurgeComm(handle_, kPurgeAll);
     const bool closed = CloseHandle(handle_) != 0;
     handle_ = INVALID_HANDLE_VALUE;
@@ -116,7 +120,24 @@ class Win32SerialLine final : public SerialLine {
 
   void purge() override { PurgeComm(handle_, kPurgeBuffers); }
 
-  void drain() override { FlushFileBuffers(handle_); }
+  // FlushFileBuffers would wait without limit behind a held flow control: the driver's
+  // queue is watched instead, and what is left past the limit discarded.
+  void drain() override {
+    if (handle_ == INVALID_HANDLE_VALUE) return;
+    const auto queued = [this]() -> DWORD {
+      DWORD errors = 0;
+      COMSTAT status{};
+      return ClearCommError(handle_, &errors, &status) ? status.cbOutQue : 0;
+    };
+    const DWORD limit = GetTickCount() + static_cast<DWORD>(writeLimitMs(queued(), baud_));
+    while (queued() > 0) {
+      if (static_cast<LONG>(GetTickCount() - limit) >= 0) {
+        PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
+        return;
+      }
+      Sleep(10);
+    }
+  }
 
   void clearError() override {
     DWORD errors = 0;
@@ -156,6 +177,7 @@ class Win32SerialLine final : public SerialLine {
     return text;
   }
 
+  std::int32_t baud_ = 9600;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   OpenFailure failure_;
 };

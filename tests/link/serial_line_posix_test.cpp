@@ -288,5 +288,33 @@ TEST(PosixSerialLine, ReadTimeOutHoldsOnATerminalThatIgnoresItsReadTimer) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
+TEST(PosixSerialLine, AWriteHeldUpByTheOtherEndGivesUpWithinItsLimit) {
+  // A terminal pair whose other end never reads: once its buffer is full, the line takes
+  // no more bytes, as a port takes none while the printer holds its flow control off.
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(::grantpt(master), 0);
+  ASSERT_EQ(::unlockpt(master), 0);
+  auto line = makePlatformSerialLine();
+  constexpr std::int32_t kBaud = 230400;
+  ASSERT_GE(line->open(::ptsname(master), kBaud), 0);
+  const std::vector<std::uint8_t> chunk(1024, 0x55);
+  const auto limit = std::chrono::milliseconds(SerialLine::writeLimitMs(chunk.size(), kBaud));
+  bool heldUp = false;
+  for (int i = 0; i < 2000 && !heldUp; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    line->write(chunk);
+    const auto took = std::chrono::steady_clock::now() - start;
+    heldUp = took >= limit;
+    EXPECT_LT(took, limit + std::chrono::seconds(3)) << "write " << i;
+  }
+  EXPECT_TRUE(heldUp) << "the other end's buffer never filled";
+  // Closing drains within its limit too, and the port can be opened again.
+  EXPECT_TRUE(line->close());
+  EXPECT_GE(line->open(::ptsname(master), kBaud), 0);
+  line->close();
+  ::close(master);
+}
+
 }  // namespace
 }  // namespace tallowick
