@@ -2,14 +2,15 @@
 // program as `tallowick` (its command line, its real message boxes and save dialog, the
 // platform's book), with a driver that finds the windows and their controls by object
 // name and presses the buttons. It builds and stores an interval in TForm3, opens the main
-// window, and on each port given runs a whole test, saves the log and checks the file.
+// window, and on each port given runs a whole test, saves the log and checks the file;
+// then the window "История" lists those runs.
 //
 //   tallowick-desktop-run [--port NAME]... [--shots DIR] [--out DIR] [--timeout SECONDS]
 //                         [-- OPTIONS OF tallowick]
 //
-// --port: the ports to run on, in order (default: sim). --shots: screenshots of TForm3 and
-// TForm1 as PNG files. --out: where the saved logs go (default: a temporary folder).
-// Prints one line per step; exits 0 when every step passed, 1 otherwise.
+// --port: the ports to run on, in order (default: sim). --shots: screenshots of TForm3,
+// TForm1 and the window "История" as PNG files. --out: where the saved logs go (default: a
+// temporary folder). Prints one line per step; exits 0 when every step passed, 1 otherwise.
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,6 +20,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -27,6 +29,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -101,6 +104,7 @@ class Driver {
     planBook();
     for (int i = 0; i < ports.size(); ++i)
       planRun(ports[i], i == 0);
+    planHistory(static_cast<int>(ports.size()));
     steps_.push_back({"Закрыть ends the program", [] {
                         press(control<QPushButton>("TForm1", "Button1"));
                         return true;
@@ -313,6 +317,35 @@ class Driver {
                       }});
   }
 
+  // Every run is in the history, newest first, finished; the window pictured.
+  void planHistory(int runs) {
+    steps_.push_back({"История opens", [] {
+                        press(control<QPushButton>("TForm1", "Button18"));
+                        return true;
+                      }});
+    steps_.push_back({"История lists every run as finished", [this, runs] {
+                        QWidget* w = window("HistoryWindow");
+                        if (!w || !w->isVisible()) return false;
+                        auto* list = control<QTableWidget>("HistoryWindow", "RecordList");
+                        QStringList outcomes;
+                        for (int row = 0; row < list->rowCount(); ++row)
+                          outcomes << list->item(row, 1)->text() + " " +
+                                          list->item(row, 2)->text() + ": " +
+                                          list->item(row, 5)->text();
+                        say("history: " + outcomes.join(" | "));
+                        if (list->rowCount() != runs || outcomes.join("").count("Завершен") != runs)
+                          fail(current(), control<QLabel>("HistoryWindow", "StatusLabel")->text());
+                        list->selectRow(0);
+                        return true;
+                      }});
+    steps_.push_back({"История pictured", [this] {
+                        if (!settled()) return false;
+                        shot("HistoryWindow", "history.png");
+                        control<QPushButton>("HistoryWindow", "CloseButton")->click();
+                        return true;
+                      }});
+  }
+
   std::vector<Step> steps_;
   std::size_t next_ = 0;
   QString shots_;
@@ -362,6 +395,14 @@ int main(int argc, char** argv) {
       programArgs.end()) {
     programArgs.push_back(registryOption.data());
     programArgs.push_back(book.data());
+  }
+  // The runs it makes are recorded in a history of its own, never the user's.
+  std::string history = QDir(scratch.path()).filePath("history.sqlite3").toStdString();
+  std::string historyOption = "--history";
+  if (std::find(programArgs.begin(), programArgs.end(), std::string_view("--history")) ==
+      programArgs.end()) {
+    programArgs.push_back(historyOption.data());
+    programArgs.push_back(history.data());
   }
 
   std::unique_ptr<Driver> driver;

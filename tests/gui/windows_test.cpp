@@ -139,6 +139,11 @@ class WindowsTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
+  // Every run of these tests is recorded: never into the user's own history.
+  void initTestCase() {
+    QVERIFY(history_.isValid());
+    qputenv("TALLOWICK_HISTORY", history_.filePath("history.sqlite3").toUtf8());
+  }
   void startUpCreatesFourWindowsAndShowsOnlyTForm3();
   void windowBordersAndSizes();
   void tform3TextsAndInitialStates();
@@ -170,6 +175,9 @@ class WindowsTest : public QObject {
   void tform2AnswersContinueOrEnd();
   void tform4ConfirmsTheNumberOfTheSelector();
   void thePlatformStoreKeepsTheBookForTheNextStart();
+
+ private:
+  QTemporaryDir history_;
 };
 
 void WindowsTest::startUpCreatesFourWindowsAndShowsOnlyTForm3() {
