@@ -14,6 +14,9 @@ namespace tallowick::history {
 // there first is kept, and that is no error. On a failure, what went wrong.
 std::optional<std::string> placeNewFile(const std::filesystem::path& file, std::string_view bytes);
 
+// The start of the names of the temporary files of `file`, in its folder.
+std::string temporaryStem(const std::filesystem::path& file);
+
 // Removes the temporary files of `file` that writers killed half-way left behind.
 void removeAbandonedNewFiles(const std::filesystem::path& file);
 
