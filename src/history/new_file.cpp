@@ -15,6 +15,14 @@ constexpr auto kAbandonedAfter = std::chrono::minutes(10);
 
 }  // namespace
 
+std::optional<std::string> makeFolder(const fs::path& folder) {
+  if (folder.empty()) return std::nullopt;
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  if (ec) return ec.message();
+  return std::nullopt;
+}
+
 std::string temporaryStem(const fs::path& file) {
   return file.filename().string() + ".new-";
 }

@@ -27,12 +27,8 @@ void syncFolder(const fs::path& folder) {
 }  // namespace
 
 std::optional<std::string> placeNewFile(const fs::path& file, std::string_view bytes) {
-  std::error_code ec;
   const fs::path folder = file.parent_path();
-  if (!folder.empty()) {
-    fs::create_directories(folder, ec);
-    if (ec) return ec.message();
-  }
+  if (auto failed = makeFolder(folder)) return failed;
   std::string name = (folder / (temporaryStem(file) + "XXXXXX")).string();
   const int fd = ::mkstemp(name.data());
   if (fd < 0) return errnoText(errno);

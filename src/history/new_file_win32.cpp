@@ -13,12 +13,8 @@ namespace tallowick::history {
 namespace fs = std::filesystem;
 
 std::optional<std::string> placeNewFile(const fs::path& file, std::string_view bytes) {
-  std::error_code ec;
   const fs::path folder = file.parent_path();
-  if (!folder.empty()) {
-    fs::create_directories(folder, ec);
-    if (ec) return ec.message();
-  }
+  if (auto failed = makeFolder(folder)) return failed;
   // A name no other writer uses: the process, the time and a count of this process's own.
   static std::atomic<unsigned> made{0};
   fs::path temporary;

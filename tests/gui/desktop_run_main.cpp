@@ -36,6 +36,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -388,21 +389,18 @@ int main(int argc, char** argv) {
   if (ports.isEmpty()) ports << QStringLiteral("sim");
   QTemporaryDir scratch;
   if (out.isEmpty()) out = scratch.path();
-  // Where the book is a file, a new one for every run; the registry ignores the option.
-  std::string book = QDir(scratch.path()).filePath("book.sqlite3").toStdString();
-  std::string registryOption = "--registry";
-  if (std::find(programArgs.begin(), programArgs.end(), std::string_view("--registry")) ==
-      programArgs.end()) {
-    programArgs.push_back(registryOption.data());
-    programArgs.push_back(book.data());
-  }
-  // The runs it makes are recorded in a history of its own, never the user's.
-  std::string history = QDir(scratch.path()).filePath("history.sqlite3").toStdString();
-  std::string historyOption = "--history";
-  if (std::find(programArgs.begin(), programArgs.end(), std::string_view("--history")) ==
-      programArgs.end()) {
-    programArgs.push_back(historyOption.data());
-    programArgs.push_back(history.data());
+  // Where the book is a file, a new one for every run (the registry ignores the option);
+  // the runs it makes go into a history of its own, never the user's.
+  std::list<std::string> added;  // the texts that programArgs points into
+  const std::pair<const char*, const char*> ownFiles[] = {{"--registry", "book.sqlite3"},
+                                                          {"--history", "history.sqlite3"}};
+  for (const auto& [option, name] : ownFiles) {
+    if (std::find(programArgs.begin(), programArgs.end(), std::string_view(option)) !=
+        programArgs.end())
+      continue;
+    programArgs.push_back(added.emplace_back(option).data());
+    programArgs.push_back(
+        added.emplace_back(QDir(scratch.path()).filePath(name).toStdString()).data());
   }
 
   std::unique_ptr<Driver> driver;

@@ -20,6 +20,7 @@
 #include "history/history_store.h"
 #include "initforms/memory_serial_store.h"
 #include "testrun/test_run.h"
+#include "window_testing.h"
 
 namespace gui = tallowick::gui;
 namespace history = tallowick::history;
@@ -28,25 +29,8 @@ using gui::TForm1;
 
 namespace {
 
-class RecordingDialogs final : public gui::DialogService {
- public:
-  void messageBox(QWidget*, const QString& text) override { boxes << text; }
-  bool question(QWidget*, const QString&) override { return true; }
-  std::optional<QString> saveFileName(QWidget*, const QString& filter) override {
-    filters << filter;
-    return saveAs;
-  }
-  QStringList boxes;
-  QStringList filters;
-  std::optional<QString> saveAs;
-};
-
-template <typename W>
-W* find(QWidget* window, const char* name) {
-  W* w = window->findChild<W*>(QString::fromLatin1(name));
-  if (!w) qFatal("no widget %s", name);
-  return w;
-}
+using gui::testing::find;
+using gui::testing::RecordingDialogs;
 
 QByteArray contents(const QString& file) {
   QFile f(file);
