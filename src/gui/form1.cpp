@@ -45,7 +45,7 @@ class TForm1::MainWindowUi final : public Ui {
   explicit MainWindowUi(TForm1& w) : w_(w) {}
 
   void messageBox(const std::string& text) override {
-    if (w_.recorder_) w_.recorder_->noteMessage(text);
+    if (!w_.recordings_.empty()) w_.recordings_.back()->recorder.noteMessage(text);
     w_.dialogs_.messageBox(&w_, qs(text));
   }
   bool question(const std::string& text) override { return w_.dialogs_.question(&w_, qs(text)); }
@@ -437,16 +437,13 @@ void TForm1::runSequence(const std::function<void()>& sequence) {
   }
 }
 
-void TForm1::beginRecording(history::Recorder& recorder, LogId log) {
-  recorder.identify(state_);
-  recorder_ = &recorder;
-  recordedLog_ = log;
-  recordedLines_.clear();
+void TForm1::beginRecording(Recording& recording) {
+  recording.recorder.identify(state_);
+  recordings_.push_back(&recording);
 }
 
-std::vector<std::string> TForm1::endRecording() {
-  recorder_ = nullptr;
-  return std::exchange(recordedLines_, {});
+void TForm1::endRecording(Recording& recording) {
+  std::erase(recordings_, &recording);
 }
 
 void TForm1::keepRecord(const history::Record& record) {
@@ -458,7 +455,8 @@ void TForm1::Button3Click() {
     const std::string passes = u8(ComboBox2->currentText());
     const std::string pause = u8(Edit1->text());
     history::Recorder recorder(history::Kind::TestRun, chosenPort(), clock_);
-    beginRecording(recorder, LogId::Test);
+    Recording recording{recorder, LogId::Test, {}};
+    beginRecording(recording);
     testRun_.setStepObserver(recorder.stepObserver());
     // During the run the user's input waits for the run's event pumps, so that nothing but
     // Stop and Disconnect can run while a command waits for its reply.
@@ -468,7 +466,8 @@ void TForm1::Button3Click() {
     inputGate_->open();
     testRunning_ = false;
     testRun_.setStepObserver({});
-    keepRecord(recorder.finishTestRun(outcome, passes, pause, endRecording()));
+    endRecording(recording);
+    keepRecord(recorder.finishTestRun(outcome, passes, pause, std::move(recording.lines)));
   });
 }
 
@@ -487,9 +486,11 @@ void TForm1::Button9Click() {
     // The number as it was entered: the confirmation afterwards takes it off the list.
     const std::string serial = ui_->serialSelector().text();
     history::Recorder recorder(history::Kind::Initialisation, chosenPort(), clock_);
-    beginRecording(recorder, LogId::Init);
+    Recording recording{recorder, LogId::Init, {}};
+    beginRecording(recording);
     const InitEnd end = initPage_.Button9Click();
-    keepRecord(recorder.finishInitialisation(end, serial, endRecording()));
+    endRecording(recording);
+    keepRecord(recorder.finishInitialisation(end, serial, std::move(recording.lines)));
   });
 }
 void TForm1::Button10Click() {
@@ -543,7 +544,9 @@ void TForm1::appendLine(LogId log, const std::string& line) {
   QPlainTextEdit* edit = log == LogId::Test ? RichEdit1 : Memo1;
   int& lines = log == LogId::Test ? testLines_ : memoLines_;
   if (log == LogId::Test) testLog_.push_back(line);
-  if (recorder_ && log == recordedLog_) recordedLines_.push_back(line);
+  for (Recording* recording : recordings_) {
+    if (recording->log == log) recording->lines.push_back(line);
+  }
   QScrollBar* bar = edit->verticalScrollBar();
   const bool atEnd = bar->value() >= bar->maximum();
   QTextCursor cursor(edit->document());

@@ -152,12 +152,18 @@ class TForm1 final : public QDialog {
   // answer when nobody may be asked is yes); the window closes once the sequence has
   // returned. False when the user chose to go on.
   bool closeDuringSequence(bool mayAsk);
-  // From the start of a test run or an initialisation to its end, `recorder` takes its
-  // message boxes and the lines of `log`; endRecording gives the lines back.
-  void beginRecording(history::Recorder& recorder, LogId log);
-  std::vector<std::string> endRecording();
-  // Appends the record of a run that is over; a failure is told once, after the run's
-  // own boxes.
+  // A test run or an initialisation being recorded: its recorder takes the message boxes,
+  // `lines` the lines of its log.
+  struct Recording {
+    history::Recorder& recorder;
+    LogId log;
+    std::vector<std::string> lines;
+  };
+  // From the start of the run to its end; the printer is the one the connect found.
+  void beginRecording(Recording& recording);
+  void endRecording(Recording& recording);
+  // Appends the record of a run that is over; a failure is told once, after the run's own
+  // boxes.
   void keepRecord(const history::Record& record);
 
   CommandSet& commands_;
@@ -180,10 +186,9 @@ class TForm1 final : public QDialog {
   bool closePending_ = false;
   std::unique_ptr<RunHistory> history_;
   std::unique_ptr<HistoryWindow> historyWindow_;
-  // The run being recorded: its message boxes and the lines of its log.
-  history::Recorder* recorder_ = nullptr;
-  LogId recordedLog_ = LogId::Test;
-  std::vector<std::string> recordedLines_;
+  // The runs being recorded, the innermost last: an initialisation started at an event pump
+  // of a test run is recorded as a run of its own.
+  std::vector<Recording*> recordings_;
 
   QLabel* Label9 = nullptr;
   QTabWidget* PageControl1 = nullptr;

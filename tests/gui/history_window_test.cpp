@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "gui/history_window.h"
 #include "gui/program.h"
@@ -154,6 +155,33 @@ class HistoryWindowTest : public QObject {
     QCOMPARE(records[2].log, firstLog);
     const std::vector<std::string>& all = f.form1().testLog();
     QCOMPARE(records[1].log, std::vector<std::string>(all.begin() + firstLog.size(), all.end()));
+  }
+
+  void anInitialisationStartedDuringATestRunIsARecordOfItsOwn() {
+    Fixture f;
+    f.connect();
+    find<QComboBox>(&f.form1(), "ComboBox5")->setEditText(QString());
+    // At an event pump of the run, the user presses "Начать инициализацию".
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      if (find<QPushButton>(&f.form1(), "Button3")->isEnabled()) return;
+      poll.stop();
+      find<QPushButton>(&f.form1(), "Button9")->click();
+    });
+    poll.start(0);
+    f.shortRun();
+    QCOMPARE(f.dialogs.boxes, (QStringList{tallowick::kFieldsMissing, "Успешно!"}));
+    const std::vector<history::Record> records = f.records();
+    QCOMPARE(records.size(), std::size_t{2});
+    // Newest first: the initialisation began after the run.
+    const history::Record& init = records[0];
+    const history::Record& run = records[1];
+    QCOMPARE(run.kind, history::Kind::TestRun);
+    QCOMPARE(run.outcome, history::Outcome::Finished);
+    QCOMPARE(run.log, f.form1().testLog());
+    QCOMPARE(init.kind, history::Kind::Initialisation);
+    QCOMPARE(init.outcome, history::Outcome::InputRefused);
+    QCOMPARE(init.message, std::string(tallowick::kFieldsMissing));
   }
 
   void aHistoryThatCannotBeWrittenIsToldOnceAndTheRunsEndAsBefore() {
