@@ -120,7 +120,7 @@ HistoryWindow::HistoryWindow(RunHistory& history, DialogService& dialogs, QWidge
                             QStringLiteral("Длительность")};
   RecordList->setColumnCount(static_cast<int>(headers.size()));
   RecordList->setHorizontalHeaderLabels(headers);
-  const int widths[] = {118, 88, 84, 104, 104, 124, 50, 76};
+  const int widths[] = {118, 82, 84, 104, 104, 124, 56, 76};
   for (int i = 0; i < RecordList->columnCount(); ++i)
     RecordList->setColumnWidth(i, widths[i]);
   RecordList->horizontalHeader()->setStretchLastSection(true);
