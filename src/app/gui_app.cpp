@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <utility>
@@ -68,6 +69,7 @@ int runDesktopTool(int argc, char** argv, const std::function<void()>& started) 
   gui::ProgramOptions programOptions;
   programOptions.simulatedModel = options.simulate;
   programOptions.port = options.port;
+  if (options.history) programOptions.historyFile = std::filesystem::path(*options.history);
   programOptions.programPath = QApplication::applicationFilePath().toStdString();
   gui::Program program(std::move(programOptions));
   program.start();

@@ -18,6 +18,12 @@ GuiOptions parseGuiOptions(const std::vector<std::string>& args) {
         return o;
       }
       o.registry = args[++i];
+    } else if (a == "--history") {
+      if (i + 1 >= args.size()) {
+        o.error = "option --history needs a file";
+        return o;
+      }
+      o.history = args[++i];
     } else if (a == "--port") {
       if (i + 1 >= args.size()) {
         o.error = "option --port needs a port";

@@ -8,7 +8,7 @@
 namespace tallowick {
 
 inline constexpr const char* kGuiUsage =
-    "usage: tallowick [--simulate [MODEL]] [--registry FILE] [--port PORT]\n"
+    "usage: tallowick [--simulate [MODEL]] [--registry FILE] [--history FILE] [--port PORT]\n"
     "\n"
     "The desktop tool: the serial-number book, then the main window with the pages\n"
     "\"Инициализация регистратора\", \"Тест РРО\" and \"Вспомогательные функции\".\n"
@@ -23,6 +23,11 @@ inline constexpr const char* kGuiUsage =
     "                      $XDG_DATA_HOME/Tallowick/registry.sqlite3 or\n"
     "                      ~/.local/share/Tallowick/registry.sqlite3. On Windows the book\n"
     "                      is kept in the registry itself.\n"
+    "  --history FILE      keep the history of test runs and initialisations in FILE (an\n"
+    "                      SQLite file), as TALLOWICK_HISTORY does; the option wins over\n"
+    "                      the variable. Without either, the history lives beside the\n"
+    "                      book, in history.sqlite3; on Windows in\n"
+    "                      %ProgramData%\\Tallowick\\history.sqlite3.\n"
     "  --port PORT         the port selected in the main window's port list: a listed\n"
     "                      one, or any other (a path such as /dev/ttyUSB0 or a\n"
     "                      pseudo-terminal of tallowick-sim, or COM12 on Windows); the\n"
@@ -36,6 +41,7 @@ struct GuiOptions {
   // Set when --simulate was given; empty when it named no model.
   std::optional<std::string> simulate;
   std::optional<std::string> registry;
+  std::optional<std::string> history;
   std::string port;
   // What the toolkit is left to read (the program name first).
   std::vector<std::string> toolkitArgs;

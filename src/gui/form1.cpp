@@ -19,13 +19,17 @@
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QThread>
+#include <utility>
 
+#include "gui/history_window.h"
 #include "gui/input_gate.h"
+#include "gui/run_history.h"
 #include "gui/shape.h"
 #include "gui/widgets.h"
 #include "initforms/form2.h"
 #include "initforms/serial_book.h"
 #include "mainform/connection.h"
+#include "mainform/serial_selector.h"
 #include "mainform/wall_clock.h"
 #include "testrun/log_file.h"
 
@@ -40,7 +44,10 @@ class TForm1::MainWindowUi final : public Ui {
  public:
   explicit MainWindowUi(TForm1& w) : w_(w) {}
 
-  void messageBox(const std::string& text) override { w_.dialogs_.messageBox(&w_, qs(text)); }
+  void messageBox(const std::string& text) override {
+    if (!w_.recordings_.empty()) w_.recordings_.back()->recorder.noteMessage(text);
+    w_.dialogs_.messageBox(&w_, qs(text));
+  }
   bool question(const std::string& text) override { return w_.dialogs_.question(&w_, qs(text)); }
   void appendLog(LogId log, const std::string& line) override { w_.appendLine(log, line); }
   void scrollLogToEnd() override {
@@ -118,6 +125,7 @@ class TForm1::MainWindowUi final : public Ui {
 
 TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainWindowLinks links)
     : commands_(commands),
+      clock_(clock),
       dialogs_(dialogs),
       links_(std::move(links)),
       ui_(std::make_unique<MainWindowUi>(*this)),
@@ -157,6 +165,8 @@ TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainW
 
   buildConnectionRow();
   inputGate_ = std::make_unique<InputGate>(this, std::initializer_list<QWidget*>{Button4, Button2});
+  history_ = std::make_unique<RunHistory>(links_.historyFile ? links_.historyFile()
+                                                             : history::Store::defaultFile());
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
@@ -183,10 +193,15 @@ void TForm1::buildConnectionRow() {
   Shape1->setBrushColour(fromWindowsColour(colour::kRed));
   Button1 = place<QPushButton>(this, "Button1", 456, 490, 75, 25);
   Button1->setText(QStringLiteral("Закрыть"));
+  // In the free space of the row, so that no control of the window moves for it.
+  Button18 = place<QPushButton>(this, "Button18", 402, 490, 50, 25);
+  Button18->setText(QStringLiteral("История"));
+  Button18->setToolTip(QStringLiteral("История тестов и инициализаций"));
   // Buttons of a dialog would otherwise take Enter as a click of the default button.
-  for (QPushButton* b : {Button2, Button1})
+  for (QPushButton* b : {Button2, Button18, Button1})
     b->setAutoDefault(false);
   connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+  connect(Button18, &QPushButton::clicked, this, &TForm1::Button18Click);
   connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
 }
 
@@ -422,15 +437,37 @@ void TForm1::runSequence(const std::function<void()>& sequence) {
   }
 }
 
+void TForm1::beginRecording(Recording& recording) {
+  recording.recorder.identify(state_);
+  recordings_.push_back(&recording);
+}
+
+void TForm1::endRecording(Recording& recording) {
+  std::erase(recordings_, &recording);
+}
+
+void TForm1::keepRecord(const history::Record& record) {
+  if (const auto problem = history_->append(record)) dialogs_.messageBox(this, qs(*problem));
+}
+
 void TForm1::Button3Click() {
   runSequence([this] {
+    const std::string passes = u8(ComboBox2->currentText());
+    const std::string pause = u8(Edit1->text());
+    history::Recorder recorder(history::Kind::TestRun, chosenPort(), clock_);
+    Recording recording{recorder, LogId::Test, {}};
+    beginRecording(recording);
+    testRun_.setStepObserver(recorder.stepObserver());
     // During the run the user's input waits for the run's event pumps, so that nothing but
     // Stop and Disconnect can run while a command waits for its reply.
     testRunning_ = true;
     inputGate_->close();
-    testRun_.Button3Click(u8(ComboBox2->currentText()), u8(Edit1->text()));
+    const RunOutcome outcome = testRun_.Button3Click(passes, pause);
     inputGate_->open();
     testRunning_ = false;
+    testRun_.setStepObserver({});
+    endRecording(recording);
+    keepRecord(recorder.finishTestRun(outcome, passes, pause, std::move(recording.lines)));
   });
 }
 
@@ -445,7 +482,16 @@ void TForm1::Button8Click() {
   initPage_.Button8Click();
 }
 void TForm1::Button9Click() {
-  runSequence([this] { initPage_.Button9Click(); });
+  runSequence([this] {
+    // The number as it was entered: the confirmation afterwards takes it off the list.
+    const std::string serial = ui_->serialSelector().text();
+    history::Recorder recorder(history::Kind::Initialisation, chosenPort(), clock_);
+    Recording recording{recorder, LogId::Init, {}};
+    beginRecording(recording);
+    const InitEnd end = initPage_.Button9Click();
+    endRecording(recording);
+    keepRecord(recorder.finishInitialisation(end, serial, std::move(recording.lines)));
+  });
 }
 void TForm1::Button10Click() {
   initPage_.Button10Click();
@@ -473,6 +519,11 @@ void TForm1::Button17Click() {
   auxiliaryPage_.Button17Click();
 }
 
+void TForm1::Button18Click() {
+  if (!historyWindow_) historyWindow_ = std::make_unique<HistoryWindow>(*history_, dialogs_, this);
+  historyWindow_->showList();
+}
+
 void TForm1::Button6Click() {
   testLog_.clear();
   testLines_ = 0;
@@ -493,6 +544,9 @@ void TForm1::appendLine(LogId log, const std::string& line) {
   QPlainTextEdit* edit = log == LogId::Test ? RichEdit1 : Memo1;
   int& lines = log == LogId::Test ? testLines_ : memoLines_;
   if (log == LogId::Test) testLog_.push_back(line);
+  for (Recording* recording : recordings_) {
+    if (recording->log == log) recording->lines.push_back(line);
+  }
   QScrollBar* bar = edit->verticalScrollBar();
   const bool atEnd = bar->value() >= bar->maximum();
   QTextCursor cursor(edit->document());

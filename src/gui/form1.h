@@ -5,12 +5,15 @@
 #pragma once
 
 #include <QDialog>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "gui/dialog_service.h"
+#include "history/recorder.h"
+#include "initforms/store_result.h"
 #include "mainform/auxiliary_page.h"
 #include "mainform/init_page.h"
 #include "mainform/run_state.h"
@@ -36,6 +39,8 @@ class SerialSelector;
 namespace tallowick::gui {
 
 class InputGate;
+class HistoryWindow;
+class RunHistory;
 class TShape;
 
 // The names of the serial ports to offer, in order.
@@ -58,6 +63,8 @@ struct MainWindowLinks {
   std::function<void()> showForm4;
   // Ends the program once the running handler has returned.
   std::function<void()> terminate;
+  // Where the history of runs and initialisations lives; Store::defaultFile when not given.
+  std::function<StoreResult<std::filesystem::path>()> historyFile;
 };
 
 class TForm1 final : public QDialog {
@@ -88,6 +95,10 @@ class TForm1 final : public QDialog {
   bool endRequested(bool mayAsk);
   // A long sequence (the test run, the initialisation, the Z-report) is running.
   bool sequenceRunning() const { return sequencesRunning_ > 0; }
+  // The history every test run and initialisation is appended to.
+  RunHistory& history() { return *history_; }
+  // The window "История", once Button18 has opened it.
+  HistoryWindow* historyWindow() const { return historyWindow_.get(); }
 
  public Q_SLOTS:
   void FormActivate();
@@ -111,6 +122,8 @@ class TForm1 final : public QDialog {
   void Button15Click();
   void Button16Click();
   void Button17Click();
+  // "История", beside the connection row.
+  void Button18Click();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -139,8 +152,22 @@ class TForm1 final : public QDialog {
   // answer when nobody may be asked is yes); the window closes once the sequence has
   // returned. False when the user chose to go on.
   bool closeDuringSequence(bool mayAsk);
+  // A test run or an initialisation being recorded: its recorder takes the message boxes,
+  // `lines` the lines of its log.
+  struct Recording {
+    history::Recorder& recorder;
+    LogId log;
+    std::vector<std::string> lines;
+  };
+  // From the start of the run to its end; the printer is the one the connect found.
+  void beginRecording(Recording& recording);
+  void endRecording(Recording& recording);
+  // Appends the record of a run that is over; a failure is told once, after the run's own
+  // boxes.
+  void keepRecord(const history::Record& record);
 
   CommandSet& commands_;
+  Clock& clock_;
   DialogService& dialogs_;
   MainWindowLinks links_;
   RunState state_;
@@ -157,6 +184,11 @@ class TForm1 final : public QDialog {
   int sequencesRunning_ = 0;
   bool testRunning_ = false;
   bool closePending_ = false;
+  std::unique_ptr<RunHistory> history_;
+  std::unique_ptr<HistoryWindow> historyWindow_;
+  // The runs being recorded, the innermost last: an initialisation started at an event pump
+  // of a test run is recorded as a run of its own.
+  std::vector<Recording*> recordings_;
 
   QLabel* Label9 = nullptr;
   QTabWidget* PageControl1 = nullptr;
@@ -168,6 +200,7 @@ class TForm1 final : public QDialog {
   QPushButton* Button2 = nullptr;
   TShape* Shape1 = nullptr;
   QPushButton* Button1 = nullptr;
+  QPushButton* Button18 = nullptr;
 
   // TabSheet5 "Инициализация регистратора".
   QLabel* Label5 = nullptr;

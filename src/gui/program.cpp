@@ -72,6 +72,11 @@ Program::Program(ProgramOptions options)
     form3_->showBook();
   };
   links.terminate = endProgram;
+  if (options_.historyFile) {
+    links.historyFile = [file = *options_.historyFile]() -> StoreResult<std::filesystem::path> {
+      return file;
+    };
+  }
   form1_ = create<TForm1>(commands_, clock_, dialogs_, std::move(links));
   selector_.attach(form1_->serialSelector());
   form2_ = create<TForm2>();

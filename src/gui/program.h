@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -36,6 +37,9 @@ struct ProgramOptions {
   // The stable names of ports; the platform's when neither they nor platformPorts are
   // given, none when only platformPorts is.
   std::function<std::vector<StablePortName>()> stablePorts;
+  // `tallowick --history FILE`: where the history of runs lives; Store::defaultFile (the
+  // file TALLOWICK_HISTORY names, or the platform's place) when not given.
+  std::optional<std::filesystem::path> historyFile;
   // `tallowick --port PATH`: the port selected when the main window opens.
   std::string port;
   // Message boxes and the save dialog; the real modal ones when not given.

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "history/recorder.h"
+#include "history/wide_text_win32.h"
 
 namespace tallowick::history {
 
@@ -8,12 +9,7 @@ std::string computerName() {
   wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
   DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
   if (!GetComputerNameW(name, &size)) return {};
-  const int bytes =
-      WideCharToMultiByte(CP_UTF8, 0, name, static_cast<int>(size), nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, name, static_cast<int>(size), text.data(), bytes, nullptr,
-                      nullptr);
-  return text;
+  return utf8FromWide(std::wstring_view(name, size));
 }
 
 }  // namespace tallowick::history

@@ -9,15 +9,12 @@
 
 #include "history/new_file.h"
 #include "history/utf8.h"
-#include "initforms/sqlite_serial_store.h"
 
 namespace tallowick::history {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr const char* kFileName = "history.sqlite3";
 
 // One row per record in `run`, kept small so that a list never reads a log; the log and
 // the steps, which are most of a record, live in tables of their own. The indexes serve
@@ -104,7 +101,7 @@ StoreError fileError(StoreErrorKind kind, const fs::path& file, const std::strin
   for (const auto& [k, words] : kErrorTexts) {
     if (k == kind) text = words;
   }
-  text += file.string();
+  text += pathText(file);
   if (!detail.empty()) text += " (" + detail + ")";
   return {kind, text + "."};
 }
@@ -277,7 +274,9 @@ StoreStatus checkFile(Connection& c, const fs::path& file) {
   const auto expected = std::strtoull(pages.value().c_str(), nullptr, 10) *
                         std::strtoull(pageSize.value().c_str(), nullptr, 10);
   // In WAL mode pages not yet copied back may live in the log beside the file.
-  const auto log = fs::file_size(fs::path(file.string() + "-wal"), ec);
+  fs::path wal = file;
+  wal += "-wal";
+  const auto log = fs::file_size(wal, ec);
   const bool pagesInLog = mode.value() == "wal" && !ec && log > 0;
   if (!pagesInLog && size != expected) return c.damaged("файл обрезан");
   return {};
@@ -427,20 +426,6 @@ Store::Store(fs::path file, StoreOptions options) : file_(std::move(file)), opti
 
 Store::~Store() = default;
 
-StoreResult<fs::path> Store::defaultFile(const Environment& environment) {
-  if (auto named = environment("TALLOWICK_HISTORY"); named && !named->empty()) {
-    return fs::path(*named);
-  }
-  // The folder the book has by default, whatever file TALLOWICK_REGISTRY names for it.
-  const auto book = SqliteSerialStore::defaultFile([&](const char* name) {
-    return std::string_view(name) == "TALLOWICK_REGISTRY" ? std::nullopt : environment(name);
-  });
-  if (book) return book.value().parent_path() / kFileName;
-  return StoreError{StoreErrorKind::Unavailable,
-                    "Не удалось определить папку данных пользователя для файла истории (не "
-                    "заданы XDG_DATA_HOME и HOME)."};
-}
-
 StoreResult<fs::path> Store::defaultFile() {
   return defaultFile([](const char* name) -> std::optional<std::string> {
     const char* value = std::getenv(name);
@@ -468,7 +453,7 @@ StoreStatus Store::connect() {
   sqlite3* db = nullptr;
   // Without SQLITE_OPEN_CREATE: the file must be the one made or found above. A file that
   // the process may not write is opened for reading.
-  const int rc = sqlite3_open_v2(file_.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  const int rc = sqlite3_open_v2(pathText(file_).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
   if (rc != SQLITE_OK) {
     StoreError error = fileError(kindOf(rc), file_, db ? sqlite3_errmsg(db) : "");
     sqlite3_close_v2(db);

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <system_error>
 
 #include "history/new_file.h"
@@ -13,14 +12,6 @@ namespace tallowick::history {
 namespace fs = std::filesystem;
 
 namespace {
-
-// A writer needs milliseconds between making its temporary file and removing it; one this
-// old belongs to a writer that is gone, on this machine or another sharing the folder.
-constexpr auto kAbandonedAfter = std::chrono::minutes(10);
-
-std::string temporaryStem(const fs::path& file) {
-  return file.filename().string() + ".new-";
-}
 
 std::string errnoText(int code) {
   return std::error_code(code, std::generic_category()).message();
@@ -36,12 +27,8 @@ void syncFolder(const fs::path& folder) {
 }  // namespace
 
 std::optional<std::string> placeNewFile(const fs::path& file, std::string_view bytes) {
-  std::error_code ec;
   const fs::path folder = file.parent_path();
-  if (!folder.empty()) {
-    fs::create_directories(folder, ec);
-    if (ec) return ec.message();
-  }
+  if (auto failed = makeFolder(folder)) return failed;
   std::string name = (folder / (temporaryStem(file) + "XXXXXX")).string();
   const int fd = ::mkstemp(name.data());
   if (fd < 0) return errnoText(errno);
@@ -60,20 +47,6 @@ std::optional<std::string> placeNewFile(const fs::path& file, std::string_view b
   if (failure != 0) return errnoText(failure);
   syncFolder(folder);
   return std::nullopt;
-}
-
-void removeAbandonedNewFiles(const fs::path& file) {
-  std::error_code ec;
-  const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-  const std::string stem = temporaryStem(file);
-  const auto now = fs::file_time_type::clock::now();
-  for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator();
-       it.increment(ec)) {
-    if (!it->path().filename().string().starts_with(stem)) continue;
-    std::error_code entry;
-    const auto written = fs::last_write_time(it->path(), entry);
-    if (!entry && now - written > kAbandonedAfter) fs::remove(it->path(), entry);
-  }
 }
 
 }  // namespace tallowick::history

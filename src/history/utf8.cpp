@@ -52,4 +52,9 @@ bool isUtf8(std::string_view text) {
   return true;
 }
 
+std::string pathText(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 }  // namespace tallowick::history

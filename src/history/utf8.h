@@ -2,7 +2,9 @@
 // exports need.
 #pragma once
 
+#include <filesystem>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace tallowick::history {
@@ -17,5 +19,9 @@ void forEachCharacter(std::string_view text,
                       const std::function<void(char32_t, std::string_view)>& visit);
 
 bool isUtf8(std::string_view text);
+
+// A path as UTF-8 text, as SQLite opens files by name and as the messages name them, on
+// every platform.
+std::string pathText(const std::filesystem::path& path);
 
 }  // namespace tallowick::history

@@ -2,14 +2,15 @@
 // program as `tallowick` (its command line, its real message boxes and save dialog, the
 // platform's book), with a driver that finds the windows and their controls by object
 // name and presses the buttons. It builds and stores an interval in TForm3, opens the main
-// window, and on each port given runs a whole test, saves the log and checks the file.
+// window, and on each port given runs a whole test, saves the log and checks the file;
+// then the window "История" lists those runs.
 //
 //   tallowick-desktop-run [--port NAME]... [--shots DIR] [--out DIR] [--timeout SECONDS]
 //                         [-- OPTIONS OF tallowick]
 //
-// --port: the ports to run on, in order (default: sim). --shots: screenshots of TForm3 and
-// TForm1 as PNG files. --out: where the saved logs go (default: a temporary folder).
-// Prints one line per step; exits 0 when every step passed, 1 otherwise.
+// --port: the ports to run on, in order (default: sim). --shots: screenshots of TForm3,
+// TForm1 and the window "История" as PNG files. --out: where the saved logs go (default: a
+// temporary folder). Prints one line per step; exits 0 when every step passed, 1 otherwise.
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,6 +20,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -27,12 +29,14 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -101,6 +105,7 @@ class Driver {
     planBook();
     for (int i = 0; i < ports.size(); ++i)
       planRun(ports[i], i == 0);
+    planHistory(static_cast<int>(ports.size()));
     steps_.push_back({"Закрыть ends the program", [] {
                         press(control<QPushButton>("TForm1", "Button1"));
                         return true;
@@ -313,6 +318,35 @@ class Driver {
                       }});
   }
 
+  // Every run is in the history, newest first, finished; the window pictured.
+  void planHistory(int runs) {
+    steps_.push_back({"История opens", [] {
+                        press(control<QPushButton>("TForm1", "Button18"));
+                        return true;
+                      }});
+    steps_.push_back({"История lists every run as finished", [this, runs] {
+                        QWidget* w = window("HistoryWindow");
+                        if (!w || !w->isVisible()) return false;
+                        auto* list = control<QTableWidget>("HistoryWindow", "RecordList");
+                        QStringList outcomes;
+                        for (int row = 0; row < list->rowCount(); ++row)
+                          outcomes << list->item(row, 1)->text() + " " +
+                                          list->item(row, 2)->text() + ": " +
+                                          list->item(row, 5)->text();
+                        say("history: " + outcomes.join(" | "));
+                        if (list->rowCount() != runs || outcomes.join("").count("Завершен") != runs)
+                          fail(current(), control<QLabel>("HistoryWindow", "StatusLabel")->text());
+                        list->selectRow(0);
+                        return true;
+                      }});
+    steps_.push_back({"История pictured", [this] {
+                        if (!settled()) return false;
+                        shot("HistoryWindow", "history.png");
+                        control<QPushButton>("HistoryWindow", "CloseButton")->click();
+                        return true;
+                      }});
+  }
+
   std::vector<Step> steps_;
   std::size_t next_ = 0;
   QString shots_;
@@ -355,13 +389,18 @@ int main(int argc, char** argv) {
   if (ports.isEmpty()) ports << QStringLiteral("sim");
   QTemporaryDir scratch;
   if (out.isEmpty()) out = scratch.path();
-  // Where the book is a file, a new one for every run; the registry ignores the option.
-  std::string book = QDir(scratch.path()).filePath("book.sqlite3").toStdString();
-  std::string registryOption = "--registry";
-  if (std::find(programArgs.begin(), programArgs.end(), std::string_view("--registry")) ==
-      programArgs.end()) {
-    programArgs.push_back(registryOption.data());
-    programArgs.push_back(book.data());
+  // Where the book is a file, a new one for every run (the registry ignores the option);
+  // the runs it makes go into a history of its own, never the user's.
+  std::list<std::string> added;  // the texts that programArgs points into
+  const std::pair<const char*, const char*> ownFiles[] = {{"--registry", "book.sqlite3"},
+                                                          {"--history", "history.sqlite3"}};
+  for (const auto& [option, name] : ownFiles) {
+    if (std::find(programArgs.begin(), programArgs.end(), std::string_view(option)) !=
+        programArgs.end())
+      continue;
+    programArgs.push_back(added.emplace_back(option).data());
+    programArgs.push_back(
+        added.emplace_back(QDir(scratch.path()).filePath(name).toStdString()).data());
   }
 
   std::unique_ptr<Driver> driver;

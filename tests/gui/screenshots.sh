@@ -14,7 +14,8 @@ Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
 sleep 1
 openbox >/dev/null 2>&1 &
 sleep 1
-"$build/src/app/tallowick" --simulate --registry "$work/book.sqlite3" >/dev/null 2>&1 &
+"$build/src/app/tallowick" --simulate --registry "$work/book.sqlite3" \
+  --history "$work/history.sqlite3" >/dev/null 2>&1 &
 sleep 2
 
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.4; }
@@ -79,6 +80,14 @@ click "$form1" 200 452; xdotool key ctrl+a; xdotool type --delay 30 "XYZ"
 click "$form1" 426 396                                            # Начать инициализацию
 shot "$(question)" "$out/question-serial-not-in-book.png"
 xdotool key Return; sleep 0.5
+
+# The history of what was done so far: the run and the two initialisations.
+click "$form1" 427 502                                            # История
+sleep 1
+history=$(xdotool search --name "^История$" | head -1)
+click "$history" 300 104                                          # the newest record selected
+shot "$history" "$out/history.png"
+click "$history" 734 462                                          # Закрыть
 click "$form1" 228 92                                             # page "Тест РРО"
 click "$form1" 46 399; xdotool key ctrl+a; xdotool type --delay 50 1500
 click "$form1" 391 400; sleep 3                                   # Старт

@@ -25,6 +25,7 @@
 #include "initforms/memory_serial_store.h"
 #include "initforms/serial_book.h"
 #include "sim/fault_plan.h"
+#include "window_testing.h"
 
 using tallowick::MemorySerialStore;
 using tallowick::VirtualClock;
@@ -41,34 +42,8 @@ using TForm4 = gui::TForm4;
 
 namespace {
 
-// Message boxes are recorded and closed at once; the save dialog answers what the test
-// chose.
-class RecordingDialogs final : public DialogService {
- public:
-  void messageBox(QWidget*, const QString& text) override { boxes << text; }
-  bool question(QWidget*, const QString& text) override {
-    questions << text;
-    if (onQuestion) onQuestion();
-    return answer;
-  }
-  std::optional<QString> saveFileName(QWidget*, const QString& filter) override {
-    filters << filter;
-    return saveAs;
-  }
-  QStringList boxes;
-  QStringList questions;
-  bool answer = true;                // Yes
-  std::function<void()> onQuestion;  // while the question is up
-  QStringList filters;
-  std::optional<QString> saveAs;
-};
-
-template <typename W>
-W* find(QWidget* window, const char* name) {
-  W* w = window->findChild<W*>(QString::fromLatin1(name));
-  if (!w) qFatal("no widget %s", name);
-  return w;
-}
+using tallowick::gui::testing::find;
+using tallowick::gui::testing::RecordingDialogs;
 
 QStringList items(const QComboBox* combo) {
   QStringList out;
@@ -139,6 +114,11 @@ class WindowsTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
+  // Every run of these tests is recorded: never into the user's own history.
+  void initTestCase() {
+    QVERIFY(history_.isValid());
+    qputenv("TALLOWICK_HISTORY", history_.filePath("history.sqlite3").toUtf8());
+  }
   void startUpCreatesFourWindowsAndShowsOnlyTForm3();
   void windowBordersAndSizes();
   void tform3TextsAndInitialStates();
@@ -170,6 +150,9 @@ class WindowsTest : public QObject {
   void tform2AnswersContinueOrEnd();
   void tform4ConfirmsTheNumberOfTheSelector();
   void thePlatformStoreKeepsTheBookForTheNextStart();
+
+ private:
+  QTemporaryDir history_;
 };
 
 void WindowsTest::startUpCreatesFourWindowsAndShowsOnlyTForm3() {

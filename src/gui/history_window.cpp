@@ -1,0 +1,379 @@
+#include "gui/history_window.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QDateTime>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTime>
+#include <array>
+#include <sstream>
+
+#include "gui/dialog_service.h"
+#include "gui/run_history.h"
+#include "gui/widgets.h"
+#include "history/exports.h"
+#include "testrun/output_file.h"
+
+namespace tallowick::gui {
+
+namespace {
+
+using history::Outcome;
+
+constexpr const char* kDateFormat = "dd.MM.yyyy";
+
+struct OutcomeName {
+  Outcome outcome;
+  const char* text;
+};
+constexpr std::array<OutcomeName, 5> kOutcomeNames{{
+    {Outcome::Finished, "Завершен"},
+    {Outcome::FinishedWithErrors, "Завершен с ошибками"},
+    {Outcome::Aborted, "Прерван"},
+    {Outcome::Stopped, "Остановлен"},
+    {Outcome::InputRefused, "Ввод отклонен"},
+}};
+
+QString outcomeText(Outcome outcome) {
+  for (const OutcomeName& n : kOutcomeNames)
+    if (n.outcome == outcome) return qs(n.text);
+  return {};
+}
+
+QString kindText(history::Kind kind) {
+  return kind == history::Kind::TestRun ? QStringLiteral("Тест РРО")
+                                        : QStringLiteral("Инициализация");
+}
+
+QString durationText(std::int64_t ms) {
+  const std::int64_t seconds = ms / 1000;
+  return QStringLiteral("%1:%2:%3")
+      .arg(seconds / 3600)
+      .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+      .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString startText(const history::Record& r) {
+  return qs(history::localTimeText(r.startedAtMs, r.utcOffsetMinutes));
+}
+
+// A day typed as DD.MM.YYYY, as the start of that day on this computer; `nextDay` gives
+// the start of the day after, the end of a range that includes the day.
+std::optional<std::int64_t> dayStart(const QString& text, bool nextDay) {
+  QDate day = QDate::fromString(text, QString::fromLatin1(kDateFormat));
+  if (!day.isValid()) return std::nullopt;
+  if (nextDay) day = day.addDays(1);
+  return QDateTime(day, QTime(0, 0)).toMSecsSinceEpoch();
+}
+
+// The formats of FormatBox, in its order.
+constexpr history::Format kFormats[] = {history::Format::Csv, history::Format::Json,
+                                        history::Format::Junit};
+
+}  // namespace
+
+HistoryWindow::HistoryWindow(RunHistory& history, DialogService& dialogs, QWidget* parent)
+    : QDialog(parent), history_(history), dialogs_(dialogs) {
+  setObjectName(QStringLiteral("HistoryWindow"));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
+  setFont(windowFont());
+  setFixedSize(kClientWidth, kClientHeight);
+  setWindowTitle(QStringLiteral("История"));
+
+  // The filters, in one row above the list.
+  label(this, "Label1", 8, 12, "Дата с");
+  FromEdit = place<QLineEdit>(this, "FromEdit", 48, 8, 81, 21);
+  label(this, "Label2", 136, 12, "по");
+  UntilEdit = place<QLineEdit>(this, "UntilEdit", 154, 8, 81, 21);
+  for (QLineEdit* e : {FromEdit, UntilEdit})
+    e->setPlaceholderText(QStringLiteral("ДД.ММ.ГГГГ"));
+  label(this, "Label3", 246, 12, "Модель");
+  ModelBox = place<QComboBox>(this, "ModelBox", 290, 8, 121);
+  ModelBox->setEditable(true);
+  ModelBox->setInsertPolicy(QComboBox::NoInsert);
+  ModelBox->addItem(QString());
+  label(this, "Label4", 422, 12, "Заводской номер");
+  SerialEdit = place<QLineEdit>(this, "SerialEdit", 514, 8, 105, 21);
+  label(this, "Label5", 8, 40, "Результат");
+  OutcomeBox = place<QComboBox>(this, "OutcomeBox", 66, 36, 155);
+  OutcomeBox->addItem(QStringLiteral("Все"));
+  for (const OutcomeName& n : kOutcomeNames)
+    OutcomeBox->addItem(qs(n.text));
+  ShowButton = place<QPushButton>(this, "ShowButton", 697, 6, 75, 25);
+  ShowButton->setText(QStringLiteral("Показать"));
+
+  RecordList = place<QTableWidget>(this, "RecordList", 8, 64, 764, 372);
+  const QStringList headers{QStringLiteral("Начало"),
+                            QStringLiteral("Вид"),
+                            QStringLiteral("Порт"),
+                            QStringLiteral("Модель"),
+                            QStringLiteral("Заводской номер"),
+                            QStringLiteral("Результат"),
+                            QStringLiteral("Ошибок"),
+                            QStringLiteral("Длительность")};
+  RecordList->setColumnCount(static_cast<int>(headers.size()));
+  RecordList->setHorizontalHeaderLabels(headers);
+  const int widths[] = {118, 82, 84, 104, 104, 124, 56, 76};
+  for (int i = 0; i < RecordList->columnCount(); ++i)
+    RecordList->setColumnWidth(i, widths[i]);
+  RecordList->horizontalHeader()->setStretchLastSection(true);
+  RecordList->verticalHeader()->hide();
+  RecordList->verticalHeader()->setDefaultSectionSize(20);
+  RecordList->setSelectionBehavior(QAbstractItemView::SelectRows);
+  RecordList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  RecordList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  RecordList->setWordWrap(false);
+
+  StatusLabel = place<QLabel>(this, "StatusLabel", 8, 442, 420, 46);
+  StatusLabel->setWordWrap(true);
+  StatusLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  StatusLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  LogButton = place<QPushButton>(this, "LogButton", 436, 442, 75, 25);
+  LogButton->setText(QStringLiteral("Журнал"));
+  FormatBox = place<QComboBox>(this, "FormatBox", 520, 444, 85);
+  FormatBox->addItems({QStringLiteral("CSV"), QStringLiteral("JSON"), QStringLiteral("JUnit XML")});
+  ExportButton = place<QPushButton>(this, "ExportButton", 612, 442, 75, 25);
+  ExportButton->setText(QStringLiteral("Экспорт..."));
+  CloseButton = place<QPushButton>(this, "CloseButton", 697, 442, 75, 25);
+  CloseButton->setText(QStringLiteral("Закрыть"));
+  for (QPushButton* b : {ShowButton, LogButton, ExportButton, CloseButton})
+    b->setAutoDefault(false);
+
+  connect(ShowButton, &QPushButton::clicked, this, &HistoryWindow::ShowButtonClick);
+  for (QLineEdit* e : {FromEdit, UntilEdit, SerialEdit})
+    connect(e, &QLineEdit::returnPressed, this, &HistoryWindow::ShowButtonClick);
+  connect(LogButton, &QPushButton::clicked, this, &HistoryWindow::LogButtonClick);
+  connect(ExportButton, &QPushButton::clicked, this, &HistoryWindow::ExportButtonClick);
+  connect(CloseButton, &QPushButton::clicked, this, &QDialog::close);
+  connect(RecordList, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+    openLog(RecordList->item(row, 0)->data(Qt::UserRole).toLongLong());
+  });
+}
+
+HistoryWindow::~HistoryWindow() = default;
+
+void HistoryWindow::showList() {
+  ShowButtonClick();
+  show();
+  raise();
+  activateWindow();
+}
+
+std::optional<std::string> HistoryWindow::readFilter(history::Filter& filter) const {
+  const struct {
+    QLineEdit* edit;
+    bool end;
+    std::optional<std::int64_t>& bound;
+  } dates[] = {{FromEdit, false, filter.fromMs}, {UntilEdit, true, filter.untilMs}};
+  for (const auto& d : dates) {
+    const QString text = d.edit->text().trimmed();
+    if (text.isEmpty()) continue;
+    d.bound = dayStart(text, d.end);
+    if (!d.bound) {
+      return "Неверная дата \"" + u8(text) +
+             "\"! Укажите существующую дату в виде ДД.ММ.ГГГГ, например 07.12.2026.";
+    }
+  }
+  if (filter.fromMs && filter.untilMs && *filter.fromMs >= *filter.untilMs) {
+    return "Начальная дата позже конечной!";
+  }
+  if (const QString model = ModelBox->currentText().trimmed(); !model.isEmpty()) {
+    filter.model = u8(model);
+  }
+  if (const QString serial = SerialEdit->text().trimmed(); !serial.isEmpty()) {
+    filter.serialNumber = u8(serial);
+  }
+  if (const int index = OutcomeBox->currentIndex(); index > 0) {
+    filter.outcome = kOutcomeNames[static_cast<std::size_t>(index - 1)].outcome;
+  }
+  filter.limit = kListLimit;
+  return std::nullopt;
+}
+
+void HistoryWindow::ShowButtonClick() {
+  history::Filter filter;
+  if (const auto refused = readFilter(filter)) {
+    dialogs_.messageBox(this, qs(*refused));
+    return;
+  }
+  history::Store* store = history_.store();
+  if (!store) {
+    RecordList->setRowCount(0);
+    setStatus(qs(history_.unavailable()), true);
+    return;
+  }
+  auto listed = store->list(filter);
+  if (!listed) {
+    // The file is not touched; what was listed before is no longer to be trusted.
+    RecordList->setRowCount(0);
+    setStatus(qs(listed.error().message), true);
+    return;
+  }
+  fill(listed.value());
+  const std::size_t count = listed.value().size();
+  if (count == 0) {
+    setStatus(QStringLiteral("Записей нет."), false);
+  } else if (count >= kListLimit) {
+    setStatus(
+        QStringLiteral("Показаны последние %1 записей; более ранние найдет фильтр.").arg(count),
+        false);
+  } else {
+    setStatus(QStringLiteral("Записей: %1.").arg(count), false);
+  }
+}
+
+void HistoryWindow::fill(const std::vector<history::Record>& records) {
+  RecordList->clearSelection();
+  RecordList->setRowCount(static_cast<int>(records.size()));
+  int row = 0;
+  for (const history::Record& r : records) {
+    const QString cells[] = {startText(r),
+                             kindText(r.kind),
+                             qs(r.port),
+                             qs(r.model),
+                             qs(r.serialNumber),
+                             outcomeText(r.outcome),
+                             QString::number(r.errorCount),
+                             durationText(r.durationMs)};
+    for (int column = 0; column < RecordList->columnCount(); ++column) {
+      auto* item = new QTableWidgetItem(cells[column]);
+      if (column == 5 && !r.message.empty()) item->setToolTip(qs(r.message));
+      RecordList->setItem(row, column, item);
+    }
+    RecordList->item(row, 0)->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(r.id));
+    // The models met so far are offered for the filter.
+    if (!r.model.empty() && ModelBox->findText(qs(r.model)) < 0) ModelBox->addItem(qs(r.model));
+    ++row;
+  }
+  if (row > 0) RecordList->setCurrentCell(0, 0, QItemSelectionModel::NoUpdate);
+}
+
+void HistoryWindow::setStatus(const QString& text, bool problem) {
+  StatusLabel->setText(text);
+  setFontColour(StatusLabel, problem ? Qt::red : palette().color(QPalette::WindowText));
+}
+
+std::vector<std::int64_t> HistoryWindow::listedIds() const {
+  std::vector<std::int64_t> ids;
+  for (int row = 0; row < RecordList->rowCount(); ++row)
+    ids.push_back(RecordList->item(row, 0)->data(Qt::UserRole).toLongLong());
+  return ids;
+}
+
+std::vector<std::int64_t> HistoryWindow::chosenIds() const {
+  std::vector<std::int64_t> ids;
+  for (int row = 0; row < RecordList->rowCount(); ++row) {
+    if (RecordList->item(row, 0)->isSelected())
+      ids.push_back(RecordList->item(row, 0)->data(Qt::UserRole).toLongLong());
+  }
+  return ids.empty() ? listedIds() : ids;
+}
+
+void HistoryWindow::LogButtonClick() {
+  const int row = RecordList->currentRow();
+  if (row < 0) {
+    dialogs_.messageBox(this, QStringLiteral("Выберите запись в списке."));
+    return;
+  }
+  openLog(RecordList->item(row, 0)->data(Qt::UserRole).toLongLong());
+}
+
+void HistoryWindow::openLog(std::int64_t id) {
+  history::Store* store = history_.store();
+  if (!store) return;
+  auto found = store->find(id);
+  if (!found || !found.value()) {
+    dialogs_.messageBox(
+        this, found ? QStringLiteral("Запись не найдена в истории.") : qs(found.error().message));
+    return;
+  }
+  const history::Record& r = *found.value();
+  delete logWindow_;
+  logWindow_ = new QDialog(this);
+  logWindow_->setObjectName(QStringLiteral("HistoryLog"));
+  logWindow_->setAttribute(Qt::WA_DeleteOnClose);
+  connect(logWindow_, &QObject::destroyed, this, [this, window = logWindow_] {
+    if (logWindow_ == window) logWindow_ = nullptr;
+  });
+  logWindow_->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                             Qt::WindowCloseButtonHint);
+  logWindow_->setFont(windowFont());
+  logWindow_->setFixedSize(620, 460);
+  logWindow_->setWindowTitle(QStringLiteral("Журнал: ") + kindText(r.kind) + ", " + startText(r));
+
+  QString summary = kindText(r.kind) + QStringLiteral(", порт ") + qs(r.port);
+  if (!r.model.empty()) summary += ", " + qs(r.model);
+  if (!r.serialNumber.empty()) summary += QStringLiteral(", заводской номер ") + qs(r.serialNumber);
+  summary += "\n" + outcomeText(r.outcome) + QStringLiteral(", ошибок: ") +
+             QString::number(r.errorCount) + QStringLiteral(", длительность ") +
+             durationText(r.durationMs);
+  if (!r.message.empty()) summary += ": " + qs(r.message);
+  auto* header = place<QLabel>(logWindow_, "SummaryLabel", 8, 8, 604, 40);
+  header->setWordWrap(true);
+  header->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  header->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  header->setText(summary);
+
+  auto* text = place<QPlainTextEdit>(logWindow_, "LogText", 8, 52, 604, 368);
+  text->setReadOnly(true);
+  text->setLineWrapMode(QPlainTextEdit::NoWrap);
+  QStringList lines;
+  for (const std::string& line : r.log)
+    lines << qs(line);
+  text->setPlainText(lines.join(QLatin1Char('\n')));
+
+  auto* close = place<QPushButton>(logWindow_, "CloseLogButton", 537, 428, 75, 25);
+  close->setText(QStringLiteral("Закрыть"));
+  close->setAutoDefault(false);
+  connect(close, &QPushButton::clicked, logWindow_, &QDialog::close);
+  logWindow_->show();
+}
+
+void HistoryWindow::ExportButtonClick() {
+  history::Store* store = history_.store();
+  const std::vector<std::int64_t> ids = chosenIds();
+  if (!store || ids.empty()) {
+    dialogs_.messageBox(this, QStringLiteral("Нет записей для экспорта."));
+    return;
+  }
+  const int format = FormatBox->currentIndex();
+  const auto file = dialogs_.saveFileName(this, qs(kExportFilters[format]));
+  if (!file) return;
+
+  // The records in the order listed, newest first, each with its log and steps.
+  std::vector<history::Record> records;
+  records.reserve(ids.size());
+  for (const std::int64_t id : ids) {
+    auto found = store->find(id);
+    if (!found) {
+      dialogs_.messageBox(this, qs(found.error().message));
+      return;
+    }
+    if (found.value()) records.push_back(*found.value());
+  }
+  std::ostringstream text;
+  history::exportRecords(kFormats[format], records, text);
+
+  const std::string path = QFile::encodeName(*file).toStdString();
+  OutputFile out;
+  std::optional<std::string> problem = out.open(path);
+  if (!problem) {
+    out.write(text.str());
+    problem = out.commit();
+  }
+  if (problem) {
+    dialogs_.messageBox(this, qs(*problem));
+    return;
+  }
+  setStatus(QStringLiteral("Записей выгружено: %1, в файл %2").arg(records.size()).arg(*file),
+            false);
+}
+
+}  // namespace tallowick::gui

@@ -1,0 +1,83 @@
+// The window "История": the records of the history newest first, narrowed by the start
+// date, the model, the serial number and the outcome; one record's log in a window of its
+// own; the selection exported as CSV, JSON or JUnit XML. It only reads the history: a file
+// it cannot read is reported in its status line and left as it is.
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "history/history_store.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTableWidget;
+
+namespace tallowick::gui {
+
+class DialogService;
+class RunHistory;
+
+class HistoryWindow final : public QDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr int kClientWidth = 780;
+  static constexpr int kClientHeight = 496;
+  // The most records one list shows; a filter finds older ones.
+  static constexpr std::size_t kListLimit = 1000;
+  static constexpr const char* kExportFilters[] = {
+      "Файлы CSV (*.csv)|*.csv",
+      "Файлы JSON (*.json)|*.json",
+      "Отчеты JUnit XML (*.xml)|*.xml",
+  };
+
+  HistoryWindow(RunHistory& history, DialogService& dialogs, QWidget* parent);
+  ~HistoryWindow() override;
+
+  // Lists the records anew and shows the window.
+  void showList();
+  // The ids of the records listed, top to bottom.
+  std::vector<std::int64_t> listedIds() const;
+  // The window with the log of the record opened last, while it is open.
+  QDialog* logWindow() const { return logWindow_; }
+
+ public Q_SLOTS:
+  void ShowButtonClick();
+  void LogButtonClick();
+  void ExportButtonClick();
+
+ private:
+  // The filter the fields describe; the message for a refused field.
+  std::optional<std::string> readFilter(history::Filter& filter) const;
+  void fill(const std::vector<history::Record>& records);
+  void setStatus(const QString& text, bool problem);
+  // The ids of the selected records, or of every record listed when none is selected.
+  std::vector<std::int64_t> chosenIds() const;
+  void openLog(std::int64_t id);
+
+  RunHistory& history_;
+  DialogService& dialogs_;
+
+  QLineEdit* FromEdit = nullptr;
+  QLineEdit* UntilEdit = nullptr;
+  QComboBox* ModelBox = nullptr;
+  QLineEdit* SerialEdit = nullptr;
+  QComboBox* OutcomeBox = nullptr;
+  QPushButton* ShowButton = nullptr;
+  QTableWidget* RecordList = nullptr;
+  QLabel* StatusLabel = nullptr;
+  QPushButton* LogButton = nullptr;
+  QComboBox* FormatBox = nullptr;
+  QPushButton* ExportButton = nullptr;
+  QPushButton* CloseButton = nullptr;
+  QDialog* logWindow_ = nullptr;
+};
+
+}  // namespace tallowick::gui

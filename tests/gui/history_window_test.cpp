@@ -1,0 +1,396 @@
+// The history in the desktop tool: every test run and initialisation of the main window
+// appended once it is over, a history that cannot be written told once, and the window
+// "История" listing, filtering, opening a log and exporting, with a damaged file left alone.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "gui/history_window.h"
+#include "gui/program.h"
+#include "gui/run_history.h"
+#include "history/history_store.h"
+#include "initforms/memory_serial_store.h"
+#include "testrun/test_run.h"
+#include "window_testing.h"
+
+namespace gui = tallowick::gui;
+namespace history = tallowick::history;
+using gui::HistoryWindow;
+using gui::TForm1;
+
+namespace {
+
+using gui::testing::find;
+using gui::testing::RecordingDialogs;
+
+QByteArray contents(const QString& file) {
+  QFile f(file);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeContents(const QString& file, const QByteArray& bytes) {
+  QFile f(file);
+  QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(bytes);
+}
+
+// The desktop tool on the built-in printer, its history in a file of the test's own.
+struct Fixture {
+  Fixture() {
+    gui::ProgramOptions options;
+    options.store = std::make_unique<tallowick::MemorySerialStore>();
+    options.simulatedModel = "";
+    options.programPath = "/opt/tallowick/tallowick";
+    options.dialogs = &dialogs;
+    options.endProgram = [] {};
+    options.platformPorts = [] { return std::vector<std::string>{}; };
+    options.historyFile = std::filesystem::path(QFile::encodeName(historyFile()).toStdString());
+    program = std::make_unique<gui::Program>(std::move(options));
+    form1().show();
+  }
+
+  QString historyFile() const { return dir.filePath("history.sqlite3"); }
+  TForm1& form1() { return program->form1(); }
+  void connect() { find<QPushButton>(&form1(), "Button2")->click(); }
+  // A short run: no pause, without fiscal receipts and Z-report.
+  void shortRun() {
+    find<QTabWidget>(&form1(), "PageControl1")->setCurrentIndex(1);
+    find<QLineEdit>(&form1(), "Edit1")->setText("0");
+    find<QCheckBox>(&form1(), "CheckBox1")->setChecked(true);
+    find<QPushButton>(&form1(), "Button3")->click();
+  }
+  std::vector<history::Record> records() {
+    history::Store store(historyFile().toStdString());
+    auto listed = store.list({.limit = 0}, history::Detail::Full);
+    if (!listed) qFatal("%s", listed.error().message.c_str());
+    return listed.value();
+  }
+  HistoryWindow& openHistory() {
+    find<QPushButton>(&form1(), "Button18")->click();
+    HistoryWindow* w = form1().historyWindow();
+    if (!w || !w->isVisible()) qFatal("the window История did not open");
+    return *w;
+  }
+
+  QTemporaryDir dir;
+  RecordingDialogs dialogs;
+  std::unique_ptr<gui::Program> program;
+};
+
+// A record of the list tests: started `minutes` after the first, on a printer of `model`.
+history::Record listed(int minutes, std::string model, std::string serial,
+                       history::Outcome outcome) {
+  history::Record r;
+  r.startedAtMs = 1796627130000 + std::int64_t{minutes} * 60'000;  // 2026-12-07 07:05:30 UTC
+  r.durationMs = 65'000;
+  r.endedAtMs = r.startedAtMs + r.durationMs;
+  r.port = "sim";
+  r.model = std::move(model);
+  r.serialNumber = std::move(serial);
+  r.outcome = outcome;
+  r.errorCount = outcome == history::Outcome::FinishedWithErrors ? 2 : 0;
+  r.passes = "1";
+  r.pauseMs = "0";
+  r.log = {"Начало теста " + r.model, "", "строка " + std::to_string(minutes)};
+  return r;
+}
+
+QString dateOf(std::int64_t ms) {
+  return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("dd.MM.yyyy"));
+}
+
+}  // namespace
+
+class HistoryWindowTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void initTestCase() {
+    // Nothing here may reach the user's own history.
+    QVERIFY(scratch_.isValid());
+    qputenv("TALLOWICK_HISTORY", scratch_.filePath("history.sqlite3").toUtf8());
+  }
+
+  void runsAndInitialisationsAreRecordedOnceTheyEnd() {
+    Fixture f;
+    f.connect();
+    f.shortRun();
+    QCOMPARE(f.dialogs.boxes, QStringList{"Успешно!"});
+    const std::vector<std::string> firstLog = f.form1().testLog();
+    // A second run, its log after the first in RichEdit1; and an initialisation refused.
+    f.shortRun();
+    find<QTabWidget>(&f.form1(), "PageControl1")->setCurrentIndex(0);
+    find<QComboBox>(&f.form1(), "ComboBox5")->setEditText(QString());
+    find<QPushButton>(&f.form1(), "Button9")->click();
+    QCOMPARE(f.dialogs.boxes, (QStringList{"Успешно!", "Успешно!", tallowick::kFieldsMissing}));
+
+    const std::vector<history::Record> records = f.records();
+    QCOMPARE(records.size(), std::size_t{3});
+    const history::Record& init = records[0];
+    QCOMPARE(init.kind, history::Kind::Initialisation);
+    QCOMPARE(init.outcome, history::Outcome::InputRefused);
+    QCOMPARE(init.message, std::string(tallowick::kFieldsMissing));
+    QCOMPARE(init.port, std::string("sim"));
+    for (const history::Record* run : {&records[1], &records[2]}) {
+      QCOMPARE(run->kind, history::Kind::TestRun);
+      QCOMPARE(run->outcome, history::Outcome::Finished);
+      QCOMPARE(run->port, std::string("sim"));
+      QCOMPARE(run->model, f.form1().state().DeviceModel);
+      QCOMPARE(run->passes, std::string("1"));
+      QCOMPARE(run->pauseMs, std::string("0"));
+      QVERIFY(!run->steps.empty());
+      QVERIFY(!run->computer.empty());
+    }
+    // Each run keeps its own lines, as they were written.
+    QCOMPARE(records[2].log, firstLog);
+    const std::vector<std::string>& all = f.form1().testLog();
+    QCOMPARE(records[1].log, std::vector<std::string>(all.begin() + firstLog.size(), all.end()));
+  }
+
+  void anInitialisationStartedDuringATestRunIsARecordOfItsOwn() {
+    Fixture f;
+    f.connect();
+    find<QComboBox>(&f.form1(), "ComboBox5")->setEditText(QString());
+    // At an event pump of the run, the user presses "Начать инициализацию".
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      if (find<QPushButton>(&f.form1(), "Button3")->isEnabled()) return;
+      poll.stop();
+      find<QPushButton>(&f.form1(), "Button9")->click();
+    });
+    poll.start(0);
+    f.shortRun();
+    QCOMPARE(f.dialogs.boxes, (QStringList{tallowick::kFieldsMissing, "Успешно!"}));
+    const std::vector<history::Record> records = f.records();
+    QCOMPARE(records.size(), std::size_t{2});
+    // Both may start within one millisecond, so their order is not the point here.
+    const bool runFirst = records[0].kind == history::Kind::TestRun;
+    const history::Record& run = records[runFirst ? 0 : 1];
+    const history::Record& init = records[runFirst ? 1 : 0];
+    QCOMPARE(run.kind, history::Kind::TestRun);
+    QCOMPARE(run.outcome, history::Outcome::Finished);
+    QCOMPARE(run.log, f.form1().testLog());
+    QCOMPARE(init.kind, history::Kind::Initialisation);
+    QCOMPARE(init.outcome, history::Outcome::InputRefused);
+    QCOMPARE(init.message, std::string(tallowick::kFieldsMissing));
+  }
+
+  void aHistoryThatCannotBeWrittenIsToldOnceAndTheRunsEndAsBefore() {
+    Fixture f;
+    const QByteArray damaged("not a history of runs\n");
+    writeContents(f.historyFile(), damaged);
+    f.connect();
+    f.shortRun();
+    f.shortRun();
+    QCOMPARE(f.dialogs.boxes.size(), 3);
+    QCOMPARE(f.dialogs.boxes[0], QStringLiteral("Успешно!"));
+    QVERIFY2(f.dialogs.boxes[1].startsWith("Файл истории повреждён и не будет изменён: "),
+             qPrintable(f.dialogs.boxes[1]));
+    QCOMPARE(f.dialogs.boxes[2], QStringLiteral("Успешно!"));
+    QCOMPARE(contents(f.historyFile()), damaged);
+  }
+
+  void theListShowsTheNewestFirstAndTheFiltersNarrowIt() {
+    Fixture f;
+    using history::Outcome;
+    // Days apart, so that the date filter can pick each.
+    const history::Record records[] = {
+        listed(0, "Veltor FP-90T", "ЕД80000001", Outcome::Finished),
+        listed(24 * 60, "Veltor KM-15", "ЕД80000002", Outcome::Aborted),
+        listed(2 * 24 * 60, "Veltor FP-90T", "ЕД80000003", Outcome::FinishedWithErrors),
+        listed(3 * 24 * 60, "Veltor FP-90T", "ЕД80000001", Outcome::Stopped),
+    };
+    std::vector<std::int64_t> ids;
+    {
+      history::Store store(f.historyFile().toStdString());
+      for (const history::Record& r : records)
+        ids.push_back(store.append(r).value());
+    }
+    HistoryWindow& w = f.openHistory();
+    QCOMPARE(w.listedIds(), (std::vector<std::int64_t>{ids[3], ids[2], ids[1], ids[0]}));
+    auto* list = find<QTableWidget>(&w, "RecordList");
+    QCOMPARE(list->item(0, 3)->text(), QStringLiteral("Veltor FP-90T"));
+    QCOMPARE(list->item(0, 4)->text(), QStringLiteral("ЕД80000001"));
+    QCOMPARE(list->item(0, 5)->text(), QStringLiteral("Остановлен"));
+    QCOMPARE(list->item(1, 6)->text(), QStringLiteral("2"));
+    QCOMPARE(list->item(0, 7)->text(), QStringLiteral("0:01:05"));
+    QCOMPARE(find<QLabel>(&w, "StatusLabel")->text(), QStringLiteral("Записей: 4."));
+
+    const QString day1 = dateOf(records[1].startedAtMs);
+    const QString day2 = dateOf(records[2].startedAtMs);
+    const struct {
+      QString from, until, model, serial;
+      int outcome;  // OutcomeBox's index, 0: all
+      std::vector<std::int64_t> expected;
+    } cases[] = {
+        {day1, day2, "", "", 0, {ids[2], ids[1]}},
+        {day2, "", "", "", 0, {ids[3], ids[2]}},
+        {"", day1, "", "", 0, {ids[1], ids[0]}},
+        {"", "", "Veltor KM-15", "", 0, {ids[1]}},
+        {"", "", "", " ЕД80000001 ", 0, {ids[3], ids[0]}},
+        {"", "", "Veltor FP-90T", "", 3, {}},
+        {"", "", "", "", 2, {ids[2]}},
+        {"", "", "", "ЕД80000001", 4, {ids[3]}},
+    };
+    for (const auto& c : cases) {
+      find<QLineEdit>(&w, "FromEdit")->setText(c.from);
+      find<QLineEdit>(&w, "UntilEdit")->setText(c.until);
+      find<QComboBox>(&w, "ModelBox")->setEditText(c.model);
+      find<QLineEdit>(&w, "SerialEdit")->setText(c.serial);
+      find<QComboBox>(&w, "OutcomeBox")->setCurrentIndex(c.outcome);
+      find<QPushButton>(&w, "ShowButton")->click();
+      QCOMPARE(w.listedIds(), c.expected);
+    }
+    QVERIFY(f.dialogs.boxes.isEmpty());
+
+    // A date that is no date is refused with a box, and the list stays as it was.
+    const std::vector<std::int64_t> before = w.listedIds();
+    for (const char* bad : {"31.02.2026", "7.12", "сегодня"}) {
+      find<QLineEdit>(&w, "FromEdit")->setText(QString::fromUtf8(bad));
+      find<QPushButton>(&w, "ShowButton")->click();
+      QVERIFY2(f.dialogs.boxes.takeLast().startsWith("Неверная дата \"" + QString::fromUtf8(bad)),
+               bad);
+      QCOMPARE(w.listedIds(), before);
+    }
+    find<QLineEdit>(&w, "FromEdit")->setText(day2);
+    find<QLineEdit>(&w, "UntilEdit")->setText(day1);
+    find<QPushButton>(&w, "ShowButton")->click();
+    QCOMPARE(f.dialogs.boxes.takeLast(), QStringLiteral("Начальная дата позже конечной!"));
+  }
+
+  void aRecordsLogOpensByDoubleClickAndByTheButton() {
+    Fixture f;
+    history::Record r = listed(0, "Veltor KM-15", "ЕД80000002", history::Outcome::Aborted);
+    r.message = "Таймаут устройства!";
+    {
+      history::Store store(f.historyFile().toStdString());
+      QVERIFY(store.append(listed(5, "Veltor FP-90T", "", history::Outcome::Finished)).ok());
+      QVERIFY(store.append(r).ok());
+    }
+    HistoryWindow& w = f.openHistory();
+    auto* list = find<QTableWidget>(&w, "RecordList");
+    // The older record, second in the list, opened with a double-click on its row.
+    const QRect cell = list->visualItemRect(list->item(1, 2));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+    QVERIFY(w.logWindow());
+    QCOMPARE(find<QPlainTextEdit>(w.logWindow(), "LogText")->toPlainText(),
+             QStringLiteral("Начало теста Veltor KM-15\n\nстрока 0"));
+    const QString summary = find<QLabel>(w.logWindow(), "SummaryLabel")->text();
+    QVERIFY2(summary.contains("Прерван") && summary.contains("Таймаут устройства!") &&
+                 summary.contains("ЕД80000002"),
+             qPrintable(summary));
+
+    list->setCurrentCell(0, 0);
+    find<QPushButton>(&w, "LogButton")->click();
+    QCOMPARE(find<QPlainTextEdit>(w.logWindow(), "LogText")->toPlainText(),
+             QStringLiteral("Начало теста Veltor FP-90T\n\nстрока 5"));
+    find<QPushButton>(w.logWindow(), "CloseLogButton")->click();
+    QTRY_VERIFY(!w.logWindow());
+  }
+
+  void exportWritesTheSelectionInTheChosenFormat() {
+    Fixture f;
+    {
+      history::Store store(f.historyFile().toStdString());
+      for (int i = 0; i < 3; ++i)
+        QVERIFY(store.append(listed(i, "Veltor FP-90T", "", history::Outcome::Finished)).ok());
+    }
+    HistoryWindow& w = f.openHistory();
+    auto* list = find<QTableWidget>(&w, "RecordList");
+    const struct {
+      int format;
+      bool selectTwo;
+      QByteArray counted;  // one per record
+      int expected;
+    } cases[] = {
+        {0, true, "\r\n", 3},  // the header and two rows
+        {0, false, "\r\n", 4},
+        {1, true, "\"started_at\"", 2},
+        {2, false, "<testsuite ", 3},
+    };
+    for (const auto& c : cases) {
+      list->clearSelection();
+      if (c.selectTwo) {
+        list->selectRow(0);
+        list->selectionModel()->select(list->model()->index(2, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+      }
+      find<QComboBox>(&w, "FormatBox")->setCurrentIndex(c.format);
+      const QString file = f.dir.filePath(QStringLiteral("export-%1.out").arg(c.format));
+      f.dialogs.saveAs = file;
+      find<QPushButton>(&w, "ExportButton")->click();
+      QVERIFY2(f.dialogs.boxes.isEmpty(), qPrintable(f.dialogs.boxes.join('|')));
+      QCOMPARE(f.dialogs.filters.takeLast(),
+               QString::fromUtf8(HistoryWindow::kExportFilters[c.format]));
+      QCOMPARE(static_cast<int>(contents(file).count(c.counted)), c.expected);
+      QVERIFY(find<QLabel>(&w, "StatusLabel")->text().startsWith("Записей выгружено: "));
+    }
+    // A CSV for a spreadsheet carries its byte order mark.
+    QVERIFY(contents(f.dir.filePath("export-0.out")).startsWith("\xEF\xBB\xBF"));
+
+    // A save that cannot be made says why and leaves the old file; a cancelled one writes
+    // nothing.
+    const QString kept = f.dir.filePath("export-0.out");
+    const QByteArray before = contents(kept);
+    f.dialogs.saveAs = f.dir.path();
+    find<QPushButton>(&w, "ExportButton")->click();
+    QCOMPARE(f.dialogs.boxes.size(), 1);
+    QVERIFY2(f.dialogs.boxes.takeFirst().contains(f.dir.path()), "the box names the folder");
+    f.dialogs.saveAs.reset();
+    find<QPushButton>(&w, "ExportButton")->click();
+    QVERIFY(f.dialogs.boxes.isEmpty());
+    QCOMPARE(contents(kept), before);
+  }
+
+  void aDamagedHistoryIsReportedAndLeftAlone() {
+    const QByteArray damages[] = {
+        QByteArray("a text, not a database\n"),
+        QByteArray("SQLite format 3\0", 16) + QByteArray(84, '\x07'),
+    };
+    for (const QByteArray& damaged : damages) {
+      Fixture f;
+      writeContents(f.historyFile(), damaged);
+      HistoryWindow& w = f.openHistory();
+      const QString status = find<QLabel>(&w, "StatusLabel")->text();
+      QVERIFY2(status.startsWith("Файл истории повреждён и не будет изменён: "),
+               qPrintable(status));
+      QVERIFY(w.listedIds().empty());
+      f.dialogs.saveAs = f.dir.filePath("export.csv");
+      find<QPushButton>(&w, "ExportButton")->click();
+      QCOMPARE(f.dialogs.boxes, QStringList{"Нет записей для экспорта."});
+      QVERIFY(!QFile::exists(f.dir.filePath("export.csv")));
+      QCOMPARE(contents(f.historyFile()), damaged);
+    }
+  }
+
+  void theHistoryButtonSitsInTheFreeSpaceOfTheConnectionRow() {
+    Fixture f;
+    auto* button = find<QPushButton>(&f.form1(), "Button18");
+    QCOMPARE(button->text(), QStringLiteral("История"));
+    QVERIFY(QRect(QPoint(0, 0), f.form1().size()).contains(button->geometry()));
+    for (const char* other :
+         {"ComboBox1", "ComboBox3", "Button2", "Shape1", "Button1", "PageControl1", "Label9"}) {
+      QVERIFY2(!find<QWidget>(&f.form1(), other)->geometry().intersects(button->geometry()), other);
+    }
+    // Its caption fits, and it works before any printer is connected.
+    QVERIFY(button->fontMetrics().horizontalAdvance(button->text()) < button->width());
+    QVERIFY(button->isEnabled());
+  }
+
+ private:
+  QTemporaryDir scratch_;
+};
+
+QTEST_MAIN(HistoryWindowTest)
+#include "history_window_test.moc"

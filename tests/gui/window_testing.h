@@ -1,0 +1,44 @@
+// What the window suites share: message boxes and the save dialog answered by a recorder
+// instead of shown, and widgets found by their object names.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+#include "gui/dialog_service.h"
+
+namespace tallowick::gui::testing {
+
+// Message boxes are recorded and closed at once; the save dialog answers what the test
+// chose.
+class RecordingDialogs final : public DialogService {
+ public:
+  void messageBox(QWidget*, const QString& text) override { boxes << text; }
+  bool question(QWidget*, const QString& text) override {
+    questions << text;
+    if (onQuestion) onQuestion();
+    return answer;
+  }
+  std::optional<QString> saveFileName(QWidget*, const QString& filter) override {
+    filters << filter;
+    return saveAs;
+  }
+  QStringList boxes;
+  QStringList questions;
+  bool answer = true;                // Yes
+  std::function<void()> onQuestion;  // while the question is up
+  QStringList filters;
+  std::optional<QString> saveAs;
+};
+
+template <typename W>
+W* find(QWidget* window, const char* name) {
+  W* w = window->findChild<W*>(QString::fromLatin1(name));
+  if (!w) qFatal("no widget %s", name);
+  return w;
+}
+
+}  // namespace tallowick::gui::testing

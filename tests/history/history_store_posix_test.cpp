@@ -1,0 +1,108 @@
+// The history where several programs share it, and where it lives: POSIX processes and
+// the folders of the book.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <map>
+#include <set>
+#include <thread>
+
+#include "history/history_store.h"
+#include "history/records.h"
+
+namespace tallowick::history {
+namespace {
+
+using namespace test;
+
+// Threads of one station on one store and on stores of their own, and a second process,
+// all appending at once: every record arrives whole, none twice.
+TEST(HistoryStore, ConcurrentAppendersFromThreadsAndProcessesLoseNothing) {
+  TempDir dir;
+  const fs::path file = dir.path / "history.sqlite3";
+  constexpr int kEach = 40;
+  // Record n of appender a carries a in its computer and n in its port.
+  const auto recordOf = [](int appender, int n) {
+    Record r = sampleRecord(n);
+    r.computer = "appender-" + std::to_string(appender);
+    r.port = std::to_string(n);
+    return r;
+  };
+  const pid_t child = ::fork();
+  if (child == 0) {
+    Store store(file, {.busyTimeoutMs = 20000});
+    for (int n = 0; n < kEach; ++n) {
+      if (!store.append(recordOf(9, n))) _exit(1);
+    }
+    _exit(0);
+  }
+  Store shared(file, {.busyTimeoutMs = 20000});
+  std::vector<std::thread> threads;
+  for (int a = 0; a < 4; ++a) {
+    threads.emplace_back([&, a] {
+      Store own(file, {.busyTimeoutMs = 20000});
+      Store& store = a % 2 ? shared : own;
+      for (int n = 0; n < kEach; ++n) {
+        auto appended = store.append(recordOf(a, n));
+        EXPECT_TRUE(appended) << appended.error().message;
+      }
+    });
+  }
+  for (auto& t : threads)
+    t.join();
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  auto all = shared.list({.limit = 0}, Detail::Full);
+  ASSERT_TRUE(all) << all.error().message;
+  std::map<std::string, std::set<std::string>> seen;
+  for (Record r : all.value()) {
+    const int appender = std::stoi(r.computer.substr(9));
+    const int n = std::stoi(r.port);
+    r.id = 0;
+    EXPECT_EQ(r, recordOf(appender, n));
+    EXPECT_TRUE(seen[r.computer].insert(r.port).second) << r.computer << " " << r.port;
+  }
+  EXPECT_EQ(all.value().size(), 5u * kEach);
+  EXPECT_EQ(seen.size(), 5u);
+}
+
+TEST(HistoryStore, LivesBesideTheBookUnlessTheEnvironmentNamesAnother) {
+  struct Case {
+    std::map<std::string, std::string> env;
+    std::string file;  // empty: no place can be found
+  };
+  const Case cases[] = {
+      {{{"TALLOWICK_HISTORY", "/srv/line/history.db"}, {"HOME", "/home/t"}},
+       "/srv/line/history.db"},
+      {{{"XDG_DATA_HOME", "/data"}, {"HOME", "/home/t"}}, "/data/Tallowick/history.sqlite3"},
+      {{{"XDG_DATA_HOME", "relative"}, {"HOME", "/home/t"}},
+       "/home/t/.local/share/Tallowick/history.sqlite3"},
+      {{{"TALLOWICK_HISTORY", ""}, {"HOME", "/home/t"}},
+       "/home/t/.local/share/Tallowick/history.sqlite3"},
+      // A book moved elsewhere leaves the history where it was.
+      {{{"TALLOWICK_REGISTRY", "/srv/book.sqlite3"}, {"XDG_DATA_HOME", "/data"}},
+       "/data/Tallowick/history.sqlite3"},
+      {{}, ""},
+  };
+  for (const Case& c : cases) {
+    const auto env = [&](const char* name) -> std::optional<std::string> {
+      const auto it = c.env.find(name);
+      if (it == c.env.end()) return std::nullopt;
+      return it->second;
+    };
+    auto file = Store::defaultFile(env);
+    if (c.file.empty()) {
+      ASSERT_FALSE(file);
+      EXPECT_EQ(file.error().kind, StoreErrorKind::Unavailable);
+    } else {
+      ASSERT_TRUE(file) << c.file;
+      EXPECT_EQ(file.value(), c.file);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tallowick::history
