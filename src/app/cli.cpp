@@ -7,6 +7,7 @@
 #include <ostream>
 #include <set>
 
+#include "app/cli_options.h"
 #include "app/cli_ui.h"
 #include "app/console.h"
 #include "app/exit_codes.h"
@@ -65,66 +66,6 @@ constexpr std::string_view kUsage =
     "PORT is a serial device (for example /dev/ttyUSB0, or COM3 on Windows), or 'sim'\n"
     "for the built-in virtual printer ('sim:MODEL' chooses its model, e.g. sim:KM-15).\n"
     "RATE is 9600 (default), 19200, 57600 or 115200.\n";
-
-// The index of the rate among the main window's rates.
-std::optional<int> baudIndex(const std::string& text) {
-  for (int i = 0; i < static_cast<int>(std::size(kBaudRates)); ++i) {
-    if (text == std::to_string(kBaudRates[i])) return i;
-  }
-  return std::nullopt;
-}
-
-// Options of the form --name VALUE, and flags.
-struct Options {
-  std::map<std::string, std::string> values;
-  std::set<std::string> flags;
-  std::string error;
-  int baudIndex = 0;  // of --baud, 9600 when not given
-
-  bool has(const std::string& name) const { return values.contains(name); }
-  std::string get(const std::string& name, std::string fallback) const {
-    return has(name) ? values.at(name) : std::move(fallback);
-  }
-};
-
-// The options after the command and its `positional` arguments; every command takes
-// --port (needed) and --baud.
-Options parseOptions(const std::vector<std::string>& args, std::set<std::string> known,
-                     std::set<std::string> knownFlags = {}, std::size_t positional = 0) {
-  known.insert({"--port", "--baud"});
-  Options o;
-  for (std::size_t i = 1 + positional; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (knownFlags.contains(a)) {
-      o.flags.insert(a);
-      continue;
-    }
-    if (!known.contains(a)) {
-      o.error = "unknown option: " + a;
-      return o;
-    }
-    if (i + 1 >= args.size()) {
-      o.error = "option " + a + " needs a value";
-      return o;
-    }
-    o.values[a] = args[++i];
-  }
-  if (!o.has("--port")) {
-    o.error = args[0] + " needs --port";
-  } else if (const auto index = baudIndex(o.get("--baud", "9600"))) {
-    o.baudIndex = *index;
-  } else {
-    o.error = "unsupported baud rate: " + o.get("--baud", "");
-  }
-  return o;
-}
-
-// The reason and where to read more: the whole help would bury the reason.
-int usageError(std::ostream& err, const std::string& what) {
-  err << "tallowick-cli: " << what << "\n"
-      << "Run 'tallowick-cli --help' for the commands and their options.\n";
-  return kExitPortOrUsage;
-}
 
 // A link to the named port: the built-in virtual printer for "sim" names, the platform's
 // serial line for every other.
