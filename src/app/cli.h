@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,11 @@ struct CliContext {
   // Looks at the printer once the command has run, before it is gone.
   std::function<void(sim::VirtualPrinter&)> inspectSim;
   WallClock wallClock;  // empty: the computer's clock
+  // The history without --history; none: TALLOWICK_HISTORY or beside the book.
+  std::optional<std::string> historyFile;
+  // Standard output when it is a terminal, unescaped: where a station draws its table.
+  std::ostream* terminal = nullptr;
+  int terminalColumns = 0;  // its width; 0: unknown
 };
 
 // Runs one command line (without the program name); returns the exit code.
