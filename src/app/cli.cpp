@@ -9,10 +9,10 @@
 
 #include "app/cli_connection.h"
 #include "app/cli_options.h"
-#include "app/cli_testrun.h"
 #include "app/cli_ui.h"
 #include "app/exit_codes.h"
 #include "app/run_history.h"
+#include "app/testrun_command.h"
 #include "initforms/serial_store.h"
 #include "mainform/auxiliary_page.h"
 #include "mainform/connection.h"

@@ -1,4 +1,4 @@
-#include "app/cli_testrun.h"
+#include "app/testrun_command.h"
 
 #include <cstdio>
 #include <filesystem>
