@@ -76,11 +76,14 @@ std::vector<std::string> stationTable(const std::vector<std::string>& ports,
                                                   "OUTCOME", "EXIT CODE"});
   for (std::size_t i = 0; i < rows.size() && i < ports.size(); ++i) {
     const RunProgress& r = rows[i];
-    std::vector<std::string> row{cell(ports[i], 20), cell(r.model, 18), cell(r.firmware, 8)};
+    // The live table must fit a line of the terminal; the summary is written once, whole.
+    const auto width = [live](std::size_t w) { return live ? w : std::string::npos; };
+    std::vector<std::string> row{cell(ports[i], width(20)), cell(r.model, width(18)),
+                                 cell(r.firmware, width(8))};
     if (live) row.push_back(cell(r.step, 30));
     row.push_back(std::to_string(r.commands));
     row.push_back(std::to_string(r.errors));
-    row.push_back(cell(stateText(r), 60));
+    row.push_back(cell(stateText(r), width(60)));
     if (!live) row.push_back(r.state == RunProgress::State::Running ? "" : std::to_string(r.code));
     table.push_back(std::move(row));
   }
