@@ -18,7 +18,9 @@ class VirtualPrinter;
 }
 
 // What the runner's built-in virtual printer runs on; tests replace the real clock with a
-// virtual one and set the printer up (faults, settings) before the command runs.
+// virtual one and set the printer up (faults, settings) before the command runs. With
+// several ports the printer functions are called for each, from that port's thread, and
+// each run gets a virtual clock of its own that starts where `simClock` stands.
 struct CliContext {
   Clock* simClock = nullptr;  // nullptr: real time
   std::function<void(sim::VirtualPrinter&)> prepareSim;

@@ -226,7 +226,6 @@ int runStation(const std::vector<std::string>& ports, const PortRunner& runPort,
         const std::lock_guard hold(board.lock);
         board.rows[i] = p;
         board.dirty = true;
-        board.changed.notify_all();
       };
       codes[i] = runPort(i, runOut, runErr, progress);
       runOut.flush();
@@ -240,7 +239,10 @@ int runStation(const std::vector<std::string>& ports, const PortRunner& runPort,
     std::size_t drawn = 0;
     std::unique_lock hold(board.lock);
     for (;;) {
-      board.changed.wait_for(hold, std::chrono::milliseconds(200));
+      // Redrawn at most five times a second, however fast the rows change; at once when the
+      // last run ends.
+      board.changed.wait_for(hold, std::chrono::milliseconds(200),
+                             [&board] { return board.running == 0; });
       if (board.dirty) {
         board.dirty = false;
         const auto rows = board.rows;
