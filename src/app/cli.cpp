@@ -1,11 +1,8 @@
 #include "app/cli.h"
 
 #include <charconv>
-#include <chrono>
-#include <map>
 #include <memory>
 #include <ostream>
-#include <set>
 
 #include "app/cli_connection.h"
 #include "app/cli_options.h"
