@@ -8,7 +8,6 @@
 // usage: bench_testrun_speed SIM CLI [RATE...]   (default rates 9600 115200)
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -23,27 +22,14 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
+#include "bench_process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Steady = std::chrono::steady_clock;
 
-pid_t spawn(const std::vector<std::string>& args, const std::string& out) {
-  std::vector<char*> argv;
-  for (const auto& a : args)
-    argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
-  return pid;
-}
+using tallowick::bench::spawnTo;
 
 // The value of "name":"..." in one trace line, or empty.
 std::string field(const std::string& line, const std::string& name) {
@@ -113,16 +99,17 @@ int main(int argc, char** argv) {
     const fs::path link = dir / "printer";
     const fs::path trace = dir / ("trace-" + std::to_string(rate) + ".jsonl");
     const pid_t sim =
-        spawn({argv[1], "--link", link.string(), "--baud", std::to_string(rate), "--realistic",
-               "--print-time-scale", "0", "--reboot-seconds", "0", "--trace", trace.string()},
-              (dir / "sim.out").string());
+        spawnTo({argv[1], "--link", link.string(), "--baud", std::to_string(rate), "--realistic",
+                 "--print-time-scale", "0", "--reboot-seconds", "0", "--trace", trace.string()},
+                (dir / "sim.out").string());
     for (int i = 0; i < 500 && !fs::is_symlink(link); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
 
     const auto start = Steady::now();
-    const pid_t cli = spawn({argv[2], "testrun", "--port", link.string(), "--baud",
-                             std::to_string(rate), "--pause", "0"},
-                            (dir / "cli.out").string());
+    const pid_t cli =
+        spawnTo({argv[2], "testrun", "--port", link.string(), "--baud", std::to_string(rate),
+                 "--pause", "0", "--history", (dir / "history.sqlite3").string()},
+                (dir / "cli.out").string());
     int status = 0;
     rusage usage{};
     const bool waited = cli > 0 && wait4(cli, &status, 0, &usage) == cli;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 
 namespace tallowick::sim {
 namespace {
@@ -69,12 +70,17 @@ bool parseWhich(std::string_view which, FaultRule& rule, std::string& why) {
   std::string_view code = which;
   if (const auto hash = which.find('#'); hash != std::string_view::npos) {
     code = which.substr(0, hash);
-    const auto n = parseNumber(which.substr(hash + 1), 1, kMaxCount);
+    std::string_view nth = which.substr(hash + 1);
+    // "N+": the Nth and every one after it.
+    const bool onwards = nth.ends_with('+');
+    if (onwards) nth.remove_suffix(1);
+    const auto n = parseNumber(nth, 1, kMaxCount);
     if (!n) {
       why = "the occurrence after '#' must be a number from 1";
       return false;
     }
     rule.occurrence = *n;
+    if (onwards) rule.span = std::numeric_limits<unsigned>::max();
   }
   if (lower(code) == "any") return true;
   const auto bytes = parseHex(code.size() == 1 ? "0" + std::string(code) : std::string(code));
@@ -242,7 +248,9 @@ std::string_view faultSyntaxHelp() {
   return R"(Fault syntax: WHICH:ACTION
   WHICH    CC      every request with command code CC (hexadecimal, e.g. 80)
            CC#N    only the Nth request with that code (counted from 1)
-           any     every request;   any#N   the Nth request of any kind
+           CC#N+   the Nth request with that code and every one after it
+           any     every request;   any#N   the Nth request of any kind;
+                   any#N+  the Nth request of any kind and every one after it
   ACTION   error=TEXT   answer with error code TEXT (e.g. 0012) instead of 0000;
                         the command is not carried out
            nak[=K]      answer NAK (15h) instead of a reply, for K requests in a
@@ -268,8 +276,8 @@ std::string_view faultSyntaxHelp() {
                         (default 80) until the next request
            hangup       close the line instead of answering: the port is gone
   Every request counts, repeats included; the effects of several rules add up.
-  Examples: 80:error=0012  30#2:nak  any#3:silence  any:busy=5@200  80:cut=7
-            80:garbage=13@9  any:lag  A1:endless-busy  F3#1:hangup
+  Examples: 80:error=0012  30#2:nak  any#3:silence  any#50+:silence  any:busy=5@200
+            80:cut=7  80:garbage=13@9  any:lag  A1:endless-busy  F3#1:hangup
 )";
 }
 

@@ -6,7 +6,9 @@
 // Textual form (one rule per --fault option):   WHICH:ACTION
 //   WHICH   CC        every request with command code CC (hex, e.g. 80, 2f, A1)
 //           CC#N      only the Nth request with that code (1-based)
-//           any       every request;  any#N  the Nth request of any kind
+//           CC#N+     the Nth request with that code and every one after it
+//           any       every request;  any#N  the Nth request of any kind;
+//                     any#N+  the Nth request of any kind and every one after it
 //   ACTION  error=TEXT  answer with error code TEXT (e.g. 0012) instead of 0000; the
 //                       command is not carried out
 //           nak[=K]     answer 15h instead of a reply, for K requests in a row (from the

@@ -1,27 +1,20 @@
 #include "app/cli.h"
 
 #include <charconv>
-#include <chrono>
-#include <map>
 #include <memory>
 #include <ostream>
-#include <set>
 
+#include "app/cli_connection.h"
 #include "app/cli_history.h"
+#include "app/cli_options.h"
 #include "app/cli_ui.h"
-#include "app/console.h"
 #include "app/exit_codes.h"
-#include "commands/commands.h"
+#include "app/run_history.h"
+#include "app/testrun_command.h"
 #include "initforms/serial_store.h"
-#include "link/device_link.h"
 #include "mainform/auxiliary_page.h"
 #include "mainform/connection.h"
 #include "mainform/init_page.h"
-#include "sim/loopback_line.h"
-#include "sim/trace_json.h"
-#include "testrun/log_file.h"
-#include "testrun/output_file.h"
-#include "testrun/test_run.h"
 
 namespace tallowick {
 namespace {
@@ -32,22 +25,32 @@ constexpr std::string_view kUsage =
     "Commands:\n"
     "  info --port PORT [--baud RATE]\n"
     "      Identify the printer: model, firmware version, country and service mode.\n"
-    "  testrun --port PORT [--baud RATE] [--passes N] [--pause MS] [--no-fiscal]\n"
-    "          [--log FILE] [--trace FILE]\n"
+    "  testrun --port PORT [--port PORT ...] [--baud RATE] [--passes N] [--pause MS]\n"
+    "          [--no-fiscal] [--log FILE | --log-dir DIR] [--trace FILE | --trace-dir DIR]\n"
+    "          [--history FILE]\n"
     "      Connect and run the automatic test as the Start button does. Log lines go to\n"
     "      standard output, message boxes to standard error as 'message: TEXT'.\n"
-    "      --passes N     number of passes (default 1)\n"
-    "      --pause MS     pause between steps in milliseconds (default 1500)\n"
-    "      --no-fiscal    without fiscal receipts and Z-report\n"
-    "      --log FILE     save the log as the page's Save does (Windows-1251, CR LF)\n"
-    "      --trace FILE   one JSON line per exchange attempt\n"
+    "      --passes N       number of passes (default 1)\n"
+    "      --pause MS       pause between steps in milliseconds (default 1500)\n"
+    "      --no-fiscal      without fiscal receipts and Z-report\n"
+    "      --log FILE       save the log as the page's Save does (Windows-1251, CR LF)\n"
+    "      --trace FILE     one JSON line per exchange attempt\n"
+    "      --log-dir DIR    save each run's log in DIR as PORT_MODEL_YYYY-MM-DD_HH-MM-SS.log\n"
+    "      --trace-dir DIR  each run's trace in DIR, named as its log with .trace.jsonl\n"
+    "      --history FILE   the history the run is added to (default: TALLOWICK_HISTORY,\n"
+    "                       or history.sqlite3 beside the book of serial numbers)\n"
     "      Ctrl-C (and SIGTERM, SIGHUP) stops the run like the Stop button, also while a\n"
     "      command waits for its reply; the log is still saved. A log or trace that cannot\n"
     "      be saved (refused at the start, or failed on the way) gives exit code 8\n"
     "      whatever the run's own code, which standard error then names.\n"
+    "      Several --port options test the printers at once, each with the same options:\n"
+    "      on a terminal a table with a row per port (model, firmware, step, commands,\n"
+    "      errors, state), otherwise every line as '[PORT] LINE'; then a summary of each\n"
+    "      port's outcome. Ctrl-C stops every run; the exit code is the highest of the\n"
+    "      runs' codes.\n"
     "  init --port PORT --serial NUMBER [--date DDMMYY] [--time HHMM]\n"
     "       [--continue-after SECONDS] [--registry FILE] [--serial-not-in-book]\n"
-    "       [--baud RATE]\n"
+    "       [--history FILE] [--baud RATE]\n"
     "      Initialise the printer as the button 'Начать инициализацию' does: clock,\n"
     "      reboot, factory serial number, tax rates, technical information. The date\n"
     "      and time are the computer's by default. Every input is checked before the\n"
@@ -55,6 +58,7 @@ constexpr std::string_view kUsage =
     "      of the desktop tool, or FILE), unless --serial-not-in-book is given. The step\n"
     "      dialog after the reboot is answered 'Продолжить инициализацию' after SECONDS\n"
     "      (default 10), the time the printer needs to come back. The book is only read.\n"
+    "      The initialisation is added to the history, as a test run is.\n"
     "  zreport | xreport | cancel-receipt | reboot | cash-drawer | set-taxes\n"
     "       --port PORT [--baud RATE]\n"
     "  internal-test N --port PORT [--baud RATE]\n"
@@ -78,133 +82,6 @@ constexpr std::string_view kUsage =
     "PORT is a serial device (for example /dev/ttyUSB0, or COM3 on Windows), or 'sim'\n"
     "for the built-in virtual printer ('sim:MODEL' chooses its model, e.g. sim:KM-15).\n"
     "RATE is 9600 (default), 19200, 57600 or 115200.\n";
-
-// The index of the rate among the main window's rates.
-std::optional<int> baudIndex(const std::string& text) {
-  for (int i = 0; i < static_cast<int>(std::size(kBaudRates)); ++i) {
-    if (text == std::to_string(kBaudRates[i])) return i;
-  }
-  return std::nullopt;
-}
-
-// Options of the form --name VALUE, and flags.
-struct Options {
-  std::map<std::string, std::string> values;
-  std::set<std::string> flags;
-  std::string error;
-  int baudIndex = 0;  // of --baud, 9600 when not given
-
-  bool has(const std::string& name) const { return values.contains(name); }
-  std::string get(const std::string& name, std::string fallback) const {
-    return has(name) ? values.at(name) : std::move(fallback);
-  }
-};
-
-// The options after the command and its `positional` arguments; every command takes
-// --port (needed) and --baud.
-Options parseOptions(const std::vector<std::string>& args, std::set<std::string> known,
-                     std::set<std::string> knownFlags = {}, std::size_t positional = 0) {
-  known.insert({"--port", "--baud"});
-  Options o;
-  for (std::size_t i = 1 + positional; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (knownFlags.contains(a)) {
-      o.flags.insert(a);
-      continue;
-    }
-    if (!known.contains(a)) {
-      o.error = "unknown option: " + a;
-      return o;
-    }
-    if (i + 1 >= args.size()) {
-      o.error = "option " + a + " needs a value";
-      return o;
-    }
-    o.values[a] = args[++i];
-  }
-  if (!o.has("--port")) {
-    o.error = args[0] + " needs --port";
-  } else if (const auto index = baudIndex(o.get("--baud", "9600"))) {
-    o.baudIndex = *index;
-  } else {
-    o.error = "unsupported baud rate: " + o.get("--baud", "");
-  }
-  return o;
-}
-
-// The reason and where to read more: the whole help would bury the reason.
-int usageError(std::ostream& err, const std::string& what) {
-  err << "tallowick-cli: " << what << "\n"
-      << "Run 'tallowick-cli --help' for the commands and their options.\n";
-  return kExitPortOrUsage;
-}
-
-// A link to the named port: the built-in virtual printer for "sim" names, the platform's
-// serial line for every other.
-struct Port {
-  const CliContext& context;
-  sim::SimulatedPort simulated;
-  DeviceLink link;
-  CommandSet commands{link};
-
-  Port(Clock& clock, const CliContext& cliContext)
-      : context(cliContext),
-        simulated(clock),
-        link(simulated.lineFactory([](const std::string&) { return makePlatformSerialLine(); })) {
-    if (context.prepareSim) context.prepareSim(simulated.printer());
-  }
-  ~Port() {
-    if (context.inspectSim) context.inspectSim(simulated.printer());
-  }
-};
-
-Clock& simClock(const CliContext& context) {
-  return context.simClock ? *context.simClock : realClock();
-}
-
-// The exit code for how one command ended: the printer's answer, or none.
-int resultCode(const CommandResult* r) {
-  if (r == nullptr) return kExitOk;
-  if (r->Refusal != LinkRefusal::None) return kExitPortOrUsage;
-  if (r->noReply()) return kExitNoReply;
-  if (!r->accepted()) return kExitPrinterError;
-  return kExitOk;
-}
-
-int lastResultCode(const RunState& state) {
-  return resultCode(state.LastResult);
-}
-
-// A printer connected as the main window's "Подключить" connects it, with the headless
-// window seam; what the main window's sequences run on.
-struct Connection {
-  Port port;
-  RunState state;
-  CliUi ui;
-  Session session;
-
-  Connection(Clock& clock, const CliContext& context, std::ostream& out, std::ostream& err,
-             const Options& o)
-      : port(clock, context),
-        ui(out, err, state, clock, o.get("--port", ""), o.flags.contains("--no-fiscal")),
-        session{port.commands, state, ui, clock} {
-    if (context.wallClock) session.wallClock = context.wallClock;
-    session.onKeep = [this](const CommandResult& r) {
-      if (firstFailure == kExitOk) firstFailure = resultCode(&r);
-    };
-  }
-  // The code of the first command that failed, 0 while every one was accepted: a
-  // sequence that goes on after a failure must not end as a success.
-  int firstFailure = kExitOk;
-  // Connects at the rate of `baudIndex`; the exit code when that failed.
-  std::optional<int> connect(int baudIndex) {
-    connectPrinter(session, baudIndex);
-    if (!state.Connected) return kExitPortOrUsage;
-    const int code = lastResultCode(state);
-    if (code != kExitOk) return code;
-    return std::nullopt;
-  }
-};
 
 int runInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
             const CliContext& context) {
@@ -242,142 +119,6 @@ int runInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   return code;
 }
 
-// One JSON line per exchange attempt.
-std::string traceLine(double ms, const AttemptRecord& a) {
-  const CommandResult& r = a.result;
-  char head[96];
-  std::snprintf(head, sizeof head, "{\"t_ms\":%.1f,\"command\":\"%02X\",\"attempt\":%d,", ms,
-                static_cast<unsigned>(r.Command), a.attempt);
-  std::string line = head;
-  line += "\"request\":\"" + sim::jsonEscape(r.RequestData) + "\",";
-  line += "\"error_flags\":" + std::to_string(r.ErrorFlags) + ",";
-  line += "\"error_code\":\"" + sim::jsonEscape(r.ErrorCode) + "\",\"fields\":[";
-  for (std::int32_t i = 0; i < r.FieldCount; ++i) {
-    if (i > 0) line += ",";
-    line += "\"" + sim::jsonEscape(r.Fields[static_cast<std::size_t>(i)]) + "\"";
-  }
-  line += "]";
-  // How a wait ended that no frame ended, and the frames of other requests dropped on the
-  // way: only when there is something to say.
-  if (r.WaitEnded != WaitEnd::Frame) {
-    line += ",\"wait\":\"" + std::string(waitEndName(r.WaitEnded)) + "\"";
-  }
-  if (a.droppedFrames > 0) {
-    line += ",\"dropped_frames\":" + std::to_string(a.droppedFrames) + ",\"dropped\":[";
-    for (std::size_t i = 0; i < a.dropped.size(); ++i) {
-      char frame[40];
-      std::snprintf(frame, sizeof frame, "%s{\"seq\":\"%02X\",\"command\":\"%02X\"}",
-                    i > 0 ? "," : "", a.dropped[i].seq, a.dropped[i].command);
-      line += frame;
-    }
-    line += "]";
-  }
-  return line + "}";
-}
-
-extern "C" void onInterrupt(int) {
-  CliUi::interrupted() = true;
-}
-
-// The exit code of a run as it ended.
-int runExitCode(const RunOutcome& outcome) {
-  switch (outcome.end) {
-    case RunEnd::InputRefused:
-      return kExitInputRefused;
-    case RunEnd::Finished:
-      return outcome.errorsCounted == 0 ? kExitOk : kExitFinishedWithErrors;
-    case RunEnd::Stopped:
-      return kExitStopped;
-    case RunEnd::Aborted:
-      return kExitAborted;
-  }
-  return kExitAborted;
-}
-
-// The files a run was asked to save. Both are made ready before the run, so that a file
-// that cannot be written is known at once, not after a run of many minutes.
-struct RunFiles {
-  OutputFile log;
-  OutputFile trace;
-  bool traceFailureShown = false;
-
-  // The message of a file that cannot be written; nullopt when both are ready.
-  std::optional<std::string> open(const Options& o) {
-    if (o.has("--trace")) {
-      if (auto refused = trace.open(o.get("--trace", ""))) return refused;
-    }
-    if (o.has("--log")) {
-      if (auto refused = log.open(o.get("--log", ""))) return refused;
-    }
-    return std::nullopt;
-  }
-
-  void writeTrace(const std::string& line, std::ostream& err) {
-    trace.write(line);
-    // Said when it happens; the run goes on, so the printer is not left mid-sequence.
-    if (trace.error() && !traceFailureShown) {
-      traceFailureShown = true;
-      err << "tallowick-cli: " << *trace.error() << std::endl;
-    }
-  }
-
-  // Puts the files in place; the run's exit code, or kExitFileNotSaved when a file could
-  // not be saved: a script that reads the log must know that it is not this run's, and
-  // the run's own code is then on standard error.
-  int finish(int runCode, std::ostream& err) {
-    bool failed = false;
-    for (OutputFile* file : {&trace, &log}) {
-      const bool shown = file == &trace && traceFailureShown;
-      if (const auto problem = file->commit()) {
-        if (!shown) err << "tallowick-cli: " << *problem << "\n";
-        failed = true;
-      }
-    }
-    if (!failed) return runCode;
-    err << "tallowick-cli: the run itself ended with exit code " << runCode << " ("
-        << exitCodeMeaning(runCode) << ")\n";
-    return kExitFileNotSaved;
-  }
-};
-
-int runTestRun(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-               const CliContext& context) {
-  const Options o =
-      parseOptions(args, {"--passes", "--pause", "--log", "--trace"}, {"--no-fiscal"});
-  if (!o.error.empty()) return usageError(err, o.error);
-
-  // Before the files are made: a stop asked for from now on ends the run in order, so
-  // they are put in place or removed, never left behind.
-  CliUi::interrupted() = false;
-  const console::StopSignals stopSignals(onInterrupt);
-  RunFiles files;
-  if (const auto refused = files.open(o)) {
-    err << "tallowick-cli: " << *refused << "\n";
-    return kExitFileNotSaved;
-  }
-
-  Clock& clock = simClock(context);
-  Connection c(clock, context, out, err, o);
-  const Micros start = clock.now();
-  if (files.trace.isOpen()) {
-    c.port.link.setAttemptObserver([&](const AttemptRecord& a) {
-      const double ms = static_cast<double>((clock.now() - start).count()) / 1000.0;
-      files.writeTrace(traceLine(ms, a) + "\n", err);
-    });
-  }
-  if (const auto failed = c.connect(o.baudIndex)) {
-    // No run, so no log of one: an older log stays as it was.
-    files.log.discard();
-    return files.finish(*failed, err);
-  }
-
-  TestRun run(c.session);
-  const RunOutcome outcome = run.Button3Click(o.get("--passes", "1"), o.get("--pause", "1500"));
-  c.port.link.CloseDeviceLink();
-  files.log.write(logFileBytes(c.ui.testLog()));
-  return files.finish(runExitCode(outcome), err);
-}
-
 // The single functions of the page "Вспомогательные функции", by command name, with the
 // line that says what was done when every command was accepted.
 struct AuxiliaryFunction {
@@ -410,7 +151,7 @@ int runAuxiliary(const AuxiliaryFunction& function, const std::vector<std::strin
   const Options o = parseOptions(args, {}, {}, needsTest ? 1 : 0);
   if (!o.error.empty()) return usageError(err, o.error);
 
-  Connection c(simClock(context), context, out, err, o);
+  Connection c(simClock(context), context, out, err, o.get("--port", ""), false);
   if (const auto failed = c.connect(o.baudIndex)) return *failed;
   c.ui.setInternalTest(internalTest);
   AuxiliaryPage page(c.session);
@@ -442,9 +183,9 @@ std::optional<std::string> loadBook(const Options& o, CliSerialSelector& selecto
 
 int runInit(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
             const CliContext& context) {
-  const Options o =
-      parseOptions(args, {"--date", "--time", "--serial", "--continue-after", "--registry"},
-                   {"--serial-not-in-book"});
+  const Options o = parseOptions(
+      args, {"--date", "--time", "--serial", "--continue-after", "--registry", "--history"},
+      {"--serial-not-in-book"});
   if (!o.error.empty()) return usageError(err, o.error);
   if (!o.has("--serial")) return usageError(err, "init needs --serial");
   const auto seconds = secondsOption(o.get("--continue-after", "10"));
@@ -455,7 +196,8 @@ int runInit(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 
   const bool anySerial = o.flags.contains("--serial-not-in-book");
 
-  Connection c(simClock(context), context, out, err, o);
+  Clock& clock = simClock(context);
+  Connection c(clock, context, out, err, o.get("--port", ""), false);
   if (!anySerial) {
     if (const auto unread = loadBook(o, c.ui.cliSerialSelector())) {
       err << "tallowick-cli: the book of serial numbers cannot be read, so the number cannot "
@@ -474,17 +216,35 @@ int runInit(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   c.ui.cliSerialSelector().setText(o.get("--serial", ""));
   c.ui.setForm2Wait(*seconds * 1000);
 
+  // The record of what was tried from here on, appended once it is over; a history that
+  // cannot be written is told and changes nothing.
+  RunHistory history(o.has("--history") ? std::optional(o.get("--history", ""))
+                                        : context.historyFile);
+  const std::unique_ptr<RunRecording> record = history.begin(true, o.get("--port", ""), clock);
+  c.ui.setMessageObserver([&](const std::string& text) { record->noteMessage(text); });
+  const auto recorded = [&](InitEnd end) {
+    if (auto failed = record->appendInitialisation(end, o.get("--serial", ""), c.ui.initLog())) {
+      err << "tallowick-cli: " << *failed << "\n";
+    }
+    return end;
+  };
+
   // Everything is checked before the printer hears anything, connecting included.
   if (!page.inputsAccepted()) {
     if (c.ui.questionsRefused() > 0) {
       err << "tallowick-cli: the serial number is not on the book's list 'К инициализации' "
              "(give --serial-not-in-book to write it anyway)\n";
     }
+    recorded(InitEnd::InputRefused);
     return kExitInputRefused;
   }
-  if (const auto failed = c.connect(o.baudIndex)) return *failed;
+  if (const auto failed = c.connect(o.baudIndex)) {
+    recorded(InitEnd::Failed);
+    return *failed;
+  }
+  record->identify(c.state);
 
-  switch (page.initialise()) {
+  switch (recorded(page.initialise())) {
     case InitEnd::InputRefused:
       return kExitInputRefused;
     case InitEnd::Failed:
@@ -517,11 +277,9 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return kExitOk;
   }
   if (command == "info") return runInfo(args, out, err, context);
-  if (command == "testrun") return runTestRun(args, out, err, context);
+  if (command == "testrun") return runTestRunCommand(args, out, err, context);
   if (command == "init") return runInit(args, out, err, context);
-#ifdef TALLOWICK_HAVE_HISTORY
   if (command == "history") return runHistory(args, out, err);
-#endif
   for (const AuxiliaryFunction& f : kAuxiliaryFunctions) {
     if (command == f.name) return runAuxiliary(f, args, out, err, context);
   }

@@ -15,5 +15,11 @@ int main(int argc, char** argv) {
   std::ostream errTerminal(&errEscaped);
   std::ostream& out = console::isTerminal(stdout) ? outTerminal : std::cout;
   std::ostream& err = console::isTerminal(stderr) ? errTerminal : std::cerr;
-  return runCli(args, out, err);
+  CliContext context;
+  // Several printers at once draw their table there, escaping the cells themselves.
+  if (console::isTerminal(stdout) && console::enableCursorControl(stdout)) {
+    context.terminal = &std::cout;
+    context.terminalColumns = console::terminalColumns(stdout);
+  }
+  return runCli(args, out, err, context);
 }

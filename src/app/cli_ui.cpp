@@ -7,13 +7,16 @@
 
 namespace tallowick {
 
-std::atomic<bool>& CliUi::interrupted() {
-  static std::atomic<bool> flag{false};
-  return flag;
+std::atomic<unsigned>& CliUi::stopRequests() {
+  // Lock-free, so a signal handler may count it up.
+  static std::atomic<unsigned> count{0};
+  static_assert(std::atomic<unsigned>::is_always_lock_free);
+  return count;
 }
 
 void CliUi::messageBox(const std::string& text) {
   err_ << "message: " << text << std::endl;
+  if (messageObserver_) messageObserver_(text);
 }
 
 bool CliUi::question(const std::string& text) {
@@ -23,8 +26,9 @@ bool CliUi::question(const std::string& text) {
 }
 
 void CliUi::appendLog(LogId log, const std::string& line) {
-  if (log == LogId::Test) testLog_.push_back(line);
+  (log == LogId::Test ? testLog_ : initLog_).push_back(line);
   out_ << line << std::endl;
+  if (lineObserver_) lineObserver_(line);
 }
 
 void CliUi::pumpEvents() {
@@ -32,14 +36,20 @@ void CliUi::pumpEvents() {
 }
 
 void CliUi::pumpStopRequests() {
-  if (interrupted().exchange(false)) state_.StopRequested = true;
+  const unsigned requests = stopRequests().load();
+  if (requests != stopsSeen_) {
+    stopsSeen_ = requests;
+    state_.StopRequested = true;
+  }
 }
 
 void CliUi::pause(std::int32_t ms) {
   // In slices, so that Ctrl-C is never more than one slice away from the run.
   constexpr Micros kSlice = std::chrono::milliseconds(100);
   const Micros end = clock_.now() + std::chrono::milliseconds(ms);
-  const auto stopping = [this] { return interrupted().load() || state_.StopRequested; };
+  const auto stopping = [this] {
+    return stopRequests().load() != stopsSeen_ || state_.StopRequested;
+  };
   for (Micros now = clock_.now(); now < end && !stopping(); now = clock_.now()) {
     clock_.sleepFor(std::min(kSlice, end - now));
   }

@@ -1,9 +1,10 @@
 // The window seam for the headless runner: log lines to standard output as they are
 // written, every message box to standard error as "message: TEXT" (taken as closed at
-// once), Ctrl-C as the Stop button.
+// once), Ctrl-C as the Stop button of every run that is under way.
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -40,10 +41,15 @@ class CliUi final : public Ui {
         state_(state),
         clock_(clock),
         port_(std::move(port)),
-        withoutFiscal_(withoutFiscal) {}
+        withoutFiscal_(withoutFiscal),
+        stopsSeen_(stopRequests().load()) {}
 
-  // Set from a signal handler; the next event pump turns it into a stop request.
-  static std::atomic<bool>& interrupted();
+  // Counted up from a signal handler. Every window sees each request, at its next event
+  // pump, as its Stop button: several runs at once all stop.
+  static std::atomic<unsigned>& stopRequests();
+  // Takes the requests after the `count`th as this window's (the count at its making,
+  // unless told otherwise), so that one asked for before it was made is not missed.
+  void takeStopRequestsAfter(unsigned count) { stopsSeen_ = count; }
 
   void messageBox(const std::string& text) override;
   // Nobody can answer: the question goes to standard error as "question: TEXT" and gets
@@ -92,6 +98,15 @@ class CliUi final : public Ui {
   bool terminated() const { return terminated_; }
 
   const std::vector<std::string>& testLog() const { return testLog_; }
+  // The page "Инициализация регистратора"'s log.
+  const std::vector<std::string>& initLog() const { return initLog_; }
+  // Sees every message box and every log line as it is shown (from the run's thread).
+  void setMessageObserver(std::function<void(const std::string&)> observer) {
+    messageObserver_ = std::move(observer);
+  }
+  void setLineObserver(std::function<void(const std::string&)> observer) {
+    lineObserver_ = std::move(observer);
+  }
 
  private:
   std::ostream& out_;
@@ -100,7 +115,11 @@ class CliUi final : public Ui {
   Clock& clock_;
   std::string port_;
   bool withoutFiscal_;
+  unsigned stopsSeen_;
   std::vector<std::string> testLog_;
+  std::vector<std::string> initLog_;
+  std::function<void(const std::string&)> messageObserver_;
+  std::function<void(const std::string&)> lineObserver_;
   int internalTest_ = -1;
   std::string date_;
   std::string time_;

@@ -37,4 +37,11 @@ void ignoreBrokenPipe();
 // Whether the stream is a terminal, where control characters would act instead of show.
 bool isTerminal(std::FILE* stream);
 
+// The terminal's width in characters; 0 when it cannot tell.
+int terminalColumns(std::FILE* stream);
+
+// Lets the terminal take the sequences that move the cursor and clear a line (always so on
+// POSIX; Windows consoles must be asked); false when it cannot.
+bool enableCursorControl(std::FILE* stream);
+
 }  // namespace tallowick::console

@@ -1,3 +1,4 @@
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -17,6 +18,16 @@ void ignoreBrokenPipe() {
 
 bool isTerminal(std::FILE* stream) {
   return ::isatty(::fileno(stream)) == 1;
+}
+
+int terminalColumns(std::FILE* stream) {
+  winsize size{};
+  if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
+}
+
+bool enableCursorControl(std::FILE*) {
+  return true;
 }
 
 }  // namespace tallowick::console

@@ -1,4 +1,5 @@
 #include <io.h>
+#include <windows.h>
 
 #include <csignal>
 
@@ -16,6 +17,25 @@ void ignoreBrokenPipe() {}
 
 bool isTerminal(std::FILE* stream) {
   return _isatty(_fileno(stream)) != 0;
+}
+
+namespace {
+HANDLE consoleOf(std::FILE* stream) {
+  return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+}
+}  // namespace
+
+int terminalColumns(std::FILE* stream) {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (!GetConsoleScreenBufferInfo(consoleOf(stream), &info)) return 0;
+  return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
+bool enableCursorControl(std::FILE* stream) {
+  const HANDLE console = consoleOf(stream);
+  DWORD mode = 0;
+  if (!GetConsoleMode(console, &mode)) return false;
+  return SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
 
 }  // namespace tallowick::console

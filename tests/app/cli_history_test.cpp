@@ -25,21 +25,34 @@ Ran cliRun(std::vector<std::string> args) {
   return {code, out.str(), err.str()};
 }
 
+// Dates typed on the command line are read in the time zone the environment names.
+void setTimeZone(const char* zone) {
+#ifdef _WIN32
+  _putenv_s("TZ", zone);
+  _tzset();
+#else
+  if (zone[0] == '\0') {
+    ::unsetenv("TZ");
+  } else {
+    ::setenv("TZ", zone, 1);
+  }
+  ::tzset();
+#endif
+}
+
 // A history of ten records a minute apart from 2026-12-07 07:05:30 UTC, read in UTC.
 struct History : ::testing::Test {
   TempDir dir;
   std::string file = (dir / "history.sqlite3").string();
 
   void SetUp() override {
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
+    setTimeZone("UTC");
     Store store(file);
     for (int n = 0; n < 10; ++n)
       ASSERT_TRUE(store.append(sampleRecord(n)));
   }
   void TearDown() override {
-    ::unsetenv("TZ");
-    ::tzset();
+    setTimeZone("");
   }
   // The command with this history named right after its verb, so that the cases that end
   // in an option without its value still end so.

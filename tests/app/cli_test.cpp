@@ -312,6 +312,61 @@ TEST(Cli, AUsageErrorIsItsReasonAndAPointerToTheHelp) {
   }
 }
 
+// Each usage error is its reason in one line, then the pointer to the help, and nothing
+// reaches a printer: the first problem from the left is the one named.
+TEST(Cli, UsageErrorsNameTheFirstProblemExactly) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {{}, "no command given"},
+      {{"frobnicate", "--port", "sim"}, "unknown command: frobnicate"},
+      {{"info"}, "info needs --port"},
+      {{"info", "--port"}, "option --port needs a value"},
+      {{"info", "--port", "sim", "extra"}, "unknown option: extra"},
+      {{"info", "--colour", "red", "--port"}, "unknown option: --colour"},
+      {{"info", "--port", "sim", "--no-fiscal"}, "unknown option: --no-fiscal"},
+      {{"info", "--port", "sim", "-x"}, "unknown option: -x"},
+      {{"info", "--port", "sim", "--baud", "4800"}, "unsupported baud rate: 4800"},
+      {{"info", "--port", "sim", "--baud"}, "option --baud needs a value"},
+      {{"testrun", "--port", "sim", "--no-fiscal", "--log"}, "option --log needs a value"},
+      {{"testrun", "--port", "sim", "--serial-not-in-book"},
+       "unknown option: --serial-not-in-book"},
+      {{"testrun", "--pause", "0", "--port", "sim", "--help"}, "unknown option: --help"},
+      {{"zreport", "--pause", "0"}, "unknown option: --pause"},
+      {{"init", "--port", "sim"}, "init needs --serial"},
+      {{"init", "--serial", "ЕД1"}, "init needs --port"},
+      {{"init", "--port", "sim", "--serial", "ЕД1", "--continue-after", "1.5"},
+       "--continue-after needs whole seconds from 0 to 3600, not '1.5'"},
+      {{"internal-test"}, "internal-test needs the number of the test: 0, 1 or 2"},
+      {{"internal-test", "1"}, "internal-test needs --port"},
+      {{"internal-test", "1", "--port", "sim", "2"}, "unknown option: 2"},
+  };
+  for (const auto& c : cases) {
+    const CliRun r = cli(c.args);
+    EXPECT_EQ(r.code, kExitPortOrUsage) << c.reason;
+    EXPECT_EQ(r.err, std::string("tallowick-cli: ") + c.reason +
+                         "\nRun 'tallowick-cli --help' for the commands and their options.\n");
+    EXPECT_EQ(r.out, "") << c.reason;
+  }
+}
+
+// An option given twice counts as given last, and --help right after any command is the
+// help.
+TEST(Cli, ARepeatedOptionCountsAsGivenLastAndHelpFollowsAnyCommand) {
+  const CliRun repeated = cli({"info", "--port", "/nonexistent/tty", "--port", "sim"});
+  EXPECT_EQ(repeated.code, kExitOk) << repeated.err;
+  const CliRun help = cli({"--help"});
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"-h"}, {"help"}, {"testrun", "--help"}, {"zreport", "-h"}}) {
+    const CliRun r = cli(args);
+    EXPECT_EQ(r.code, kExitOk) << args[0];
+    EXPECT_EQ(r.out, help.out) << args[0];
+    EXPECT_EQ(r.err, "") << args[0];
+  }
+}
+
 TEST(Cli, HelpListsEveryExitCode) {
   const CliRun r = cli({"--help"});
   EXPECT_EQ(r.code, kExitOk);

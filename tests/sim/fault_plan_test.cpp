@@ -85,6 +85,9 @@ TEST(FaultPlan, RefusesBadTextWithAReason) {
       {":nak", "command code"},
       {"80#0:nak", "occurrence"},
       {"80#x:nak", "occurrence"},
+      {"80#+:nak", "occurrence"},
+      {"80#0+:nak", "occurrence"},
+      {"80#2++:nak", "occurrence"},
       {"80:explode", "unknown action 'explode'"},
       {"80:error", "needs a value"},
       {"80:error=", "error code"},
@@ -136,10 +139,17 @@ TEST(FaultPlan, CountsOccurrencesPerCommandOrOverall) {
     std::vector<int> hits;
   };
   const std::vector<Case> cases = {
-      {{"80:nak"}, {1, 4}},     {{"30#2:error=0012"}, {3}},
-      {{"30#2:nak=2"}, {3, 5}}, {{"any#3:silence"}, {3}},
-      {{"any:nak=2"}, {1, 2}},  {{"any:busy=1"}, {1, 2, 3, 4, 5, 6, 7}},
-      {{"21:nak"}, {}},         {{"80#2:cut=3", "any#6:checksum"}, {4, 6}},
+      {{"80:nak"}, {1, 4}},
+      {{"30#2:error=0012"}, {3}},
+      {{"30#2:nak=2"}, {3, 5}},
+      {{"any#3:silence"}, {3}},
+      {{"any:nak=2"}, {1, 2}},
+      {{"any:busy=1"}, {1, 2, 3, 4, 5, 6, 7}},
+      {{"21:nak"}, {}},
+      {{"80#2:cut=3", "any#6:checksum"}, {4, 6}},
+      {{"any#5+:silence"}, {5, 6, 7}},
+      {{"30#3+:error=0012"}, {5, 6, 7}},
+      {{"80#2+:nak"}, {4}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(hitRequests(c.rules, cmds), c.hits) << c.rules.front();

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <sstream>
@@ -32,13 +35,31 @@ struct CliSetup {
   sim::PrinterState* after = nullptr;              // the printer's state once it has run
   int* requests = nullptr;                         // counts the requests that reached it
   VirtualClock* clock = nullptr;                   // the run's clock; its own when none
+  std::optional<std::string> history;              // the history file; the suite's when none
+  std::ostream* terminal = nullptr;                // standard output as a terminal
 };
+
+// The history the command line's suites append to, one per test program and removed at
+// its end, never the user's.
+inline std::string suiteHistoryFile() {
+  static const struct SuiteHistory {
+    std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                 ("tallowick-suite-history-" + std::to_string(::getpid()));
+    ~SuiteHistory() {
+      std::error_code ec;
+      for (const char* end : {"", "-wal", "-shm"})
+        std::filesystem::remove(file.string() + end, ec);
+    }
+  } history;
+  return history.file.string();
+}
 
 inline CliRun runCliOnSim(const std::vector<std::string>& args, const CliSetup& setup) {
   VirtualClock ownClock;
   CliContext context;
   context.simClock = setup.clock ? setup.clock : &ownClock;
   context.wallClock = [now = setup.now] { return now; };
+  context.historyFile = setup.history ? *setup.history : suiteHistoryFile();
   if (setup.after) context.inspectSim = [&](sim::VirtualPrinter& p) { *setup.after = p.state(); };
   context.prepareSim = [&](sim::VirtualPrinter& p) {
     if (setup.requests) {
@@ -58,6 +79,7 @@ inline CliRun runCliOnSim(const std::vector<std::string>& args, const CliSetup& 
       p.faults().add(*rule);
     }
   };
+  context.terminal = setup.terminal;
   std::ostringstream out, err;
   const int code = runCli(args, out, err, context);
   return {code, out.str(), err.str()};

@@ -3,6 +3,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <string>
 #include <thread>
 
 #include "support/process.h"
@@ -13,6 +15,25 @@ namespace tallowick::test {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+
+namespace {
+// The programs a suite starts never append to the user's history: unless the suite was
+// given one, they share a file of its own in the temporary folder, removed at its end.
+struct SuiteHistory {
+  fs::path file;
+  SuiteHistory() {
+    if (std::getenv("TALLOWICK_HISTORY") != nullptr) return;
+    file = fs::temp_directory_path() / ("tallowick-process-history-" + std::to_string(::getpid()));
+    ::setenv("TALLOWICK_HISTORY", file.c_str(), 1);
+  }
+  ~SuiteHistory() {
+    std::error_code ec;
+    if (file.empty()) return;
+    for (const char* end : {"", "-wal", "-shm"})
+      fs::remove(file.string() + end, ec);
+  }
+} suiteHistory;
+}  // namespace
 
 pid_t spawnProgram(std::vector<std::string> args, const SpawnOptions& options) {
   std::vector<char*> argv;

@@ -1,0 +1,354 @@
+#include "app/testrun_command.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <ostream>
+
+#include "app/cli_connection.h"
+#include "app/cli_options.h"
+#include "app/console.h"
+#include "app/exit_codes.h"
+#include "app/run_history.h"
+#include "app/station.h"
+#include "sim/trace_json.h"
+#include "testrun/log_file.h"
+#include "testrun/output_file.h"
+#include "testrun/test_run.h"
+
+namespace tallowick {
+namespace {
+
+// What every port's run of one command is run with.
+struct TestRunSettings {
+  std::string passes;
+  std::string pause;
+  bool withoutFiscal = false;
+  int baudIndex = 0;
+  std::optional<std::string> logFile;  // --log, --trace: files named by the user
+  std::optional<std::string> traceFile;
+  std::optional<std::string> logDir;  // --log-dir, --trace-dir: a file per run, named by it
+  std::optional<std::string> traceDir;
+};
+
+std::optional<std::string> optional(const Options& o, const std::string& name) {
+  return o.has(name) ? std::optional<std::string>(o.get(name, "")) : std::nullopt;
+}
+
+// One JSON line per exchange attempt.
+std::string traceLine(double ms, const AttemptRecord& a) {
+  const CommandResult& r = a.result;
+  char head[96];
+  std::snprintf(head, sizeof head, "{\"t_ms\":%.1f,\"command\":\"%02X\",\"attempt\":%d,", ms,
+                static_cast<unsigned>(r.Command), a.attempt);
+  std::string line = head;
+  line += "\"request\":\"" + sim::jsonEscape(r.RequestData) + "\",";
+  line += "\"error_flags\":" + std::to_string(r.ErrorFlags) + ",";
+  line += "\"error_code\":\"" + sim::jsonEscape(r.ErrorCode) + "\",\"fields\":[";
+  for (std::int32_t i = 0; i < r.FieldCount; ++i) {
+    if (i > 0) line += ",";
+    line += "\"" + sim::jsonEscape(r.Fields[static_cast<std::size_t>(i)]) + "\"";
+  }
+  line += "]";
+  // How a wait ended that no frame ended, and the frames of other requests dropped on the
+  // way: only when there is something to say.
+  if (r.WaitEnded != WaitEnd::Frame) {
+    line += ",\"wait\":\"" + std::string(waitEndName(r.WaitEnded)) + "\"";
+  }
+  if (a.droppedFrames > 0) {
+    line += ",\"dropped_frames\":" + std::to_string(a.droppedFrames) + ",\"dropped\":[";
+    for (std::size_t i = 0; i < a.dropped.size(); ++i) {
+      char frame[40];
+      std::snprintf(frame, sizeof frame, "%s{\"seq\":\"%02X\",\"command\":\"%02X\"}",
+                    i > 0 ? "," : "", a.dropped[i].seq, a.dropped[i].command);
+      line += frame;
+    }
+    line += "]";
+  }
+  return line + "}";
+}
+
+extern "C" void onInterrupt(int) {
+  CliUi::stopRequests().fetch_add(1);
+}
+
+// The exit code of a run as it ended.
+int runExitCode(const RunOutcome& outcome) {
+  switch (outcome.end) {
+    case RunEnd::InputRefused:
+      return kExitInputRefused;
+    case RunEnd::Finished:
+      return outcome.errorsCounted == 0 ? kExitOk : kExitFinishedWithErrors;
+    case RunEnd::Stopped:
+      return kExitStopped;
+    case RunEnd::Aborted:
+      return kExitAborted;
+  }
+  return kExitAborted;
+}
+
+RunProgress::State progressState(const RunOutcome& outcome) {
+  switch (outcome.end) {
+    case RunEnd::Finished:
+      return outcome.errorsCounted == 0 ? RunProgress::State::Finished
+                                        : RunProgress::State::WithErrors;
+    case RunEnd::Stopped:
+      return RunProgress::State::Stopped;
+    case RunEnd::InputRefused:
+    case RunEnd::Aborted:
+      break;
+  }
+  return RunProgress::State::Aborted;
+}
+
+std::string inFolder(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder.back() == '/' || folder.back() == '\\') return folder + name;
+  return folder + "/" + name;
+}
+
+// The files a run was asked to save. Files named by the user are made ready before the run,
+// so that a file that cannot be written is known at once, not after a run of many minutes;
+// a run's files in a folder are named once the connect has found the model, and the trace
+// of the connect waits in memory until then.
+struct RunFiles {
+  OutputFile log;
+  OutputFile trace;
+  bool traceFailureShown = false;
+  bool traceNamedLater = false;
+  std::string traceHeld;
+
+  // The message of a file that cannot be written; nullopt when both are ready.
+  std::optional<std::string> open(const TestRunSettings& s) {
+    if (s.traceFile) {
+      if (auto refused = trace.open(*s.traceFile)) return refused;
+    }
+    if (s.logFile) {
+      if (auto refused = log.open(*s.logFile)) return refused;
+    }
+    traceNamedLater = s.traceDir.has_value();
+    return std::nullopt;
+  }
+
+  // The run's files in the folders, named `stem`; the log only for a run that took place.
+  std::optional<std::string> openInFolders(const TestRunSettings& s, const std::string& stem,
+                                           bool withLog, std::ostream& err) {
+    if (s.traceDir) {
+      traceNamedLater = false;
+      if (auto refused = trace.open(inFolder(*s.traceDir, stem + ".trace.jsonl"))) return refused;
+      writeTrace(std::exchange(traceHeld, {}), err);
+    }
+    if (s.logDir && withLog) {
+      if (auto refused = log.open(inFolder(*s.logDir, stem + ".log"))) return refused;
+    }
+    return std::nullopt;
+  }
+
+  bool tracing() const { return trace.isOpen() || traceNamedLater; }
+
+  void writeTrace(const std::string& line, std::ostream& err) {
+    if (traceNamedLater) {
+      traceHeld += line;
+      return;
+    }
+    trace.write(line);
+    // Said when it happens; the run goes on, so the printer is not left mid-sequence.
+    if (trace.error() && !traceFailureShown) {
+      traceFailureShown = true;
+      err << "tallowick-cli: " << *trace.error() << std::endl;
+    }
+  }
+
+  // Puts the files in place; the run's exit code, or kExitFileNotSaved when a file could
+  // not be saved: a script that reads the log must know that it is not this run's, and
+  // the run's own code is then on standard error.
+  int finish(int runCode, std::ostream& err) {
+    bool failed = false;
+    for (OutputFile* file : {&trace, &log}) {
+      const bool shown = file == &trace && traceFailureShown;
+      if (const auto problem = file->commit()) {
+        if (!shown) err << "tallowick-cli: " << *problem << "\n";
+        failed = true;
+      }
+    }
+    if (!failed) return runCode;
+    err << "tallowick-cli: the run itself ended with exit code " << runCode << " ("
+        << exitCodeMeaning(runCode) << ")\n";
+    return kExitFileNotSaved;
+  }
+};
+
+// What one port's run is given besides the settings every run shares.
+struct PortRunIo {
+  std::ostream& out;
+  std::ostream& err;
+  Clock& clock;
+  const CliContext& context;
+  RunHistory& history;
+  unsigned stopsBefore;      // the stop requests made before the command began
+  std::string fileNamePart;  // the port's part of its files' names
+  std::function<void(const RunProgress&)> progress;
+};
+
+// The automatic test on one port, as the main window's Connect and Start run it; the exit code.
+int testOnePort(const std::string& portName, const TestRunSettings& s, const PortRunIo& io) {
+  RunProgress progress;
+  const auto tell = [&](const Connection& c) {
+    progress.commands = c.commandsDone;
+    progress.errors = c.state.ErrorCount;
+    if (io.progress) io.progress(progress);
+  };
+  const auto ended = [&](int code, const std::string& why = {}) {
+    progress.code = code;
+    if (progress.state == RunProgress::State::Running) {
+      progress.state = RunProgress::State::Aborted;
+      progress.message = why;
+    }
+    if (io.progress) io.progress(progress);
+    return code;
+  };
+
+  RunFiles files;
+  if (const auto refused = files.open(s)) {
+    io.err << "tallowick-cli: " << *refused << "\n";
+    return ended(kExitFileNotSaved, *refused);
+  }
+  const LocalDateTime startedAt = io.context.wallClock ? io.context.wallClock() : systemLocalTime();
+  Connection c(io.clock, io.context, io.out, io.err, portName, s.withoutFiscal);
+  c.ui.takeStopRequestsAfter(io.stopsBefore);
+  const std::unique_ptr<RunRecording> record = io.history.begin(false, portName, io.clock);
+  std::string lastMessage;
+  c.ui.setMessageObserver([&](const std::string& text) {
+    record->noteMessage(text);
+    lastMessage = text;
+    tell(c);
+  });
+  bool titleNext = false;
+  c.ui.setLineObserver([&](const std::string& line) {
+    // A step's title follows a line of stars in the log.
+    if (titleNext) progress.step = line;
+    titleNext = line == kStars30;
+    tell(c);
+  });
+  const Micros start = io.clock.now();
+  if (files.tracing()) {
+    c.port.link.setAttemptObserver([&](const AttemptRecord& a) {
+      const double ms = static_cast<double>((io.clock.now() - start).count()) / 1000.0;
+      files.writeTrace(traceLine(ms, a) + "\n", io.err);
+    });
+  }
+  const auto appendRecord = [&](const RunOutcome& outcome) {
+    if (auto failed = record->appendTestRun(outcome, s.passes, s.pause, c.ui.testLog())) {
+      io.err << "tallowick-cli: " << *failed << std::endl;
+    }
+  };
+
+  const auto failed = c.connect(s.baudIndex);
+  if (!failed) {
+    record->identify(c.state);
+    progress.model = c.state.DeviceModel;
+    progress.firmware = c.state.FirmwareVersion;
+    tell(c);
+  }
+  const std::string stem =
+      runFileStem(io.fileNamePart, failed ? std::string() : c.state.DeviceModel, startedAt);
+  if (const auto refused = files.openInFolders(s, stem, !failed, io.err)) {
+    c.port.link.CloseDeviceLink();
+    io.err << "tallowick-cli: " << *refused << "\n";
+    files.trace.discard();
+    return ended(kExitFileNotSaved, *refused);
+  }
+  if (failed) {
+    // No run, so no log of one: an older log stays as it was.
+    files.log.discard();
+    appendRecord(RunOutcome{.end = RunEnd::Aborted});
+    return ended(files.finish(*failed, io.err), lastMessage);
+  }
+
+  TestRun run(c.session);
+  if (StepObserver steps = record->stepObserver()) run.setStepObserver(std::move(steps));
+  const RunOutcome outcome = run.Button3Click(s.passes, s.pause);
+  c.port.link.CloseDeviceLink();
+  files.log.write(logFileBytes(c.ui.testLog()));
+  const int code = files.finish(runExitCode(outcome), io.err);
+  appendRecord(outcome);
+  progress.state = progressState(outcome);
+  if (progress.state == RunProgress::State::Aborted) progress.message = lastMessage;
+  tell(c);
+  return ended(code);
+}
+
+// A usage error of the files' options; empty when they go together.
+std::string filesMisused(const Options& o, std::size_t ports) {
+  for (const char* kind : {"log", "trace"}) {
+    const std::string file = std::string("--") + kind;
+    const std::string dir = file + "-dir";
+    if (o.has(file) && o.has(dir)) return file + " and " + dir + " cannot be given together";
+    if (o.has(file) && ports > 1) {
+      return file + " names one file; give " + dir + " DIR for a file per port";
+    }
+  }
+  return {};
+}
+
+// A folder for the runs' files that is not there is known before any run begins.
+std::optional<std::string> folderMissing(const std::optional<std::string>& dir) {
+  std::error_code ec;
+  if (!dir || std::filesystem::is_directory(*dir, ec)) return std::nullopt;
+  return "there is no folder " + *dir;
+}
+
+}  // namespace
+
+int runTestRunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                      const CliContext& context) {
+  const Options o = parseOptions(
+      args, {"--passes", "--pause", "--log", "--trace", "--log-dir", "--trace-dir", "--history"},
+      {"--no-fiscal"});
+  if (!o.error.empty()) return usageError(err, o.error);
+  const std::vector<std::string> ports = o.all("--port");
+  if (const std::string misused = filesMisused(o, ports.size()); !misused.empty()) {
+    return usageError(err, misused);
+  }
+  const TestRunSettings settings{.passes = o.get("--passes", "1"),
+                                 .pause = o.get("--pause", "1500"),
+                                 .withoutFiscal = o.flags.contains("--no-fiscal"),
+                                 .baudIndex = o.baudIndex,
+                                 .logFile = optional(o, "--log"),
+                                 .traceFile = optional(o, "--trace"),
+                                 .logDir = optional(o, "--log-dir"),
+                                 .traceDir = optional(o, "--trace-dir")};
+  for (const auto& dir : {settings.logDir, settings.traceDir}) {
+    if (const auto missing = folderMissing(dir)) {
+      err << "tallowick-cli: " << *missing << "\n";
+      return kExitFileNotSaved;
+    }
+  }
+
+  // Before the files are made: a stop asked for from now on ends the runs in order, so
+  // their files are put in place or removed, never left behind.
+  const unsigned stopsBefore = CliUi::stopRequests().load();
+  const console::StopSignals stopSignals(onInterrupt);
+  RunHistory history(optional(o, "--history") ? optional(o, "--history") : context.historyFile);
+  const std::vector<std::string> fileNames = portFileNames(ports);
+  if (ports.size() == 1) {
+    return testOnePort(ports[0], settings,
+                       {out, err, simClock(context), context, history, stopsBefore, fileNames[0]});
+  }
+  return runStation(
+      ports,
+      [&](std::size_t i, std::ostream& runOut, std::ostream& runErr,
+          const std::function<void(const RunProgress&)>& progress) {
+        // A test's virtual clock becomes one per run, starting where it stands; real
+        // time is the same for every run.
+        std::unique_ptr<VirtualClock> own;
+        if (context.simClock) own = std::make_unique<VirtualClock>(context.simClock->now());
+        Clock& clock = own ? *own : realClock();
+        return testOnePort(
+            ports[i], settings,
+            {runOut, runErr, clock, context, history, stopsBefore, fileNames[i], progress});
+      },
+      out, err, context.terminal, context.terminalColumns);
+}
+
+}  // namespace tallowick
