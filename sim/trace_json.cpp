@@ -22,11 +22,6 @@ std::string dump(const Json& value) {
 
 }  // namespace
 
-std::string jsonEscape(std::string_view text) {
-  const std::string quoted = dump(Json(std::string(text)));
-  return quoted.substr(1, quoted.size() - 2);
-}
-
 std::string traceJsonLine(const TraceEvent& event) {
   Json line;
   // Microseconds as milliseconds with three decimals at most.

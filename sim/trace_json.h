@@ -14,7 +14,4 @@ namespace tallowick::sim {
 // text is decoded from Windows-1251 to UTF-8.
 std::string traceJsonLine(const TraceEvent& event);
 
-// `text` as the inside of a JSON string.
-std::string jsonEscape(std::string_view text);
-
 }  // namespace tallowick::sim

@@ -1,7 +1,5 @@
 #include "app/cli_history.h"
 
-#include <CLI/CLI.hpp>
-
 #include <algorithm>
 #include <charconv>
 #include <ctime>
@@ -9,8 +7,10 @@
 #include <iomanip>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <sstream>
 
+#include "app/cli_options.h"
 #include "app/exit_codes.h"
 #include "history/exports.h"
 #include "history/history_store.h"
@@ -22,51 +22,9 @@ namespace {
 namespace fs = std::filesystem;
 using history::Record;
 
-// The reason and where to read more, as every usage error of the command line says it.
-int usageError(std::ostream& err, const std::string& what) {
-  err << "tallowick-cli: " << what << "\n"
-      << "Run 'tallowick-cli --help' for the commands and their options.\n";
-  return kExitPortOrUsage;
-}
-
-// The options that choose records, with the texts as typed.
-struct Selection {
-  std::string from, until, model, serial, outcome, kind, limit;
-};
-
-void addSelection(CLI::App& app, Selection& s) {
-  app.add_option("--from", s.from);
-  app.add_option("--until", s.until);
-  app.add_option("--model", s.model);
-  app.add_option("--serial", s.serial);
-  app.add_option("--outcome", s.outcome);
-  app.add_option("--kind", s.kind);
-  app.add_option("--limit", s.limit);
-}
-
-// Parses `args` (after the command and its verb) into the options of `app`; the reason of
-// a usage error, if any.
-std::optional<std::string> parse(CLI::App& app, std::vector<std::string> args) {
-  app.set_help_flag();
-  app.allow_extras();
-  std::reverse(args.begin(), args.end());
-  try {
-    app.parse(args);
-  } catch (const CLI::ArgumentMismatch& e) {
-    // Which option: CLI11 names it before its colon.
-    const std::string what = e.what();
-    const std::string name = what.substr(0, what.find(':'));
-    if (what.find("missing") != std::string::npos) return "option " + name + " needs a value";
-    return "option " + name + " is given more than once";
-  } catch (const CLI::ParseError& e) {
-    return e.what();
-  }
-  if (const std::vector<std::string> extra = app.remaining(); !extra.empty()) {
-    const std::string& first = extra.front();
-    return (first.starts_with("-") ? "unknown option: " : "unexpected argument: ") + first;
-  }
-  return std::nullopt;
-}
+// The options that choose records.
+const std::set<std::string> kSelection = {"--from",    "--until", "--model", "--serial",
+                                          "--outcome", "--kind",  "--limit", "--history"};
 
 // "YYYY-MM-DD" or "YYYY-MM-DD HH:MM", the computer's local time, as milliseconds since
 // 1970 UTC; `untilEnd` gives the end of that day or minute instead of its start.
@@ -104,8 +62,12 @@ std::optional<std::int64_t> localTimeMs(const std::string& text, bool untilEnd) 
 }
 
 // The filter the options describe; the reason when one of them is not usable.
-std::optional<std::string> makeFilter(const Selection& s, std::size_t defaultLimit,
+std::optional<std::string> makeFilter(const Options& o, std::size_t defaultLimit,
                                       history::Filter& f) {
+  const struct {
+    std::string from, until, model, serial, outcome, kind, limit;
+  } s{o.get("--from", ""),    o.get("--until", ""), o.get("--model", ""), o.get("--serial", ""),
+      o.get("--outcome", ""), o.get("--kind", ""),  o.get("--limit", "")};
   if (!s.from.empty()) {
     f.fromMs = localTimeMs(s.from, false);
     if (!f.fromMs)
@@ -222,16 +184,13 @@ void printRecord(const Record& r, std::ostream& out) {
     out << line << "\n";
 }
 
-int runList(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  CLI::App app;
-  Selection s;
-  std::string file;
-  addSelection(app, s);
-  app.add_option("--history", file);
-  if (auto reason = parse(app, args)) return usageError(err, *reason);
+int runList(const std::vector<std::string>& args, std::size_t verbs, std::ostream& out,
+            std::ostream& err) {
+  const Options o = parseCommandOptions(args, kSelection, {}, verbs);
+  if (!o.error.empty()) return usageError(err, o.error);
   history::Filter filter;
-  if (auto reason = makeFilter(s, 100, filter)) return usageError(err, *reason);
-  const auto path = historyFile(file, err);
+  if (auto reason = makeFilter(o, 100, filter)) return usageError(err, *reason);
+  const auto path = historyFile(o.get("--history", ""), err);
   if (!path) return kExitHistoryUnreadable;
   // A history that was never written has no records; looking must not make one.
   if (!fs::exists(*path)) {
@@ -246,17 +205,27 @@ int runList(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 }
 
 int runShow(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  CLI::App app;
-  std::string id, file;
-  app.add_option("ID", id);
-  app.add_option("--history", file);
-  if (auto reason = parse(app, args)) return usageError(err, *reason);
+  // The id is the one word after "history show" that is no option and no option's value.
+  std::vector<std::string> rest(args.begin(), args.begin() + 2);
+  std::string id;
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    if (args[i] == "--history" && i + 1 < args.size()) {
+      rest.insert(rest.end(), {args[i], args[i + 1]});
+      ++i;
+    } else if (id.empty() && !args[i].starts_with("-")) {
+      id = args[i];
+    } else {
+      rest.push_back(args[i]);
+    }
+  }
+  const Options o = parseCommandOptions(rest, {"--history"}, {}, 1);
+  if (!o.error.empty()) return usageError(err, o.error);
   std::int64_t n = 0;
   const auto [end, ec] = std::from_chars(id.data(), id.data() + id.size(), n);
   if (id.empty() || ec != std::errc{} || end != id.data() + id.size() || n <= 0) {
     return usageError(err, "history show needs the id of a record, as the list shows it");
   }
-  const auto path = historyFile(file, err);
+  const auto path = historyFile(o.get("--history", ""), err);
   if (!path) return kExitHistoryUnreadable;
   std::optional<Record> found;
   if (fs::exists(*path)) {
@@ -274,19 +243,16 @@ int runShow(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 }
 
 int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  CLI::App app;
-  Selection s;
-  std::string format, output, file;
-  addSelection(app, s);
-  app.add_option("--format", format);
-  app.add_option("--output", output);
-  app.add_option("--history", file);
-  if (auto reason = parse(app, args)) return usageError(err, *reason);
-  const auto chosen = history::formatFromName(format);
+  std::set<std::string> known = kSelection;
+  known.insert({"--format", "--output"});
+  const Options o = parseCommandOptions(args, known, {}, 1);
+  if (!o.error.empty()) return usageError(err, o.error);
+  const auto chosen = history::formatFromName(o.get("--format", ""));
   if (!chosen) return usageError(err, "history export needs --format csv, json or junit");
   history::Filter filter;
-  if (auto reason = makeFilter(s, 0, filter)) return usageError(err, *reason);
-  const auto path = historyFile(file, err);
+  if (auto reason = makeFilter(o, 0, filter)) return usageError(err, *reason);
+  const std::string output = o.get("--output", "");
+  const auto path = historyFile(o.get("--history", ""), err);
   if (!path) return kExitHistoryUnreadable;
 
   // Made ready first, so that an output that cannot be written is known before the read.
@@ -324,13 +290,12 @@ int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
 }  // namespace
 
 int runHistory(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  // The verb after "history"; the list when an option comes first.
-  const std::string verb = args.size() > 1 && !args[1].starts_with("-") ? args[1] : "list";
-  const auto from = args.begin() + (args.size() > 1 && !args[1].starts_with("-") ? 2 : 1);
-  const std::vector<std::string> rest(from, args.end());
-  if (verb == "list") return runList(rest, out, err);
-  if (verb == "show") return runShow(rest, out, err);
-  if (verb == "export") return runExport(rest, out, err);
+  // The verb after "history"; the list when an option or nothing comes first.
+  const bool named = args.size() > 1 && !args[1].starts_with("-");
+  const std::string verb = named ? args[1] : "list";
+  if (verb == "list") return runList(args, named ? 1 : 0, out, err);
+  if (verb == "show") return runShow(args, out, err);
+  if (verb == "export") return runExport(args, out, err);
   return usageError(err, "history needs list, show or export, not '" + verb + "'");
 }
 

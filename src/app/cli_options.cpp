@@ -39,9 +39,9 @@ std::string refusal(const CLI::ParseError& e, const CLI::App& app) {
 
 }  // namespace
 
-Options parseOptions(const std::vector<std::string>& args, std::set<std::string> known,
-                     const std::set<std::string>& knownFlags, std::size_t positional) {
-  known.insert({"--port", "--baud"});
+Options parseCommandOptions(const std::vector<std::string>& args,
+                            const std::set<std::string>& known,
+                            const std::set<std::string>& knownFlags, std::size_t positional) {
   Options o;
   CLI::App app;
   // The help is asked for right after the command and answered before any parsing.
@@ -72,6 +72,14 @@ Options parseOptions(const std::vector<std::string>& args, std::set<std::string>
   for (const std::string& name : knownFlags) {
     if (app.count(name) > 0) o.flags.insert(name);
   }
+  return o;
+}
+
+Options parseOptions(const std::vector<std::string>& args, std::set<std::string> known,
+                     const std::set<std::string>& knownFlags, std::size_t positional) {
+  known.insert({"--port", "--baud"});
+  Options o = parseCommandOptions(args, known, knownFlags, positional);
+  if (!o.error.empty()) return o;
   if (!o.has("--port")) {
     o.error = args[0] + " needs --port";
   } else if (const auto index = baudIndex(o.get("--baud", "9600"))) {

@@ -36,6 +36,13 @@ struct Options {
 Options parseOptions(const std::vector<std::string>& args, std::set<std::string> known,
                      const std::set<std::string>& knownFlags = {}, std::size_t positional = 0);
 
+// The same for a command that uses no port: only the options named, and no check of
+// --port or --baud.
+Options parseCommandOptions(const std::vector<std::string>& args,
+                            const std::set<std::string>& known,
+                            const std::set<std::string>& knownFlags = {},
+                            std::size_t positional = 0);
+
 // The index of the rate among the main window's rates.
 std::optional<int> baudIndex(const std::string& text);
 

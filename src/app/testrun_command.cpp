@@ -1,8 +1,10 @@
 #include "app/testrun_command.h"
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
 
@@ -12,7 +14,6 @@
 #include "app/exit_codes.h"
 #include "app/run_history.h"
 #include "app/station.h"
-#include "sim/trace_json.h"
 #include "testrun/log_file.h"
 #include "testrun/output_file.h"
 #include "testrun/test_run.h"
@@ -36,37 +37,38 @@ std::optional<std::string> optional(const Options& o, const std::string& name) {
   return o.has(name) ? std::optional<std::string>(o.get(name, "")) : std::nullopt;
 }
 
+std::string hexByte(std::int32_t value) {
+  char text[4];
+  std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(value & 0xFF));
+  return text;
+}
+
 // One JSON line per exchange attempt.
 std::string traceLine(double ms, const AttemptRecord& a) {
+  using Json = nlohmann::ordered_json;
   const CommandResult& r = a.result;
-  char head[96];
-  std::snprintf(head, sizeof head, "{\"t_ms\":%.1f,\"command\":\"%02X\",\"attempt\":%d,", ms,
-                static_cast<unsigned>(r.Command), a.attempt);
-  std::string line = head;
-  line += "\"request\":\"" + sim::jsonEscape(r.RequestData) + "\",";
-  line += "\"error_flags\":" + std::to_string(r.ErrorFlags) + ",";
-  line += "\"error_code\":\"" + sim::jsonEscape(r.ErrorCode) + "\",\"fields\":[";
-  for (std::int32_t i = 0; i < r.FieldCount; ++i) {
-    if (i > 0) line += ",";
-    line += "\"" + sim::jsonEscape(r.Fields[static_cast<std::size_t>(i)]) + "\"";
-  }
-  line += "]";
+  Json line;
+  line["t_ms"] = std::round(ms * 10.0) / 10.0;  // to a tenth of a millisecond
+  line["command"] = hexByte(r.Command);
+  line["attempt"] = a.attempt;
+  line["request"] = r.RequestData;
+  line["error_flags"] = r.ErrorFlags;
+  line["error_code"] = r.ErrorCode;
+  line["fields"] = Json::array();
+  for (std::int32_t i = 0; i < r.FieldCount; ++i)
+    line["fields"].push_back(r.Fields[static_cast<std::size_t>(i)]);
   // How a wait ended that no frame ended, and the frames of other requests dropped on the
   // way: only when there is something to say.
-  if (r.WaitEnded != WaitEnd::Frame) {
-    line += ",\"wait\":\"" + std::string(waitEndName(r.WaitEnded)) + "\"";
-  }
+  if (r.WaitEnded != WaitEnd::Frame) line["wait"] = std::string(waitEndName(r.WaitEnded));
   if (a.droppedFrames > 0) {
-    line += ",\"dropped_frames\":" + std::to_string(a.droppedFrames) + ",\"dropped\":[";
-    for (std::size_t i = 0; i < a.dropped.size(); ++i) {
-      char frame[40];
-      std::snprintf(frame, sizeof frame, "%s{\"seq\":\"%02X\",\"command\":\"%02X\"}",
-                    i > 0 ? "," : "", a.dropped[i].seq, a.dropped[i].command);
-      line += frame;
-    }
-    line += "]";
+    line["dropped_frames"] = a.droppedFrames;
+    line["dropped"] = Json::array();
+    for (const auto& frame : a.dropped)
+      line["dropped"].push_back({{"seq", hexByte(frame.seq)}, {"command", hexByte(frame.command)}});
   }
-  return line + "}";
+  // A printer's text that is not UTF-8 is written with replacement characters rather than
+  // stopping the trace.
+  return line.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 extern "C" void onInterrupt(int) {

@@ -51,9 +51,7 @@ struct History : ::testing::Test {
     for (int n = 0; n < 10; ++n)
       ASSERT_TRUE(store.append(sampleRecord(n)));
   }
-  void TearDown() override {
-    setTimeZone("");
-  }
+  void TearDown() override { setTimeZone(""); }
   // The command with this history named right after its verb, so that the cases that end
   // in an option without its value still end so.
   Ran run(std::vector<std::string> args) {
