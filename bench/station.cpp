@@ -64,21 +64,10 @@ Measured testrun(const std::string& cli, const std::vector<fs::path>& links, int
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: %s SIM CLI [RATE...]\n", argv[0]);
-    return 2;
-  }
-  std::vector<int> rates;
-  for (int i = 3; i < argc; ++i)
-    rates.push_back(std::atoi(argv[i]));
-  if (rates.empty()) rates = {115200, 9600};
-
-  char pattern[] = "/tmp/tallowick-bench-XXXXXX";
-  if (!mkdtemp(pattern)) {
-    std::perror("mkdtemp");
-    return 1;
-  }
-  const fs::path dir = pattern;
+  const auto setup = tallowick::bench::programBench(argc, argv, {115200, 9600});
+  if (!setup) return 2;
+  const std::vector<int>& rates = setup->rates;
+  const fs::path& dir = setup->dir;
   int failures = 0;
   std::printf(
       "%d printers at once against one alone, whole test run, pause 0, realistic "

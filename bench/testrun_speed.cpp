@@ -78,21 +78,10 @@ Limit limitOf(const fs::path& trace, int startRate) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: %s SIM CLI [RATE...]\n", argv[0]);
-    return 2;
-  }
-  std::vector<int> rates;
-  for (int i = 3; i < argc; ++i)
-    rates.push_back(std::atoi(argv[i]));
-  if (rates.empty()) rates = {9600, 115200};
-
-  char pattern[] = "/tmp/tallowick-bench-XXXXXX";
-  if (!mkdtemp(pattern)) {
-    std::perror("mkdtemp");
-    return 1;
-  }
-  const fs::path dir = pattern;
+  const auto setup = tallowick::bench::programBench(argc, argv, {9600, 115200});
+  if (!setup) return 2;
+  const std::vector<int>& rates = setup->rates;
+  const fs::path& dir = setup->dir;
   int failures = 0;
   std::printf("whole test run, pause 0, realistic printer without print time, over a pty:\n");
   for (const int rate : rates) {

@@ -6,7 +6,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <regex>
+#include <cctype>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "history/history_store.h"
@@ -25,12 +26,23 @@ using test::TempDir;
 // The lines of a saved log (Windows-1251, CR LF), the computer's date and time masked:
 // two runs at different moments log the same otherwise.
 std::vector<std::string> logLines(const fs::path& file) {
-  static const std::regex when(R"(^\d\d\.\d\d\.\d{4} \d{1,2}:\d\d:\d\d$)");
+  // "09.12.2026 9:05:30": digits where the pattern has 9, the hour one or two digits.
+  const auto isDateTime = [](const std::string& line) {
+    const std::string_view pattern =
+        line.size() == 18 ? "99.99.9999 9:99:99" : "99.99.9999 99:99:99";
+    if (line.size() != pattern.size()) return false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (pattern[i] == '9' ? !std::isdigit(static_cast<unsigned char>(line[i]))
+                            : line[i] != pattern[i])
+        return false;
+    }
+    return true;
+  };
   std::vector<std::string> lines;
   const std::string bytes = readFile(file);
   for (std::size_t at = 0, end; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2) {
     const std::string line = bytes.substr(at, end - at);
-    lines.push_back(std::regex_match(line, when) ? "DATE TIME" : line);
+    lines.push_back(isDateTime(line) ? "DATE TIME" : line);
   }
   return lines;
 }
@@ -38,14 +50,14 @@ std::vector<std::string> logLines(const fs::path& file) {
 // Each command sent, with its attempt and data, from a trace; the clock setting carries the
 // computer's time and is masked.
 std::vector<std::string> sentCommands(const fs::path& trace) {
-  static const std::regex sent(
-      R"re("command":"([0-9A-F]{2})","attempt":(\d+),"request":"((?:[^"\\]|\\.)*)")re");
   std::vector<std::string> commands;
   std::istringstream lines(readFile(trace));
   for (std::string line; std::getline(lines, line);) {
-    std::smatch m;
-    if (!std::regex_search(line, m, sent)) continue;
-    commands.push_back(m[1].str() + "#" + m[2].str() + " " + (m[1] == "20" ? "TIME" : m[3].str()));
+    const auto attempt = nlohmann::json::parse(line, nullptr, false);
+    if (attempt.is_discarded() || !attempt.contains("command")) continue;
+    const std::string command = attempt["command"];
+    commands.push_back(command + "#" + std::to_string(attempt["attempt"].get<int>()) + " " +
+                       (command == "20" ? "TIME" : attempt["request"].get<std::string>()));
   }
   return commands;
 }
