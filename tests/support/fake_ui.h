@@ -43,7 +43,7 @@ struct FakeSerialSelector final : SerialSelector {
 
 class FakeUi final : public Ui {
  public:
-  FakeUi(RunState& state, VirtualClock& clock) : state_(state), clock_(clock) {}
+  FakeUi(RunState& /*state*/, VirtualClock& clock) : clock_(clock) {}
 
   void messageBox(const std::string& text) override {
     boxes.push_back(text);
@@ -152,7 +152,6 @@ class FakeUi final : public Ui {
     if (recordRhythm) events.push_back(what);
   }
 
-  RunState& state_;
   VirtualClock& clock_;
 };
 
