@@ -9,8 +9,8 @@
 #include "app/cli_options.h"
 #include "app/cli_ui.h"
 #include "app/exit_codes.h"
-#include "app/run_history.h"
 #include "app/testrun_command.h"
+#include "history/journal.h"
 #include "initforms/serial_store.h"
 #include "mainform/auxiliary_page.h"
 #include "mainform/connection.h"
@@ -218,12 +218,12 @@ int runInit(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 
   // The record of what was tried from here on, appended once it is over; a history that
   // cannot be written is told and changes nothing.
-  RunHistory history(o.has("--history") ? std::optional(o.get("--history", ""))
-                                        : context.historyFile);
-  const std::unique_ptr<RunRecording> record = history.begin(true, o.get("--port", ""), clock);
+  history::Journal journal(historyFile(o.has("--history") ? std::optional(o.get("--history", ""))
+                                                          : context.historyFile));
+  const auto record = journal.begin(history::Kind::Initialisation, o.get("--port", ""), clock);
   c.ui.setMessageObserver([&](const std::string& text) { record->noteMessage(text); });
   const auto recorded = [&](InitEnd end) {
-    if (auto failed = record->appendInitialisation(end, o.get("--serial", ""), c.ui.initLog())) {
+    if (auto failed = record->endInitialisation(end, o.get("--serial", ""), c.ui.initLog())) {
       err << "tallowick-cli: " << *failed << "\n";
     }
     return end;

@@ -1,10 +1,9 @@
 #include "app/cli_history.h"
 
-#include <algorithm>
 #include <charconv>
-#include <ctime>
 #include <filesystem>
 #include <iomanip>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <set>
@@ -12,9 +11,9 @@
 
 #include "app/cli_options.h"
 #include "app/exit_codes.h"
-#include "history/exports.h"
-#include "history/history_store.h"
-#include "testrun/output_file.h"
+#include "history/journal.h"
+#include "history/query.h"
+#include "platform/system.h"
 
 namespace tallowick {
 namespace {
@@ -26,95 +25,47 @@ using history::Record;
 const std::set<std::string> kSelection = {"--from",    "--until", "--model", "--serial",
                                           "--outcome", "--kind",  "--limit", "--history"};
 
-// "YYYY-MM-DD" or "YYYY-MM-DD HH:MM", the computer's local time, as milliseconds since
-// 1970 UTC; `untilEnd` gives the end of that day or minute instead of its start.
-std::optional<std::int64_t> localTimeMs(const std::string& text, bool untilEnd) {
-  std::tm t{};
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
-  char tail = 0;
-  const bool withTime = text.size() == 16;
-  const int read = withTime
-                       ? std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%c", &year, &month, &day,
-                                     &hour, &minute, &tail)
-                       : std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail);
-  if (read != (withTime ? 5 : 3) || (text.size() != 10 && !withTime)) return std::nullopt;
-  t.tm_year = year - 1900;
-  t.tm_mon = month - 1;
-  t.tm_mday = day;
-  t.tm_hour = hour;
-  t.tm_min = minute;
-  t.tm_isdst = -1;
-  const std::tm asTyped = t;
-  std::time_t seconds = std::mktime(&t);
-  // mktime moves an impossible day or hour to a real one: such a date was not meant.
-  if (seconds == -1 || t.tm_year != asTyped.tm_year || t.tm_mon != asTyped.tm_mon ||
-      t.tm_mday != asTyped.tm_mday || t.tm_hour != hour || t.tm_min != minute) {
-    return std::nullopt;
-  }
-  if (untilEnd) {
-    // The start of the next day or minute, whatever length a change of summer time
-    // gives that day.
-    std::tm next = asTyped;
-    (withTime ? next.tm_min : next.tm_mday) += 1;
-    seconds = std::mktime(&next);
-  }
-  return std::int64_t{seconds} * 1000;
-}
-
 // The filter the options describe; the reason when one of them is not usable.
 std::optional<std::string> makeFilter(const Options& o, std::size_t defaultLimit,
                                       history::Filter& f) {
-  const struct {
-    std::string from, until, model, serial, outcome, kind, limit;
-  } s{o.get("--from", ""),    o.get("--until", ""), o.get("--model", ""), o.get("--serial", ""),
+  const history::FilterEntries entries{
+      o.get("--from", ""),    o.get("--until", ""), o.get("--model", ""), o.get("--serial", ""),
       o.get("--outcome", ""), o.get("--kind", ""),  o.get("--limit", "")};
-  if (!s.from.empty()) {
-    f.fromMs = localTimeMs(s.from, false);
-    if (!f.fromMs)
-      return "--from needs a date YYYY-MM-DD or 'YYYY-MM-DD HH:MM', not '" + s.from + "'";
+  const auto read = history::readFilter(entries, history::DateForm::Iso, defaultLimit);
+  if (const auto* filter = std::get_if<history::Filter>(&read)) {
+    f = *filter;
+    return std::nullopt;
   }
-  if (!s.until.empty()) {
-    f.untilMs = localTimeMs(s.until, true);
-    if (!f.untilMs) {
-      return "--until needs a date YYYY-MM-DD or 'YYYY-MM-DD HH:MM', not '" + s.until + "'";
-    }
-  }
-  if (!s.model.empty()) f.model = s.model;
-  if (!s.serial.empty()) f.serialNumber = s.serial;
-  if (!s.outcome.empty()) {
-    f.outcome = history::outcomeFromKey(s.outcome);
-    if (!f.outcome) {
+  const auto& [field, entry] = std::get<history::FilterRefusal>(read);
+  switch (field) {
+    case history::FilterField::From:
+      return "--from needs a date YYYY-MM-DD or 'YYYY-MM-DD HH:MM', not '" + entry + "'";
+    case history::FilterField::Until:
+      return "--until needs a date YYYY-MM-DD or 'YYYY-MM-DD HH:MM', not '" + entry + "'";
+    case history::FilterField::Outcome:
       return "--outcome needs finished, finished_with_errors, aborted, stopped or "
              "input_refused, not '" +
-             s.outcome + "'";
-    }
-  }
-  if (!s.kind.empty()) {
-    f.kind = history::kindFromKey(s.kind);
-    if (!f.kind) return "--kind needs testrun or init, not '" + s.kind + "'";
-  }
-  f.limit = defaultLimit;
-  if (!s.limit.empty()) {
-    std::size_t n = 0;
-    const auto [end, ec] = std::from_chars(s.limit.data(), s.limit.data() + s.limit.size(), n);
-    if (ec != std::errc{} || end != s.limit.data() + s.limit.size()) {
-      return "--limit needs a whole number (0 for all), not '" + s.limit + "'";
-    }
-    f.limit = n;
+             entry + "'";
+    case history::FilterField::Kind:
+      return "--kind needs testrun or init, not '" + entry + "'";
+    case history::FilterField::Limit:
+      return "--limit needs a whole number (0 for all), not '" + entry + "'";
   }
   return std::nullopt;
 }
 
 // The history to read: --history FILE, else where the desktop tool keeps it.
-std::optional<fs::path> historyFile(const std::string& given, std::ostream& err) {
-  if (!given.empty()) return fs::path(given);
-  auto file = history::Store::defaultFile();
-  if (!file) {
-    err << "tallowick-cli: " << file.error().message << "\n";
-    return std::nullopt;
-  }
-  return file.value();
-}
+class History {
+ public:
+  explicit History(const std::string& given)
+      : journal_(historyFile(given.empty() ? std::nullopt : std::optional(given))),
+        query_(journal_.store(), journal_.unavailable()) {}
+  history::Query& query() { return query_; }
+
+ private:
+  history::Journal journal_;
+  history::Query query_;
+};
 
 int storeError(std::ostream& err, const StoreError& e) {
   err << "tallowick-cli: " << e.message << "\n";
@@ -190,15 +141,8 @@ int runList(const std::vector<std::string>& args, std::size_t verbs, std::ostrea
   if (!o.error.empty()) return usageError(err, o.error);
   history::Filter filter;
   if (auto reason = makeFilter(o, 100, filter)) return usageError(err, *reason);
-  const auto path = historyFile(o.get("--history", ""), err);
-  if (!path) return kExitHistoryUnreadable;
-  // A history that was never written has no records; looking must not make one.
-  if (!fs::exists(*path)) {
-    printList({}, out);
-    return kExitOk;
-  }
-  history::Store store(*path);
-  auto records = store.list(filter);
+  History history(o.get("--history", ""));
+  auto records = history.query().list(filter);
   if (!records) return storeError(err, records.error());
   printList(records.value(), out);
   return kExitOk;
@@ -225,15 +169,10 @@ int runShow(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   if (id.empty() || ec != std::errc{} || end != id.data() + id.size() || n <= 0) {
     return usageError(err, "history show needs the id of a record, as the list shows it");
   }
-  const auto path = historyFile(o.get("--history", ""), err);
-  if (!path) return kExitHistoryUnreadable;
-  std::optional<Record> found;
-  if (fs::exists(*path)) {
-    history::Store store(*path);
-    auto record = store.find(n);
-    if (!record) return storeError(err, record.error());
-    found = record.value();
-  }
+  History history(o.get("--history", ""));
+  auto record = history.query().find(n);
+  if (!record) return storeError(err, record.error());
+  const std::optional<Record>& found = record.value();
   if (!found) {
     err << "tallowick-cli: the history holds no record " << n << "\n";
     return kExitHistoryUnreadable;
@@ -252,42 +191,32 @@ int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
   history::Filter filter;
   if (auto reason = makeFilter(o, 0, filter)) return usageError(err, *reason);
   const std::string output = o.get("--output", "");
-  const auto path = historyFile(o.get("--history", ""), err);
-  if (!path) return kExitHistoryUnreadable;
-
-  // Made ready first, so that an output that cannot be written is known before the read.
-  OutputFile target;
-  if (!output.empty()) {
-    if (auto refused = target.open(output)) {
-      err << "tallowick-cli: " << *refused << "\n";
-      return kExitFileNotSaved;
-    }
-  }
-  std::vector<Record> records;
-  if (fs::exists(*path)) {
-    history::Store store(*path);
-    const StoreStatus read = store.forEach(filter, history::Detail::Full, [&](const Record& r) {
-      records.push_back(r);
-      return true;
-    });
-    if (!read) return storeError(err, read.error());
-  }
-  std::ostringstream bytes;
-  history::exportRecords(*chosen, records, bytes);
+  History history(o.get("--history", ""));
   if (output.empty()) {
-    out << bytes.str() << std::flush;
+    auto written = history.query().exportTo(*chosen, filter, out);
+    out << std::flush;
+    if (!written) return storeError(err, written.error());
     return kExitOk;
   }
-  target.write(bytes.str());
-  if (auto problem = target.commit()) {
-    err << "tallowick-cli: " << *problem << "\n";
+  const auto exported = history.query().exportTo(*chosen, filter, output);
+  if (exported.failure == history::ExportOutcome::Failure::History) {
+    err << "tallowick-cli: " << exported.message << "\n";
+    return kExitHistoryUnreadable;
+  }
+  if (!exported) {
+    err << "tallowick-cli: " << exported.message << "\n";
     return kExitFileNotSaved;
   }
-  err << "Готово: история сохранена в " << output << " (записей: " << records.size() << ").\n";
+  err << "Готово: история сохранена в " << output << " (записей: " << exported.records << ").\n";
   return kExitOk;
 }
 
 }  // namespace
+
+StoreResult<fs::path> historyFile(const std::optional<std::string>& named) {
+  if (named) return fs::path(*named);
+  return platform::dataFile(platform::DataFile::History);
+}
 
 int runHistory(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   // The verb after "history"; the list when an option or nothing comes first.

@@ -9,13 +9,14 @@
 #include <ostream>
 
 #include "app/cli_connection.h"
+#include "app/cli_history.h"
 #include "app/cli_options.h"
 #include "app/console.h"
 #include "app/exit_codes.h"
-#include "app/run_history.h"
 #include "app/station.h"
+#include "history/journal.h"
+#include "platform/whole_file.h"
 #include "testrun/log_file.h"
-#include "testrun/output_file.h"
 #include "testrun/test_run.h"
 
 namespace tallowick {
@@ -114,8 +115,8 @@ std::string inFolder(const std::string& folder, const std::string& name) {
 // a run's files in a folder are named once the connect has found the model, and the trace
 // of the connect waits in memory until then.
 struct RunFiles {
-  OutputFile log;
-  OutputFile trace;
+  WholeFile log;
+  WholeFile trace;
   bool traceFailureShown = false;
   bool traceNamedLater = false;
   std::string traceHeld;
@@ -166,7 +167,7 @@ struct RunFiles {
   // the run's own code is then on standard error.
   int finish(int runCode, std::ostream& err) {
     bool failed = false;
-    for (OutputFile* file : {&trace, &log}) {
+    for (WholeFile* file : {&trace, &log}) {
       const bool shown = file == &trace && traceFailureShown;
       if (const auto problem = file->commit()) {
         if (!shown) err << "tallowick-cli: " << *problem << "\n";
@@ -186,7 +187,7 @@ struct PortRunIo {
   std::ostream& err;
   Clock& clock;
   const CliContext& context;
-  RunHistory& history;
+  history::Journal& journal;
   unsigned stopsBefore;      // the stop requests made before the command began
   std::string fileNamePart;  // the port's part of its files' names
   std::function<void(const RunProgress&)> progress;
@@ -218,7 +219,7 @@ int testOnePort(const std::string& portName, const TestRunSettings& s, const Por
   const LocalDateTime startedAt = io.context.wallClock ? io.context.wallClock() : systemLocalTime();
   Connection c(io.clock, io.context, io.out, io.err, portName, s.withoutFiscal);
   c.ui.takeStopRequestsAfter(io.stopsBefore);
-  const std::unique_ptr<RunRecording> record = io.history.begin(false, portName, io.clock);
+  const auto record = io.journal.begin(history::Kind::TestRun, portName, io.clock);
   std::string lastMessage;
   c.ui.setMessageObserver([&](const std::string& text) {
     record->noteMessage(text);
@@ -240,7 +241,7 @@ int testOnePort(const std::string& portName, const TestRunSettings& s, const Por
     });
   }
   const auto appendRecord = [&](const RunOutcome& outcome) {
-    if (auto failed = record->appendTestRun(outcome, s.passes, s.pause, c.ui.testLog())) {
+    if (auto failed = record->endTestRun(outcome, s.passes, s.pause, c.ui.testLog())) {
       io.err << "tallowick-cli: " << *failed << std::endl;
     }
   };
@@ -331,11 +332,12 @@ int runTestRunCommand(const std::vector<std::string>& args, std::ostream& out, s
   // their files are put in place or removed, never left behind.
   const unsigned stopsBefore = CliUi::stopRequests().load();
   const console::StopSignals stopSignals(onInterrupt);
-  RunHistory history(optional(o, "--history") ? optional(o, "--history") : context.historyFile);
+  history::Journal journal(
+      historyFile(optional(o, "--history") ? optional(o, "--history") : context.historyFile));
   const std::vector<std::string> fileNames = portFileNames(ports);
   if (ports.size() == 1) {
     return testOnePort(ports[0], settings,
-                       {out, err, simClock(context), context, history, stopsBefore, fileNames[0]});
+                       {out, err, simClock(context), context, journal, stopsBefore, fileNames[0]});
   }
   return runStation(
       ports,
@@ -348,7 +350,7 @@ int runTestRunCommand(const std::vector<std::string>& args, std::ostream& out, s
         Clock& clock = own ? *own : realClock();
         return testOnePort(
             ports[i], settings,
-            {runOut, runErr, clock, context, history, stopsBefore, fileNames[i], progress});
+            {runOut, runErr, clock, context, journal, stopsBefore, fileNames[i], progress});
       },
       out, err, context.terminal, context.terminalColumns);
 }

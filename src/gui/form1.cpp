@@ -23,7 +23,6 @@
 
 #include "gui/history_window.h"
 #include "gui/input_gate.h"
-#include "gui/run_history.h"
 #include "gui/shape.h"
 #include "gui/widgets.h"
 #include "initforms/form2.h"
@@ -31,6 +30,7 @@
 #include "mainform/connection.h"
 #include "mainform/serial_selector.h"
 #include "mainform/wall_clock.h"
+#include "platform/system.h"
 #include "testrun/log_file.h"
 
 namespace tallowick::gui {
@@ -45,7 +45,7 @@ class TForm1::MainWindowUi final : public Ui {
   explicit MainWindowUi(TForm1& w) : w_(w) {}
 
   void messageBox(const std::string& text) override {
-    if (!w_.recordings_.empty()) w_.recordings_.back()->recorder.noteMessage(text);
+    if (!w_.recordings_.empty()) w_.recordings_.back()->entry.noteMessage(text);
     w_.dialogs_.messageBox(&w_, qs(text));
   }
   bool question(const std::string& text) override { return w_.dialogs_.question(&w_, qs(text)); }
@@ -165,8 +165,8 @@ TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainW
 
   buildConnectionRow();
   inputGate_ = std::make_unique<InputGate>(this, std::initializer_list<QWidget*>{Button4, Button2});
-  history_ = std::make_unique<RunHistory>(links_.historyFile ? links_.historyFile()
-                                                             : history::Store::defaultFile());
+  journal_ = std::make_unique<history::Journal>(
+      links_.historyFile ? links_.historyFile() : platform::dataFile(platform::DataFile::History));
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
@@ -438,7 +438,7 @@ void TForm1::runSequence(const std::function<void()>& sequence) {
 }
 
 void TForm1::beginRecording(Recording& recording) {
-  recording.recorder.identify(state_);
+  recording.entry.identify(state_);
   recordings_.push_back(&recording);
 }
 
@@ -446,18 +446,18 @@ void TForm1::endRecording(Recording& recording) {
   std::erase(recordings_, &recording);
 }
 
-void TForm1::keepRecord(const history::Record& record) {
-  if (const auto problem = history_->append(record)) dialogs_.messageBox(this, qs(*problem));
+void TForm1::tellUnrecorded(const std::optional<std::string>& problem) {
+  if (problem) dialogs_.messageBox(this, qs(*problem));
 }
 
 void TForm1::Button3Click() {
   runSequence([this] {
     const std::string passes = u8(ComboBox2->currentText());
     const std::string pause = u8(Edit1->text());
-    history::Recorder recorder(history::Kind::TestRun, chosenPort(), clock_);
-    Recording recording{recorder, LogId::Test, {}};
+    const auto entry = journal_->begin(history::Kind::TestRun, chosenPort(), clock_);
+    Recording recording{*entry, LogId::Test, {}};
     beginRecording(recording);
-    testRun_.setStepObserver(recorder.stepObserver());
+    testRun_.setStepObserver(entry->stepObserver());
     // During the run the user's input waits for the run's event pumps, so that nothing but
     // Stop and Disconnect can run while a command waits for its reply.
     testRunning_ = true;
@@ -467,7 +467,7 @@ void TForm1::Button3Click() {
     testRunning_ = false;
     testRun_.setStepObserver({});
     endRecording(recording);
-    keepRecord(recorder.finishTestRun(outcome, passes, pause, std::move(recording.lines)));
+    tellUnrecorded(entry->endTestRun(outcome, passes, pause, std::move(recording.lines)));
   });
 }
 
@@ -485,12 +485,12 @@ void TForm1::Button9Click() {
   runSequence([this] {
     // The number as it was entered: the confirmation afterwards takes it off the list.
     const std::string serial = ui_->serialSelector().text();
-    history::Recorder recorder(history::Kind::Initialisation, chosenPort(), clock_);
-    Recording recording{recorder, LogId::Init, {}};
+    const auto entry = journal_->begin(history::Kind::Initialisation, chosenPort(), clock_);
+    Recording recording{*entry, LogId::Init, {}};
     beginRecording(recording);
     const InitEnd end = initPage_.Button9Click();
     endRecording(recording);
-    keepRecord(recorder.finishInitialisation(end, serial, std::move(recording.lines)));
+    tellUnrecorded(entry->endInitialisation(end, serial, std::move(recording.lines)));
   });
 }
 void TForm1::Button10Click() {
@@ -520,7 +520,7 @@ void TForm1::Button17Click() {
 }
 
 void TForm1::Button18Click() {
-  if (!historyWindow_) historyWindow_ = std::make_unique<HistoryWindow>(*history_, dialogs_, this);
+  if (!historyWindow_) historyWindow_ = std::make_unique<HistoryWindow>(*journal_, dialogs_, this);
   historyWindow_->showList();
 }
 

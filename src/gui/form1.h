@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "gui/dialog_service.h"
-#include "history/recorder.h"
-#include "initforms/store_result.h"
+#include "history/journal.h"
 #include "mainform/auxiliary_page.h"
 #include "mainform/init_page.h"
 #include "mainform/run_state.h"
 #include "mainform/session.h"
 #include "mainform/ui.h"
+#include "platform/store_result.h"
 #include "portcontrol/port_enumeration.h"
 #include "testrun/test_run.h"
 
@@ -40,7 +40,6 @@ namespace tallowick::gui {
 
 class InputGate;
 class HistoryWindow;
-class RunHistory;
 class TShape;
 
 // The names of the serial ports to offer, in order.
@@ -63,7 +62,8 @@ struct MainWindowLinks {
   std::function<void()> showForm4;
   // Ends the program once the running handler has returned.
   std::function<void()> terminate;
-  // Where the history of runs and initialisations lives; Store::defaultFile when not given.
+  // Where the history of runs and initialisations lives; the station's own file when not
+  // given.
   std::function<StoreResult<std::filesystem::path>()> historyFile;
 };
 
@@ -95,8 +95,8 @@ class TForm1 final : public QDialog {
   bool endRequested(bool mayAsk);
   // A long sequence (the test run, the initialisation, the Z-report) is running.
   bool sequenceRunning() const { return sequencesRunning_ > 0; }
-  // The history every test run and initialisation is appended to.
-  RunHistory& history() { return *history_; }
+  // The journal every test run and initialisation is recorded in.
+  history::Journal& journal() { return *journal_; }
   // The window "История", once Button18 has opened it.
   HistoryWindow* historyWindow() const { return historyWindow_.get(); }
 
@@ -152,19 +152,18 @@ class TForm1 final : public QDialog {
   // answer when nobody may be asked is yes); the window closes once the sequence has
   // returned. False when the user chose to go on.
   bool closeDuringSequence(bool mayAsk);
-  // A test run or an initialisation being recorded: its recorder takes the message boxes,
+  // A test run or an initialisation being recorded: its entry takes the message boxes,
   // `lines` the lines of its log.
   struct Recording {
-    history::Recorder& recorder;
+    history::Journal::Entry& entry;
     LogId log;
     std::vector<std::string> lines;
   };
   // From the start of the run to its end; the printer is the one the connect found.
   void beginRecording(Recording& recording);
   void endRecording(Recording& recording);
-  // Appends the record of a run that is over; a failure is told once, after the run's own
-  // boxes.
-  void keepRecord(const history::Record& record);
+  // Tells that the history could not be written, once, after the run's own boxes.
+  void tellUnrecorded(const std::optional<std::string>& problem);
 
   CommandSet& commands_;
   Clock& clock_;
@@ -184,7 +183,7 @@ class TForm1 final : public QDialog {
   int sequencesRunning_ = 0;
   bool testRunning_ = false;
   bool closePending_ = false;
-  std::unique_ptr<RunHistory> history_;
+  std::unique_ptr<history::Journal> journal_;
   std::unique_ptr<HistoryWindow> historyWindow_;
   // The runs being recorded, the innermost last: an initialisation started at an event pump
   // of a test run is recorded as a run of its own.

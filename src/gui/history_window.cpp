@@ -1,8 +1,6 @@
 #include "gui/history_window.h"
 
 #include <QComboBox>
-#include <QDate>
-#include <QDateTime>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -10,23 +8,16 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTime>
 #include <array>
-#include <sstream>
 
 #include "gui/dialog_service.h"
-#include "gui/run_history.h"
 #include "gui/widgets.h"
-#include "history/exports.h"
-#include "testrun/output_file.h"
 
 namespace tallowick::gui {
 
 namespace {
 
 using history::Outcome;
-
-constexpr const char* kDateFormat = "dd.MM.yyyy";
 
 struct OutcomeName {
   Outcome outcome;
@@ -63,23 +54,14 @@ QString startText(const history::Record& r) {
   return qs(history::localTimeText(r.startedAtMs, r.utcOffsetMinutes));
 }
 
-// A day typed as DD.MM.YYYY, as the start of that day on this computer; `nextDay` gives
-// the start of the day after, the end of a range that includes the day.
-std::optional<std::int64_t> dayStart(const QString& text, bool nextDay) {
-  QDate day = QDate::fromString(text, QString::fromLatin1(kDateFormat));
-  if (!day.isValid()) return std::nullopt;
-  if (nextDay) day = day.addDays(1);
-  return QDateTime(day, QTime(0, 0)).toMSecsSinceEpoch();
-}
-
 // The formats of FormatBox, in its order.
 constexpr history::Format kFormats[] = {history::Format::Csv, history::Format::Json,
                                         history::Format::Junit};
 
 }  // namespace
 
-HistoryWindow::HistoryWindow(RunHistory& history, DialogService& dialogs, QWidget* parent)
-    : QDialog(parent), history_(history), dialogs_(dialogs) {
+HistoryWindow::HistoryWindow(history::Journal& journal, DialogService& dialogs, QWidget* parent)
+    : QDialog(parent), query_(journal.store(), journal.unavailable()), dialogs_(dialogs) {
   setObjectName(QStringLiteral("HistoryWindow"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
@@ -117,10 +99,11 @@ HistoryWindow::HistoryWindow(RunHistory& history, DialogService& dialogs, QWidge
                             QStringLiteral("Заводской номер"),
                             QStringLiteral("Результат"),
                             QStringLiteral("Ошибок"),
-                            QStringLiteral("Длительность")};
+                            QStringLiteral("Длительность"),
+                            QStringLiteral("Пользователь")};
   RecordList->setColumnCount(static_cast<int>(headers.size()));
   RecordList->setHorizontalHeaderLabels(headers);
-  const int widths[] = {118, 82, 84, 104, 104, 124, 56, 76};
+  const int widths[] = {112, 82, 72, 96, 98, 118, 46, 66, 74};
   for (int i = 0; i < RecordList->columnCount(); ++i)
     RecordList->setColumnWidth(i, widths[i]);
   RecordList->horizontalHeader()->setStretchLastSection(true);
@@ -167,33 +150,24 @@ void HistoryWindow::showList() {
 }
 
 std::optional<std::string> HistoryWindow::readFilter(history::Filter& filter) const {
-  const struct {
-    QLineEdit* edit;
-    bool end;
-    std::optional<std::int64_t>& bound;
-  } dates[] = {{FromEdit, false, filter.fromMs}, {UntilEdit, true, filter.untilMs}};
-  for (const auto& d : dates) {
-    const QString text = d.edit->text().trimmed();
-    if (text.isEmpty()) continue;
-    d.bound = dayStart(text, d.end);
-    if (!d.bound) {
-      return "Неверная дата \"" + u8(text) +
-             "\"! Укажите существующую дату в виде ДД.ММ.ГГГГ, например 07.12.2026.";
-    }
+  const int outcome = OutcomeBox->currentIndex();
+  const history::FilterEntries entries{
+      .from = u8(FromEdit->text().trimmed()),
+      .until = u8(UntilEdit->text().trimmed()),
+      .model = u8(ModelBox->currentText().trimmed()),
+      .serialNumber = u8(SerialEdit->text().trimmed()),
+      .outcome = outcome > 0 ? std::string(history::outcomeKey(
+                                   kOutcomeNames[static_cast<std::size_t>(outcome - 1)].outcome))
+                             : std::string(),
+      .kind = {},
+      .limit = {}};
+  const auto read = history::readFilter(entries, history::DateForm::Workshop, kListLimit);
+  if (const auto* refused = std::get_if<history::FilterRefusal>(&read)) {
+    return "Неверная дата \"" + refused->entry +
+           "\"! Укажите существующую дату в виде ДД.ММ.ГГГГ, например 07.12.2026.";
   }
-  if (filter.fromMs && filter.untilMs && *filter.fromMs >= *filter.untilMs) {
-    return "Начальная дата позже конечной!";
-  }
-  if (const QString model = ModelBox->currentText().trimmed(); !model.isEmpty()) {
-    filter.model = u8(model);
-  }
-  if (const QString serial = SerialEdit->text().trimmed(); !serial.isEmpty()) {
-    filter.serialNumber = u8(serial);
-  }
-  if (const int index = OutcomeBox->currentIndex(); index > 0) {
-    filter.outcome = kOutcomeNames[static_cast<std::size_t>(index - 1)].outcome;
-  }
-  filter.limit = kListLimit;
+  filter = std::get<history::Filter>(read);
+  if (history::endsBeforeItBegins(filter)) return "Начальная дата позже конечной!";
   return std::nullopt;
 }
 
@@ -203,13 +177,7 @@ void HistoryWindow::ShowButtonClick() {
     dialogs_.messageBox(this, qs(*refused));
     return;
   }
-  history::Store* store = history_.store();
-  if (!store) {
-    RecordList->setRowCount(0);
-    setStatus(qs(history_.unavailable()), true);
-    return;
-  }
-  auto listed = store->list(filter);
+  auto listed = query_.list(filter);
   if (!listed) {
     // The file is not touched; what was listed before is no longer to be trusted.
     RecordList->setRowCount(0);
@@ -241,7 +209,8 @@ void HistoryWindow::fill(const std::vector<history::Record>& records) {
                              qs(r.serialNumber),
                              outcomeText(r.outcome),
                              QString::number(r.errorCount),
-                             durationText(r.durationMs)};
+                             durationText(r.durationMs),
+                             qs(r.user)};
     for (int column = 0; column < RecordList->columnCount(); ++column) {
       auto* item = new QTableWidgetItem(cells[column]);
       if (column == 5 && !r.message.empty()) item->setToolTip(qs(r.message));
@@ -286,9 +255,7 @@ void HistoryWindow::LogButtonClick() {
 }
 
 void HistoryWindow::openLog(std::int64_t id) {
-  history::Store* store = history_.store();
-  if (!store) return;
-  auto found = store->find(id);
+  auto found = query_.find(id);
   if (!found || !found.value()) {
     dialogs_.messageBox(
         this, found ? QStringLiteral("Запись не найдена в истории.") : qs(found.error().message));
@@ -337,42 +304,22 @@ void HistoryWindow::openLog(std::int64_t id) {
 }
 
 void HistoryWindow::ExportButtonClick() {
-  history::Store* store = history_.store();
   const std::vector<std::int64_t> ids = chosenIds();
-  if (!store || ids.empty()) {
+  if (ids.empty()) {
     dialogs_.messageBox(this, QStringLiteral("Нет записей для экспорта."));
     return;
   }
   const int format = FormatBox->currentIndex();
   const auto file = dialogs_.saveFileName(this, qs(kExportFilters[format]));
   if (!file) return;
-
   // The records in the order listed, newest first, each with its log and steps.
-  std::vector<history::Record> records;
-  records.reserve(ids.size());
-  for (const std::int64_t id : ids) {
-    auto found = store->find(id);
-    if (!found) {
-      dialogs_.messageBox(this, qs(found.error().message));
-      return;
-    }
-    if (found.value()) records.push_back(*found.value());
-  }
-  std::ostringstream text;
-  history::exportRecords(kFormats[format], records, text);
-
-  const std::string path = QFile::encodeName(*file).toStdString();
-  OutputFile out;
-  std::optional<std::string> problem = out.open(path);
-  if (!problem) {
-    out.write(text.str());
-    problem = out.commit();
-  }
-  if (problem) {
-    dialogs_.messageBox(this, qs(*problem));
+  const auto exported =
+      query_.exportTo(kFormats[format], ids, QFile::encodeName(*file).toStdString());
+  if (!exported) {
+    dialogs_.messageBox(this, qs(exported.message));
     return;
   }
-  setStatus(QStringLiteral("Записей выгружено: %1, в файл %2").arg(records.size()).arg(*file),
+  setStatus(QStringLiteral("Записей выгружено: %1, в файл %2").arg(exported.records).arg(*file),
             false);
 }
 

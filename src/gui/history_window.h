@@ -1,7 +1,8 @@
 // The window "История": the records of the history newest first, narrowed by the start
 // date, the model, the serial number and the outcome; one record's log in a window of its
-// own; the selection exported as CSV, JSON or JUnit XML. It only reads the history: a file
-// it cannot read is reported in its status line and left as it is.
+// own; the selection exported as CSV, JSON or JUnit XML. It only reads the history, through
+// the queries the command line uses too: a file it cannot read is reported in its status
+// line and left as it is.
 #pragma once
 
 #include <QDialog>
@@ -10,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "history/history_store.h"
+#include "history/journal.h"
+#include "history/query.h"
 
 class QComboBox;
 class QLabel;
@@ -22,7 +24,6 @@ class QTableWidget;
 namespace tallowick::gui {
 
 class DialogService;
-class RunHistory;
 
 class HistoryWindow final : public QDialog {
   Q_OBJECT
@@ -38,7 +39,7 @@ class HistoryWindow final : public QDialog {
       "Отчеты JUnit XML (*.xml)|*.xml",
   };
 
-  HistoryWindow(RunHistory& history, DialogService& dialogs, QWidget* parent);
+  HistoryWindow(history::Journal& journal, DialogService& dialogs, QWidget* parent);
   ~HistoryWindow() override;
 
   // Lists the records anew and shows the window.
@@ -62,7 +63,7 @@ class HistoryWindow final : public QDialog {
   std::vector<std::int64_t> chosenIds() const;
   void openLog(std::int64_t id);
 
-  RunHistory& history_;
+  history::Query query_;
   DialogService& dialogs_;
 
   QLineEdit* FromEdit = nullptr;

@@ -2,13 +2,11 @@
 
 #include <sqlite3.h>
 
-#include <array>
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <utility>
 
-#include "history/new_file.h"
-#include "history/utf8.h"
+#include "platform/sqlite_file.h"
+#include "platform/utf8.h"
 
 namespace tallowick::history {
 
@@ -38,7 +36,8 @@ CREATE TABLE run (
                                            'stopped', 'input_refused')),
   message TEXT NOT NULL,
   error_count INTEGER NOT NULL,
-  duration_ms INTEGER NOT NULL
+  duration_ms INTEGER NOT NULL,
+  user_name TEXT NOT NULL DEFAULT ''
 );
 CREATE INDEX run_by_start ON run (started_at, id);
 CREATE INDEX run_by_serial_number ON run (serial_number, started_at, id);
@@ -62,49 +61,37 @@ CREATE TABLE run_log (
 );
 )sql";
 
-constexpr const char* kRunColumns =
-    "id, kind, started_at, ended_at, utc_offset_minutes, computer, port, model, firmware, "
-    "country, serial_number, passes, pause_ms, outcome, message, error_count, duration_ms";
+// The format of a file made before records named their user reads the user as empty.
+std::string runColumns(std::int32_t version) {
+  return std::string(
+             "id, kind, started_at, ended_at, utc_offset_minutes, computer, port, model, "
+             "firmware, country, serial_number, passes, pause_ms, outcome, message, error_count, "
+             "duration_ms, ") +
+         (version >= 2 ? "user_name" : "''");
+}
+
+const SqliteFormat kFormat{
+    .role = platform::DataFile::History,
+    .applicationId = Store::kApplicationId,
+    .version = Store::kSchemaVersion,
+    // 1 → 2: the user who ran it, beside the computer.
+    .upgrades = {"ALTER TABLE run ADD COLUMN user_name TEXT NOT NULL DEFAULT ''"},
+    .schema = kSchema,
+    .tables = {"run", "run_log", "run_step"},
+    .columns = {},
+    .writeAheadLog = true,
+    .fullCheck = false,
+    // A commit is complete in the log without waiting for the disk; the log reaches the
+    // disk whenever it is copied back. A process killed at any moment loses nothing
+    // committed; a power cut may lose the last records, never the file. The log is copied
+    // back into the file once it holds about 40 MB (or when the last program closes the
+    // file), so that the two flushes of a copy fall on one append in about a thousand
+    // rather than one in a hundred.
+    .settings = "PRAGMA synchronous = NORMAL; PRAGMA wal_autocheckpoint = 10000",
+};
 
 // Records read in one transaction of a long read; appenders wait for no more than one page.
 constexpr std::size_t kPageSize = 200;
-
-StoreErrorKind kindOf(int code) {
-  switch (code & 0xFF) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-      return StoreErrorKind::Locked;
-    case SQLITE_READONLY:
-      return StoreErrorKind::ReadOnly;
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-      return StoreErrorKind::Damaged;
-    case SQLITE_CANTOPEN:
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
-      return StoreErrorKind::Unavailable;
-    default:
-      return StoreErrorKind::Failed;
-  }
-}
-
-constexpr std::array<std::pair<StoreErrorKind, const char*>, 5> kErrorTexts{{
-    {StoreErrorKind::Damaged, "Файл истории повреждён и не будет изменён: "},
-    {StoreErrorKind::Locked, "Файл истории занят другой программой: "},
-    {StoreErrorKind::ReadOnly, "Файл истории доступен только для чтения: "},
-    {StoreErrorKind::Unavailable, "Файл истории недоступен: "},
-    {StoreErrorKind::Failed, "Ошибка при работе с файлом истории: "},
-}};
-
-StoreError fileError(StoreErrorKind kind, const fs::path& file, const std::string& detail) {
-  std::string text;
-  for (const auto& [k, words] : kErrorTexts) {
-    if (k == kind) text = words;
-  }
-  text += pathText(file);
-  if (!detail.empty()) text += " (" + detail + ")";
-  return {kind, text + "."};
-}
 
 // Where the first text of the record that is not UTF-8 is, if any: "поле port",
 // "строка 3 журнала", "шаг 2".
@@ -125,61 +112,24 @@ std::optional<std::string> notUtf8(const Record& r) {
   return std::nullopt;
 }
 
-// A new history: the schema in an image of a whole database file.
-StoreResult<std::string> freshImage() {
-  sqlite3* db = nullptr;
-  std::string image;
-  int rc = sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-  if (rc == SQLITE_OK) {
-    const std::string script = "PRAGMA application_id = " + std::to_string(Store::kApplicationId) +
-                               "; PRAGMA user_version = " + std::to_string(Store::kSchemaVersion) +
-                               "; BEGIN; " + kSchema + " COMMIT;";
-    rc = sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr);
-  }
-  if (rc == SQLITE_OK) {
-    sqlite3_int64 size = 0;
-    unsigned char* bytes = sqlite3_serialize(db, "main", &size, 0);
-    if (bytes) image.assign(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(size));
-    sqlite3_free(bytes);
-    if (!bytes || image.size() < 100) rc = SQLITE_NOMEM;
-  }
-  // The file format's read and write versions 2: the file is in write-ahead-log mode from
-  // its first open on (an image of a database in memory cannot say so itself).
-  if (rc == SQLITE_OK) image[18] = image[19] = 2;
-  const std::string why = db ? sqlite3_errmsg(db) : "";
-  sqlite3_close_v2(db);
-  if (rc != SQLITE_OK) return StoreError{kindOf(rc), why};
-  return image;
-}
-
 }  // namespace
 
-// One open database, and the statements of one operation on it.
+// One open history, and the statements of one operation on it.
 class detail::Connection {
  public:
-  Connection(sqlite3* db, fs::path file) : db_(db), file_(std::move(file)) {}
-  ~Connection() { sqlite3_close_v2(db_); }
-  Connection(const Connection&) = delete;
-  Connection& operator=(const Connection&) = delete;
+  explicit Connection(std::unique_ptr<SqliteFile> file) : file_(std::move(file)) {}
 
-  StoreError error(int code) const { return fileError(kindOf(code), file_, sqlite3_errmsg(db_)); }
-  StoreError damaged(const std::string& detail) const {
-    return fileError(StoreErrorKind::Damaged, file_, detail);
-  }
-
-  StoreStatus exec(const char* sql) {
-    const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) return error(rc);
-    return {};
-  }
-
-  bool readOnly() const { return sqlite3_db_readonly(db_, "main") == 1; }
-  std::int64_t lastId() const { return sqlite3_last_insert_rowid(db_); }
+  SqliteFile& file() { return *file_; }
+  StoreError error(int code) const { return file_->error(code); }
+  StoreError damaged(const std::string& detail) const { return file_->damaged(detail); }
+  std::int64_t lastId() const { return sqlite3_last_insert_rowid(file_->db()); }
+  // The columns of a record in this file's format.
+  const std::string& runColumns() const { return columns_; }
 
   class Statement {
    public:
     Statement(Connection& c, const std::string& sql) : c_(c) {
-      rc_ = sqlite3_prepare_v2(c.db_, sql.c_str(), -1, &s_, nullptr);
+      rc_ = sqlite3_prepare_v2(c.file_->db(), sql.c_str(), -1, &s_, nullptr);
     }
     ~Statement() { sqlite3_finalize(s_); }
     Statement(const Statement&) = delete;
@@ -222,18 +172,9 @@ class detail::Connection {
     int bound_ = 0;
   };
 
-  // A single value of a query of one row and one column; empty when it has none.
-  StoreResult<std::string> single(const char* sql) {
-    Statement s(*this, sql);
-    const int rc = s.step();
-    if (rc == SQLITE_ROW) return s.text(0);
-    if (rc == SQLITE_DONE) return std::string();
-    return s.error();
-  }
-
  private:
-  sqlite3* db_;
-  fs::path file_;
+  std::unique_ptr<SqliteFile> file_;
+  std::string columns_ = history::runColumns(file_->version());
 };
 
 using detail::Connection;
@@ -241,48 +182,7 @@ using Statement = Connection::Statement;
 
 namespace {
 
-// The file must be a whole history of this program in a format it knows. Only what can be
-// told at once is looked at here, since a history may hold years of records: damage
-// further inside is found where a read or write meets it.
-StoreStatus checkFile(Connection& c, const fs::path& file) {
-  auto id = c.single("PRAGMA application_id");
-  if (!id) return id.error();
-  if (id.value() != std::to_string(Store::kApplicationId)) {
-    return c.damaged("это не файл истории Tallowick");
-  }
-  auto version = c.single("PRAGMA user_version");
-  if (!version) return version.error();
-  if (version.value() != std::to_string(Store::kSchemaVersion)) {
-    return c.damaged("неизвестная версия формата " + version.value());
-  }
-  auto tables = c.single(
-      "SELECT group_concat(name, ',') FROM (SELECT name FROM sqlite_master WHERE type = 'table' "
-      "AND name IN ('run', 'run_step', 'run_log') ORDER BY name)");
-  if (!tables) return tables.error();
-  if (tables.value() != "run,run_log,run_step") return c.damaged("нет таблиц истории");
-  // A file cut short inside its last page passes every other test, since the missing bytes
-  // read as zeros; a whole history is always exactly its pages long.
-  auto mode = c.single("PRAGMA journal_mode");
-  auto pages = c.single("PRAGMA page_count");
-  auto pageSize = c.single("PRAGMA page_size");
-  if (!mode) return mode.error();
-  if (!pages) return pages.error();
-  if (!pageSize) return pageSize.error();
-  std::error_code ec;
-  const auto size = fs::file_size(file, ec);
-  if (ec) return fileError(StoreErrorKind::Unavailable, file, ec.message());
-  const auto expected = std::strtoull(pages.value().c_str(), nullptr, 10) *
-                        std::strtoull(pageSize.value().c_str(), nullptr, 10);
-  // In WAL mode pages not yet copied back may live in the log beside the file.
-  fs::path wal = file;
-  wal += "-wal";
-  const auto log = fs::file_size(wal, ec);
-  const bool pagesInLog = mode.value() == "wal" && !ec && log > 0;
-  if (!pagesInLog && size != expected) return c.damaged("файл обрезан");
-  return {};
-}
-
-// The columns of kRunColumns from the current row.
+// The columns of runColumns() from the current row.
 StoreResult<Record> recordFrom(const Statement& s, Connection& c) {
   Record r;
   r.id = s.integer(0);
@@ -307,6 +207,7 @@ StoreResult<Record> recordFrom(const Statement& s, Connection& c) {
   r.message = s.text(14);
   r.errorCount = static_cast<std::int32_t>(s.integer(15));
   r.durationMs = s.integer(16);
+  r.user = s.text(17);
   return r;
 }
 
@@ -352,8 +253,9 @@ struct Cursor {
   std::int64_t id;
 };
 
-std::string selectSql(const Filter& f, const std::optional<Cursor>& after, std::size_t limit) {
-  std::string sql = std::string("SELECT ") + kRunColumns + " FROM run WHERE 1";
+std::string selectSql(const Connection& c, const Filter& f, const std::optional<Cursor>& after,
+                      std::size_t limit) {
+  std::string sql = "SELECT " + c.runColumns() + " FROM run WHERE 1";
   if (f.fromMs) sql += " AND started_at >= ?";
   if (f.untilMs) sql += " AND started_at < ?";
   if (f.model) sql += " AND model = ?";
@@ -377,8 +279,8 @@ void bindFilter(Statement& s, const Filter& f, const std::optional<Cursor>& afte
 }
 
 StoreStatus insert(Connection& c, const Record& r) {
-  Statement run(c, std::string("INSERT INTO run (") + kRunColumns +
-                       ") VALUES (NULL, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+  Statement run(c, "INSERT INTO run (" + c.runColumns() +
+                       ") VALUES (NULL, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
   run.bind(kindKey(r.kind))
       .bind(r.startedAtMs)
       .bind(r.endedAtMs)
@@ -394,7 +296,8 @@ StoreStatus insert(Connection& c, const Record& r) {
       .bind(outcomeKey(r.outcome))
       .bind(r.message)
       .bind(std::int64_t{r.errorCount})
-      .bind(r.durationMs);
+      .bind(r.durationMs)
+      .bind(r.user);
   if (auto done = run.done(); !done) return done;
   const std::int64_t id = c.lastId();
 
@@ -426,59 +329,11 @@ Store::Store(fs::path file, StoreOptions options) : file_(std::move(file)), opti
 
 Store::~Store() = default;
 
-StoreResult<fs::path> Store::defaultFile() {
-  return defaultFile([](const char* name) -> std::optional<std::string> {
-    const char* value = std::getenv(name);
-    if (!value) return std::nullopt;
-    return std::string(value);
-  });
-}
-
 StoreStatus Store::connect() {
   if (connection_) return {};
-  removeAbandonedNewFiles(file_);
-  std::error_code ec;
-  const bool present = fs::exists(fs::symlink_status(file_, ec));
-  if (ec && ec != std::errc::no_such_file_or_directory) {
-    return fileError(StoreErrorKind::Unavailable, file_, ec.message());
-  }
-  if (!present) {
-    auto image = freshImage();
-    if (!image) return fileError(image.error().kind, file_, image.error().message);
-    if (auto failed = placeNewFile(file_, image.value())) {
-      return fileError(StoreErrorKind::Unavailable, file_, *failed);
-    }
-  }
-
-  sqlite3* db = nullptr;
-  // Without SQLITE_OPEN_CREATE: the file must be the one made or found above. A file that
-  // the process may not write is opened for reading.
-  const int rc = sqlite3_open_v2(pathText(file_).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-  if (rc != SQLITE_OK) {
-    StoreError error = fileError(kindOf(rc), file_, db ? sqlite3_errmsg(db) : "");
-    sqlite3_close_v2(db);
-    return error;
-  }
-  sqlite3_extended_result_codes(db, 1);
-  sqlite3_busy_timeout(db, options_.busyTimeoutMs);
-  auto connection = std::make_unique<Connection>(db, file_);
-
-  // Checked under a shared lock, so that no writer changes the file in between.
-  if (auto begun = connection->exec("BEGIN"); !begun) return begun;
-  StoreStatus checked = checkFile(*connection, file_);
-  (void)connection->exec(checked ? "COMMIT" : "ROLLBACK");
-  if (!checked) return checked;
-  // A commit is complete in the log without waiting for the disk; the log reaches the disk
-  // whenever it is copied back. A process killed at any moment loses nothing committed; a
-  // power cut may lose the last records, never the file.
-  // The log is copied back into the file once it holds about 40 MB (or when the last
-  // program closes the file), so that the two flushes of a copy fall on one append in
-  // about a thousand rather than one in a hundred.
-  if (auto set = connection->exec("PRAGMA synchronous = NORMAL; PRAGMA wal_autocheckpoint = 10000");
-      !set) {
-    return set;
-  }
-  connection_ = std::move(connection);
+  auto opened = SqliteFile::open(file_, kFormat, {.busyTimeoutMs = options_.busyTimeoutMs});
+  if (!opened) return opened.error();
+  connection_ = std::make_unique<Connection>(std::move(opened).value());
   return {};
 }
 
@@ -487,15 +342,7 @@ StoreStatus Store::transaction(bool write, Body&& body) {
   if (auto connected = connect(); !connected) return connected;
   Connection& c = *connection_;
   if (write && damage_) return *damage_;
-  if (write && c.readOnly())
-    return fileError(StoreErrorKind::ReadOnly, file_, "нет права на запись");
-  // A write takes the write lock first, so it never gives up half-way for another writer.
-  StoreStatus status = c.exec(write ? "BEGIN IMMEDIATE" : "BEGIN");
-  if (status) {
-    status = body(c);
-    if (status) status = c.exec("COMMIT");
-    if (!status) (void)c.exec("ROLLBACK");
-  }
+  StoreStatus status = c.file().transaction(write, [&] { return body(c); });
   // Damage found inside the file keeps every later write of this store away from it; and
   // after damage or a lost file, the file is checked afresh next time.
   if (!status && status.error().kind == StoreErrorKind::Damaged) damage_ = status.error();
@@ -531,7 +378,7 @@ StoreStatus Store::forEach(const Filter& filter, Detail detail,
     const std::size_t page = left == 0 ? kPageSize : std::min(left, kPageSize);
     std::vector<Record> records;
     StoreStatus status = transaction(false, [&](Connection& c) -> StoreStatus {
-      Statement s(c, selectSql(filter, after, page));
+      Statement s(c, selectSql(c, filter, after, page));
       bindFilter(s, filter, after);
       int rc;
       while ((rc = s.step()) == SQLITE_ROW) {
@@ -570,7 +417,7 @@ StoreResult<std::optional<Record>> Store::find(std::int64_t id) {
   std::lock_guard lock(mutex_);
   std::optional<Record> found;
   StoreStatus status = transaction(false, [&](Connection& c) -> StoreStatus {
-    Statement s(c, std::string("SELECT ") + kRunColumns + " FROM run WHERE id = ?");
+    Statement s(c, "SELECT " + c.runColumns() + " FROM run WHERE id = ?");
     s.bind(id);
     const int rc = s.step();
     if (rc == SQLITE_DONE) return {};
@@ -582,13 +429,6 @@ StoreResult<std::optional<Record>> Store::find(std::int64_t id) {
   });
   if (!status) return status.error();
   return found;
-}
-
-std::optional<std::string> Appender::append(const Record& record) {
-  auto appended = store_.append(record);
-  if (appended) return std::nullopt;
-  if (failed_.exchange(true)) return std::nullopt;
-  return appended.error().message;
 }
 
 }  // namespace tallowick::history

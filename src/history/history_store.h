@@ -3,7 +3,6 @@
 // in a format it knows is reported and never written.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -14,7 +13,7 @@
 #include <vector>
 
 #include "history/record.h"
-#include "initforms/store_result.h"
+#include "platform/store_result.h"
 
 namespace tallowick::history {
 
@@ -49,11 +48,14 @@ class Store {
   // Marks the file as this program's history, so that a foreign database is never taken
   // for it.
   static constexpr std::int32_t kApplicationId = 0x544C5748;  // "TLWH"
-  static constexpr std::int32_t kSchemaVersion = 1;
+  // 2: the user who ran it. A file of format 1 is brought up to date when it is opened
+  // for writing; read where it may not be written, its records have no user.
+  static constexpr std::int32_t kSchemaVersion = 2;
 
   // The file is opened, checked and, when it does not exist, made at the first
   // operation; a failed open is tried again at the next one. One store may be used from
-  // several threads; several stores and processes may share one file.
+  // several threads; several stores and processes may share one file. Where the history
+  // lives by default: platform::dataFile(DataFile::History).
   explicit Store(std::filesystem::path file, StoreOptions options = {});
   ~Store();
   Store(const Store&) = delete;
@@ -73,13 +75,6 @@ class Store {
   // One record with its log and steps; nothing when there is none with that id.
   StoreResult<std::optional<Record>> find(std::int64_t id);
 
-  // Where the history lives: the file named by TALLOWICK_HISTORY; otherwise
-  // "Tallowick/history.sqlite3" in $XDG_DATA_HOME (when it is an absolute path) or in
-  // ~/.local/share, the folder of the book of serial numbers.
-  using Environment = std::function<std::optional<std::string>(const char* name)>;
-  static StoreResult<std::filesystem::path> defaultFile(const Environment& environment);
-  static StoreResult<std::filesystem::path> defaultFile();
-
  private:
   StoreStatus connect();
   template <typename Body>
@@ -91,20 +86,6 @@ class Store {
   std::unique_ptr<detail::Connection> connection_;
   // The damage once found: the file is not written again by this store.
   std::optional<StoreError> damage_;
-};
-
-// Appends for a run or a station of runs and tells of a failure once: the first failed
-// append gives its message for the user, later ones give nothing. Writing never stops a
-// run; the caller shows the message and goes on.
-class Appender {
- public:
-  explicit Appender(Store& store) : store_(store) {}
-  std::optional<std::string> append(const Record& record);
-  bool failed() const { return failed_; }
-
- private:
-  Store& store_;
-  std::atomic<bool> failed_{false};
 };
 
 }  // namespace tallowick::history

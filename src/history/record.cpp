@@ -55,8 +55,9 @@ std::optional<StepResult> stepResultFromKey(std::string_view key) {
   return valueOf(kStepResults, key);
 }
 
-std::array<NamedText, 8> describingTexts(const Record& r) {
+std::array<NamedText, 9> describingTexts(const Record& r) {
   return {{{"computer", &r.computer},
+           {"user", &r.user},
            {"port", &r.port},
            {"model", &r.model},
            {"firmware", &r.firmware},

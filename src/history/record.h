@@ -39,6 +39,8 @@ struct Record {
   std::int64_t endedAtMs = 0;
   std::int32_t utcOffsetMinutes = 0;
   std::string computer;
+  // The operating system's user who ran it; empty in records made before it was kept.
+  std::string user;
   std::string port;
   std::string model;
   std::string firmware;
@@ -65,7 +67,7 @@ struct NamedText {
   const char* name;
   const std::string* text;
 };
-std::array<NamedText, 8> describingTexts(const Record& r);
+std::array<NamedText, 9> describingTexts(const Record& r);
 
 // The names these values have in the file and in every export.
 std::string_view kindKey(Kind kind);

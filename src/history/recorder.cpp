@@ -1,30 +1,10 @@
 #include "history/recorder.h"
 
 #include <chrono>
-#include <ctime>
+
+#include "platform/system.h"
 
 namespace tallowick::history {
-
-WallTime systemWallTime() {
-  using namespace std::chrono;
-  const auto now = system_clock::now();
-  const std::time_t seconds = system_clock::to_time_t(now);
-  std::tm local{};
-  std::tm utc{};
-#ifdef _WIN32
-  localtime_s(&local, &seconds);
-  gmtime_s(&utc, &seconds);
-#else
-  localtime_r(&seconds, &local);
-  gmtime_r(&seconds, &utc);
-#endif
-  // The offset is the local time read as if it were UTC, minus UTC itself.
-  utc.tm_isdst = local.tm_isdst;
-  const auto offset =
-      static_cast<std::int64_t>(std::difftime(std::mktime(&local), std::mktime(&utc)));
-  return {duration_cast<milliseconds>(now.time_since_epoch()).count(),
-          static_cast<std::int32_t>(offset / 60)};
-}
 
 Recorder::Recorder(Kind kind, std::string port, const Clock& clock, const WallTimeSource& wallTime)
     : clock_(clock), wallTime_(wallTime), startedOn_(clock.now()) {
@@ -33,7 +13,8 @@ Recorder::Recorder(Kind kind, std::string port, const Clock& clock, const WallTi
   record_.port = std::move(port);
   record_.startedAtMs = start.ms;
   record_.utcOffsetMinutes = start.utcOffsetMinutes;
-  record_.computer = computerName();
+  record_.computer = platform::computerName();
+  record_.user = platform::userName();
 }
 
 void Recorder::identify(const RunState& state) {

@@ -1,7 +1,7 @@
 // Collects the record of one test run or initialisation while it goes on, from what the
 // caller sees of it: the start, the printer the connect found, each titled step, the
-// message boxes, and at the end how it ended and the log as written. The command line and
-// the desktop tool both build their records here.
+// message boxes, and at the end how it ended and the log as written. The journal of runs
+// builds every record here.
 #pragma once
 
 #include <cstdint>
@@ -13,29 +13,22 @@
 #include "link/clock.h"
 #include "mainform/init_page.h"
 #include "mainform/run_state.h"
+#include "platform/wall_clock.h"
 #include "testrun/step_report.h"
 #include "testrun/test_run.h"
 
 namespace tallowick::history {
 
-// Milliseconds since 1970-01-01 00:00 UTC, and this computer's offset from UTC then.
-struct WallTime {
-  std::int64_t ms = 0;
-  std::int32_t utcOffsetMinutes = 0;
-};
+using platform::WallTime;
 using WallTimeSource = std::function<WallTime()>;
-WallTime systemWallTime();
-
-// This computer's name, as the record and the JUnit export's host name show it; empty
-// when the system does not tell.
-std::string computerName();
 
 class Recorder {
  public:
   // Notes the start: the computer's time and the run's own clock, which measures the
-  // duration whatever is done to the computer's clock meanwhile.
+  // duration whatever is done to the computer's clock meanwhile; and where it runs, the
+  // computer and the user.
   Recorder(Kind kind, std::string port, const Clock& clock,
-           const WallTimeSource& wallTime = systemWallTime);
+           const WallTimeSource& wallTime = platform::wallTimeNow);
 
   // The printer as the connect identified it; call after a connect that succeeded.
   void identify(const RunState& state);

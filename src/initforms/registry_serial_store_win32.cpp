@@ -1,6 +1,7 @@
 #include "initforms/registry_serial_store.h"
 
 #include "initforms/journaled_registry.h"
+#include "platform/windows_text.h"
 
 // clang-format off
 #include <windows.h>
@@ -24,30 +25,6 @@ constexpr REGSAM kView = KEY_WOW64_32KEY;
 // ERROR_TRANSACTIONAL_CONFLICT: another transaction changed the same key first. Not every
 // SDK's headers name it.
 constexpr LONG kTransactionalConflict = 6800;
-
-std::wstring wide(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
-                                       static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring text(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-  if (size > 0) {
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
-                        text.data(), size);
-  }
-  return text;
-}
-
-std::string narrow(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-  if (size > 0) {
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size,
-                        nullptr, nullptr);
-  }
-  return utf8;
-}
 
 StoreError registryError(LONG code, std::string_view key) {
   StoreErrorKind kind = StoreErrorKind::Failed;
@@ -131,7 +108,7 @@ class Transaction final : public DirectRegistry {
 
   StoreStatus createKey(std::string_view key) override {
     HKEY handle = nullptr;
-    const std::wstring path = wide(key);
+    const std::wstring path = platform::wideFromUtf8(key);
     const REGSAM access = KEY_READ | KEY_WRITE | kView;
     const LONG rc =
         transaction_ != nullptr
@@ -151,7 +128,7 @@ class Transaction final : public DirectRegistry {
     LONG rc = open(key, &handle);
     if (rc == ERROR_FILE_NOT_FOUND) return std::optional<RegistryValue>();
     if (rc != ERROR_SUCCESS) return registryError(rc, key);
-    const std::wstring valueName = wide(name);
+    const std::wstring valueName = platform::wideFromUtf8(name);
     DWORD type = 0;
     DWORD size = 0;
     rc = RegQueryValueExW(handle, valueName.c_str(), nullptr, &type, nullptr, &size);
@@ -174,7 +151,7 @@ class Transaction final : public DirectRegistry {
       // A string value need not end in a NUL; it ends at the first one if it has one.
       std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
       if (const auto nul = text.find(L'\0'); nul != std::wstring::npos) text.resize(nul);
-      return std::optional<RegistryValue>(RegistryValue::ofString(narrow(text)));
+      return std::optional<RegistryValue>(RegistryValue::ofString(platform::utf8FromWide(text)));
     }
     return StoreError{StoreErrorKind::Damaged, "Значение \"" + std::string(name) +
                                                    "\" ключа HKEY_LOCAL_MACHINE\\" +
@@ -198,7 +175,7 @@ class Transaction final : public DirectRegistry {
       rc = RegEnumValueW(handle, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
       if (rc == ERROR_NO_MORE_ITEMS) break;
       if (rc != ERROR_SUCCESS) return registryError(rc, key);
-      names.push_back(narrow(std::wstring_view(name.data(), length)));
+      names.push_back(platform::utf8FromWide(std::wstring_view(name.data(), length)));
     }
     return names;
   }
@@ -208,13 +185,13 @@ class Transaction final : public DirectRegistry {
     HKEY handle = nullptr;
     LONG rc = open(key, &handle);
     if (rc != ERROR_SUCCESS) return registryError(rc, key);
-    const std::wstring valueName = wide(name);
+    const std::wstring valueName = platform::wideFromUtf8(name);
     if (value.type == ValueType::Dword) {
       const DWORD number = value.dword;
       rc = RegSetValueExW(handle, valueName.c_str(), 0, REG_DWORD,
                           reinterpret_cast<const BYTE*>(&number), sizeof number);
     } else {
-      const std::wstring text = wide(value.text);
+      const std::wstring text = platform::wideFromUtf8(value.text);
       rc = RegSetValueExW(handle, valueName.c_str(), 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(text.c_str()),
                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
@@ -228,7 +205,7 @@ class Transaction final : public DirectRegistry {
     LONG rc = open(key, &handle);
     if (rc == ERROR_FILE_NOT_FOUND) return {};
     if (rc != ERROR_SUCCESS) return registryError(rc, key);
-    const std::wstring valueName = wide(name);
+    const std::wstring valueName = platform::wideFromUtf8(name);
     rc = RegDeleteValueW(handle, valueName.c_str());
     if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return registryError(rc, key);
     return {};
@@ -239,7 +216,7 @@ class Transaction final : public DirectRegistry {
       RegCloseKey(found->second);
       keys_.erase(found);
     }
-    const std::wstring path = wide(key);
+    const std::wstring path = platform::wideFromUtf8(key);
     const LONG rc = RegDeleteKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), kView, 0);
     if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return registryError(rc, key);
     return {};
@@ -269,7 +246,7 @@ class Transaction final : public DirectRegistry {
       *handle = found->second;
       return ERROR_SUCCESS;
     }
-    const std::wstring path = wide(key);
+    const std::wstring path = platform::wideFromUtf8(key);
     const LONG rc = openKey(path, KEY_READ | KEY_WRITE | kView, handle);
     if (rc == ERROR_ACCESS_DENIED) {
       // Reading needs no write access; a write through this handle reports the denial.

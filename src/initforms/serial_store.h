@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "initforms/store_result.h"
+#include "platform/store_result.h"
 
 namespace tallowick {
 

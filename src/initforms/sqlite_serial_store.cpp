@@ -1,18 +1,13 @@
 #include "initforms/sqlite_serial_store.h"
 
-#include <fcntl.h>
-#include <signal.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <vector>
+
+#include "platform/sqlite_file.h"
 
 namespace tallowick {
 
@@ -43,74 +38,21 @@ CREATE TABLE registry_value (
 ) WITHOUT ROWID;
 )sql";
 
-// The columns of each table of kSchema, in order: a file of ours with others was made by
-// another version of the program.
-const std::vector<std::pair<std::string, std::vector<std::string>>> kColumns = {
-    {"registry_key", {"root", "key"}},
-    {"registry_value", {"root", "key", "name", "type", "value"}},
+// A book is small enough to be checked whole at every open; the columns of each table of
+// kSchema, in order: a file of ours with others was made by another version of the program.
+const SqliteFormat kFormat{
+    .role = platform::DataFile::Book,
+    .applicationId = SqliteSerialStore::kApplicationId,
+    .version = SqliteSerialStore::kSchemaVersion,
+    .upgrades = {},
+    .schema = kSchema,
+    .tables = {"registry_key", "registry_value"},
+    .columns = {{"registry_key", {"root", "key"}},
+                {"registry_value", {"root", "key", "name", "type", "value"}}},
+    .writeAheadLog = false,
+    .fullCheck = true,
+    .settings = "PRAGMA foreign_keys = ON; PRAGMA synchronous = FULL",
 };
-
-StoreErrorKind kindOf(int code) {
-  switch (code & 0xFF) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-      return StoreErrorKind::Locked;
-    case SQLITE_READONLY:
-      return StoreErrorKind::ReadOnly;
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-      return StoreErrorKind::Damaged;
-    case SQLITE_CANTOPEN:
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
-      return StoreErrorKind::Unavailable;
-    default:
-      return StoreErrorKind::Failed;
-  }
-}
-
-StoreError fileError(StoreErrorKind kind, const fs::path& file, const std::string& detail) {
-  std::string text;
-  switch (kind) {
-    case StoreErrorKind::Damaged:
-      text = "Файл с заводскими номерами повреждён и не будет изменён: ";
-      break;
-    case StoreErrorKind::Locked:
-      text = "Файл с заводскими номерами занят другой программой: ";
-      break;
-    case StoreErrorKind::ReadOnly:
-      text = "Файл с заводскими номерами доступен только для чтения: ";
-      break;
-    case StoreErrorKind::Unavailable:
-      text = "Файл с заводскими номерами недоступен: ";
-      break;
-    case StoreErrorKind::Failed:
-      text = "Ошибка при работе с файлом заводских номеров: ";
-      break;
-  }
-  text += file.string();
-  if (!detail.empty()) text += " (" + detail + ")";
-  text += ".";
-  return {kind, std::move(text)};
-}
-
-// A book that may be written in a folder that may not: every change goes through a journal
-// beside the file, so the file cannot be changed, though it is not read-only itself.
-StoreError folderNotWritableError(const fs::path& file) {
-  const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-  return {StoreErrorKind::ReadOnly,
-          "Файл с заводскими номерами нельзя изменить: папка " + folder.string() +
-              " недоступна для записи, а изменения записываются через журнал в этой папке (" +
-              file.string() + ")."};
-}
-
-// A file of this program whose tables another version made.
-StoreError otherVersionError(const fs::path& file, const std::string& detail) {
-  return {StoreErrorKind::Damaged,
-          "Файл с заводскими номерами не является книгой этой версии программы и не будет "
-          "изменён: " +
-              file.string() + " (" + detail + ")."};
-}
 
 int asInt(std::size_t size) {
   return static_cast<int>(size);
@@ -161,42 +103,17 @@ std::string jsonPositions(const std::vector<std::string>& items) {
 // One open database with its prepared statements.
 class SqliteSerialStore::Connection final : public RegistryTransaction {
  public:
-  Connection(sqlite3* db, fs::path file) : db_(db), file_(std::move(file)) {}
+  explicit Connection(std::unique_ptr<SqliteFile> file)
+      : file_(std::move(file)), db_(file_->db()) {}
   ~Connection() override {
     for (auto& [sql, statement] : statements_)
       sqlite3_finalize(statement);
-    sqlite3_close_v2(db_);
   }
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
-  StoreError error(int code) const {
-    if (code == SQLITE_READONLY_DIRECTORY) return folderNotWritableError(file_);
-    return fileError(kindOf(code), file_, sqlite3_errmsg(db_));
-  }
-
-  StoreStatus exec(const char* sql) {
-    const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) return error(rc);
-    return {};
-  }
-
-  bool readOnly() const { return sqlite3_db_readonly(db_, "main") == 1; }
-
-  // Runs a single-column query and returns its rows as text.
-  StoreResult<std::vector<std::string>> rows(const char* sql) {
-    sqlite3_stmt* statement = nullptr;
-    int rc = sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr);
-    if (rc != SQLITE_OK) return error(rc);
-    std::vector<std::string> result;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-      result.emplace_back(text ? text : "");
-    }
-    sqlite3_finalize(statement);
-    if (rc != SQLITE_DONE) return error(rc);
-    return result;
-  }
+  SqliteFile& file() { return *file_; }
+  StoreError error(int code) const { return file_->error(code); }
 
   StoreResult<bool> keyExists(std::string_view key) override {
     auto* s = statement("SELECT 1 FROM registry_key WHERE root = ?1 AND key = ?2");
@@ -253,9 +170,8 @@ class SqliteSerialStore::Connection final : public RegistryTransaction {
     }
     sqlite3_reset(s);
     if (!value) {
-      return fileError(StoreErrorKind::Damaged, file_,
-                       "значение \"" + std::string(name) + "\" ключа \"" + std::string(key) +
-                           "\" имеет недопустимый тип " + type);
+      return file_->damaged("значение \"" + std::string(name) + "\" ключа \"" + std::string(key) +
+                            "\" имеет недопустимый тип " + type);
     }
     return value;
   }
@@ -357,8 +273,8 @@ class SqliteSerialStore::Connection final : public RegistryTransaction {
     return std::string(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(s, column)));
   }
 
+  std::unique_ptr<SqliteFile> file_;
   sqlite3* db_;
-  fs::path file_;
   std::map<std::string, sqlite3_stmt*> statements_;
   int prepareCode_ = SQLITE_OK;
 };
@@ -368,246 +284,20 @@ SqliteSerialStore::SqliteSerialStore(fs::path file, SqliteStoreOptions options)
 
 SqliteSerialStore::~SqliteSerialStore() = default;
 
-StoreResult<fs::path> SqliteSerialStore::defaultFile(const Environment& environment) {
-  const auto nonEmpty = [&](const char* name) {
-    auto value = environment(name);
-    if (value && value->empty()) value.reset();
-    return value;
-  };
-  if (auto named = nonEmpty("TALLOWICK_REGISTRY")) return fs::path(*named);
-  // A relative XDG_DATA_HOME is invalid and is ignored, as the base directory rules say.
-  if (auto data = nonEmpty("XDG_DATA_HOME"); data && fs::path(*data).is_absolute()) {
-    return fs::path(*data) / "Tallowick" / kFileName;
-  }
-  if (auto home = nonEmpty("HOME")) {
-    return fs::path(*home) / ".local" / "share" / "Tallowick" / kFileName;
-  }
-  return StoreError{StoreErrorKind::Unavailable,
-                    "Не удалось определить папку данных пользователя для файла с заводскими "
-                    "номерами (не заданы XDG_DATA_HOME и HOME)."};
-}
-
-StoreResult<fs::path> SqliteSerialStore::defaultFile() {
-  return defaultFile([](const char* name) -> std::optional<std::string> {
-    const char* value = std::getenv(name);
-    if (!value) return std::nullopt;
-    return std::string(value);
-  });
-}
-
-namespace {
-
-// The start of the names of this machine's temporary books for `file`. The machine is part
-// of the name because several benches may share one book in a shared folder, where the
-// process numbers of another machine say nothing here.
-std::string temporaryPrefix(const fs::path& file) {
-  char host[256] = {};
-  if (::gethostname(host, sizeof host - 1) != 0 || host[0] == '\0') {
-    std::snprintf(host, sizeof host, "localhost");
-  }
-  return file.filename().string() + ".new." + host + ".";
-}
-
-// A writer killed while it made the book leaves its temporary file (and its journal)
-// behind, named after its machine and process; a kill just after the link leaves it next
-// to the book. Those of this machine's processes that are gone are removed whenever the
-// book is opened; those of a live process may still be on their way into place.
-void removeAbandonedTemporaries(const fs::path& file) {
-  std::error_code ec;
-  const fs::path directory = file.has_parent_path() ? file.parent_path() : fs::path(".");
-  const std::string prefix = temporaryPrefix(file);
-  std::vector<fs::path> abandoned;
-  for (auto it = fs::directory_iterator(directory, ec); !ec && it != fs::directory_iterator();
-       it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (!name.starts_with(prefix)) continue;
-    const char* digits = name.c_str() + prefix.size();
-    pid_t pid = 0;
-    const auto [end, parsed] = std::from_chars(digits, name.c_str() + name.size(), pid);
-    if (parsed != std::errc{} || end == digits || *end != '.' || pid <= 0) continue;
-    if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
-    abandoned.push_back(it->path());
-  }
-  for (const fs::path& path : abandoned)
-    fs::remove(path, ec);
-}
-
-}  // namespace
-
-// A new book is built under a temporary name and linked into place only when complete,
-// so that the file at the real name is always a whole book: an empty or half-made file
-// there is never ours and is reported, not reused.
-StoreStatus SqliteSerialStore::createFile() {
-  std::error_code ec;
-  const fs::path directory = file_.parent_path();
-  if (!directory.empty()) {
-    fs::create_directories(directory, ec);
-    if (ec) return fileError(StoreErrorKind::Unavailable, file_, ec.message());
-  }
-  static std::atomic<unsigned> counter{0};
-  const fs::path temporary =
-      file_.parent_path() /
-      (temporaryPrefix(file_) + std::to_string(::getpid()) + "." + std::to_string(counter++));
-
-  sqlite3* db = nullptr;
-  int rc =
-      sqlite3_open_v2(temporary.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-  StoreStatus status;
-  if (rc != SQLITE_OK) {
-    status = fileError(kindOf(rc), temporary, db ? sqlite3_errmsg(db) : "");
-  } else {
-    const std::string script = "PRAGMA application_id = " + std::to_string(kApplicationId) +
-                               "; PRAGMA user_version = " + std::to_string(kSchemaVersion) +
-                               "; BEGIN; " + kSchema + " COMMIT;";
-    rc = sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) status = fileError(kindOf(rc), temporary, sqlite3_errmsg(db));
-  }
-  sqlite3_close_v2(db);
-  if (!status) {
-    fs::remove(temporary, ec);
-    return status;
-  }
-
-  // link() refuses to replace a file that another instance has just put in place.
-  if (::link(temporary.c_str(), file_.c_str()) != 0 && errno != EEXIST) {
-    const int linkError = errno;
-    if (!fs::exists(file_, ec)) fs::rename(temporary, file_, ec);
-    if (ec || !fs::exists(file_)) {
-      fs::remove(temporary, ec);
-      return fileError(StoreErrorKind::Unavailable, file_,
-                       std::error_code(linkError, std::generic_category()).message());
-    }
-  }
-  fs::remove(temporary, ec);
-  if (!directory.empty()) {
-    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-      ::fsync(fd);
-      ::close(fd);
-    }
-  }
-  return {};
-}
-
-// The file must be a whole, undamaged book of this program in a format it knows.
-StoreStatus SqliteSerialStore::check(Connection& connection) const {
-  const auto single = [&](const char* pragma) -> StoreResult<std::string> {
-    auto rows = connection.rows(pragma);
-    if (!rows) return rows.error();
-    if (rows.value().size() != 1) return std::string();
-    return rows.value().front();
-  };
-  // The full check, not the quick one: rows out of key order pass the quick check, yet
-  // look-ups then miss keys that are there and a full book would read as an empty one.
-  auto integrity = connection.rows("PRAGMA integrity_check");
-  if (!integrity) return integrity.error();
-  if (integrity.value() != std::vector<std::string>{"ok"}) {
-    return fileError(StoreErrorKind::Damaged, file_,
-                     integrity.value().empty() ? std::string() : integrity.value().front());
-  }
-  auto id = single("PRAGMA application_id");
-  if (!id) return id.error();
-  if (id.value() != std::to_string(kApplicationId)) {
-    return fileError(StoreErrorKind::Damaged, file_, "это не файл реестра Tallowick");
-  }
-  auto version = single("PRAGMA user_version");
-  if (!version) return version.error();
-  if (version.value() != std::to_string(kSchemaVersion)) {
-    return fileError(StoreErrorKind::Damaged, file_,
-                     "неизвестная версия формата " + version.value());
-  }
-  auto tables = connection.rows(
-      "SELECT name FROM sqlite_master WHERE type = 'table' "
-      "AND name IN ('registry_key', 'registry_value') ORDER BY name");
-  if (!tables) return tables.error();
-  if (tables.value() != std::vector<std::string>{"registry_key", "registry_value"}) {
-    return fileError(StoreErrorKind::Damaged, file_, "нет таблиц реестра");
-  }
-  for (const auto& [table, expected] : kColumns) {
-    auto columns = connection.rows(("SELECT name FROM pragma_table_info('" + table + "')").c_str());
-    if (!columns) return columns.error();
-    if (columns.value() != expected) {
-      std::string found;
-      for (const auto& c : columns.value())
-        found += (found.empty() ? "" : ", ") + c;
-      return otherVersionError(file_, "столбцы таблицы " + table + ": " + found);
-    }
-  }
-  // A file cut short inside its last page still passes the structural check, since the
-  // missing bytes read as zeros; a whole book is always exactly its pages long.
-  auto mode = single("PRAGMA journal_mode");
-  auto pages = single("PRAGMA page_count");
-  auto pageSize = single("PRAGMA page_size");
-  if (!mode) return mode.error();
-  if (!pages) return pages.error();
-  if (!pageSize) return pageSize.error();
-  std::error_code ec;
-  const auto size = fs::file_size(file_, ec);
-  if (ec) return fileError(StoreErrorKind::Unavailable, file_, ec.message());
-  if (mode.value() != "wal" &&
-      size != std::stoull("0" + pages.value()) * std::stoull("0" + pageSize.value())) {
-    return fileError(StoreErrorKind::Damaged, file_, "файл обрезан");
-  }
-  return {};
-}
-
 StoreStatus SqliteSerialStore::connect() {
   if (connection_) return {};
-  if (!options_.readOnly) removeAbandonedTemporaries(file_);
-  std::error_code ec;
-  const bool present = fs::exists(fs::symlink_status(file_, ec));
-  if (ec && ec != std::errc::no_such_file_or_directory) {
-    return fileError(StoreErrorKind::Unavailable, file_, ec.message());
-  }
-  if (!present && options_.readOnly) {
-    return fileError(StoreErrorKind::Unavailable, file_, "файла нет");
-  }
-  if (!present) {
-    if (auto created = createFile(); !created) return created;
-  }
-
-  sqlite3* db = nullptr;
-  // Without SQLITE_OPEN_CREATE: the file must be the one checked above. A file that the
-  // process may not write is opened for reading.
-  const int rc =
-      sqlite3_open_v2(file_.c_str(), &db,
-                      options_.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
-  if (rc != SQLITE_OK) {
-    StoreError error = fileError(kindOf(rc), file_, db ? sqlite3_errmsg(db) : "");
-    sqlite3_close_v2(db);
-    return error;
-  }
-  sqlite3_extended_result_codes(db, 1);
-  sqlite3_busy_timeout(db, options_.busyTimeoutMs);
-  auto connection = std::make_unique<Connection>(db, file_);
-
-  // Checked under a shared lock, so that no writer changes the file in between.
-  if (auto begun = connection->exec("BEGIN"); !begun) return begun;
-  StoreStatus checked = check(*connection);
-  (void)connection->exec(checked ? "COMMIT" : "ROLLBACK");
-  if (!checked) return checked;
-  if (auto set = connection->exec("PRAGMA foreign_keys = ON; PRAGMA synchronous = FULL"); !set) {
-    return set;
-  }
-  connection_ = std::move(connection);
+  auto opened = SqliteFile::open(
+      file_, kFormat, {.busyTimeoutMs = options_.busyTimeoutMs, .readOnly = options_.readOnly});
+  if (!opened) return opened.error();
+  connection_ = std::make_unique<Connection>(std::move(opened).value());
   return {};
 }
 
 StoreStatus SqliteSerialStore::runTransaction(TransactionMode mode, const TransactionBody& body) {
   if (auto connected = connect(); !connected) return connected;
   Connection& c = *connection_;
-  const bool write = mode == TransactionMode::Write;
-  if (write && c.readOnly()) {
-    return fileError(StoreErrorKind::ReadOnly, file_, "нет права на запись");
-  }
-  // A write takes the write lock before it reads anything, so it never has to give up
-  // half-way because another writer came first.
-  StoreStatus status = c.exec(write ? "BEGIN IMMEDIATE" : "BEGIN");
-  if (status) {
-    status = body(c);
-    if (status) status = c.exec("COMMIT");
-    if (!status) (void)c.exec("ROLLBACK");
-  }
+  StoreStatus status =
+      c.file().transaction(mode == TransactionMode::Write, [&] { return body(c); });
   // Damage or a lost file found on the way: check everything afresh next time.
   if (!status && (status.error().kind == StoreErrorKind::Damaged ||
                   status.error().kind == StoreErrorKind::Unavailable)) {
@@ -621,7 +311,7 @@ std::unique_ptr<SerialStore> makePlatformSerialStore(StoreAccess access,
   SqliteStoreOptions options;
   options.readOnly = access == StoreAccess::ReadOnly;
   if (named) return std::make_unique<SqliteSerialStore>(fs::path(*named), options);
-  auto file = SqliteSerialStore::defaultFile();
+  auto file = platform::dataFile(platform::DataFile::Book);
   if (!file) return std::make_unique<UnavailableSerialStore>(file.error());
   return std::make_unique<SqliteSerialStore>(std::move(file).value(), options);
 }

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,20 +27,14 @@ class SqliteSerialStore final : public RegistryLayoutStore {
   static constexpr std::int32_t kSchemaVersion = 1;
 
   // The file is opened, checked and, when it does not exist, created at the first
-  // operation; a failed open is tried again at the next one.
+  // operation; a failed open is tried again at the next one. Where the book lives by
+  // default: platform::dataFile(DataFile::Book).
   explicit SqliteSerialStore(std::filesystem::path file, SqliteStoreOptions options = {});
   ~SqliteSerialStore() override;
   SqliteSerialStore(const SqliteSerialStore&) = delete;
   SqliteSerialStore& operator=(const SqliteSerialStore&) = delete;
 
   const std::filesystem::path& file() const { return file_; }
-
-  // Where the book lives: the file named by TALLOWICK_REGISTRY; otherwise
-  // "Tallowick/registry.sqlite3" in $XDG_DATA_HOME (when it is an absolute path) or in
-  // ~/.local/share.
-  using Environment = std::function<std::optional<std::string>(const char* name)>;
-  static StoreResult<std::filesystem::path> defaultFile(const Environment& environment);
-  static StoreResult<std::filesystem::path> defaultFile();
 
  protected:
   StoreStatus runTransaction(TransactionMode mode, const TransactionBody& body) override;
@@ -50,8 +43,6 @@ class SqliteSerialStore final : public RegistryLayoutStore {
   class Connection;
 
   StoreStatus connect();
-  StoreStatus check(Connection& connection) const;
-  StoreStatus createFile();
 
   std::filesystem::path file_;
   SqliteStoreOptions options_;

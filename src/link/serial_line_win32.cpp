@@ -8,6 +8,7 @@
 #include <string>
 
 #include "link/serial_line.h"
+#include "platform/windows_text.h"
 
 namespace tallowick {
 namespace {
@@ -149,32 +150,10 @@ class Win32SerialLine final : public SerialLine {
   // text and releases the handle. Returns -1, the open's result.
   std::int32_t fail(OpenStep step) {
     const DWORD error = GetLastError();
-    failure_ = {reasonOfWindowsError(error, step), systemText(error), {}, 0};
+    failure_ = {reasonOfWindowsError(error, step), platform::windowsErrorText(error), {}, 0};
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
     return -1;
-  }
-
-  // The system's message for an error, in UTF-8 as every text of the program, without the
-  // line break Windows ends it with.
-  static std::string systemText(DWORD error) {
-    wchar_t* message = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
-    std::string text;
-    if (length > 0) {
-      const int bytes = WideCharToMultiByte(CP_UTF8, 0, message, static_cast<int>(length), nullptr,
-                                            0, nullptr, nullptr);
-      text.resize(static_cast<std::size_t>(bytes));
-      WideCharToMultiByte(CP_UTF8, 0, message, static_cast<int>(length), text.data(), bytes,
-                          nullptr, nullptr);
-    }
-    if (message != nullptr) LocalFree(message);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
-      text.pop_back();
-    }
-    return text;
   }
 
   std::int32_t baud_ = 9600;

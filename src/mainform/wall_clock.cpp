@@ -1,16 +1,11 @@
 #include "mainform/wall_clock.h"
 
-#include <chrono>
 #include <cstdio>
-#include <ctime>
 
 namespace tallowick {
 
 LocalDateTime systemLocalTime() {
-  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  // The program has one thread, so the shared buffer of localtime is safe here.
-  const std::tm tm = *std::localtime(&now);
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+  return platform::wallTimeNow().local();
 }
 
 namespace {

@@ -5,16 +5,11 @@
 #include <functional>
 #include <string>
 
+#include "platform/wall_clock.h"
+
 namespace tallowick {
 
-struct LocalDateTime {
-  int year = 2000;
-  int month = 1;
-  int day = 1;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-};
+using platform::LocalDateTime;
 
 using WallClock = std::function<LocalDateTime()>;
 

@@ -1,5 +1,5 @@
 // The port services on Windows: synchronous file I/O on the COM device and its comm
-// functions, the process and thread priority functions, VirtualLock, FormatMessageA, and
+// functions, the process and thread priority functions, VirtualLock, the system's error texts, and
 // the device set-up functions with CM_Open_DevNode_Key from "cfgmgr32" for the hardware
 // keys that hold the FIFO settings.
 // clang-format off
@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/windows_text.h"
 #include "portcontrol/portcontrol_registry_win32.h"
 #include "portcontrol/portcontrol_system.h"
 
@@ -45,18 +46,6 @@ LPVOID lockedCode() {
   const auto a = reinterpret_cast<std::uintptr_t>(&readRoutine);
   const auto b = reinterpret_cast<std::uintptr_t>(&writeRoutine);
   return reinterpret_cast<LPVOID>(std::min(a, b));
-}
-
-std::string utf8FromAnsi(const char* text, int size) {
-  const int wideSize = MultiByteToWideChar(CP_ACP, 0, text, size, nullptr, 0);
-  if (wideSize <= 0) return std::string(text, static_cast<std::size_t>(size));
-  std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, size, wide.data(), wideSize);
-  const int utf8Size =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(std::max(utf8Size, 0)), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, utf8.data(), utf8Size, nullptr, nullptr);
-  return utf8;
 }
 
 bool equalNoCase(std::string_view a, std::string_view b) {
@@ -163,20 +152,7 @@ class Win32PortSystem final : public PortSystem {
     return PortPlatform::Other;
   }
 
-  std::string message(SystemError code) const override {
-    char* text = nullptr;
-    const DWORD size = FormatMessageA(
-        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-        nullptr, code, 1024, reinterpret_cast<LPSTR>(&text), 0, nullptr);
-    if (size == 0 || text == nullptr) return {};
-    std::string result = utf8FromAnsi(text, static_cast<int>(size));
-    LocalFree(text);
-    while (!result.empty() &&
-           (result.back() == '\n' || result.back() == '\r' || result.back() == ' ')) {
-      result.pop_back();
-    }
-    return result;
-  }
+  std::string message(SystemError code) const override { return platform::windowsErrorText(code); }
 
   SystemError invalidArgument() const override { return ERROR_INVALID_PARAMETER; }
 

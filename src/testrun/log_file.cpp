@@ -1,7 +1,7 @@
 #include "testrun/log_file.h"
 
 #include "link/cp1251.h"
-#include "testrun/output_file.h"
+#include "platform/whole_file.h"
 
 namespace tallowick {
 namespace {
@@ -40,10 +40,7 @@ std::string logFileBytes(const std::vector<std::string>& lines) {
 
 std::optional<std::string> writeLogFile(const std::string& path,
                                         const std::vector<std::string>& lines) {
-  OutputFile file;
-  if (auto refused = file.open(path)) return refused;
-  file.write(logFileBytes(lines));
-  return file.commit();
+  return writeWholeFile(path, logFileBytes(lines));
 }
 
 }  // namespace tallowick

@@ -8,8 +8,8 @@
 
 namespace tallowick {
 
-// Writes the lines as an OutputFile does; the error sentence when the file cannot be
-// written (an existing file is then left as it was).
+// Writes the lines whole, as every saved file is written; the error sentence when the file cannot
+// be written (an existing file is then left as it was).
 std::optional<std::string> writeLogFile(const std::string& path,
                                         const std::vector<std::string>& lines);
 

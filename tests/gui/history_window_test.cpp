@@ -17,7 +17,6 @@
 
 #include "gui/history_window.h"
 #include "gui/program.h"
-#include "gui/run_history.h"
 #include "history/history_store.h"
 #include "initforms/memory_serial_store.h"
 #include "testrun/test_run.h"

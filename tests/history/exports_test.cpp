@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "history/records.h"
-#include "history/utf8.h"
+#include "platform/utf8.h"
 
 namespace tallowick::history {
 namespace {

@@ -1,6 +1,7 @@
 // The history where several programs share it, and where it lives: POSIX processes and
 // the folders of the book.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,11 +11,20 @@
 
 #include "history/history_store.h"
 #include "history/records.h"
+#include "platform/system.h"
 
 namespace tallowick::history {
 namespace {
 
 using namespace test;
+
+int execSql(const fs::path& file, const char* sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open(file.string().c_str(), &db);
+  const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  return rc;
+}
 
 // Threads of one station on one store and on stores of their own, and a second process,
 // all appending at once: every record arrives whole, none twice.
@@ -93,7 +103,7 @@ TEST(HistoryStore, LivesBesideTheBookUnlessTheEnvironmentNamesAnother) {
       if (it == c.env.end()) return std::nullopt;
       return it->second;
     };
-    auto file = Store::defaultFile(env);
+    auto file = platform::dataFile(platform::DataFile::History, env);
     if (c.file.empty()) {
       ASSERT_FALSE(file);
       EXPECT_EQ(file.error().kind, StoreErrorKind::Unavailable);
@@ -102,6 +112,51 @@ TEST(HistoryStore, LivesBesideTheBookUnlessTheEnvironmentNamesAnother) {
       EXPECT_EQ(file.value(), c.file);
     }
   }
+}
+
+// A history written before records named their user is brought up to date when it is
+// written again, its records kept; where it may only be read, it reads as it was.
+TEST(HistoryStore, AnOlderFormatIsReadAsItWasAndUpgradedWhereItIsWritten) {
+  TempDir dir;
+  const fs::path file = dir.path / "history.sqlite3";
+  {
+    Store store(file);
+    ASSERT_TRUE(store.append(sampleRecord(0)));
+  }
+  // Format 1: the same file without the user's column.
+  ASSERT_EQ(execSql(file,
+                    "PRAGMA user_version = 1; CREATE TABLE old AS SELECT * FROM run; DROP TABLE "
+                    "run; ALTER TABLE old DROP COLUMN user_name; ALTER TABLE old RENAME TO run"),
+            SQLITE_OK);
+  fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  if (::access(file.c_str(), W_OK) != 0) {
+    Store readOnly(file);
+    const auto old = readOnly.list({}, Detail::Full);
+    ASSERT_TRUE(old) << old.error().message;
+    ASSERT_EQ(old.value().size(), 1u);
+    EXPECT_EQ(old.value().front().user, "");
+    EXPECT_EQ(old.value().front().serialNumber, sampleRecord(0).serialNumber);
+  }
+  fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+
+  Store store(file);
+  Record next = sampleRecord(1);
+  next.user = "technician";
+  ASSERT_TRUE(store.append(next));
+  const auto both = store.list({}, Detail::Full);
+  ASSERT_TRUE(both) << both.error().message;
+  ASSERT_EQ(both.value().size(), 2u);
+  EXPECT_EQ(both.value()[0].user, "technician");
+  EXPECT_EQ(both.value()[1].user, "");
+  sqlite3* db = nullptr;
+  sqlite3_open(file.string().c_str(), &db);
+  sqlite3_stmt* s = nullptr;
+  sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &s, nullptr);
+  ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+  EXPECT_EQ(sqlite3_column_int(s, 0), Store::kSchemaVersion);
+  sqlite3_finalize(s);
+  sqlite3_close(db);
 }
 
 }  // namespace

@@ -7,9 +7,10 @@
 #include <map>
 #include <set>
 
-#include "history/new_file.h"
+#include "history/journal.h"
 #include "history/records.h"
 #include "initforms/sqlite_serial_store.h"
+#include "platform/system.h"
 
 namespace tallowick::history {
 namespace {
@@ -184,9 +185,9 @@ TEST(HistoryStore, AForeignOrDamagedFileIsReportedAndLeftAsItIs) {
       {"a history of a newer format",
        [&](const fs::path& f) {
          fs::copy_file(good, f);
-         execSql(f, "PRAGMA user_version = 2");
+         execSql(f, "PRAGMA user_version = 3");
        },
-       "неизвестная версия формата 2"},
+       "неизвестная версия формата 3"},
       {"a history without its log table",
        [&](const fs::path& f) {
          fs::copy_file(good, f);
@@ -275,34 +276,47 @@ TEST(HistoryStore, AFileHeldByAnotherProgramIsReportedAsBusyAndThenWritten) {
   EXPECT_EQ(store.list({}).value().size(), 2u);
 }
 
-TEST(HistoryStore, TheAppenderTellsOfAFailureOnce) {
+// Every run ends in the journal; a history that cannot be written is told to the first run
+// that ends after the failure, and to nobody after it, whatever the reason.
+TEST(Journal, TellsOfAFailureOnceAndChangesNoRecordThatWasWritten) {
   TempDir dir;
-  const fs::path file = dir.path / "history.sqlite3";
-  writeFile(file, "not a history");
-  Store store(file);
-  Appender appender(store);
-  const auto first = appender.append(sampleRecord(0));
-  ASSERT_TRUE(first.has_value());
-  EXPECT_TRUE(first->starts_with("Файл истории повреждён"));
-  EXPECT_FALSE(appender.append(sampleRecord(1)).has_value());
-  EXPECT_TRUE(appender.failed());
-}
+  const fs::path damaged = dir.path / "damaged.sqlite3";
+  writeFile(damaged, "not a history");
+  const StoreResult<fs::path> places[] = {
+      damaged, StoreError{StoreErrorKind::Unavailable, "Не удалось определить папку."}};
+  for (const auto& place : places) {
+    Journal journal(place, [] { return WallTime{kDay, 120}; });
+    VirtualClock clock;
+    const RunOutcome outcome{.end = RunEnd::Finished};
+    auto first = journal.begin(Kind::TestRun, "sim", clock);
+    auto second = journal.begin(Kind::Initialisation, "sim:KM-15", clock);
+    const auto told = first->endTestRun(outcome, "1", "0", {"строка"});
+    ASSERT_TRUE(told.has_value());
+    EXPECT_TRUE(told->starts_with(place ? "Файл истории повреждён" : "Не удалось определить"))
+        << *told;
+    EXPECT_EQ(second->endInitialisation(InitEnd::Finished, "ЕД80012345", {}), std::nullopt);
+  }
+  EXPECT_EQ(readFile(damaged), "not a history");
 
-// The history's file is made under a temporary name and moved into place whole; a file
-// already at the name, another writer's, is never replaced.
-TEST(HistoryStore, ANewFileIsPlacedWholeAndNeverOverAnother) {
-  TempDir dir;
-  const fs::path file = dir.path / "folder made for it" / "history.sqlite3";
-  EXPECT_EQ(placeNewFile(file, "first"), std::nullopt);
-  EXPECT_EQ(readFile(file), "first");
-  EXPECT_EQ(placeNewFile(file, "second"), std::nullopt);
-  EXPECT_EQ(readFile(file), "first");
-  EXPECT_EQ(entriesOf(file.parent_path()), std::vector<std::string>{"history.sqlite3"});
-  // A folder cannot be made where a file is: the failure says so and nothing is left.
-  const auto refused = placeNewFile(file / "history.sqlite3", "third");
-  ASSERT_TRUE(refused.has_value());
-  EXPECT_FALSE(refused->empty());
-  EXPECT_EQ(readFile(file), "first");
+  // A journal that can write keeps each run's record, the computer and the user with it.
+  Journal journal(dir.path / "history.sqlite3", [] { return WallTime{kDay, 120}; });
+  VirtualClock clock;
+  auto run = journal.begin(Kind::TestRun, "COM3", clock);
+  clock.advance(std::chrono::seconds(5));
+  EXPECT_EQ(run->endTestRun(RunOutcome{.end = RunEnd::Stopped}, "2", "100", {"a", "b"}),
+            std::nullopt);
+  const auto records = journal.store()->list({}, Detail::Full);
+  ASSERT_TRUE(records);
+  ASSERT_EQ(records.value().size(), 1u);
+  const Record& r = records.value().front();
+  EXPECT_EQ(r.port, "COM3");
+  EXPECT_EQ(r.outcome, Outcome::Stopped);
+  EXPECT_EQ(r.durationMs, 5000);
+  EXPECT_EQ(r.startedAtMs, kDay);
+  EXPECT_EQ(r.computer, platform::computerName());
+  EXPECT_EQ(r.user, platform::userName());
+  EXPECT_FALSE(r.user.empty());
+  EXPECT_EQ(r.log, (std::vector<std::string>{"a", "b"}));
 }
 
 }  // namespace

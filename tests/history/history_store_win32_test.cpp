@@ -6,6 +6,7 @@
 #include <map>
 
 #include "history/history_store.h"
+#include "platform/system.h"
 
 namespace tallowick::history {
 namespace {
@@ -32,7 +33,7 @@ TEST(HistoryStoreWin32, LivesInTheProgramDataFolderUnlessTheEnvironmentNamesAnot
       if (it == c.env.end()) return std::nullopt;
       return it->second;
     };
-    auto file = Store::defaultFile(env);
+    auto file = platform::dataFile(platform::DataFile::History, env);
     ASSERT_TRUE(file) << file.error().message;
     EXPECT_EQ(file.value(), c.file);
   }

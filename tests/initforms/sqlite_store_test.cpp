@@ -1,4 +1,5 @@
 #include "initforms/sqlite_serial_store.h"
+#include "platform/system.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -138,7 +139,8 @@ TEST(SqliteStore, HoldsTheKeysValuesAndTypesOfTheRegistry) {
 }
 
 // What a writer killed while making the book left behind goes when the book is next
-// opened; what a live process is still making stays.
+// opened; what a live process is still making stays, and so does another computer's, until
+// it is old.
 TEST(SqliteStore, MakingTheBookRemovesTemporariesOfWritersThatAreGone) {
   TempDir dir;
   const fs::path file = dir.path / "registry.sqlite3";
@@ -146,24 +148,28 @@ TEST(SqliteStore, MakingTheBookRemovesTemporariesOfWritersThatAreGone) {
   if (gone == 0) _exit(0);
   ASSERT_GT(gone, 0);
   waitpid(gone, nullptr, 0);
-  char hostName[256] = {};
-  ASSERT_EQ(gethostname(hostName, sizeof hostName - 1), 0);
-  const std::string host = hostName;
-  const std::string dead = "registry.sqlite3.new." + host + "." + std::to_string(gone) + ".0";
-  const std::string live = "registry.sqlite3.new." + host + "." + std::to_string(getpid()) + ".999";
+  const std::string host = platform::computerName();
+  const auto temporary = [](const std::string& name, const std::string& writer) {
+    return "." + name + "." + writer + ".0123456789ab.tmp";
+  };
+  const std::string dead = temporary("registry.sqlite3", host + "." + std::to_string(gone));
+  const std::string live = temporary("registry.sqlite3", host + "." + std::to_string(getpid()));
   // Another machine's, on a shared folder: its process numbers mean nothing here.
   const std::string elsewhere =
-      "registry.sqlite3.new.other-" + host + "." + std::to_string(gone) + ".0";
-  const std::string notOurs = "other.sqlite3.new." + host + "." + std::to_string(gone) + ".0";
-  const std::string noNumber = "registry.sqlite3.new." + host + ".x.0";
-  for (const std::string& name : {dead, dead + "-journal", live, elsewhere, notOurs, noNumber}) {
+      temporary("registry.sqlite3", "other-" + host + "." + std::to_string(gone));
+  const std::string notOurs = temporary("other.sqlite3", host + "." + std::to_string(gone));
+  const std::string noNumber = temporary("registry.sqlite3", host + ".x");
+  const std::string stale = temporary("registry.sqlite3", "other-" + host + ".1");
+  for (const std::string& name : {dead, live, elsewhere, notOurs, noNumber, stale}) {
     std::ofstream(dir.path / name) << "half a book";
   }
+  fs::last_write_time(dir.path / stale,
+                      fs::file_time_type::clock::now() - std::chrono::minutes(11));
   ASSERT_TRUE(SqliteSerialStore(file).writeLists(kOld));
   Strings kept{notOurs, "registry.sqlite3", live, noNumber, elsewhere};
   std::sort(kept.begin(), kept.end());
   EXPECT_EQ(entriesOf(dir.path), kept);
-  // Next to a book that is there, when a writer was killed just after linking it.
+  // Next to a book that is there, when a writer was killed just after placing it.
   std::ofstream(dir.path / dead) << "a whole book";
   EXPECT_EQ(SqliteSerialStore(file).readLists().value(), kOld);
   EXPECT_FALSE(fs::exists(dir.path / dead));
@@ -191,11 +197,12 @@ TEST(SqliteStore, FileLocation) {
       {{}, std::nullopt},
   };
   for (const Case& c : cases) {
-    auto file = SqliteSerialStore::defaultFile([&](const char* name) -> std::optional<std::string> {
-      const auto found = c.environment.find(name);
-      if (found == c.environment.end()) return std::nullopt;
-      return found->second;
-    });
+    auto file = platform::dataFile(platform::DataFile::Book,
+                                   [&](const char* name) -> std::optional<std::string> {
+                                     const auto found = c.environment.find(name);
+                                     if (found == c.environment.end()) return std::nullopt;
+                                     return found->second;
+                                   });
     if (c.file) {
       ASSERT_TRUE(file) << *c.file;
       EXPECT_EQ(file.value(), fs::path(*c.file));

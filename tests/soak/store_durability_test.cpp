@@ -132,7 +132,7 @@ TEST(StoreDurability, KilledWriterLeavesTheOldOrTheNewListsWhole) {
     // Opening the book removed whatever the killed writer left of a book it was making.
     for (const auto& entry : fs::directory_iterator(file.parent_path())) {
       const std::string name = entry.path().filename().string();
-      EXPECT_FALSE(name.starts_with(file.filename().string() + ".new."))
+      EXPECT_FALSE(name.starts_with("." + file.filename().string() + ".") && name.ends_with(".tmp"))
           << "kill " << k << " left " << name;
     }
   }

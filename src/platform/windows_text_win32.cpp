@@ -1,16 +1,28 @@
 #include <windows.h>
 
-#include "history/wide_text_win32.h"
+#include "platform/windows_text.h"
 
-namespace tallowick::history {
+namespace tallowick::platform {
 
 std::string utf8FromWide(std::wstring_view text) {
   if (text.empty()) return {};
   const int length = static_cast<int>(text.size());
   const int bytes =
       WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return {};
   std::string out(static_cast<std::size_t>(bytes), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), bytes, nullptr, nullptr);
+  return out;
+}
+
+std::wstring wideFromUtf8(std::string_view text) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(text.size());
+  const int size =
+      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
+  if (size <= 0) return {};
+  std::wstring out(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, out.data(), size);
   return out;
 }
 
@@ -21,11 +33,10 @@ std::string windowsErrorText(unsigned long code) {
       nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
   std::string text = length > 0 ? utf8FromWide(std::wstring_view(buffer, length))
                                 : "ошибка Windows " + std::to_string(code);
-  LocalFree(buffer);
-  while (!text.empty() &&
-         (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
+  if (buffer != nullptr) LocalFree(buffer);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
     text.pop_back();
   return text;
 }
 
-}  // namespace tallowick::history
+}  // namespace tallowick::platform

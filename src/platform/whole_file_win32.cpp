@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "testrun/output_file_system.h"
+#include "platform/whole_file_system.h"
 
-namespace tallowick::output_file {
+namespace tallowick::whole_file {
 namespace {
 
 // The error of the last call, as the generic condition where there is one, so that the
@@ -133,7 +133,20 @@ std::error_code replace(const fs::path& temporary, const fs::path& target) {
   return {};
 }
 
+std::error_code placeNew(const fs::path& temporary, const fs::path& target) {
+  // Without MOVEFILE_REPLACE_EXISTING the move fails when the name exists: a file that
+  // another writer put in place first stays.
+  std::error_code ec;
+  if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    const DWORD code = GetLastError();
+    if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) ec = errorOf(code);
+  }
+  // Gone already once it has been moved into place.
+  DeleteFileW(temporary.c_str());
+  return ec;
+}
+
 // NTFS makes the rename durable with the file itself.
 void syncFolder(const fs::path&) {}
 
-}  // namespace tallowick::output_file
+}  // namespace tallowick::whole_file

@@ -1,4 +1,4 @@
-// What OutputFile needs from the operating system, one implementation per platform
+// What WholeFile needs from the operating system, one implementation per platform
 // (POSIX, Win32). Every call that can fail returns the system's error code.
 #pragma once
 
@@ -7,7 +7,7 @@
 #include <string_view>
 #include <system_error>
 
-namespace tallowick::output_file {
+namespace tallowick::whole_file {
 
 namespace fs = std::filesystem;
 
@@ -42,7 +42,10 @@ std::error_code finish(Handle& handle);
 void discard(Handle& handle);
 // Puts `temporary` in the place of `target` in one step.
 std::error_code replace(const fs::path& temporary, const fs::path& target);
+// Gives `temporary` the name `target` unless a file has that name already, which is kept
+// (and is no error); `temporary` is gone either way.
+std::error_code placeNew(const fs::path& temporary, const fs::path& target);
 // Makes the folder's new entry durable, where the system needs that.
 void syncFolder(const fs::path& folder);
 
-}  // namespace tallowick::output_file
+}  // namespace tallowick::whole_file

@@ -1,5 +1,5 @@
 // What a store operation gives back: a value, or an error with a text the windows can show.
-// The book never throws; every store call ends in one of these.
+// The stores never throw; every store call ends in one of these.
 #pragma once
 
 #include <optional>

@@ -1,14 +1,14 @@
 // The saved files on POSIX systems: open(2) with O_EXCL for the file written beside the
-// target, fsync before rename(2), the old file's mode and owner carried over.
+// target, fsync before rename(2) or link(2), the old file's mode and owner carried over.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "testrun/output_file_system.h"
+#include "platform/whole_file_system.h"
 
-namespace tallowick::output_file {
+namespace tallowick::whole_file {
 namespace {
 
 std::error_code lastError() {
@@ -97,6 +97,14 @@ std::error_code replace(const fs::path& temporary, const fs::path& target) {
   return {};
 }
 
+std::error_code placeNew(const fs::path& temporary, const fs::path& target) {
+  // link() never replaces: a file that another writer put in place first stays.
+  std::error_code ec;
+  if (::link(temporary.c_str(), target.c_str()) != 0 && errno != EEXIST) ec = lastError();
+  ::unlink(temporary.c_str());
+  return ec;
+}
+
 void syncFolder(const fs::path& folder) {
   const int f = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (f < 0) return;
@@ -104,4 +112,4 @@ void syncFolder(const fs::path& folder) {
   ::close(f);
 }
 
-}  // namespace tallowick::output_file
+}  // namespace tallowick::whole_file

@@ -1,6 +1,6 @@
 // Saving a file for the user on a real file system: what is replaced, what is written in
 // place, what is refused, and that a failure on the way leaves the old file.
-#include "testrun/output_file.h"
+#include "platform/whole_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -58,13 +58,13 @@ fs::path nullDevice(const Dir& d) {
 }
 
 std::optional<std::string> save(const fs::path& path, const std::string& text) {
-  OutputFile file;
+  WholeFile file;
   if (auto refused = file.open(path.string())) return refused;
   file.write(text);
   return file.commit();
 }
 
-TEST(OutputFile, ReplacesFollowsWritesInPlaceOrRefuses) {
+TEST(WholeFile, ReplacesFollowsWritesInPlaceOrRefuses) {
   struct Case {
     const char* what;
     std::function<fs::path(const Dir&)> prepare;  // the path to save to
@@ -178,7 +178,7 @@ TEST(OutputFile, ReplacesFollowsWritesInPlaceOrRefuses) {
 
 // The first failure of a write sticks: the old file stays and nothing is left beside it.
 // The file size limit stands in for a disk that fills up in the middle of the run.
-TEST(OutputFile, AWriteThatFailsOnTheWayLeavesTheOldFile) {
+TEST(WholeFile, AWriteThatFailsOnTheWayLeavesTheOldFile) {
   Dir d;
   d.write("trace.jsonl", "old");
   const pid_t child = ::fork();
@@ -186,7 +186,7 @@ TEST(OutputFile, AWriteThatFailsOnTheWayLeavesTheOldFile) {
     std::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{4096, 4096};
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    OutputFile file;
+    WholeFile file;
     if (file.open(d.at("trace.jsonl").string())) ::_exit(10);
     for (int i = 0; i < 100; ++i)
       file.write(std::string(100, 'x'));
@@ -201,11 +201,11 @@ TEST(OutputFile, AWriteThatFailsOnTheWayLeavesTheOldFile) {
   EXPECT_EQ(d.entries(), Names{"trace.jsonl"});
 }
 
-TEST(OutputFile, AFileGivenUpLeavesTheOldOne) {
+TEST(WholeFile, AFileGivenUpLeavesTheOldOne) {
   Dir d;
   d.write("run.log", "old");
   {
-    OutputFile file;
+    WholeFile file;
     ASSERT_FALSE(file.open(d.at("run.log").string()));
     file.write("half");
     EXPECT_EQ(d.entries().size(), 2u);  // the new one is made beside it

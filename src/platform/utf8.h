@@ -2,12 +2,11 @@
 // exports need.
 #pragma once
 
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
 
-namespace tallowick::history {
+namespace tallowick {
 
 // The value a malformed byte stands for in `forEachCharacter`.
 inline constexpr char32_t kNotUtf8 = 0xFFFFFFFF;
@@ -20,8 +19,4 @@ void forEachCharacter(std::string_view text,
 
 bool isUtf8(std::string_view text);
 
-// A path as UTF-8 text, as SQLite opens files by name and as the messages name them, on
-// every platform.
-std::string pathText(const std::filesystem::path& path);
-
-}  // namespace tallowick::history
+}  // namespace tallowick

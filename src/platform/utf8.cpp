@@ -1,6 +1,6 @@
-#include "history/utf8.h"
+#include "platform/utf8.h"
 
-namespace tallowick::history {
+namespace tallowick {
 
 namespace {
 
@@ -52,9 +52,4 @@ bool isUtf8(std::string_view text) {
   return true;
 }
 
-std::string pathText(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
-}  // namespace tallowick::history
+}  // namespace tallowick

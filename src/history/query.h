@@ -1,0 +1,85 @@
+// What the history window and `tallowick-cli history` ask of the history, answered alike
+// for both: the filter that the entries of a user describe, the records it selects, one
+// record, and a selection exported to a file or a stream. Looking at a history never makes
+// one: a history not yet written reads as empty.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "history/exports.h"
+#include "history/history_store.h"
+
+namespace tallowick::history {
+
+// The entries of a filter as typed; an empty entry is not given.
+struct FilterEntries {
+  std::string from;
+  std::string until;
+  std::string model;
+  std::string serialNumber;
+  std::string outcome;  // a key: finished, aborted, ...
+  std::string kind;     // a key: testrun, init
+  std::string limit;
+};
+
+// How dates are typed: "2026-12-07" or "2026-12-07 09:05" (the command line), or
+// "07.12.2026" (the windows).
+enum class DateForm : std::uint8_t { Iso, Workshop };
+
+enum class FilterField : std::uint8_t { From, Until, Outcome, Kind, Limit };
+
+// An entry that cannot be used, and which.
+struct FilterRefusal {
+  FilterField field;
+  std::string entry;
+};
+
+// The filter the entries describe: dates of this computer's clock from the start of the day
+// (or minute) of `from` to the end of that of `until`; `defaultLimit` when no limit is
+// typed.
+std::variant<Filter, FilterRefusal> readFilter(const FilterEntries& entries, DateForm form,
+                                               std::size_t defaultLimit);
+
+// A range that ends before it begins finds nothing, which a window says rather than shows.
+bool endsBeforeItBegins(const Filter& filter);
+
+// The records chosen for an export: those a filter selects, or those with these ids in
+// this order.
+using Selection = std::variant<Filter, std::vector<std::int64_t>>;
+
+struct ExportOutcome {
+  enum class Failure : std::uint8_t { None, File, History };
+  Failure failure = Failure::None;
+  std::string message;  // the sentence of the failure
+  std::size_t records = 0;
+  explicit operator bool() const { return failure == Failure::None; }
+};
+
+class Query {
+ public:
+  // `store`: the history; nothing when there is no place for one, `unavailable` says why.
+  Query(Store* store, std::string unavailable);
+
+  StoreResult<std::vector<Record>> list(const Filter& filter);
+  // One record with its log and steps; nothing when there is none with that id.
+  StoreResult<std::optional<Record>> find(std::int64_t id);
+  // The selection in `format`, written whole to `path` (the file is made ready before
+  // anything is read, so that a file that cannot be written is known first) or to `out`.
+  ExportOutcome exportTo(Format format, const Selection& selection, const std::string& path);
+  StoreResult<std::size_t> exportTo(Format format, const Selection& selection, std::ostream& out);
+
+ private:
+  // False when there is no history to read, or none has been written yet.
+  bool written() const;
+  StoreResult<std::vector<Record>> chosen(const Selection& selection);
+
+  Store* store_;
+  std::string unavailable_;
+};
+
+}  // namespace tallowick::history

@@ -1,0 +1,51 @@
+// What Tallowick asks of the computer it runs on: where its data lives, the computer's and
+// the user's names, the environment, and the system's words for an error. One file per
+// platform behind these declarations.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "platform/store_result.h"
+
+namespace tallowick::platform {
+
+// A variable of the environment; nothing when it is not set.
+using Environment = std::function<std::optional<std::string>(const char* name)>;
+// The process's own environment.
+std::optional<std::string> processEnvironment(const char* name);
+
+// The files of a station's own data.
+enum class DataFile : std::uint8_t {
+  Book,     // the book of serial numbers where it is a file (not the Windows registry)
+  History,  // the record of every run and initialisation
+};
+
+// Where `file` lives: the file its variable names (TALLOWICK_REGISTRY, TALLOWICK_HISTORY);
+// otherwise in the folder of the station's data: "Tallowick" in $XDG_DATA_HOME (when it is
+// an absolute path) or ~/.local/share, on Windows in %ProgramData%, shared by every user of
+// the computer.
+StoreResult<std::filesystem::path> dataFile(DataFile file, const Environment& environment);
+StoreResult<std::filesystem::path> dataFile(DataFile file);
+
+// This computer's name; empty when the system does not tell.
+std::string computerName();
+// The name of the operating system's user who runs the program; empty when unknown.
+std::string userName();
+
+// This process's number, and whether the process of that number on this computer has
+// ended for certain (false when it runs, or when that cannot be told).
+std::uint64_t processId();
+bool processGone(std::uint64_t id);
+
+// The system's sentence for an error, in UTF-8, without a closing full stop or line break.
+std::string systemErrorText(const std::error_code& ec);
+
+// A path as UTF-8 text, as SQLite opens files by name and as the messages name them.
+std::string pathText(const std::filesystem::path& path);
+
+}  // namespace tallowick::platform
