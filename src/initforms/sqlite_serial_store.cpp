@@ -15,8 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kFileName = "registry.sqlite3";
-
 // Key and value names compare without regard to ASCII case, as in the registry; each
 // value carries its registry type, and the check keeps a value to what that type holds.
 constexpr const char* kSchema = R"sql(
