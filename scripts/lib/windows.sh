@@ -1,13 +1,14 @@
 # Sourced by the scripts that cross-build the Windows programs (scripts/test-windows,
 # scripts/package).
 #
-# windows_libraries REPORT builds, or finds in the cache, the third-party libraries that the
-# programs and their suites link: Qt, SQLite, OpenSSL and libpq (scripts/build-NAME-windows),
-# one after the other, with their progress on standard error. It calls `REPORT passed TITLE
-# SECONDS` after each, or `REPORT failed TITLE` and returns 1 at the first that fails.
+# windows_libraries REPORT [WHY] builds, or finds in the cache, the third-party libraries
+# that the programs and their suites link: Qt, SQLite, OpenSSL and libpq
+# (scripts/build-NAME-windows), one after the other, with their progress on standard error.
+# It calls `REPORT passed TITLE "N s"` after each, or `REPORT failed TITLE WHY` and returns 1
+# at the first that fails.
 # Then windows_cmake_args holds the cmake arguments of a Windows tree against them.
 windows_libraries() {
-  local report="$1" item name title t dir
+  local report="$1" why="${2:-}" item name title t dir
   local -A found
   for item in "qt:Qt" "sqlite:SQLite" "openssl:OpenSSL" "libpq:libpq"; do
     name=${item%%:*}
@@ -17,7 +18,7 @@ windows_libraries() {
       found[$name]=$dir
       "$report" passed "$title" "$((SECONDS - t)) s"
     else
-      "$report" failed "$title"
+      "$report" failed "$title" "$why"
       return 1
     fi
   done
