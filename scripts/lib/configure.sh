@@ -14,11 +14,8 @@ configure_tree() {
   if [ "${TALLOWICK_CCACHE:-1}" != "0" ] && command -v ccache >/dev/null; then
     local ccache_dir="${TALLOWICK_QT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tallowick}/ccache"
     mkdir -p "$ccache_dir"
-    # Room for every build tree of a few work trees. The suites' precompiled header is
-    # cached too, which needs ccache to take it as it is (nothing in it reads the time).
-    local launcher="env;CCACHE_DIR=$ccache_dir;CCACHE_MAXSIZE=5G"
-    launcher+=";CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime"
-    launcher+=";ccache"
+    # Room for every build tree of a few work trees.
+    local launcher="env;CCACHE_DIR=$ccache_dir;CCACHE_MAXSIZE=5G;ccache"
     set -- "$@" -DCMAKE_C_COMPILER_LAUNCHER="$launcher" -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher"
   fi
   local wanted
