@@ -32,6 +32,11 @@ enum class Outcome : std::uint8_t { TALLOWICK_HISTORY_OUTCOMES(TALLOWICK_ENUMERA
 
 struct Record {
   std::int64_t id = 0;  // given by the history when the record is appended
+  // The record's own identity, made with it (a UUID), which it keeps wherever it is copied:
+  // the line database holds each record once, however often it is forwarded.
+  std::string uid;
+  // The station of the line that made it: the computer's name unless named otherwise.
+  std::string station;
   Kind kind = Kind::TestRun;
   // Milliseconds since 1970-01-01 00:00 UTC, and the computer's offset from UTC at the
   // start, so that the times read as the workshop's clock showed them.
