@@ -7,13 +7,12 @@
 #include <iomanip>
 #include <optional>
 #include <ostream>
-#include <set>
 #include <sstream>
 
-#include "app/cli_options.h"
 #include "app/exit_codes.h"
 #include "history/exports.h"
 #include "history/history_store.h"
+#include "link/help_text.h"
 #include "testrun/output_file.h"
 
 namespace tallowick {
@@ -22,9 +21,21 @@ namespace {
 namespace fs = std::filesystem;
 using history::Record;
 
-// The options that choose records.
-const std::set<std::string> kSelection = {"--from",    "--until", "--model", "--serial",
-                                          "--outcome", "--kind",  "--limit", "--history"};
+// The options that choose records, of the list and of an export.
+constexpr Option kFrom{"--from", "DATE",
+                       "records from DATE on: YYYY-MM-DD or 'YYYY-MM-DD HH:MM', local time"};
+constexpr Option kUntil{"--until", "DATE", "records up to DATE, that day or minute included"};
+constexpr Option kModel{"--model", "MODEL", "records of this model"};
+constexpr Option kSerial{"--serial", "NUMBER", "records of this serial number"};
+constexpr Option kOutcome{"--outcome", "OUTCOME",
+                          "records that ended so: finished, finished_with_errors, aborted, "
+                          "stopped or input_refused"};
+constexpr Option kKind{"--kind", "testrun|init", "test runs only, or initialisations only"};
+constexpr Option kLimit{"--limit", "N",
+                        "the newest N records (default: 100 in the list, every one in an "
+                        "export; 0 for all)"};
+constexpr const Option* kSelection[] = {&kFrom,    &kUntil, &kModel, &kSerial,
+                                        &kOutcome, &kKind,  &kLimit, &kHistoryOption};
 
 // "YYYY-MM-DD" or "YYYY-MM-DD HH:MM", the computer's local time, as milliseconds since
 // 1970 UTC; `untilEnd` gives the end of that day or minute instead of its start.
@@ -62,43 +73,43 @@ std::optional<std::int64_t> localTimeMs(const std::string& text, bool untilEnd) 
 }
 
 // The filter the options describe; the reason when one of them is not usable.
-std::optional<std::string> makeFilter(const Options& o, std::size_t defaultLimit,
-                                      history::Filter& f) {
+std::optional<Failure> makeFilter(const Given& o, std::size_t defaultLimit, history::Filter& f) {
   const struct {
     std::string from, until, model, serial, outcome, kind, limit;
-  } s{o.get("--from", ""),    o.get("--until", ""), o.get("--model", ""), o.get("--serial", ""),
-      o.get("--outcome", ""), o.get("--kind", ""),  o.get("--limit", "")};
+  } s{o.get(kFrom),    o.get(kUntil), o.get(kModel), o.get(kSerial),
+      o.get(kOutcome), o.get(kKind),  o.get(kLimit)};
+  // "--name needs WHAT, not 'VALUE'".
+  const auto refused = [](const Option& option, const std::string& what, const std::string& value) {
+    return Failure{std::string(option.name) + " needs " + what + ", not '" + value + "'"};
+  };
+  const std::string date = "a date YYYY-MM-DD or 'YYYY-MM-DD HH:MM'";
   if (!s.from.empty()) {
     f.fromMs = localTimeMs(s.from, false);
-    if (!f.fromMs)
-      return "--from needs a date YYYY-MM-DD or 'YYYY-MM-DD HH:MM', not '" + s.from + "'";
+    if (!f.fromMs) return refused(kFrom, date, s.from);
   }
   if (!s.until.empty()) {
     f.untilMs = localTimeMs(s.until, true);
-    if (!f.untilMs) {
-      return "--until needs a date YYYY-MM-DD or 'YYYY-MM-DD HH:MM', not '" + s.until + "'";
-    }
+    if (!f.untilMs) return refused(kUntil, date, s.until);
   }
   if (!s.model.empty()) f.model = s.model;
   if (!s.serial.empty()) f.serialNumber = s.serial;
   if (!s.outcome.empty()) {
     f.outcome = history::outcomeFromKey(s.outcome);
     if (!f.outcome) {
-      return "--outcome needs finished, finished_with_errors, aborted, stopped or "
-             "input_refused, not '" +
-             s.outcome + "'";
+      return refused(kOutcome, "finished, finished_with_errors, aborted, stopped or input_refused",
+                     s.outcome);
     }
   }
   if (!s.kind.empty()) {
     f.kind = history::kindFromKey(s.kind);
-    if (!f.kind) return "--kind needs testrun or init, not '" + s.kind + "'";
+    if (!f.kind) return refused(kKind, choices(kKind), s.kind);
   }
   f.limit = defaultLimit;
   if (!s.limit.empty()) {
     std::size_t n = 0;
     const auto [end, ec] = std::from_chars(s.limit.data(), s.limit.data() + s.limit.size(), n);
     if (ec != std::errc{} || end != s.limit.data() + s.limit.size()) {
-      return "--limit needs a whole number (0 for all), not '" + s.limit + "'";
+      return refused(kLimit, "a whole number (0 for all)", s.limit);
     }
     f.limit = n;
   }
@@ -184,119 +195,182 @@ void printRecord(const Record& r, std::ostream& out) {
     out << line << "\n";
 }
 
-int runList(const std::vector<std::string>& args, std::size_t verbs, std::ostream& out,
-            std::ostream& err) {
-  const Options o = parseCommandOptions(args, kSelection, {}, verbs);
-  if (!o.error.empty()) return usageError(err, o.error);
-  history::Filter filter;
-  if (auto reason = makeFilter(o, 100, filter)) return usageError(err, *reason);
-  const auto path = historyFile(o.get("--history", ""), err);
-  if (!path) return kExitHistoryUnreadable;
-  // A history that was never written has no records; looking must not make one.
-  if (!fs::exists(*path)) {
-    printList({}, out);
+// history [list]: the newest records first, as the filter chooses them.
+class ListVerb final : public Command {
+ public:
+  ListVerb() : Command({"history [list]"}, "", {}) {
+    for (const Option* o : kSelection)
+      option(*o);
+  }
+
+  int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+          const CliContext&) const override {
+    // "list" may be left out when an option or nothing follows "history".
+    const bool named = args.size() > 1 && !args[1].starts_with("-");
+    Given o;
+    if (auto refused = read(args, named ? 2 : 1, {}, o)) return usageError(err, refused->message);
+    history::Filter filter;
+    if (auto refused = makeFilter(o, 100, filter)) return usageError(err, refused->message);
+    const auto path = historyFile(o.get(kHistoryOption), err);
+    if (!path) return kExitHistoryUnreadable;
+    // A history that was never written has no records; looking must not make one.
+    if (!fs::exists(*path)) {
+      printList({}, out);
+      return kExitOk;
+    }
+    history::Store store(*path);
+    auto records = store.list(filter);
+    if (!records) return storeError(err, records.error());
+    printList(records.value(), out);
     return kExitOk;
   }
-  history::Store store(*path);
-  auto records = store.list(filter);
-  if (!records) return storeError(err, records.error());
-  printList(records.value(), out);
-  return kExitOk;
-}
+};
 
-int runShow(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  // The id is the one word after "history show" that is no option and no option's value.
-  std::vector<std::string> rest(args.begin(), args.begin() + 2);
-  std::string id;
-  for (std::size_t i = 2; i < args.size(); ++i) {
-    if (args[i] == "--history" && i + 1 < args.size()) {
-      rest.insert(rest.end(), {args[i], args[i + 1]});
-      ++i;
-    } else if (id.empty() && !args[i].starts_with("-")) {
-      id = args[i];
-    } else {
-      rest.push_back(args[i]);
+// history show ID: one record with its steps and its log.
+class ShowVerb final : public Command {
+ public:
+  ShowVerb() : Command({"history show"}, "ID", {}) { option(kHistoryOption); }
+
+  int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+          const CliContext&) const override {
+    // The id is the one word after "history show" that is no option and no option's value.
+    std::vector<std::string> rest(args.begin(), args.begin() + 2);
+    std::string id;
+    for (std::size_t i = 2; i < args.size(); ++i) {
+      if (args[i] == kHistoryOption.name && i + 1 < args.size()) {
+        rest.insert(rest.end(), {args[i], args[i + 1]});
+        ++i;
+      } else if (id.empty() && !args[i].starts_with("-")) {
+        id = args[i];
+      } else {
+        rest.push_back(args[i]);
+      }
     }
+    Given o;
+    if (auto refused = read(rest, 2, {}, o)) return usageError(err, refused->message);
+    std::int64_t n = 0;
+    const auto [end, ec] = std::from_chars(id.data(), id.data() + id.size(), n);
+    if (id.empty() || ec != std::errc{} || end != id.data() + id.size() || n <= 0) {
+      return usageError(
+          err, std::string(names().front()) + " needs the id of a record, as the list shows it");
+    }
+    const auto path = historyFile(o.get(kHistoryOption), err);
+    if (!path) return kExitHistoryUnreadable;
+    std::optional<Record> found;
+    if (fs::exists(*path)) {
+      history::Store store(*path);
+      auto record = store.find(n);
+      if (!record) return storeError(err, record.error());
+      found = record.value();
+    }
+    if (!found) {
+      err << "tallowick-cli: the history holds no record " << n << "\n";
+      return kExitHistoryUnreadable;
+    }
+    printRecord(*found, out);
+    return kExitOk;
   }
-  const Options o = parseCommandOptions(rest, {"--history"}, {}, 1);
-  if (!o.error.empty()) return usageError(err, o.error);
-  std::int64_t n = 0;
-  const auto [end, ec] = std::from_chars(id.data(), id.data() + id.size(), n);
-  if (id.empty() || ec != std::errc{} || end != id.data() + id.size() || n <= 0) {
-    return usageError(err, "history show needs the id of a record, as the list shows it");
-  }
-  const auto path = historyFile(o.get("--history", ""), err);
-  if (!path) return kExitHistoryUnreadable;
-  std::optional<Record> found;
-  if (fs::exists(*path)) {
-    history::Store store(*path);
-    auto record = store.find(n);
-    if (!record) return storeError(err, record.error());
-    found = record.value();
-  }
-  if (!found) {
-    err << "tallowick-cli: the history holds no record " << n << "\n";
-    return kExitHistoryUnreadable;
-  }
-  printRecord(*found, out);
-  return kExitOk;
-}
+};
 
-int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  std::set<std::string> known = kSelection;
-  known.insert({"--format", "--output"});
-  const Options o = parseCommandOptions(args, known, {}, 1);
-  if (!o.error.empty()) return usageError(err, o.error);
-  const auto chosen = history::formatFromName(o.get("--format", ""));
-  if (!chosen) return usageError(err, "history export needs --format csv, json or junit");
-  history::Filter filter;
-  if (auto reason = makeFilter(o, 0, filter)) return usageError(err, *reason);
-  const std::string output = o.get("--output", "");
-  const auto path = historyFile(o.get("--history", ""), err);
-  if (!path) return kExitHistoryUnreadable;
+// history export: the selection as CSV, JSON or JUnit XML.
+class ExportVerb final : public Command {
+ public:
+  ExportVerb() : Command({"history export"}, "", {}) {
+    for (const Option* o : kSelection)
+      option(*o);
+  }
 
-  // Made ready first, so that an output that cannot be written is known before the read.
-  OutputFile target;
-  if (!output.empty()) {
-    if (auto refused = target.open(output)) {
-      err << "tallowick-cli: " << *refused << "\n";
+  int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+          const CliContext&) const override {
+    const std::string_view who = names().front();
+    Given o;
+    if (auto refused = read(args, 2, who, o)) return usageError(err, refused->message);
+    const auto chosen = history::formatFromName(o.get(format));
+    if (!chosen) return usageError(err, needs(who, format));
+    history::Filter filter;
+    if (auto refused = makeFilter(o, 0, filter)) return usageError(err, refused->message);
+    const std::string target = o.get(output);
+    const auto path = historyFile(o.get(kHistoryOption), err);
+    if (!path) return kExitHistoryUnreadable;
+
+    // Made ready first, so that an output that cannot be written is known before the read.
+    OutputFile file;
+    if (!target.empty()) {
+      if (auto refused = file.open(target)) {
+        err << "tallowick-cli: " << *refused << "\n";
+        return kExitFileNotSaved;
+      }
+    }
+    std::vector<Record> records;
+    if (fs::exists(*path)) {
+      history::Store store(*path);
+      const StoreStatus read = store.forEach(filter, history::Detail::Full, [&](const Record& r) {
+        records.push_back(r);
+        return true;
+      });
+      if (!read) return storeError(err, read.error());
+    }
+    std::ostringstream bytes;
+    history::exportRecords(*chosen, records, bytes);
+    if (target.empty()) {
+      out << bytes.str() << std::flush;
+      return kExitOk;
+    }
+    file.write(bytes.str());
+    if (auto problem = file.commit()) {
+      err << "tallowick-cli: " << *problem << "\n";
       return kExitFileNotSaved;
     }
-  }
-  std::vector<Record> records;
-  if (fs::exists(*path)) {
-    history::Store store(*path);
-    const StoreStatus read = store.forEach(filter, history::Detail::Full, [&](const Record& r) {
-      records.push_back(r);
-      return true;
-    });
-    if (!read) return storeError(err, read.error());
-  }
-  std::ostringstream bytes;
-  history::exportRecords(*chosen, records, bytes);
-  if (output.empty()) {
-    out << bytes.str() << std::flush;
+    err << "Готово: история сохранена в " << target << " (записей: " << records.size() << ").\n";
     return kExitOk;
   }
-  target.write(bytes.str());
-  if (auto problem = target.commit()) {
-    err << "tallowick-cli: " << *problem << "\n";
-    return kExitFileNotSaved;
+
+ private:
+  // Declared before the selection's, which the constructor adds.
+  const Option& format =
+      option({.name = "--format",
+              .value = "csv|json|junit",
+              .help = "the export's format: CSV (one row per run), JSON or JUnit XML",
+              .required = true});
+  const Option& output =
+      option({"--output", "FILE", "the file the export is written to (default: standard output)"});
+};
+
+class HistoryCommand final : public Command {
+ public:
+  HistoryCommand()
+      : Command({"history"}, "",
+                "The record of every test run and initialisation, newest first, chosen by "
+                "the options below: listed, one shown with its steps and its log, or "
+                "exported to a file or standard output.") {}
+
+  std::vector<const Command*> forms() const override { return {&list_, &show_, &export_}; }
+
+  int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+          const CliContext& context) const override {
+    // The verb after "history"; the list when an option or nothing comes first.
+    const bool named = args.size() > 1 && !args[1].starts_with("-");
+    const std::string verb = named ? args[1] : std::string(kVerbs[0]);
+    const Command* verbs[] = {&list_, &show_, &export_};
+    for (std::size_t i = 0; i < std::size(kVerbs); ++i) {
+      if (verb == kVerbs[i]) return verbs[i]->run(args, out, err, context);
+    }
+    return usageError(err, std::string(names().front()) + " needs " +
+                               help::listed({std::begin(kVerbs), std::end(kVerbs)}) + ", not '" +
+                               verb + "'");
   }
-  err << "Готово: история сохранена в " << output << " (записей: " << records.size() << ").\n";
-  return kExitOk;
-}
+
+ private:
+  static constexpr std::string_view kVerbs[] = {"list", "show", "export"};
+  ListVerb list_;
+  ShowVerb show_;
+  ExportVerb export_;
+};
 
 }  // namespace
 
-int runHistory(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  // The verb after "history"; the list when an option or nothing comes first.
-  const bool named = args.size() > 1 && !args[1].starts_with("-");
-  const std::string verb = named ? args[1] : "list";
-  if (verb == "list") return runList(args, named ? 1 : 0, out, err);
-  if (verb == "show") return runShow(args, out, err);
-  if (verb == "export") return runExport(args, out, err);
-  return usageError(err, "history needs list, show or export, not '" + verb + "'");
+std::unique_ptr<Command> makeHistoryCommand() {
+  return std::make_unique<HistoryCommand>();
 }
 
 }  // namespace tallowick

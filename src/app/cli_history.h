@@ -2,13 +2,12 @@
 // at a time with its log, or exported for a spreadsheet or a dashboard.
 #pragma once
 
-#include <iosfwd>
-#include <string>
-#include <vector>
+#include <memory>
+
+#include "app/cli_command.h"
 
 namespace tallowick {
 
-// `args` starts with "history"; returns the exit code.
-int runHistory(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+std::unique_ptr<Command> makeHistoryCommand();
 
 }  // namespace tallowick
