@@ -27,41 +27,44 @@ class InfoCommand final : public PortCommand {
                     "Identify the printer: model, firmware version, country and service mode.") {}
 
   int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-          const CliContext& context) const override {
-    Given o;
-    if (auto refused = read(args, 1, args[0], o)) return usageError(err, refused->message);
-    const std::string portName = o.get(port);
-
-    Port p(simClock(context), context);
-    if (p.link.OpenDeviceLink(portName, kBaudRates[baudIndex(o)]) == -1) {
-      err << "message: " << portNotOpenedText("Невозможно подключить порт", p.link.openFailure())
-          << "\n";
-      return kExitPortOrUsage;
-    }
-    std::int32_t argError = 0;
-    const CommandResult* r = p.commands.GetDeviceInfo(kDevicePassword, &argError);
-    int code = kExitOk;
-    if (r->Refusal != LinkRefusal::None) {
-      err << "tallowick-cli: " << refusalText(r->Refusal) << "\n";
-      code = kExitPortOrUsage;
-    } else if (r->noReply()) {
-      err << "message: Таймаут устройства! Ошибка GetDeviceInfo!\n";
-      code = kExitNoReply;
-    } else if (!r->accepted()) {
-      err << "message: Ошибка GetDeviceInfo\n"
-          << "tallowick-cli: the printer answered with error code " << r->ErrorCode << "\n";
-      code = kExitPrinterError;
-    } else {
-      out << "Модель: " << r->Fields[0] << "\n"
-          << "Версия ПО: " << r->Fields[1] << "\n"
-          << "Страна: " << r->Fields[2] << "\n"
-          << (r->serviceMode() ? "Внимание!  Service Mode включен." : "Service Mode выключен.")
-          << "\n";
-    }
-    p.link.CloseDeviceLink();
-    return code;
-  }
+          const CliContext& context) const override;
 };
+
+int InfoCommand::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                     const CliContext& context) const {
+  Given o;
+  if (auto refused = read(args, 1, args[0], o)) return usageError(err, refused->message);
+  const std::string portName = o.get(port);
+
+  Port p(simClock(context), context);
+  if (p.link.OpenDeviceLink(portName, kBaudRates[baudIndex(o)]) == -1) {
+    err << "message: " << portNotOpenedText("Невозможно подключить порт", p.link.openFailure())
+        << "\n";
+    return kExitPortOrUsage;
+  }
+  std::int32_t argError = 0;
+  const CommandResult* r = p.commands.GetDeviceInfo(kDevicePassword, &argError);
+  int code = kExitOk;
+  if (r->Refusal != LinkRefusal::None) {
+    err << "tallowick-cli: " << refusalText(r->Refusal) << "\n";
+    code = kExitPortOrUsage;
+  } else if (r->noReply()) {
+    err << "message: Таймаут устройства! Ошибка GetDeviceInfo!\n";
+    code = kExitNoReply;
+  } else if (!r->accepted()) {
+    err << "message: Ошибка GetDeviceInfo\n"
+        << "tallowick-cli: the printer answered with error code " << r->ErrorCode << "\n";
+    code = kExitPrinterError;
+  } else {
+    out << "Модель: " << r->Fields[0] << "\n"
+        << "Версия ПО: " << r->Fields[1] << "\n"
+        << "Страна: " << r->Fields[2] << "\n"
+        << (r->serviceMode() ? "Внимание!  Service Mode включен." : "Service Mode выключен.")
+        << "\n";
+  }
+  p.link.CloseDeviceLink();
+  return code;
+}
 
 // The single functions of the page "Вспомогательные функции", by command name, with the
 // line that says what was done when every command was accepted.

@@ -202,74 +202,16 @@ class ListVerb final : public Command {
     for (const Option* o : kSelection)
       option(*o);
   }
-
   int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-          const CliContext&) const override {
-    // "list" may be left out when an option or nothing follows "history".
-    const bool named = args.size() > 1 && !args[1].starts_with("-");
-    Given o;
-    if (auto refused = read(args, named ? 2 : 1, {}, o)) return usageError(err, refused->message);
-    history::Filter filter;
-    if (auto refused = makeFilter(o, 100, filter)) return usageError(err, refused->message);
-    const auto path = historyFile(o.get(kHistoryOption), err);
-    if (!path) return kExitHistoryUnreadable;
-    // A history that was never written has no records; looking must not make one.
-    if (!fs::exists(*path)) {
-      printList({}, out);
-      return kExitOk;
-    }
-    history::Store store(*path);
-    auto records = store.list(filter);
-    if (!records) return storeError(err, records.error());
-    printList(records.value(), out);
-    return kExitOk;
-  }
+          const CliContext& context) const override;
 };
 
 // history show ID: one record with its steps and its log.
 class ShowVerb final : public Command {
  public:
   ShowVerb() : Command({"history show"}, "ID", {}) { option(kHistoryOption); }
-
   int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-          const CliContext&) const override {
-    // The id is the one word after "history show" that is no option and no option's value.
-    std::vector<std::string> rest(args.begin(), args.begin() + 2);
-    std::string id;
-    for (std::size_t i = 2; i < args.size(); ++i) {
-      if (args[i] == kHistoryOption.name && i + 1 < args.size()) {
-        rest.insert(rest.end(), {args[i], args[i + 1]});
-        ++i;
-      } else if (id.empty() && !args[i].starts_with("-")) {
-        id = args[i];
-      } else {
-        rest.push_back(args[i]);
-      }
-    }
-    Given o;
-    if (auto refused = read(rest, 2, {}, o)) return usageError(err, refused->message);
-    std::int64_t n = 0;
-    const auto [end, ec] = std::from_chars(id.data(), id.data() + id.size(), n);
-    if (id.empty() || ec != std::errc{} || end != id.data() + id.size() || n <= 0) {
-      return usageError(
-          err, std::string(names().front()) + " needs the id of a record, as the list shows it");
-    }
-    const auto path = historyFile(o.get(kHistoryOption), err);
-    if (!path) return kExitHistoryUnreadable;
-    std::optional<Record> found;
-    if (fs::exists(*path)) {
-      history::Store store(*path);
-      auto record = store.find(n);
-      if (!record) return storeError(err, record.error());
-      found = record.value();
-    }
-    if (!found) {
-      err << "tallowick-cli: the history holds no record " << n << "\n";
-      return kExitHistoryUnreadable;
-    }
-    printRecord(*found, out);
-    return kExitOk;
-  }
+          const CliContext& context) const override;
 };
 
 // history export: the selection as CSV, JSON or JUnit XML.
@@ -279,51 +221,8 @@ class ExportVerb final : public Command {
     for (const Option* o : kSelection)
       option(*o);
   }
-
   int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-          const CliContext&) const override {
-    const std::string_view who = names().front();
-    Given o;
-    if (auto refused = read(args, 2, who, o)) return usageError(err, refused->message);
-    const auto chosen = history::formatFromName(o.get(format));
-    if (!chosen) return usageError(err, needs(who, format));
-    history::Filter filter;
-    if (auto refused = makeFilter(o, 0, filter)) return usageError(err, refused->message);
-    const std::string target = o.get(output);
-    const auto path = historyFile(o.get(kHistoryOption), err);
-    if (!path) return kExitHistoryUnreadable;
-
-    // Made ready first, so that an output that cannot be written is known before the read.
-    OutputFile file;
-    if (!target.empty()) {
-      if (auto refused = file.open(target)) {
-        err << "tallowick-cli: " << *refused << "\n";
-        return kExitFileNotSaved;
-      }
-    }
-    std::vector<Record> records;
-    if (fs::exists(*path)) {
-      history::Store store(*path);
-      const StoreStatus read = store.forEach(filter, history::Detail::Full, [&](const Record& r) {
-        records.push_back(r);
-        return true;
-      });
-      if (!read) return storeError(err, read.error());
-    }
-    std::ostringstream bytes;
-    history::exportRecords(*chosen, records, bytes);
-    if (target.empty()) {
-      out << bytes.str() << std::flush;
-      return kExitOk;
-    }
-    file.write(bytes.str());
-    if (auto problem = file.commit()) {
-      err << "tallowick-cli: " << *problem << "\n";
-      return kExitFileNotSaved;
-    }
-    err << "Готово: история сохранена в " << target << " (записей: " << records.size() << ").\n";
-    return kExitOk;
-  }
+          const CliContext& context) const override;
 
  private:
   // Declared before the selection's, which the constructor adds.
@@ -332,9 +231,116 @@ class ExportVerb final : public Command {
               .value = "csv|json|junit",
               .help = "the export's format: CSV (one row per run), JSON or JUnit XML",
               .required = true});
-  const Option& output =
+  const Option& outputFile =
       option({"--output", "FILE", "the file the export is written to (default: standard output)"});
 };
+
+int ListVerb::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                  const CliContext&) const {
+  // "list" may be left out when an option or nothing follows "history".
+  const bool named = args.size() > 1 && !args[1].starts_with("-");
+  Given o;
+  if (auto refused = read(args, named ? 2 : 1, {}, o)) return usageError(err, refused->message);
+  history::Filter filter;
+  if (auto refused = makeFilter(o, 100, filter)) return usageError(err, refused->message);
+  const auto path = historyFile(o.get(kHistoryOption), err);
+  if (!path) return kExitHistoryUnreadable;
+  // A history that was never written has no records; looking must not make one.
+  if (!fs::exists(*path)) {
+    printList({}, out);
+    return kExitOk;
+  }
+  history::Store store(*path);
+  auto records = store.list(filter);
+  if (!records) return storeError(err, records.error());
+  printList(records.value(), out);
+  return kExitOk;
+}
+
+int ShowVerb::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                  const CliContext&) const {
+  // The id is the one word after "history show" that is no option and no option's value.
+  std::vector<std::string> rest(args.begin(), args.begin() + 2);
+  std::string id;
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    if (args[i] == kHistoryOption.name && i + 1 < args.size()) {
+      rest.insert(rest.end(), {args[i], args[i + 1]});
+      ++i;
+    } else if (id.empty() && !args[i].starts_with("-")) {
+      id = args[i];
+    } else {
+      rest.push_back(args[i]);
+    }
+  }
+  Given o;
+  if (auto refused = read(rest, 2, {}, o)) return usageError(err, refused->message);
+  std::int64_t n = 0;
+  const auto [end, ec] = std::from_chars(id.data(), id.data() + id.size(), n);
+  if (id.empty() || ec != std::errc{} || end != id.data() + id.size() || n <= 0) {
+    return usageError(
+        err, std::string(names().front()) + " needs the id of a record, as the list shows it");
+  }
+  const auto path = historyFile(o.get(kHistoryOption), err);
+  if (!path) return kExitHistoryUnreadable;
+  std::optional<Record> found;
+  if (fs::exists(*path)) {
+    history::Store store(*path);
+    auto record = store.find(n);
+    if (!record) return storeError(err, record.error());
+    found = record.value();
+  }
+  if (!found) {
+    err << "tallowick-cli: the history holds no record " << n << "\n";
+    return kExitHistoryUnreadable;
+  }
+  printRecord(*found, out);
+  return kExitOk;
+}
+
+int ExportVerb::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                    const CliContext&) const {
+  const std::string_view who = names().front();
+  Given o;
+  if (auto refused = read(args, 2, who, o)) return usageError(err, refused->message);
+  const auto chosen = history::formatFromName(o.get(format));
+  if (!chosen) return usageError(err, needs(who, format));
+  history::Filter filter;
+  if (auto refused = makeFilter(o, 0, filter)) return usageError(err, refused->message);
+  const std::string output = o.get(outputFile);
+  const auto path = historyFile(o.get(kHistoryOption), err);
+  if (!path) return kExitHistoryUnreadable;
+
+  // Made ready first, so that an output that cannot be written is known before the read.
+  OutputFile target;
+  if (!output.empty()) {
+    if (auto refused = target.open(output)) {
+      err << "tallowick-cli: " << *refused << "\n";
+      return kExitFileNotSaved;
+    }
+  }
+  std::vector<Record> records;
+  if (fs::exists(*path)) {
+    history::Store store(*path);
+    const StoreStatus read = store.forEach(filter, history::Detail::Full, [&](const Record& r) {
+      records.push_back(r);
+      return true;
+    });
+    if (!read) return storeError(err, read.error());
+  }
+  std::ostringstream bytes;
+  history::exportRecords(*chosen, records, bytes);
+  if (output.empty()) {
+    out << bytes.str() << std::flush;
+    return kExitOk;
+  }
+  target.write(bytes.str());
+  if (auto problem = target.commit()) {
+    err << "tallowick-cli: " << *problem << "\n";
+    return kExitFileNotSaved;
+  }
+  err << "Готово: история сохранена в " << output << " (записей: " << records.size() << ").\n";
+  return kExitOk;
+}
 
 class HistoryCommand final : public Command {
  public:
@@ -351,7 +357,7 @@ class HistoryCommand final : public Command {
     // The verb after "history"; the list when an option or nothing comes first.
     const bool named = args.size() > 1 && !args[1].starts_with("-");
     const std::string verb = named ? args[1] : std::string(kVerbs[0]);
-    const Command* verbs[] = {&list_, &show_, &export_};
+    const std::vector<const Command*> verbs = forms();
     for (std::size_t i = 0; i < std::size(kVerbs); ++i) {
       if (verb == kVerbs[i]) return verbs[i]->run(args, out, err, context);
     }
@@ -361,6 +367,7 @@ class HistoryCommand final : public Command {
   }
 
  private:
+  // The words that call the forms, in their order.
   static constexpr std::string_view kVerbs[] = {"list", "show", "export"};
   ListVerb list_;
   ShowVerb show_;
