@@ -204,9 +204,7 @@ Serves a virtual Veltor fiscal printer on a pseudo-terminal until interrupted
 Options:
 )";
   for (const SimOption& o : kOptions) {
-    const std::string head =
-        std::string(o.name) + (o.value.empty() ? "" : " ") + std::string(o.value);
-    text += help::entry(head, o.help, 2, 20);
+    text += help::entry(help::head(o.name, o.value), o.help, 2, 20);
   }
   text += R"(
 Options take their value as the next argument or after '=' (--baud=19200).

@@ -12,7 +12,7 @@
 namespace tallowick {
 
 std::string Option::head() const {
-  return value.empty() ? std::string(name) : std::string(name) + " " + std::string(value);
+  return help::head(name, value);
 }
 
 bool Given::has(const Option& option) const {

@@ -46,10 +46,6 @@ constexpr GuiOption kOptions[] = {
     {"--help", "", "this text.", [](GuiOptions& o, std::string) { o.help = true; }, "-h"},
 };
 
-std::string head(const GuiOption& o) {
-  return o.value.empty() ? std::string(o.name) : std::string(o.name) + " " + std::string(o.value);
-}
-
 // "a file" for FILE.
 std::string aValue(std::string_view value) {
   std::string word(value);
@@ -64,7 +60,7 @@ std::string guiUsage() {
   constexpr std::string_view kCalled = "usage: tallowick";
   std::vector<std::string> pieces{std::string(kCalled)};
   for (const GuiOption& o : kOptions)
-    pieces.push_back("[" + head(o) + "]");
+    pieces.push_back("[" + help::head(o.name, o.value) + "]");
   std::string text = help::flowed({pieces.begin(), pieces.end()}, 0, kCalled.size() + 1) + "\n\n";
   text += help::paragraph(
       "The desktop tool: the serial-number book, then the main window with the pages "
@@ -72,7 +68,7 @@ std::string guiUsage() {
       0);
   text += "\n";
   for (const GuiOption& o : kOptions)
-    text += help::entry(head(o), o.help, 2, 22);
+    text += help::entry(help::head(o.name, o.value), o.help, 2, 22);
   return text + "\nQt's own options (for example -platform offscreen) are accepted as well.\n";
 }
 

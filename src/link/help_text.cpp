@@ -64,6 +64,10 @@ std::string paragraph(std::string_view text, std::size_t indent, std::size_t wid
   return std::string(indent, ' ') + block(text, indent, width) + "\n";
 }
 
+std::string head(std::string_view name, std::string_view value) {
+  return value.empty() ? std::string(name) : std::string(name) + " " + std::string(value);
+}
+
 std::string entry(std::string_view head, std::string_view text, std::size_t indent,
                   std::size_t column, std::size_t width) {
   std::string out = std::string(indent, ' ') + std::string(head);

@@ -25,6 +25,9 @@ std::string flowed(const std::vector<std::string_view>& pieces, std::size_t colu
 // breaks the line there. Ends with a line break.
 std::string paragraph(std::string_view text, std::size_t indent, std::size_t width = kWidth);
 
+// An option as the help names it: "--name VALUE", or "--name" for a flag.
+std::string head(std::string_view name, std::string_view value);
+
 // One entry of a list of options: `indent` blanks, `head` ("--name VALUE"), and `text`
 // from `column` on, wrapped there; a head that reaches the column gets a line of its own.
 // Ends with a line break.
