@@ -37,8 +37,8 @@ constexpr const Option* kSelection[] = {&kFrom,    &kUntil, &kModel, &kSerial,
 
 // The filter the options describe; the reason when one of them is not usable.
 std::optional<Failure> makeFilter(const Given& o, std::size_t defaultLimit, history::Filter& f) {
-  const history::FilterEntries entries{o.get(kFrom),    o.get(kUntil), o.get(kModel),
-                                       o.get(kSerial),  o.get(kOutcome), o.get(kKind),
+  const history::FilterEntries entries{o.get(kFrom),   o.get(kUntil),   o.get(kModel),
+                                       o.get(kSerial), o.get(kOutcome), o.get(kKind),
                                        o.get(kLimit)};
   const auto read = history::readFilter(entries, history::DateForm::Iso, defaultLimit);
   if (const auto* filter = std::get_if<history::Filter>(&read)) {
@@ -260,7 +260,7 @@ int ExportVerb::run(const std::vector<std::string>& args, std::ostream& out, std
   if (!exported) {
     err << "tallowick-cli: " << exported.message << "\n";
     return exported.failure == history::ExportOutcome::Failure::History ? kExitHistoryUnreadable
-                                                                         : kExitFileNotSaved;
+                                                                        : kExitFileNotSaved;
   }
   err << "Готово: история сохранена в " << output << " (записей: " << exported.records << ").\n";
   return kExitOk;
