@@ -4,8 +4,8 @@
 #include <charconv>
 #include <limits>
 
-#include "link/failure.h"
 #include "link/help_text.h"
+#include "platform/failure.h"
 
 namespace tallowick::sim {
 namespace {

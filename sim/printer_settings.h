@@ -12,9 +12,9 @@
 #include <string_view>
 
 #include "link/clock.h"
-#include "link/failure.h"
 #include "link/protocol.h"
 #include "link/x_list.h"
+#include "platform/failure.h"
 
 namespace tallowick::sim {
 

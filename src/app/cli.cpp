@@ -242,7 +242,7 @@ int InitCommand::run(const std::vector<std::string>& args, std::ostream& out, st
   c.ui.setMessageObserver([&](const std::string& text) { record->noteMessage(text); });
   const auto recorded = [&](InitEnd end) {
     if (auto failed = record->endInitialisation(end, o.get(serial), c.ui.initLog())) {
-      err << "tallowick-cli: " << *failed << "\n";
+      err << "tallowick-cli: " << failed->message << "\n";
     }
     return end;
   };

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/cli.h"
-#include "link/failure.h"
+#include "platform/failure.h"
 
 namespace tallowick {
 

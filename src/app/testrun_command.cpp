@@ -119,10 +119,10 @@ struct RunFiles {
   // Why a file cannot be written; nothing when both are ready.
   std::optional<Failure> open(const TestRunSettings& s) {
     if (s.traceFile) {
-      if (auto refused = trace.open(*s.traceFile)) return Failure{*refused};
+      if (auto refused = trace.open(*s.traceFile)) return refused;
     }
     if (s.logFile) {
-      if (auto refused = log.open(*s.logFile)) return Failure{*refused};
+      if (auto refused = log.open(*s.logFile)) return refused;
     }
     traceNamedLater = s.traceDir.has_value();
     return std::nullopt;
@@ -134,12 +134,12 @@ struct RunFiles {
     if (s.traceDir) {
       traceNamedLater = false;
       if (auto refused = trace.open(inFolder(*s.traceDir, stem + ".trace.jsonl"))) {
-        return Failure{*refused};
+        return refused;
       }
       writeTrace(std::exchange(traceHeld, {}), err);
     }
     if (s.logDir && withLog) {
-      if (auto refused = log.open(inFolder(*s.logDir, stem + ".log"))) return Failure{*refused};
+      if (auto refused = log.open(inFolder(*s.logDir, stem + ".log"))) return refused;
     }
     return std::nullopt;
   }
@@ -155,7 +155,7 @@ struct RunFiles {
     // Said when it happens; the run goes on, so the printer is not left mid-sequence.
     if (trace.error() && !traceFailureShown) {
       traceFailureShown = true;
-      err << "tallowick-cli: " << *trace.error() << std::endl;
+      err << "tallowick-cli: " << trace.error()->message << std::endl;
     }
   }
 
@@ -167,7 +167,7 @@ struct RunFiles {
     for (WholeFile* file : {&trace, &log}) {
       const bool shown = file == &trace && traceFailureShown;
       if (const auto problem = file->commit()) {
-        if (!shown) err << "tallowick-cli: " << *problem << "\n";
+        if (!shown) err << "tallowick-cli: " << problem->message << "\n";
         failed = true;
       }
     }
@@ -239,7 +239,7 @@ int testOnePort(const std::string& portName, const TestRunSettings& s, const Por
   }
   const auto appendRecord = [&](const RunOutcome& outcome) {
     if (auto failed = record->endTestRun(outcome, s.passes, s.pause, c.ui.testLog())) {
-      io.err << "tallowick-cli: " << *failed << std::endl;
+      io.err << "tallowick-cli: " << failed->message << std::endl;
     }
   };
 

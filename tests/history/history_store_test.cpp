@@ -298,8 +298,9 @@ TEST(Journal, TellsOfAFailureOnceAndChangesNoRecordThatWasWritten) {
     auto second = journal.begin(Kind::Initialisation, "sim:KM-15", clock);
     const auto told = first->endTestRun(outcome, "1", "0", {"строка"});
     ASSERT_TRUE(told.has_value());
-    EXPECT_TRUE(told->starts_with(place ? "Файл истории повреждён" : "Не удалось определить"))
-        << *told;
+    EXPECT_TRUE(
+        told->message.starts_with(place ? "Файл истории повреждён" : "Не удалось определить"))
+        << told->message;
     EXPECT_EQ(second->endInitialisation(InitEnd::Finished, "ЕД80012345", {}), std::nullopt);
   }
   EXPECT_EQ(readFile(damaged), "not a history");

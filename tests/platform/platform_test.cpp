@@ -114,7 +114,7 @@ TEST(WholeFile, ANewFileIsPlacedWholeAndNeverOverAnother) {
   // A folder cannot be made where a file is: the failure says so and nothing is left.
   const auto refused = writeWholeFile(file / "history.sqlite3", "third", Placement::KeepExisting);
   ASSERT_TRUE(refused.has_value());
-  EXPECT_TRUE(refused->starts_with("Невозможно записать файл ")) << *refused;
+  EXPECT_TRUE(refused->message.starts_with("Невозможно записать файл ")) << refused->message;
   EXPECT_EQ(read(file), "first");
 }
 
