@@ -24,7 +24,7 @@ class CliSerialSelector final : public SerialSelector {
   int selectedIndex() override { return -1; }
   std::vector<std::string> items() override { return items_; }
   void removeItem(int) override {}
-  void setText(std::string text) { text_ = std::move(text); }
+  void setText(const std::string& text) override { text_ = text; }
   void setItems(std::vector<std::string> items) { items_ = std::move(items); }
 
  private:

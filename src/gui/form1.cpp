@@ -129,7 +129,7 @@ TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainW
       dialogs_(dialogs),
       links_(std::move(links)),
       ui_(std::make_unique<MainWindowUi>(*this)),
-      session_{commands, state_, *ui_, clock},
+      session_{commands, state_, *ui_, clock, systemLocalTime, links_.numbers},
       testRun_(session_),
       initPage_(session_),
       auxiliaryPage_(session_) {

@@ -34,6 +34,7 @@ class QWidget;
 namespace tallowick {
 class SerialBook;
 class SerialSelector;
+class NumberKeeper;
 }  // namespace tallowick
 
 namespace tallowick::gui {
@@ -56,6 +57,8 @@ struct MainWindowLinks {
   SerialBook* book = nullptr;
   // ComboBox5 as TForm4 sees it.
   SerialSelector* selector = nullptr;
+  // Where the numbers the initialisation writes are accounted for; none: as typed.
+  NumberKeeper* numbers = nullptr;
   // TForm2 shown modally; its answer.
   std::function<std::int32_t()> showForm2;
   // TForm4 shown modally.

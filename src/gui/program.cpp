@@ -56,7 +56,8 @@ Program::Program(ProgramOptions options)
   };
   form3_ = create<TForm3>(
       *store_, options_.programPath, dialogs_, [this] { form1_->exec(); }, endProgram);
-  form4_ = create<TForm4>(selector_, form3_->book(), dialogs_);
+  numbers_ = std::make_unique<BookKeeper>(form3_->book());
+  form4_ = create<TForm4>(selector_, *numbers_, dialogs_);
   MainWindowLinks links;
   links.ports = [this] { return ports(); };
   links.stablePorts = options_.stablePorts;
@@ -65,6 +66,7 @@ Program::Program(ProgramOptions options)
   links.preselectedPort = options_.port;
   links.book = &form3_->book();
   links.selector = &selector_;
+  links.numbers = numbers_.get();
   links.showForm2 = [this] { return form2_->showModal(); };
   links.showForm4 = [this] {
     form4_->showModal();

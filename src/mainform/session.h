@@ -11,6 +11,10 @@
 #include "mainform/wall_clock.h"
 
 namespace tallowick {
+class NumberKeeper;
+}
+
+namespace tallowick {
 
 struct Session {
   CommandSet& commands;
@@ -18,6 +22,9 @@ struct Session {
   Ui& ui;
   Clock& clock;
   WallClock wallClock = systemLocalTime;
+  // Where the numbers written into printers are accounted for; none: every number the page
+  // names is written as it is.
+  NumberKeeper* numbers = nullptr;
   // Told of every command's record as it is kept: how a caller learns of a failure that
   // the sequence itself went past.
   std::function<void(const CommandResult&)> onKeep;

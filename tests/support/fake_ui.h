@@ -27,6 +27,10 @@ struct FakeSerialSelector final : SerialSelector {
     }
     return typed;
   }
+  void setText(const std::string& text) override {
+    selected = -1;
+    typed = text;
+  }
   int selectedIndex() override { return selected; }
   std::vector<std::string> items() override { return list; }
   void removeItem(int index) override {

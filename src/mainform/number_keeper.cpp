@@ -1,0 +1,49 @@
+#include "mainform/number_keeper.h"
+
+#include "initforms/serial_numbers.h"
+
+namespace tallowick {
+
+namespace {
+
+// The word a type of the book ends with for the country the printer names.
+struct CountryWord {
+  std::string_view country;  // as GetDeviceInfo names it
+  std::string_view word;     // as the book's types name it
+};
+constexpr CountryWord kCountryWords[] = {{"Україна", "Украина"}, {"Moldova", "Молдова"}};
+
+}  // namespace
+
+const PrinterType* bookTypeOf(const RunState& printer) {
+  for (const CountryWord& c : kCountryWords) {
+    if (printer.DeviceCountry != c.country) continue;
+    const std::string item = printer.DeviceModel + " " + std::string(c.word);
+    for (const PrinterType& type : kPrinterTypes) {
+      if (type.item == item) return &type;
+    }
+  }
+  return nullptr;
+}
+
+StoreResult<std::string> BookKeeper::take(const std::string& wanted, const RunState& printer) {
+  if (!wanted.empty()) return wanted;
+  const PrinterType* type = bookTypeOf(printer);
+  if (type == nullptr) {
+    return StoreError{StoreErrorKind::Conflict,
+                      "В книге нет типа регистратора " + printer.DeviceModel + " (" +
+                          printer.DeviceCountry + "): укажите тип номера."};
+  }
+  for (const std::string& number : book_.shouldInit()) {
+    if (number.starts_with(type->prefix)) return number;
+  }
+  return StoreError{StoreErrorKind::Conflict, "В списке «К инициализации» нет номеров типа «" +
+                                                  std::string(type->item) + "»."};
+}
+
+StoreStatus BookKeeper::answered(const std::string& number, bool correct) {
+  if (!correct) return {};
+  return book_.confirm(number);
+}
+
+}  // namespace tallowick
