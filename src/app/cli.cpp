@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <memory>
+#include <optional>
 #include <ostream>
 
+#include "app/cli_book.h"
 #include "app/cli_command.h"
 #include "app/cli_connection.h"
 #include "app/cli_history.h"
@@ -16,6 +18,7 @@
 #include "mainform/auxiliary_page.h"
 #include "mainform/connection.h"
 #include "mainform/init_page.h"
+#include "mainform/number_keeper.h"
 
 namespace tallowick {
 namespace {
@@ -174,11 +177,17 @@ class InitCommand final : public PortCommand {
   // and never written.
   std::optional<Failure> loadBook(const Given& o, CliSerialSelector& selector) const;
 
-  const Option& serial = option({.name = "--serial",
-                                 .value = "NUMBER",
-                                 .help = "the factory serial number to write; it must be on the "
-                                         "book's list 'К инициализации'",
-                                 .required = true});
+  const Option& serial =
+      option({.name = "--serial",
+              .value = "NUMBER",
+              .help = "the factory serial number to write; it must be on the book's list 'К "
+                      "инициализации'. 'next': the book's next number for the printer found "
+                      "(of --type), taken right before it is written and used for good",
+              .required = true});
+  const Option& type =
+      option({"--type", "TYPE",
+              "with --serial next: the book's printer type, by its prefix (ЕД800) or its name "
+              "(default: the type of the model and country the printer reports)"});
   const Option& date = option({"--date", "DDMMYY", "the date to set (default: the computer's)"});
   const Option& timeOfDay = option({"--time", "HHMM", "the time to set (default: the computer's)"});
   const Option& continueAfter =
@@ -213,10 +222,37 @@ int InitCommand::run(const std::vector<std::string>& args, std::ostream& out, st
   }
   const std::string anyway = "(give " + std::string(anySerial.name) + " to write it anyway)";
 
-  const bool anyNumber = o.has(anySerial);
+  const bool next = o.get(serial) == "next";
+  const PrinterType* bookType = nullptr;
+  if (o.has(type)) {
+    bookType = bookTypeNamed(o.get(type));
+    if (!bookType) {
+      return usageError(err, std::string(type.name) +
+                                 " needs a prefix or a name of the book's "
+                                 "printer types, not '" +
+                                 o.get(type) + "'");
+    }
+  }
+  const bool anyNumber = o.has(anySerial) && !next;
   Clock& clock = simClock(context);
   Connection c(clock, context, out, err, o.get(port), false);
-  if (!anyNumber) {
+  // The book's next number is taken from a book this command writes: a number that went out
+  // leaves "К инициализации" at once.
+  std::unique_ptr<SerialStore> store;
+  std::optional<SerialBook> book;
+  std::optional<BookKeeper> numbers;
+  if (next) {
+    store = makePlatformSerialStore(StoreAccess::ReadWrite, o.optional(registry));
+    book.emplace(*store);
+    if (auto unread = book->load(); !unread) {
+      err << "tallowick-cli: the book of serial numbers cannot be read, so no number can be "
+             "taken from it: "
+          << unread.error().message << "\n";
+      return kExitInputRefused;
+    }
+    numbers.emplace(*book, BookKeeper::Confirm::WhenSent, bookType);
+    c.session.numbers = &*numbers;
+  } else if (!anyNumber) {
     if (const auto unread = loadBook(o, c.ui.cliSerialSelector())) {
       err << "tallowick-cli: the book of serial numbers cannot be read, so the number cannot "
              "be checked against it "
@@ -226,12 +262,13 @@ int InitCommand::run(const std::vector<std::string>& args, std::ostream& out, st
   }
   c.ui.setQuestionAnswer(anyNumber);
   InitPage page(c.session);
+  page.setNextFromBook(next);
   // The page fills the date and time from the computer's clock when it is shown.
   page.PageControl1Change(Page::TabSheet5);
   if (o.has(date) || o.has(timeOfDay)) {
     c.ui.setDateTimeTexts(o.get(date, c.ui.dateText()), o.get(timeOfDay, c.ui.timeText()));
   }
-  c.ui.cliSerialSelector().setText(o.get(serial));
+  c.ui.cliSerialSelector().setText(next ? std::string() : o.get(serial));
   c.ui.setForm2Wait(*seconds * 1000);
 
   // The record of what was tried from here on, appended once it is over; a history that
@@ -241,7 +278,14 @@ int InitCommand::run(const std::vector<std::string>& args, std::ostream& out, st
   const auto record = journal.begin(history::Kind::Initialisation, o.get(port), clock);
   c.ui.setMessageObserver([&](const std::string& text) { record->noteMessage(text); });
   const auto recorded = [&](InitEnd end) {
-    if (auto failed = record->endInitialisation(end, o.get(serial), c.ui.initLog())) {
+    if (numbers && numbers->unconfirmed()) {
+      err << "tallowick-cli: the number " << c.ui.cliSerialSelector().text()
+          << " was written but is still on the book's list 'К инициализации'; move it to "
+             "'Инициализация уже выполнена' by hand: "
+          << numbers->unconfirmed()->message << "\n";
+    }
+    if (auto failed =
+            record->endInitialisation(end, c.ui.cliSerialSelector().text(), c.ui.initLog())) {
       err << "tallowick-cli: " << failed->message << "\n";
     }
     return end;
@@ -286,6 +330,7 @@ const std::vector<std::unique_ptr<Command>>& commands() {
     list.push_back(std::make_unique<AuxiliaryCommand>());
     list.push_back(std::make_unique<InternalTestCommand>());
     list.push_back(makeHistoryCommand());
+    list.push_back(makeBookCommand());
     return list;
   }();
   return all;

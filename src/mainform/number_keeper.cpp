@@ -26,9 +26,16 @@ const PrinterType* bookTypeOf(const RunState& printer) {
   return nullptr;
 }
 
+const PrinterType* bookTypeNamed(std::string_view name) {
+  for (const PrinterType& type : kPrinterTypes) {
+    if (type.prefix == name || type.item == name) return &type;
+  }
+  return nullptr;
+}
+
 StoreResult<std::string> BookKeeper::take(const std::string& wanted, const RunState& printer) {
   if (!wanted.empty()) return wanted;
-  const PrinterType* type = bookTypeOf(printer);
+  const PrinterType* type = type_ ? type_ : bookTypeOf(printer);
   if (type == nullptr) {
     return StoreError{StoreErrorKind::Conflict,
                       "В книге нет типа регистратора " + printer.DeviceModel + " (" +
@@ -41,8 +48,15 @@ StoreResult<std::string> BookKeeper::take(const std::string& wanted, const RunSt
                                                   std::string(type->item) + "»."};
 }
 
+void BookKeeper::sent(const std::string& number) {
+  if (confirm_ != Confirm::WhenSent) return;
+  const StoreStatus confirmed = book_.confirm(number);
+  if (!confirmed) unconfirmed_ = confirmed.error();
+}
+
 StoreStatus BookKeeper::answered(const std::string& number, bool correct) {
-  if (!correct) return {};
+  // A number confirmed as it went out is not confirmed twice.
+  if (!correct || confirm_ == Confirm::WhenSent) return {};
   return book_.confirm(number);
 }
 

@@ -4,7 +4,10 @@
 // gone out, and TForm4 passes on the user's answer.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "initforms/serial_book.h"
 #include "initforms/serial_numbers.h"
@@ -33,16 +36,29 @@ const PrinterType* bookTypeOf(const RunState& printer);
 
 // The station's own book: a wanted number is given as it is (the page asked about a number
 // not on the list before anything was sent); the next one is the first of "К инициализации"
-// of the printer's type. A right number is confirmed in the book as TForm4 always did.
+// of the printer's type (or of `type` when one is named). A right number is confirmed in
+// the book as TForm4 always did; where nobody answers (the command line), a number that went
+// out is confirmed at once, so that the book never offers it again.
 class BookKeeper final : public NumberKeeper {
  public:
-  explicit BookKeeper(SerialBook& book) : book_(book) {}
+  enum class Confirm : std::uint8_t { ByTheUser, WhenSent };
+  explicit BookKeeper(SerialBook& book, Confirm confirm = Confirm::ByTheUser,
+                      const PrinterType* type = nullptr)
+      : book_(book), confirm_(confirm), type_(type) {}
   StoreResult<std::string> take(const std::string& wanted, const RunState& printer) override;
-  void sent(const std::string&) override {}
+  void sent(const std::string& number) override;
   StoreStatus answered(const std::string& number, bool correct) override;
+  // Why the last number sent could not be confirmed in the book; nothing when it was.
+  const std::optional<StoreError>& unconfirmed() const { return unconfirmed_; }
 
  private:
   SerialBook& book_;
+  Confirm confirm_;
+  const PrinterType* type_;
+  std::optional<StoreError> unconfirmed_;
 };
+
+// The book's type named by its prefix ("ЕД800") or its whole name ("Veltor FP-510T Украина").
+const PrinterType* bookTypeNamed(std::string_view name);
 
 }  // namespace tallowick
