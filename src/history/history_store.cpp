@@ -96,20 +96,7 @@ constexpr std::size_t kPageSize = 200;
 // Where the first text of the record that is not UTF-8 is, if any: "поле port",
 // "строка 3 журнала", "шаг 2".
 std::optional<std::string> notUtf8(const Record& r) {
-  for (const auto& [name, text] : describingTexts(r)) {
-    if (!isUtf8(*text)) return std::string("поле ") + name;
-  }
-  if (!isUtf8(r.message)) return "поле message";
-  for (std::size_t i = 0; i < r.log.size(); ++i) {
-    if (!isUtf8(r.log[i])) return "строка " + std::to_string(i + 1) + " журнала";
-  }
-  for (std::size_t i = 0; i < r.steps.size(); ++i) {
-    const StepReport& s = r.steps[i];
-    if (!isUtf8(s.title) || !isUtf8(s.code) || !isUtf8(s.message)) {
-      return "шаг " + std::to_string(i + 1);
-    }
-  }
-  return std::nullopt;
+  return firstText(r, [](std::string_view text) { return !isUtf8(text); });
 }
 
 }  // namespace
