@@ -103,6 +103,21 @@ TEST_F(LineTest, AServerThatIsNotThereIsToldWithinTheTimeOut) {
   EXPECT_THAT(opened.error().message, HasSubstr("Нет связи с базой линии 127.0.0.1"));
 }
 
+TEST_F(LineTest, AConnectionLostOnTheWayIsToldAsUnavailable) {
+  initialise();
+  auto c = connect(pgStation(3));
+  ASSERT_NE(c, nullptr);
+  // The server ends this connection as it would on a shutdown.
+  const auto ended = c->execute("SELECT pg_terminate_backend(pg_backend_pid())");
+  ASSERT_FALSE(ended);
+  EXPECT_EQ(ended.error().kind, StoreErrorKind::Unavailable);
+  EXPECT_FALSE(c->connected());
+  const auto next = Book(*c).takeNext(pgStation(3), "ЕД800");
+  ASSERT_FALSE(next);
+  EXPECT_EQ(next.error().kind, StoreErrorKind::Unavailable);
+  EXPECT_THAT(next.error().message, HasSubstr("Связь с базой линии 127.0.0.1"));
+}
+
 TEST_F(LineTest, AConnectionNamesItselfToTheServer) {
   initialise();
   auto c = connect(pgStation(2));
