@@ -446,8 +446,8 @@ void TForm1::endRecording(Recording& recording) {
   std::erase(recordings_, &recording);
 }
 
-void TForm1::tellUnrecorded(const std::optional<std::string>& problem) {
-  if (problem) dialogs_.messageBox(this, qs(*problem));
+void TForm1::tellUnrecorded(const std::optional<Failure>& problem) {
+  if (problem) dialogs_.messageBox(this, qs(problem->message));
 }
 
 void TForm1::Button3Click() {
@@ -534,7 +534,7 @@ void TForm1::Button5Click() {
   const auto file = dialogs_.saveFileName(this, qs(kSaveFilter));
   if (!file) return;
   if (const auto problem = writeLogFile(QFile::encodeName(*file).toStdString(), testLog_)) {
-    dialogs_.messageBox(this, qs(*problem));
+    dialogs_.messageBox(this, qs(problem->message));
   }
 }
 

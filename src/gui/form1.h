@@ -163,7 +163,7 @@ class TForm1 final : public QDialog {
   void beginRecording(Recording& recording);
   void endRecording(Recording& recording);
   // Tells that the history could not be written, once, after the run's own boxes.
-  void tellUnrecorded(const std::optional<std::string>& problem);
+  void tellUnrecorded(const std::optional<Failure>& problem);
 
   CommandSet& commands_;
   Clock& clock_;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/sqlite_file.h"
+#include "platform/system.h"
 #include "platform/utf8.h"
 
 namespace tallowick::history {
@@ -14,10 +15,22 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// What waits for the line database: the records not yet forwarded, and the numbers of the
+// station's own block of the line's book, with those it used while the line was away.
+constexpr const char* kOutboxSchema = R"sql(
+CREATE TABLE outbox (run_id INTEGER PRIMARY KEY REFERENCES run (id));
+CREATE TABLE line_number (
+  number TEXT PRIMARY KEY,
+  printer_type TEXT NOT NULL,
+  used_at INTEGER,
+  reported INTEGER NOT NULL DEFAULT 0
+) WITHOUT ROWID;
+)sql";
+
 // One row per record in `run`, kept small so that a list never reads a log; the log and
 // the steps, which are most of a record, live in tables of their own. The indexes serve
 // the newest-first order alone and under each filter a list offers.
-constexpr const char* kSchema = R"sql(
+constexpr const char* kRunSchema = R"sql(
 CREATE TABLE run (
   id INTEGER PRIMARY KEY,
   kind TEXT NOT NULL CHECK (kind IN ('testrun', 'init')),
@@ -37,8 +50,12 @@ CREATE TABLE run (
   message TEXT NOT NULL,
   error_count INTEGER NOT NULL,
   duration_ms INTEGER NOT NULL,
-  user_name TEXT NOT NULL DEFAULT ''
+  user_name TEXT NOT NULL DEFAULT '',
+  uid TEXT NOT NULL DEFAULT '',
+  station TEXT NOT NULL DEFAULT ''
 );
+CREATE UNIQUE INDEX run_by_uid ON run (uid);
+CREATE INDEX run_by_station ON run (station, started_at, id);
 CREATE INDEX run_by_start ON run (started_at, id);
 CREATE INDEX run_by_serial_number ON run (serial_number, started_at, id);
 CREATE INDEX run_by_model ON run (model, started_at, id);
@@ -60,23 +77,45 @@ CREATE TABLE run_log (
   lines TEXT NOT NULL
 );
 )sql";
+const std::string kSchema = std::string(kRunSchema) + kOutboxSchema;
 
-// The format of a file made before records named their user reads the user as empty.
+// The columns of a record. A file of an older format, read where it may not be written,
+// reads what it lacks as empty: the user (format 1), the identity and the station (2).
 std::string runColumns(std::int32_t version) {
   return std::string(
              "id, kind, started_at, ended_at, utc_offset_minutes, computer, port, model, "
              "firmware, country, serial_number, passes, pause_ms, outcome, message, error_count, "
              "duration_ms, ") +
-         (version >= 2 ? "user_name" : "''");
+         (version >= 2 ? "user_name" : "''") + (version >= 3 ? ", uid, station" : ", '', ''");
 }
+
+// A random identity in the form of a UUID of version 4, made by SQLite itself for the
+// records an older format did not give one.
+constexpr const char* kRandomUid =
+    "lower(hex(randomblob(4))) || '-' || lower(hex(randomblob(2))) || '-4' || "
+    "substr(lower(hex(randomblob(2))), 2) || '-' || substr('89ab', 1 + abs(random()) % 4, 1) "
+    "|| substr(lower(hex(randomblob(2))), 2) || '-' || lower(hex(randomblob(6)))";
+
+// 2 → 3: each record's identity and station, for the line database, and the outbox to it.
+const std::string kIdentityUpgrade =
+    std::string(
+        "ALTER TABLE run ADD COLUMN uid TEXT NOT NULL DEFAULT '';"
+        "ALTER TABLE run ADD COLUMN station TEXT NOT NULL DEFAULT '';"
+        "UPDATE run SET uid = ") +
+    kRandomUid +
+    ";"
+    "CREATE UNIQUE INDEX run_by_uid ON run (uid);"
+    "CREATE INDEX run_by_station ON run (station, started_at, id);" +
+    kOutboxSchema;
 
 const SqliteFormat kFormat{
     .role = platform::DataFile::History,
     .applicationId = Store::kApplicationId,
     .version = Store::kSchemaVersion,
-    // 1 → 2: the user who ran it, beside the computer.
-    .upgrades = {"ALTER TABLE run ADD COLUMN user_name TEXT NOT NULL DEFAULT ''"},
-    .schema = kSchema,
+    .upgrades =
+        {// 1 → 2: the user who ran it, beside the computer.
+         "ALTER TABLE run ADD COLUMN user_name TEXT NOT NULL DEFAULT ''", kIdentityUpgrade.c_str()},
+    .schema = kSchema.c_str(),
     .tables = {"run", "run_log", "run_step"},
     .columns = {},
     .writeAheadLog = true,
@@ -195,6 +234,8 @@ StoreResult<Record> recordFrom(const Statement& s, Connection& c) {
   r.errorCount = static_cast<std::int32_t>(s.integer(15));
   r.durationMs = s.integer(16);
   r.user = s.text(17);
+  r.uid = s.text(18);
+  r.station = s.text(19);
   return r;
 }
 
@@ -265,9 +306,20 @@ void bindFilter(Statement& s, const Filter& f, const std::optional<Cursor>& afte
   if (after) s.bind(after->startedAtMs).bind(after->id);
 }
 
+// The id of the record with this identity, or 0.
+StoreResult<std::int64_t> idOfUid(Connection& c, const std::string& uid) {
+  if (uid.empty()) return std::int64_t{0};
+  Statement s(c, "SELECT id FROM run WHERE uid = ?");
+  s.bind(uid);
+  const int rc = s.step();
+  if (rc == SQLITE_ROW) return s.integer(0);
+  if (rc == SQLITE_DONE) return std::int64_t{0};
+  return s.error();
+}
+
 StoreStatus insert(Connection& c, const Record& r) {
   Statement run(c, "INSERT INTO run (" + c.runColumns() +
-                       ") VALUES (NULL, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                       ") VALUES (NULL, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
   run.bind(kindKey(r.kind))
       .bind(r.startedAtMs)
       .bind(r.endedAtMs)
@@ -284,7 +336,9 @@ StoreStatus insert(Connection& c, const Record& r) {
       .bind(r.message)
       .bind(std::int64_t{r.errorCount})
       .bind(r.durationMs)
-      .bind(r.user);
+      .bind(r.user)
+      .bind(r.uid.empty() ? platform::newUid() : r.uid)
+      .bind(r.station);
   if (auto done = run.done(); !done) return done;
   const std::int64_t id = c.lastId();
 
@@ -340,7 +394,7 @@ StoreStatus Store::transaction(bool write, Body&& body) {
   return status;
 }
 
-StoreResult<std::int64_t> Store::append(const Record& record) {
+StoreResult<std::int64_t> Store::append(const Record& record, Forwarding forwarding) {
   if (auto field = notUtf8(record)) {
     return StoreError{StoreErrorKind::Failed, "Запись не добавлена в историю: " + *field +
                                                   " содержит текст не в кодировке UTF-8."};
@@ -348,8 +402,18 @@ StoreResult<std::int64_t> Store::append(const Record& record) {
   std::lock_guard lock(mutex_);
   std::int64_t id = 0;
   StoreStatus status = transaction(true, [&](Connection& c) -> StoreStatus {
+    // A record is held once, however often it is given.
+    auto held = idOfUid(c, record.uid);
+    if (!held) return held.error();
+    id = held.value();
+    if (id != 0) return {};
     if (auto inserted = insert(c, record); !inserted) return inserted;
     id = c.lastId();
+    if (forwarding == Forwarding::Queue) {
+      Statement queued(c, "INSERT INTO outbox (run_id) VALUES (?)");
+      queued.bind(id);
+      return queued.done();
+    }
     return {};
   });
   if (!status) return status.error();
@@ -416,6 +480,68 @@ StoreResult<std::optional<Record>> Store::find(std::int64_t id) {
   });
   if (!status) return status.error();
   return found;
+}
+
+StoreResult<std::vector<Record>> Store::waiting(std::size_t limit) {
+  std::lock_guard lock(mutex_);
+  std::vector<Record> records;
+  StoreStatus status = transaction(false, [&](Connection& c) -> StoreStatus {
+    Statement s(c, "SELECT " + c.runColumns() +
+                       " FROM run WHERE id IN (SELECT run_id FROM outbox ORDER BY run_id LIMIT ?) "
+                       "ORDER BY id");
+    s.bind(static_cast<std::int64_t>(limit));
+    int rc;
+    while ((rc = s.step()) == SQLITE_ROW) {
+      auto record = recordFrom(s, c);
+      if (!record) return record.error();
+      records.push_back(std::move(record).value());
+      if (auto read = readDetail(c, records.back()); !read) return read;
+    }
+    if (rc != SQLITE_DONE) return s.error();
+    return {};
+  });
+  if (!status) return status.error();
+  return records;
+}
+
+StoreResult<std::size_t> Store::waitingCount() {
+  std::lock_guard lock(mutex_);
+  std::size_t count = 0;
+  StoreStatus status = transaction(false, [&](Connection& c) -> StoreStatus {
+    Statement s(c, "SELECT count(*) FROM outbox");
+    if (s.step() != SQLITE_ROW) return s.error();
+    count = static_cast<std::size_t>(s.integer(0));
+    return {};
+  });
+  if (!status) return status.error();
+  return count;
+}
+
+StoreStatus Store::forwarded(const std::vector<std::int64_t>& ids) {
+  std::lock_guard lock(mutex_);
+  return transaction(true, [&](Connection& c) -> StoreStatus {
+    for (const std::int64_t id : ids) {
+      Statement s(c, "DELETE FROM outbox WHERE run_id = ?");
+      s.bind(id);
+      if (auto done = s.done(); !done) return done;
+    }
+    return {};
+  });
+}
+
+StoreResult<std::size_t> Store::queueAll() {
+  std::lock_guard lock(mutex_);
+  std::size_t queued = 0;
+  StoreStatus status = transaction(true, [&](Connection& c) -> StoreStatus {
+    if (auto done = c.file().exec("INSERT OR IGNORE INTO outbox (run_id) SELECT id FROM run");
+        !done) {
+      return done;
+    }
+    queued = static_cast<std::size_t>(sqlite3_changes(c.file().db()));
+    return {};
+  });
+  if (!status) return status.error();
+  return queued;
 }
 
 }  // namespace tallowick::history

@@ -14,6 +14,7 @@
 
 #include "history/history_store.h"
 #include "history/recorder.h"
+#include "platform/failure.h"
 
 namespace tallowick::history {
 
@@ -46,10 +47,10 @@ class Journal {
 
     // Ends the run and appends its record. The message for the user when the history
     // could not be written and nobody has been told so yet; nothing otherwise.
-    std::optional<std::string> endTestRun(const RunOutcome& outcome, std::string passes,
-                                          std::string pauseMs, std::vector<std::string> log);
-    std::optional<std::string> endInitialisation(InitEnd end, std::string serialNumber,
-                                                 std::vector<std::string> log);
+    std::optional<Failure> endTestRun(const RunOutcome& outcome, std::string passes,
+                                      std::string pauseMs, std::vector<std::string> log);
+    std::optional<Failure> endInitialisation(InitEnd end, std::string serialNumber,
+                                             std::vector<std::string> log);
 
    private:
     Journal& journal_;
@@ -60,7 +61,7 @@ class Journal {
   std::unique_ptr<Entry> begin(Kind kind, std::string port, const Clock& clock);
 
  private:
-  std::optional<std::string> append(const Record& record);
+  std::optional<Failure> append(const Record& record);
 
   std::unique_ptr<Store> store_;
   std::string unavailable_;

@@ -143,7 +143,7 @@ StoreResult<std::vector<Record>> Query::chosen(const Selection& selection) {
 ExportOutcome Query::exportTo(Format format, const Selection& selection, const std::string& path) {
   using Failure = ExportOutcome::Failure;
   WholeFile target;
-  if (auto refused = target.open(path)) return {Failure::File, *refused, 0};
+  if (auto refused = target.open(path)) return {Failure::File, refused->message, 0};
   auto records = chosen(selection);
   if (!records) {
     target.discard();
@@ -152,7 +152,7 @@ ExportOutcome Query::exportTo(Format format, const Selection& selection, const s
   std::ostringstream bytes;
   exportRecords(format, records.value(), bytes);
   target.write(bytes.str());
-  if (auto problem = target.commit()) return {Failure::File, *problem, 0};
+  if (auto problem = target.commit()) return {Failure::File, problem->message, 0};
   return {Failure::None, {}, records.value().size()};
 }
 

@@ -42,6 +42,9 @@ std::string userName();
 std::uint64_t processId();
 bool processGone(std::uint64_t id);
 
+// A new random identity in the form of a UUID of version 4 ("6f1c0d3e-…").
+std::string newUid();
+
 // The system's sentence for an error, in UTF-8, without a closing full stop or line break.
 std::string systemErrorText(const std::error_code& ec);
 
