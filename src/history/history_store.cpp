@@ -151,6 +151,7 @@ class detail::Connection {
   std::int64_t lastId() const { return sqlite3_last_insert_rowid(file_->db()); }
   // The columns of a record in this file's format.
   const std::string& runColumns() const { return columns_; }
+  std::int32_t version() const { return file_->version(); }
 
   class Statement {
    public:
@@ -290,6 +291,9 @@ std::string selectSql(const Connection& c, const Filter& f, const std::optional<
   if (f.serialNumber) sql += " AND serial_number = ?";
   if (f.outcome) sql += " AND outcome = ?";
   if (f.kind) sql += " AND kind = ?";
+  // A file of a format before stations were kept, read where it may not be brought up to
+  // date, holds records of no station.
+  if (f.station) sql += c.version() >= 3 ? " AND station = ?" : " AND '' = ?";
   if (after) sql += " AND (started_at, id) < (?, ?)";
   sql += " ORDER BY started_at DESC, id DESC";
   if (limit > 0) sql += " LIMIT " + std::to_string(limit);
@@ -303,6 +307,7 @@ void bindFilter(Statement& s, const Filter& f, const std::optional<Cursor>& afte
   if (f.serialNumber) s.bind(*f.serialNumber);
   if (f.outcome) s.bind(outcomeKey(*f.outcome));
   if (f.kind) s.bind(kindKey(*f.kind));
+  if (f.station) s.bind(*f.station);
   if (after) s.bind(after->startedAtMs).bind(after->id);
 }
 
