@@ -11,19 +11,17 @@ namespace {
 // two databases may make them at the same moment: the one that comes second finds them.
 constexpr const char* kRoles = R"sql(
 DO $$
+DECLARE
+  v_role text;
 BEGIN
-  IF NOT EXISTS (SELECT FROM pg_catalog.pg_roles WHERE rolname = 'tallowick_station') THEN
-    BEGIN
-      CREATE ROLE tallowick_station NOLOGIN;
-    EXCEPTION WHEN duplicate_object OR unique_violation THEN NULL;
-    END;
-  END IF;
-  IF NOT EXISTS (SELECT FROM pg_catalog.pg_roles WHERE rolname = 'tallowick_admin') THEN
-    BEGIN
-      CREATE ROLE tallowick_admin NOLOGIN;
-    EXCEPTION WHEN duplicate_object OR unique_violation THEN NULL;
-    END;
-  END IF;
+  FOREACH v_role IN ARRAY ARRAY['tallowick_station', 'tallowick_admin'] LOOP
+    IF NOT EXISTS (SELECT FROM pg_catalog.pg_roles WHERE rolname = v_role) THEN
+      BEGIN
+        EXECUTE format('CREATE ROLE %I NOLOGIN', v_role);
+      EXCEPTION WHEN duplicate_object OR unique_violation THEN NULL;
+      END;
+    END IF;
+  END LOOP;
 END
 $$;
 )sql";
@@ -354,42 +352,33 @@ CREATE OR REPLACE FUNCTION tallowick.import_book(p_station text, p_should text[]
 RETURNS TABLE (o_number text, o_list text, o_outcome text, o_state text, o_holder text)
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$
 DECLARE
-  v_number text;
+  v_should boolean;
 BEGIN
-  o_list := 'should';
-  FOREACH v_number IN ARRAY coalesce(p_should, '{}') LOOP
-    o_number := v_number;
+  FOR o_list, o_number IN
+    SELECT l.list, l.number FROM (
+      SELECT 1 AS part, u.i, 'should' AS list, u.n AS number
+        FROM unnest(p_should) WITH ORDINALITY u (n, i)
+      UNION ALL
+      SELECT 2, u.i, 'already', u.n FROM unnest(p_already) WITH ORDINALITY u (n, i)) l
+     ORDER BY l.part, l.i
+  LOOP
+    v_should := o_list = 'should';
     SELECT n.state, n.station INTO o_state, o_holder
-      FROM tallowick.serial_number n WHERE n.number = v_number FOR UPDATE;
-    IF NOT FOUND THEN
-      INSERT INTO tallowick.serial_number (number, printer_type, seq)
-      VALUES (v_number, left(v_number, 5), right(v_number, 5)::integer);
-      o_outcome := 'added';
-    ELSIF o_state = 'free' OR (o_holder = p_station AND o_state <> 'used') THEN
-      o_outcome := 'present';
-    ELSE
-      o_outcome := 'conflict';
-    END IF;
-    IF o_outcome <> 'present' THEN
-      INSERT INTO tallowick.event (number, event, station, detail)
-      VALUES (v_number, 'import_' || o_outcome, p_station, coalesce(o_state, ''));
-    END IF;
-    RETURN NEXT;
-  END LOOP;
-  o_list := 'already';
-  FOREACH v_number IN ARRAY coalesce(p_already, '{}') LOOP
-    o_number := v_number;
-    SELECT n.state, n.station INTO o_state, o_holder
-      FROM tallowick.serial_number n WHERE n.number = v_number FOR UPDATE;
+      FROM tallowick.serial_number n WHERE n.number = o_number FOR UPDATE;
     IF NOT FOUND THEN
       INSERT INTO tallowick.serial_number (number, printer_type, seq, state, station, used_at)
-      VALUES (v_number, left(v_number, 5), right(v_number, 5)::integer, 'used', p_station,
-              now());
-      o_outcome := 'added_used';
+      VALUES (o_number, left(o_number, 5), right(o_number, 5)::integer,
+              CASE WHEN v_should THEN 'free' ELSE 'used' END,
+              CASE WHEN v_should THEN NULL ELSE p_station END,
+              CASE WHEN v_should THEN NULL ELSE now() END);
+      o_outcome := CASE WHEN v_should THEN 'added' ELSE 'added_used' END;
+    ELSIF v_should THEN
+      o_outcome := CASE WHEN o_state = 'free' OR (o_holder = p_station AND o_state <> 'used')
+                        THEN 'present' ELSE 'conflict' END;
     ELSIF o_state = 'free' OR (o_holder = p_station AND o_state IN ('reserved', 'taken')) THEN
       UPDATE tallowick.serial_number
          SET state = 'used', station = p_station, used_at = now(), changed_at = now()
-       WHERE number = v_number;
+       WHERE number = o_number;
       o_outcome := 'marked_used';
     ELSIF o_state = 'used' AND o_holder = p_station THEN
       o_outcome := 'present';
@@ -398,7 +387,7 @@ BEGIN
     END IF;
     IF o_outcome <> 'present' THEN
       INSERT INTO tallowick.event (number, event, station, detail)
-      VALUES (v_number, 'import_' || o_outcome, p_station, coalesce(o_state, ''));
+      VALUES (o_number, 'import_' || o_outcome, p_station, coalesce(o_state, ''));
     END IF;
     RETURN NEXT;
   END LOOP;

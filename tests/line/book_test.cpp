@@ -26,6 +26,13 @@ class BookTest : public LineTest {
 
   Book admin() { return Book(*admin_); }
 
+  // The book on a connection of station n's own, kept for the test; 0: the administrator's.
+  Book station(int n) {
+    auto& c = stations_[n];
+    if (!c) c = n == 0 ? connect(kPgAdmin) : connect(pgStation(n));
+    return Book(c ? *c : *admin_);
+  }
+
   void addRange(const std::string& type, int from, int to) {
     auto added = admin().addRange(type, from, to);
     ASSERT_TRUE(added) << added.error().message;
@@ -51,6 +58,7 @@ class BookTest : public LineTest {
   }
 
   std::unique_ptr<Connection> admin_;
+  std::map<int, std::unique_ptr<Connection>> stations_;
 };
 
 std::string serial(int n) {
@@ -155,13 +163,9 @@ TEST_F(BookTest, ANumberIsTakenByOneStationAndUsedForGood) {
       {0, Op::Release, serial(1), nullptr},
       {2, Op::Take, serial(1), nullptr},
   };
-  std::map<int, std::unique_ptr<Connection>> connections;
   for (const Step& step : steps) {
     SCOPED_TRACE(std::to_string(step.station) + " " + step.number);
-    auto& c = connections[step.station];
-    if (!c) c = connect(step.station == 0 ? std::string(kPgAdmin) : pgStation(step.station));
-    ASSERT_NE(c, nullptr);
-    Book book(*c);
+    Book book = station(step.station);
     const std::string station = pgStation(step.station);
     StoreStatus done;
     switch (step.op) {
@@ -214,12 +218,8 @@ TEST_F(BookTest, AReleaseNeedsAReasonAndTheAdministratorsRight) {
 TEST_F(BookTest, TakeNextTakesTheStationsBlockFirstThenTheLowestFree) {
   addRange("ЕД800", 10, 19);
   addRange("ДЩ200", 1, 2);
-  auto c1 = connect(pgStation(1));
-  auto c2 = connect(pgStation(2));
-  ASSERT_NE(c1, nullptr);
-  ASSERT_NE(c2, nullptr);
-  Book one(*c1);
-  Book two(*c2);
+  Book one = station(1);
+  Book two = station(2);
 
   auto block = two.reserveBlock(pgStation(2), "ЕД800", 3);
   ASSERT_TRUE(block) << block.error().message;
@@ -265,16 +265,14 @@ TEST_F(BookTest, TakeNextTakesTheStationsBlockFirstThenTheLowestFree) {
 
 TEST_F(BookTest, NumbersUsedWhileTheServerWasAwayAreReportedAndConflictsComeBack) {
   addRange("ЕД800", 1, 6);
-  auto c1 = connect(pgStation(1));
-  auto c2 = connect(pgStation(2));
-  ASSERT_NE(c1, nullptr);
-  ASSERT_NE(c2, nullptr);
-  ASSERT_TRUE(Book(*c1).reserveBlock(pgStation(1), "ЕД800", 3));  // 1, 2, 3
-  ASSERT_TRUE(Book(*c2).reserveBlock(pgStation(2), "ЕД800", 1));  // 4
+  Book one = station(1);
+  Book two = station(2);
+  ASSERT_TRUE(one.reserveBlock(pgStation(1), "ЕД800", 3));  // 1, 2, 3
+  ASSERT_TRUE(two.reserveBlock(pgStation(2), "ЕД800", 1));  // 4
   // The administrator released station1's number 3, and station2 used it meanwhile.
   ASSERT_TRUE(admin().release(serial(3), "резерв станции 1 отозван"));
-  ASSERT_TRUE(Book(*c2).take(pgStation(2), serial(3)));
-  ASSERT_TRUE(Book(*c2).markUsed(pgStation(2), serial(3)));
+  ASSERT_TRUE(two.take(pgStation(2), serial(3)));
+  ASSERT_TRUE(two.markUsed(pgStation(2), serial(3)));
 
   const std::vector<UsedNumber> used = {
       {serial(1), 1'800'000'000'000}, {serial(2), 1'800'000'060'000},
@@ -282,7 +280,7 @@ TEST_F(BookTest, NumbersUsedWhileTheServerWasAwayAreReportedAndConflictsComeBack
       {serial(9), 1'800'000'240'000}, {"не номер", 1'800'000'300'000}};
   for (int time = 0; time < 2; ++time) {
     SCOPED_TRACE(time);
-    auto conflicts = Book(*c1).reportUsed(pgStation(1), used);
+    auto conflicts = one.reportUsed(pgStation(1), used);
     ASSERT_TRUE(conflicts) << conflicts.error().message;
     ASSERT_EQ(conflicts.value().size(), 4u);
     const NumberConflict& duplicate = conflicts.value()[1];
@@ -311,17 +309,15 @@ TEST_F(BookTest, NumbersUsedWhileTheServerWasAwayAreReportedAndConflictsComeBack
 TEST_F(BookTest, ListsShowTheFreeAndOwnNumbersToInitialiseAndTheUsedOnes) {
   addRange("ЕД800", 1, 4);
   addRange("DH210", 1, 1);
-  auto c1 = connect(pgStation(1));
-  auto c2 = connect(pgStation(2));
-  ASSERT_NE(c1, nullptr);
-  ASSERT_NE(c2, nullptr);
-  ASSERT_TRUE(Book(*c1).reserveBlock(pgStation(1), "ЕД800", 1));  // 1
-  ASSERT_TRUE(Book(*c2).reserveBlock(pgStation(2), "ЕД800", 1));  // 2
-  ASSERT_TRUE(Book(*c2).take(pgStation(2), serial(3)));
-  ASSERT_TRUE(Book(*c2).take(pgStation(2), "DH21000001"));
-  ASSERT_TRUE(Book(*c2).markUsed(pgStation(2), "DH21000001"));
+  Book one = station(1);
+  Book two = station(2);
+  ASSERT_TRUE(one.reserveBlock(pgStation(1), "ЕД800", 1));  // 1
+  ASSERT_TRUE(two.reserveBlock(pgStation(2), "ЕД800", 1));  // 2
+  ASSERT_TRUE(two.take(pgStation(2), serial(3)));
+  ASSERT_TRUE(two.take(pgStation(2), "DH21000001"));
+  ASSERT_TRUE(two.markUsed(pgStation(2), "DH21000001"));
 
-  auto lists = Book(*c1).lists(pgStation(1));
+  auto lists = one.lists(pgStation(1));
   ASSERT_TRUE(lists) << lists.error().message;
   EXPECT_THAT(lists.value().toInitialise, ElementsAre(serial(1), serial(4)));
   EXPECT_THAT(lists.value().initialised, ElementsAre("DH21000001"));
@@ -356,9 +352,7 @@ TEST_F(BookTest, ARangeAddsOnlyWhatTheBookLacks) {
 
 TEST_F(BookTest, AStationsOwnBookJoinsTheLineAndOverlapsAreReported) {
   addRange("ЕД800", 1, 9);
-  auto c2 = connect(pgStation(2));
-  ASSERT_NE(c2, nullptr);
-  Book two(*c2);
+  Book two = station(2);
   ASSERT_TRUE(two.take(pgStation(2), serial(3)));
   ASSERT_TRUE(two.take(pgStation(2), serial(4)));
   ASSERT_TRUE(two.markUsed(pgStation(2), serial(4)));

@@ -26,6 +26,9 @@ TEST_F(LineTest, InitialisingTwiceKeepsTheBookAndTheGrants) {
   EXPECT_EQ(ownerValue("SELECT count(*) FROM tallowick.schema_version"), "1");
   EXPECT_EQ(ownerValue("SELECT version FROM tallowick.schema_version"),
             std::to_string(kSchemaVersion));
+  EXPECT_EQ(ownerValue("SELECT string_agg(rolname || ' ' || rolcanlogin, ', ' ORDER BY rolname) "
+                       "FROM pg_roles WHERE rolname LIKE 'tallowick%'"),
+            "tallowick_admin false, tallowick_station false");
 }
 
 TEST_F(LineTest, ASchemaNewerThanTheProgramIsRefusedUntouched) {
