@@ -1,6 +1,5 @@
 #include "line/book.h"
 
-#include <algorithm>
 #include <map>
 
 #include "initforms/serial_numbers.h"
