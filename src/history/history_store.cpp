@@ -135,20 +135,7 @@ constexpr std::size_t kPageSize = 200;
 // Where the first text of the record that is not UTF-8 is, if any: "поле port",
 // "строка 3 журнала", "шаг 2".
 std::optional<std::string> notUtf8(const Record& r) {
-  for (const auto& [name, text] : describingTexts(r)) {
-    if (!isUtf8(*text)) return std::string("поле ") + name;
-  }
-  if (!isUtf8(r.message)) return "поле message";
-  for (std::size_t i = 0; i < r.log.size(); ++i) {
-    if (!isUtf8(r.log[i])) return "строка " + std::to_string(i + 1) + " журнала";
-  }
-  for (std::size_t i = 0; i < r.steps.size(); ++i) {
-    const StepReport& s = r.steps[i];
-    if (!isUtf8(s.title) || !isUtf8(s.code) || !isUtf8(s.message)) {
-      return "шаг " + std::to_string(i + 1);
-    }
-  }
-  return std::nullopt;
+  return firstText(r, [](std::string_view text) { return !isUtf8(text); });
 }
 
 }  // namespace
@@ -164,6 +151,7 @@ class detail::Connection {
   std::int64_t lastId() const { return sqlite3_last_insert_rowid(file_->db()); }
   // The columns of a record in this file's format.
   const std::string& runColumns() const { return columns_; }
+  std::int32_t version() const { return file_->version(); }
 
   class Statement {
    public:
@@ -303,6 +291,9 @@ std::string selectSql(const Connection& c, const Filter& f, const std::optional<
   if (f.serialNumber) sql += " AND serial_number = ?";
   if (f.outcome) sql += " AND outcome = ?";
   if (f.kind) sql += " AND kind = ?";
+  // A file of a format before stations were kept, read where it may not be brought up to
+  // date, holds records of no station.
+  if (f.station) sql += c.version() >= 3 ? " AND station = ?" : " AND '' = ?";
   if (after) sql += " AND (started_at, id) < (?, ?)";
   sql += " ORDER BY started_at DESC, id DESC";
   if (limit > 0) sql += " LIMIT " + std::to_string(limit);
@@ -316,6 +307,7 @@ void bindFilter(Statement& s, const Filter& f, const std::optional<Cursor>& afte
   if (f.serialNumber) s.bind(*f.serialNumber);
   if (f.outcome) s.bind(outcomeKey(*f.outcome));
   if (f.kind) s.bind(kindKey(*f.kind));
+  if (f.station) s.bind(*f.station);
   if (after) s.bind(after->startedAtMs).bind(after->id);
 }
 

@@ -34,6 +34,7 @@ struct Filter {
   std::optional<std::string> serialNumber;
   std::optional<Outcome> outcome;
   std::optional<Kind> kind;
+  std::optional<std::string> station;
   // At most this many records (0: no limit).
   std::size_t limit = 100;
 };

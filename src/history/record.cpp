@@ -81,4 +81,22 @@ Outcome outcomeOf(const RunOutcome& run) {
   return Outcome::Aborted;
 }
 
+std::optional<std::string> firstText(const Record& r,
+                                     const std::function<bool(std::string_view)>& bad) {
+  if (bad(r.uid)) return "поле uid";
+  if (bad(r.station)) return "поле station";
+  for (const auto& [name, text] : describingTexts(r)) {
+    if (bad(*text)) return std::string("поле ") + name;
+  }
+  if (bad(r.message)) return "поле message";
+  for (std::size_t i = 0; i < r.log.size(); ++i) {
+    if (bad(r.log[i])) return "строка " + std::to_string(i + 1) + " журнала";
+  }
+  for (std::size_t i = 0; i < r.steps.size(); ++i) {
+    const StepReport& s = r.steps[i];
+    if (bad(s.title) || bad(s.code) || bad(s.message)) return "шаг " + std::to_string(i + 1);
+  }
+  return std::nullopt;
+}
+
 }  // namespace tallowick::history

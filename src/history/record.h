@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -73,6 +74,11 @@ struct NamedText {
   const std::string* text;
 };
 std::array<NamedText, 9> describingTexts(const Record& r);
+
+// Where the first text of the record (its fields, log lines and steps, in this order) is
+// for which `bad` holds, if any: "поле port", "строка 3 журнала", "шаг 2".
+std::optional<std::string> firstText(const Record& r,
+                                     const std::function<bool(std::string_view)>& bad);
 
 // The names these values have in the file and in every export.
 std::string_view kindKey(Kind kind);

@@ -9,14 +9,13 @@
 namespace tallowick {
 
 enum class StoreErrorKind {
-  Damaged,   // the stored data cannot be read (corrupt file, foreign file, bad values)
+  Damaged,   // the stored data cannot be read as the book (corrupt file, foreign file, bad values)
   Locked,    // another program holds the store and did not let go in time
   ReadOnly,  // the store may be read but not written
   Unavailable,  // the store cannot be found, created or opened at all
   Failed,       // a read or write failed for another reason; nothing was changed
-  Denied,       // the server refused it: the user's rights do not allow it
-  Conflict,     // another holds what was asked for (a number another station took), or the
-                // data is of a newer version than this program knows
+  Denied,       // the server refused by its grants: the user has no right to it
+  Conflict,     // another holds it (a number of the book), or a newer format is there
 };
 
 struct StoreError {

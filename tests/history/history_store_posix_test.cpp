@@ -153,6 +153,9 @@ TEST(HistoryStore, AnOlderFormatIsReadAsItWasAndUpgradedWhereItIsWritten) {
     EXPECT_EQ(old.value().front().uid, "");
     EXPECT_EQ(old.value().front().serialNumber, "ЕД80012345");
     EXPECT_EQ(old.value().front().log, std::vector<std::string>{"строка"});
+    // Its records are of no station.
+    EXPECT_EQ(readOnly.list({.station = ""}).value().size(), 1u);
+    EXPECT_EQ(readOnly.list({.station = "line-1"}).value().size(), 0u);
   }
   fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
 

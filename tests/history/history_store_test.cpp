@@ -120,6 +120,10 @@ TEST(HistoryStore, FiltersCombineAndKeepTheNewestFirst) {
        {18, 4}},
       {"an outcome in a range", {.fromMs = minute(20), .outcome = Outcome::Finished}, {28, 25, 22}},
       {"initialisations", {.kind = Kind::Initialisation, .limit = 2}, {30, 25}},
+      {"a station", {.station = "line-2", .limit = 3}, {30, 27, 24}},
+      {"initialisations of a station",
+       {.kind = Kind::Initialisation, .station = "line-1"},
+       {20, 5}},
       {"a serial number nobody has", {.serialNumber = "ЕД800"}, {}},
       {"all of them", {.limit = 0}, {}},
   };
