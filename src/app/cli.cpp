@@ -10,11 +10,13 @@
 #include "app/cli_command.h"
 #include "app/cli_connection.h"
 #include "app/cli_history.h"
+#include "app/cli_line.h"
 #include "app/cli_ui.h"
 #include "app/exit_codes.h"
 #include "app/testrun_command.h"
 #include "history/journal.h"
 #include "initforms/serial_store.h"
+#include "line/line_keeper.h"
 #include "mainform/auxiliary_page.h"
 #include "mainform/connection.h"
 #include "mainform/init_page.h"
@@ -160,6 +162,45 @@ std::optional<std::int32_t> secondsOption(const std::string& text) {
   return value;
 }
 
+// Where init takes its number from: the line's book through the station when a line
+// database is set; else the station's own book, only read for a number named and written
+// for the book's next one.
+struct InitNumbers {
+  std::unique_ptr<SerialStore> store;
+  std::optional<SerialBook> book;
+  std::optional<BookKeeper> local;
+  std::optional<line::LineKeeper> line;
+
+  // Gets the book ready and puts its list "К инициализации" in the selector (ComboBox5's
+  // list), which a number named is checked against; why it cannot be read.
+  std::optional<Failure> prepare(line::Station* station, bool next, const PrinterType* type,
+                                 const std::optional<std::string>& registry,
+                                 CliSerialSelector& selector) {
+    if (station) {
+      line.emplace(*station, type);
+      if (next) return std::nullopt;
+      auto lists = station->lists();
+      if (!lists) return Failure{lists.error().message};
+      selector.setItems(lists.value().toInitialise);
+      return std::nullopt;
+    }
+    store =
+        makePlatformSerialStore(next ? StoreAccess::ReadWrite : StoreAccess::ReadOnly, registry);
+    book.emplace(*store);
+    if (auto read = book->load(); !read) return Failure{read.error().message};
+    selector.setItems(book->shouldInit());
+    if (next) local.emplace(*book, BookKeeper::Confirm::WhenSent, type);
+    return std::nullopt;
+  }
+
+  // Nothing for a number named to the station's own book: it is written as it is.
+  NumberKeeper* keeper() {
+    if (line) return &*line;
+    if (local) return &*local;
+    return nullptr;
+  }
+};
+
 class InitCommand final : public PortCommand {
  public:
   InitCommand()
@@ -173,10 +214,6 @@ class InitCommand final : public PortCommand {
           const CliContext& context) const override;
 
  private:
-  // ComboBox5's list: the book's "К инициализации", read where the desktop tool keeps it
-  // and never written.
-  std::optional<Failure> loadBook(const Given& o, CliSerialSelector& selector) const;
-
   const Option& serial =
       option({.name = "--serial",
               .value = "NUMBER",
@@ -203,13 +240,6 @@ class InitCommand final : public PortCommand {
   const Option& historyFile = option(kHistoryOption);
 };
 
-std::optional<Failure> InitCommand::loadBook(const Given& o, CliSerialSelector& selector) const {
-  auto lists = makePlatformSerialStore(StoreAccess::ReadOnly, o.optional(registry))->readLists();
-  if (!lists) return Failure{lists.error().message};
-  selector.setItems(lists.value().shouldInit);
-  return std::nullopt;
-}
-
 int InitCommand::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                      const CliContext& context) const {
   Given o;
@@ -234,31 +264,29 @@ int InitCommand::run(const std::vector<std::string>& args, std::ostream& out, st
     }
   }
   const bool anyNumber = o.has(anySerial) && !next;
+  const auto choice = lineChoice(o, context);
+  if (!choice) return usageError(err, choice.error().message);
   Clock& clock = simClock(context);
   Connection c(clock, context, out, err, o.get(port), false);
-  // The book's next number is taken from a book this command writes: a number that went out
-  // leaves "К инициализации" at once.
-  std::unique_ptr<SerialStore> store;
-  std::optional<SerialBook> book;
-  std::optional<BookKeeper> numbers;
-  if (next) {
-    store = makePlatformSerialStore(StoreAccess::ReadWrite, o.optional(registry));
-    book.emplace(*store);
-    if (auto unread = book->load(); !unread) {
-      err << "tallowick-cli: the book of serial numbers cannot be read, so no number can be "
-             "taken from it: "
-          << unread.error().message << "\n";
+
+  // The record of what was tried from here on, appended once it is over; a history that
+  // cannot be written is told and changes nothing. On a line it goes there too.
+  history::Journal journal(
+      historyPlace(o.has(historyFile) ? o.optional(historyFile) : context.historyFile));
+  StationLine onLine(choice.value(), journal);
+  InitNumbers numbers;
+  if (next || !anyNumber) {
+    if (auto unread = numbers.prepare(onLine.station(), next, bookType, o.optional(registry),
+                                      c.ui.cliSerialSelector())) {
+      err << "tallowick-cli: "
+          << (next ? "no number can be taken from the book: "
+                   : "the book of serial numbers cannot be read, so the number cannot be "
+                     "checked against it " +
+                         anyway + ": ")
+          << unread->message << "\n";
       return kExitInputRefused;
     }
-    numbers.emplace(*book, BookKeeper::Confirm::WhenSent, bookType);
-    c.session.numbers = &*numbers;
-  } else if (!anyNumber) {
-    if (const auto unread = loadBook(o, c.ui.cliSerialSelector())) {
-      err << "tallowick-cli: the book of serial numbers cannot be read, so the number cannot "
-             "be checked against it "
-          << anyway << ": " << unread->message << "\n";
-      return kExitInputRefused;
-    }
+    c.session.numbers = numbers.keeper();
   }
   c.ui.setQuestionAnswer(anyNumber);
   InitPage page(c.session);
@@ -271,18 +299,14 @@ int InitCommand::run(const std::vector<std::string>& args, std::ostream& out, st
   c.ui.cliSerialSelector().setText(next ? std::string() : o.get(serial));
   c.ui.setForm2Wait(*seconds * 1000);
 
-  // The record of what was tried from here on, appended once it is over; a history that
-  // cannot be written is told and changes nothing.
-  history::Journal journal(
-      historyPlace(o.has(historyFile) ? o.optional(historyFile) : context.historyFile));
   const auto record = journal.begin(history::Kind::Initialisation, o.get(port), clock);
   c.ui.setMessageObserver([&](const std::string& text) { record->noteMessage(text); });
   const auto recorded = [&](InitEnd end) {
-    if (numbers && numbers->unconfirmed()) {
+    if (numbers.local && numbers.local->unconfirmed()) {
       err << "tallowick-cli: the number " << c.ui.cliSerialSelector().text()
           << " was written but is still on the book's list 'К инициализации'; move it to "
              "'Инициализация уже выполнена' by hand: "
-          << numbers->unconfirmed()->message << "\n";
+          << numbers.local->unconfirmed()->message << "\n";
     }
     if (auto failed =
             record->endInitialisation(end, c.ui.cliSerialSelector().text(), c.ui.initLog())) {
@@ -331,6 +355,8 @@ const std::vector<std::unique_ptr<Command>>& commands() {
     list.push_back(std::make_unique<InternalTestCommand>());
     list.push_back(makeHistoryCommand());
     list.push_back(makeBookCommand());
+    list.push_back(makeSyncCommand());
+    list.push_back(makeDbCommand());
     return list;
   }();
   return all;

@@ -4,10 +4,12 @@
 #include <ostream>
 #include <set>
 
+#include "app/cli_line.h"
 #include "app/exit_codes.h"
 #include "initforms/serial_book.h"
 #include "initforms/serial_numbers.h"
 #include "initforms/serial_store.h"
+#include "line/book.h"
 #include "link/help_text.h"
 #include "mainform/number_keeper.h"
 
@@ -34,6 +36,31 @@ struct LocalBook {
         book(*store) {}
 };
 
+// The line's book, when a line database is chosen: the usage error when the choice cannot be
+// used; with `book` left empty the station's own book is meant.
+struct LineBook {
+  std::optional<line::LineChoice> choice;
+  std::unique_ptr<line::Connection> connection;
+
+  std::optional<Failure> choose(const Given& o, const CliContext& context) {
+    auto chosen = lineChoice(o, context);
+    if (!chosen) return Failure{chosen.error().message};
+    if (!chosen.value().database.empty()) choice = chosen.value();
+    return std::nullopt;
+  }
+  bool used() const { return choice.has_value(); }
+  // The line's book, connected; nothing, with the error told, when it cannot be reached.
+  std::optional<line::Book> open(std::ostream& err) {
+    auto opened = line::Connection::open(choice->database);
+    if (!opened) {
+      bookError(err, opened.error());
+      return std::nullopt;
+    }
+    connection = std::move(opened).value();
+    return line::Book(*connection);
+  }
+};
+
 void printList(const char* title, const std::vector<std::string>& numbers, std::ostream& out) {
   out << title << " (" << numbers.size() << "):\n";
   for (const std::string& n : numbers)
@@ -45,10 +72,21 @@ class ListVerb final : public Command {
  public:
   ListVerb() : Command({"book [list]"}, "", {}) { option(kRegistryOption); }
   int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-          const CliContext&) const override {
+          const CliContext& context) const override {
     const bool named = args.size() > 1 && !args[1].starts_with("-");
     Given o;
     if (auto refused = read(args, named ? 2 : 1, {}, o)) return usageError(err, refused->message);
+    LineBook onLine;
+    if (auto refused = onLine.choose(o, context)) return usageError(err, refused->message);
+    if (onLine.used()) {
+      auto book = onLine.open(err);
+      if (!book) return kExitBookRefused;
+      auto lists = book->lists(onLine.choice->station);
+      if (!lists) return bookError(err, lists.error());
+      printList("К инициализации", lists.value().toInitialise, out);
+      printList("Инициализация уже выполнена", lists.value().initialised, out);
+      return kExitOk;
+    }
     LocalBook local(o);
     if (auto read = local.book.load(); !read) return bookError(err, read.error());
     printList("К инициализации", local.book.shouldInit(), out);
@@ -56,6 +94,14 @@ class ListVerb final : public Command {
     return kExitOk;
   }
 };
+
+void printAdded(std::size_t added, const std::vector<std::string>& already, std::ostream& out) {
+  out << "Готово: в список «К инициализации» добавлено номеров: " << added << ".\n";
+  if (!already.empty()) {
+    out << "Уже в книге, не добавлены (" << already.size() << "): " << already.front()
+        << (already.size() > 1 ? " … " + already.back() : std::string()) << "\n";
+  }
+}
 
 // A bound of a range: five digits at most.
 std::optional<std::int32_t> boundOf(const std::string& text) {
@@ -72,7 +118,7 @@ class AddVerb final : public Command {
  public:
   AddVerb() : Command({"book add"}, "", {}) { option(kRegistryOption); }
   int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-          const CliContext&) const override {
+          const CliContext& context) const override {
     Given o;
     if (auto refused = read(args, 2, "book add", o)) return usageError(err, refused->message);
     const PrinterType* printerType = bookTypeNamed(o.get(type));
@@ -87,6 +133,16 @@ class AddVerb final : public Command {
       return usageError(err, std::string(from.name) + " and " + std::string(to.name) +
                                  " need numbers from 0 to 99999, the first not above the "
                                  "second");
+    }
+    LineBook onLine;
+    if (auto refused = onLine.choose(o, context)) return usageError(err, refused->message);
+    if (onLine.used()) {
+      auto book = onLine.open(err);
+      if (!book) return kExitBookRefused;
+      auto added = book->addRange(std::string(printerType->prefix), *lower, *upper);
+      if (!added) return bookError(err, added.error());
+      printAdded(added.value().added, added.value().existing, out);
+      return kExitOk;
     }
     LocalBook local(o);
     if (auto read = local.book.load(); !read) return bookError(err, read.error());
@@ -106,11 +162,7 @@ class AddVerb final : public Command {
     if (auto written = local.store->writeLists(lists); !written) {
       return bookError(err, written.error());
     }
-    out << "Готово: в список «К инициализации» добавлено номеров: " << added << ".\n";
-    if (!already.empty()) {
-      out << "Уже в книге, не добавлены (" << already.size() << "): " << already.front()
-          << (already.size() > 1 ? " … " + already.back() : std::string()) << "\n";
-    }
+    printAdded(added, already, out);
     return kExitOk;
   }
 
@@ -126,39 +178,28 @@ class AddVerb final : public Command {
       {.name = "--to", .value = "M", .help = "the last number (five digits)", .required = true});
 };
 
-// The one number after the verb that is no option and no option's value.
-std::string numberOperand(const std::vector<std::string>& args,
-                          const std::vector<const Option*>& valued,
-                          std::vector<std::string>& rest) {
-  rest.assign(args.begin(), args.begin() + 2);
-  std::string number;
-  for (std::size_t i = 2; i < args.size(); ++i) {
-    bool takesValue = false;
-    for (const Option* option : valued)
-      takesValue = takesValue || args[i] == option->name;
-    if (takesValue && i + 1 < args.size()) {
-      rest.insert(rest.end(), {args[i], args[i + 1]});
-      ++i;
-    } else if (number.empty() && !args[i].starts_with("-")) {
-      number = args[i];
-    } else {
-      rest.push_back(args[i]);
-    }
-  }
-  return number;
-}
-
 // book confirm NUMBER: the number was written into a printer.
 class ConfirmVerb final : public Command {
  public:
   ConfirmVerb() : Command({"book confirm"}, "NUMBER", {}) { option(kRegistryOption); }
   int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-          const CliContext&) const override {
+          const CliContext& context) const override {
     std::vector<std::string> rest;
-    const std::string number = numberOperand(args, {&kRegistryOption}, rest);
+    const std::string number = operand(args, 2, rest);
     Given o;
     if (auto refused = read(rest, 2, "book confirm", o)) return usageError(err, refused->message);
     if (number.empty()) return usageError(err, "book confirm needs the NUMBER written");
+    LineBook onLine;
+    if (auto refused = onLine.choose(o, context)) return usageError(err, refused->message);
+    if (onLine.used()) {
+      auto book = onLine.open(err);
+      if (!book) return kExitBookRefused;
+      if (auto done = book->confirm(onLine.choice->station, number, true); !done) {
+        return bookError(err, done.error());
+      }
+      out << "Готово: номер " << number << " в списке «Инициализация уже выполнена».\n";
+      return kExitOk;
+    }
     LocalBook local(o);
     if (auto read = local.book.load(); !read) return bookError(err, read.error());
     if (auto confirmed = local.book.confirm(number); !confirmed) {
@@ -174,14 +215,26 @@ class ReleaseVerb final : public Command {
  public:
   ReleaseVerb() : Command({"book release"}, "NUMBER", {}) { option(kRegistryOption); }
   int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-          const CliContext&) const override {
+          const CliContext& context) const override {
     std::vector<std::string> rest;
-    const std::string number = numberOperand(args, {&kRegistryOption, &reason}, rest);
+    const std::string number = operand(args, 2, rest);
     Given o;
     if (auto refused = read(rest, 2, "book release", o)) return usageError(err, refused->message);
     if (number.empty()) return usageError(err, "book release needs the NUMBER to release");
     if (o.get(reason).find_first_not_of(" \t") == std::string::npos) {
       return usageError(err, "book release needs --reason: why the number may be used again");
+    }
+    LineBook onLine;
+    if (auto refused = onLine.choose(o, context)) return usageError(err, refused->message);
+    if (onLine.used()) {
+      auto book = onLine.open(err);
+      if (!book) return kExitBookRefused;
+      if (auto done = book->release(number, o.get(reason)); !done) {
+        return bookError(err, done.error());
+      }
+      out << "Готово: номер " << number
+          << " снова в списке «К инициализации» (причина: " << o.get(reason) << ").\n";
+      return kExitOk;
     }
     LocalBook local(o);
     if (auto read = local.book.load(); !read) return bookError(err, read.error());

@@ -34,7 +34,30 @@ std::vector<std::string> Given::all(const Option& option) const {
 
 Command::Command(std::vector<std::string_view> names, std::string_view operands,
                  std::string_view about)
-    : names_(std::move(names)), operands_(operands), about_(about) {}
+    : names_(std::move(names)), operands_(operands), about_(about) {
+  option(kDatabaseOption);
+  option(kStationOption);
+}
+
+std::string Command::operand(const std::vector<std::string>& args, std::size_t skip,
+                             std::vector<std::string>& rest) const {
+  rest.assign(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(skip));
+  std::string found;
+  for (std::size_t i = skip; i < args.size(); ++i) {
+    const bool takesValue = std::any_of(options_.begin(), options_.end(), [&](const Option& o) {
+      return !o.value.empty() && args[i] == o.name;
+    });
+    if (takesValue && i + 1 < args.size()) {
+      rest.insert(rest.end(), {args[i], args[i + 1]});
+      ++i;
+    } else if (found.empty() && !args[i].starts_with("-")) {
+      found = args[i];
+    } else {
+      rest.push_back(args[i]);
+    }
+  }
+  return found;
+}
 
 const Option& Command::option(const Option& declared) {
   return options_.emplace_back(declared);
@@ -49,7 +72,8 @@ std::string Command::synopsis() const {
   if (!operands_.empty()) called += " " + std::string(operands_);
   std::vector<std::string> pieces{called};
   for (const Option& o : options_) {
-    if (o.insteadOf != nullptr) continue;  // shown with the option it stands for
+    // Shown with the option it stands for, or once for every command.
+    if (o.insteadOf != nullptr || o.everyCommand) continue;
     std::string piece = o.head();
     for (const Option& other : options_) {
       if (other.insteadOf == &o) piece += " | " + other.head();
@@ -146,6 +170,7 @@ std::vector<const Option*> optionsOf(const Command& command) {
   std::vector<const Option*> found;
   for (const Command* form : command.forms()) {
     for (const Option& o : form->options()) {
+      if (o.everyCommand) continue;
       if (std::none_of(found.begin(), found.end(), [&](const Option* f) { return same(*f, o); }))
         found.push_back(&o);
     }
@@ -190,6 +215,9 @@ std::string commandsHelp(const std::vector<const Command*>& commands) {
   }
   text += "\nOptions of several commands:\n";
   for (const Option* o : shared)
+    text += help::entry(o->head(), o->help, kSharedIndent, kSharedIndent + kHeadWidth);
+  text += "\nOptions of every command:\n";
+  for (const Option* o : {&kDatabaseOption, &kStationOption})
     text += help::entry(o->head(), o->help, kSharedIndent, kSharedIndent + kHeadWidth);
   return text;
 }

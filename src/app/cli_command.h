@@ -30,6 +30,8 @@ struct Option {
   // The usage error for a value the command cannot take; nullptr: the command reads the
   // value itself.
   std::optional<Failure> (*check)(const std::string& value) = nullptr;
+  // Every command takes it: the help names it once, after the commands, in no synopsis.
+  bool everyCommand = false;
 
   // "--name VALUE", as the help shows it.
   std::string head() const;
@@ -77,6 +79,11 @@ class Command {
   // Declares an option of this command, in the order the help lists them.
   const Option& option(const Option& declared);
 
+  // The one word after the first `skip` of `args` that is no option and no option's value
+  // (the ID of "history show ID"); `rest` gets every other word.
+  std::string operand(const std::vector<std::string>& args, std::size_t skip,
+                      std::vector<std::string>& rest) const;
+
   // Reads the options after the first `skip` words of `args`: the usage error that names
   // the first problem from the left, or nothing. `who` is the command as it was called.
   std::optional<Failure> read(const std::vector<std::string>& args, std::size_t skip,
@@ -113,7 +120,23 @@ class PortCommand : public Command {
   const Option& baud;
 };
 
-// The options several commands take.
+// The options several commands take. The line database and the station are taken by
+// every command, so that a script may give them to any.
+inline constexpr Option kDatabaseOption{
+    .name = "--database",
+    .value = "CONNINFO",
+    .help =
+        "the line database, as libpq takes it: postgresql://USER@HOST/DB, 'host=… dbname=…' "
+        "or service=NAME; its password comes from libpq's password or service file "
+        "(default: TALLOWICK_DATABASE, else the computer's setting; '' for none)",
+    .everyCommand = true};
+inline constexpr Option kStationOption{
+    .name = "--station",
+    .value = "NAME",
+    .help =
+        "this station's name on the line (default: TALLOWICK_STATION, else the "
+        "computer's name)",
+    .everyCommand = true};
 inline constexpr Option kHistoryOption{
     .name = "--history",
     .value = "FILE",

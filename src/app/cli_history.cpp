@@ -207,18 +207,8 @@ int ListVerb::run(const std::vector<std::string>& args, std::ostream& out, std::
 int ShowVerb::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                   const CliContext&) const {
   // The id is the one word after "history show" that is no option and no option's value.
-  std::vector<std::string> rest(args.begin(), args.begin() + 2);
-  std::string id;
-  for (std::size_t i = 2; i < args.size(); ++i) {
-    if (args[i] == kHistoryOption.name && i + 1 < args.size()) {
-      rest.insert(rest.end(), {args[i], args[i + 1]});
-      ++i;
-    } else if (id.empty() && !args[i].starts_with("-")) {
-      id = args[i];
-    } else {
-      rest.push_back(args[i]);
-    }
-  }
+  std::vector<std::string> rest;
+  const std::string id = operand(args, 2, rest);
   Given o;
   if (auto refused = read(rest, 2, {}, o)) return usageError(err, refused->message);
   std::int64_t n = 0;

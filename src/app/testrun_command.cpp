@@ -10,6 +10,7 @@
 
 #include "app/cli_connection.h"
 #include "app/cli_history.h"
+#include "app/cli_line.h"
 #include "app/console.h"
 #include "app/exit_codes.h"
 #include "app/station.h"
@@ -350,6 +351,8 @@ int TestRunCommand::run(const std::vector<std::string>& args, std::ostream& out,
   if (auto refused = read(args, 1, args[0], o)) return usageError(err, refused->message);
   const std::vector<std::string> ports = o.all(port);
   if (const auto misused = filesMisused(o, ports.size())) return usageError(err, misused->message);
+  const auto choice = lineChoice(o, context);
+  if (!choice) return usageError(err, choice.error().message);
   const TestRunSettings settings{.passes = o.get(passes, "1"),
                                  .pause = o.get(pause, "1500"),
                                  .withoutFiscal = o.has(withoutFiscal),
@@ -371,6 +374,8 @@ int TestRunCommand::run(const std::vector<std::string>& args, std::ostream& out,
   const console::StopSignals stopSignals(onInterrupt);
   history::Journal journal(
       historyPlace(o.has(historyFile) ? o.optional(historyFile) : context.historyFile));
+  // On a line the records go there in the background, never holding up a run.
+  StationLine onLine(choice.value(), journal);
   const std::vector<std::string> fileNames = portFileNames(ports);
   if (ports.size() == 1) {
     return testOnePort(ports[0], settings,

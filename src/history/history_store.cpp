@@ -23,6 +23,7 @@ CREATE TABLE line_number (
   number TEXT PRIMARY KEY,
   printer_type TEXT NOT NULL,
   used_at INTEGER,
+  answer INTEGER,
   reported INTEGER NOT NULL DEFAULT 0
 ) WITHOUT ROWID;
 )sql";
@@ -173,6 +174,10 @@ class detail::Connection {
       if (rc_ == SQLITE_OK) rc_ = sqlite3_bind_int64(s_, ++bound_, number);
       return *this;
     }
+    Statement& bindNull() {
+      if (rc_ == SQLITE_OK) rc_ = sqlite3_bind_null(s_, ++bound_);
+      return *this;
+    }
     // SQLITE_ROW or SQLITE_DONE; anything else is an error.
     int step() {
       if (rc_ != SQLITE_OK) return rc_;
@@ -191,6 +196,7 @@ class detail::Connection {
                          static_cast<std::size_t>(sqlite3_column_bytes(s_, column)));
     }
     std::int64_t integer(int column) const { return sqlite3_column_int64(s_, column); }
+    bool isNull(int column) const { return sqlite3_column_type(s_, column) == SQLITE_NULL; }
 
    private:
     Connection& c_;
@@ -547,6 +553,114 @@ StoreResult<std::size_t> Store::queueAll() {
   });
   if (!status) return status.error();
   return queued;
+}
+
+StoreResult<std::vector<std::string>> Store::blockNumbers(const std::string& printerType) {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> numbers;
+  StoreStatus status = transaction(false, [&](Connection& c) -> StoreStatus {
+    Statement s(c,
+                "SELECT number FROM line_number WHERE printer_type = ? AND used_at IS NULL "
+                "ORDER BY number");
+    s.bind(printerType);
+    int rc;
+    while ((rc = s.step()) == SQLITE_ROW)
+      numbers.push_back(s.text(0));
+    if (rc != SQLITE_DONE) return s.error();
+    return {};
+  });
+  if (!status) return status.error();
+  return numbers;
+}
+
+StoreStatus Store::replaceBlock(const std::string& printerType,
+                                const std::vector<std::string>& numbers) {
+  std::lock_guard lock(mutex_);
+  return transaction(true, [&](Connection& c) -> StoreStatus {
+    Statement wipe(c, "DELETE FROM line_number WHERE printer_type = ? AND used_at IS NULL");
+    wipe.bind(printerType);
+    if (auto done = wipe.done(); !done) return done;
+    for (const std::string& number : numbers) {
+      // A number used here and not yet reported stays as it is.
+      Statement add(c, "INSERT OR IGNORE INTO line_number (number, printer_type) VALUES (?, ?)");
+      add.bind(number).bind(printerType);
+      if (auto done = add.done(); !done) return done;
+    }
+    return {};
+  });
+}
+
+StoreResult<bool> Store::useFromBlock(const std::string& number, std::int64_t atMs) {
+  std::lock_guard lock(mutex_);
+  bool used = false;
+  StoreStatus status = transaction(true, [&](Connection& c) -> StoreStatus {
+    Statement s(c, "UPDATE line_number SET used_at = ? WHERE number = ? AND used_at IS NULL");
+    s.bind(atMs).bind(number);
+    if (auto done = s.done(); !done) return done;
+    used = sqlite3_changes(c.file().db()) == 1;
+    return {};
+  });
+  if (!status) return status.error();
+  return used;
+}
+
+StoreStatus Store::dropFromBlock(const std::string& number) {
+  std::lock_guard lock(mutex_);
+  return transaction(true, [&](Connection& c) -> StoreStatus {
+    Statement s(c, "DELETE FROM line_number WHERE number = ? AND used_at IS NULL");
+    s.bind(number);
+    return s.done();
+  });
+}
+
+StoreStatus Store::noteUse(const std::string& number, const std::string& printerType,
+                           std::int64_t atMs, std::optional<bool> answer) {
+  std::lock_guard lock(mutex_);
+  return transaction(true, [&](Connection& c) -> StoreStatus {
+    Statement s(c,
+                "INSERT INTO line_number (number, printer_type, used_at, answer) VALUES (?, ?, "
+                "?, ?) ON CONFLICT (number) DO UPDATE SET used_at = coalesce(used_at, "
+                "excluded.used_at), answer = coalesce(excluded.answer, answer), reported = 0");
+    s.bind(number).bind(printerType).bind(atMs);
+    if (answer) {
+      s.bind(std::int64_t{*answer ? 1 : 0});
+    } else {
+      s.bindNull();
+    }
+    return s.done();
+  });
+}
+
+StoreResult<std::vector<Store::BlockUse>> Store::unreportedUses() {
+  std::lock_guard lock(mutex_);
+  std::vector<BlockUse> uses;
+  StoreStatus status = transaction(false, [&](Connection& c) -> StoreStatus {
+    Statement s(c,
+                "SELECT number, used_at, answer FROM line_number WHERE used_at IS NOT NULL AND "
+                "reported = 0 ORDER BY used_at, number");
+    int rc;
+    while ((rc = s.step()) == SQLITE_ROW) {
+      BlockUse use{s.text(0), s.integer(1), std::nullopt};
+      if (!s.isNull(2)) use.answer = s.integer(2) != 0;
+      uses.push_back(std::move(use));
+    }
+    if (rc != SQLITE_DONE) return s.error();
+    return {};
+  });
+  if (!status) return status.error();
+  return uses;
+}
+
+StoreStatus Store::reported(const std::vector<std::string>& numbers) {
+  std::lock_guard lock(mutex_);
+  return transaction(true, [&](Connection& c) -> StoreStatus {
+    for (const std::string& number : numbers) {
+      Statement s(c, "DELETE FROM line_number WHERE number = ? AND used_at IS NOT NULL");
+      s.bind(number);
+      if (auto done = s.done(); !done) return done;
+    }
+    return {};
+  });
 }
 
 }  // namespace tallowick::history

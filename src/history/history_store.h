@@ -92,6 +92,27 @@ class Store {
   StoreStatus forwarded(const std::vector<std::int64_t>& ids);
   StoreResult<std::size_t> queueAll();
 
+  // The station's block of the line's book, for when the line is away: the numbers of
+  // `printerType` it holds and has not used, in order; a new block from the line (the
+  // numbers used meanwhile stay used); a number taken from it, now used (false when the
+  // block does not hold it unused); a number used, or the user's answer about it, that the
+  // line could not be told at once; what the line has not heard of yet; what it has heard
+  // of now.
+  StoreResult<std::vector<std::string>> blockNumbers(const std::string& printerType);
+  StoreStatus replaceBlock(const std::string& printerType, const std::vector<std::string>& numbers);
+  StoreResult<bool> useFromBlock(const std::string& number, std::int64_t atMs);
+  // A number the line gave the station itself: no longer in the block.
+  StoreStatus dropFromBlock(const std::string& number);
+  StoreStatus noteUse(const std::string& number, const std::string& printerType, std::int64_t atMs,
+                      std::optional<bool> answer = std::nullopt);
+  struct BlockUse {
+    std::string number;
+    std::int64_t atMs = 0;
+    std::optional<bool> answer;  // "Правильный" or "Неправильный", when the user answered
+  };
+  StoreResult<std::vector<BlockUse>> unreportedUses();
+  StoreStatus reported(const std::vector<std::string>& numbers);
+
  private:
   StoreStatus connect();
   template <typename Body>

@@ -19,12 +19,21 @@ std::unique_ptr<Journal::Entry> Journal::begin(Kind kind, std::string port, cons
   return std::make_unique<Entry>(*this, kind, std::move(port), clock);
 }
 
-std::optional<Failure> Journal::append(const Record& record) {
+void Journal::joinLine(std::string station, std::function<void()> wake) {
+  station_ = std::move(station);
+  wake_ = std::move(wake);
+}
+
+std::optional<Failure> Journal::append(Record record) {
   std::optional<Failure> failure;
+  record.station = station_;
+  const auto forwarding = wake_ ? Forwarding::Queue : Forwarding::None;
   if (!store_) {
     failure = Failure{unavailable_};
-  } else if (auto appended = store_->append(record); !appended) {
+  } else if (auto appended = store_->append(record, forwarding); !appended) {
     failure = Failure{appended.error().message};
+  } else if (wake_) {
+    wake_();
   }
   if (!failure || told_.exchange(true)) return std::nullopt;
   return failure;

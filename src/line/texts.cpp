@@ -93,6 +93,27 @@ std::string unknownType(const std::string& printerType) {
          known + ".";
 }
 
+std::string blockEmpty(const std::string& prefix, const std::string& why) {
+  return "Номер не выдан: база линии недоступна, а в запасе станции нет номеров " + prefix + "…" +
+         (why.empty() ? "." : " (" + why + ")");
+}
+
+std::string notInBlock(const std::string& number, const std::string& prefix, std::size_t left,
+                       const std::string& why) {
+  return "Номер " + shown(number) +
+         " не выдан: база линии недоступна, а его нет в запасе станции (номеров " + prefix +
+         "… в запасе: " + std::to_string(left) + ")" + (why.empty() ? "." : ": " + why);
+}
+
+std::string takenFromBlock(const std::string& number, const std::string& prefix, std::size_t left) {
+  return "База линии недоступна: номер " + shown(number) + " выдан из запаса станции; номеров " +
+         prefix + "… в запасе осталось: " + std::to_string(left) + ".";
+}
+
+std::string recordKeptHere(std::int64_t id, const std::string& why) {
+  return "Запись " + std::to_string(id) + " истории станции не отправлена на линию: " + why;
+}
+
 std::optional<std::string> stationRefused(const std::string& station) {
   if (station.find_first_not_of(" \t\r\n") == std::string::npos) {
     return "Имя станции не задано.";

@@ -30,6 +30,14 @@ std::string alreadyFree(const std::string& number);
 std::string releaseWithoutReason(const std::string& number);
 std::string badBlockSize(int size);
 std::string unknownType(const std::string& printerType);
+// The station while the line is away: its block has no number of the type; a number asked
+// for is not in its block; a number taken from its block, with how many remain.
+std::string blockEmpty(const std::string& prefix, const std::string& why);
+std::string notInBlock(const std::string& number, const std::string& prefix, std::size_t left,
+                       const std::string& why);
+std::string takenFromBlock(const std::string& number, const std::string& prefix, std::size_t left);
+// A record of the station's that the line cannot hold: kept in the station's history alone.
+std::string recordKeptHere(std::int64_t id, const std::string& why);
 // Why a station's name cannot be used; nothing when it can.
 std::optional<std::string> stationRefused(const std::string& station);
 

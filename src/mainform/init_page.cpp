@@ -228,8 +228,9 @@ bool InitPage::writeSerialNumber() {
       log(serialError);
       return false;
     }
+    if (!taken.value().note.empty()) log(taken.value().note);
     if (serial.empty()) {
-      serial = taken.value();
+      serial = taken.value().number;
       s_.ui.serialSelector().setText(serial);
       log("Шаг 2. Заводской номер из книги: " + serial);
     }

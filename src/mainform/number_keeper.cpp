@@ -33,16 +33,17 @@ const PrinterType* bookTypeNamed(std::string_view name) {
   return nullptr;
 }
 
-StoreResult<std::string> BookKeeper::take(const std::string& wanted, const RunState& printer) {
-  if (!wanted.empty()) return wanted;
+StoreError noBookTypeOf(const RunState& printer) {
+  return {StoreErrorKind::Conflict, "В книге нет типа регистратора " + printer.DeviceModel + " (" +
+                                        printer.DeviceCountry + "): укажите тип номера."};
+}
+
+StoreResult<TakenNumber> BookKeeper::take(const std::string& wanted, const RunState& printer) {
+  if (!wanted.empty()) return TakenNumber{wanted, {}};
   const PrinterType* type = type_ ? type_ : bookTypeOf(printer);
-  if (type == nullptr) {
-    return StoreError{StoreErrorKind::Conflict,
-                      "В книге нет типа регистратора " + printer.DeviceModel + " (" +
-                          printer.DeviceCountry + "): укажите тип номера."};
-  }
+  if (type == nullptr) return noBookTypeOf(printer);
   for (const std::string& number : book_.shouldInit()) {
-    if (number.starts_with(type->prefix)) return number;
+    if (number.starts_with(type->prefix)) return TakenNumber{number, {}};
   }
   return StoreError{StoreErrorKind::Conflict, "В списке «К инициализации» нет номеров типа «" +
                                                   std::string(type->item) + "»."};

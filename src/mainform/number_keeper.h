@@ -16,6 +16,14 @@
 
 namespace tallowick {
 
+// A number taken for a printer, and what the user should know of how it was taken (a
+// number of the station's block while the line was away, and how many remain); empty when
+// there is nothing to say.
+struct TakenNumber {
+  std::string number;
+  std::string note;
+};
+
 class NumberKeeper {
  public:
   virtual ~NumberKeeper() = default;
@@ -23,7 +31,7 @@ class NumberKeeper {
   // The number for the printer the connect found, taken so that nobody else gives it:
   // `wanted`, or with `wanted` empty the next number of the book for that printer. A
   // refusal says why, and the printer hears nothing.
-  virtual StoreResult<std::string> take(const std::string& wanted, const RunState& printer) = 0;
+  virtual StoreResult<TakenNumber> take(const std::string& wanted, const RunState& printer) = 0;
   // The number went out to the printer: used for good, whatever the printer answered.
   virtual void sent(const std::string& number) = 0;
   // The user's answer in TForm4: the number the printer shows is the one written, or not.
@@ -33,6 +41,8 @@ class NumberKeeper {
 // The book's printer type of a printer, by its model and country ("Veltor FP-510T" and
 // "Україна": "Veltor FP-510T Украина"); nothing when no type of the book is that printer.
 const PrinterType* bookTypeOf(const RunState& printer);
+// The refusal of the next number for a printer of no type of the book.
+StoreError noBookTypeOf(const RunState& printer);
 
 // The station's own book: a wanted number is given as it is (the page asked about a number
 // not on the list before anything was sent); the next one is the first of "К инициализации"
@@ -45,7 +55,7 @@ class BookKeeper final : public NumberKeeper {
   explicit BookKeeper(SerialBook& book, Confirm confirm = Confirm::ByTheUser,
                       const PrinterType* type = nullptr)
       : book_(book), confirm_(confirm), type_(type) {}
-  StoreResult<std::string> take(const std::string& wanted, const RunState& printer) override;
+  StoreResult<TakenNumber> take(const std::string& wanted, const RunState& printer) override;
   void sent(const std::string& number) override;
   StoreStatus answered(const std::string& number, bool correct) override;
   // Why the last number sent could not be confirmed in the book; nothing when it was.

@@ -392,10 +392,11 @@ TEST(InitPage, DateAndTimeAreRefreshedByButton7AndBySelectingThePage) {
 struct ScriptedKeeper final : NumberKeeper {
   StoreResult<std::string> answer = std::string();
   std::vector<std::string> asked, sentNumbers;
-  StoreResult<std::string> take(const std::string& wanted, const RunState&) override {
+  StoreResult<TakenNumber> take(const std::string& wanted, const RunState&) override {
     asked.push_back(wanted);
-    if (answer && answer.value().empty()) return wanted;
-    return answer;
+    if (!answer) return answer.error();
+    if (answer.value().empty()) return TakenNumber{wanted, {}};
+    return TakenNumber{answer.value(), {}};
   }
   void sent(const std::string& number) override { sentNumbers.push_back(number); }
   StoreStatus answered(const std::string&, bool) override { return {}; }
@@ -471,7 +472,7 @@ TEST(BookKeeper, TheNextNumberIsTheFirstOfThePrintersTypeAndARightOneIsConfirmed
     const auto taken = keeper.take("", printer);
     EXPECT_EQ(taken.ok(), c.next.has_value()) << c.model << " " << c.country;
     if (c.next) {
-      EXPECT_EQ(taken.value(), *c.next);
+      EXPECT_EQ(taken.value().number, *c.next);
     } else {
       EXPECT_EQ(taken.error().kind, StoreErrorKind::Conflict);
     }
@@ -479,11 +480,11 @@ TEST(BookKeeper, TheNextNumberIsTheFirstOfThePrintersTypeAndARightOneIsConfirmed
   RunState printer;
   printer.DeviceModel = "Veltor FP-510T";
   printer.DeviceCountry = "Україна";
-  EXPECT_EQ(keeper.take("ЕД80009999", printer).value(), "ЕД80009999");
+  EXPECT_EQ(keeper.take("ЕД80009999", printer).value().number, "ЕД80009999");
   ASSERT_TRUE(keeper.answered("ЕД80000003", false));
   EXPECT_EQ(book.shouldInit().size(), 3u);
   ASSERT_TRUE(keeper.answered("ЕД80000003", true));
-  EXPECT_EQ(keeper.take("", printer).value(), "ЕД80000004");
+  EXPECT_EQ(keeper.take("", printer).value().number, "ЕД80000004");
   EXPECT_EQ(store.readLists().value().alreadyInit, Texts{"ЕД80000003"});
 }
 
