@@ -17,6 +17,7 @@
 #include "history/journal.h"
 #include "initforms/serial_store.h"
 #include "line/line_keeper.h"
+#include "line/station.h"
 #include "mainform/auxiliary_page.h"
 #include "mainform/connection.h"
 #include "mainform/init_page.h"

@@ -10,6 +10,7 @@
 #include "initforms/serial_numbers.h"
 #include "initforms/serial_store.h"
 #include "line/book.h"
+#include "line/station.h"
 #include "link/help_text.h"
 #include "mainform/number_keeper.h"
 

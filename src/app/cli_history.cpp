@@ -7,9 +7,11 @@
 #include <ostream>
 #include <sstream>
 
+#include "app/cli_line.h"
 #include "app/exit_codes.h"
 #include "history/journal.h"
 #include "history/query.h"
+#include "line/station.h"
 #include "link/help_text.h"
 #include "platform/system.h"
 
@@ -69,16 +71,30 @@ std::optional<Failure> makeFilter(const Given& o, std::size_t defaultLimit, hist
 
 // The history to read: --history FILE, else where the desktop tool keeps it. Looking at a
 // history never makes one.
+// On a line, the line's history with what waits in this station's outbox.
 class History {
  public:
-  explicit History(const std::string& given)
-      : journal_(historyPlace(given.empty() ? std::nullopt : std::optional(given))),
-        query_(journal_.store(), journal_.unavailable()) {}
-  history::Query& query() { return query_; }
+  History(const std::string& given, const line::LineChoice& choice)
+      : journal_(historyPlace(given.empty() ? std::nullopt : std::optional(given))) {
+    if (!choice.database.empty() && journal_.store()) {
+      station_ = std::make_unique<line::Station>(choice, *journal_.store());
+      line_ = std::make_unique<line::StationHistory>(*station_);
+    }
+    query_ =
+        std::make_unique<history::Query>(journal_.store(), journal_.unavailable(), line_.get());
+  }
+  history::Query& query() { return *query_; }
+  bool onLine() const { return line_ != nullptr; }
+  // Says what the user should know of the last read.
+  void tell(std::ostream& err) const {
+    if (!query_->note().empty()) err << "tallowick-cli: " << query_->note() << "\n";
+  }
 
  private:
   history::Journal journal_;
-  history::Query query_;
+  std::unique_ptr<line::Station> station_;
+  std::unique_ptr<line::StationHistory> line_;
+  std::unique_ptr<history::Query> query_;
 };
 
 int storeError(std::ostream& err, const StoreError& e) {
@@ -100,29 +116,39 @@ std::string padded(const std::string& text, std::size_t width) {
   return text + std::string(characters < width ? width - characters : 1, ' ');
 }
 
-void printList(const std::vector<Record>& records, std::ostream& out) {
+// The list; the line's also names each record's station, and marks with "*" the records
+// of this station that wait in its outbox (their ids are the station's own, negated).
+void printList(const std::vector<Record>& records, bool line, std::ostream& out) {
   if (records.empty()) {
     out << "no records\n";
     return;
   }
-  const std::size_t widths[] = {6, 20, 8, 14, 16, 16, 21, 7};
-  const char* heads[] = {"id", "started", "kind", "port", "model", "serial", "outcome", "errors"};
-  for (std::size_t i = 0; i < std::size(heads); ++i)
-    out << padded(heads[i], widths[i]);
+  // The station's column (the third) only on the line, where the ids are wider.
+  const std::size_t widths[] = {line ? 8u : 6u, 20, 14, 8, 14, 16, 16, 21, 7};
+  const char* heads[] = {"id",    "started", "station", "kind",  "port",
+                         "model", "serial",  "outcome", "errors"};
+  bool waiting = false;
+  for (std::size_t i = 0; i < std::size(heads); ++i) {
+    if (i != 2 || line) out << padded(heads[i], widths[i]);
+  }
   out << "duration\n";
   for (const Record& r : records) {
-    const std::string cells[] = {std::to_string(r.id),
+    waiting = waiting || r.waiting;
+    const std::string cells[] = {std::to_string(r.id) + (r.waiting ? "*" : ""),
                                  history::localTimeText(r.startedAtMs, r.utcOffsetMinutes),
+                                 r.station,
                                  std::string(history::kindKey(r.kind)),
                                  r.port,
                                  r.model,
                                  r.serialNumber,
                                  std::string(history::outcomeKey(r.outcome)),
                                  std::to_string(r.errorCount)};
-    for (std::size_t i = 0; i < std::size(cells); ++i)
-      out << padded(cells[i], widths[i]);
+    for (std::size_t i = 0; i < std::size(cells); ++i) {
+      if (i != 2 || line) out << padded(cells[i], widths[i]);
+    }
     out << seconds(r.durationMs) << "\n";
   }
+  if (waiting) out << "* not yet on the line: waits in this station's outbox\n";
 }
 
 void printRecord(const Record& r, std::ostream& out) {
@@ -190,22 +216,25 @@ class ExportVerb final : public Command {
 };
 
 int ListVerb::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                  const CliContext&) const {
+                  const CliContext& context) const {
   // "list" may be left out when an option or nothing follows "history".
   const bool named = args.size() > 1 && !args[1].starts_with("-");
   Given o;
   if (auto refused = read(args, named ? 2 : 1, {}, o)) return usageError(err, refused->message);
   history::Filter filter;
   if (auto refused = makeFilter(o, 100, filter)) return usageError(err, refused->message);
-  History history(o.get(kHistoryOption));
+  const auto choice = lineChoice(o, context);
+  if (!choice) return usageError(err, choice.error().message);
+  History history(o.get(kHistoryOption), choice.value());
   auto records = history.query().list(filter);
   if (!records) return storeError(err, records.error());
-  printList(records.value(), out);
+  history.tell(err);
+  printList(records.value(), history.onLine(), out);
   return kExitOk;
 }
 
 int ShowVerb::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                  const CliContext&) const {
+                  const CliContext& context) const {
   // The id is the one word after "history show" that is no option and no option's value.
   std::vector<std::string> rest;
   const std::string id = operand(args, 2, rest);
@@ -217,7 +246,9 @@ int ShowVerb::run(const std::vector<std::string>& args, std::ostream& out, std::
     return usageError(
         err, std::string(names().front()) + " needs the id of a record, as the list shows it");
   }
-  History history(o.get(kHistoryOption));
+  const auto choice = lineChoice(o, context);
+  if (!choice) return usageError(err, choice.error().message);
+  History history(o.get(kHistoryOption), choice.value());
   auto record = history.query().find(n);
   if (!record) return storeError(err, record.error());
   const std::optional<Record>& found = record.value();
@@ -225,12 +256,13 @@ int ShowVerb::run(const std::vector<std::string>& args, std::ostream& out, std::
     err << "tallowick-cli: the history holds no record " << n << "\n";
     return kExitHistoryUnreadable;
   }
+  history.tell(err);
   printRecord(*found, out);
   return kExitOk;
 }
 
 int ExportVerb::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                    const CliContext&) const {
+                    const CliContext& context) const {
   const std::string_view who = names().front();
   Given o;
   if (auto refused = read(args, 2, who, o)) return usageError(err, refused->message);
@@ -239,7 +271,9 @@ int ExportVerb::run(const std::vector<std::string>& args, std::ostream& out, std
   history::Filter filter;
   if (auto refused = makeFilter(o, 0, filter)) return usageError(err, refused->message);
   const std::string output = o.get(outputFile);
-  History history(o.get(kHistoryOption));
+  const auto choice = lineChoice(o, context);
+  if (!choice) return usageError(err, choice.error().message);
+  History history(o.get(kHistoryOption), choice.value());
   if (output.empty()) {
     auto written = history.query().exportTo(*chosen, filter, out);
     out << std::flush;
@@ -252,6 +286,7 @@ int ExportVerb::run(const std::vector<std::string>& args, std::ostream& out, std
     return exported.failure == history::ExportOutcome::Failure::History ? kExitHistoryUnreadable
                                                                         : kExitFileNotSaved;
   }
+  history.tell(err);
   err << "Готово: история сохранена в " << output << " (записей: " << exported.records << ").\n";
   return kExitOk;
 }

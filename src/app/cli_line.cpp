@@ -4,9 +4,11 @@
 
 #include "app/cli_history.h"
 #include "app/exit_codes.h"
+#include "history/journal.h"
 #include "initforms/serial_numbers.h"
 #include "initforms/serial_store.h"
 #include "line/line.h"
+#include "line/station.h"
 #include "link/help_text.h"
 #include "platform/settings.h"
 

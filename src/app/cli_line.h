@@ -5,10 +5,17 @@
 #include <memory>
 
 #include "app/cli_command.h"
-#include "history/journal.h"
-#include "line/station.h"
+#include "platform/store_result.h"
 
 namespace tallowick {
+
+namespace history {
+class Journal;
+}
+namespace line {
+struct LineChoice;
+class Station;
+}  // namespace line
 
 // The line and the station the options, the environment and the computer's settings name;
 // the reason when they cannot be used.

@@ -15,6 +15,7 @@
 #include "app/exit_codes.h"
 #include "app/station.h"
 #include "history/journal.h"
+#include "line/station.h"
 #include "platform/whole_file.h"
 #include "testrun/log_file.h"
 #include "testrun/test_run.h"

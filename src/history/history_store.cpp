@@ -500,7 +500,8 @@ StoreResult<std::vector<Record>> Store::waiting(std::size_t limit) {
     Statement s(c, "SELECT " + c.runColumns() +
                        " FROM run WHERE id IN (SELECT run_id FROM outbox ORDER BY run_id LIMIT ?) "
                        "ORDER BY id");
-    s.bind(static_cast<std::int64_t>(limit));
+    // SQLite reads a negative limit as none.
+    s.bind(limit == 0 ? std::int64_t{-1} : static_cast<std::int64_t>(limit));
     int rc;
     while ((rc = s.step()) == SQLITE_ROW) {
       auto record = recordFrom(s, c);

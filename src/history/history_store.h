@@ -84,7 +84,7 @@ class Store {
   // One record with its log and steps; nothing when there is none with that id.
   StoreResult<std::optional<Record>> find(std::int64_t id);
 
-  // The outbox to the line database: the oldest `limit` records waiting, whole; how many
+  // The outbox to the line database: the oldest `limit` records waiting (0: all), whole; how many
   // wait; those the line holds now leave it; every record joins it (a station that joins
   // the line), and how many were not waiting yet.
   StoreResult<std::vector<Record>> waiting(std::size_t limit);

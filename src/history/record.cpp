@@ -55,8 +55,9 @@ std::optional<StepResult> stepResultFromKey(std::string_view key) {
   return valueOf(kStepResults, key);
 }
 
-std::array<NamedText, 9> describingTexts(const Record& r) {
-  return {{{"computer", &r.computer},
+std::array<NamedText, 10> describingTexts(const Record& r) {
+  return {{{"station", &r.station},
+           {"computer", &r.computer},
            {"user", &r.user},
            {"port", &r.port},
            {"model", &r.model},

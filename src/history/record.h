@@ -64,6 +64,9 @@ struct Record {
   std::int64_t durationMs = 0;
   std::vector<std::string> log;  // every line, exactly as written
   std::vector<StepReport> steps;
+  // Read from the line's history: a record of this station's that waits in its outbox,
+  // not yet on the line (its id is then the station's own, negated). Never stored.
+  bool waiting = false;
   bool operator==(const Record&) const = default;
 };
 
@@ -73,7 +76,7 @@ struct NamedText {
   const char* name;
   const std::string* text;
 };
-std::array<NamedText, 9> describingTexts(const Record& r);
+std::array<NamedText, 10> describingTexts(const Record& r);
 
 // Where the first text of the record (its fields, log lines and steps, in this order) is
 // for which `bad` holds, if any: "поле port", "строка 3 журнала", "шаг 2".

@@ -327,6 +327,29 @@ StoreResult<std::size_t> Station::sync() {
   return forwarded;
 }
 
+// ---- Reading ----
+
+StoreResult<std::vector<history::Record>> StationHistory::list(const history::Filter& filter,
+                                                               history::Detail detail) {
+  StoreResult<std::vector<history::Record>> records = StoreError{};
+  const StoreStatus read = station_.withConnection([&](Connection& c) -> StoreStatus {
+    records = line::list(c, filter, detail);
+    return records ? StoreStatus() : StoreStatus(records.error());
+  });
+  if (!read) return read.error();
+  return records;
+}
+
+StoreResult<std::optional<history::Record>> StationHistory::find(std::int64_t id) {
+  StoreResult<std::optional<history::Record>> record = StoreError{};
+  const StoreStatus read = station_.withConnection([&](Connection& c) -> StoreStatus {
+    record = line::find(c, id);
+    return record ? StoreStatus() : StoreStatus(record.error());
+  });
+  if (!read) return read.error();
+  return record;
+}
+
 // ---- The worker ----
 
 void Station::startWorker(std::chrono::milliseconds period) {

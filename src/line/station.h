@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "history/history_store.h"
+#include "history/query.h"
 #include "line/book.h"
 #include "line/connection.h"
 #include "platform/settings.h"
@@ -120,6 +121,18 @@ class Station {
   bool stopping_ = false;
   bool lastRound_ = false;
   std::thread worker_;
+};
+
+// The line's history as the station reads it, through the station's connection.
+class StationHistory final : public history::LineHistory {
+ public:
+  explicit StationHistory(Station& station) : station_(station) {}
+  StoreResult<std::vector<history::Record>> list(const history::Filter& filter,
+                                                 history::Detail detail) override;
+  StoreResult<std::optional<history::Record>> find(std::int64_t id) override;
+
+ private:
+  Station& station_;
 };
 
 }  // namespace tallowick::line
