@@ -1,5 +1,9 @@
 #include "sim/loopback_line.h"
 
+#include <algorithm>
+
+#include "sim/sim_options.h"
+
 namespace tallowick::sim {
 namespace {
 constexpr Micros kReadPeriod = std::chrono::milliseconds(SerialLine::kReadTimeoutMs);
@@ -65,8 +69,22 @@ bool SimulatedPort::isSimulatedName(const std::string& portName) {
 
 std::unique_ptr<SerialLine> SimulatedPort::makeLine(const std::string& portName) {
   if (!isSimulatedName(portName)) return nullptr;
-  if (portName.size() > kPortName.size() + 1) {
-    printer_.settings().model = reportedModel(portName.substr(kPortName.size() + 1));
+  if (portName.size() <= kPortName.size() + 1)
+    return std::make_unique<LoopbackLine>(printer_, clock_);
+  // "sim:MODEL,NAME=VALUE,...": the model, then settings as tallowick-sim takes them.
+  std::string_view rest = std::string_view(portName).substr(kPortName.size() + 1);
+  const std::string_view model = rest.substr(0, rest.find(','));
+  if (!model.empty()) printer_.settings().model = reportedModel(std::string(model));
+  rest.remove_prefix(std::min(rest.size(), model.size() + 1));
+  while (!rest.empty()) {
+    const std::string_view item = rest.substr(0, rest.find(','));
+    rest.remove_prefix(std::min(rest.size(), item.size() + 1));
+    const auto eq = item.find('=');
+    const std::string name = "--" + std::string(item.substr(0, eq));
+    const std::string_view value = eq == std::string_view::npos ? "" : item.substr(eq + 1);
+    std::string error;
+    // A setting the built-in printer does not have, or cannot take, is no such port.
+    if (applyPrinterOption(printer_.settings(), name, value, error) != true) return nullptr;
   }
   return std::make_unique<LoopbackLine>(printer_, clock_);
 }

@@ -382,6 +382,33 @@ bool PgCluster::stop(const fs::path& folder, std::string& why) {
   return stopped;
 }
 
+bool PgCluster::pause(std::string& why) {
+  auto account = serverAccount(why);
+  if (!account) return false;
+  const fs::path data = server_.folder / "data";
+  if (run({serverProgram("pg_ctl").string(), "-D", data.string(), "-m", "fast", "-w", "-t", "30",
+           "-s", "stop"},
+          server_.folder, *account, server_.folder / "run" / "pg_ctl-pause.log") != 0) {
+    why = "the server did not stop: " + tail(server_.folder / "run" / "pg_ctl-pause.log");
+    return false;
+  }
+  return true;
+}
+
+bool PgCluster::resume(std::string& why) {
+  auto account = serverAccount(why);
+  if (!account) return false;
+  const fs::path data = server_.folder / "data";
+  const fs::path log = server_.folder / "run" / "server.log";
+  if (run({serverProgram("pg_ctl").string(), "-D", data.string(), "-l", log.string(), "-w", "-t",
+           "60", "-s", "start"},
+          server_.folder, *account, server_.folder / "run" / "pg_ctl-resume.log") != 0) {
+    why = "the server did not start again: " + tail(log);
+    return false;
+  }
+  return true;
+}
+
 PgCluster::~PgCluster() {
   if (kept_ || server_.folder.empty()) return;
   std::string why;

@@ -47,6 +47,9 @@ class PgCluster {
   const PgServer& server() const { return server_; }
   // Leaves the cluster running when the object goes (the CTest fixture stops it).
   void keep() { kept_ = true; }
+  // The server away and back: stopped with its data kept, then started again on its port.
+  bool pause(std::string& why);
+  bool resume(std::string& why);
 
   // The description other processes read: written whole to `file`.
   bool describe(const std::filesystem::path& file) const;
