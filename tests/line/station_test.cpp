@@ -39,9 +39,10 @@ class StationTest : public LineTest {
   }
 
   std::string stateOf(const std::string& number) {
-    return ownerValue("SELECT state || ' ' || coalesce(station, '') FROM "
-                      "tallowick.serial_number WHERE number = '" +
-                      number + "'");
+    return ownerValue(
+        "SELECT state || ' ' || coalesce(station, '') FROM "
+        "tallowick.serial_number WHERE number = '" +
+        number + "'");
   }
 
   tallowick::test::TempDir dir{"tallowick-station"};
@@ -69,9 +70,9 @@ TEST_F(StationTest, TakesOnTheLineAndKeepsItsBlockForWhenTheLineIsAway) {
     const char* wanted;
     const char* taken;  // nothing: refused
   } takes[] = {
-      {"", "ЕД80000002"},         {"ЕД80000005", "ЕД80000005"}, {"ЕД80000050", nullptr},
+      {"", "ЕД80000002"},      {"ЕД80000005", "ЕД80000005"}, {"ЕД80000050", nullptr},
       {"ЕД80000005", nullptr},  // used already
-      {"", "ЕД80000003"},         {"", "ЕД80000004"},           {"", "ЕД80000006"},
+      {"", "ЕД80000003"},      {"", "ЕД80000004"},           {"", "ЕД80000006"},
       {"", nullptr},  // the block is empty: never a number of its own invention
   };
   std::size_t left = 5;
