@@ -22,6 +22,7 @@
 #include "mainform/connection.h"
 #include "mainform/init_page.h"
 #include "mainform/number_keeper.h"
+#include "platform/system.h"
 
 namespace tallowick {
 namespace {
@@ -345,6 +346,41 @@ int InitCommand::run(const std::vector<std::string>& args, std::ostream& out, st
   return kExitAborted;
 }
 
+// setup: the folder of the station's data open to every user of the computer; what the
+// installer runs once.
+class SetupCommand final : public Command {
+ public:
+  SetupCommand()
+      : Command({"setup"}, "",
+                "Makes the folder of the station's data (on Windows %ProgramData%\\Tallowick) "
+                "writable for every user of the computer, so that every technician's runs are "
+                "recorded; the installer runs it. With --check only says whether it is.") {}
+
+  int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+          const CliContext&) const override {
+    Given o;
+    if (auto refused = read(args, 1, "setup", o)) return usageError(err, refused->message);
+    if (!o.has(check)) {
+      if (auto shared = platform::shareDataFolder(); !shared) {
+        err << "tallowick-cli: " << shared.error().message << "\n";
+        return kExitHistoryUnreadable;
+      }
+    }
+    auto shared = platform::dataFolderShared();
+    if (!shared) {
+      err << "tallowick-cli: " << shared.error().message << "\n";
+      return kExitHistoryUnreadable;
+    }
+    out << (shared.value() ? "Папка данных доступна для записи всем пользователям компьютера.\n"
+                           : "Папка данных недоступна для записи другим пользователям.\n");
+    return shared.value() ? kExitOk : kExitHistoryUnreadable;
+  }
+
+ private:
+  const Option& check =
+      option({"--check", "", "only say whether every user may write in the folder"});
+};
+
 // Every command, in the order the help shows them.
 const std::vector<std::unique_ptr<Command>>& commands() {
   static const std::vector<std::unique_ptr<Command>> all = [] {
@@ -358,6 +394,7 @@ const std::vector<std::unique_ptr<Command>>& commands() {
     list.push_back(makeBookCommand());
     list.push_back(makeSyncCommand());
     list.push_back(makeDbCommand());
+    list.push_back(std::make_unique<SetupCommand>());
     return list;
   }();
   return all;
