@@ -2,10 +2,10 @@
 
 namespace tallowick::gui {
 
-ReadResult RepaintingLine::readByte() {
-  const ReadResult result = line_->readByte();
+ReadResult RepaintingLine::read(std::span<std::uint8_t> into) {
+  const ReadResult result = line_->read(into);
   const auto now = std::chrono::steady_clock::now();
-  if (repaint_ && (result.status != ReadStatus::Byte || now - lastRepaint_ >= kRepaintPeriod)) {
+  if (repaint_ && (result.status != ReadStatus::Bytes || now - lastRepaint_ >= kRepaintPeriod)) {
     repaint_();
     lastRepaint_ = std::chrono::steady_clock::now();
   }

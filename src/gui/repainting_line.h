@@ -27,7 +27,7 @@ class RepaintingLine final : public SerialLine {
   bool close() override { return line_->close(); }
   bool isOpen() const override { return line_->isOpen(); }
   void write(std::span<const std::uint8_t> bytes) override { line_->write(bytes); }
-  ReadResult readByte() override;
+  ReadResult read(std::span<std::uint8_t> into) override;
   void purge() override { line_->purge(); }
   void drain() override { line_->drain(); }
   void clearError() override { line_->clearError(); }

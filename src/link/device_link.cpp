@@ -67,6 +67,7 @@ std::int32_t DeviceLink::OpenDeviceLink(const std::string& portName, std::int32_
   // A second open without a close releases the first port instead of leaking it.
   if (line_ && line_->isOpen()) line_->close();
   linkIdle_ = true;
+  inboxNext_ = inboxEnd_ = 0;
   line_ = factory_ ? factory_(portName) : makePlatformSerialLine();
   const std::int32_t handle = line_ ? line_->open(portName, baudRate) : -1;
   openFailure_ = {};
@@ -80,7 +81,13 @@ std::int32_t DeviceLink::OpenDeviceLink(const std::string& portName, std::int32_
 
 std::int32_t DeviceLink::CloseDeviceLink() {
   if (!line_) return 0;
+  inboxNext_ = inboxEnd_ = 0;
   return line_->close() ? 1 : 0;
+}
+
+void DeviceLink::purge() {
+  inboxNext_ = inboxEnd_ = 0;
+  line_->purge();
 }
 
 CommandResult* DeviceLink::SendCommand(std::int32_t command, const std::string& data) {
@@ -155,7 +162,7 @@ std::int32_t DeviceLink::ExchangeFrame(std::int32_t command, const std::string& 
   const auto request = frame::buildRequest(seq, code, std::span(bytes, lastWireData_.size()));
   if (line_) {
     line_->drain();
-    line_->purge();
+    purge();
     line_->write(request);
   }
   const WaitEnd ended =
@@ -181,7 +188,7 @@ WaitEnd DeviceLink::awaitReply(Micros deadline) {
   for (int silent = 0; silent < kSilentReadsLimit;) {
     const ReadStatus got = receive();
     if (got == ReadStatus::Closed) return WaitEnd::PortGone;
-    if (got == ReadStatus::Byte) {
+    if (got == ReadStatus::Bytes) {
       if (receiver_.frameComplete()) return WaitEnd::Frame;
       silent = 0;
     } else {
@@ -189,7 +196,7 @@ WaitEnd DeviceLink::awaitReply(Micros deadline) {
     }
     const Micros now = lineClock().now();
     if (now >= deadline) return WaitEnd::TimeLimit;
-    if (stopCheck_ && (got != ReadStatus::Byte || now - lastStopCheck >= kStopCheckPeriod)) {
+    if (stopCheck_ && (got != ReadStatus::Bytes || now - lastStopCheck >= kStopCheckPeriod)) {
       lastStopCheck = now;
       if (stopCheck_()) return WaitEnd::Stopped;
     }
@@ -198,13 +205,21 @@ WaitEnd DeviceLink::awaitReply(Micros deadline) {
 }
 
 ReadStatus DeviceLink::receive() {
+  if (inboxNext_ < inboxEnd_) {
+    receiver_.feed(inbox_[inboxNext_++]);
+    return ReadStatus::Bytes;
+  }
   if (!line_) return ReadStatus::Closed;
   Clock& clock = line_->clock();
   const Micros start = clock.now();
-  const ReadResult r = line_->readByte();
+  const ReadResult r = line_->read(inbox_);
   switch (r.status) {
-    case ReadStatus::Byte:
-      receiver_.feed(r.byte);
+    case ReadStatus::Bytes:
+      inboxNext_ = 0;
+      inboxEnd_ = std::min(r.count, inbox_.size());
+      // A line that says bytes came but brought none has brought nothing.
+      if (inboxEnd_ == 0) return ReadStatus::Timeout;
+      receiver_.feed(inbox_[inboxNext_++]);
       break;
     case ReadStatus::Error: {
       line_->clearError();
@@ -224,7 +239,7 @@ ReadStatus DeviceLink::receive() {
 }
 
 std::int32_t DeviceLink::ReceiveByte() {
-  return receive() == ReadStatus::Byte ? 1 : 0;
+  return receive() == ReadStatus::Bytes ? 1 : 0;
 }
 
 void DeviceLink::FinishReply(WaitEnd ended) {

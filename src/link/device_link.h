@@ -4,6 +4,7 @@
 // Every user makes its own link, each with its own line factory.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -47,6 +48,8 @@ class DeviceLink {
   static constexpr Micros kCommandTimeLimit = std::chrono::minutes(15);
   // While a reply is awaited the stop check is asked at least this often.
   static constexpr Micros kStopCheckPeriod = std::chrono::milliseconds(100);
+  // The most one read of the line takes in.
+  static constexpr std::size_t kReadChunk = 512;
   // ExchangeFrame's refusals.
   static constexpr std::int32_t kNotReady = -1;
   static constexpr std::int32_t kRefusedData = -2;
@@ -81,7 +84,8 @@ class DeviceLink {
   std::int32_t ResendLastCommand();
   // One attempt; 0 when it ran, kNotReady or kRefusedData when nothing was sent.
   std::int32_t ExchangeFrame(std::int32_t command, const std::string& data);
-  // Reads at most one byte and feeds it to the receiver; 1 when a byte came, else 0.
+  // Feeds the receiver the next byte the line brought, reading the line when none is left
+  // from the last read; 1 when a byte came, else 0.
   std::int32_t ReceiveByte();
 
   CommandResult* result() { return &result_; }
@@ -99,9 +103,12 @@ class DeviceLink {
   void FinishReply(WaitEnd ended);
   void refuse(CommandResult& record, std::int32_t command, const std::string& data,
               LinkRefusal why);
-  // One read fed to the receiver. A failed read takes its whole read period, so a port
-  // that fails at once cannot turn the silence limit into a busy loop.
+  // One byte fed to the receiver: the next of those the last read brought, or the first of a
+  // new read. A failed read takes its whole read period, so a port that fails at once
+  // cannot turn the silence limit into a busy loop.
   ReadStatus receive();
+  // Empties the line in both directions, the bytes read but not yet fed included.
+  void purge();
   // Waits for the reply of the attempt just written; says how the wait ended.
   WaitEnd awaitReply(Micros deadline);
   Clock& lineClock() { return line_ ? line_->clock() : realClock(); }
@@ -111,6 +118,10 @@ class DeviceLink {
   StopCheck stopCheck_;
   std::int32_t attempt_ = 0;
   std::unique_ptr<SerialLine> line_;
+  // What the last read brought, fed to the receiver one byte at a time from `inboxNext_`.
+  std::array<std::uint8_t, kReadChunk> inbox_{};
+  std::size_t inboxNext_ = 0;
+  std::size_t inboxEnd_ = 0;
   OpenFailure openFailure_;
   ReplyReceiver receiver_;
   CommandResult result_;

@@ -1,5 +1,5 @@
-// The serial line on POSIX systems, through termios, fully raw. A one-byte read waits in
-// poll for at most 100 ms and only then reads, so it returns in time on any file, and an
+// The serial line on POSIX systems, through termios, fully raw. A read waits in poll for at
+// most 100 ms and then takes all the port holds, so it returns in time on any file, and an
 // end of file or a hang-up is reported as the port being gone instead of an endless run
 // of empty reads. The port is held with TIOCEXCL and an advisory lock, so that a second
 // open fails as it does on Windows, also for root.
@@ -122,7 +122,7 @@ class PosixSerialLine final : public SerialLine {
     }
   }
 
-  ReadResult readByte() override {
+  ReadResult read(std::span<std::uint8_t> into) override {
     if (fd_ < 0) return {ReadStatus::Closed, 0};
     pollfd p{fd_, POLLIN, 0};
     const int ready = ::poll(&p, 1, kReadTimeoutMs);
@@ -131,9 +131,8 @@ class PosixSerialLine final : public SerialLine {
     if (ready < 0) return {ReadStatus::Error, 0};
     if ((p.revents & POLLNVAL) != 0) return {ReadStatus::Closed, 0};
     if ((p.revents & POLLIN) == 0) return {ReadStatus::Closed, 0};  // hung up, nothing left
-    std::uint8_t b = 0;
-    const ssize_t n = ::read(fd_, &b, 1);
-    if (n == 1) return {ReadStatus::Byte, b};
+    const ssize_t n = ::read(fd_, into.data(), into.size());
+    if (n > 0) return {ReadStatus::Bytes, static_cast<std::size_t>(n)};
     // Readable but nothing to read is an end of file: the other end is gone.
     if (n == 0) return {ReadStatus::Closed, 0};
     if (errno == EINTR || errno == EAGAIN) return {ReadStatus::Timeout, 0};

@@ -1,5 +1,6 @@
-// The serial line on Windows: synchronous file I/O on the COM device with a fixed
-// 100 ms read time-out, 1024-byte driver queues and 8N1 at the requested rate. Every byte
+// The serial line on Windows: synchronous file I/O on the COM device, reads that take what
+// the driver holds or wait at most 100 ms for it, 1024-byte driver queues and 8N1 at the
+// requested rate. Every byte
 // passes as it is: XON/XOFF, the error character and null stripping are off; the
 // hardware flow control stays as the driver has it.
 #include <windows.h>
@@ -33,9 +34,9 @@ bool portGone(DWORD error) {
   }
 }
 
-// The one read the link makes per byte; kept resident so paging never stalls it.
-BOOL readOne(HANDLE h, std::uint8_t* b, DWORD* got) {
-  return ReadFile(h, b, 1, got, nullptr);
+// The read the link waits in; kept resident so paging never stalls it.
+BOOL readSome(HANDLE h, std::uint8_t* into, DWORD size, DWORD* got) {
+  return ReadFile(h, into, size, got, nullptr);
 }
 
 class Win32SerialLine final : public SerialLine {
@@ -44,11 +45,13 @@ class Win32SerialLine final : public SerialLine {
 
   std::int32_t open(const std::string& portName, std::int32_t baud) override {
     close();
-    VirtualLock(reinterpret_cast<LPVOID>(&readOne), kLockedCodeBytes);
+    VirtualLock(reinterpret_cast<LPVOID>(&readSome), kLockedCodeBytes);
 
+    // A read returns at once with what the driver holds; with nothing there it returns as
+    // soon as a byte comes, or empty after the read period.
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = 0;
-    timeouts.ReadTotalTimeoutMultiplier = 0;
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
     timeouts.ReadTotalTimeoutConstant = kReadTimeoutMs;
     // A write returns within writeLimitMs even when the flow control holds the line: three
     // times each byte's time (rounded up to whole milliseconds) and two seconds more.
@@ -107,14 +110,13 @@ class Win32SerialLine final : public SerialLine {
     WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   }
 
-  ReadResult readByte() override {
+  ReadResult read(std::span<std::uint8_t> into) override {
     if (handle_ == INVALID_HANDLE_VALUE) return {ReadStatus::Closed, 0};
-    std::uint8_t b = 0;
     DWORD got = 0;
-    if (!readOne(handle_, &b, &got)) {
+    if (!readSome(handle_, into.data(), static_cast<DWORD>(into.size()), &got)) {
       return {portGone(GetLastError()) ? ReadStatus::Closed : ReadStatus::Error, 0};
     }
-    if (got == 1) return {ReadStatus::Byte, b};
+    if (got > 0) return {ReadStatus::Bytes, got};
     return {ReadStatus::Timeout, 0};
   }
 

@@ -16,7 +16,7 @@ class ScriptedLine final : public SerialLine {
   bool close() override { return true; }
   bool isOpen() const override { return true; }
   void write(std::span<const std::uint8_t>) override {}
-  ReadResult readByte() override {
+  ReadResult read(std::span<std::uint8_t>) override {
     if (reads_.empty()) return {ReadStatus::Timeout, 0};
     const ReadResult r = reads_.front();
     reads_.pop_front();
@@ -33,22 +33,20 @@ class ScriptedLine final : public SerialLine {
 TEST(RepaintingLine, RepaintsAfterEverySilentReadButNotAfterEachByteOfAReply) {
   std::deque<ReadResult> reads;
   for (int i = 0; i < 40; ++i)
-    reads.push_back({ReadStatus::Byte, static_cast<std::uint8_t>(i)});
+    reads.push_back({ReadStatus::Bytes, 1});
   reads.push_back({ReadStatus::Timeout, 0});
   reads.push_back({ReadStatus::Timeout, 0});
   int repaints = 0;
   gui::RepaintingLine line(std::make_unique<ScriptedLine>(reads), [&] { ++repaints; });
 
-  for (int i = 0; i < 40; ++i) {
-    const ReadResult r = line.readByte();
-    ASSERT_EQ(r.status, ReadStatus::Byte);
-    EXPECT_EQ(r.byte, i);  // bytes pass through unchanged
-  }
+  std::uint8_t into[1];
+  for (int i = 0; i < 40; ++i)
+    ASSERT_EQ(line.read(into).status, ReadStatus::Bytes);
   // A reply that arrives in one go costs no repaint per byte.
   EXPECT_LE(repaints, 1);
   const int beforeSilence = repaints;
-  EXPECT_EQ(line.readByte().status, ReadStatus::Timeout);
-  EXPECT_EQ(line.readByte().status, ReadStatus::Timeout);
+  EXPECT_EQ(line.read(into).status, ReadStatus::Timeout);
+  EXPECT_EQ(line.read(into).status, ReadStatus::Timeout);
   EXPECT_EQ(repaints, beforeSilence + 2);
 }
 

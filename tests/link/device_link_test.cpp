@@ -51,12 +51,19 @@ TEST(DeviceLink, GoodReplyFillsTheRecord) {
 }
 
 TEST(DeviceLink, ExchangeEndsOnTheClosingByteWithoutAnExtraRead) {
-  Bench b;
-  const auto frame = replyFrame("0000", "");
-  b.line->script(answer("0000", ""));
-  b.send(0x2C);
-  EXPECT_EQ(b.stats.reads, static_cast<int>(frame.size()));
-  EXPECT_EQ(b.stats.emptyReads, 0);
+  // The reply in reads of one byte, of seven, and whole: each byte is fed in order from
+  // what the reads brought, and no read follows the one that brought the closing byte.
+  const auto frame = replyFrame("0000", "Veltor FP-90T;3.01;");
+  for (const std::size_t chunk : {std::size_t{1}, std::size_t{7}, frame.size()}) {
+    Bench b;
+    b.line->setChunk(chunk);
+    b.line->script(answer("0000", "Veltor FP-90T;3.01;"));
+    const CommandResult* r = b.send(0x80);
+    EXPECT_EQ(r->ErrorFlags, 0u) << chunk;
+    EXPECT_EQ(r->Fields[1], "3.01") << chunk;
+    EXPECT_EQ(b.stats.reads, static_cast<int>((frame.size() + chunk - 1) / chunk)) << chunk;
+    EXPECT_EQ(b.stats.emptyReads, 0) << chunk;
+  }
 }
 
 TEST(DeviceLink, RequestDataGoOutInWindows1251) {
@@ -350,6 +357,23 @@ TEST(DeviceLink, CommandsFromTheStopCheckLeaveTheOneUnderWayAlone) {
   EXPECT_EQ(r->Refusal, LinkRefusal::None);
   EXPECT_EQ(r->Fields[0], "7");
   EXPECT_EQ(b.stats.writes.size(), 1u);
+}
+
+TEST(DeviceLink, BytesReadPastAReplyAreNotTakenForTheNextOne) {
+  // The printer's reply and, in the same read, a frame that would answer the next request
+  // (a late copy, noise that happens to add up): the next exchange starts from an empty
+  // line and finds its printer silent.
+  Bench b;
+  b.line->script([](std::span<const std::uint8_t> request) {
+    const std::uint8_t nextSeq = static_cast<std::uint8_t>(test::seqOf(request) + 1);
+    return bytes(replyFrame("0000", "1;", kPlain, test::seqOf(request), test::commandOf(request))) +
+           bytes(replyFrame("0000", "2;", kPlain, nextSeq, test::commandOf(request)));
+  });
+  EXPECT_EQ(b.send(0x80)->Fields[0], "1");
+  const CommandResult* r = b.send(0x80);
+  EXPECT_TRUE(r->noReply());
+  EXPECT_EQ(r->WaitEnded, WaitEnd::Silence);
+  EXPECT_EQ(b.stats.reads, 1 + DeviceLink::kSilentReadsLimit);
 }
 
 TEST(DeviceLink, EveryStatusBitMapsToItsFlag) {

@@ -15,26 +15,45 @@ FaultPlan planOf(const char* rule) {
   return FaultPlan({*parseFaultRule(rule, why)});
 }
 
+// One read of the line into a buffer of its own.
+ReadResult readOnce(LoopbackLine& line, std::size_t room = 512) {
+  std::vector<std::uint8_t> into(room);
+  return line.read(into);
+}
+
 TEST(LoopbackLine, SilentReadWaitsExactlyOneReadPeriod) {
   VirtualClock clock(milliseconds(5));
   VirtualPrinter printer;
   LoopbackLine line(printer, clock);
   ASSERT_GT(line.open("sim", 9600), 0);
-  EXPECT_EQ(line.readByte().status, ReadStatus::Timeout);
+  EXPECT_EQ(readOnce(line).status, ReadStatus::Timeout);
   EXPECT_EQ(clock.now(), milliseconds(105));
 }
 
-TEST(LoopbackLine, WaitsForAByteOnlyWithinTheReadPeriod) {
+TEST(LoopbackLine, TakesWhatIsDueAndWaitsForMoreOnlyWithinTheReadPeriod) {
   struct Step {
     ReadStatus status;
-    int atMs;  // the clock after the read
+    int atMs;           // the clock after the read
+    std::size_t count;  // bytes it took
   };
+  // The reply to GetDeviceInfo, as the printer sends it.
+  const std::size_t reply = [] {
+    VirtualClock clock;
+    VirtualPrinter printer;
+    LoopbackLine line(printer, clock);
+    line.open("sim", 9600);
+    line.write(request(0x21, 0x80));
+    return readOnce(line).count;
+  }();
+  ASSERT_GT(reply, 20u);
   const std::vector<std::pair<const char*, std::vector<Step>>> cases = {
-      // The busy byte is there at once; the reply's first byte is 30 ms later.
-      {"80:busy=1@30", {{ReadStatus::Byte, 0}, {ReadStatus::Byte, 30}}},
-      {"80:busy=1@100", {{ReadStatus::Byte, 0}, {ReadStatus::Byte, 100}}},
+      // The busy byte is there at once; the reply's bytes come together 30 ms later.
+      {"80:busy=1@30", {{ReadStatus::Bytes, 0, 1}, {ReadStatus::Bytes, 30, reply}}},
+      {"80:busy=1@100", {{ReadStatus::Bytes, 0, 1}, {ReadStatus::Bytes, 100, reply}}},
       {"80:busy=1@150",
-       {{ReadStatus::Byte, 0}, {ReadStatus::Timeout, 100}, {ReadStatus::Byte, 150}}},
+       {{ReadStatus::Bytes, 0, 1}, {ReadStatus::Timeout, 100, 0}, {ReadStatus::Bytes, 150, reply}}},
+      // Two busy bytes at once and the reply with them, as one read.
+      {"80:busy=2@0", {{ReadStatus::Bytes, 0, reply + 2}}},
   };
   for (const auto& [rule, steps] : cases) {
     VirtualClock clock;
@@ -43,10 +62,52 @@ TEST(LoopbackLine, WaitsForAByteOnlyWithinTheReadPeriod) {
     line.open("sim", 9600);
     line.write(request(0x21, 0x80));
     for (std::size_t i = 0; i < steps.size(); ++i) {
-      EXPECT_EQ(line.readByte().status, steps[i].status) << rule << " read " << i;
+      const ReadResult r = readOnce(line);
+      EXPECT_EQ(r.status, steps[i].status) << rule << " read " << i;
+      EXPECT_EQ(r.count, steps[i].count) << rule << " read " << i;
       EXPECT_EQ(clock.now(), milliseconds(steps[i].atMs)) << rule << " read " << i;
     }
   }
+}
+
+TEST(LoopbackLine, AReadTakesNoMoreThanItHasRoomForAndLeavesTheRestForTheNext) {
+  VirtualClock clock;
+  VirtualPrinter printer;
+  LoopbackLine line(printer, clock);
+  line.open("sim", 9600);
+  line.write(request(0x21, 0x80));
+  std::vector<std::uint8_t> whole;
+  for (int reads = 0; reads < 100; ++reads) {
+    std::vector<std::uint8_t> into(7);
+    const ReadResult r = line.read(into);
+    if (r.status != ReadStatus::Bytes) break;
+    EXPECT_LE(r.count, into.size());
+    whole.insert(whole.end(), into.begin(), into.begin() + static_cast<std::ptrdiff_t>(r.count));
+  }
+  ASSERT_GT(whole.size(), 20u);
+  EXPECT_EQ(whole.front(), 0x01);
+  EXPECT_EQ(whole.back(), 0x03);
+  EXPECT_EQ(clock.now(), milliseconds(100)) << "the bytes came at once; one empty read after";
+}
+
+TEST(LoopbackLine, RealisticPrinterHandsOverTheBytesAtTheirTimeOnTheLine) {
+  // At 9600 baud a byte takes 1042 us: every read waits for the next one and takes it.
+  VirtualClock clock;
+  PrinterSettings settings;
+  settings.realistic = true;
+  VirtualPrinter printer(settings);
+  LoopbackLine line(printer, clock);
+  line.open("sim", 9600);
+  line.write(request(0x21, 0x80));
+  const Micros start = clock.now();
+  int reads = 0;
+  std::size_t bytes = 0;
+  for (ReadResult r = readOnce(line); r.status == ReadStatus::Bytes; r = readOnce(line)) {
+    ++reads;
+    bytes += r.count;
+  }
+  EXPECT_EQ(static_cast<std::size_t>(reads), bytes);
+  EXPECT_GE(clock.now() - start, Micros{static_cast<std::int64_t>(bytes) * 1000});
 }
 
 TEST(LoopbackLine, OneOpenLineAtATimePerPrinter) {
@@ -66,11 +127,11 @@ TEST(LoopbackLine, ClosedLineWritesNothingAndFailsReadsAtOnce) {
   VirtualClock clock;
   VirtualPrinter printer;
   LoopbackLine line(printer, clock);
-  EXPECT_EQ(line.readByte().status, ReadStatus::Closed);
+  EXPECT_EQ(readOnce(line).status, ReadStatus::Closed);
   line.open("sim", 9600);
   line.close();
   line.write(request(0x21, 0x80));
-  EXPECT_EQ(line.readByte().status, ReadStatus::Closed);
+  EXPECT_EQ(readOnce(line).status, ReadStatus::Closed);
   EXPECT_EQ(clock.now(), Micros{0});
   EXPECT_FALSE(printer.nextOutputTime());
 }
@@ -82,7 +143,7 @@ TEST(LoopbackLine, PurgeDropsTheRepliesAlreadyReceived) {
   line.open("sim", 9600);
   line.write(request(0x21, 0x80));
   line.purge();
-  EXPECT_EQ(line.readByte().status, ReadStatus::Timeout);
+  EXPECT_EQ(readOnce(line).status, ReadStatus::Timeout);
 }
 
 TEST(SimulatedPort, MakesLinesOnlyForSimulatedNames) {
