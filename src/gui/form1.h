@@ -235,8 +235,4 @@ class TForm1 final : public QDialog {
   QLabel* Label8 = nullptr;
 };
 
-// Repaints every window without handling user input: what the windows do while a command
-// waits for the printer or a pause runs.
-void repaintWithoutInput();
-
 }  // namespace tallowick::gui

@@ -70,6 +70,7 @@ std::int32_t DeviceLink::OpenDeviceLink(const std::string& portName, std::int32_
   inboxNext_ = inboxEnd_ = 0;
   line_ = factory_ ? factory_(portName) : makePlatformSerialLine();
   const std::int32_t handle = line_ ? line_->open(portName, baudRate) : -1;
+  lastStopCheck_ = lineClock().now();
   openFailure_ = {};
   if (handle == -1) {
     openFailure_ = line_ ? line_->openFailure() : OpenFailure{OpenFailureReason::NoSuchDevice};
@@ -184,7 +185,6 @@ WaitEnd DeviceLink::awaitReply(Micros deadline) {
   // kSilentReadsLimit empty reads in a row; any byte, busy bytes included, starts the
   // count again. However busy the line, it ends at the deadline; a port that is gone ends
   // it at once, and so does the stop check.
-  Micros lastStopCheck = lineClock().now();
   for (int silent = 0; silent < kSilentReadsLimit;) {
     const ReadStatus got = receive();
     if (got == ReadStatus::Closed) return WaitEnd::PortGone;
@@ -196,8 +196,8 @@ WaitEnd DeviceLink::awaitReply(Micros deadline) {
     }
     const Micros now = lineClock().now();
     if (now >= deadline) return WaitEnd::TimeLimit;
-    if (stopCheck_ && (got != ReadStatus::Bytes || now - lastStopCheck >= kStopCheckPeriod)) {
-      lastStopCheck = now;
+    if (stopCheck_ && (got != ReadStatus::Bytes || now - lastStopCheck_ >= kStopCheckPeriod)) {
+      lastStopCheck_ = now;
       if (stopCheck_()) return WaitEnd::Stopped;
     }
   }

@@ -32,9 +32,11 @@ struct AttemptRecord {
 };
 using AttemptObserver = std::function<void(const AttemptRecord&)>;
 
-// Asked again and again while a reply is awaited; true ends the wait at once, as no reply
-// that says it was stopped. The link's user owns it (a run's Stop, Ctrl-C), so every link
-// has its own.
+// Asked again and again while a reply is awaited (after every empty read, and at least every
+// kStopCheckPeriod while bytes keep coming); true ends the wait at once, as no reply that says
+// it was stopped. The link's user owns it (a run's Stop, Ctrl-C), so every link has its own;
+// a window answers its user from here. A command asked for from it is refused (LinkRefusal::
+// Busy), and the port may be closed from it: the wait then ends as the port being gone.
 using StopCheck = std::function<bool()>;
 
 class DeviceLink {
@@ -46,8 +48,10 @@ class DeviceLink {
   // A command waits at most this long in all, however many bytes keep coming: several
   // times the longest printout a printer makes before its reply.
   static constexpr Micros kCommandTimeLimit = std::chrono::minutes(15);
-  // While a reply is awaited the stop check is asked at least this often.
-  static constexpr Micros kStopCheckPeriod = std::chrono::milliseconds(100);
+  // While replies are awaited the stop check is asked at least this often, from one wait to
+  // the next: a window that answers its user from it stays responsive through a run of
+  // short exchanges too.
+  static constexpr Micros kStopCheckPeriod = std::chrono::milliseconds(50);
   // The most one read of the line takes in.
   static constexpr std::size_t kReadChunk = 512;
   // ExchangeFrame's refusals.
@@ -122,6 +126,7 @@ class DeviceLink {
   std::array<std::uint8_t, kReadChunk> inbox_{};
   std::size_t inboxNext_ = 0;
   std::size_t inboxEnd_ = 0;
+  Micros lastStopCheck_{0};
   OpenFailure openFailure_;
   ReplyReceiver receiver_;
   CommandResult result_;
@@ -135,6 +140,21 @@ class DeviceLink {
   std::int32_t lastCommand_ = 0;
   std::string lastData_;      // UTF-8, as the caller gave it
   std::string lastWireData_;  // the same in Windows-1251
+};
+
+// A stop check for the length of a scope: the one the link had before comes back afterwards.
+class StopCheckScope {
+ public:
+  StopCheckScope(DeviceLink& link, StopCheck check) : link_(link), previous_(link.stopCheck()) {
+    link_.setStopCheck(std::move(check));
+  }
+  ~StopCheckScope() { link_.setStopCheck(std::move(previous_)); }
+  StopCheckScope(const StopCheckScope&) = delete;
+  StopCheckScope& operator=(const StopCheckScope&) = delete;
+
+ private:
+  DeviceLink& link_;
+  StopCheck previous_;
 };
 
 }  // namespace tallowick

@@ -359,6 +359,31 @@ TEST(DeviceLink, CommandsFromTheStopCheckLeaveTheOneUnderWayAlone) {
   EXPECT_EQ(b.stats.writes.size(), 1u);
 }
 
+TEST(DeviceLink, APortClosedFromTheStopCheckEndsTheWaitAsGone) {
+  // As the window's Disconnect does while the printer is silent, and while the reply is
+  // half read: what the last read brought is not fed after the close.
+  for (const bool halfRead : {false, true}) {
+    Bench b;
+    b.line->script([&](std::span<const std::uint8_t> request) {
+      const auto whole =
+          replyFrame("0000", "7;", kPlain, test::seqOf(request), test::commandOf(request));
+      return halfRead ? bytes(whole) : silence(3) + bytes(whole);
+    });
+    if (halfRead) b.line->setChunk(5);
+    b.link.setStopCheck([&] {
+      b.link.CloseDeviceLink();
+      return false;
+    });
+    // Bytes come 1 ms apart: the check is due at once on the first of them, since the open
+    // was long enough ago; the silent printer gets it after its first empty read.
+    b.line->virtualClock().advance(DeviceLink::kStopCheckPeriod);
+    const CommandResult* r = b.send(0x80);
+    EXPECT_EQ(r->WaitEnded, WaitEnd::PortGone) << halfRead;
+    EXPECT_TRUE(r->noReply()) << halfRead;
+    EXPECT_FALSE(b.link.isOpen());
+  }
+}
+
 TEST(DeviceLink, BytesReadPastAReplyAreNotTakenForTheNextOne) {
   // The printer's reply and, in the same read, a frame that would answer the next request
   // (a late copy, noise that happens to add up): the next exchange starts from an empty
@@ -374,6 +399,33 @@ TEST(DeviceLink, BytesReadPastAReplyAreNotTakenForTheNextOne) {
   EXPECT_TRUE(r->noReply());
   EXPECT_EQ(r->WaitEnded, WaitEnd::Silence);
   EXPECT_EQ(b.stats.reads, 1 + DeviceLink::kSilentReadsLimit);
+}
+
+TEST(DeviceLink, WhileBytesComeTheStopCheckIsAskedEveryPeriodAcrossExchanges) {
+  // Twenty exchanges of 24 ms of bytes each, one after the other: the check comes
+  // never more than a period after the last one, however short each exchange, and never
+  // for each byte.
+  Bench b;
+  b.line->setChunk(1);
+  std::vector<Micros> asked;
+  b.link.setStopCheck([&] {
+    asked.push_back(b.line->virtualClock().now());
+    return false;
+  });
+  for (int i = 0; i < 20; ++i)
+    b.line->script(answer("0000", "1;"));
+  for (int i = 0; i < 20; ++i)
+    ASSERT_EQ(b.send(0x80)->ErrorFlags, 0u) << i;
+  const Micros end = b.line->virtualClock().now();
+  ASSERT_GE(end, std::chrono::milliseconds(400));
+  ASSERT_EQ(b.stats.emptyReads, 0);
+  Micros last{0};
+  for (const Micros t : asked) {
+    EXPECT_LE(t - last, DeviceLink::kStopCheckPeriod + ScriptedLine::kByteTime);
+    EXPECT_GE(t - last, DeviceLink::kStopCheckPeriod);
+    last = t;
+  }
+  EXPECT_GE(asked.size(), static_cast<std::size_t>(end / DeviceLink::kStopCheckPeriod) - 1);
 }
 
 TEST(DeviceLink, EveryStatusBitMapsToItsFlag) {

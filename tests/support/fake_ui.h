@@ -66,7 +66,7 @@ class FakeUi final : public Ui {
     if (auto it = atPump.find(pumps); it != atPump.end()) it->second();
     if (onEveryPump) onEveryPump();
   }
-  void pumpStopRequests() override {
+  void pumpWhileWaiting() override {
     ++waitPumps;
     if (onWait) onWait();
   }
