@@ -400,7 +400,16 @@ void TForm1::PageControl1Change(int index) {
 }
 
 void TForm1::Button2Click() {
-  tallowick::Button2Click(session_, ComboBox3->currentIndex());
+  if (state_.Connected) {
+    tallowick::Button2Click(session_, ComboBox3->currentIndex());
+    return;
+  }
+  // The connect waits for the printer's answer: "Закрыть" meanwhile stops that wait.
+  runSequence([this] {
+    connecting_ = true;
+    tallowick::Button2Click(session_, ComboBox3->currentIndex());
+    connecting_ = false;
+  });
 }
 
 void TForm1::Button1Click() {
@@ -418,6 +427,8 @@ bool TForm1::closeDuringSequence(bool mayAsk) {
     // As Stop does; a Stop already pressed needs nothing more.
     if (!state_.StopRequested) testRun_.Button4Click();
   }
+  // A connect has nothing to lose: its wait for the printer ends at once.
+  if (connecting_) state_.StopRequested = true;
   closePending_ = true;
   return true;
 }

@@ -183,6 +183,7 @@ class TForm1 final : public QDialog {
   bool activated_ = false;
   int sequencesRunning_ = 0;
   bool testRunning_ = false;
+  bool connecting_ = false;
   bool closePending_ = false;
   std::unique_ptr<RunHistory> history_;
   std::unique_ptr<HistoryWindow> historyWindow_;
