@@ -38,11 +38,11 @@ void connectPrinter(Session& s, int baudIndex) {
   }
   if (r->noReply()) {
     s.ui.setServiceIndicator({colour::kYellow, 24, ""});
-    s.ui.messageBox("Таймаут устройства! Ошибка GetDeviceInfo!");
+    s.ui.messageBox(kGetDeviceInfoTimeout);
     return;
   }
   if (!r->accepted()) {
-    s.ui.messageBox("Ошибка GetDeviceInfo");
+    s.ui.messageBox(kGetDeviceInfoError);
     return;
   }
   updateServiceIndicator(s);
