@@ -37,7 +37,7 @@ void LoopbackLine::write(std::span<const std::uint8_t> bytes) {
   if (open_) printer_.hostWrote(bytes, clock_.now(), baud_);
 }
 
-ReadResult LoopbackLine::read(std::span<std::uint8_t> into) {
+ReadResult LoopbackLine::read(std::span<std::uint8_t> into, std::size_t) {
   if (!open_ || printer_.hungUp()) return {ReadStatus::Closed, 0};
   const Micros now = clock_.now();
   const auto due = printer_.nextOutputTime();

@@ -33,7 +33,7 @@ class LoopbackLine final : public SerialLine {
   // due within the read period and takes those due by then; otherwise waits the whole
   // period and times out. Once the printer has closed its line every read says the port is
   // gone.
-  ReadResult read(std::span<std::uint8_t> into) override;
+  ReadResult read(std::span<std::uint8_t> into, std::size_t coming) override;
   Clock& clock() override { return clock_; }
   void purge() override;
   void drain() override {}

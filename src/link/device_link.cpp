@@ -212,7 +212,7 @@ ReadStatus DeviceLink::receive() {
   if (!line_) return ReadStatus::Closed;
   Clock& clock = line_->clock();
   const Micros start = clock.now();
-  const ReadResult r = line_->read(inbox_);
+  const ReadResult r = line_->read(inbox_, receiver_.bytesToCome());
   switch (r.status) {
     case ReadStatus::Bytes:
       inboxNext_ = 0;

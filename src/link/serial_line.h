@@ -65,10 +65,12 @@ class SerialLine {
   // reply).
   virtual void write(std::span<const std::uint8_t> bytes) = 0;
 
-  // Takes what the port holds, at most `into.size()` bytes, with one call to the system:
-  // at once when something is there, else as soon as something comes, after at most
-  // kReadTimeoutMs.
-  virtual ReadResult read(std::span<std::uint8_t> into) = 0;
+  // Takes what the port holds, at most `into.size()` bytes: at once when something is there,
+  // else as soon as something comes, after at most kReadTimeoutMs. `coming` is how many
+  // bytes the reader knows are still on their way (the rest of a frame under way; 0 when it
+  // cannot tell): a line whose bytes come at the line's pace may wait for most of them and
+  // hand them over together, never past the time the last of them needs to arrive.
+  virtual ReadResult read(std::span<std::uint8_t> into, std::size_t coming) = 0;
 
   // The time the line's reads pass in: real time, or the virtual time of an in-process
   // line. The link measures its waits on it.

@@ -110,7 +110,9 @@ class Win32SerialLine final : public SerialLine {
     WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   }
 
-  ReadResult read(std::span<std::uint8_t> into) override {
+  // The driver hands over what it holds as soon as a byte has come; the bytes still coming
+  // change nothing (a sleep on Windows is too coarse for them).
+  ReadResult read(std::span<std::uint8_t> into, std::size_t) override {
     if (handle_ == INVALID_HANDLE_VALUE) return {ReadStatus::Closed, 0};
     DWORD got = 0;
     if (!readSome(handle_, into.data(), static_cast<DWORD>(into.size()), &got)) {

@@ -94,7 +94,7 @@ class ScriptedLine final : public SerialLine {
       replies_.pop_front();
     }
   }
-  ReadResult read(std::span<std::uint8_t> into) override {
+  ReadResult read(std::span<std::uint8_t> into, std::size_t) override {
     if (!open_ || gone_) return {ReadStatus::Closed, 0};
     ++stats_.reads;
     if (failing_) return {ReadStatus::Error, 0};

@@ -46,7 +46,7 @@ class PatchingLine final : public SerialLine {
   void drain() override { inner_->drain(); }
   void clearError() override { inner_->clearError(); }
 
-  ReadResult read(std::span<std::uint8_t> into) override {
+  ReadResult read(std::span<std::uint8_t> into, std::size_t) override {
     if (pending_.empty()) {
       std::uint8_t b = 0;
       const ReadStatus got = nextByte(b);
@@ -70,7 +70,7 @@ class PatchingLine final : public SerialLine {
   ReadStatus nextByte(std::uint8_t& b) {
     if (arrived_.empty()) {
       std::uint8_t chunk[DeviceLink::kReadChunk];
-      const ReadResult r = inner_->read(chunk);
+      const ReadResult r = inner_->read(chunk, 0);
       if (r.status != ReadStatus::Bytes) return r.status;
       arrived_.assign(chunk, chunk + r.count);
     }

@@ -18,7 +18,7 @@ FaultPlan planOf(const char* rule) {
 // One read of the line into a buffer of its own.
 ReadResult readOnce(LoopbackLine& line, std::size_t room = 512) {
   std::vector<std::uint8_t> into(room);
-  return line.read(into);
+  return line.read(into, 0);
 }
 
 TEST(LoopbackLine, SilentReadWaitsExactlyOneReadPeriod) {
@@ -79,7 +79,7 @@ TEST(LoopbackLine, AReadTakesNoMoreThanItHasRoomForAndLeavesTheRestForTheNext) {
   std::vector<std::uint8_t> whole;
   for (int reads = 0; reads < 100; ++reads) {
     std::vector<std::uint8_t> into(7);
-    const ReadResult r = line.read(into);
+    const ReadResult r = line.read(into, 0);
     if (r.status != ReadStatus::Bytes) break;
     EXPECT_LE(r.count, into.size());
     whole.insert(whole.end(), into.begin(), into.begin() + static_cast<std::ptrdiff_t>(r.count));
