@@ -7,7 +7,9 @@
 // tallowick-cli (an older one) runs the same right after, on printers of its own, and the
 // CPU time per printer of the two stations is compared.
 //
-// usage: bench_station SIM CLI [--printers N] [--against OTHER] [RATE...]
+// --repeat N measures each N times, the two builds taking turns, and adds the medians.
+//
+// usage: bench_station SIM CLI [--printers N] [--against OTHER] [--repeat N] [RATE...]
 //        (default rates 115200 9600)
 #include <signal.h>
 #include <stdlib.h>
@@ -119,14 +121,22 @@ void report(const char* who, int rate, int printers, const Station& m) {
 
 }  // namespace
 
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
 int main(int argc, char** argv) {
   int printers = kPrinters;
+  int repeat = 1;
   std::string against;
   std::vector<char*> rest;
   for (int i = 0; i < argc; ++i) {
     const std::string arg = argv[i];
     if (i + 1 < argc && arg == "--printers") {
       printers = std::max(1, std::atoi(argv[++i]));
+    } else if (i + 1 < argc && arg == "--repeat") {
+      repeat = std::max(1, std::atoi(argv[++i]));
     } else if (i + 1 < argc && arg == "--against") {
       against = argv[++i];
     } else {
@@ -144,19 +154,34 @@ int main(int argc, char** argv) {
       "printers without print time, over ptys (cores: %u):\n",
       printers, std::thread::hardware_concurrency());
   for (const int rate : rates) {
-    const Station m = measure(rest[1], rest[2], printers, rate, dir);
-    report("this ", rate, printers, m);
-    if (m.alone.code != 0 || m.all.code != 0) ++failures;
+    // The two builds take turns, so that what else the machine does falls on both alike.
+    std::vector<double> wallRatios, otherWallRatios, cpu, otherCpu;
+    for (int r = 0; r < repeat; ++r) {
+      const Station m = measure(rest[1], rest[2], printers, rate, dir);
+      report("this ", rate, printers, m);
+      if (m.alone.code != 0 || m.all.code != 0) ++failures;
+      wallRatios.push_back(m.alone.wall > 0 ? m.all.wall / m.alone.wall : 0);
+      cpu.push_back(m.all.cpu / printers);
+      if (against.empty()) continue;
+      const Station other = measure(rest[1], against, printers, rate, dir);
+      report("other", rate, printers, other);
+      otherWallRatios.push_back(other.alone.wall > 0 ? other.all.wall / other.alone.wall : 0);
+      otherCpu.push_back(other.all.cpu / printers);
+    }
+    if (repeat > 1) {
+      std::printf("  this  %6d baud, median of %d: wall ratio %.3f, CPU per printer %.4f s\n", rate,
+                  repeat, median(wallRatios), median(cpu));
+    }
     if (against.empty()) continue;
-    const Station other = measure(rest[1], against, printers, rate, dir);
-    report("other", rate, printers, other);
-    const double perPrinter = m.all.cpu / printers;
-    const double otherPerPrinter = other.all.cpu / printers;
+    if (repeat > 1) {
+      std::printf("  other %6d baud, median of %d: wall ratio %.3f, CPU per printer %.4f s\n", rate,
+                  repeat, median(otherWallRatios), median(otherCpu));
+    }
     std::printf(
-        "  %6d baud: CPU per printer of %d at once, this build over the other: %.3f s / %.3f s = "
+        "  %6d baud: CPU per printer of %d at once, this build over the other: %.4f s / %.4f s = "
         "%.3f\n",
-        rate, printers, perPrinter, otherPerPrinter,
-        otherPerPrinter > 0 ? perPrinter / otherPerPrinter : 0.0);
+        rate, printers, median(cpu), median(otherCpu),
+        median(otherCpu) > 0 ? median(cpu) / median(otherCpu) : 0.0);
   }
   fs::remove_all(dir);
   return failures == 0 ? 0 : 1;
