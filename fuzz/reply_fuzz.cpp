@@ -43,7 +43,8 @@ class FuzzLine final : public SerialLine {
   }
   // A read takes the plain bytes that follow one another in the input, up to the first
   // escape or as many as there is room for; an empty or a failed read stands on its own.
-  ReadResult read(std::span<std::uint8_t> into, std::size_t) override {
+  // The link reads with the whole read period here.
+  ReadResult read(std::span<std::uint8_t> into, std::size_t, int) override {
     std::size_t count = 0;
     while (emptyReads_ == 0 && pos_ < size_ && count < into.size()) {
       const std::uint8_t b = data_[pos_];

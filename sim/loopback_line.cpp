@@ -1,9 +1,8 @@
 #include "sim/loopback_line.h"
 
+#include <algorithm>
+
 namespace tallowick::sim {
-namespace {
-constexpr Micros kReadPeriod = std::chrono::milliseconds(SerialLine::kReadTimeoutMs);
-}  // namespace
 
 LoopbackLine::~LoopbackLine() {
   close();
@@ -37,11 +36,12 @@ void LoopbackLine::write(std::span<const std::uint8_t> bytes) {
   if (open_) printer_.hostWrote(bytes, clock_.now(), baud_);
 }
 
-ReadResult LoopbackLine::read(std::span<std::uint8_t> into, std::size_t) {
+ReadResult LoopbackLine::read(std::span<std::uint8_t> into, std::size_t, int waitMs) {
   if (!open_ || printer_.hungUp()) return {ReadStatus::Closed, 0};
+  const Micros wait = std::chrono::milliseconds(std::clamp(waitMs, 1, SerialLine::kReadTimeoutMs));
   const Micros now = clock_.now();
   const auto due = printer_.nextOutputTime();
-  if (due && *due <= now + kReadPeriod && !into.empty()) {
+  if (due && *due <= now + wait && !into.empty()) {
     if (*due > now) clock_.sleepFor(*due - now);
     // A real clock may oversleep; the bytes due by then are there all the same.
     const Micros by = std::max(*due, clock_.now());
@@ -53,7 +53,7 @@ ReadResult LoopbackLine::read(std::span<std::uint8_t> into, std::size_t) {
     }
     if (count > 0) return {ReadStatus::Bytes, count};
   }
-  clock_.sleepFor(kReadPeriod);
+  clock_.sleepFor(wait);
   return {ReadStatus::Timeout, 0};
 }
 

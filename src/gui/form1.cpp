@@ -166,12 +166,14 @@ TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainW
 
   buildConnectionRow();
   inputGate_ = std::make_unique<InputGate>(this, std::initializer_list<QWidget*>{Button4, Button2});
-  // Whatever command waits for the printer, the window goes on answering its user; the
-  // connect and the test run put checks of their own in its place that also stop the wait.
+  // Whatever command waits for the printer, the window goes on answering its user, every
+  // 25 ms while the printer is silent; the connect and the test run put checks of their
+  // own in its place that also stop the wait.
   commands_.link().setStopCheck([this] {
     ui_->pumpWhileWaiting();
     return false;
   });
+  commands_.link().setReadWait(kAnswerPeriod);
   history_ = std::make_unique<RunHistory>(links_.historyFile ? links_.historyFile()
                                                              : history::Store::defaultFile());
 
@@ -182,6 +184,7 @@ TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainW
 
 TForm1::~TForm1() {
   commands_.link().setStopCheck({});
+  commands_.link().setReadWait(std::chrono::milliseconds(SerialLine::kReadTimeoutMs));
 }
 
 Ui& TForm1::ui() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -76,6 +77,8 @@ class TForm1 final : public QDialog {
   static constexpr const char* kSaveFilter = "Все файлы (*.*)|*.*";
   static constexpr const char* kVersionText =
       "Тест для Veltor FP-510T/FP-T320/FP-820T/FP-90T/KM-15 ver. 2.60 23.02.2012";
+  // At most this long between two looks at the user's input while a command waits.
+  static constexpr std::chrono::milliseconds kAnswerPeriod{25};
   static constexpr const char* kStopAndCloseQuestion =
       "Идет тест регистратора. Остановить тест и закрыть программу? Несохраненный журнал "
       "теста будет потерян.";

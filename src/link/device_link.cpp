@@ -61,6 +61,11 @@ void DeviceLink::setLineFactory(LineFactory factory) {
   factory_ = std::move(factory);
 }
 
+void DeviceLink::setReadWait(std::chrono::milliseconds wait) {
+  readWaitMs_ =
+      static_cast<int>(std::clamp<std::int64_t>(wait.count(), 1, SerialLine::kReadTimeoutMs));
+}
+
 std::int32_t DeviceLink::OpenDeviceLink(const std::string& portName, std::int32_t baudRate) {
   // Asked from the stop check in the middle of a wait: the port in use stays.
   if (waiting_) return -1;
@@ -182,17 +187,22 @@ std::int32_t DeviceLink::ExchangeFrame(std::int32_t command, const std::string& 
 
 WaitEnd DeviceLink::awaitReply(Micros deadline) {
   // The wait ends on the closing 03h of a frame of this request, or after
-  // kSilentReadsLimit empty reads in a row; any byte, busy bytes included, starts the
-  // count again. However busy the line, it ends at the deadline; a port that is gone ends
-  // it at once, and so does the stop check.
+  // kSilentReadsLimit read periods of silence in a row (empty reads, or shorter ones that
+  // add up to as much); any byte, busy bytes included, starts the count again. However busy
+  // the line, it ends at the deadline; a port that is gone ends it at once, and so does the
+  // stop check.
+  const int periodMs = SerialLine::kReadTimeoutMs;
+  int silentMs = 0;
   for (int silent = 0; silent < kSilentReadsLimit;) {
     const ReadStatus got = receive();
     if (got == ReadStatus::Closed) return WaitEnd::PortGone;
     if (got == ReadStatus::Bytes) {
       if (receiver_.frameComplete()) return WaitEnd::Frame;
       silent = 0;
+      silentMs = 0;
     } else {
-      ++silent;
+      for (silentMs += readWaitMs_; silentMs >= periodMs; silentMs -= periodMs)
+        ++silent;
     }
     const Micros now = lineClock().now();
     if (now >= deadline) return WaitEnd::TimeLimit;
@@ -212,7 +222,7 @@ ReadStatus DeviceLink::receive() {
   if (!line_) return ReadStatus::Closed;
   Clock& clock = line_->clock();
   const Micros start = clock.now();
-  const ReadResult r = line_->read(inbox_, receiver_.bytesToCome());
+  const ReadResult r = line_->read(inbox_, receiver_.bytesToCome(), readWaitMs_);
   switch (r.status) {
     case ReadStatus::Bytes:
       inboxNext_ = 0;
@@ -224,7 +234,7 @@ ReadStatus DeviceLink::receive() {
     case ReadStatus::Error: {
       line_->clearError();
       receiver_.readFailed();
-      const Micros period = std::chrono::milliseconds(SerialLine::kReadTimeoutMs);
+      const Micros period = std::chrono::milliseconds(readWaitMs_);
       const Micros spent = clock.now() - start;
       if (spent < period) clock.sleepFor(period - spent);
       break;

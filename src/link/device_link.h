@@ -69,6 +69,10 @@ class DeviceLink {
   void setAttemptObserver(AttemptObserver observer) { observer_ = std::move(observer); }
   // Installs the check that can end a wait early; an empty one never does.
   void setStopCheck(StopCheck check) { stopCheck_ = std::move(check); }
+  // How long one read may wait for a byte: the read period, or less for a user that must
+  // answer more often while the printer is silent (a window, whose stop check pumps its
+  // events after every empty read). Silence is counted in read periods all the same.
+  void setReadWait(std::chrono::milliseconds wait);
   const StopCheck& stopCheck() const { return stopCheck_; }
 
   // Opens the port for the printer (closing a port this link still holds first).
@@ -108,8 +112,8 @@ class DeviceLink {
   void refuse(CommandResult& record, std::int32_t command, const std::string& data,
               LinkRefusal why);
   // One byte fed to the receiver: the next of those the last read brought, or the first of a
-  // new read. A failed read takes its whole read period, so a port that fails at once
-  // cannot turn the silence limit into a busy loop.
+  // new read. A failed read takes its whole wait, so a port that fails at once cannot turn
+  // the silence limit into a busy loop.
   ReadStatus receive();
   // Empties the line in both directions, the bytes read but not yet fed included.
   void purge();
@@ -127,6 +131,7 @@ class DeviceLink {
   std::size_t inboxNext_ = 0;
   std::size_t inboxEnd_ = 0;
   Micros lastStopCheck_{0};
+  int readWaitMs_ = SerialLine::kReadTimeoutMs;
   OpenFailure openFailure_;
   ReplyReceiver receiver_;
   CommandResult result_;

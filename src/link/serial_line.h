@@ -16,7 +16,7 @@ namespace tallowick {
 // Outcome of one read.
 enum class ReadStatus {
   Bytes,    // one byte or more arrived
-  Timeout,  // the read period (100 ms) passed without a byte
+  Timeout,  // the wait (the read period, 100 ms, or the shorter one asked for) passed empty
   Error,    // the port reported an error; the read returned at once
   Closed,   // the port is gone (end of file, hang-up, not open): every later read says so
 };
@@ -66,11 +66,12 @@ class SerialLine {
   virtual void write(std::span<const std::uint8_t> bytes) = 0;
 
   // Takes what the port holds, at most `into.size()` bytes: at once when something is there,
-  // else as soon as something comes, after at most kReadTimeoutMs. `coming` is how many
-  // bytes the reader knows are still on their way (the rest of a frame under way; 0 when it
-  // cannot tell): a line whose bytes come at the line's pace may wait for most of them and
-  // hand them over together, never past the time the last of them needs to arrive.
-  virtual ReadResult read(std::span<std::uint8_t> into, std::size_t coming) = 0;
+  // else as soon as something comes, after at most `waitMs` (1 to kReadTimeoutMs). `coming`
+  // is how many bytes the reader knows are still on their way (the rest of a frame under
+  // way; 0 when it cannot tell): a line whose bytes come at the line's pace may wait for
+  // most of them and hand them over together, never past the time the last of them needs to
+  // arrive, nor past `waitMs`.
+  virtual ReadResult read(std::span<std::uint8_t> into, std::size_t coming, int waitMs) = 0;
 
   // The time the line's reads pass in: real time, or the virtual time of an in-process
   // line. The link measures its waits on it.

@@ -128,22 +128,25 @@ class PosixSerialLine final : public SerialLine {
     }
   }
 
-  ReadResult read(std::span<std::uint8_t> into, std::size_t coming) override {
+  ReadResult read(std::span<std::uint8_t> into, std::size_t coming, int waitMs) override {
     if (fd_ < 0) return {ReadStatus::Closed, 0};
+    waitMs = std::clamp(waitMs, 1, kReadTimeoutMs);
     if (coming > 1) {
       // The rest of a frame comes at the line's pace, a byte at a time: rather than wake for
       // each, sleep for all of them but the last, which cannot have come before, and take
-      // what is there. Nothing there yet (a printer that stopped in mid-frame): as any read.
+      // what is there. Nothing there yet (a printer that stopped in mid-frame): as any read,
+      // for the rest of the wait.
       const auto sleep = std::min<std::int64_t>(
-          static_cast<std::int64_t>(coming - 1) * 10'000'000 / (baud_ > 0 ? baud_ : 9600),
-          kGatherLimitMicros);
+          {static_cast<std::int64_t>(coming - 1) * 10'000'000 / (baud_ > 0 ? baud_ : 9600),
+           kGatherLimitMicros, std::int64_t{waitMs} * 1000});
       const timespec wait{0, static_cast<long>(sleep * 1000)};
       ::nanosleep(&wait, nullptr);
       const ssize_t n = ::read(fd_, into.data(), into.size());
       if (n > 0) return {ReadStatus::Bytes, static_cast<std::size_t>(n)};
+      waitMs -= static_cast<int>(sleep / 1000);
     }
     pollfd p{fd_, POLLIN, 0};
-    const int ready = ::poll(&p, 1, kReadTimeoutMs);
+    const int ready = ::poll(&p, 1, waitMs);
     // A signal ends the read early, so that a stop asked for by it is seen at once.
     if (ready == 0 || (ready < 0 && errno == EINTR)) return {ReadStatus::Timeout, 0};
     if (ready < 0) return {ReadStatus::Error, 0};

@@ -88,6 +88,7 @@ class Win32SerialLine final : public SerialLine {
     dcb.fNull = FALSE;
     if (!SetCommState(handle_, &dcb)) return fail(OpenStep::Settings);
     if (!SetCommTimeouts(handle_, &timeouts)) return fail(OpenStep::Timeouts);
+    readWaitMs_ = kReadTimeoutMs;
     PurgeComm(handle_, kPurgeAll);
     return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(handle_));
   }
@@ -112,8 +113,15 @@ class Win32SerialLine final : public SerialLine {
 
   // The driver hands over what it holds as soon as a byte has come; the bytes still coming
   // change nothing (a sleep on Windows is too coarse for them).
-  ReadResult read(std::span<std::uint8_t> into, std::size_t) override {
+  ReadResult read(std::span<std::uint8_t> into, std::size_t, int waitMs) override {
     if (handle_ == INVALID_HANDLE_VALUE) return {ReadStatus::Closed, 0};
+    // Another wait than the last one asked for is the driver's read time-out anew.
+    if (waitMs != readWaitMs_) {
+      COMMTIMEOUTS timeouts{};
+      GetCommTimeouts(handle_, &timeouts);
+      timeouts.ReadTotalTimeoutConstant = static_cast<DWORD>(waitMs);
+      if (SetCommTimeouts(handle_, &timeouts)) readWaitMs_ = waitMs;
+    }
     DWORD got = 0;
     if (!readSome(handle_, into.data(), static_cast<DWORD>(into.size()), &got)) {
       return {portGone(GetLastError()) ? ReadStatus::Closed : ReadStatus::Error, 0};
@@ -182,6 +190,7 @@ class Win32SerialLine final : public SerialLine {
   }
 
   std::int32_t baud_ = 9600;
+  int readWaitMs_ = kReadTimeoutMs;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   OpenFailure failure_;
 };

@@ -428,6 +428,37 @@ TEST(DeviceLink, WhileBytesComeTheStopCheckIsAskedEveryPeriodAcrossExchanges) {
   EXPECT_GE(asked.size(), static_cast<std::size_t>(end / DeviceLink::kStopCheckPeriod) - 1);
 }
 
+TEST(DeviceLink, ShorterReadsCountTheSilenceInReadPeriodsAndAskTheStopCheckAfterEach) {
+  // A window reads in short waits to answer its user often: a silent printer still gets its
+  // five seconds, and a printer whose busy bytes come less than a read period apart is
+  // still waited for.
+  for (const int waitMs : {100, 25, 30}) {
+    SCOPED_TRACE(waitMs);
+    Bench b;
+    b.link.setReadWait(std::chrono::milliseconds(waitMs));
+    int asked = 0;
+    b.link.setStopCheck([&] {
+      ++asked;
+      return false;
+    });
+    const CommandResult* silent = b.send(0x80);
+    const Micros took = b.line->virtualClock().now();
+    EXPECT_EQ(silent->WaitEnded, WaitEnd::Silence);
+    EXPECT_GE(took, std::chrono::seconds(5));
+    EXPECT_LT(took, std::chrono::seconds(5) + std::chrono::milliseconds(waitMs));
+    EXPECT_EQ(asked, b.stats.emptyReads) << "after every empty read";
+
+    // 90 ms of silence between busy bytes, in reads of the wait asked for.
+    std::vector<LineEvent> busy;
+    for (int i = 0; i < 60; ++i)
+      busy = busy + silence((90 + waitMs - 1) / waitMs) + bytes({0x16});
+    b.line->script(answer("0000", "1;", kPlain, busy));
+    const CommandResult* r = b.send(0x80);
+    EXPECT_EQ(r->ErrorFlags, 0u);
+    EXPECT_EQ(r->Fields[0], "1");
+  }
+}
+
 TEST(DeviceLink, EveryStatusBitMapsToItsFlag) {
   // (status byte, bit) -> flag bit, or -1 where the bit means nothing to the program.
   const int kMap[6][8] = {

@@ -94,7 +94,7 @@ class ScriptedLine final : public SerialLine {
       replies_.pop_front();
     }
   }
-  ReadResult read(std::span<std::uint8_t> into, std::size_t) override {
+  ReadResult read(std::span<std::uint8_t> into, std::size_t, int waitMs) override {
     if (!open_ || gone_) return {ReadStatus::Closed, 0};
     ++stats_.reads;
     if (failing_) return {ReadStatus::Error, 0};
@@ -123,7 +123,7 @@ class ScriptedLine final : public SerialLine {
     } else {
       ++stats_.emptyReads;
     }
-    clock_.advance(std::chrono::milliseconds(kReadTimeoutMs));
+    clock_.advance(std::chrono::milliseconds(waitMs));
     return {e.status, 0};
   }
   Clock& clock() override { return clock_; }

@@ -85,7 +85,7 @@ TEST(PosixSerialLine, SilentLineReadTimesOutAfterTheReadPeriod) {
   for (const std::size_t coming : {std::size_t{0}, std::size_t{17}, std::size_t{250}}) {
     const auto start = std::chrono::steady_clock::now();
     std::uint8_t into[16];
-    const ReadResult r = line->read(into, coming);
+    const ReadResult r = line->read(into, coming, SerialLine::kReadTimeoutMs);
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(r.status, ReadStatus::Timeout) << coming;
     EXPECT_GE(took, std::chrono::milliseconds(90)) << coming;
@@ -103,9 +103,9 @@ class CountingLine final : public SerialLine {
   bool close() override { return line_->close(); }
   bool isOpen() const override { return line_->isOpen(); }
   void write(std::span<const std::uint8_t> bytes) override { line_->write(bytes); }
-  ReadResult read(std::span<std::uint8_t> into, std::size_t coming) override {
+  ReadResult read(std::span<std::uint8_t> into, std::size_t coming, int waitMs) override {
     ++reads_;
-    return line_->read(into, coming);
+    return line_->read(into, coming, waitMs);
   }
   void purge() override { line_->purge(); }
   void drain() override { line_->drain(); }
@@ -235,7 +235,7 @@ TEST(PosixSerialLine, EveryByteCrossesTheLineUnchangedBothWays) {
   int reads = 0;
   for (; heard.size() < all.size() && reads < 400; ++reads) {
     std::uint8_t into[512];
-    const ReadResult r = line->read(into, 0);
+    const ReadResult r = line->read(into, 0, SerialLine::kReadTimeoutMs);
     if (r.status == ReadStatus::Bytes) heard.insert(heard.end(), into, into + r.count);
   }
   EXPECT_EQ(heard, all);
@@ -336,7 +336,7 @@ TEST(PosixSerialLine, ReadTimeOutHoldsOnATerminalThatIgnoresItsReadTimer) {
   if (line->open("/dev/ptmx", 9600) < 0) GTEST_SKIP() << "/dev/ptmx cannot be opened here";
   const auto start = std::chrono::steady_clock::now();
   std::uint8_t into[16];
-  const ReadResult r = line->read(into, 0);
+  const ReadResult r = line->read(into, 0, SerialLine::kReadTimeoutMs);
   EXPECT_NE(r.status, ReadStatus::Bytes);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }

@@ -46,10 +46,10 @@ class PatchingLine final : public SerialLine {
   void drain() override { inner_->drain(); }
   void clearError() override { inner_->clearError(); }
 
-  ReadResult read(std::span<std::uint8_t> into, std::size_t) override {
+  ReadResult read(std::span<std::uint8_t> into, std::size_t, int waitMs) override {
     if (pending_.empty()) {
       std::uint8_t b = 0;
-      const ReadStatus got = nextByte(b);
+      const ReadStatus got = nextByte(b, waitMs);
       if (got != ReadStatus::Bytes) return {got, 0};
       pending_ = {b};
       if (b == frame::kStart) takeFrame();
@@ -67,10 +67,10 @@ class PatchingLine final : public SerialLine {
 
   // The next byte the printer sent, from what the last read of the inner line brought or
   // from a new one; how that read ended when it brought none.
-  ReadStatus nextByte(std::uint8_t& b) {
+  ReadStatus nextByte(std::uint8_t& b, int waitMs = SerialLine::kReadTimeoutMs) {
     if (arrived_.empty()) {
       std::uint8_t chunk[DeviceLink::kReadChunk];
-      const ReadResult r = inner_->read(chunk, 0);
+      const ReadResult r = inner_->read(chunk, 0, waitMs);
       if (r.status != ReadStatus::Bytes) return r.status;
       arrived_.assign(chunk, chunk + r.count);
     }

@@ -18,7 +18,7 @@ FaultPlan planOf(const char* rule) {
 // One read of the line into a buffer of its own.
 ReadResult readOnce(LoopbackLine& line, std::size_t room = 512) {
   std::vector<std::uint8_t> into(room);
-  return line.read(into, 0);
+  return line.read(into, 0, SerialLine::kReadTimeoutMs);
 }
 
 TEST(LoopbackLine, SilentReadWaitsExactlyOneReadPeriod) {
@@ -70,6 +70,23 @@ TEST(LoopbackLine, TakesWhatIsDueAndWaitsForMoreOnlyWithinTheReadPeriod) {
   }
 }
 
+TEST(LoopbackLine, AShorterWaitEndsEarlierAndTheByteComesAtItsTime) {
+  VirtualClock clock;
+  VirtualPrinter printer({}, planOf("80:busy=1@30"));
+  LoopbackLine line(printer, clock);
+  line.open("sim", 9600);
+  std::vector<std::uint8_t> into(512);
+  EXPECT_EQ(line.read(into, 0, 25).status, ReadStatus::Timeout);
+  EXPECT_EQ(clock.now(), milliseconds(25));
+  line.write(request(0x21, 0x80));
+  const Micros sent = clock.now();
+  EXPECT_EQ(line.read(into, 0, 25).count, 1u) << "the busy byte, at once";
+  EXPECT_EQ(line.read(into, 0, 25).status, ReadStatus::Timeout);
+  EXPECT_EQ(clock.now() - sent, milliseconds(25));
+  EXPECT_EQ(line.read(into, 0, 25).status, ReadStatus::Bytes);
+  EXPECT_EQ(clock.now() - sent, milliseconds(30)) << "the reply when it is due";
+}
+
 TEST(LoopbackLine, AReadTakesNoMoreThanItHasRoomForAndLeavesTheRestForTheNext) {
   VirtualClock clock;
   VirtualPrinter printer;
@@ -79,7 +96,7 @@ TEST(LoopbackLine, AReadTakesNoMoreThanItHasRoomForAndLeavesTheRestForTheNext) {
   std::vector<std::uint8_t> whole;
   for (int reads = 0; reads < 100; ++reads) {
     std::vector<std::uint8_t> into(7);
-    const ReadResult r = line.read(into, 0);
+    const ReadResult r = line.read(into, 0, SerialLine::kReadTimeoutMs);
     if (r.status != ReadStatus::Bytes) break;
     EXPECT_LE(r.count, into.size());
     whole.insert(whole.end(), into.begin(), into.begin() + static_cast<std::ptrdiff_t>(r.count));
