@@ -3,8 +3,9 @@
 // its reboot command), driven through its buttons on Qt's offscreen platform, message boxes
 // recorded instead of shown. Two probes run through the whole run:
 // - a 10 ms timer: how late each of its ticks comes (the gap to the tick before, less 10 ms);
-// - a click on a page's tab every 150 ms, posted as the window system would deliver it:
-//   how long until the page it asks for is shown.
+// - a click on a page's tab about every 150 ms, at moments of its own (posted from another
+//   thread, as the window system delivers input): how long until the page it asks for is
+//   shown.
 // Each is reported for the whole run and for the reboot step alone (from its title to the
 // next one).
 //
@@ -14,15 +15,19 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointingDevice>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gui/program.h"
@@ -103,8 +108,8 @@ int main(int argc, char** argv) {
     // Where the run is: inside the reboot step or not, from the log's titles.
     const auto& log = w.testLog();
     std::size_t seen = 0;
-    bool inReboot = false;
-    bool running = false;
+    std::atomic<bool> inReboot{false};
+    std::atomic<bool> running{false};
     const auto follow = [&] {
       for (; seen + 1 < log.size(); ++seen) {
         if (log[seen] != "******************************") continue;
@@ -125,43 +130,49 @@ int main(int argc, char** argv) {
     });
 
     // A click on the tab of the page not shown, posted as input from the window system; its
-    // answer is the page changing.
+    // answer is the page changing. The clicks come from a thread of their own, so that they
+    // fall at any moment of the run, not only when the window is looking.
     Samples clickDelays;
-    Steady::time_point clicked{};
-    bool clickPending = false;
-    bool clickInReboot = false;
+    std::atomic<std::int64_t> clickedAt{0};  // steady nanoseconds; 0 while no click waits
+    std::atomic<bool> clickInReboot{false};
+    std::atomic<bool> clicking{true};
+    QTabBar* bar = pages->tabBar();
+    // By page: the run's own page and the one of the auxiliary functions, taking turns.
+    const QPointF tabAt[] = {{}, bar->tabRect(1).center(), bar->tabRect(2).center()};
+    const QPointF tabGlobal[] = {{}, bar->mapToGlobal(tabAt[1]), bar->mapToGlobal(tabAt[2])};
+    const QPointingDevice* mouse = QPointingDevice::primaryPointingDevice();
     QObject::connect(pages, &QTabWidget::currentChanged, [&] {
-      if (!clickPending) return;
-      clickPending = false;
-      clickDelays.add(ms(Steady::now() - clicked), clickInReboot);
+      const std::int64_t at = clickedAt.exchange(0);
+      if (at == 0) return;
+      const auto since = Steady::now().time_since_epoch() - std::chrono::nanoseconds(at);
+      clickDelays.add(ms(since), clickInReboot.load());
     });
-    QTimer clicker;
-    clicker.setInterval(150);
-    QObject::connect(&clicker, &QTimer::timeout, [&] {
-      if (clickPending || !running) return;
-      follow();
-      QTabBar* bar = pages->tabBar();
-      const QPointF at = bar->tabRect(pages->currentIndex() == 1 ? 2 : 1).center();
-      clicked = Steady::now();
-      clickPending = true;
-      clickInReboot = inReboot;
-      for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QCoreApplication::postEvent(
-            bar, new QMouseEvent(type, at, bar->mapToGlobal(at), Qt::LeftButton,
-                                 type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                                 Qt::NoModifier));
+    std::thread clicker([&] {
+      std::minstd_rand random(7);
+      for (int next = 2; clicking.load();) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(120 + random() % 60));
+        if (!running.load() || clickedAt.load() != 0) continue;
+        clickInReboot = inReboot.load();
+        clickedAt = Steady::now().time_since_epoch().count();
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+          QCoreApplication::postEvent(
+              bar, new QMouseEvent(type, tabAt[next], tabGlobal[next], Qt::LeftButton,
+                                   type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                   Qt::NoModifier, mouse));
+        }
+        next = 3 - next;
       }
     });
 
     ticker.start();
-    clicker.start();
     running = true;
     const auto start = Steady::now();
     find<QPushButton>(&w, "Button3")->click();  // the whole run happens inside
     running = false;
     const double seconds = ms(Steady::now() - start) / 1000.0;
     ticker.stop();
-    clicker.stop();
+    clicking = false;
+    clicker.join();
     const bool finished =
         std::find(log.begin(), log.end(), "Общее количество ошибок: 0") != log.end();
     std::printf(
