@@ -68,6 +68,8 @@ class PosixSerialLine final : public SerialLine {
   // The longest a read sleeps for the bytes of a frame still coming: the window answers its
   // user between reads.
   static constexpr std::int64_t kGatherLimitMicros = 20'000;
+  // What a sleep may overrun by (the system's timer slack is 50 us).
+  static constexpr std::int64_t kSleepOverrunMicros = 100;
 
   ~PosixSerialLine() override { close(); }
 
@@ -131,19 +133,21 @@ class PosixSerialLine final : public SerialLine {
   ReadResult read(std::span<std::uint8_t> into, std::size_t coming, int waitMs) override {
     if (fd_ < 0) return {ReadStatus::Closed, 0};
     waitMs = std::clamp(waitMs, 1, kReadTimeoutMs);
-    if (coming > 1) {
-      // The rest of a frame comes at the line's pace, a byte at a time: rather than wake for
-      // each, sleep for all of them but the last, which cannot have come before, and take
-      // what is there. Nothing there yet (a printer that stopped in mid-frame): as any read,
-      // for the rest of the wait.
-      const auto sleep = std::min<std::int64_t>(
-          {static_cast<std::int64_t>(coming - 1) * 10'000'000 / (baud_ > 0 ? baud_ : 9600),
-           kGatherLimitMicros, std::int64_t{waitMs} * 1000});
+    // The rest of a frame comes at the line's pace, a byte at a time: rather than wake for
+    // each, sleep for all of them but the last, which cannot have come before, and take what
+    // is there. The sleep ends a little early, since a sleep may overrun by tens of
+    // microseconds. Nothing there yet (a printer that stopped in mid-frame): as any read,
+    // for the rest of the wait.
+    const auto stillComing = static_cast<std::int64_t>(coming > 1 ? coming - 1 : 0);
+    const std::int64_t theirTime = stillComing * 10'000'000 / (baud_ > 0 ? baud_ : 9600);
+    const std::int64_t sleep = std::min<std::int64_t>(
+        {theirTime - kSleepOverrunMicros, kGatherLimitMicros, std::int64_t{waitMs} * 1000});
+    if (sleep > 0) {
       const timespec wait{0, static_cast<long>(sleep * 1000)};
       ::nanosleep(&wait, nullptr);
       const ssize_t n = ::read(fd_, into.data(), into.size());
       if (n > 0) return {ReadStatus::Bytes, static_cast<std::size_t>(n)};
-      waitMs -= static_cast<int>(sleep / 1000);
+      waitMs = std::max(0, waitMs - static_cast<int>(sleep / 1000));
     }
     pollfd p{fd_, POLLIN, 0};
     const int ready = ::poll(&p, 1, waitMs);
