@@ -149,6 +149,7 @@ class WindowsTest : public QObject {
   void aPrinterThatDoesNotAnswerAtConnect();
   void closeOrDisconnectEndsAConnectThatWaitsForEver();
   void theWindowAnswersWhileThePrinterIsSilentAfterItsReboot();
+  void anotherPagesCommandDuringAWaitIsRefusedAndTheRunGoesOn();
   void initialisationRefusesIncompleteFieldsAndRefreshesTheDate();
   void initialisationGoesThroughTForm2AndTForm4();
   void tform2AnswersContinueOrEnd();
@@ -1061,6 +1062,8 @@ void WindowsTest::theWindowAnswersWhileThePrinterIsSilentAfterItsReboot() {
   QObject::connect(stop, &QPushButton::clicked, [&] {
     stopHeardAtOnce = clock.now() - stopped <= std::chrono::milliseconds(100) &&
                       !stop->isEnabled() && !start->isEnabled() && inRebootWait();
+    // A Start that reached the window before the run has stopped starts nothing.
+    w.Button3Click();
   });
   once(&w, inRebootWait, [&] {
     clicked = clock.now();
@@ -1074,9 +1077,47 @@ void WindowsTest::theWindowAnswersWhileThePrinterIsSilentAfterItsReboot() {
   QVERIFY(shownWhileWaiting);
   QVERIFY(stopHeardAtOnce);
   QCOMPARE(log.back(), std::string("Тест остановлен"));
+  QCOMPARE(std::count(log.begin(), log.end(), std::string("Перезагрузка устройства")), 1);
   QVERIFY2(f.dialogs.boxes.isEmpty(), qPrintable(f.dialogs.boxes.join('|')));
   QVERIFY(start->isEnabled());
   QVERIFY(!stop->isEnabled());
+}
+
+void WindowsTest::anotherPagesCommandDuringAWaitIsRefusedAndTheRunGoesOn() {
+  // While the run waits for the printer after its reboot command, the user opens the page
+  // of the auxiliary functions and asks for an X-report. The link refuses it (a command is
+  // under way), the page says so in its box, and the run goes on to its end untouched.
+  VirtualClock clock;
+  Fixture f("", false, &clock);
+  f.connect();
+  TForm1& w = f.form1();
+  auto* pages = find<QTabWidget>(&w, "PageControl1");
+  pages->setCurrentIndex(1);
+  find<QLineEdit>(&w, "Edit1")->setText("0");
+  tallowick::DeviceLink& link = w.session().link();
+  const auto& log = w.testLog();
+  bool asked = false;
+  bool refusedInTheWait = false;
+  QObject::connect(find<QPushButton>(&w, "Button12"), &QPushButton::clicked, [&] {
+    refusedInTheWait = link.waiting() && f.dialogs.boxes.contains("Ошибка X-отчета");
+  });
+  once(
+      &w,
+      [&] {
+        return link.waiting() && link.result()->Command == 0x80 &&
+               std::find(log.begin(), log.end(), "Перезагрузка устройства") != log.end();
+      },
+      [&] {
+        asked = true;
+        pages->setCurrentIndex(2);
+        postClick(find<QPushButton>(&w, "Button12"));
+      });
+  find<QPushButton>(&w, "Button3")->click();
+  QVERIFY(asked);
+  QVERIFY(refusedInTheWait);
+  QCOMPARE(f.dialogs.boxes, (QStringList{"Ошибка X-отчета", "Успешно!"}));
+  QCOMPARE(log.back(), std::string("******************************"));
+  QVERIFY(std::find(log.begin(), log.end(), "Общее количество ошибок: 0") != log.end());
 }
 
 void WindowsTest::initialisationRefusesIncompleteFieldsAndRefreshesTheDate() {
