@@ -30,23 +30,12 @@
 #include <thread>
 #include <vector>
 
-#include "gui/program.h"
-#include "initforms/sqlite_serial_store.h"
+#include "bench_desktop.h"
 
 namespace {
 
+using tallowick::bench::find;
 using Steady = std::chrono::steady_clock;
-
-struct QuietDialogs final : tallowick::gui::DialogService {
-  void messageBox(QWidget*, const QString&) override {}
-  bool question(QWidget*, const QString&) override { return true; }
-  std::optional<QString> saveFileName(QWidget*, const QString&) override { return std::nullopt; }
-};
-
-template <typename W>
-W* find(QWidget* parent, const char* name) {
-  return parent->findChild<W*>(QString::fromLatin1(name));
-}
 
 double ms(Steady::duration d) {
   return std::chrono::duration<double, std::milli>(d).count();
@@ -85,18 +74,10 @@ int main(int argc, char** argv) {
   if (!mkdtemp(pattern)) return 1;
   const std::filesystem::path dir = pattern;
 
-  QuietDialogs dialogs;
-  gui::ProgramOptions options;
-  options.simulatedModel = std::string();
-  options.store = std::make_unique<SqliteSerialStore>(dir / "registry.sqlite3");
-  options.programPath = "tallowick";
-  options.dialogs = &dialogs;
-  options.endProgram = [] {};
-  options.platformPorts = [] { return std::vector<std::string>{}; };
-  options.historyFile = dir / "history.sqlite3";
+  bench::QuietDialogs dialogs;
   int code = 1;
   {
-    gui::Program program(std::move(options));
+    gui::Program program(bench::simulatedDesktop(dir, dialogs));
     program.start();
     gui::TForm1& w = program.form1();
     w.show();

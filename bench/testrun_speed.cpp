@@ -81,6 +81,19 @@ Limit limitOf(const fs::path& trace, int startRate) {
   return limit;
 }
 
+// tallowick-sim in realistic mode, without print time and reboot silence, at `link`, its wire
+// trace in `trace`; once its link is there.
+pid_t startPrinter(const std::string& sim, const fs::path& link, int rate, const fs::path& trace,
+                   const fs::path& dir) {
+  const pid_t pid =
+      spawnTo({sim, "--link", link.string(), "--baud", std::to_string(rate), "--realistic",
+               "--print-time-scale", "0", "--reboot-seconds", "0", "--trace", trace.string()},
+              (dir / "sim.out").string());
+  for (int i = 0; i < 500 && !fs::is_symlink(link); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return pid;
+}
+
 // strace as it is found on PATH; empty when it is not installed.
 std::string straceProgram() {
   const char* path = std::getenv("PATH");
@@ -149,12 +162,7 @@ int main(int argc, char** argv) {
   for (const int rate : rates) {
     const fs::path link = dir / "printer";
     const fs::path trace = dir / ("trace-" + std::to_string(rate) + ".jsonl");
-    const pid_t sim =
-        spawnTo({argv[1], "--link", link.string(), "--baud", std::to_string(rate), "--realistic",
-                 "--print-time-scale", "0", "--reboot-seconds", "0", "--trace", trace.string()},
-                (dir / "sim.out").string());
-    for (int i = 0; i < 500 && !fs::is_symlink(link); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const pid_t sim = startPrinter(argv[1], link, rate, trace, dir);
 
     const auto start = Steady::now();
     const pid_t cli =
@@ -188,12 +196,7 @@ int main(int argc, char** argv) {
     const fs::path link = dir / "printer";
     const fs::path trace = dir / ("counted-" + std::to_string(rate) + ".jsonl");
     const fs::path calls = dir / ("calls-" + std::to_string(rate) + ".txt");
-    const pid_t sim =
-        spawnTo({argv[1], "--link", link.string(), "--baud", std::to_string(rate), "--realistic",
-                 "--print-time-scale", "0", "--reboot-seconds", "0", "--trace", trace.string()},
-                (dir / "sim.out").string());
-    for (int i = 0; i < 500 && !fs::is_symlink(link); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const pid_t sim = startPrinter(argv[1], link, rate, trace, dir);
     const pid_t cli =
         spawnTo({strace, "-f", "-qq", "-o", calls.string(), "-e",
                  "trace=openat,close,read,write,poll,ppoll,select,pselect6,ioctl,fcntl,nanosleep,"

@@ -988,6 +988,24 @@ void once(QObject* owner, std::function<bool()> when, std::function<void()> acti
   poll->start(0);
 }
 
+// The main window connected, on the run's page with no pause between steps: ready for a
+// whole run through Start.
+TForm1& readyForAWholeRun(Fixture& f) {
+  f.connect();
+  TForm1& w = f.form1();
+  find<QTabWidget>(&w, "PageControl1")->setCurrentIndex(1);
+  find<QLineEdit>(&w, "Edit1")->setText("0");
+  return w;
+}
+
+// The run waits for the printer after its reboot command, polling it with GetDeviceInfo.
+bool waitingAfterTheReboot(TForm1& w) {
+  tallowick::DeviceLink& link = w.session().link();
+  const auto& log = w.testLog();
+  return link.waiting() && link.result()->Command == 0x80 &&
+         std::find(log.begin(), log.end(), "Перезагрузка устройства") != log.end();
+}
+
 }  // namespace
 
 void WindowsTest::closeOrDisconnectEndsAConnectThatWaitsForEver() {
@@ -1032,17 +1050,10 @@ void WindowsTest::theWindowAnswersWhileThePrinterIsSilentAfterItsReboot() {
   // once that it was heard (it disables itself, and Start stays off) and ends the run.
   VirtualClock clock;
   Fixture f("", false, &clock);
-  f.connect();
-  TForm1& w = f.form1();
+  TForm1& w = readyForAWholeRun(f);
   auto* pages = find<QTabWidget>(&w, "PageControl1");
-  pages->setCurrentIndex(1);
-  find<QLineEdit>(&w, "Edit1")->setText("0");
-  tallowick::DeviceLink& link = w.session().link();
   const auto& log = w.testLog();
-  const auto inRebootWait = [&] {
-    return link.waiting() && link.result()->Command == 0x80 &&
-           std::find(log.begin(), log.end(), "Перезагрузка устройства") != log.end();
-  };
+  const auto inRebootWait = [&] { return waitingAfterTheReboot(w); };
   auto* stop = find<QPushButton>(&w, "Button4");
   auto* start = find<QPushButton>(&w, "Button3");
   tallowick::Micros clicked{-1};
@@ -1089,11 +1100,8 @@ void WindowsTest::anotherPagesCommandDuringAWaitIsRefusedAndTheRunGoesOn() {
   // under way), the page says so in its box, and the run goes on to its end untouched.
   VirtualClock clock;
   Fixture f("", false, &clock);
-  f.connect();
-  TForm1& w = f.form1();
+  TForm1& w = readyForAWholeRun(f);
   auto* pages = find<QTabWidget>(&w, "PageControl1");
-  pages->setCurrentIndex(1);
-  find<QLineEdit>(&w, "Edit1")->setText("0");
   tallowick::DeviceLink& link = w.session().link();
   const auto& log = w.testLog();
   bool asked = false;
@@ -1102,11 +1110,7 @@ void WindowsTest::anotherPagesCommandDuringAWaitIsRefusedAndTheRunGoesOn() {
     refusedInTheWait = link.waiting() && f.dialogs.boxes.contains("Ошибка X-отчета");
   });
   once(
-      &w,
-      [&] {
-        return link.waiting() && link.result()->Command == 0x80 &&
-               std::find(log.begin(), log.end(), "Перезагрузка устройства") != log.end();
-      },
+      &w, [&] { return waitingAfterTheReboot(w); },
       [&] {
         asked = true;
         pages->setCurrentIndex(2);
