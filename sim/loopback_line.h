@@ -31,8 +31,7 @@ class LoopbackLine final : public SerialLine {
   void write(std::span<const std::uint8_t> bytes) override;
   // Takes every byte due by now at once; with none due, waits for the next one when it is
   // due within `waitMs` and takes those due by then; otherwise waits all of `waitMs` and
-  // times out. Once the printer has closed its line every read says the port is
-  // gone.
+  // times out. Once the printer has closed its line every read says the port is gone.
   ReadResult read(std::span<std::uint8_t> into, std::size_t coming, int waitMs) override;
   Clock& clock() override { return clock_; }
   void purge() override;

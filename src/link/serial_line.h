@@ -36,10 +36,10 @@ class SerialLine {
 
   // Opens the named port for exclusive use: 8 data bits, no parity, one stop bit at
   // exactly `baud`, every byte passed as it is (no XON/XOFF, no CR/LF translation; only
-  // hardware flow control stays as the driver has it), reads that wait at most kReadTimeoutMs,
-  // writes and drains bounded by writeLimitMs; both directions purged. Returns a
-  // non-negative handle, or -1 when the port cannot be used (missing, held by another open, or its
-  // settings or time-outs cannot be set).
+  // hardware flow control stays as the driver has it), reads that wait at most
+  // kReadTimeoutMs, writes and drains bounded by writeLimitMs; both directions purged.
+  // Returns a non-negative handle, or -1 when the port cannot be used (missing, held by
+  // another open, or its settings or time-outs cannot be set).
   virtual std::int32_t open(const std::string& portName, std::int32_t baud) = 0;
 
   // Why the last open returned -1 (None after one that succeeded). The port and the rate

@@ -2,8 +2,8 @@
 // most 100 ms and then takes all the port holds, so it returns in time on any file, and an
 // end of file or a hang-up is reported as the port being gone instead of an endless run
 // of empty reads. In the middle of a frame it sleeps for the bytes known to be coming
-// instead, and takes them together. The port is held with TIOCEXCL and an advisory lock, so that a
-// second open fails as it does on Windows, also for root.
+// instead, and takes them together. The port is held with TIOCEXCL and an advisory lock,
+// so that a second open fails as it does on Windows, also for root.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>

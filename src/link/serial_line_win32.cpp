@@ -1,8 +1,7 @@
 // The serial line on Windows: synchronous file I/O on the COM device, reads that take what
 // the driver holds or wait at most 100 ms for it, 1024-byte driver queues and 8N1 at the
-// requested rate. Every byte
-// passes as it is: XON/XOFF, the error character and null stripping are off; the
-// hardware flow control stays as the driver has it.
+// requested rate. Every byte passes as it is: XON/XOFF, the error character and null
+// stripping are off; the hardware flow control stays as the driver has it.
 #include <windows.h>
 
 #include <cstdio>
