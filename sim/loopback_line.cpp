@@ -5,9 +5,6 @@
 #include "sim/sim_options.h"
 
 namespace tallowick::sim {
-namespace {
-constexpr Micros kReadPeriod = std::chrono::milliseconds(SerialLine::kReadTimeoutMs);
-}  // namespace
 
 LoopbackLine::~LoopbackLine() {
   close();
@@ -41,18 +38,24 @@ void LoopbackLine::write(std::span<const std::uint8_t> bytes) {
   if (open_) printer_.hostWrote(bytes, clock_.now(), baud_);
 }
 
-ReadResult LoopbackLine::readByte() {
+ReadResult LoopbackLine::read(std::span<std::uint8_t> into, std::size_t, int waitMs) {
   if (!open_ || printer_.hungUp()) return {ReadStatus::Closed, 0};
+  const Micros wait = std::chrono::milliseconds(std::clamp(waitMs, 1, SerialLine::kReadTimeoutMs));
   const Micros now = clock_.now();
   const auto due = printer_.nextOutputTime();
-  if (due && *due <= now + kReadPeriod) {
+  if (due && *due <= now + wait && !into.empty()) {
     if (*due > now) clock_.sleepFor(*due - now);
-    // A real clock may oversleep; the byte is there all the same.
-    if (const auto b = printer_.takeOutput(std::max(*due, clock_.now()))) {
-      return {ReadStatus::Byte, *b};
+    // A real clock may oversleep; the bytes due by then are there all the same.
+    const Micros by = std::max(*due, clock_.now());
+    std::size_t count = 0;
+    while (count < into.size()) {
+      const auto b = printer_.takeOutput(by);
+      if (!b) break;
+      into[count++] = *b;
     }
+    if (count > 0) return {ReadStatus::Bytes, count};
   }
-  clock_.sleepFor(kReadPeriod);
+  clock_.sleepFor(wait);
   return {ReadStatus::Timeout, 0};
 }
 

@@ -22,6 +22,7 @@
 #include "mainform/connection.h"
 #include "mainform/init_page.h"
 #include "mainform/number_keeper.h"
+#include "mainform/step_outcome.h"
 #include "platform/system.h"
 
 namespace tallowick {
@@ -41,36 +42,23 @@ int InfoCommand::run(const std::vector<std::string>& args, std::ostream& out, st
                      const CliContext& context) const {
   Given o;
   if (auto refused = read(args, 1, args[0], o)) return usageError(err, refused->message);
-  const std::string portName = o.get(port);
 
-  Port p(simClock(context), context);
-  if (p.link.OpenDeviceLink(portName, kBaudRates[baudIndex(o)]) == -1) {
-    err << "message: " << portNotOpenedText("Невозможно подключить порт", p.link.openFailure())
-        << "\n";
-    return kExitPortOrUsage;
-  }
-  std::int32_t argError = 0;
-  const CommandResult* r = p.commands.GetDeviceInfo(kDevicePassword, &argError);
-  int code = kExitOk;
-  if (r->Refusal != LinkRefusal::None) {
+  // Connected as the window connects, which says in its boxes what went wrong.
+  Connection c(simClock(context), context, out, err, o.get(port), false);
+  const auto failed = c.connect(baudIndex(o));
+  const CommandResult* r = c.state.LastResult;
+  if (failed && r && r->Refusal != LinkRefusal::None) {
     err << "tallowick-cli: " << refusalText(r->Refusal) << "\n";
-    code = kExitPortOrUsage;
-  } else if (r->noReply()) {
-    err << "message: Таймаут устройства! Ошибка GetDeviceInfo!\n";
-    code = kExitNoReply;
-  } else if (!r->accepted()) {
-    err << "message: Ошибка GetDeviceInfo\n"
-        << "tallowick-cli: the printer answered with error code " << r->ErrorCode << "\n";
-    code = kExitPrinterError;
-  } else {
-    out << "Модель: " << r->Fields[0] << "\n"
-        << "Версия ПО: " << r->Fields[1] << "\n"
-        << "Страна: " << r->Fields[2] << "\n"
-        << (r->serviceMode() ? "Внимание!  Service Mode включен." : "Service Mode выключен.")
-        << "\n";
+  } else if (failed == kExitPrinterError) {
+    err << "tallowick-cli: the printer answered with error code " << r->ErrorCode << "\n";
   }
-  p.link.CloseDeviceLink();
-  return code;
+  if (failed) return *failed;
+  out << "Модель: " << c.state.DeviceModel << "\n"
+      << "Версия ПО: " << c.state.FirmwareVersion << "\n"
+      << "Страна: " << c.state.DeviceCountry << "\n"
+      << (r->serviceMode() ? kServiceModeOn : kServiceModeOff) << "\n";
+  c.port.link.CloseDeviceLink();
+  return kExitOk;
 }
 
 // The single functions of the page "Вспомогательные функции", by command name, with the

@@ -62,7 +62,7 @@ class CliUi final : public Ui {
   // Ctrl-C is noticed during a pause too: the pause ends early, the run stops at its next
   // stop check.
   void pause(std::int32_t ms) override;
-  void pumpStopRequests() override;
+  void pumpWhileWaiting() override;
   void setServiceIndicator(const LabelLook&) override {}
   void setCaption(const std::string&) override {}
   void showConnected(bool) override {}

@@ -246,6 +246,10 @@ int testOnePort(const std::string& portName, const TestRunSettings& s, const Por
   };
 
   const auto failed = c.connect(s.baudIndex);
+  // Stopped while the printer kept the connect waiting: the run ends there as a stopped one
+  // does, and its log says so.
+  const bool stopped = failed == kExitStopped;
+  if (stopped) c.ui.appendLog(LogId::Test, kStopped);
   if (!failed) {
     record->identify(c.state);
     progress.model = c.state.DeviceModel;
@@ -254,22 +258,25 @@ int testOnePort(const std::string& portName, const TestRunSettings& s, const Por
   }
   const std::string stem =
       runFileStem(io.fileNamePart, failed ? std::string() : c.state.DeviceModel, startedAt);
-  if (const auto refused = files.openInFolders(s, stem, !failed, io.err)) {
+  if (const auto refused = files.openInFolders(s, stem, !failed || stopped, io.err)) {
     c.port.link.CloseDeviceLink();
     io.err << "tallowick-cli: " << refused->message << "\n";
     files.trace.discard();
     return ended(kExitFileNotSaved, refused->message);
   }
-  if (failed) {
+  if (failed && !stopped) {
     // No run, so no log of one: an older log stays as it was.
     files.log.discard();
     appendRecord(RunOutcome{.end = RunEnd::Aborted});
     return ended(files.finish(*failed, io.err), lastMessage);
   }
 
-  TestRun run(c.session);
-  if (StepObserver steps = record->stepObserver()) run.setStepObserver(std::move(steps));
-  const RunOutcome outcome = run.Button3Click(s.passes, s.pause);
+  RunOutcome outcome{.end = RunEnd::Stopped};
+  if (!stopped) {
+    TestRun run(c.session);
+    if (StepObserver steps = record->stepObserver()) run.setStepObserver(std::move(steps));
+    outcome = run.Button3Click(s.passes, s.pause);
+  }
   c.port.link.CloseDeviceLink();
   files.log.write(logFileBytes(c.ui.testLog()));
   const int code = files.finish(runExitCode(outcome), io.err);

@@ -5,7 +5,6 @@
 #include <QGuiApplication>
 #include <QSessionManager>
 
-#include "gui/repainting_line.h"
 #include "portcontrol/port_enumeration.h"
 
 namespace tallowick::gui {
@@ -36,13 +35,8 @@ Program::Program(ProgramOptions options)
         std::make_unique<sim::SimulatedPort>(clock_, simulatedSettings(*options_.simulatedModel));
   }
   link_.setLineFactory([this](const std::string& port) -> std::unique_ptr<SerialLine> {
-    std::unique_ptr<SerialLine> line;
-    if (simulated_ && sim::SimulatedPort::isSimulatedName(port)) {
-      line = simulated_->makeLine(port);
-    } else {
-      line = makePlatformSerialLine();
-    }
-    return std::make_unique<RepaintingLine>(std::move(line), repaintWithoutInput);
+    if (simulated_ && sim::SimulatedPort::isSimulatedName(port)) return simulated_->makeLine(port);
+    return makePlatformSerialLine();
   });
 
   const auto endProgram = [this] {

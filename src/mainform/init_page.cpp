@@ -284,7 +284,7 @@ std::optional<InitEnd> InitPage::rebootAndWait(bool noReboot) {
 bool InitPage::identificationAndTaxes() {
   std::int32_t err = 0;
   const CommandResult* info = s_.keep(s_.commands.GetDeviceInfo(kPw, &err));
-  if (!messageOutcome(s_, "Таймаут устройства! Ошибка GetDeviceInfo!", "Ошибка GetDeviceInfo")) {
+  if (!messageOutcome(s_, kGetDeviceInfoTimeout, kGetDeviceInfoError)) {
     return false;
   }
   updateServiceIndicator(s_);

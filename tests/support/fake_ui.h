@@ -70,7 +70,7 @@ class FakeUi final : public Ui {
     if (auto it = atPump.find(pumps); it != atPump.end()) it->second();
     if (onEveryPump) onEveryPump();
   }
-  void pumpStopRequests() override {
+  void pumpWhileWaiting() override {
     ++waitPumps;
     if (onWait) onWait();
   }
@@ -122,7 +122,7 @@ class FakeUi final : public Ui {
   bool noFiscal = false;
   std::map<int, std::function<void()>> atPump;  // by pump number, from 1
   std::function<void()> onEveryPump;
-  std::function<void()> onWait;  // while a command of the run waits for its reply
+  std::function<void()> onWait;  // while a command waits for its reply (run or connect)
   int internalTest = 0;
   std::string date = "071226";
   std::string time = "0905";
