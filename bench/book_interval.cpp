@@ -16,22 +16,11 @@
 #include <filesystem>
 #include <functional>
 
-#include "gui/program.h"
-#include "initforms/sqlite_serial_store.h"
+#include "bench_desktop.h"
 
 namespace {
 
-struct QuietDialogs final : tallowick::gui::DialogService {
-  int boxes = 0;
-  void messageBox(QWidget*, const QString&) override { ++boxes; }
-  bool question(QWidget*, const QString&) override { return true; }
-  std::optional<QString> saveFileName(QWidget*, const QString&) override { return std::nullopt; }
-};
-
-template <typename W>
-W* find(QWidget* parent, const char* name) {
-  return parent->findChild<W*>(QString::fromLatin1(name));
-}
+using tallowick::bench::find;
 
 double cpuSeconds() {
   timespec t{};
@@ -67,7 +56,7 @@ int main(int argc, char** argv) {
   constexpr double kTarget = 0.2;
   constexpr int kRounds = 5;
 
-  QuietDialogs dialogs;
+  bench::QuietDialogs dialogs;
   Timing making, moving, saving, replacing;
   bool complete = true;
   for (int round = 0; round < kRounds; ++round) {

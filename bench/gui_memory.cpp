@@ -15,27 +15,16 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "gui/program.h"
-#include "initforms/sqlite_serial_store.h"
+#include "bench_desktop.h"
 
 namespace {
 
-struct QuietDialogs final : tallowick::gui::DialogService {
-  int boxes = 0;
-  void messageBox(QWidget*, const QString&) override { ++boxes; }
-  bool question(QWidget*, const QString&) override { return true; }
-  std::optional<QString> saveFileName(QWidget*, const QString&) override { return std::nullopt; }
-};
+using tallowick::bench::find;
 
 long maxRssKiB() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   return usage.ru_maxrss;
-}
-
-template <typename W>
-W* find(QWidget* parent, const char* name) {
-  return parent->findChild<W*>(QString::fromLatin1(name));
 }
 
 }  // namespace
@@ -47,14 +36,8 @@ int main(int argc, char** argv) {
   if (!mkdtemp(pattern)) return 1;
   const std::filesystem::path dir = pattern;
 
-  QuietDialogs dialogs;
-  gui::ProgramOptions options;
-  options.simulatedModel = std::string();
-  options.store = std::make_unique<SqliteSerialStore>(dir / "registry.sqlite3");
-  options.programPath = "tallowick";
-  options.dialogs = &dialogs;
-  options.endProgram = [] {};
-  options.platformPorts = [] { return std::vector<std::string>{}; };
+  bench::QuietDialogs dialogs;
+  gui::ProgramOptions options = bench::simulatedDesktop(dir, dialogs);
   const long beforeWindows = maxRssKiB();
   int code = 1;
   {

@@ -17,78 +17,23 @@
 #include <string>
 #include <vector>
 
+#include "figures.h"
 #include "history/history_store.h"
-#include "link/protocol.h"
+#include "history_records.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using tallowick::bench::Figures;
+using tallowick::bench::figuresOf;
+using tallowick::bench::msSince;
+using tallowick::bench::recordOf;
 using tallowick::history::Detail;
 using tallowick::history::Filter;
 using tallowick::history::Outcome;
 using tallowick::history::Record;
 using tallowick::history::Store;
 using Steady = std::chrono::steady_clock;
-
-constexpr std::int64_t kStart = 1'800'000'000'000;  // January 2027
-constexpr const char* kModels[] = {"Veltor FP-510T", "Veltor FP-T320", "Veltor FP-820T",
-                                   "Veltor FP-90T", "Veltor KM-15"};
-
-// Record n: a run every two minutes on one of eight ports; a printer comes back about every
-// fifth day, so each serial number has a handful of runs.
-Record recordOf(int n, int logLines) {
-  Record r;
-  r.startedAtMs = kStart + std::int64_t{n} * 120'000;
-  r.durationMs = 21'000 + n % 5000;
-  r.endedAtMs = r.startedAtMs + r.durationMs;
-  r.utcOffsetMinutes = 120;
-  r.computer = "line-1";
-  r.port = "/dev/ttyUSB" + std::to_string(n % 8);
-  r.model = kModels[n % 5];
-  r.firmware = "3.02";
-  r.country = "Україна";
-  char serial[16];
-  std::snprintf(serial, sizeof serial, "ЕД8%05d", (n * 7919) % 20000);
-  r.serialNumber = serial;
-  r.passes = "1";
-  r.pauseMs = "1500";
-  r.outcome = n % 97 == 0 ? Outcome::Aborted : Outcome::Finished;
-  r.message = r.outcome == Outcome::Aborted ? "Таймаут устройства! Ошибка Z-отчета!" : "";
-  // Lines of the lengths a run's log has: about 33 bytes on average.
-  static const char* const kLines[] = {"******************************",
-                                       "Установка времени",
-                                       "",
-                                       "Установка времени - успешно",
-                                       " ",
-                                       "Тест индикаторов клиента - строка 2"};
-  for (int line = 0; line < logLines; ++line)
-    r.log.push_back(kLines[line % 6]);
-  for (int step = 0; step < 30; ++step)
-    r.steps.push_back({.title = "Служебный чек",
-                       .command = tallowick::command::kOpenServiceReceipt,
-                       .elapsedMs = 1500});
-  return r;
-}
-
-double msSince(Steady::time_point start) {
-  return std::chrono::duration<double, std::milli>(Steady::now() - start).count();
-}
-
-struct Figures {
-  double mean = 0, median = 0, p99 = 0, worst = 0;
-};
-
-Figures figuresOf(std::vector<double> samples) {
-  std::sort(samples.begin(), samples.end());
-  const auto at = [&](double q) {
-    return samples[std::min(samples.size() - 1,
-                            static_cast<std::size_t>(q * static_cast<double>(samples.size())))];
-  };
-  double sum = 0;
-  for (double s : samples)
-    sum += s;
-  return {sum / static_cast<double>(samples.size()), at(0.5), at(0.99), samples.back()};
-}
 
 // A query asked `times` times; fails the benchmark when it fails.
 Figures timed(Store& store, const Filter& filter, int times, std::size_t& found) {

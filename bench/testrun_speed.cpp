@@ -3,7 +3,9 @@
 // takes ten bits' time at the line rate, no print time, no reboot silence) and
 // tallowick-cli testrun --pause 0. The limit is the sum over every frame on the line, both
 // directions and every attempt, of its bytes times ten bits over the rate it went at, read
-// from the printer's wire trace. Also the client's peak memory (max RSS).
+// from the printer's wire trace. Also the client's peak memory (max RSS), and the system
+// calls the client makes on its port per exchange, with its sleeps, counted in one more run
+// under strace (when it is installed; strace slows that run down, so it is not timed).
 //
 // usage: bench_testrun_speed SIM CLI [RATE...]   (default rates 9600 115200)
 #include <fcntl.h>
@@ -16,8 +18,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -75,6 +81,75 @@ Limit limitOf(const fs::path& trace, int startRate) {
   return limit;
 }
 
+// tallowick-sim in realistic mode, without print time and reboot silence, at `link`, its wire
+// trace in `trace`; once its link is there.
+pid_t startPrinter(const std::string& sim, const fs::path& link, int rate, const fs::path& trace,
+                   const fs::path& dir) {
+  const pid_t pid =
+      spawnTo({sim, "--link", link.string(), "--baud", std::to_string(rate), "--realistic",
+               "--print-time-scale", "0", "--reboot-seconds", "0", "--trace", trace.string()},
+              (dir / "sim.out").string());
+  for (int i = 0; i < 500 && !fs::is_symlink(link); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return pid;
+}
+
+// strace as it is found on PATH; empty when it is not installed.
+std::string straceProgram() {
+  const char* path = std::getenv("PATH");
+  std::istringstream dirs(path ? path : "");
+  for (std::string dir; std::getline(dirs, dir, ':');) {
+    const fs::path candidate = fs::path(dir) / "strace";
+    if (!dir.empty() && ::access(candidate.c_str(), X_OK) == 0) return candidate.string();
+  }
+  return {};
+}
+
+// The first argument of a traced call, when it is a descriptor: "read(3, ..." gives 3, and
+// so does "poll([{fd=3, ...".
+int descriptorOf(const std::string& args) {
+  const auto digits = args.find_first_of("0123456789");
+  if (digits == std::string::npos || (args.front() != '[' && digits != 0)) return -1;
+  if (args.front() == '[' && args.compare(0, 5, "[{fd=") != 0) return -1;
+  return std::atoi(args.c_str() + digits);
+}
+
+// Counts, by call, what one strace output (-f, one call a line) shows done on the port
+// `link`: the descriptors that opening it returned, until they are closed.
+std::map<std::string, int> portCalls(const fs::path& output, const std::string& link) {
+  std::map<std::string, int> calls;
+  std::set<int> port;
+  std::ifstream in(output);
+  for (std::string line; std::getline(in, line);) {
+    // "PID name(args) = result", or the first half of a call another thread interrupted.
+    const auto blank = line.find(' ');
+    const auto open = line.find('(');
+    if (blank == std::string::npos || open == std::string::npos || open < blank) continue;
+    const std::string pidAndCall = line.substr(blank, open - blank);
+    const std::string call = pidAndCall.substr(pidAndCall.find_first_not_of(' '));
+    const std::string args = line.substr(open + 1);
+    const auto equals = line.rfind(" = ");
+    if (call == "openat") {
+      if (args.find("\"" + link + "\"") != std::string::npos && equals != std::string::npos) {
+        const int fd = std::atoi(line.c_str() + equals + 3);
+        if (fd >= 0) port.insert(fd);
+      }
+      continue;
+    }
+    // The line's sleeps for the bytes still coming name no descriptor: in a run without
+    // pauses they are the only sleeps there are.
+    if (call == "clock_nanosleep" || call == "nanosleep") {
+      ++calls[call];
+      continue;
+    }
+    const int fd = descriptorOf(args);
+    if (fd < 0 || port.count(fd) == 0) continue;
+    ++calls[call];
+    if (call == "close") port.erase(fd);
+  }
+  return calls;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -87,12 +162,7 @@ int main(int argc, char** argv) {
   for (const int rate : rates) {
     const fs::path link = dir / "printer";
     const fs::path trace = dir / ("trace-" + std::to_string(rate) + ".jsonl");
-    const pid_t sim =
-        spawnTo({argv[1], "--link", link.string(), "--baud", std::to_string(rate), "--realistic",
-                 "--print-time-scale", "0", "--reboot-seconds", "0", "--trace", trace.string()},
-                (dir / "sim.out").string());
-    for (int i = 0; i < 500 && !fs::is_symlink(link); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const pid_t sim = startPrinter(argv[1], link, rate, trace, dir);
 
     const auto start = Steady::now();
     const pid_t cli =
@@ -115,6 +185,47 @@ int main(int argc, char** argv) {
         rate, code, limit.frames, limit.seconds, limit.hostSeconds, wall,
         limit.seconds > 0 ? wall / limit.seconds : 0.0, usage.ru_maxrss);
     if (code != 0) ++failures;
+  }
+
+  // The system calls on the port: the same run once more, under strace.
+  const std::string strace = straceProgram();
+  if (strace.empty()) {
+    std::printf("  system calls per exchange: strace is not installed, not counted\n");
+  }
+  for (const int rate : strace.empty() ? std::vector<int>{} : rates) {
+    const fs::path link = dir / "printer";
+    const fs::path trace = dir / ("counted-" + std::to_string(rate) + ".jsonl");
+    const fs::path calls = dir / ("calls-" + std::to_string(rate) + ".txt");
+    const pid_t sim = startPrinter(argv[1], link, rate, trace, dir);
+    const pid_t cli =
+        spawnTo({strace, "-f", "-qq", "-o", calls.string(), "-e",
+                 "trace=openat,close,read,write,poll,ppoll,select,pselect6,ioctl,fcntl,nanosleep,"
+                 "clock_nanosleep",
+                 argv[2], "testrun", "--port", link.string(), "--baud", std::to_string(rate),
+                 "--pause", "0", "--history", (dir / "history.sqlite3").string()},
+                (dir / "cli.out").string());
+    int status = 0;
+    const bool waited = cli > 0 && ::waitpid(cli, &status, 0) == cli;
+    if (sim > 0) {
+      ::kill(sim, SIGTERM);
+      ::waitpid(sim, nullptr, 0);
+    }
+    const int exchanges = limitOf(trace, rate).frames / 2;
+    const auto counted = portCalls(calls, link.string());
+    int all = 0;
+    std::string each;
+    for (const auto& [call, n] : counted) {
+      all += n;
+      char text[64];
+      std::snprintf(text, sizeof text, "%s%s %.2f", each.empty() ? "" : ", ", call.c_str(),
+                    exchanges > 0 ? static_cast<double>(n) / exchanges : 0.0);
+      each += text;
+    }
+    std::printf(
+        "  %6d baud: system calls on the port per exchange (strace, %d exchanges, exit %d): "
+        "%.2f in all: %s\n",
+        rate, exchanges, waited && WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+        exchanges > 0 ? static_cast<double>(all) / exchanges : 0.0, each.c_str());
   }
   fs::remove_all(dir);
   return failures == 0 ? 0 : 1;

@@ -41,23 +41,33 @@ class FuzzLine final : public SerialLine {
   void write(std::span<const std::uint8_t> bytes) override {
     request_.assign(bytes.begin(), bytes.end());
   }
-  ReadResult readByte() override {
-    while (emptyReads_ == 0 && pos_ < size_) {
-      const std::uint8_t b = data_[pos_++];
-      if (b == 0xFF && pos_ < size_) {
-        const std::uint8_t k = data_[pos_++];
+  // A read takes the plain bytes that follow one another in the input, up to the first
+  // escape or as many as there is room for; an empty or a failed read stands on its own.
+  // The link reads with the whole read period here.
+  ReadResult read(std::span<std::uint8_t> into, std::size_t, int) override {
+    std::size_t count = 0;
+    while (emptyReads_ == 0 && pos_ < size_ && count < into.size()) {
+      const std::uint8_t b = data_[pos_];
+      if (b == 0xFF && pos_ + 1 < size_) {
+        const std::uint8_t k = data_[pos_ + 1];
+        if (k != 0xFF && count > 0) break;  // the escape ends this read's bytes
+        pos_ += 2;
         if (k == 0xFE) return {ReadStatus::Error, 0};
         if (k != 0xFF) {
           emptyReads_ = k;
           continue;
         }
+      } else {
+        ++pos_;
       }
-      return delivered(b, std::chrono::milliseconds(1));
+      into[count++] = delivered(b, std::chrono::milliseconds(1));
     }
-    if (emptyReads_ == 0 && endless_) {
+    if (count > 0) return {ReadStatus::Bytes, count};
+    if (emptyReads_ == 0 && endless_ && !into.empty()) {
       // A byte at the very end of each read period: the slowest a stream can be that
       // never lets the silence count grow.
-      return delivered(*endless_, kReadPeriod);
+      into[0] = delivered(*endless_, kReadPeriod);
+      return {ReadStatus::Bytes, 1};
     }
     if (emptyReads_ > 0) --emptyReads_;
     clock_.advance(kReadPeriod);
@@ -76,11 +86,11 @@ class FuzzLine final : public SerialLine {
   const std::vector<std::uint8_t>& history() const { return history_; }
 
  private:
-  ReadResult delivered(std::uint8_t b, Micros took) {
+  std::uint8_t delivered(std::uint8_t b, Micros took) {
     clock_.advance(took);
     if (b == frame::kEnd) endSeen_ = true;
     history_.push_back(b);
-    return {ReadStatus::Byte, b};
+    return b;
   }
 
   const std::uint8_t* data_;

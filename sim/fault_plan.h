@@ -3,39 +3,8 @@
 // plan once per request it received intact, so tests and users can stage error codes,
 // NAKs, busy printers, damaged or missing replies and reboots exactly where they want.
 //
-// Textual form (one rule per --fault option):   WHICH:ACTION
-//   WHICH   CC        every request with command code CC (hex, e.g. 80, 2f, A1)
-//           CC#N      only the Nth request with that code (1-based)
-//           CC#N+     the Nth request with that code and every one after it
-//           any       every request;  any#N  the Nth request of any kind;
-//                     any#N+  the Nth request of any kind and every one after it
-//   ACTION  error=TEXT  answer with error code TEXT (e.g. 0012) instead of 0000; the
-//                       command is not carried out
-//           nak[=K]     answer 15h instead of a reply, for K requests in a row (from the
-//                       Nth, or from the first when K is given without #N); plain "nak"
-//                       without #N NAKs every matching request
-//           busy=K[@MS] send K busy bytes (16h) before the reply, MS milliseconds apart
-//           checksum    send the reply with a wrong checksum
-//           cut=M       send only the first M bytes of the reply (the command is carried out)
-//           silence     do not answer at all (the request is lost, the command not run)
-//           garbage=HEX[@K]  send the bytes HEX (e.g. 7F7F) just before the reply, or
-//                       inside it after its first K bytes (after it when K is its length)
-//           reboot=MS   after the reply, hear and say nothing for MS milliseconds
-//           fields=TEXT carry the command out but answer the reply fields TEXT (separated
-//                       by ';') instead of its own, e.g. fields=x;0;1F;2;AB;0;5
-//           s2=HEX      also set these bits in status byte 2 of the reply, e.g. s2=03 (an
-//                       open document of another kind)
-//           other-seq   answer with the next SEQ instead of the request's (checksum right)
-//           other-cmd   answer with another command code than the request's
-//           late-copy   send a copy of the previous reply just before this one
-//           lag         from this request on, answer every request with the reply to the
-//                       one before it: a printer one reply behind
-//           endless-busy[=MS]  carry nothing out and send a busy byte every MS ms (80 by
-//                       default) until the next request
-//           hangup      hear the request, then close the line: the port is gone
-// Every request counts, repeats included. Several rules may hit one request; their
-// effects add up (a hang-up, endless busy bytes, a NAK and silence win over the rest, in
-// that order).
+// Textual form (one rule per --fault option): WHICH:ACTION, e.g. 80:error=0012 or
+// any#3:silence; faultSyntaxHelp() explains it, made from the table of actions.
 #pragma once
 
 #include <cstdint>
@@ -110,8 +79,9 @@ struct FaultEffects {
   bool any() const;
 };
 
-// The syntax above, as --help shows it.
-std::string_view faultSyntaxHelp();
+// The textual form of a rule, every action with its value and what it does, as --help
+// shows it.
+std::string faultSyntaxHelp();
 
 // Parses one rule; on bad text returns nothing and says why in `error`.
 std::optional<FaultRule> parseFaultRule(std::string_view text, std::string& error);

@@ -1,9 +1,10 @@
 #include "sim/loopback_line.h"
 
+#include <algorithm>
+
+#include "sim/sim_options.h"
+
 namespace tallowick::sim {
-namespace {
-constexpr Micros kReadPeriod = std::chrono::milliseconds(SerialLine::kReadTimeoutMs);
-}  // namespace
 
 LoopbackLine::~LoopbackLine() {
   close();
@@ -37,18 +38,24 @@ void LoopbackLine::write(std::span<const std::uint8_t> bytes) {
   if (open_) printer_.hostWrote(bytes, clock_.now(), baud_);
 }
 
-ReadResult LoopbackLine::readByte() {
+ReadResult LoopbackLine::read(std::span<std::uint8_t> into, std::size_t, int waitMs) {
   if (!open_ || printer_.hungUp()) return {ReadStatus::Closed, 0};
+  const Micros wait = std::chrono::milliseconds(std::clamp(waitMs, 1, SerialLine::kReadTimeoutMs));
   const Micros now = clock_.now();
   const auto due = printer_.nextOutputTime();
-  if (due && *due <= now + kReadPeriod) {
+  if (due && *due <= now + wait && !into.empty()) {
     if (*due > now) clock_.sleepFor(*due - now);
-    // A real clock may oversleep; the byte is there all the same.
-    if (const auto b = printer_.takeOutput(std::max(*due, clock_.now()))) {
-      return {ReadStatus::Byte, *b};
+    // A real clock may oversleep; the bytes due by then are there all the same.
+    const Micros by = std::max(*due, clock_.now());
+    std::size_t count = 0;
+    while (count < into.size()) {
+      const auto b = printer_.takeOutput(by);
+      if (!b) break;
+      into[count++] = *b;
     }
+    if (count > 0) return {ReadStatus::Bytes, count};
   }
-  clock_.sleepFor(kReadPeriod);
+  clock_.sleepFor(wait);
   return {ReadStatus::Timeout, 0};
 }
 
@@ -65,8 +72,22 @@ bool SimulatedPort::isSimulatedName(const std::string& portName) {
 
 std::unique_ptr<SerialLine> SimulatedPort::makeLine(const std::string& portName) {
   if (!isSimulatedName(portName)) return nullptr;
-  if (portName.size() > kPortName.size() + 1) {
-    printer_.settings().model = reportedModel(portName.substr(kPortName.size() + 1));
+  if (portName.size() <= kPortName.size() + 1)
+    return std::make_unique<LoopbackLine>(printer_, clock_);
+  // "sim:MODEL,NAME=VALUE,...": the model, then settings as tallowick-sim takes them.
+  std::string_view rest = std::string_view(portName).substr(kPortName.size() + 1);
+  const std::string_view model = rest.substr(0, rest.find(','));
+  if (!model.empty()) printer_.settings().model = reportedModel(std::string(model));
+  rest.remove_prefix(std::min(rest.size(), model.size() + 1));
+  while (!rest.empty()) {
+    const std::string_view item = rest.substr(0, rest.find(','));
+    rest.remove_prefix(std::min(rest.size(), item.size() + 1));
+    const auto eq = item.find('=');
+    const std::string name = "--" + std::string(item.substr(0, eq));
+    const std::string_view value = eq == std::string_view::npos ? "" : item.substr(eq + 1);
+    std::string error;
+    // A setting the built-in printer does not have, or cannot take, is no such port.
+    if (applyPrinterOption(printer_.settings(), name, value, error) != true) return nullptr;
   }
   return std::make_unique<LoopbackLine>(printer_, clock_);
 }

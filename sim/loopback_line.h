@@ -29,10 +29,10 @@ class LoopbackLine final : public SerialLine {
   bool close() override;
   bool isOpen() const override { return open_; }
   void write(std::span<const std::uint8_t> bytes) override;
-  // A byte that is due now comes at once; one due within the read period is waited for;
-  // otherwise the read waits the whole period and times out. Once the printer has
-  // closed its line every read says the port is gone.
-  ReadResult readByte() override;
+  // Takes every byte due by now at once; with none due, waits for the next one when it is
+  // due within `waitMs` and takes those due by then; otherwise waits all of `waitMs` and
+  // times out. Once the printer has closed its line every read says the port is gone.
+  ReadResult read(std::span<std::uint8_t> into, std::size_t coming, int waitMs) override;
   Clock& clock() override { return clock_; }
   void purge() override;
   void drain() override {}

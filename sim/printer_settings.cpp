@@ -77,31 +77,33 @@ bool isLineRate(std::int32_t baud) {
   return std::find(std::begin(kLineRates), std::end(kLineRates), baud) != std::end(kLineRates);
 }
 
-std::optional<std::string> settingsProblem(const PrinterSettings& s) {
+std::optional<Failure> settingsProblem(const PrinterSettings& s) {
   std::size_t total = 4;  // the error code
   const std::pair<const char*, const std::string*> texts[] = {
       {"model", &s.model}, {"firmware", &s.firmware}, {"country", &s.country}};
   for (const auto& [name, text] : texts) {
     const auto wire = cp1251::encode(*text);
-    if (!wire) return std::string("the ") + name + " cannot be written in Windows-1251";
-    if (wire->find(';') != std::string::npos) return std::string("the ") + name + " holds ';'";
+    if (!wire) return Failure{std::string("the ") + name + " cannot be written in Windows-1251"};
+    if (wire->find(';') != std::string::npos)
+      return Failure{std::string("the ") + name + " holds ';'"};
     total += wire->size() + 1;
   }
-  if (total > kMaxReplyPayload) return std::string("model, firmware and country are too long");
+  if (total > kMaxReplyPayload) return Failure{"model, firmware and country are too long"};
   const auto taxNumber = cp1251::encode(s.taxNumber);
   if (!taxNumber || taxNumber->find(';') != std::string::npos || taxNumber->size() > 64) {
-    return "the tax number must be up to 64 Windows-1251 characters without ';'";
+    return Failure{"the tax number must be up to 64 Windows-1251 characters without ';'"};
   }
-  if (!isLineRate(s.baud)) return "the line rate must be 9600, 19200, 57600 or 115200";
-  if (s.dailyCounter < 0) return "the daily counter must not be negative";
+  if (!isLineRate(s.baud)) return Failure{"the line rate must be 9600, 19200, 57600 or 115200"};
+  if (s.dailyCounter < 0) return Failure{"the daily counter must not be negative"};
   for (std::size_t i = 0; i < s.registratorParams.size(); ++i) {
     if (s.registratorParams[i] < 0 || s.registratorParams[i] > kRegistratorParamLimits[i]) {
-      return "registrator parameter " + std::to_string(i + 1) + " is out of range";
+      return Failure{"registrator parameter " + std::to_string(i + 1) + " is out of range"};
     }
   }
-  if (s.rebootTime.count() < 0) return "the reboot time must not be negative";
-  if (!(s.printTimeScale >= 0)) return "the print-time scale must not be negative";
-  if (s.realistic && s.busyInterval.count() <= 0) return "the busy interval must be positive";
+  if (s.rebootTime.count() < 0) return Failure{"the reboot time must not be negative"};
+  if (!(s.printTimeScale >= 0)) return Failure{"the print-time scale must not be negative"};
+  if (s.realistic && s.busyInterval.count() <= 0)
+    return Failure{"the busy interval must be positive"};
   return std::nullopt;
 }
 

@@ -14,6 +14,7 @@
 #include "link/clock.h"
 #include "link/protocol.h"
 #include "link/x_list.h"
+#include "platform/failure.h"
 
 namespace tallowick::sim {
 
@@ -99,6 +100,6 @@ bool isLineRate(std::int32_t baud);
 // Why the printer could not work with these settings faithfully (a text that does not
 // encode in Windows-1251, holds ';', or does not fit a reply; a value out of range), or
 // nothing when fine.
-std::optional<std::string> settingsProblem(const PrinterSettings& settings);
+std::optional<Failure> settingsProblem(const PrinterSettings& settings);
 
 }  // namespace tallowick::sim

@@ -26,15 +26,14 @@ struct SimOptions {
 std::optional<SimOptions> parseSimOptions(std::span<const std::string_view> args,
                                           std::string& error);
 
+// Every option with its help, made from the table the parser reads, and the fault syntax.
 std::string simHelpText();
 
 // Applies one printer option (--model, --baud, --strict, ...; `value` empty for a flag) to
-// `settings`, so the command line and in-process callers set a printer up alike. False
+// `settings`, from the table the command line reads, so that in-process callers (a port
+// of the built-in printer) can set a printer up alike. False
 // with the reason in `error` for a bad value; nothing when `name` is not a printer option.
 std::optional<bool> applyPrinterOption(PrinterSettings& settings, std::string_view name,
                                        std::string_view value, std::string& error);
-// True for the printer options that take no value, and for those that take one.
-bool isPrinterFlag(std::string_view name);
-bool isPrinterValueOption(std::string_view name);
 
 }  // namespace tallowick::sim

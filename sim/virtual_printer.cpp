@@ -122,9 +122,24 @@ void VirtualPrinter::onRequest(const Request& request, Micros now) {
   // A request heard ends a run of busy bytes without end: the printer listens again.
   endlessBusy_.reset();
   const FaultEffects fx = faults_.onRequest(request.command);
-  const bool repeat = state_.lastRequest && state_.lastRequest->seq == request.seq &&
-                      state_.lastRequest->command == request.command &&
-                      state_.lastRequest->data == request.data;
+  const bool repeat = isRepeat(request);
+  traceRequest(request, fx, repeat, now);
+  if (answeredWithoutReply(fx, now)) return;
+  const Micros from = beforeReply(fx, now);
+  // A repeat is answered with the reply already made: the command is not carried out again.
+  const Answer answer =
+      repeat ? Answer{from, fx.rebootFor, {}} : carryOutAndReply(request, fx, now, from);
+  deliver(request, fx, repeat, answer.replyFrom);
+  afterReply(answer, now);
+}
+
+bool VirtualPrinter::isRepeat(const Request& request) const {
+  return state_.lastRequest && state_.lastRequest->seq == request.seq &&
+         state_.lastRequest->command == request.command && state_.lastRequest->data == request.data;
+}
+
+void VirtualPrinter::traceRequest(const Request& request, const FaultEffects& fx, bool repeat,
+                                  Micros now) {
   std::string_view note = repeat ? "repeat" : "";
   if (fx.silence) note = "lost (fault)";
   if (fx.nak) note = "rejected (fault)";
@@ -132,11 +147,13 @@ void VirtualPrinter::onRequest(const Request& request, Micros now) {
   if (fx.hangup) note = "line closed (fault)";
   emit(TraceDirection::Host, TraceKind::Request, now, parser_.lastFrame(), request.command,
        std::span<const std::uint8_t>(request.data), note);
+}
 
+bool VirtualPrinter::answeredWithoutReply(const FaultEffects& fx, Micros now) {
   if (fx.hangup) {
     hungUp_ = true;
     output_.clear();
-    return;
+    return true;
   }
   if (fx.endlessBusy) {
     const Micros first = std::max(now, lineFree_) + lineTime(1);
@@ -144,63 +161,74 @@ void VirtualPrinter::onRequest(const Request& request, Micros now) {
     const std::uint8_t busy = frame::kBusy;
     emit(TraceDirection::Printer, TraceKind::Busy, first, {&busy, 1}, {}, {},
          "without end (fault)");
-    return;
+    return true;
   }
-  if (fx.silence) return;
+  if (fx.silence) return true;
   if (fx.nak) {
     const std::uint8_t nak = frame::kNak;
     emit(TraceDirection::Printer, TraceKind::Nak, queue({&nak, 1}, now), {&nak, 1});
-    return;
+    return true;
   }
+  return false;
+}
 
+Micros VirtualPrinter::beforeReply(const FaultEffects& fx, Micros now) {
   // A busy printer is working on the request: the reply comes after the last busy byte.
   Micros from = now;
-  const std::uint8_t busy = frame::kBusy;
   for (unsigned i = 0; i < fx.busyBytes; ++i) {
-    emit(TraceDirection::Printer, TraceKind::Busy, queue({&busy, 1}, from), {&busy, 1});
+    sendBusy(from);
     from += fx.busyInterval;
   }
   if (!fx.garbage.empty()) {
     emit(TraceDirection::Printer, TraceKind::Garbage, queue(fx.garbage, from), fx.garbage);
   }
+  return from;
+}
 
-  Micros rebootFor = fx.rebootFor;
-  std::optional<std::int32_t> newRate;
-  if (!repeat) {
-    now_ = now;
-    rebootAfterReply_ = Micros{0};
-    rateAfterReply_.reset();
-    // A command that fails is not carried out.
-    CommandReply reply = fx.errorCode ? CommandReply{*fx.errorCode, {}} : carryOut(request);
-    if (fx.fields && !fx.errorCode) reply.data = *fx.fields;
-    const bool done = reply.errorCode == errorCode(PrinterError::None);
-    const std::string data = cp1251::encode(reply.data).value_or("");
-    // The firmware never sends more than a frame holds; settingsProblem() keeps the
-    // printer's own texts within it, so this only trims an oversized staged error code.
-    const std::size_t room = kMaxReplyPayload - std::min(kMaxReplyPayload, reply.errorCode.size());
-    StatusBytes status = statusBytes(request.command);
-    status[2] |= fx.status2Bits;
-    state_.lastRequest = request;
-    state_.lastReply = buildReply(request.seq, request.command, bytesOf(reply.errorCode),
-                                  bytesOf(std::string_view(data).substr(0, room)), status);
-    if (done) {
-      // While it prints, the printer tells the host it is alive with a busy byte now and
-      // then, well inside the host's read period.
-      const Micros printing = printTime(request.command);
-      const Micros printed = from + printing;
-      for (Micros t = from + settings_.busyInterval; t < printed; t += settings_.busyInterval) {
-        emit(TraceDirection::Printer, TraceKind::Busy, queue({&busy, 1}, t), {&busy, 1});
-      }
-      from = printed;
-      rebootFor = std::max(rebootFor, rebootAfterReply_);
-      newRate = rateAfterReply_;
-    }
+VirtualPrinter::Answer VirtualPrinter::carryOutAndReply(const Request& request,
+                                                        const FaultEffects& fx, Micros now,
+                                                        Micros from) {
+  now_ = now;
+  rebootAfterReply_ = Micros{0};
+  rateAfterReply_.reset();
+  // A command that fails is not carried out.
+  CommandReply reply = fx.errorCode ? CommandReply{*fx.errorCode, {}} : carryOut(request);
+  if (fx.fields && !fx.errorCode) reply.data = *fx.fields;
+  state_.lastRequest = request;
+  state_.lastReply = replyFrame(request, reply, fx.status2Bits);
+  Answer answer{from, fx.rebootFor, {}};
+  if (reply.errorCode == errorCode(PrinterError::None)) {
+    // While it prints, the printer tells the host it is alive with a busy byte now and
+    // then, well inside the host's read period.
+    const Micros printed = from + printTime(request.command);
+    for (Micros t = from + settings_.busyInterval; t < printed; t += settings_.busyInterval)
+      sendBusy(t);
+    answer.replyFrom = printed;
+    answer.rebootFor = std::max(answer.rebootFor, rebootAfterReply_);
+    answer.newRate = rateAfterReply_;
   }
+  return answer;
+}
 
-  std::string_view replyNote = repeat ? "repeat" : "";
+std::vector<std::uint8_t> VirtualPrinter::replyFrame(const Request& request,
+                                                     const CommandReply& reply,
+                                                     std::uint8_t status2Bits) const {
+  const std::string data = cp1251::encode(reply.data).value_or("");
+  // The firmware never sends more than a frame holds; settingsProblem() keeps the
+  // printer's own texts within it, so this only trims an oversized staged error code.
+  const std::size_t room = kMaxReplyPayload - std::min(kMaxReplyPayload, reply.errorCode.size());
+  StatusBytes status = statusBytes(request.command);
+  status[2] |= status2Bits;
+  return buildReply(request.seq, request.command, bytesOf(reply.errorCode),
+                    bytesOf(std::string_view(data).substr(0, room)), status);
+}
+
+void VirtualPrinter::deliver(const Request& request, const FaultEffects& fx, bool repeat,
+                             Micros from) {
+  std::string_view note = repeat ? "repeat" : "";
   bool intact = true;
   std::vector<std::uint8_t> trailer;
-  std::vector<std::uint8_t> reply = damaged(state_.lastReply, fx, replyNote, intact, trailer);
+  std::vector<std::uint8_t> reply = damaged(state_.lastReply, fx, note, intact, trailer);
   if (fx.lateCopy && !lastSent_.empty()) {
     const std::vector<std::uint8_t> copy = lastSent_;
     sendReply(copy, from, copy[3], lastSentIntact_, "late copy (fault)");
@@ -220,27 +248,34 @@ void VirtualPrinter::onRequest(const Request& request, Micros now) {
       sendReply(reply, from, reply[3], intact, same ? "repeat" : "one reply behind (fault)");
     }
   } else {
-    sendReply(reply, from, request.command, intact, replyNote);
+    sendReply(reply, from, request.command, intact, note);
   }
   if (!trailer.empty()) {
     emit(TraceDirection::Printer, TraceKind::Garbage, queue(trailer, from), trailer, {}, {},
          "after the reply (fault)");
   }
+}
 
-  if (newRate) {
+void VirtualPrinter::afterReply(const Answer& answer, Micros now) {
+  if (answer.newRate) {
     // The reply went out at the old rate; from its last byte on the printer listens and
     // talks at the new one.
     state_.previousRate = lineRateAt(now);
-    state_.lineRate = *newRate;
+    state_.lineRate = *answer.newRate;
     state_.rateSwitchAt = std::max(lineFree_, now);
   }
-  if (rebootFor.count() > 0) {
+  if (answer.rebootFor.count() > 0) {
     // A restarted printer remembers no frame and no last request.
-    state_.deafUntil = std::max(lineFree_, now) + rebootFor;
+    state_.deafUntil = std::max(lineFree_, now) + answer.rebootFor;
     state_.lastRequest.reset();
     state_.lastReply.clear();
     parser_.reset();
   }
+}
+
+void VirtualPrinter::sendBusy(Micros at) {
+  const std::uint8_t busy = frame::kBusy;
+  emit(TraceDirection::Printer, TraceKind::Busy, queue({&busy, 1}, at), {&busy, 1});
 }
 
 std::vector<std::uint8_t> VirtualPrinter::damaged(std::vector<std::uint8_t> reply,

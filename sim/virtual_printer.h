@@ -119,10 +119,34 @@ class VirtualPrinter {
   };
   static const HandlerEntry kHandlers[];
 
-  // The protocol and the line.
+  // When the reply to a request goes out, and what follows it.
+  struct Answer {
+    Micros replyFrom;     // after the busy bytes and the printing
+    Micros rebootFor{0};  // deaf and silent once it is out
+    std::optional<std::int32_t> newRate;
+  };
+
+  // The protocol and the line. A request intact is heard, traced and checked against the
+  // fault plan, which may answer it without a reply; then come the busy bytes and noise
+  // before the reply, the command carried out and its reply made, the reply's delivery as
+  // the fault plan has it, and the printer's reboot or change of rate after it.
   void onRequest(const Request& request, Micros now);
+  bool isRepeat(const Request& request) const;
+  void traceRequest(const Request& request, const FaultEffects& fx, bool repeat, Micros now);
+  // A hang-up, busy bytes without end, silence or a NAK in place of the reply: true when
+  // the request is answered so.
+  bool answeredWithoutReply(const FaultEffects& fx, Micros now);
+  // The busy bytes and the noise before the reply; when the reply may begin.
+  Micros beforeReply(const FaultEffects& fx, Micros now);
+  Answer carryOutAndReply(const Request& request, const FaultEffects& fx, Micros now, Micros from);
+  std::vector<std::uint8_t> replyFrame(const Request& request, const CommandReply& reply,
+                                       std::uint8_t status2Bits) const;
+  // The last reply made, damaged, late or held back as the fault plan says.
+  void deliver(const Request& request, const FaultEffects& fx, bool repeat, Micros from);
+  void afterReply(const Answer& answer, Micros now);
   void onRejected(Rejection why, Micros now);
   CommandReply carryOut(const Request& request);
+  void sendBusy(Micros at);
   Micros printTime(std::uint8_t command) const;
   // Queues bytes to go out from `from` on (or when the line is free); returns when the
   // first of them is on the line.

@@ -13,6 +13,7 @@
 namespace tallowick {
 
 class Clock;
+class Settings;
 namespace sim {
 class VirtualPrinter;
 }
@@ -29,6 +30,8 @@ struct CliContext {
   WallClock wallClock;  // empty: the computer's clock
   // The history without --history; none: TALLOWICK_HISTORY or beside the book.
   std::optional<std::string> historyFile;
+  // The computer's settings (the line database among them); none: the computer's own.
+  Settings* settings = nullptr;
   // Standard output when it is a terminal, unescaped: where a station draws its table.
   std::ostream* terminal = nullptr;
   int terminalColumns = 0;  // its width; 0: unknown

@@ -42,7 +42,9 @@ Connection::Connection(Clock& clock, const CliContext& context, std::ostream& ou
 
 std::optional<int> Connection::connect(int baudIndex) {
   connectPrinter(session, baudIndex);
-  if (!state.Connected) return kExitPortOrUsage;
+  if (!state.Connected) {
+    return state.LastResult && state.LastResult->stopped() ? kExitStopped : kExitPortOrUsage;
+  }
   const int code = resultCode(state.LastResult);
   if (code != kExitOk) return code;
   return std::nullopt;

@@ -48,7 +48,8 @@ struct Connection {
 
   Connection(Clock& clock, const CliContext& context, std::ostream& out, std::ostream& err,
              const std::string& portName, bool withoutFiscal);
-  // Connects at the rate of `baudIndex`; the exit code when that failed.
+  // Connects at the rate of `baudIndex`; the exit code when that failed, kExitStopped when
+  // a stop request ended the wait for the printer's answer.
   std::optional<int> connect(int baudIndex);
 };
 

@@ -3,16 +3,16 @@
 #include <charconv>
 #include <filesystem>
 #include <iomanip>
-#include <memory>
 #include <optional>
 #include <ostream>
-#include <set>
 #include <sstream>
 
-#include "app/cli_options.h"
+#include "app/cli_line.h"
 #include "app/exit_codes.h"
 #include "history/journal.h"
 #include "history/query.h"
+#include "line/station.h"
+#include "link/help_text.h"
 #include "platform/system.h"
 
 namespace tallowick {
@@ -21,50 +21,80 @@ namespace {
 namespace fs = std::filesystem;
 using history::Record;
 
-// The options that choose records.
-const std::set<std::string> kSelection = {"--from",    "--until", "--model", "--serial",
-                                          "--outcome", "--kind",  "--limit", "--history"};
+// The options that choose records, of the list and of an export.
+constexpr Option kFrom{"--from", "DATE",
+                       "records from DATE on: YYYY-MM-DD or 'YYYY-MM-DD HH:MM', local time"};
+constexpr Option kUntil{"--until", "DATE", "records up to DATE, that day or minute included"};
+constexpr Option kModel{"--model", "MODEL", "records of this model"};
+constexpr Option kSerial{"--serial", "NUMBER", "records of this serial number"};
+constexpr Option kOutcome{"--outcome", "OUTCOME",
+                          "records that ended so: finished, finished_with_errors, aborted, "
+                          "stopped or input_refused"};
+constexpr Option kKind{"--kind", "testrun|init", "test runs only, or initialisations only"};
+constexpr Option kLimit{"--limit", "N",
+                        "the newest N records (default: 100 in the list, every one in an "
+                        "export; 0 for all)"};
+constexpr const Option* kSelection[] = {&kFrom,    &kUntil, &kModel, &kSerial,
+                                        &kOutcome, &kKind,  &kLimit, &kHistoryOption};
 
 // The filter the options describe; the reason when one of them is not usable.
-std::optional<std::string> makeFilter(const Options& o, std::size_t defaultLimit,
-                                      history::Filter& f) {
-  const history::FilterEntries entries{
-      o.get("--from", ""),    o.get("--until", ""), o.get("--model", ""), o.get("--serial", ""),
-      o.get("--outcome", ""), o.get("--kind", ""),  o.get("--limit", "")};
+std::optional<Failure> makeFilter(const Given& o, std::size_t defaultLimit, history::Filter& f) {
+  const history::FilterEntries entries{o.get(kFrom),   o.get(kUntil),   o.get(kModel),
+                                       o.get(kSerial), o.get(kOutcome), o.get(kKind),
+                                       o.get(kLimit)};
   const auto read = history::readFilter(entries, history::DateForm::Iso, defaultLimit);
   if (const auto* filter = std::get_if<history::Filter>(&read)) {
     f = *filter;
     return std::nullopt;
   }
+  // "--name needs WHAT, not 'VALUE'".
+  const auto refused = [](const Option& option, const std::string& what, const std::string& value) {
+    return Failure{std::string(option.name) + " needs " + what + ", not '" + value + "'"};
+  };
+  const std::string date = "a date YYYY-MM-DD or 'YYYY-MM-DD HH:MM'";
   const auto& [field, entry] = std::get<history::FilterRefusal>(read);
   switch (field) {
     case history::FilterField::From:
-      return "--from needs a date YYYY-MM-DD or 'YYYY-MM-DD HH:MM', not '" + entry + "'";
+      return refused(kFrom, date, entry);
     case history::FilterField::Until:
-      return "--until needs a date YYYY-MM-DD or 'YYYY-MM-DD HH:MM', not '" + entry + "'";
+      return refused(kUntil, date, entry);
     case history::FilterField::Outcome:
-      return "--outcome needs finished, finished_with_errors, aborted, stopped or "
-             "input_refused, not '" +
-             entry + "'";
+      return refused(kOutcome, "finished, finished_with_errors, aborted, stopped or input_refused",
+                     entry);
     case history::FilterField::Kind:
-      return "--kind needs testrun or init, not '" + entry + "'";
+      return refused(kKind, choices(kKind), entry);
     case history::FilterField::Limit:
-      return "--limit needs a whole number (0 for all), not '" + entry + "'";
+      return refused(kLimit, "a whole number (0 for all)", entry);
   }
   return std::nullopt;
 }
 
-// The history to read: --history FILE, else where the desktop tool keeps it.
+// The history to read: --history FILE, else where the desktop tool keeps it. Looking at a
+// history never makes one.
+// On a line, the line's history with what waits in this station's outbox.
 class History {
  public:
-  explicit History(const std::string& given)
-      : journal_(historyFile(given.empty() ? std::nullopt : std::optional(given))),
-        query_(journal_.store(), journal_.unavailable()) {}
-  history::Query& query() { return query_; }
+  History(const std::string& given, const line::LineChoice& choice)
+      : journal_(historyPlace(given.empty() ? std::nullopt : std::optional(given))) {
+    if (!choice.database.empty() && journal_.store()) {
+      station_ = std::make_unique<line::Station>(choice, *journal_.store());
+      line_ = std::make_unique<line::StationHistory>(*station_);
+    }
+    query_ =
+        std::make_unique<history::Query>(journal_.store(), journal_.unavailable(), line_.get());
+  }
+  history::Query& query() { return *query_; }
+  bool onLine() const { return line_ != nullptr; }
+  // Says what the user should know of the last read.
+  void tell(std::ostream& err) const {
+    if (!query_->note().empty()) err << "tallowick-cli: " << query_->note() << "\n";
+  }
 
  private:
   history::Journal journal_;
-  history::Query query_;
+  std::unique_ptr<line::Station> station_;
+  std::unique_ptr<line::StationHistory> line_;
+  std::unique_ptr<history::Query> query_;
 };
 
 int storeError(std::ostream& err, const StoreError& e) {
@@ -86,29 +116,39 @@ std::string padded(const std::string& text, std::size_t width) {
   return text + std::string(characters < width ? width - characters : 1, ' ');
 }
 
-void printList(const std::vector<Record>& records, std::ostream& out) {
+// The list; the line's also names each record's station, and marks with "*" the records
+// of this station that wait in its outbox (their ids are the station's own, negated).
+void printList(const std::vector<Record>& records, bool line, std::ostream& out) {
   if (records.empty()) {
     out << "no records\n";
     return;
   }
-  const std::size_t widths[] = {6, 20, 8, 14, 16, 16, 21, 7};
-  const char* heads[] = {"id", "started", "kind", "port", "model", "serial", "outcome", "errors"};
-  for (std::size_t i = 0; i < std::size(heads); ++i)
-    out << padded(heads[i], widths[i]);
+  // The station's column (the third) only on the line, where the ids are wider.
+  const std::size_t widths[] = {line ? 8u : 6u, 20, 14, 8, 14, 16, 16, 21, 7};
+  const char* heads[] = {"id",    "started", "station", "kind",  "port",
+                         "model", "serial",  "outcome", "errors"};
+  bool waiting = false;
+  for (std::size_t i = 0; i < std::size(heads); ++i) {
+    if (i != 2 || line) out << padded(heads[i], widths[i]);
+  }
   out << "duration\n";
   for (const Record& r : records) {
-    const std::string cells[] = {std::to_string(r.id),
+    waiting = waiting || r.waiting;
+    const std::string cells[] = {std::to_string(r.id) + (r.waiting ? "*" : ""),
                                  history::localTimeText(r.startedAtMs, r.utcOffsetMinutes),
+                                 r.station,
                                  std::string(history::kindKey(r.kind)),
                                  r.port,
                                  r.model,
                                  r.serialNumber,
                                  std::string(history::outcomeKey(r.outcome)),
                                  std::to_string(r.errorCount)};
-    for (std::size_t i = 0; i < std::size(cells); ++i)
-      out << padded(cells[i], widths[i]);
+    for (std::size_t i = 0; i < std::size(cells); ++i) {
+      if (i != 2 || line) out << padded(cells[i], widths[i]);
+    }
     out << seconds(r.durationMs) << "\n";
   }
+  if (waiting) out << "* not yet on the line: waits in this station's outbox\n";
 }
 
 void printRecord(const Record& r, std::ostream& out) {
@@ -135,41 +175,80 @@ void printRecord(const Record& r, std::ostream& out) {
     out << line << "\n";
 }
 
-int runList(const std::vector<std::string>& args, std::size_t verbs, std::ostream& out,
-            std::ostream& err) {
-  const Options o = parseCommandOptions(args, kSelection, {}, verbs);
-  if (!o.error.empty()) return usageError(err, o.error);
+// history [list]: the newest records first, as the filter chooses them.
+class ListVerb final : public Command {
+ public:
+  ListVerb() : Command({"history [list]"}, "", {}) {
+    for (const Option* o : kSelection)
+      option(*o);
+  }
+  int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+          const CliContext& context) const override;
+};
+
+// history show ID: one record with its steps and its log.
+class ShowVerb final : public Command {
+ public:
+  ShowVerb() : Command({"history show"}, "ID", {}) { option(kHistoryOption); }
+  int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+          const CliContext& context) const override;
+};
+
+// history export: the selection as CSV, JSON or JUnit XML.
+class ExportVerb final : public Command {
+ public:
+  ExportVerb() : Command({"history export"}, "", {}) {
+    for (const Option* o : kSelection)
+      option(*o);
+  }
+  int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+          const CliContext& context) const override;
+
+ private:
+  // Declared before the selection's, which the constructor adds.
+  const Option& format =
+      option({.name = "--format",
+              .value = "csv|json|junit",
+              .help = "the export's format: CSV (one row per run), JSON or JUnit XML",
+              .required = true});
+  const Option& outputFile =
+      option({"--output", "FILE", "the file the export is written to (default: standard output)"});
+};
+
+int ListVerb::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                  const CliContext& context) const {
+  // "list" may be left out when an option or nothing follows "history".
+  const bool named = args.size() > 1 && !args[1].starts_with("-");
+  Given o;
+  if (auto refused = read(args, named ? 2 : 1, {}, o)) return usageError(err, refused->message);
   history::Filter filter;
-  if (auto reason = makeFilter(o, 100, filter)) return usageError(err, *reason);
-  History history(o.get("--history", ""));
+  if (auto refused = makeFilter(o, 100, filter)) return usageError(err, refused->message);
+  const auto choice = lineChoice(o, context);
+  if (!choice) return usageError(err, choice.error().message);
+  History history(o.get(kHistoryOption), choice.value());
   auto records = history.query().list(filter);
   if (!records) return storeError(err, records.error());
-  printList(records.value(), out);
+  history.tell(err);
+  printList(records.value(), history.onLine(), out);
   return kExitOk;
 }
 
-int runShow(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int ShowVerb::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                  const CliContext& context) const {
   // The id is the one word after "history show" that is no option and no option's value.
-  std::vector<std::string> rest(args.begin(), args.begin() + 2);
-  std::string id;
-  for (std::size_t i = 2; i < args.size(); ++i) {
-    if (args[i] == "--history" && i + 1 < args.size()) {
-      rest.insert(rest.end(), {args[i], args[i + 1]});
-      ++i;
-    } else if (id.empty() && !args[i].starts_with("-")) {
-      id = args[i];
-    } else {
-      rest.push_back(args[i]);
-    }
-  }
-  const Options o = parseCommandOptions(rest, {"--history"}, {}, 1);
-  if (!o.error.empty()) return usageError(err, o.error);
+  std::vector<std::string> rest;
+  const std::string id = operand(args, 2, rest);
+  Given o;
+  if (auto refused = read(rest, 2, {}, o)) return usageError(err, refused->message);
   std::int64_t n = 0;
   const auto [end, ec] = std::from_chars(id.data(), id.data() + id.size(), n);
   if (id.empty() || ec != std::errc{} || end != id.data() + id.size() || n <= 0) {
-    return usageError(err, "history show needs the id of a record, as the list shows it");
+    return usageError(
+        err, std::string(names().front()) + " needs the id of a record, as the list shows it");
   }
-  History history(o.get("--history", ""));
+  const auto choice = lineChoice(o, context);
+  if (!choice) return usageError(err, choice.error().message);
+  History history(o.get(kHistoryOption), choice.value());
   auto record = history.query().find(n);
   if (!record) return storeError(err, record.error());
   const std::optional<Record>& found = record.value();
@@ -177,21 +256,24 @@ int runShow(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     err << "tallowick-cli: the history holds no record " << n << "\n";
     return kExitHistoryUnreadable;
   }
+  history.tell(err);
   printRecord(*found, out);
   return kExitOk;
 }
 
-int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  std::set<std::string> known = kSelection;
-  known.insert({"--format", "--output"});
-  const Options o = parseCommandOptions(args, known, {}, 1);
-  if (!o.error.empty()) return usageError(err, o.error);
-  const auto chosen = history::formatFromName(o.get("--format", ""));
-  if (!chosen) return usageError(err, "history export needs --format csv, json or junit");
+int ExportVerb::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                    const CliContext& context) const {
+  const std::string_view who = names().front();
+  Given o;
+  if (auto refused = read(args, 2, who, o)) return usageError(err, refused->message);
+  const auto chosen = history::formatFromName(o.get(format));
+  if (!chosen) return usageError(err, needs(who, format));
   history::Filter filter;
-  if (auto reason = makeFilter(o, 0, filter)) return usageError(err, *reason);
-  const std::string output = o.get("--output", "");
-  History history(o.get("--history", ""));
+  if (auto refused = makeFilter(o, 0, filter)) return usageError(err, refused->message);
+  const std::string output = o.get(outputFile);
+  const auto choice = lineChoice(o, context);
+  if (!choice) return usageError(err, choice.error().message);
+  History history(o.get(kHistoryOption), choice.value());
   if (output.empty()) {
     auto written = history.query().exportTo(*chosen, filter, out);
     out << std::flush;
@@ -199,33 +281,57 @@ int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     return kExitOk;
   }
   const auto exported = history.query().exportTo(*chosen, filter, output);
-  if (exported.failure == history::ExportOutcome::Failure::History) {
-    err << "tallowick-cli: " << exported.message << "\n";
-    return kExitHistoryUnreadable;
-  }
   if (!exported) {
     err << "tallowick-cli: " << exported.message << "\n";
-    return kExitFileNotSaved;
+    return exported.failure == history::ExportOutcome::Failure::History ? kExitHistoryUnreadable
+                                                                        : kExitFileNotSaved;
   }
+  history.tell(err);
   err << "Готово: история сохранена в " << output << " (записей: " << exported.records << ").\n";
   return kExitOk;
 }
 
+class HistoryCommand final : public Command {
+ public:
+  HistoryCommand()
+      : Command({"history"}, "",
+                "The record of every test run and initialisation, newest first, chosen by "
+                "the options below: listed, one shown with its steps and its log, or "
+                "exported to a file or standard output.") {}
+
+  std::vector<const Command*> forms() const override { return {&list_, &show_, &export_}; }
+
+  int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+          const CliContext& context) const override {
+    // The verb after "history"; the list when an option or nothing comes first.
+    const bool named = args.size() > 1 && !args[1].starts_with("-");
+    const std::string verb = named ? args[1] : std::string(kVerbs[0]);
+    const std::vector<const Command*> verbs = forms();
+    for (std::size_t i = 0; i < std::size(kVerbs); ++i) {
+      if (verb == kVerbs[i]) return verbs[i]->run(args, out, err, context);
+    }
+    return usageError(err, std::string(names().front()) + " needs " +
+                               help::listed({std::begin(kVerbs), std::end(kVerbs)}) + ", not '" +
+                               verb + "'");
+  }
+
+ private:
+  // The words that call the forms, in their order.
+  static constexpr std::string_view kVerbs[] = {"list", "show", "export"};
+  ListVerb list_;
+  ShowVerb show_;
+  ExportVerb export_;
+};
+
 }  // namespace
 
-StoreResult<fs::path> historyFile(const std::optional<std::string>& named) {
+StoreResult<fs::path> historyPlace(const std::optional<std::string>& named) {
   if (named) return fs::path(*named);
   return platform::dataFile(platform::DataFile::History);
 }
 
-int runHistory(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  // The verb after "history"; the list when an option or nothing comes first.
-  const bool named = args.size() > 1 && !args[1].starts_with("-");
-  const std::string verb = named ? args[1] : "list";
-  if (verb == "list") return runList(args, named ? 1 : 0, out, err);
-  if (verb == "show") return runShow(args, out, err);
-  if (verb == "export") return runExport(args, out, err);
-  return usageError(err, "history needs list, show or export, not '" + verb + "'");
+std::unique_ptr<Command> makeHistoryCommand() {
+  return std::make_unique<HistoryCommand>();
 }
 
 }  // namespace tallowick

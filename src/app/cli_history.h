@@ -3,20 +3,19 @@
 #pragma once
 
 #include <filesystem>
-#include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
+#include "app/cli_command.h"
 #include "platform/store_result.h"
 
 namespace tallowick {
 
 // The history of a command: the file named (--history, or the context's), else where the
 // desktop tool keeps it.
-StoreResult<std::filesystem::path> historyFile(const std::optional<std::string>& named);
+StoreResult<std::filesystem::path> historyPlace(const std::optional<std::string>& named);
 
-// `args` starts with "history"; returns the exit code.
-int runHistory(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+std::unique_ptr<Command> makeHistoryCommand();
 
 }  // namespace tallowick

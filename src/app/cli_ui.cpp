@@ -32,10 +32,10 @@ void CliUi::appendLog(LogId log, const std::string& line) {
 }
 
 void CliUi::pumpEvents() {
-  pumpStopRequests();
+  pumpWhileWaiting();
 }
 
-void CliUi::pumpStopRequests() {
+void CliUi::pumpWhileWaiting() {
   const unsigned requests = stopRequests().load();
   if (requests != stopsSeen_) {
     stopsSeen_ = requests;

@@ -24,7 +24,7 @@ class CliSerialSelector final : public SerialSelector {
   int selectedIndex() override { return -1; }
   std::vector<std::string> items() override { return items_; }
   void removeItem(int) override {}
-  void setText(std::string text) { text_ = std::move(text); }
+  void setText(const std::string& text) override { text_ = text; }
   void setItems(std::vector<std::string> items) { items_ = std::move(items); }
 
  private:
@@ -62,7 +62,7 @@ class CliUi final : public Ui {
   // Ctrl-C is noticed during a pause too: the pause ends early, the run stops at its next
   // stop check.
   void pause(std::int32_t ms) override;
-  void pumpStopRequests() override;
+  void pumpWhileWaiting() override;
   void setServiceIndicator(const LabelLook&) override {}
   void setCaption(const std::string&) override {}
   void showConnected(bool) override {}

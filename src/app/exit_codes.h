@@ -23,7 +23,10 @@ namespace tallowick {
   X(kExitNoReply, 6, "the printer did not answer")                                        \
   X(kExitPrinterError, 7, "the printer refused a command (error code other than 0000)")   \
   X(kExitFileNotSaved, 8, "the log or trace could not be saved")                          \
-  X(kExitHistoryUnreadable, 9, "the history cannot be read, or holds no such record")
+  X(kExitHistoryUnreadable, 9, "the history cannot be read, or holds no such record")     \
+  X(kExitBookRefused, 10,                                                                 \
+    "the book of serial numbers or the line database could not do it: unreadable, "       \
+    "unreachable, refused by its rights, or the number is another's")
 
 enum ExitCode : int { TALLOWICK_EXIT_CODES(TALLOWICK_VALUED_ENUMERATOR) };
 

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "app/escaping_stream.h"
+#include "link/help_text.h"
 
 namespace tallowick {
 
@@ -32,19 +33,8 @@ std::string stateText(const RunProgress& progress) {
   return {};
 }
 
-namespace {
-
-// Characters as a terminal shows them: UTF-8 continuation bytes take no column.
-std::size_t columns(std::string_view text) {
-  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
-
-}  // namespace
-
 std::string fitColumns(std::string text, std::size_t width) {
-  if (columns(text) <= width) return text;
+  if (help::columns(text) <= width) return text;
   if (width == 0) return {};
   std::size_t kept = 0;
   std::size_t i = 0;
@@ -90,14 +80,14 @@ std::vector<std::string> stationTable(const std::vector<std::string>& ports,
   std::vector<std::size_t> widths(table.front().size(), 0);
   for (const auto& row : table) {
     for (std::size_t c = 0; c < row.size(); ++c)
-      widths[c] = std::max(widths[c], columns(row[c]));
+      widths[c] = std::max(widths[c], help::columns(row[c]));
   }
   std::vector<std::string> lines;
   for (const auto& row : table) {
     std::string line;
     for (std::size_t c = 0; c < row.size(); ++c) {
       line += row[c];
-      if (c + 1 < row.size()) line += std::string(widths[c] - columns(row[c]) + 2, ' ');
+      if (c + 1 < row.size()) line += std::string(widths[c] - help::columns(row[c]) + 2, ' ');
     }
     lines.push_back(std::move(line));
   }

@@ -10,11 +10,12 @@
 
 #include "app/cli_connection.h"
 #include "app/cli_history.h"
-#include "app/cli_options.h"
+#include "app/cli_line.h"
 #include "app/console.h"
 #include "app/exit_codes.h"
 #include "app/station.h"
 #include "history/journal.h"
+#include "line/station.h"
 #include "platform/whole_file.h"
 #include "testrun/log_file.h"
 #include "testrun/test_run.h"
@@ -33,10 +34,6 @@ struct TestRunSettings {
   std::optional<std::string> logDir;  // --log-dir, --trace-dir: a file per run, named by it
   std::optional<std::string> traceDir;
 };
-
-std::optional<std::string> optional(const Options& o, const std::string& name) {
-  return o.has(name) ? std::optional<std::string>(o.get(name, "")) : std::nullopt;
-}
 
 std::string hexByte(std::int32_t value) {
   char text[4];
@@ -121,8 +118,8 @@ struct RunFiles {
   bool traceNamedLater = false;
   std::string traceHeld;
 
-  // The message of a file that cannot be written; nullopt when both are ready.
-  std::optional<std::string> open(const TestRunSettings& s) {
+  // Why a file cannot be written; nothing when both are ready.
+  std::optional<Failure> open(const TestRunSettings& s) {
     if (s.traceFile) {
       if (auto refused = trace.open(*s.traceFile)) return refused;
     }
@@ -134,11 +131,13 @@ struct RunFiles {
   }
 
   // The run's files in the folders, named `stem`; the log only for a run that took place.
-  std::optional<std::string> openInFolders(const TestRunSettings& s, const std::string& stem,
-                                           bool withLog, std::ostream& err) {
+  std::optional<Failure> openInFolders(const TestRunSettings& s, const std::string& stem,
+                                       bool withLog, std::ostream& err) {
     if (s.traceDir) {
       traceNamedLater = false;
-      if (auto refused = trace.open(inFolder(*s.traceDir, stem + ".trace.jsonl"))) return refused;
+      if (auto refused = trace.open(inFolder(*s.traceDir, stem + ".trace.jsonl"))) {
+        return refused;
+      }
       writeTrace(std::exchange(traceHeld, {}), err);
     }
     if (s.logDir && withLog) {
@@ -158,7 +157,7 @@ struct RunFiles {
     // Said when it happens; the run goes on, so the printer is not left mid-sequence.
     if (trace.error() && !traceFailureShown) {
       traceFailureShown = true;
-      err << "tallowick-cli: " << *trace.error() << std::endl;
+      err << "tallowick-cli: " << trace.error()->message << std::endl;
     }
   }
 
@@ -170,7 +169,7 @@ struct RunFiles {
     for (WholeFile* file : {&trace, &log}) {
       const bool shown = file == &trace && traceFailureShown;
       if (const auto problem = file->commit()) {
-        if (!shown) err << "tallowick-cli: " << *problem << "\n";
+        if (!shown) err << "tallowick-cli: " << problem->message << "\n";
         failed = true;
       }
     }
@@ -213,8 +212,8 @@ int testOnePort(const std::string& portName, const TestRunSettings& s, const Por
 
   RunFiles files;
   if (const auto refused = files.open(s)) {
-    io.err << "tallowick-cli: " << *refused << "\n";
-    return ended(kExitFileNotSaved, *refused);
+    io.err << "tallowick-cli: " << refused->message << "\n";
+    return ended(kExitFileNotSaved, refused->message);
   }
   const LocalDateTime startedAt = io.context.wallClock ? io.context.wallClock() : systemLocalTime();
   Connection c(io.clock, io.context, io.out, io.err, portName, s.withoutFiscal);
@@ -242,11 +241,15 @@ int testOnePort(const std::string& portName, const TestRunSettings& s, const Por
   }
   const auto appendRecord = [&](const RunOutcome& outcome) {
     if (auto failed = record->endTestRun(outcome, s.passes, s.pause, c.ui.testLog())) {
-      io.err << "tallowick-cli: " << *failed << std::endl;
+      io.err << "tallowick-cli: " << failed->message << std::endl;
     }
   };
 
   const auto failed = c.connect(s.baudIndex);
+  // Stopped while the printer kept the connect waiting: the run ends there as a stopped one
+  // does, and its log says so.
+  const bool stopped = failed == kExitStopped;
+  if (stopped) c.ui.appendLog(LogId::Test, kStopped);
   if (!failed) {
     record->identify(c.state);
     progress.model = c.state.DeviceModel;
@@ -255,22 +258,25 @@ int testOnePort(const std::string& portName, const TestRunSettings& s, const Por
   }
   const std::string stem =
       runFileStem(io.fileNamePart, failed ? std::string() : c.state.DeviceModel, startedAt);
-  if (const auto refused = files.openInFolders(s, stem, !failed, io.err)) {
+  if (const auto refused = files.openInFolders(s, stem, !failed || stopped, io.err)) {
     c.port.link.CloseDeviceLink();
-    io.err << "tallowick-cli: " << *refused << "\n";
+    io.err << "tallowick-cli: " << refused->message << "\n";
     files.trace.discard();
-    return ended(kExitFileNotSaved, *refused);
+    return ended(kExitFileNotSaved, refused->message);
   }
-  if (failed) {
+  if (failed && !stopped) {
     // No run, so no log of one: an older log stays as it was.
     files.log.discard();
     appendRecord(RunOutcome{.end = RunEnd::Aborted});
     return ended(files.finish(*failed, io.err), lastMessage);
   }
 
-  TestRun run(c.session);
-  if (StepObserver steps = record->stepObserver()) run.setStepObserver(std::move(steps));
-  const RunOutcome outcome = run.Button3Click(s.passes, s.pause);
+  RunOutcome outcome{.end = RunEnd::Stopped};
+  if (!stopped) {
+    TestRun run(c.session);
+    if (StepObserver steps = record->stepObserver()) run.setStepObserver(std::move(steps));
+    outcome = run.Button3Click(s.passes, s.pause);
+  }
   c.port.link.CloseDeviceLink();
   files.log.write(logFileBytes(c.ui.testLog()));
   const int code = files.finish(runExitCode(outcome), io.err);
@@ -281,49 +287,91 @@ int testOnePort(const std::string& portName, const TestRunSettings& s, const Por
   return ended(code);
 }
 
-// A usage error of the files' options; empty when they go together.
-std::string filesMisused(const Options& o, std::size_t ports) {
-  for (const char* kind : {"log", "trace"}) {
-    const std::string file = std::string("--") + kind;
-    const std::string dir = file + "-dir";
-    if (o.has(file) && o.has(dir)) return file + " and " + dir + " cannot be given together";
-    if (o.has(file) && ports > 1) {
-      return file + " names one file; give " + dir + " DIR for a file per port";
-    }
-  }
-  return {};
-}
-
 // A folder for the runs' files that is not there is known before any run begins.
-std::optional<std::string> folderMissing(const std::optional<std::string>& dir) {
+std::optional<Failure> folderMissing(const std::optional<std::string>& dir) {
   std::error_code ec;
   if (!dir || std::filesystem::is_directory(*dir, ec)) return std::nullopt;
-  return "there is no folder " + *dir;
+  return Failure{"there is no folder " + *dir};
 }
 
-}  // namespace
+class TestRunCommand final : public PortCommand {
+ public:
+  TestRunCommand()
+      : PortCommand(
+            {"testrun"}, "",
+            "Connect and run the automatic test as the Start button does. Log lines go to "
+            "standard output, message boxes to standard error as 'message: TEXT'. Ctrl-C (and "
+            "SIGTERM, SIGHUP) stops the run like the Stop button, also while a command waits "
+            "for its reply; the log is still saved. A log or trace that cannot be saved "
+            "(refused at the start, or failed on the way) gives exit code 8 whatever the "
+            "run's own code, which standard error then names.\n"
+            "Given several ports, it tests the printers at once, each with the same options: "
+            "on a terminal a table with a row per port (model, firmware, step, commands, "
+            "errors, state), otherwise every line as '[PORT] LINE'; then a summary of each "
+            "port's outcome. Ctrl-C stops every run; the exit code is the highest of the "
+            "runs' codes.",
+            Ports::Several) {}
 
-int runTestRunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                      const CliContext& context) {
-  const Options o = parseOptions(
-      args, {"--passes", "--pause", "--log", "--trace", "--log-dir", "--trace-dir", "--history"},
-      {"--no-fiscal"});
-  if (!o.error.empty()) return usageError(err, o.error);
-  const std::vector<std::string> ports = o.all("--port");
-  if (const std::string misused = filesMisused(o, ports.size()); !misused.empty()) {
-    return usageError(err, misused);
+  int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+          const CliContext& context) const override;
+
+ private:
+  // A usage error of the files' options; nothing when they go together.
+  std::optional<Failure> filesMisused(const Given& o, std::size_t ports) const;
+
+  const Option& passes = option({"--passes", "N", "number of passes (default 1)"});
+  const Option& pause =
+      option({"--pause", "MS", "pause between steps in milliseconds (default 1500)"});
+  const Option& withoutFiscal = option({"--no-fiscal", "", "without fiscal receipts and Z-report"});
+  const Option& logFile =
+      option({"--log", "FILE", "save the log as the page's Save does: Windows-1251, CR LF"});
+  const Option& logDir = option({.name = "--log-dir",
+                                 .value = "DIR",
+                                 .help = "a log per run in DIR: PORT_MODEL_YYYY-MM-DD_HH-MM-SS.log",
+                                 .insteadOf = &logFile});
+  const Option& traceFile = option({"--trace", "FILE", "one JSON line per exchange attempt"});
+  const Option& traceDir =
+      option({.name = "--trace-dir",
+              .value = "DIR",
+              .help = "a trace per run in DIR: its log's name with .trace.jsonl",
+              .insteadOf = &traceFile});
+  const Option& historyFile = option(kHistoryOption);
+};
+
+std::optional<Failure> TestRunCommand::filesMisused(const Given& o, std::size_t ports) const {
+  for (const Option& dir : options()) {
+    if (dir.insteadOf == nullptr) continue;
+    const Option& file = *dir.insteadOf;
+    const std::string fileName(file.name);
+    if (o.has(file) && o.has(dir)) {
+      return Failure{fileName + " and " + std::string(dir.name) + " cannot be given together"};
+    }
+    if (o.has(file) && ports > 1) {
+      return Failure{fileName + " names one file; give " + dir.head() + " for a file per port"};
+    }
   }
-  const TestRunSettings settings{.passes = o.get("--passes", "1"),
-                                 .pause = o.get("--pause", "1500"),
-                                 .withoutFiscal = o.flags.contains("--no-fiscal"),
-                                 .baudIndex = o.baudIndex,
-                                 .logFile = optional(o, "--log"),
-                                 .traceFile = optional(o, "--trace"),
-                                 .logDir = optional(o, "--log-dir"),
-                                 .traceDir = optional(o, "--trace-dir")};
+  return std::nullopt;
+}
+
+int TestRunCommand::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                        const CliContext& context) const {
+  Given o;
+  if (auto refused = read(args, 1, args[0], o)) return usageError(err, refused->message);
+  const std::vector<std::string> ports = o.all(port);
+  if (const auto misused = filesMisused(o, ports.size())) return usageError(err, misused->message);
+  const auto choice = lineChoice(o, context);
+  if (!choice) return usageError(err, choice.error().message);
+  const TestRunSettings settings{.passes = o.get(passes, "1"),
+                                 .pause = o.get(pause, "1500"),
+                                 .withoutFiscal = o.has(withoutFiscal),
+                                 .baudIndex = baudIndex(o),
+                                 .logFile = o.optional(logFile),
+                                 .traceFile = o.optional(traceFile),
+                                 .logDir = o.optional(logDir),
+                                 .traceDir = o.optional(traceDir)};
   for (const auto& dir : {settings.logDir, settings.traceDir}) {
     if (const auto missing = folderMissing(dir)) {
-      err << "tallowick-cli: " << *missing << "\n";
+      err << "tallowick-cli: " << missing->message << "\n";
       return kExitFileNotSaved;
     }
   }
@@ -333,7 +381,9 @@ int runTestRunCommand(const std::vector<std::string>& args, std::ostream& out, s
   const unsigned stopsBefore = CliUi::stopRequests().load();
   const console::StopSignals stopSignals(onInterrupt);
   history::Journal journal(
-      historyFile(optional(o, "--history") ? optional(o, "--history") : context.historyFile));
+      historyPlace(o.has(historyFile) ? o.optional(historyFile) : context.historyFile));
+  // On a line the records go there in the background, never holding up a run.
+  StationLine onLine(choice.value(), journal);
   const std::vector<std::string> fileNames = portFileNames(ports);
   if (ports.size() == 1) {
     return testOnePort(ports[0], settings,
@@ -353,6 +403,12 @@ int runTestRunCommand(const std::vector<std::string>& args, std::ostream& out, s
             {runOut, runErr, clock, context, journal, stopsBefore, fileNames[i], progress});
       },
       out, err, context.terminal, context.terminalColumns);
+}
+
+}  // namespace
+
+std::unique_ptr<Command> makeTestRunCommand() {
+  return std::make_unique<TestRunCommand>();
 }
 
 }  // namespace tallowick

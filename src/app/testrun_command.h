@@ -1,15 +1,12 @@
 // tallowick-cli testrun: the automatic test on one port, or on several ports at once.
 #pragma once
 
-#include <iosfwd>
-#include <string>
-#include <vector>
+#include <memory>
 
-#include "app/cli.h"
+#include "app/cli_command.h"
 
 namespace tallowick {
 
-int runTestRunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                      const CliContext& context);
+std::unique_ptr<Command> makeTestRunCommand();
 
 }  // namespace tallowick

@@ -35,10 +35,6 @@
 
 namespace tallowick::gui {
 
-void repaintWithoutInput() {
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
 // The Ui seam of the window logic, answered by the widgets of TForm1.
 class TForm1::MainWindowUi final : public Ui {
  public:
@@ -63,18 +59,19 @@ class TForm1::MainWindowUi final : public Ui {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     if (closed) gate.close();
   }
-  // Within a wait of the test run the gate is closed: only Stop and Disconnect get through.
-  void pumpStopRequests() override { QCoreApplication::processEvents(QEventLoop::AllEvents); }
-  // The pause blocks user input as the printer's commands do, but the window keeps
-  // painting: it is processed in short slices.
+  // While a command waits for the printer the window answers as at any event pump: a
+  // command asked for from here is refused by the link, which keeps the one under way.
+  void pumpWhileWaiting() override { pumpEvents(); }
+  // The pause answers the user too, in short slices; a Stop ends it early, and the run
+  // stops at its next stop check.
   void pause(std::int32_t ms) override {
     QElapsedTimer elapsed;
     elapsed.start();
     for (;;) {
-      repaintWithoutInput();
+      pumpEvents();
       const qint64 left = ms - elapsed.elapsed();
-      if (left <= 0) break;
-      QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, 20)));
+      if (left <= 0 || w_.state_.StopRequested) break;
+      QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, 10)));
     }
   }
 
@@ -94,10 +91,13 @@ class TForm1::MainWindowUi final : public Ui {
     w_.ComboBox3->setEnabled(!connected);
   }
   void resetPassesSelection() override { w_.ComboBox2->setCurrentIndex(0); }
+  // Start stays off until a run that was stopped has ended; it comes on then.
   void setRunButtons(bool startEnabled, bool stopEnabled) override {
-    w_.Button3->setEnabled(startEnabled);
+    startAsked_ = startEnabled;
+    w_.Button3->setEnabled(startEnabled && !w_.testRunning_);
     w_.Button4->setEnabled(stopEnabled);
   }
+  void runEnded() { w_.Button3->setEnabled(startAsked_); }
   std::string portName() override { return w_.chosenPort(); }
   bool withoutFiscal() override { return w_.CheckBox1->isChecked(); }
 
@@ -121,6 +121,7 @@ class TForm1::MainWindowUi final : public Ui {
 
  private:
   TForm1& w_;
+  bool startAsked_ = true;
 };
 
 TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainWindowLinks links)
@@ -129,7 +130,7 @@ TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainW
       dialogs_(dialogs),
       links_(std::move(links)),
       ui_(std::make_unique<MainWindowUi>(*this)),
-      session_{commands, state_, *ui_, clock},
+      session_{commands, state_, *ui_, clock, systemLocalTime, links_.numbers},
       testRun_(session_),
       initPage_(session_),
       auxiliaryPage_(session_) {
@@ -165,6 +166,14 @@ TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainW
 
   buildConnectionRow();
   inputGate_ = std::make_unique<InputGate>(this, std::initializer_list<QWidget*>{Button4, Button2});
+  // Whatever command waits for the printer, the window goes on answering its user, every
+  // 25 ms while the printer is silent; the connect and the test run put checks of their
+  // own in its place that also stop the wait.
+  commands_.link().setStopCheck([this] {
+    ui_->pumpWhileWaiting();
+    return false;
+  });
+  commands_.link().setReadWait(kAnswerPeriod);
   journal_ = std::make_unique<history::Journal>(
       links_.historyFile ? links_.historyFile() : platform::dataFile(platform::DataFile::History));
 
@@ -173,7 +182,10 @@ TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainW
   }
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+  commands_.link().setStopCheck({});
+  commands_.link().setReadWait(std::chrono::milliseconds(SerialLine::kReadTimeoutMs));
+}
 
 Ui& TForm1::ui() {
   return *ui_;
@@ -391,7 +403,16 @@ void TForm1::PageControl1Change(int index) {
 }
 
 void TForm1::Button2Click() {
-  tallowick::Button2Click(session_, ComboBox3->currentIndex());
+  if (state_.Connected) {
+    tallowick::Button2Click(session_, ComboBox3->currentIndex());
+    return;
+  }
+  // The connect waits for the printer's answer: "Закрыть" meanwhile stops that wait.
+  runSequence([this] {
+    connecting_ = true;
+    tallowick::Button2Click(session_, ComboBox3->currentIndex());
+    connecting_ = false;
+  });
 }
 
 void TForm1::Button1Click() {
@@ -409,6 +430,8 @@ bool TForm1::closeDuringSequence(bool mayAsk) {
     // As Stop does; a Stop already pressed needs nothing more.
     if (!state_.StopRequested) testRun_.Button4Click();
   }
+  // A connect has nothing to lose: its wait for the printer ends at once.
+  if (connecting_) state_.StopRequested = true;
   closePending_ = true;
   return true;
 }
@@ -446,11 +469,13 @@ void TForm1::endRecording(Recording& recording) {
   std::erase(recordings_, &recording);
 }
 
-void TForm1::tellUnrecorded(const std::optional<std::string>& problem) {
-  if (problem) dialogs_.messageBox(this, qs(*problem));
+void TForm1::tellUnrecorded(const std::optional<Failure>& problem) {
+  if (problem) dialogs_.messageBox(this, qs(problem->message));
 }
 
 void TForm1::Button3Click() {
+  // A Start pressed at an event pump of a run, after its Stop, waits for that run to end.
+  if (testRunning_) return;
   runSequence([this] {
     const std::string passes = u8(ComboBox2->currentText());
     const std::string pause = u8(Edit1->text());
@@ -465,6 +490,7 @@ void TForm1::Button3Click() {
     const RunOutcome outcome = testRun_.Button3Click(passes, pause);
     inputGate_->open();
     testRunning_ = false;
+    ui_->runEnded();
     testRun_.setStepObserver({});
     endRecording(recording);
     tellUnrecorded(entry->endTestRun(outcome, passes, pause, std::move(recording.lines)));
@@ -534,7 +560,7 @@ void TForm1::Button5Click() {
   const auto file = dialogs_.saveFileName(this, qs(kSaveFilter));
   if (!file) return;
   if (const auto problem = writeLogFile(QFile::encodeName(*file).toStdString(), testLog_)) {
-    dialogs_.messageBox(this, qs(*problem));
+    dialogs_.messageBox(this, qs(problem->message));
   }
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -34,6 +35,7 @@ class QWidget;
 namespace tallowick {
 class SerialBook;
 class SerialSelector;
+class NumberKeeper;
 }  // namespace tallowick
 
 namespace tallowick::gui {
@@ -56,6 +58,8 @@ struct MainWindowLinks {
   SerialBook* book = nullptr;
   // ComboBox5 as TForm4 sees it.
   SerialSelector* selector = nullptr;
+  // Where the numbers the initialisation writes are accounted for; none: as typed.
+  NumberKeeper* numbers = nullptr;
   // TForm2 shown modally; its answer.
   std::function<std::int32_t()> showForm2;
   // TForm4 shown modally.
@@ -76,6 +80,8 @@ class TForm1 final : public QDialog {
   static constexpr const char* kSaveFilter = "Все файлы (*.*)|*.*";
   static constexpr const char* kVersionText =
       "Тест для Veltor FP-510T/FP-T320/FP-820T/FP-90T/KM-15 ver. 2.60 23.02.2012";
+  // At most this long between two looks at the user's input while a command waits.
+  static constexpr std::chrono::milliseconds kAnswerPeriod{25};
   static constexpr const char* kStopAndCloseQuestion =
       "Идет тест регистратора. Остановить тест и закрыть программу? Несохраненный журнал "
       "теста будет потерян.";
@@ -163,7 +169,7 @@ class TForm1 final : public QDialog {
   void beginRecording(Recording& recording);
   void endRecording(Recording& recording);
   // Tells that the history could not be written, once, after the run's own boxes.
-  void tellUnrecorded(const std::optional<std::string>& problem);
+  void tellUnrecorded(const std::optional<Failure>& problem);
 
   CommandSet& commands_;
   Clock& clock_;
@@ -182,6 +188,7 @@ class TForm1 final : public QDialog {
   bool activated_ = false;
   int sequencesRunning_ = 0;
   bool testRunning_ = false;
+  bool connecting_ = false;
   bool closePending_ = false;
   std::unique_ptr<history::Journal> journal_;
   std::unique_ptr<HistoryWindow> historyWindow_;
@@ -233,9 +240,5 @@ class TForm1 final : public QDialog {
   QPushButton* Button17 = nullptr;
   QLabel* Label8 = nullptr;
 };
-
-// Repaints every window without handling user input: what the windows do while a command
-// waits for the printer or a pause runs.
-void repaintWithoutInput();
 
 }  // namespace tallowick::gui

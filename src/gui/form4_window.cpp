@@ -14,6 +14,10 @@ std::string ComboBoxSelector::text() {
   return combo_ ? u8(combo_->currentText()) : std::string();
 }
 
+void ComboBoxSelector::setText(const std::string& text) {
+  if (combo_) combo_->setEditText(qs(text));
+}
+
 int ComboBoxSelector::selectedIndex() {
   if (!combo_) return -1;
   const int index = combo_->currentIndex();
@@ -45,10 +49,11 @@ class TForm4::Seam final : public Form4Ui {
   DialogService& dialogs_;
 };
 
-TForm4::TForm4(SerialSelector& selector, SerialBook& book, DialogService& dialogs, QWidget* parent)
+TForm4::TForm4(SerialSelector& selector, NumberKeeper& numbers, DialogService& dialogs,
+               QWidget* parent)
     : QDialog(parent),
       seam_(std::make_unique<Seam>(*this, dialogs)),
-      logic_(std::make_unique<tallowick::TForm4>(*seam_, selector, book)) {
+      logic_(std::make_unique<tallowick::TForm4>(*seam_, selector, numbers)) {
   setObjectName(QStringLiteral("TForm4"));
   setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   setFont(windowFont());

@@ -21,6 +21,7 @@ class ComboBoxSelector final : public SerialSelector {
   void attach(QComboBox* combo) { combo_ = combo; }
 
   std::string text() override;
+  void setText(const std::string& text) override;
   // The selected item; -1 when the text shown is not that item's (the user typed it).
   int selectedIndex() override;
   std::vector<std::string> items() override;
@@ -34,7 +35,7 @@ class TForm4 final : public QDialog {
   Q_OBJECT
 
  public:
-  TForm4(SerialSelector& selector, SerialBook& book, DialogService& dialogs,
+  TForm4(SerialSelector& selector, NumberKeeper& numbers, DialogService& dialogs,
          QWidget* parent = nullptr);
   ~TForm4() override;
 

@@ -149,7 +149,7 @@ void HistoryWindow::showList() {
   activateWindow();
 }
 
-std::optional<std::string> HistoryWindow::readFilter(history::Filter& filter) const {
+std::optional<Failure> HistoryWindow::readFilter(history::Filter& filter) const {
   const int outcome = OutcomeBox->currentIndex();
   const history::FilterEntries entries{
       .from = u8(FromEdit->text().trimmed()),
@@ -163,18 +163,18 @@ std::optional<std::string> HistoryWindow::readFilter(history::Filter& filter) co
       .limit = {}};
   const auto read = history::readFilter(entries, history::DateForm::Workshop, kListLimit);
   if (const auto* refused = std::get_if<history::FilterRefusal>(&read)) {
-    return "Неверная дата \"" + refused->entry +
-           "\"! Укажите существующую дату в виде ДД.ММ.ГГГГ, например 07.12.2026.";
+    return Failure{"Неверная дата \"" + refused->entry +
+                   "\"! Укажите существующую дату в виде ДД.ММ.ГГГГ, например 07.12.2026."};
   }
   filter = std::get<history::Filter>(read);
-  if (history::endsBeforeItBegins(filter)) return "Начальная дата позже конечной!";
+  if (history::endsBeforeItBegins(filter)) return Failure{"Начальная дата позже конечной!"};
   return std::nullopt;
 }
 
 void HistoryWindow::ShowButtonClick() {
   history::Filter filter;
   if (const auto refused = readFilter(filter)) {
-    dialogs_.messageBox(this, qs(*refused));
+    dialogs_.messageBox(this, qs(refused->message));
     return;
   }
   auto listed = query_.list(filter);

@@ -56,7 +56,7 @@ class HistoryWindow final : public QDialog {
 
  private:
   // The filter the fields describe; the message for a refused field.
-  std::optional<std::string> readFilter(history::Filter& filter) const;
+  std::optional<Failure> readFilter(history::Filter& filter) const;
   void fill(const std::vector<history::Record>& records);
   void setStatus(const QString& text, bool problem);
   // The ids of the selected records, or of every record listed when none is selected.

@@ -5,7 +5,6 @@
 #include <QGuiApplication>
 #include <QSessionManager>
 
-#include "gui/repainting_line.h"
 #include "portcontrol/port_enumeration.h"
 
 namespace tallowick::gui {
@@ -36,13 +35,8 @@ Program::Program(ProgramOptions options)
         std::make_unique<sim::SimulatedPort>(clock_, simulatedSettings(*options_.simulatedModel));
   }
   link_.setLineFactory([this](const std::string& port) -> std::unique_ptr<SerialLine> {
-    std::unique_ptr<SerialLine> line;
-    if (simulated_ && sim::SimulatedPort::isSimulatedName(port)) {
-      line = simulated_->makeLine(port);
-    } else {
-      line = makePlatformSerialLine();
-    }
-    return std::make_unique<RepaintingLine>(std::move(line), repaintWithoutInput);
+    if (simulated_ && sim::SimulatedPort::isSimulatedName(port)) return simulated_->makeLine(port);
+    return makePlatformSerialLine();
   });
 
   const auto endProgram = [this] {
@@ -56,7 +50,8 @@ Program::Program(ProgramOptions options)
   };
   form3_ = create<TForm3>(
       *store_, options_.programPath, dialogs_, [this] { form1_->exec(); }, endProgram);
-  form4_ = create<TForm4>(selector_, form3_->book(), dialogs_);
+  numbers_ = std::make_unique<BookKeeper>(form3_->book());
+  form4_ = create<TForm4>(selector_, *numbers_, dialogs_);
   MainWindowLinks links;
   links.ports = [this] { return ports(); };
   links.stablePorts = options_.stablePorts;
@@ -65,6 +60,7 @@ Program::Program(ProgramOptions options)
   links.preselectedPort = options_.port;
   links.book = &form3_->book();
   links.selector = &selector_;
+  links.numbers = numbers_.get();
   links.showForm2 = [this] { return form2_->showModal(); };
   links.showForm4 = [this] {
     form4_->showModal();

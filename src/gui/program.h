@@ -82,6 +82,8 @@ class Program {
   CommandSet commands_{link_};
   std::unique_ptr<SerialStore> store_;
   ComboBoxSelector selector_;
+  // Where the numbers written into printers are accounted for.
+  std::unique_ptr<NumberKeeper> numbers_;
   QStringList creationOrder_;
 
   std::unique_ptr<TForm3> form3_;

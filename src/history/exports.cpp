@@ -112,7 +112,7 @@ void writeCsv(const std::vector<Record>& records, std::ostream& out) {
   // The byte order mark makes spreadsheets read the file as UTF-8 rather than in the
   // computer's legacy code page, which would garble every Cyrillic text.
   out << "\xEF\xBB\xBF";
-  out << "id,kind,started_at,ended_at,utc_offset,computer,user,port,model,firmware,country,"
+  out << "id,kind,started_at,ended_at,utc_offset,station,computer,user,port,model,firmware,country,"
          "serial_number,passes,pause_ms,outcome,message,error_count,duration_ms,steps,"
          "steps_failed,log\r\n";
   for (const Record& r : records) {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/sqlite_file.h"
+#include "platform/system.h"
 #include "platform/utf8.h"
 
 namespace tallowick::history {
@@ -14,10 +15,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// What waits for the line database: the records not yet forwarded, and the numbers of the
+// station's own block of the line's book, with those it used while the line was away.
+constexpr const char* kOutboxSchema = R"sql(
+CREATE TABLE outbox (run_id INTEGER PRIMARY KEY REFERENCES run (id));
+CREATE TABLE line_number (
+  number TEXT PRIMARY KEY,
+  printer_type TEXT NOT NULL,
+  used_at INTEGER,
+  answer INTEGER,
+  reported INTEGER NOT NULL DEFAULT 0
+) WITHOUT ROWID;
+)sql";
+
 // One row per record in `run`, kept small so that a list never reads a log; the log and
 // the steps, which are most of a record, live in tables of their own. The indexes serve
 // the newest-first order alone and under each filter a list offers.
-constexpr const char* kSchema = R"sql(
+constexpr const char* kRunSchema = R"sql(
 CREATE TABLE run (
   id INTEGER PRIMARY KEY,
   kind TEXT NOT NULL CHECK (kind IN ('testrun', 'init')),
@@ -37,8 +51,12 @@ CREATE TABLE run (
   message TEXT NOT NULL,
   error_count INTEGER NOT NULL,
   duration_ms INTEGER NOT NULL,
-  user_name TEXT NOT NULL DEFAULT ''
+  user_name TEXT NOT NULL DEFAULT '',
+  uid TEXT NOT NULL DEFAULT '',
+  station TEXT NOT NULL DEFAULT ''
 );
+CREATE UNIQUE INDEX run_by_uid ON run (uid);
+CREATE INDEX run_by_station ON run (station, started_at, id);
 CREATE INDEX run_by_start ON run (started_at, id);
 CREATE INDEX run_by_serial_number ON run (serial_number, started_at, id);
 CREATE INDEX run_by_model ON run (model, started_at, id);
@@ -60,23 +78,45 @@ CREATE TABLE run_log (
   lines TEXT NOT NULL
 );
 )sql";
+const std::string kSchema = std::string(kRunSchema) + kOutboxSchema;
 
-// The format of a file made before records named their user reads the user as empty.
+// The columns of a record. A file of an older format, read where it may not be written,
+// reads what it lacks as empty: the user (format 1), the identity and the station (2).
 std::string runColumns(std::int32_t version) {
   return std::string(
              "id, kind, started_at, ended_at, utc_offset_minutes, computer, port, model, "
              "firmware, country, serial_number, passes, pause_ms, outcome, message, error_count, "
              "duration_ms, ") +
-         (version >= 2 ? "user_name" : "''");
+         (version >= 2 ? "user_name" : "''") + (version >= 3 ? ", uid, station" : ", '', ''");
 }
+
+// A random identity in the form of a UUID of version 4, made by SQLite itself for the
+// records an older format did not give one.
+constexpr const char* kRandomUid =
+    "lower(hex(randomblob(4))) || '-' || lower(hex(randomblob(2))) || '-4' || "
+    "substr(lower(hex(randomblob(2))), 2) || '-' || substr('89ab', 1 + abs(random()) % 4, 1) "
+    "|| substr(lower(hex(randomblob(2))), 2) || '-' || lower(hex(randomblob(6)))";
+
+// 2 → 3: each record's identity and station, for the line database, and the outbox to it.
+const std::string kIdentityUpgrade =
+    std::string(
+        "ALTER TABLE run ADD COLUMN uid TEXT NOT NULL DEFAULT '';"
+        "ALTER TABLE run ADD COLUMN station TEXT NOT NULL DEFAULT '';"
+        "UPDATE run SET uid = ") +
+    kRandomUid +
+    ";"
+    "CREATE UNIQUE INDEX run_by_uid ON run (uid);"
+    "CREATE INDEX run_by_station ON run (station, started_at, id);" +
+    kOutboxSchema;
 
 const SqliteFormat kFormat{
     .role = platform::DataFile::History,
     .applicationId = Store::kApplicationId,
     .version = Store::kSchemaVersion,
-    // 1 → 2: the user who ran it, beside the computer.
-    .upgrades = {"ALTER TABLE run ADD COLUMN user_name TEXT NOT NULL DEFAULT ''"},
-    .schema = kSchema,
+    .upgrades =
+        {// 1 → 2: the user who ran it, beside the computer.
+         "ALTER TABLE run ADD COLUMN user_name TEXT NOT NULL DEFAULT ''", kIdentityUpgrade.c_str()},
+    .schema = kSchema.c_str(),
     .tables = {"run", "run_log", "run_step"},
     .columns = {},
     .writeAheadLog = true,
@@ -96,20 +136,7 @@ constexpr std::size_t kPageSize = 200;
 // Where the first text of the record that is not UTF-8 is, if any: "поле port",
 // "строка 3 журнала", "шаг 2".
 std::optional<std::string> notUtf8(const Record& r) {
-  for (const auto& [name, text] : describingTexts(r)) {
-    if (!isUtf8(*text)) return std::string("поле ") + name;
-  }
-  if (!isUtf8(r.message)) return "поле message";
-  for (std::size_t i = 0; i < r.log.size(); ++i) {
-    if (!isUtf8(r.log[i])) return "строка " + std::to_string(i + 1) + " журнала";
-  }
-  for (std::size_t i = 0; i < r.steps.size(); ++i) {
-    const StepReport& s = r.steps[i];
-    if (!isUtf8(s.title) || !isUtf8(s.code) || !isUtf8(s.message)) {
-      return "шаг " + std::to_string(i + 1);
-    }
-  }
-  return std::nullopt;
+  return firstText(r, [](std::string_view text) { return !isUtf8(text); });
 }
 
 }  // namespace
@@ -125,6 +152,7 @@ class detail::Connection {
   std::int64_t lastId() const { return sqlite3_last_insert_rowid(file_->db()); }
   // The columns of a record in this file's format.
   const std::string& runColumns() const { return columns_; }
+  std::int32_t version() const { return file_->version(); }
 
   class Statement {
    public:
@@ -146,6 +174,10 @@ class detail::Connection {
       if (rc_ == SQLITE_OK) rc_ = sqlite3_bind_int64(s_, ++bound_, number);
       return *this;
     }
+    Statement& bindNull() {
+      if (rc_ == SQLITE_OK) rc_ = sqlite3_bind_null(s_, ++bound_);
+      return *this;
+    }
     // SQLITE_ROW or SQLITE_DONE; anything else is an error.
     int step() {
       if (rc_ != SQLITE_OK) return rc_;
@@ -164,6 +196,7 @@ class detail::Connection {
                          static_cast<std::size_t>(sqlite3_column_bytes(s_, column)));
     }
     std::int64_t integer(int column) const { return sqlite3_column_int64(s_, column); }
+    bool isNull(int column) const { return sqlite3_column_type(s_, column) == SQLITE_NULL; }
 
    private:
     Connection& c_;
@@ -208,6 +241,8 @@ StoreResult<Record> recordFrom(const Statement& s, Connection& c) {
   r.errorCount = static_cast<std::int32_t>(s.integer(15));
   r.durationMs = s.integer(16);
   r.user = s.text(17);
+  r.uid = s.text(18);
+  r.station = s.text(19);
   return r;
 }
 
@@ -262,6 +297,9 @@ std::string selectSql(const Connection& c, const Filter& f, const std::optional<
   if (f.serialNumber) sql += " AND serial_number = ?";
   if (f.outcome) sql += " AND outcome = ?";
   if (f.kind) sql += " AND kind = ?";
+  // A file of a format before stations were kept, read where it may not be brought up to
+  // date, holds records of no station.
+  if (f.station) sql += c.version() >= 3 ? " AND station = ?" : " AND '' = ?";
   if (after) sql += " AND (started_at, id) < (?, ?)";
   sql += " ORDER BY started_at DESC, id DESC";
   if (limit > 0) sql += " LIMIT " + std::to_string(limit);
@@ -275,12 +313,24 @@ void bindFilter(Statement& s, const Filter& f, const std::optional<Cursor>& afte
   if (f.serialNumber) s.bind(*f.serialNumber);
   if (f.outcome) s.bind(outcomeKey(*f.outcome));
   if (f.kind) s.bind(kindKey(*f.kind));
+  if (f.station) s.bind(*f.station);
   if (after) s.bind(after->startedAtMs).bind(after->id);
+}
+
+// The id of the record with this identity, or 0.
+StoreResult<std::int64_t> idOfUid(Connection& c, const std::string& uid) {
+  if (uid.empty()) return std::int64_t{0};
+  Statement s(c, "SELECT id FROM run WHERE uid = ?");
+  s.bind(uid);
+  const int rc = s.step();
+  if (rc == SQLITE_ROW) return s.integer(0);
+  if (rc == SQLITE_DONE) return std::int64_t{0};
+  return s.error();
 }
 
 StoreStatus insert(Connection& c, const Record& r) {
   Statement run(c, "INSERT INTO run (" + c.runColumns() +
-                       ") VALUES (NULL, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                       ") VALUES (NULL, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
   run.bind(kindKey(r.kind))
       .bind(r.startedAtMs)
       .bind(r.endedAtMs)
@@ -297,7 +347,9 @@ StoreStatus insert(Connection& c, const Record& r) {
       .bind(r.message)
       .bind(std::int64_t{r.errorCount})
       .bind(r.durationMs)
-      .bind(r.user);
+      .bind(r.user)
+      .bind(r.uid.empty() ? platform::newUid() : r.uid)
+      .bind(r.station);
   if (auto done = run.done(); !done) return done;
   const std::int64_t id = c.lastId();
 
@@ -353,7 +405,7 @@ StoreStatus Store::transaction(bool write, Body&& body) {
   return status;
 }
 
-StoreResult<std::int64_t> Store::append(const Record& record) {
+StoreResult<std::int64_t> Store::append(const Record& record, Forwarding forwarding) {
   if (auto field = notUtf8(record)) {
     return StoreError{StoreErrorKind::Failed, "Запись не добавлена в историю: " + *field +
                                                   " содержит текст не в кодировке UTF-8."};
@@ -361,8 +413,18 @@ StoreResult<std::int64_t> Store::append(const Record& record) {
   std::lock_guard lock(mutex_);
   std::int64_t id = 0;
   StoreStatus status = transaction(true, [&](Connection& c) -> StoreStatus {
+    // A record is held once, however often it is given.
+    auto held = idOfUid(c, record.uid);
+    if (!held) return held.error();
+    id = held.value();
+    if (id != 0) return {};
     if (auto inserted = insert(c, record); !inserted) return inserted;
     id = c.lastId();
+    if (forwarding == Forwarding::Queue) {
+      Statement queued(c, "INSERT INTO outbox (run_id) VALUES (?)");
+      queued.bind(id);
+      return queued.done();
+    }
     return {};
   });
   if (!status) return status.error();
@@ -429,6 +491,177 @@ StoreResult<std::optional<Record>> Store::find(std::int64_t id) {
   });
   if (!status) return status.error();
   return found;
+}
+
+StoreResult<std::vector<Record>> Store::waiting(std::size_t limit) {
+  std::lock_guard lock(mutex_);
+  std::vector<Record> records;
+  StoreStatus status = transaction(false, [&](Connection& c) -> StoreStatus {
+    Statement s(c, "SELECT " + c.runColumns() +
+                       " FROM run WHERE id IN (SELECT run_id FROM outbox ORDER BY run_id LIMIT ?) "
+                       "ORDER BY id");
+    // SQLite reads a negative limit as none.
+    s.bind(limit == 0 ? std::int64_t{-1} : static_cast<std::int64_t>(limit));
+    int rc;
+    while ((rc = s.step()) == SQLITE_ROW) {
+      auto record = recordFrom(s, c);
+      if (!record) return record.error();
+      records.push_back(std::move(record).value());
+      if (auto read = readDetail(c, records.back()); !read) return read;
+    }
+    if (rc != SQLITE_DONE) return s.error();
+    return {};
+  });
+  if (!status) return status.error();
+  return records;
+}
+
+StoreResult<std::size_t> Store::waitingCount() {
+  std::lock_guard lock(mutex_);
+  std::size_t count = 0;
+  StoreStatus status = transaction(false, [&](Connection& c) -> StoreStatus {
+    Statement s(c, "SELECT count(*) FROM outbox");
+    if (s.step() != SQLITE_ROW) return s.error();
+    count = static_cast<std::size_t>(s.integer(0));
+    return {};
+  });
+  if (!status) return status.error();
+  return count;
+}
+
+StoreStatus Store::forwarded(const std::vector<std::int64_t>& ids) {
+  std::lock_guard lock(mutex_);
+  return transaction(true, [&](Connection& c) -> StoreStatus {
+    for (const std::int64_t id : ids) {
+      Statement s(c, "DELETE FROM outbox WHERE run_id = ?");
+      s.bind(id);
+      if (auto done = s.done(); !done) return done;
+    }
+    return {};
+  });
+}
+
+StoreResult<std::size_t> Store::queueAll() {
+  std::lock_guard lock(mutex_);
+  std::size_t queued = 0;
+  StoreStatus status = transaction(true, [&](Connection& c) -> StoreStatus {
+    if (auto done = c.file().exec("INSERT OR IGNORE INTO outbox (run_id) SELECT id FROM run");
+        !done) {
+      return done;
+    }
+    queued = static_cast<std::size_t>(sqlite3_changes(c.file().db()));
+    return {};
+  });
+  if (!status) return status.error();
+  return queued;
+}
+
+StoreResult<std::vector<std::string>> Store::blockNumbers(const std::string& printerType) {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> numbers;
+  StoreStatus status = transaction(false, [&](Connection& c) -> StoreStatus {
+    Statement s(c,
+                "SELECT number FROM line_number WHERE printer_type = ? AND used_at IS NULL "
+                "ORDER BY number");
+    s.bind(printerType);
+    int rc;
+    while ((rc = s.step()) == SQLITE_ROW)
+      numbers.push_back(s.text(0));
+    if (rc != SQLITE_DONE) return s.error();
+    return {};
+  });
+  if (!status) return status.error();
+  return numbers;
+}
+
+StoreStatus Store::replaceBlock(const std::string& printerType,
+                                const std::vector<std::string>& numbers) {
+  std::lock_guard lock(mutex_);
+  return transaction(true, [&](Connection& c) -> StoreStatus {
+    Statement wipe(c, "DELETE FROM line_number WHERE printer_type = ? AND used_at IS NULL");
+    wipe.bind(printerType);
+    if (auto done = wipe.done(); !done) return done;
+    for (const std::string& number : numbers) {
+      // A number used here and not yet reported stays as it is.
+      Statement add(c, "INSERT OR IGNORE INTO line_number (number, printer_type) VALUES (?, ?)");
+      add.bind(number).bind(printerType);
+      if (auto done = add.done(); !done) return done;
+    }
+    return {};
+  });
+}
+
+StoreResult<bool> Store::useFromBlock(const std::string& number, std::int64_t atMs) {
+  std::lock_guard lock(mutex_);
+  bool used = false;
+  StoreStatus status = transaction(true, [&](Connection& c) -> StoreStatus {
+    Statement s(c, "UPDATE line_number SET used_at = ? WHERE number = ? AND used_at IS NULL");
+    s.bind(atMs).bind(number);
+    if (auto done = s.done(); !done) return done;
+    used = sqlite3_changes(c.file().db()) == 1;
+    return {};
+  });
+  if (!status) return status.error();
+  return used;
+}
+
+StoreStatus Store::dropFromBlock(const std::string& number) {
+  std::lock_guard lock(mutex_);
+  return transaction(true, [&](Connection& c) -> StoreStatus {
+    Statement s(c, "DELETE FROM line_number WHERE number = ? AND used_at IS NULL");
+    s.bind(number);
+    return s.done();
+  });
+}
+
+StoreStatus Store::noteUse(const std::string& number, const std::string& printerType,
+                           std::int64_t atMs, std::optional<bool> answer) {
+  std::lock_guard lock(mutex_);
+  return transaction(true, [&](Connection& c) -> StoreStatus {
+    Statement s(c,
+                "INSERT INTO line_number (number, printer_type, used_at, answer) VALUES (?, ?, "
+                "?, ?) ON CONFLICT (number) DO UPDATE SET used_at = coalesce(used_at, "
+                "excluded.used_at), answer = coalesce(excluded.answer, answer), reported = 0");
+    s.bind(number).bind(printerType).bind(atMs);
+    if (answer) {
+      s.bind(std::int64_t{*answer ? 1 : 0});
+    } else {
+      s.bindNull();
+    }
+    return s.done();
+  });
+}
+
+StoreResult<std::vector<Store::BlockUse>> Store::unreportedUses() {
+  std::lock_guard lock(mutex_);
+  std::vector<BlockUse> uses;
+  StoreStatus status = transaction(false, [&](Connection& c) -> StoreStatus {
+    Statement s(c,
+                "SELECT number, used_at, answer FROM line_number WHERE used_at IS NOT NULL AND "
+                "reported = 0 ORDER BY used_at, number");
+    int rc;
+    while ((rc = s.step()) == SQLITE_ROW) {
+      BlockUse use{s.text(0), s.integer(1), std::nullopt};
+      if (!s.isNull(2)) use.answer = s.integer(2) != 0;
+      uses.push_back(std::move(use));
+    }
+    if (rc != SQLITE_DONE) return s.error();
+    return {};
+  });
+  if (!status) return status.error();
+  return uses;
+}
+
+StoreStatus Store::reported(const std::vector<std::string>& numbers) {
+  std::lock_guard lock(mutex_);
+  return transaction(true, [&](Connection& c) -> StoreStatus {
+    for (const std::string& number : numbers) {
+      Statement s(c, "DELETE FROM line_number WHERE number = ? AND used_at IS NOT NULL");
+      s.bind(number);
+      if (auto done = s.done(); !done) return done;
+    }
+    return {};
+  });
 }
 
 }  // namespace tallowick::history

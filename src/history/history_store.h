@@ -34,8 +34,14 @@ struct Filter {
   std::optional<std::string> serialNumber;
   std::optional<Outcome> outcome;
   std::optional<Kind> kind;
+  std::optional<std::string> station;
   // At most this many records (0: no limit).
   std::size_t limit = 100;
+};
+
+enum class Forwarding : std::uint8_t {
+  None,   // the station works alone
+  Queue,  // the record waits in the outbox until the line database holds it
 };
 
 enum class Detail : std::uint8_t {
@@ -48,9 +54,10 @@ class Store {
   // Marks the file as this program's history, so that a foreign database is never taken
   // for it.
   static constexpr std::int32_t kApplicationId = 0x544C5748;  // "TLWH"
-  // 2: the user who ran it. A file of format 1 is brought up to date when it is opened
-  // for writing; read where it may not be written, its records have no user.
-  static constexpr std::int32_t kSchemaVersion = 2;
+  // 2: the user who ran it; 3: each record's identity and station, and the outbox to the
+  // line database. A file of an older format is brought up to date when it is opened for
+  // writing; read where it may not be written, its records lack what it lacks.
+  static constexpr std::int32_t kSchemaVersion = 3;
 
   // The file is opened, checked and, when it does not exist, made at the first
   // operation; a failed open is tried again at the next one. One store may be used from
@@ -65,7 +72,9 @@ class Store {
 
   // Appends the record in one transaction and gives back its id: afterwards the history
   // holds it whole, or, on an error, exactly what it held before. Its texts must be UTF-8.
-  StoreResult<std::int64_t> append(const Record& record);
+  // A record the history holds already (the same identity) is not added again: its id
+  // comes back. With Forwarding::Queue it also waits in the outbox for the line database.
+  StoreResult<std::int64_t> append(const Record& record, Forwarding forwarding = Forwarding::None);
   // The records the filter selects, newest first.
   StoreResult<std::vector<Record>> list(const Filter& filter, Detail detail = Detail::Summary);
   // The same, handed over a page at a time, so that a long export never keeps appenders
@@ -74,6 +83,35 @@ class Store {
                       const std::function<bool(const Record&)>& take);
   // One record with its log and steps; nothing when there is none with that id.
   StoreResult<std::optional<Record>> find(std::int64_t id);
+
+  // The outbox to the line database: the oldest `limit` records waiting (0: all), whole; how many
+  // wait; those the line holds now leave it; every record joins it (a station that joins
+  // the line), and how many were not waiting yet.
+  StoreResult<std::vector<Record>> waiting(std::size_t limit);
+  StoreResult<std::size_t> waitingCount();
+  StoreStatus forwarded(const std::vector<std::int64_t>& ids);
+  StoreResult<std::size_t> queueAll();
+
+  // The station's block of the line's book, for when the line is away: the numbers of
+  // `printerType` it holds and has not used, in order; a new block from the line (the
+  // numbers used meanwhile stay used); a number taken from it, now used (false when the
+  // block does not hold it unused); a number used, or the user's answer about it, that the
+  // line could not be told at once; what the line has not heard of yet; what it has heard
+  // of now.
+  StoreResult<std::vector<std::string>> blockNumbers(const std::string& printerType);
+  StoreStatus replaceBlock(const std::string& printerType, const std::vector<std::string>& numbers);
+  StoreResult<bool> useFromBlock(const std::string& number, std::int64_t atMs);
+  // A number the line gave the station itself: no longer in the block.
+  StoreStatus dropFromBlock(const std::string& number);
+  StoreStatus noteUse(const std::string& number, const std::string& printerType, std::int64_t atMs,
+                      std::optional<bool> answer = std::nullopt);
+  struct BlockUse {
+    std::string number;
+    std::int64_t atMs = 0;
+    std::optional<bool> answer;  // "Правильный" or "Неправильный", when the user answered
+  };
+  StoreResult<std::vector<BlockUse>> unreportedUses();
+  StoreStatus reported(const std::vector<std::string>& numbers);
 
  private:
   StoreStatus connect();

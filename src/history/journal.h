@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "history/history_store.h"
 #include "history/recorder.h"
+#include "platform/failure.h"
 
 namespace tallowick::history {
 
@@ -26,6 +28,10 @@ class Journal {
   ~Journal();
   Journal(const Journal&) = delete;
   Journal& operator=(const Journal&) = delete;
+
+  // From now on every record names `station` and waits in the outbox for the line
+  // database; `wake` is called after each, from the thread that ended the run.
+  void joinLine(std::string station, std::function<void()> wake);
 
   // The history, for reading; nothing when no place for it could be found, and
   // unavailable() says why.
@@ -46,10 +52,10 @@ class Journal {
 
     // Ends the run and appends its record. The message for the user when the history
     // could not be written and nobody has been told so yet; nothing otherwise.
-    std::optional<std::string> endTestRun(const RunOutcome& outcome, std::string passes,
-                                          std::string pauseMs, std::vector<std::string> log);
-    std::optional<std::string> endInitialisation(InitEnd end, std::string serialNumber,
-                                                 std::vector<std::string> log);
+    std::optional<Failure> endTestRun(const RunOutcome& outcome, std::string passes,
+                                      std::string pauseMs, std::vector<std::string> log);
+    std::optional<Failure> endInitialisation(InitEnd end, std::string serialNumber,
+                                             std::vector<std::string> log);
 
    private:
     Journal& journal_;
@@ -60,10 +66,12 @@ class Journal {
   std::unique_ptr<Entry> begin(Kind kind, std::string port, const Clock& clock);
 
  private:
-  std::optional<std::string> append(const Record& record);
+  std::optional<Failure> append(Record record);
 
   std::unique_ptr<Store> store_;
   std::string unavailable_;
+  std::string station_;
+  std::function<void()> wake_;
   WallTimeSource wallTime_;
   std::atomic<bool> told_{false};
 };

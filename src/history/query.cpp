@@ -100,8 +100,52 @@ bool endsBeforeItBegins(const Filter& filter) {
   return filter.fromMs && filter.untilMs && *filter.fromMs >= *filter.untilMs;
 }
 
-Query::Query(Store* store, std::string unavailable)
-    : store_(store), unavailable_(std::move(unavailable)) {}
+bool selects(const Filter& f, const Record& r) {
+  return (!f.fromMs || r.startedAtMs >= *f.fromMs) && (!f.untilMs || r.startedAtMs < *f.untilMs) &&
+         (!f.model || r.model == *f.model) && (!f.serialNumber || r.serialNumber == *f.serialNumber) &&
+         (!f.outcome || r.outcome == *f.outcome) && (!f.kind || r.kind == *f.kind) &&
+         (!f.station || r.station == *f.station);
+}
+
+Query::Query(Store* store, std::string unavailable, LineHistory* line)
+    : store_(store), unavailable_(std::move(unavailable)), line_(line) {}
+
+StoreResult<std::vector<Record>> Query::fromStation(const Filter& filter, Detail detail) {
+  if (!store_) return StoreError{StoreErrorKind::Unavailable, unavailable_};
+  if (!written()) return std::vector<Record>{};
+  return store_->list(filter, detail);
+}
+
+std::optional<StoreResult<std::vector<Record>>> Query::fromLine(const Filter& filter,
+                                                                Detail detail) {
+  note_.clear();
+  if (!line_) return std::nullopt;
+  auto remote = line_->list(filter, detail);
+  if (!remote && remote.error().kind == StoreErrorKind::Unavailable) {
+    note_ = "База линии недоступна, показана история этой станции: " + remote.error().message;
+    return std::nullopt;
+  }
+  if (!remote || !store_ || !written()) return remote;
+  auto waiting = store_->waiting(0);
+  if (!waiting) return waiting.error();
+  std::vector<Record> records = std::move(remote).value();
+  std::vector<Record> pending = std::move(waiting).value();
+  for (Record& r : pending) {
+    if (!selects(filter, r)) continue;
+    r.id = -r.id;
+    r.waiting = true;
+    if (detail == Detail::Summary) {
+      r.log.clear();
+      r.steps.clear();
+    }
+    records.push_back(std::move(r));
+  }
+  std::stable_sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
+    return a.startedAtMs > b.startedAtMs;
+  });
+  if (filter.limit > 0 && records.size() > filter.limit) records.resize(filter.limit);
+  return records;
+}
 
 bool Query::written() const {
   std::error_code ec;
@@ -109,22 +153,38 @@ bool Query::written() const {
 }
 
 StoreResult<std::vector<Record>> Query::list(const Filter& filter) {
-  if (!store_) return StoreError{StoreErrorKind::Unavailable, unavailable_};
-  if (!written()) return std::vector<Record>{};
-  return store_->list(filter);
+  if (auto remote = fromLine(filter, Detail::Summary)) return std::move(*remote);
+  return fromStation(filter, Detail::Summary);
 }
 
 StoreResult<std::optional<Record>> Query::find(std::int64_t id) {
+  note_.clear();
+  // A record still waiting in the outbox is the station's, by its own id.
+  bool waiting = line_ && id < 0;
+  if (line_ && id > 0) {
+    auto remote = line_->find(id);
+    if (remote || remote.error().kind != StoreErrorKind::Unavailable) return remote;
+    // The list the id came from was the station's own.
+    note_ = "База линии недоступна, показана история этой станции: " + remote.error().message;
+  }
   if (!store_) return StoreError{StoreErrorKind::Unavailable, unavailable_};
   if (!written()) return std::optional<Record>{};
-  return store_->find(id);
+  auto found = store_->find(waiting ? -id : id);
+  if (!found) return found.error();
+  std::optional<Record> record = std::move(found).value();
+  if (record && waiting) {
+    record->id = id;
+    record->waiting = true;
+  }
+  return record;
 }
 
 StoreResult<std::vector<Record>> Query::chosen(const Selection& selection) {
-  if (!store_) return StoreError{StoreErrorKind::Unavailable, unavailable_};
   std::vector<Record> records;
-  if (!written()) return records;
   if (const auto* filter = std::get_if<Filter>(&selection)) {
+    if (auto remote = fromLine(*filter, Detail::Full)) return std::move(*remote);
+    if (!store_) return StoreError{StoreErrorKind::Unavailable, unavailable_};
+    if (!written()) return records;
     const StoreStatus read = store_->forEach(*filter, Detail::Full, [&](const Record& r) {
       records.push_back(r);
       return true;
@@ -133,7 +193,7 @@ StoreResult<std::vector<Record>> Query::chosen(const Selection& selection) {
     return records;
   }
   for (const std::int64_t id : std::get<std::vector<std::int64_t>>(selection)) {
-    auto found = store_->find(id);
+    auto found = find(id);
     if (!found) return found.error();
     if (found.value()) records.push_back(*found.value());
   }
@@ -143,7 +203,7 @@ StoreResult<std::vector<Record>> Query::chosen(const Selection& selection) {
 ExportOutcome Query::exportTo(Format format, const Selection& selection, const std::string& path) {
   using Failure = ExportOutcome::Failure;
   WholeFile target;
-  if (auto refused = target.open(path)) return {Failure::File, *refused, 0};
+  if (auto refused = target.open(path)) return {Failure::File, refused->message, 0};
   auto records = chosen(selection);
   if (!records) {
     target.discard();
@@ -152,7 +212,7 @@ ExportOutcome Query::exportTo(Format format, const Selection& selection, const s
   std::ostringstream bytes;
   exportRecords(format, records.value(), bytes);
   target.write(bytes.str());
-  if (auto problem = target.commit()) return {Failure::File, *problem, 0};
+  if (auto problem = target.commit()) return {Failure::File, problem->message, 0};
   return {Failure::None, {}, records.value().size()};
 }
 

@@ -60,10 +60,24 @@ struct ExportOutcome {
   explicit operator bool() const { return failure == Failure::None; }
 };
 
+// Whether `record` is one that `filter` selects (its limit aside).
+bool selects(const Filter& filter, const Record& record);
+
+// The line's history, read in place of the station's own when the station is on a line.
+class LineHistory {
+ public:
+  virtual ~LineHistory() = default;
+  virtual StoreResult<std::vector<Record>> list(const Filter& filter, Detail detail) = 0;
+  virtual StoreResult<std::optional<Record>> find(std::int64_t id) = 0;
+};
+
 class Query {
  public:
-  // `store`: the history; nothing when there is no place for one, `unavailable` says why.
-  Query(Store* store, std::string unavailable);
+  // `store`: the station's history; nothing when there is no place for one, `unavailable`
+  // says why. `line`: the line's history, read in its place with the station's records that
+  // still wait in its outbox (marked, their ids negated); when the line cannot be reached
+  // the station's own history is read, and note() says so.
+  Query(Store* store, std::string unavailable, LineHistory* line = nullptr);
 
   StoreResult<std::vector<Record>> list(const Filter& filter);
   // One record with its log and steps; nothing when there is none with that id.
@@ -73,13 +87,23 @@ class Query {
   ExportOutcome exportTo(Format format, const Selection& selection, const std::string& path);
   StoreResult<std::size_t> exportTo(Format format, const Selection& selection, std::ostream& out);
 
+  // What the user should know of the last read: the history read is the station's own
+  // because the line could not be reached. Empty when there is nothing to say.
+  const std::string& note() const { return note_; }
+
  private:
+  // The records the filter selects on the line, with the station's waiting ones; nothing
+  // when the line could not be reached (note() says why).
+  std::optional<StoreResult<std::vector<Record>>> fromLine(const Filter& filter, Detail detail);
+  StoreResult<std::vector<Record>> fromStation(const Filter& filter, Detail detail);
   // False when there is no history to read, or none has been written yet.
   bool written() const;
   StoreResult<std::vector<Record>> chosen(const Selection& selection);
 
   Store* store_;
   std::string unavailable_;
+  LineHistory* line_;
+  std::string note_;
 };
 
 }  // namespace tallowick::history

@@ -55,8 +55,9 @@ std::optional<StepResult> stepResultFromKey(std::string_view key) {
   return valueOf(kStepResults, key);
 }
 
-std::array<NamedText, 9> describingTexts(const Record& r) {
-  return {{{"computer", &r.computer},
+std::array<NamedText, 10> describingTexts(const Record& r) {
+  return {{{"station", &r.station},
+           {"computer", &r.computer},
            {"user", &r.user},
            {"port", &r.port},
            {"model", &r.model},
@@ -79,6 +80,24 @@ Outcome outcomeOf(const RunOutcome& run) {
       return Outcome::Aborted;
   }
   return Outcome::Aborted;
+}
+
+std::optional<std::string> firstText(const Record& r,
+                                     const std::function<bool(std::string_view)>& bad) {
+  if (bad(r.uid)) return "поле uid";
+  if (bad(r.station)) return "поле station";
+  for (const auto& [name, text] : describingTexts(r)) {
+    if (bad(*text)) return std::string("поле ") + name;
+  }
+  if (bad(r.message)) return "поле message";
+  for (std::size_t i = 0; i < r.log.size(); ++i) {
+    if (bad(r.log[i])) return "строка " + std::to_string(i + 1) + " журнала";
+  }
+  for (std::size_t i = 0; i < r.steps.size(); ++i) {
+    const StepReport& s = r.steps[i];
+    if (bad(s.title) || bad(s.code) || bad(s.message)) return "шаг " + std::to_string(i + 1);
+  }
+  return std::nullopt;
 }
 
 }  // namespace tallowick::history

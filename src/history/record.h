@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,6 +33,11 @@ enum class Outcome : std::uint8_t { TALLOWICK_HISTORY_OUTCOMES(TALLOWICK_ENUMERA
 
 struct Record {
   std::int64_t id = 0;  // given by the history when the record is appended
+  // The record's own identity, made with it (a UUID), which it keeps wherever it is copied:
+  // the line database holds each record once, however often it is forwarded.
+  std::string uid;
+  // The station of the line that made it: the computer's name unless named otherwise.
+  std::string station;
   Kind kind = Kind::TestRun;
   // Milliseconds since 1970-01-01 00:00 UTC, and the computer's offset from UTC at the
   // start, so that the times read as the workshop's clock showed them.
@@ -58,6 +64,9 @@ struct Record {
   std::int64_t durationMs = 0;
   std::vector<std::string> log;  // every line, exactly as written
   std::vector<StepReport> steps;
+  // Read from the line's history: a record of this station's that waits in its outbox,
+  // not yet on the line (its id is then the station's own, negated). Never stored.
+  bool waiting = false;
   bool operator==(const Record&) const = default;
 };
 
@@ -67,7 +76,12 @@ struct NamedText {
   const char* name;
   const std::string* text;
 };
-std::array<NamedText, 9> describingTexts(const Record& r);
+std::array<NamedText, 10> describingTexts(const Record& r);
+
+// Where the first text of the record (its fields, log lines and steps, in this order) is
+// for which `bad` holds, if any: "поле port", "строка 3 журнала", "шаг 2".
+std::optional<std::string> firstText(const Record& r,
+                                     const std::function<bool(std::string_view)>& bad);
 
 // The names these values have in the file and in every export.
 std::string_view kindKey(Kind kind);

@@ -68,6 +68,16 @@ SerialBook::StartOutcome SerialBook::start(std::string_view programPath) {
   return outcome;
 }
 
+StoreStatus SerialBook::load() {
+  auto lists = store_.readLists();
+  if (!lists) return lists.error();
+  lists_ = std::move(lists).value();
+  sortSerials(lists_.shouldInit);
+  sortSerials(lists_.alreadyInit);
+  loaded_ = true;
+  return {};
+}
+
 void SerialBook::replaceWithInterval(std::vector<std::string> numbers) {
   sortSerials(numbers);
   lists_.shouldInit = std::move(numbers);

@@ -25,6 +25,10 @@ class SerialBook {
   // already stored.
   StartOutcome start(std::string_view programPath);
 
+  // The stored lists alone, without the first-run set-up: for a program that uses the book
+  // without owning it (the command line).
+  StoreStatus load();
+
   // False until the stored lists were read. Until then nothing is written: the lists
   // shown would replace stored numbers that were never seen.
   bool loaded() const { return loaded_; }

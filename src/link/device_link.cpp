@@ -61,14 +61,21 @@ void DeviceLink::setLineFactory(LineFactory factory) {
   factory_ = std::move(factory);
 }
 
+void DeviceLink::setReadWait(std::chrono::milliseconds wait) {
+  readWaitMs_ =
+      static_cast<int>(std::clamp<std::int64_t>(wait.count(), 1, SerialLine::kReadTimeoutMs));
+}
+
 std::int32_t DeviceLink::OpenDeviceLink(const std::string& portName, std::int32_t baudRate) {
   // Asked from the stop check in the middle of a wait: the port in use stays.
   if (waiting_) return -1;
   // A second open without a close releases the first port instead of leaking it.
   if (line_ && line_->isOpen()) line_->close();
   linkIdle_ = true;
+  inboxNext_ = inboxEnd_ = 0;
   line_ = factory_ ? factory_(portName) : makePlatformSerialLine();
   const std::int32_t handle = line_ ? line_->open(portName, baudRate) : -1;
+  lastStopCheck_ = lineClock().now();
   openFailure_ = {};
   if (handle == -1) {
     openFailure_ = line_ ? line_->openFailure() : OpenFailure{OpenFailureReason::NoSuchDevice};
@@ -80,7 +87,13 @@ std::int32_t DeviceLink::OpenDeviceLink(const std::string& portName, std::int32_
 
 std::int32_t DeviceLink::CloseDeviceLink() {
   if (!line_) return 0;
+  inboxNext_ = inboxEnd_ = 0;
   return line_->close() ? 1 : 0;
+}
+
+void DeviceLink::purge() {
+  inboxNext_ = inboxEnd_ = 0;
+  line_->purge();
 }
 
 CommandResult* DeviceLink::SendCommand(std::int32_t command, const std::string& data) {
@@ -155,7 +168,7 @@ std::int32_t DeviceLink::ExchangeFrame(std::int32_t command, const std::string& 
   const auto request = frame::buildRequest(seq, code, std::span(bytes, lastWireData_.size()));
   if (line_) {
     line_->drain();
-    line_->purge();
+    purge();
     line_->write(request);
   }
   const WaitEnd ended =
@@ -174,23 +187,27 @@ std::int32_t DeviceLink::ExchangeFrame(std::int32_t command, const std::string& 
 
 WaitEnd DeviceLink::awaitReply(Micros deadline) {
   // The wait ends on the closing 03h of a frame of this request, or after
-  // kSilentReadsLimit empty reads in a row; any byte, busy bytes included, starts the
-  // count again. However busy the line, it ends at the deadline; a port that is gone ends
-  // it at once, and so does the stop check.
-  Micros lastStopCheck = lineClock().now();
+  // kSilentReadsLimit read periods of silence in a row (empty reads, or shorter ones that
+  // add up to as much); any byte, busy bytes included, starts the count again. However busy
+  // the line, it ends at the deadline; a port that is gone ends it at once, and so does the
+  // stop check.
+  const int periodMs = SerialLine::kReadTimeoutMs;
+  int silentMs = 0;
   for (int silent = 0; silent < kSilentReadsLimit;) {
     const ReadStatus got = receive();
     if (got == ReadStatus::Closed) return WaitEnd::PortGone;
-    if (got == ReadStatus::Byte) {
+    if (got == ReadStatus::Bytes) {
       if (receiver_.frameComplete()) return WaitEnd::Frame;
       silent = 0;
+      silentMs = 0;
     } else {
-      ++silent;
+      for (silentMs += readWaitMs_; silentMs >= periodMs; silentMs -= periodMs)
+        ++silent;
     }
     const Micros now = lineClock().now();
     if (now >= deadline) return WaitEnd::TimeLimit;
-    if (stopCheck_ && (got != ReadStatus::Byte || now - lastStopCheck >= kStopCheckPeriod)) {
-      lastStopCheck = now;
+    if (stopCheck_ && (got != ReadStatus::Bytes || now - lastStopCheck_ >= kStopCheckPeriod)) {
+      lastStopCheck_ = now;
       if (stopCheck_()) return WaitEnd::Stopped;
     }
   }
@@ -198,18 +215,26 @@ WaitEnd DeviceLink::awaitReply(Micros deadline) {
 }
 
 ReadStatus DeviceLink::receive() {
+  if (inboxNext_ < inboxEnd_) {
+    receiver_.feed(inbox_[inboxNext_++]);
+    return ReadStatus::Bytes;
+  }
   if (!line_) return ReadStatus::Closed;
   Clock& clock = line_->clock();
   const Micros start = clock.now();
-  const ReadResult r = line_->readByte();
+  const ReadResult r = line_->read(inbox_, receiver_.bytesToCome(), readWaitMs_);
   switch (r.status) {
-    case ReadStatus::Byte:
-      receiver_.feed(r.byte);
+    case ReadStatus::Bytes:
+      inboxNext_ = 0;
+      inboxEnd_ = std::min(r.count, inbox_.size());
+      // A line that says bytes came but brought none has brought nothing.
+      if (inboxEnd_ == 0) return ReadStatus::Timeout;
+      receiver_.feed(inbox_[inboxNext_++]);
       break;
     case ReadStatus::Error: {
       line_->clearError();
       receiver_.readFailed();
-      const Micros period = std::chrono::milliseconds(SerialLine::kReadTimeoutMs);
+      const Micros period = std::chrono::milliseconds(readWaitMs_);
       const Micros spent = clock.now() - start;
       if (spent < period) clock.sleepFor(period - spent);
       break;
@@ -224,7 +249,7 @@ ReadStatus DeviceLink::receive() {
 }
 
 std::int32_t DeviceLink::ReceiveByte() {
-  return receive() == ReadStatus::Byte ? 1 : 0;
+  return receive() == ReadStatus::Bytes ? 1 : 0;
 }
 
 void DeviceLink::FinishReply(WaitEnd ended) {

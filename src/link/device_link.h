@@ -4,6 +4,7 @@
 // Every user makes its own link, each with its own line factory.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -31,9 +32,11 @@ struct AttemptRecord {
 };
 using AttemptObserver = std::function<void(const AttemptRecord&)>;
 
-// Asked again and again while a reply is awaited; true ends the wait at once, as no reply
-// that says it was stopped. The link's user owns it (a run's Stop, Ctrl-C), so every link
-// has its own.
+// Asked again and again while a reply is awaited (after every empty read, and at least every
+// kStopCheckPeriod while bytes keep coming); true ends the wait at once, as no reply that says
+// it was stopped. The link's user owns it (a run's Stop, Ctrl-C), so every link has its own;
+// a window answers its user from here. A command asked for from it is refused (LinkRefusal::
+// Busy), and the port may be closed from it: the wait then ends as the port being gone.
 using StopCheck = std::function<bool()>;
 
 class DeviceLink {
@@ -45,8 +48,12 @@ class DeviceLink {
   // A command waits at most this long in all, however many bytes keep coming: several
   // times the longest printout a printer makes before its reply.
   static constexpr Micros kCommandTimeLimit = std::chrono::minutes(15);
-  // While a reply is awaited the stop check is asked at least this often.
-  static constexpr Micros kStopCheckPeriod = std::chrono::milliseconds(100);
+  // While replies are awaited the stop check is asked at least this often, from one wait to
+  // the next: a window that answers its user from it stays responsive through a run of
+  // short exchanges too.
+  static constexpr Micros kStopCheckPeriod = std::chrono::milliseconds(50);
+  // The most one read of the line takes in.
+  static constexpr std::size_t kReadChunk = 512;
   // ExchangeFrame's refusals.
   static constexpr std::int32_t kNotReady = -1;
   static constexpr std::int32_t kRefusedData = -2;
@@ -62,6 +69,10 @@ class DeviceLink {
   void setAttemptObserver(AttemptObserver observer) { observer_ = std::move(observer); }
   // Installs the check that can end a wait early; an empty one never does.
   void setStopCheck(StopCheck check) { stopCheck_ = std::move(check); }
+  // How long one read may wait for a byte: the read period, or less for a user that must
+  // answer more often while the printer is silent (a window, whose stop check pumps its
+  // events after every empty read). Silence is counted in read periods all the same.
+  void setReadWait(std::chrono::milliseconds wait);
   const StopCheck& stopCheck() const { return stopCheck_; }
 
   // Opens the port for the printer (closing a port this link still holds first).
@@ -81,7 +92,8 @@ class DeviceLink {
   std::int32_t ResendLastCommand();
   // One attempt; 0 when it ran, kNotReady or kRefusedData when nothing was sent.
   std::int32_t ExchangeFrame(std::int32_t command, const std::string& data);
-  // Reads at most one byte and feeds it to the receiver; 1 when a byte came, else 0.
+  // Feeds the receiver the next byte the line brought, reading the line when none is left
+  // from the last read; 1 when a byte came, else 0.
   std::int32_t ReceiveByte();
 
   CommandResult* result() { return &result_; }
@@ -99,9 +111,12 @@ class DeviceLink {
   void FinishReply(WaitEnd ended);
   void refuse(CommandResult& record, std::int32_t command, const std::string& data,
               LinkRefusal why);
-  // One read fed to the receiver. A failed read takes its whole read period, so a port
-  // that fails at once cannot turn the silence limit into a busy loop.
+  // One byte fed to the receiver: the next of those the last read brought, or the first of a
+  // new read. A failed read takes its whole wait, so a port that fails at once cannot turn
+  // the silence limit into a busy loop.
   ReadStatus receive();
+  // Empties the line in both directions, the bytes read but not yet fed included.
+  void purge();
   // Waits for the reply of the attempt just written; says how the wait ended.
   WaitEnd awaitReply(Micros deadline);
   Clock& lineClock() { return line_ ? line_->clock() : realClock(); }
@@ -111,6 +126,12 @@ class DeviceLink {
   StopCheck stopCheck_;
   std::int32_t attempt_ = 0;
   std::unique_ptr<SerialLine> line_;
+  // What the last read brought, fed to the receiver one byte at a time from `inboxNext_`.
+  std::array<std::uint8_t, kReadChunk> inbox_{};
+  std::size_t inboxNext_ = 0;
+  std::size_t inboxEnd_ = 0;
+  Micros lastStopCheck_{0};
+  int readWaitMs_ = SerialLine::kReadTimeoutMs;
   OpenFailure openFailure_;
   ReplyReceiver receiver_;
   CommandResult result_;
@@ -124,6 +145,21 @@ class DeviceLink {
   std::int32_t lastCommand_ = 0;
   std::string lastData_;      // UTF-8, as the caller gave it
   std::string lastWireData_;  // the same in Windows-1251
+};
+
+// A stop check for the length of a scope: the one the link had before comes back afterwards.
+class StopCheckScope {
+ public:
+  StopCheckScope(DeviceLink& link, StopCheck check) : link_(link), previous_(link.stopCheck()) {
+    link_.setStopCheck(std::move(check));
+  }
+  ~StopCheckScope() { link_.setStopCheck(std::move(previous_)); }
+  StopCheckScope(const StopCheckScope&) = delete;
+  StopCheckScope& operator=(const StopCheckScope&) = delete;
+
+ private:
+  DeviceLink& link_;
+  StopCheck previous_;
 };
 
 }  // namespace tallowick

@@ -1,5 +1,7 @@
 #include "link/reply_receiver.h"
 
+#include <algorithm>
+
 #include "link/frame.h"
 
 namespace tallowick {
@@ -21,6 +23,37 @@ void ReplyReceiver::beginAttempt(std::optional<FrameId> expected) {
   frameComplete_ = false;
   status_.fill(0);
   replyData_.clear();
+}
+
+std::size_t ReplyReceiver::bytesToCome() const {
+  // 04h, the status bytes, 05h, the four checksum characters and 03h.
+  constexpr std::size_t kTail = 1 + frame::kStatusBytes + 1 + 4 + 1;
+  const std::size_t data = dataCount_;
+  switch (state_) {
+    case ReplyState::WaitStart:
+      return 0;
+    case ReplyState::ReadLength:  // LEN, SEQ, CMD and the ';' that ends the first field
+      return 4 + kTail;
+    case ReplyState::ReadSequence:
+      return 3 + data + kTail;
+    case ReplyState::ReadCommand:
+      return 2 + data + kTail;
+    case ReplyState::ReadErrorCode:
+      return 1 + data + kTail;
+    case ReplyState::ReadReplyData:
+      return data - std::min<std::size_t>(byteCount_, data) + kTail;
+    case ReplyState::WaitStatusMark:
+      return kTail;
+    case ReplyState::ReadStatus:
+      return frame::kStatusBytes - std::min<std::size_t>(byteCount_, frame::kStatusBytes) + 6;
+    case ReplyState::WaitChecksumMark:
+      return 6;
+    case ReplyState::ReadChecksum:
+      return 4 - std::min<std::size_t>(byteCount_, 4) + 1;
+    case ReplyState::WaitEnd:
+      return 1;
+  }
+  return 0;
 }
 
 void ReplyReceiver::runHandler(std::uint8_t b) {

@@ -71,6 +71,9 @@ class ReplyReceiver {
   }
 
   ReplyState state() const { return state_; }
+  // The fewest bytes that must still come before the frame under way can end whole, from
+  // what its head said (a damaged frame may end sooner); 0 while no frame is under way.
+  std::size_t bytesToCome() const;
   // The first field as received (at most 19 bytes, Windows-1251).
   std::string firstField() const { return std::string(firstField_.data(), firstLength_); }
   // The reply data after the first field, as far as it arrived (Windows-1251).

@@ -13,17 +13,17 @@
 
 namespace tallowick {
 
-// Outcome of one single-byte read.
+// Outcome of one read.
 enum class ReadStatus {
-  Byte,     // a byte arrived
-  Timeout,  // the read period (100 ms) passed without a byte
+  Bytes,    // one byte or more arrived
+  Timeout,  // the wait (the read period, 100 ms, or the shorter one asked for) passed empty
   Error,    // the port reported an error; the read returned at once
   Closed,   // the port is gone (end of file, hang-up, not open): every later read says so
 };
 
 struct ReadResult {
   ReadStatus status = ReadStatus::Timeout;
-  std::uint8_t byte = 0;
+  std::size_t count = 0;  // bytes put into the buffer: at least one for Bytes, else none
 };
 
 // One serial port held exclusively. Every operation is blocking and returns when done.
@@ -36,10 +36,10 @@ class SerialLine {
 
   // Opens the named port for exclusive use: 8 data bits, no parity, one stop bit at
   // exactly `baud`, every byte passed as it is (no XON/XOFF, no CR/LF translation; only
-  // hardware flow control stays as the driver has it), one-byte reads that wait at most
-  // kReadTimeoutMs, writes and drains bounded by writeLimitMs; both directions purged. Returns a
-  // non-negative handle, or -1 when the port cannot be used (missing, held by another open, or its
-  // settings or time-outs cannot be set).
+  // hardware flow control stays as the driver has it), reads that wait at most
+  // kReadTimeoutMs, writes and drains bounded by writeLimitMs; both directions purged.
+  // Returns a non-negative handle, or -1 when the port cannot be used (missing, held by
+  // another open, or its settings or time-outs cannot be set).
   virtual std::int32_t open(const std::string& portName, std::int32_t baud) = 0;
 
   // Why the last open returned -1 (None after one that succeeded). The port and the rate
@@ -65,8 +65,13 @@ class SerialLine {
   // reply).
   virtual void write(std::span<const std::uint8_t> bytes) = 0;
 
-  // Reads at most one byte, waiting at most kReadTimeoutMs.
-  virtual ReadResult readByte() = 0;
+  // Takes what the port holds, at most `into.size()` bytes: at once when something is there,
+  // else as soon as something comes, after at most `waitMs` (1 to kReadTimeoutMs). `coming`
+  // is how many bytes the reader knows are still on their way (the rest of a frame under
+  // way; 0 when it cannot tell): a line whose bytes come at the line's pace may wait for
+  // most of them and hand them over together, never past the time the last of them needs to
+  // arrive, nor past `waitMs`.
+  virtual ReadResult read(std::span<std::uint8_t> into, std::size_t coming, int waitMs) = 0;
 
   // The time the line's reads pass in: real time, or the virtual time of an in-process
   // line. The link measures its waits on it.

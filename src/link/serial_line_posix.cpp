@@ -1,8 +1,9 @@
-// The serial line on POSIX systems, through termios, fully raw. A one-byte read waits in
-// poll for at most 100 ms and only then reads, so it returns in time on any file, and an
+// The serial line on POSIX systems, through termios, fully raw. A read waits in poll for at
+// most 100 ms and then takes all the port holds, so it returns in time on any file, and an
 // end of file or a hang-up is reported as the port being gone instead of an endless run
-// of empty reads. The port is held with TIOCEXCL and an advisory lock, so that a second
-// open fails as it does on Windows, also for root.
+// of empty reads. In the middle of a frame it sleeps for the bytes known to be coming
+// instead, and takes them together. The port is held with TIOCEXCL and an advisory lock,
+// so that a second open fails as it does on Windows, also for root.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -14,6 +15,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <ctime>
 #include <optional>
 
 #include "link/serial_line.h"
@@ -63,6 +65,12 @@ struct Deadline {
 
 class PosixSerialLine final : public SerialLine {
  public:
+  // The longest a read sleeps for the bytes of a frame still coming: the window answers its
+  // user between reads.
+  static constexpr std::int64_t kGatherLimitMicros = 20'000;
+  // What a sleep may overrun by (the system's timer slack is 50 us).
+  static constexpr std::int64_t kSleepOverrunMicros = 100;
+
   ~PosixSerialLine() override { close(); }
 
   std::int32_t open(const std::string& portName, std::int32_t baud) override {
@@ -122,26 +130,51 @@ class PosixSerialLine final : public SerialLine {
     }
   }
 
-  ReadResult readByte() override {
+  ReadResult read(std::span<std::uint8_t> into, std::size_t coming, int waitMs) override {
     if (fd_ < 0) return {ReadStatus::Closed, 0};
+    waitMs = std::clamp(waitMs, 1, kReadTimeoutMs);
+    // The rest of a frame comes at the line's pace, a byte at a time: rather than wake for
+    // each, sleep for all of them but the last, which cannot have come before, and take what
+    // is there. The sleep ends a little early, since a sleep may overrun by tens of
+    // microseconds. Nothing there yet (a printer that stopped in mid-frame): as any read,
+    // for the rest of the wait.
+    const auto stillComing = static_cast<std::int64_t>(coming > 1 ? coming - 1 : 0);
+    const std::int64_t theirTime = stillComing * 10'000'000 / (baud_ > 0 ? baud_ : 9600);
+    const std::int64_t sleep = std::min<std::int64_t>(
+        {theirTime - kSleepOverrunMicros, kGatherLimitMicros, std::int64_t{waitMs} * 1000});
+    if (sleep > 0) {
+      const timespec wait{0, static_cast<long>(sleep * 1000)};
+      ::nanosleep(&wait, nullptr);
+      const ssize_t n = ::read(fd_, into.data(), into.size());
+      if (n > 0) return {ReadStatus::Bytes, static_cast<std::size_t>(n)};
+      waitMs = std::max(0, waitMs - static_cast<int>(sleep / 1000));
+    }
     pollfd p{fd_, POLLIN, 0};
-    const int ready = ::poll(&p, 1, kReadTimeoutMs);
+    const int ready = ::poll(&p, 1, waitMs);
     // A signal ends the read early, so that a stop asked for by it is seen at once.
     if (ready == 0 || (ready < 0 && errno == EINTR)) return {ReadStatus::Timeout, 0};
     if (ready < 0) return {ReadStatus::Error, 0};
     if ((p.revents & POLLNVAL) != 0) return {ReadStatus::Closed, 0};
     if ((p.revents & POLLIN) == 0) return {ReadStatus::Closed, 0};  // hung up, nothing left
-    std::uint8_t b = 0;
-    const ssize_t n = ::read(fd_, &b, 1);
-    if (n == 1) return {ReadStatus::Byte, b};
+    const ssize_t n = ::read(fd_, into.data(), into.size());
+    if (n > 0) return {ReadStatus::Bytes, static_cast<std::size_t>(n)};
     // Readable but nothing to read is an end of file: the other end is gone.
     if (n == 0) return {ReadStatus::Closed, 0};
     if (errno == EINTR || errno == EAGAIN) return {ReadStatus::Timeout, 0};
     return {errno == EIO ? ReadStatus::Closed : ReadStatus::Error, 0};
   }
 
+  // With nothing come in and nothing left to go out there is nothing to discard, and the
+  // flush, which waits for the terminal's own buffers, is spared.
   void purge() override {
-    if (fd_ >= 0) ::tcflush(fd_, TCIOFLUSH);
+    if (fd_ < 0) return;
+    int in = 0;
+    int out = 0;
+    if (::ioctl(fd_, FIONREAD, &in) == 0 && in == 0 && ::ioctl(fd_, TIOCOUTQ, &out) == 0 &&
+        out == 0) {
+      return;
+    }
+    ::tcflush(fd_, TCIOFLUSH);
   }
 
   // tcdrain would wait without limit behind a held flow control: the queue is watched

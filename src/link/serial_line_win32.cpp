@@ -1,7 +1,7 @@
-// The serial line on Windows: synchronous file I/O on the COM device with a fixed
-// 100 ms read time-out, 1024-byte driver queues and 8N1 at the requested rate. Every byte
-// passes as it is: XON/XOFF, the error character and null stripping are off; the
-// hardware flow control stays as the driver has it.
+// The serial line on Windows: synchronous file I/O on the COM device, reads that take what
+// the driver holds or wait at most 100 ms for it, 1024-byte driver queues and 8N1 at the
+// requested rate. Every byte passes as it is: XON/XOFF, the error character and null
+// stripping are off; the hardware flow control stays as the driver has it.
 #include <windows.h>
 
 #include <cstdio>
@@ -34,9 +34,9 @@ bool portGone(DWORD error) {
   }
 }
 
-// The one read the link makes per byte; kept resident so paging never stalls it.
-BOOL readOne(HANDLE h, std::uint8_t* b, DWORD* got) {
-  return ReadFile(h, b, 1, got, nullptr);
+// The read the link waits in; kept resident so paging never stalls it.
+BOOL readSome(HANDLE h, std::uint8_t* into, DWORD size, DWORD* got) {
+  return ReadFile(h, into, size, got, nullptr);
 }
 
 class Win32SerialLine final : public SerialLine {
@@ -45,11 +45,13 @@ class Win32SerialLine final : public SerialLine {
 
   std::int32_t open(const std::string& portName, std::int32_t baud) override {
     close();
-    VirtualLock(reinterpret_cast<LPVOID>(&readOne), kLockedCodeBytes);
+    VirtualLock(reinterpret_cast<LPVOID>(&readSome), kLockedCodeBytes);
 
+    // A read returns at once with what the driver holds; with nothing there it returns as
+    // soon as a byte comes, or empty after the read period.
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = 0;
-    timeouts.ReadTotalTimeoutMultiplier = 0;
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
     timeouts.ReadTotalTimeoutConstant = kReadTimeoutMs;
     // A write returns within writeLimitMs even when the flow control holds the line: three
     // times each byte's time (rounded up to whole milliseconds) and two seconds more.
@@ -86,6 +88,7 @@ class Win32SerialLine final : public SerialLine {
     dcb.fNull = FALSE;
     if (!SetCommState(handle_, &dcb)) return fail(OpenStep::Settings);
     if (!SetCommTimeouts(handle_, &timeouts)) return fail(OpenStep::Timeouts);
+    readWaitMs_ = kReadTimeoutMs;
     PurgeComm(handle_, kPurgeAll);
     return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(handle_));
   }
@@ -108,14 +111,22 @@ class Win32SerialLine final : public SerialLine {
     WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   }
 
-  ReadResult readByte() override {
+  // The driver hands over what it holds as soon as a byte has come; the bytes still coming
+  // change nothing (a sleep on Windows is too coarse for them).
+  ReadResult read(std::span<std::uint8_t> into, std::size_t, int waitMs) override {
     if (handle_ == INVALID_HANDLE_VALUE) return {ReadStatus::Closed, 0};
-    std::uint8_t b = 0;
+    // Another wait than the last one asked for is the driver's read time-out anew.
+    if (waitMs != readWaitMs_) {
+      COMMTIMEOUTS timeouts{};
+      GetCommTimeouts(handle_, &timeouts);
+      timeouts.ReadTotalTimeoutConstant = static_cast<DWORD>(waitMs);
+      if (SetCommTimeouts(handle_, &timeouts)) readWaitMs_ = waitMs;
+    }
     DWORD got = 0;
-    if (!readOne(handle_, &b, &got)) {
+    if (!readSome(handle_, into.data(), static_cast<DWORD>(into.size()), &got)) {
       return {portGone(GetLastError()) ? ReadStatus::Closed : ReadStatus::Error, 0};
     }
-    if (got == 1) return {ReadStatus::Byte, b};
+    if (got > 0) return {ReadStatus::Bytes, got};
     return {ReadStatus::Timeout, 0};
   }
 
@@ -157,6 +168,7 @@ class Win32SerialLine final : public SerialLine {
   }
 
   std::int32_t baud_ = 9600;
+  int readWaitMs_ = kReadTimeoutMs;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   OpenFailure failure_;
 };

@@ -113,7 +113,7 @@ void AuxiliaryPage::Button13Click() {
 void AuxiliaryPage::Button17Click() {
   std::int32_t err = 0;
   const CommandResult* info = s_.keep(s_.commands.GetDeviceInfo(kPw, &err));
-  if (!messageOutcome(s_, "Таймаут устройства! Ошибка GetDeviceInfo!", "Ошибка GetDeviceInfo")) {
+  if (!messageOutcome(s_, kGetDeviceInfoTimeout, kGetDeviceInfoError)) {
     return;
   }
   s_.state.TaxFirmwarePrefix = taxFirmwarePrefix(info->Fields[1]);

@@ -25,14 +25,24 @@ void connectPrinter(Session& s, int baudIndex) {
   s.state.StopRequested = false;
 
   std::int32_t err = 0;
-  const CommandResult* r = s.keep(s.commands.GetDeviceInfo(kDevicePassword, &err));
+  const CommandResult* r = nullptr;
+  {
+    // However long the printer keeps it waiting, the user can end the connect.
+    const StopCheckScope stoppable(s.link(), s.stopOnRequest());
+    r = s.keep(s.commands.GetDeviceInfo(kDevicePassword, &err));
+  }
+  if (r->stopped()) {
+    // Asked for, not a failure of the printer: no box, and the port is let go.
+    disconnectPrinter(s);
+    return;
+  }
   if (r->noReply()) {
     s.ui.setServiceIndicator({colour::kYellow, 24, ""});
-    s.ui.messageBox("Таймаут устройства! Ошибка GetDeviceInfo!");
+    s.ui.messageBox(kGetDeviceInfoTimeout);
     return;
   }
   if (!r->accepted()) {
-    s.ui.messageBox("Ошибка GetDeviceInfo");
+    s.ui.messageBox(kGetDeviceInfoError);
     return;
   }
   updateServiceIndicator(s);

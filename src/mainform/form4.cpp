@@ -15,6 +15,8 @@ void TForm4::Button2Click() {
 }
 
 void TForm4::Button1Click() {
+  // The number stays where it was in the station's book; the line keeps the answer.
+  (void)numbers_.answered(selector_.text(), false);
   ui_.messageBox(std::string(texts::kInitialisedWrongly));
   ui_.close();
 }
@@ -22,7 +24,7 @@ void TForm4::Button1Click() {
 void TForm4::confirm() {
   const std::string serial = selector_.text();
   const int selected = selector_.selectedIndex();
-  const StoreStatus saved = book_.confirm(serial);
+  const StoreStatus saved = numbers_.answered(serial, true);
   if (!serial.empty()) removeFromSelector(serial, selected);
   if (saved) {
     ui_.messageBox(std::string(texts::kInitialisedRightly));

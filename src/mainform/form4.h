@@ -1,11 +1,12 @@
 // The serial-number confirmation at the end of an initialisation: shows the number that
-// was written and, when the user confirms it, moves it from "К инициализации" to
-// "Инициализация уже выполнена" and stores both lists.
+// was written and passes the user's answer to the keeper of the numbers (the station's book
+// moves a confirmed number from "К инициализации" to "Инициализация уже выполнена" and
+// stores both lists; the line's book records the answer).
 #pragma once
 
 #include <string>
 
-#include "initforms/serial_book.h"
+#include "mainform/number_keeper.h"
 #include "mainform/serial_selector.h"
 
 namespace tallowick {
@@ -21,8 +22,8 @@ class Form4Ui {
 
 class TForm4 {
  public:
-  TForm4(Form4Ui& ui, SerialSelector& selector, SerialBook& book)
-      : ui_(ui), selector_(selector), book_(book) {}
+  TForm4(Form4Ui& ui, SerialSelector& selector, NumberKeeper& numbers)
+      : ui_(ui), selector_(selector), numbers_(numbers) {}
 
   void FormActivate();
   void Button2Click();  // "Правильный"
@@ -34,7 +35,7 @@ class TForm4 {
 
   Form4Ui& ui_;
   SerialSelector& selector_;
-  SerialBook& book_;
+  NumberKeeper& numbers_;
 };
 
 }  // namespace tallowick

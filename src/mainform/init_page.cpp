@@ -7,6 +7,7 @@
 
 #include "initforms/serial_numbers.h"
 #include "link/cp1251.h"
+#include "mainform/number_keeper.h"
 #include "mainform/serial_selector.h"
 #include "mainform/step_outcome.h"
 #include "mainform/tax_rates.h"
@@ -167,12 +168,13 @@ bool InitPage::serialConfirmed(const std::string& serial) {
 bool InitPage::inputsAccepted() {
   const std::string date = s_.ui.dateText();
   const std::string time = s_.ui.timeText();
-  const std::string serial = s_.ui.serialSelector().text();
+  // The book's next number is one the book made, checked when it is taken.
+  const std::string serial = nextFromBook_ ? std::string("-") : s_.ui.serialSelector().text();
   if (const char* refused = refusedInput(date, time, serial)) {
     s_.ui.messageBox(refused);
     return false;
   }
-  return serialConfirmed(serial);
+  return nextFromBook_ || serialConfirmed(serial);
 }
 
 InitEnd InitPage::Button9Click() {
@@ -183,8 +185,6 @@ InitEnd InitPage::Button9Click() {
 InitEnd InitPage::initialise() {
   const std::string date = s_.ui.dateText();
   const std::string time = s_.ui.timeText();
-  const std::string serial = s_.ui.serialSelector().text();
-
   const char* dateNoReply = "Шаг 1. Дата и время не установлены!  Таймаут!!!";
   const char* dateError = "Шаг 1. Дата и время не установлены!  Ошибка!!!";
   const CommandResult* probe = s_.keep(s_.commands.SendFixed(kBeep));
@@ -209,26 +209,44 @@ InitEnd InitPage::initialise() {
   }
 
   if (const auto ended = rebootAndWait(noReboot)) return *ended;
-
-  const char* serialError = "Шаг 2. Заводской номер не установлен!  Ошибка!!!";
-  s_.keep(s_.commands.SetSerialNumber(kPw, serial, &err));
-  if (err != 0) {
-    s_.ui.messageBox("Ошибка установки заводского номера!");
-    log(serialError);
-    return InitEnd::Failed;
-  }
-  if (!initOutcome(s_, kTimeout, "Шаг 2. Заводской номер не установлен!  Таймаут!!!",
-                   "Ошибка установки заводского номера!", serialError,
-                   {"Шаг 2. Заводской номер установлен! ", "Шаг 2 завершен успешно! "})) {
-    return InitEnd::Failed;
-  }
-
+  if (!writeSerialNumber()) return InitEnd::Failed;
   if (!identificationAndTaxes() || !technicalInformation()) return InitEnd::Failed;
 
   s_.ui.messageBox("Инициализация выполнена!");
   log("Конец инициализации регистратора.");
   s_.ui.showForm4();
   return InitEnd::Finished;
+}
+
+bool InitPage::writeSerialNumber() {
+  const char* serialError = "Шаг 2. Заводской номер не установлен!  Ошибка!!!";
+  std::string serial = nextFromBook_ ? std::string() : s_.ui.serialSelector().text();
+  if (s_.numbers != nullptr) {
+    auto taken = s_.numbers->take(serial, s_.state);
+    if (!taken) {
+      s_.ui.messageBox(taken.error().message);
+      log(serialError);
+      return false;
+    }
+    if (!taken.value().note.empty()) log(taken.value().note);
+    if (serial.empty()) {
+      serial = taken.value().number;
+      s_.ui.serialSelector().setText(serial);
+      log("Шаг 2. Заводской номер из книги: " + serial);
+    }
+  }
+  std::int32_t err = 0;
+  s_.keep(s_.commands.SetSerialNumber(kPw, serial, &err));
+  if (err != 0) {
+    s_.ui.messageBox("Ошибка установки заводского номера!");
+    log(serialError);
+    return false;
+  }
+  // Whatever the printer answers, it may have heard the number.
+  if (s_.numbers != nullptr) s_.numbers->sent(serial);
+  return initOutcome(s_, kTimeout, "Шаг 2. Заводской номер не установлен!  Таймаут!!!",
+                     "Ошибка установки заводского номера!", serialError,
+                     {"Шаг 2. Заводской номер установлен! ", "Шаг 2 завершен успешно! "});
 }
 
 std::optional<InitEnd> InitPage::rebootAndWait(bool noReboot) {
@@ -266,7 +284,7 @@ std::optional<InitEnd> InitPage::rebootAndWait(bool noReboot) {
 bool InitPage::identificationAndTaxes() {
   std::int32_t err = 0;
   const CommandResult* info = s_.keep(s_.commands.GetDeviceInfo(kPw, &err));
-  if (!messageOutcome(s_, "Таймаут устройства! Ошибка GetDeviceInfo!", "Ошибка GetDeviceInfo")) {
+  if (!messageOutcome(s_, kGetDeviceInfoTimeout, kGetDeviceInfoError)) {
     return false;
   }
   updateServiceIndicator(s_);

@@ -64,6 +64,9 @@ class InitPage {
   void Button10Click();  // "Перезагрузить устройство"
   // PageControl1's page changed to `page`.
   void PageControl1Change(Page page);
+  // The number is the book's next one for the printer, taken when it is about to be
+  // written; the selector then names none.
+  void setNextFromBook(bool next) { nextFromBook_ = next; }
 
  private:
   void refreshDateTime();
@@ -72,6 +75,9 @@ class InitPage {
                            const std::string& serial) const;
   // A number the book did not hand out is written only when the user says so.
   bool serialConfirmed(const std::string& serial);
+  // Step 6: the number from its keeper, taken right before the printer hears it, and sent;
+  // false when it failed.
+  bool writeSerialNumber();
   // Step 5, the reboot and the pause for the user: how the click ended, nothing when it
   // goes on.
   std::optional<InitEnd> rebootAndWait(bool noReboot);
@@ -82,6 +88,7 @@ class InitPage {
   void log(const std::string& line) { s_.ui.appendLog(LogId::Init, line); }
 
   Session& s_;
+  bool nextFromBook_ = false;
 };
 
 }  // namespace tallowick

@@ -12,6 +12,8 @@ class SerialSelector {
  public:
   virtual ~SerialSelector() = default;
   virtual std::string text() = 0;
+  // Shows `text` as the number to write (the book's next number, taken for the printer).
+  virtual void setText(const std::string& text) = 0;
   // -1 when no item is selected (for example when the number was typed).
   virtual int selectedIndex() = 0;
   virtual std::vector<std::string> items() = 0;

@@ -6,9 +6,14 @@
 
 #include "commands/commands.h"
 #include "link/clock.h"
+#include "link/device_link.h"
 #include "mainform/run_state.h"
 #include "mainform/ui.h"
 #include "mainform/wall_clock.h"
+
+namespace tallowick {
+class NumberKeeper;
+}
 
 namespace tallowick {
 
@@ -18,6 +23,9 @@ struct Session {
   Ui& ui;
   Clock& clock;
   WallClock wallClock = systemLocalTime;
+  // Where the numbers written into printers are accounted for; none: every number the page
+  // names is written as it is.
+  NumberKeeper* numbers = nullptr;
   // Told of every command's record as it is kept: how a caller learns of a failure that
   // the sequence itself went past.
   std::function<void(const CommandResult&)> onKeep;
@@ -25,6 +33,15 @@ struct Session {
   DeviceLink& link() { return commands.link(); }
   // The event pump: the user's pending events, then Timer1's tick if one fell due.
   void pumpEvents();
+  // The link's stop check while a sequence the user may stop waits for the printer: the
+  // window answers its user (Stop, Disconnect, closing it, Ctrl-C), and StopRequested ends
+  // the wait.
+  StopCheck stopOnRequest() {
+    return [this] {
+      ui.pumpWhileWaiting();
+      return state.StopRequested;
+    };
+  }
   // Remembers a command's record in LastResult and returns it.
   CommandResult* keep(CommandResult* result) {
     state.LastResult = result;

@@ -14,6 +14,11 @@ namespace tallowick {
 inline constexpr const char* kServiceModeOn = "Внимание!  Service Mode включен.";
 inline constexpr const char* kServiceModeOff = "Service Mode выключен.";
 
+// The boxes of GetDeviceInfo, which the connect and several pages send: no answer, and a
+// refusal.
+inline constexpr const char* kGetDeviceInfoTimeout = "Таймаут устройства! Ошибка GetDeviceInfo!";
+inline constexpr const char* kGetDeviceInfoError = "Ошибка GetDeviceInfo";
+
 // Label9 from bit 0 of the first status byte of the last result.
 void updateServiceIndicator(Session& s);
 

@@ -53,10 +53,12 @@ class Ui {
   virtual void pumpEvents() = 0;
   // Blocks for `ms` milliseconds without handling user input.
   virtual void pause(std::int32_t ms) = 0;
-  // Called again and again while a command of the test run waits for its reply: delivers
-  // the user's Stop and Disconnect (Ctrl-C) at once, so that the run need not wait for
-  // the printer to notice them. Nothing else the user does may run from here.
-  virtual void pumpStopRequests() {}
+  // Called again and again while a command waits for its reply (after every empty read of
+  // the line, and at least every 50 ms while bytes come): the window answers its user as at
+  // an event pump (Stop, Disconnect, "Закрыть", clicks on any page), the command line takes
+  // Ctrl-C as Stop. A command asked for from here is refused by the link, which keeps the
+  // one under way.
+  virtual void pumpWhileWaiting() {}
 
   // Label9.
   virtual void setServiceIndicator(const LabelLook& look) = 0;

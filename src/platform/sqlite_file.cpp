@@ -293,7 +293,7 @@ StoreResult<std::unique_ptr<SqliteFile>> SqliteFile::open(const fs::path& file,
       made.write(image.value());
       (void)made.commit();
     }
-    if (made.reason()) return fail(StoreErrorKind::Unavailable, *made.reason());
+    if (made.error()) return fail(StoreErrorKind::Unavailable, made.reason());
   }
 
   sqlite3* db = nullptr;

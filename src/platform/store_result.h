@@ -14,6 +14,8 @@ enum class StoreErrorKind {
   ReadOnly,  // the store may be read but not written
   Unavailable,  // the store cannot be found, created or opened at all
   Failed,       // a read or write failed for another reason; nothing was changed
+  Denied,       // the server refused by its grants: the user has no right to it
+  Conflict,     // another holds it (a number of the book), or a newer format is there
 };
 
 struct StoreError {

@@ -1,4 +1,6 @@
+#include <cstdio>
 #include <cstdlib>
+#include <random>
 
 #include "platform/system.h"
 
@@ -44,6 +46,21 @@ StoreResult<fs::path> dataFile(DataFile file, const Environment& environment) {
 
 StoreResult<fs::path> dataFile(DataFile file) {
   return dataFile(file, processEnvironment);
+}
+
+std::string newUid() {
+  thread_local std::mt19937_64 generator{std::random_device{}() ^
+                                         (std::uint64_t{std::random_device{}()} << 32)};
+  const std::uint64_t high = (generator() & ~0xF000ULL) | 0x4000ULL;
+  const std::uint64_t low = (generator() & ~(0xC000ULL << 48)) | (0x8000ULL << 48);
+  char text[40];
+  std::snprintf(text, sizeof text, "%08llx-%04llx-%04llx-%04llx-%012llx",
+                static_cast<unsigned long long>(high >> 32),
+                static_cast<unsigned long long>((high >> 16) & 0xFFFF),
+                static_cast<unsigned long long>(high & 0xFFFF),
+                static_cast<unsigned long long>(low >> 48),
+                static_cast<unsigned long long>(low & 0xFFFFFFFFFFFFULL));
+  return text;
 }
 
 std::string pathText(const fs::path& path) {

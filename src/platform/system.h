@@ -32,6 +32,16 @@ enum class DataFile : std::uint8_t {
 StoreResult<std::filesystem::path> dataFile(DataFile file, const Environment& environment);
 StoreResult<std::filesystem::path> dataFile(DataFile file);
 
+// The folder of the station's data made, when it is missing, so that every user of the
+// computer may write in it: on Windows %ProgramData%\Tallowick with a right to change for
+// the computer's Users, inherited by what is made in it (a second technician's runs and the
+// outbox are recorded too); elsewhere the user's own folder, as it is. The installer calls
+// it; so does a program that finds the folder missing.
+StoreStatus shareDataFolder();
+// Whether the computer's Users may write in the folder of the station's data (always on
+// platforms where it is the user's own).
+StoreResult<bool> dataFolderShared();
+
 // This computer's name; empty when the system does not tell.
 std::string computerName();
 // The name of the operating system's user who runs the program; empty when unknown.
@@ -41,6 +51,9 @@ std::string userName();
 // ended for certain (false when it runs, or when that cannot be told).
 std::uint64_t processId();
 bool processGone(std::uint64_t id);
+
+// A new random identity in the form of a UUID of version 4 ("6f1c0d3e-…").
+std::string newUid();
 
 // The system's sentence for an error, in UTF-8, without a closing full stop or line break.
 std::string systemErrorText(const std::error_code& ec);

@@ -34,6 +34,14 @@ StoreResult<fs::path> dataFolder(DataFile file, const Environment& environment) 
 
 }  // namespace detail
 
+StoreStatus shareDataFolder() {
+  return {};
+}
+
+StoreResult<bool> dataFolderShared() {
+  return true;
+}
+
 std::string computerName() {
   char host[256] = {};
   if (::gethostname(host, sizeof host - 1) != 0) return {};

@@ -110,9 +110,9 @@ WholeFile::~WholeFile() {
   abandon();
 }
 
-std::optional<std::string> WholeFile::fail(const std::string& reason) {
+std::optional<Failure> WholeFile::fail(const std::string& reason) {
   if (!error_) {
-    error_ = fileNotSavedText(path_, reason);
+    error_ = Failure{fileNotSavedText(path_, reason)};
     reason_ = reason;
   }
   return error_;
@@ -127,20 +127,20 @@ void WholeFile::abandon() {
   }
 }
 
-std::optional<std::string> WholeFile::open(const fs::path& path, Placement placement) {
+std::optional<Failure> WholeFile::open(const fs::path& path, Placement placement) {
   const std::u8string text = path.u8string();
   return openNamed(std::string(text.begin(), text.end()), path, placement);
 }
 
-std::optional<std::string> WholeFile::open(const std::string& path, Placement placement) {
+std::optional<Failure> WholeFile::open(const std::string& path, Placement placement) {
   return openNamed(path, fs::path(path), placement);
 }
 
-std::optional<std::string> WholeFile::openNamed(const std::string& path, const fs::path& given,
-                                                Placement placement) {
+std::optional<Failure> WholeFile::openNamed(const std::string& path, const fs::path& given,
+                                            Placement placement) {
   abandon();
   error_.reset();
-  reason_.reset();
+  reason_.clear();
   path_ = path;
   placement_ = placement;
   if (path.empty()) return fail("не указано имя файла");
@@ -155,7 +155,7 @@ std::optional<std::string> WholeFile::openNamed(const std::string& path, const f
   if (placement == Placement::KeepExisting) {
     // A store is a file of its own, never a device written in place.
     if (kind == Kind::CharacterDevice) return fail("это не обычный файл (устройство)");
-    if (auto failed = makeFolder(given.parent_path())) return fail(*failed);
+    if (auto failed = makeFolder(given.parent_path())) return fail(failed->message);
   }
   if (kind == Kind::CharacterDevice) {
     ec = whole_file::openDevice(given, file_);
@@ -198,7 +198,7 @@ void WholeFile::write(std::string_view bytes) {
   if (const std::error_code ec = whole_file::writeAll(file_, bytes)) fail(reasonOf(ec));
 }
 
-std::optional<std::string> WholeFile::commit() {
+std::optional<Failure> WholeFile::commit() {
   if (!file_.isOpen() || error_) {
     abandon();
     return error_;
@@ -223,16 +223,16 @@ std::optional<std::string> WholeFile::commit() {
   return std::nullopt;
 }
 
-std::optional<std::string> writeWholeFile(const std::string& path, std::string_view bytes,
-                                          Placement placement) {
+std::optional<Failure> writeWholeFile(const std::string& path, std::string_view bytes,
+                                      Placement placement) {
   WholeFile file;
   if (auto refused = file.open(path, placement)) return refused;
   file.write(bytes);
   return file.commit();
 }
 
-std::optional<std::string> writeWholeFile(const fs::path& path, std::string_view bytes,
-                                          Placement placement) {
+std::optional<Failure> writeWholeFile(const fs::path& path, std::string_view bytes,
+                                      Placement placement) {
   WholeFile file;
   if (auto refused = file.open(path, placement)) return refused;
   file.write(bytes);
@@ -256,11 +256,11 @@ void removeLeftovers(const fs::path& target) {
   }
 }
 
-std::optional<std::string> makeFolder(const fs::path& folder) {
+std::optional<Failure> makeFolder(const fs::path& folder) {
   if (folder.empty()) return std::nullopt;
   std::error_code ec;
   fs::create_directories(folder, ec);
-  if (ec) return folderReasonOf(ec, folder);
+  if (ec) return Failure{folderReasonOf(ec, folder)};
   return std::nullopt;
 }
 

@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/failure.h"
 #include "platform/whole_file_system.h"
 
 namespace tallowick {
@@ -39,31 +40,31 @@ class WholeFile {
   WholeFile& operator=(const WholeFile&) = delete;
 
   // Gets `path` ready for writing; the error sentence when it cannot be written.
-  std::optional<std::string> open(const std::string& path,
-                                  Placement placement = Placement::Replace);
-  std::optional<std::string> open(const std::filesystem::path& path, Placement placement);
+  std::optional<Failure> open(const std::string& path, Placement placement = Placement::Replace);
+  std::optional<Failure> open(const std::filesystem::path& path, Placement placement);
   // Adds bytes; after a failure further writes are dropped (error() tells).
   void write(std::string_view bytes);
   // Puts the complete file in place; the error sentence of the first failure, if any.
   // The file is done either way.
-  std::optional<std::string> commit();
+  std::optional<Failure> commit();
 
   // Gives the file up unwritten: the target stays as it was and commit() reports nothing.
   void discard() {
     abandon();
     error_.reset();
-    reason_.reset();
+    reason_.clear();
   }
 
   bool isOpen() const { return file_.isOpen(); }
-  // The first failure so far, as a sentence that names the file, and its reason alone.
-  const std::optional<std::string>& error() const { return error_; }
-  const std::optional<std::string>& reason() const { return reason_; }
+  // The first failure so far, as a sentence that names the file, and its reason alone
+  // (empty when there was none).
+  const std::optional<Failure>& error() const { return error_; }
+  const std::string& reason() const { return reason_; }
 
  private:
-  std::optional<std::string> openNamed(const std::string& path, const std::filesystem::path& given,
-                                       Placement placement);
-  std::optional<std::string> fail(const std::string& reason);
+  std::optional<Failure> openNamed(const std::string& path, const std::filesystem::path& given,
+                                   Placement placement);
+  std::optional<Failure> fail(const std::string& reason);
   void abandon();
 
   std::string path_;                 // as the caller named it, for the messages
@@ -71,15 +72,15 @@ class WholeFile {
   std::filesystem::path temporary_;  // empty when the target is written in place
   Placement placement_ = Placement::Replace;
   whole_file::Handle file_;
-  std::optional<std::string> error_;
-  std::optional<std::string> reason_;
+  std::optional<Failure> error_;
+  std::string reason_;
 };
 
 // Writes `bytes` as a WholeFile does; the error sentence when the file cannot be written.
-std::optional<std::string> writeWholeFile(const std::string& path, std::string_view bytes,
-                                          Placement placement = Placement::Replace);
-std::optional<std::string> writeWholeFile(const std::filesystem::path& path, std::string_view bytes,
-                                          Placement placement);
+std::optional<Failure> writeWholeFile(const std::string& path, std::string_view bytes,
+                                      Placement placement = Placement::Replace);
+std::optional<Failure> writeWholeFile(const std::filesystem::path& path, std::string_view bytes,
+                                      Placement placement);
 
 // Removes the temporary files that writers of `target` killed half-way left behind.
 void removeLeftovers(const std::filesystem::path& target);
@@ -89,6 +90,6 @@ std::string fileNotSavedText(const std::string& path, const std::string& reason)
 
 // Makes `folder` and those above it when they are missing (nothing for an empty path); on a
 // failure, the reason in the words of the windows.
-std::optional<std::string> makeFolder(const std::filesystem::path& folder);
+std::optional<Failure> makeFolder(const std::filesystem::path& folder);
 
 }  // namespace tallowick

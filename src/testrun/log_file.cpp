@@ -38,8 +38,8 @@ std::string logFileBytes(const std::vector<std::string>& lines) {
   return out;
 }
 
-std::optional<std::string> writeLogFile(const std::string& path,
-                                        const std::vector<std::string>& lines) {
+std::optional<Failure> writeLogFile(const std::string& path,
+                                    const std::vector<std::string>& lines) {
   return writeWholeFile(path, logFileBytes(lines));
 }
 

@@ -6,12 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/failure.h"
+
 namespace tallowick {
 
 // Writes the lines whole, as every saved file is written; the error sentence when the file cannot
 // be written (an existing file is then left as it was).
-std::optional<std::string> writeLogFile(const std::string& path,
-                                        const std::vector<std::string>& lines);
+std::optional<Failure> writeLogFile(const std::string& path, const std::vector<std::string>& lines);
 
 // The file's bytes for these lines: Windows-1251, CR LF after every line. A character
 // Windows-1251 cannot hold becomes '?'.

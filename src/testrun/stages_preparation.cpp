@@ -170,8 +170,7 @@ bool TestRun::configuration() {
   s_.ui.repaint();
 
   if (!run({.call = [](CommandSet& c, std::int32_t* e) { return c.GetDeviceInfo(kPw, e); },
-            .outcome = quiet("Таймаут устройства! Ошибка GetDeviceInfo!", "Ошибка GetDeviceInfo",
-                             true)})) {
+            .outcome = quiet(kGetDeviceInfoTimeout, kGetDeviceInfoError, true)})) {
     return false;
   }
   const std::string country = s_.state.LastResult->Fields[2];

@@ -3,24 +3,6 @@
 #include "testrun/numbers.h"
 
 namespace tallowick {
-namespace {
-
-// The link's stop check for the length of a run, and the one before it back afterwards.
-class StopCheckScope {
- public:
-  StopCheckScope(DeviceLink& link, StopCheck check) : link_(link), previous_(link.stopCheck()) {
-    link_.setStopCheck(std::move(check));
-  }
-  ~StopCheckScope() { link_.setStopCheck(std::move(previous_)); }
-  StopCheckScope(const StopCheckScope&) = delete;
-  StopCheckScope& operator=(const StopCheckScope&) = delete;
-
- private:
-  DeviceLink& link_;
-  StopCheck previous_;
-};
-
-}  // namespace
 
 void TestRun::Button4Click() {
   s_.ui.setRunButtons(true, false);
@@ -50,10 +32,7 @@ RunOutcome TestRun::Button3Click(const std::string& passesText, const std::strin
   s_.state.StopRequested = false;
 
   // From here on a Stop also ends a wait for the printer's reply.
-  const StopCheckScope stopInWait(s_.link(), [this] {
-    s_.ui.pumpStopRequests();
-    return s_.state.StopRequested;
-  });
+  const StopCheckScope stopInWait(s_.link(), s_.stopOnRequest());
   const bool done = script();
   if (done) end_ = RunEnd::Finished;
   closeStep(true);

@@ -18,6 +18,7 @@
 #include "app/cli_testrun.h"
 #include "app/exit_codes.h"
 #include "support/process.h"
+#include "support/temp_dir.h"
 
 namespace tallowick {
 namespace {
@@ -115,6 +116,62 @@ TEST(CliProcess, StopSignalsEndTheRunAsStoppedAndSaveTheLog) {
     EXPECT_NE(rest.find("Тест остановлен\n"), std::string::npos) << rest;
     EXPECT_NE(readFile(log).find(std::string(kStoppedCp1251) + "\r\n"), std::string::npos);
     fs::remove(log);
+  }
+}
+
+// Whether the process holds the terminal behind every link open (it has opened its ports).
+bool holdsPorts(pid_t pid, const std::vector<fs::path>& links) {
+  std::size_t held = 0;
+  std::error_code ec;
+  for (const fs::path& link : links) {
+    const fs::path device = fs::read_symlink(link, ec);
+    for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec)) {
+      if (fs::read_symlink(fd.path(), ec) == device) {
+        ++held;
+        break;
+      }
+    }
+  }
+  return held == links.size();
+}
+
+TEST(CliProcess, StopSignalsEndAConnectThatWaitsForEverWithinASecond) {
+  // Printers that answer the connect's GetDeviceInfo with busy bytes for ever: a signal ends
+  // the wait of one port and of two, the runs end as stopped, and every log is saved.
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const std::size_t ports : {1u, 2u}) {
+      SCOPED_TRACE(std::string(::strsignal(signal)) + ", ports: " + std::to_string(ports));
+      const test::TempDir dir("tallowick-connect-signal");
+      std::vector<std::unique_ptr<test::SimProcess>> printers;
+      std::vector<fs::path> links;
+      std::vector<std::string> args{"testrun", "--log-dir", dir.path.string()};
+      for (std::size_t i = 0; i < ports; ++i) {
+        links.push_back(dir.path / ("printer" + std::to_string(i)));
+        printers.push_back(std::make_unique<test::SimProcess>(
+            TALLOWICK_SIM_EXE, links.back(),
+            std::vector<std::string>{"--fault", "80:endless-busy"}));
+        ASSERT_TRUE(printers.back()->ready());
+        args.insert(args.end(), {"--port", links.back().string()});
+      }
+      const int out = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+      const pid_t pid = spawnCli(args, out, out);
+      ::close(out);
+      ASSERT_GT(pid, 0);
+      for (int i = 0; i < 500 && !holdsPorts(pid, links); ++i)
+        std::this_thread::sleep_for(10ms);
+      std::this_thread::sleep_for(300ms);  // the requests are out, the busy bytes coming
+      const auto sent = std::chrono::steady_clock::now();
+      ::kill(pid, signal);
+      EXPECT_EQ(exitCodeWithin(pid, 60s), kExitStopped);
+      EXPECT_LT(std::chrono::steady_clock::now() - sent, 1s);
+      std::size_t logs = 0;
+      for (const auto& entry : fs::directory_iterator(dir.path)) {
+        if (entry.path().extension() != ".log") continue;
+        ++logs;
+        EXPECT_EQ(readFile(entry.path()), std::string(kStoppedCp1251) + "\r\n");
+      }
+      EXPECT_EQ(logs, ports);
+    }
   }
 }
 

@@ -182,6 +182,31 @@ TEST_F(CliTestRun, InterruptWhileACommandWaitsStopsTheRunWithinASecondAndSavesTh
   fs::remove(log);
 }
 
+TEST_F(CliTestRun, InterruptWhileTheConnectWaitsStopsWithinASecondAndSavesTheLog) {
+  // The printer answers GetDeviceInfo, the connect's first command, with busy bytes for
+  // ever, or not at all; Ctrl-C comes while the connect waits.
+  for (const char* fault : {"80:endless-busy", "80:endless-busy=5", "80:silence"}) {
+    SCOPED_TRACE(fault);
+    const std::string log = temp("-connect-interrupted.log");
+    const std::string trace = temp("-connect-interrupted.jsonl");
+    VirtualClock clock;
+    Micros raisedAt;
+    const CliRun r = testrun({"--port", "sim", "--log", log, "--trace", trace}, {fault},
+                             interruptAt(0x80, clock, raisedAt), &clock);
+    EXPECT_EQ(r.code, kExitStopped) << r.err;
+    ASSERT_GE(raisedAt.count(), 0);
+    EXPECT_LT(clock.now() - raisedAt, std::chrono::seconds(1));
+    EXPECT_EQ(r.out, "Тест остановлен\n");
+    EXPECT_EQ(r.err, "") << "no time-out box for a wait the user ended";
+    EXPECT_EQ(readFile(log), "\xD2\xE5\xF1\xF2 \xEE\xF1\xF2\xE0\xED\xEE\xE2\xEB\xE5\xED\r\n");
+    const std::string traced = readFile(trace);
+    EXPECT_NE(traced.find("\"command\":\"80\""), std::string::npos) << traced;
+    EXPECT_NE(traced.find("\"wait\":\"stopped\""), std::string::npos) << traced;
+    fs::remove(log);
+    fs::remove(trace);
+  }
+}
+
 TEST_F(CliTestRun, InterruptDuringAPauseIsNotHeldUpByIt) {
   VirtualClock clock;
   Micros raisedAt;

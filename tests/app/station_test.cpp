@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <sstream>
 
 #include "app/cli_testrun.h"
 #include "app/exit_codes.h"
+#include "sim/fault_plan.h"
 #include "support/temp_dir.h"
 
 namespace tallowick {
@@ -201,6 +203,36 @@ TEST(Station, CtrlCStopsEveryRun) {
        at = summary.find("stopped", at + 1))
     ++stopped;
   EXPECT_EQ(stopped, 2u) << summary;
+}
+
+TEST(Station, CtrlCStopsEveryConnectThatWaits) {
+  // Both printers answer the connect's GetDeviceInfo with busy bytes for ever, in real time;
+  // Ctrl-C comes from one printer's thread as it hears the request, and both connects end.
+  const TempDir dir("tallowick-station");
+  std::atomic<bool> raised{false};
+  const auto start = std::chrono::steady_clock::now();
+  const CliRun r = station(
+      {"--port", "sim", "--port", "sim:KM-15", "--log-dir", dir.path.string()}, nullptr,
+      [&raised](sim::VirtualPrinter& p) {
+        std::string error;
+        p.faults().add(*sim::parseFaultRule("80:endless-busy", error));
+        p.setTraceHook([&raised](const sim::TraceEvent& e) {
+          if (e.kind == sim::TraceKind::Request && !raised.exchange(true)) std::raise(SIGINT);
+        });
+      },
+      true);
+  EXPECT_EQ(r.code, kExitStopped) << r.err;
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30))
+      << "not the connect's fifteen minutes";
+  EXPECT_NE(r.out.find("[sim] Тест остановлен\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("[sim:KM-15] Тест остановлен\n"), std::string::npos) << r.out;
+  // Each run's log, named by its port alone (no model was read).
+  int logs = 0;
+  for (const auto& entry : fs::directory_iterator(dir.path)) {
+    ++logs;
+    EXPECT_TRUE(entry.path().filename().string().starts_with("sim")) << entry.path();
+  }
+  EXPECT_EQ(logs, 2);
 }
 
 TEST(Station, OnATerminalTheTableIsDrawnInPlaceAndTheMessagesFollowIt) {

@@ -1,56 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <deque>
-
 #include "app/gui_options.h"
-#include "gui/repainting_line.h"
 
 namespace tallowick {
 namespace {
-
-// A line that hands out a scripted sequence of read results.
-class ScriptedLine final : public SerialLine {
- public:
-  explicit ScriptedLine(std::deque<ReadResult> reads) : reads_(std::move(reads)) {}
-  std::int32_t open(const std::string&, std::int32_t) override { return 1; }
-  bool close() override { return true; }
-  bool isOpen() const override { return true; }
-  void write(std::span<const std::uint8_t>) override {}
-  ReadResult readByte() override {
-    if (reads_.empty()) return {ReadStatus::Timeout, 0};
-    const ReadResult r = reads_.front();
-    reads_.pop_front();
-    return r;
-  }
-  void purge() override {}
-  void drain() override {}
-  void clearError() override {}
-
- private:
-  std::deque<ReadResult> reads_;
-};
-
-TEST(RepaintingLine, RepaintsAfterEverySilentReadButNotAfterEachByteOfAReply) {
-  std::deque<ReadResult> reads;
-  for (int i = 0; i < 40; ++i)
-    reads.push_back({ReadStatus::Byte, static_cast<std::uint8_t>(i)});
-  reads.push_back({ReadStatus::Timeout, 0});
-  reads.push_back({ReadStatus::Timeout, 0});
-  int repaints = 0;
-  gui::RepaintingLine line(std::make_unique<ScriptedLine>(reads), [&] { ++repaints; });
-
-  for (int i = 0; i < 40; ++i) {
-    const ReadResult r = line.readByte();
-    ASSERT_EQ(r.status, ReadStatus::Byte);
-    EXPECT_EQ(r.byte, i);  // bytes pass through unchanged
-  }
-  // A reply that arrives in one go costs no repaint per byte.
-  EXPECT_LE(repaints, 1);
-  const int beforeSilence = repaints;
-  EXPECT_EQ(line.readByte().status, ReadStatus::Timeout);
-  EXPECT_EQ(line.readByte().status, ReadStatus::Timeout);
-  EXPECT_EQ(repaints, beforeSilence + 2);
-}
 
 TEST(GuiOptions, SimulateTakesAnOptionalModelAndRegistryAFile) {
   struct Case {

@@ -10,9 +10,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -136,7 +138,7 @@ class WindowsTest : public QObject {
   void thePortListOffersStableNamesAndTakesAnyPort();
   void aPseudoTerminalOfTheVirtualPrinterWorksFromTheWindow();
   void aQuestionAnswersNoToEnterAndEscape();
-  void stopWhileACommandWaitsEndsTheWaitAndOtherClicksWaitForThePump();
+  void clicksWhileACommandWaitsAreAnsweredAndStopEndsTheWait();
   void saveWritesWindows1251WithCrLf();
   void saveCancelledWritesNothing();
   void aSaveThatFailsSaysWhyAndKeepsTheOldFile();
@@ -145,6 +147,9 @@ class WindowsTest : public QObject {
   void auxiliaryFunctionsReportPrinterFailuresInBoxes();
   void indicatorFollowsTheServiceMode();
   void aPrinterThatDoesNotAnswerAtConnect();
+  void closeOrDisconnectEndsAConnectThatWaitsForEver();
+  void theWindowAnswersWhileThePrinterIsSilentAfterItsReboot();
+  void anotherPagesCommandDuringAWaitIsRefusedAndTheRunGoesOn();
   void initialisationRefusesIncompleteFieldsAndRefreshesTheDate();
   void initialisationGoesThroughTForm2AndTForm4();
   void tform2AnswersContinueOrEnd();
@@ -602,10 +607,9 @@ void WindowsTest::logoutDuringARunStopsItAndCloses() {
   QVERIFY(f.form1().isVisible());
 }
 
-void WindowsTest::stopWhileACommandWaitsEndsTheWaitAndOtherClicksWaitForThePump() {
+void WindowsTest::clicksWhileACommandWaitsAreAnsweredAndStopEndsTheWait() {
   // The printer is silent on the tax number. While the run waits for it the user clicks
-  // "Очистить", then "Стоп": Stop ends the wait at once, the clearing runs only at the
-  // run's next event pump, never in the middle of the exchange.
+  // "Очистить", then "Стоп": both are answered within the wait, and Stop ends it at once.
   VirtualClock clock;
   Fixture f("", false, &clock);
   std::string error;
@@ -631,7 +635,7 @@ void WindowsTest::stopWhileACommandWaitsEndsTheWaitAndOtherClicksWaitForThePump(
   QVERIFY2(startShortRun(f), "the built-in printer refused the script's first command");
   QVERIFY(clicked);
   QCOMPARE(clears, 1);
-  QVERIFY(!clearedWhileWaiting);
+  QVERIFY(clearedWhileWaiting);
   QCOMPARE(f.form1().testLog(), std::vector<std::string>{"Тест остановлен"});
   QVERIFY(f.dialogs.boxes.isEmpty());  // no time-out box for a wait the user ended
   QVERIFY(clock.now() < std::chrono::seconds(5) + std::chrono::seconds(60));
@@ -957,6 +961,167 @@ void WindowsTest::aPrinterThatDoesNotAnswerAtConnect() {
   auto* label9 = find<QLabel>(&w, "Label9");
   QCOMPARE(label9->text(), QString());
   QCOMPARE(fontColour(label9), QColor(255, 255, 0));
+}
+
+namespace {
+
+// Presses `button` as the window system delivers a click: queued, to be handled at the next
+// event pump.
+void postClick(QWidget* button, QPoint at = {}) {
+  if (at.isNull()) at = button->rect().center();
+  for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    QCoreApplication::postEvent(
+        button, new QMouseEvent(type, QPointF(at), QPointF(button->mapToGlobal(at)), Qt::LeftButton,
+                                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                Qt::NoModifier));
+  }
+}
+
+// Runs `action` once, at the first event pump at which `when` holds.
+void once(QObject* owner, std::function<bool()> when, std::function<void()> action) {
+  auto* poll = new QTimer(owner);
+  QObject::connect(poll, &QTimer::timeout, [poll, when, action] {
+    if (!when()) return;
+    poll->stop();
+    action();
+  });
+  poll->start(0);
+}
+
+// The main window connected, on the run's page with no pause between steps: ready for a
+// whole run through Start.
+TForm1& readyForAWholeRun(Fixture& f) {
+  f.connect();
+  TForm1& w = f.form1();
+  find<QTabWidget>(&w, "PageControl1")->setCurrentIndex(1);
+  find<QLineEdit>(&w, "Edit1")->setText("0");
+  return w;
+}
+
+// The run waits for the printer after its reboot command, polling it with GetDeviceInfo.
+bool waitingAfterTheReboot(TForm1& w) {
+  tallowick::DeviceLink& link = w.session().link();
+  const auto& log = w.testLog();
+  return link.waiting() && link.result()->Command == 0x80 &&
+         std::find(log.begin(), log.end(), "Перезагрузка устройства") != log.end();
+}
+
+}  // namespace
+
+void WindowsTest::closeOrDisconnectEndsAConnectThatWaitsForEver() {
+  // The printer answers the connect's GetDeviceInfo with busy bytes for ever. "Закрыть"
+  // ends the wait and closes the window once the connect has returned; "Отключить" (the
+  // connect button, which says so as soon as the port is open) ends it and leaves the
+  // window unconnected. No time-out box either way: the printer did not fail.
+  for (const char* button : {"Button1", "Button2"}) {
+    VirtualClock clock;
+    Fixture f("", false, &clock);
+    std::string error;
+    f.program->simulatedPort()->printer().faults().add(
+        *tallowick::sim::parseFaultRule("80#1:endless-busy", error));
+    TForm1& w = f.shownForm1();
+    tallowick::DeviceLink& link = w.session().link();
+    tallowick::Micros pressed{-1};
+    once(
+        &w, [&] { return link.waiting() && clock.now() >= std::chrono::milliseconds(500); },
+        [&] {
+          pressed = clock.now();
+          postClick(find<QPushButton>(&w, button));
+        });
+    find<QPushButton>(&w, "Button2")->click();
+    QVERIFY(pressed.count() >= 0);
+    QVERIFY(clock.now() - pressed <= std::chrono::milliseconds(100));
+    QVERIFY2(f.dialogs.boxes.isEmpty(), qPrintable(f.dialogs.boxes.join('|')));
+    QVERIFY(!link.isOpen());
+    QCOMPARE(find<QPushButton>(&w, "Button2")->text(), QStringLiteral("Подключить"));
+    QCOMPARE(find<TShape>(&w, "Shape1")->brushColour(), QColor(255, 0, 0));
+    QCOMPARE(w.isVisible(), std::string(button) == "Button2");
+    if (!w.isVisible()) continue;
+    // Nothing of the stop is left: the next connect names the printer.
+    find<QPushButton>(&w, "Button2")->click();
+    QCOMPARE(w.windowTitle(), kCaption + " Veltor FP-90T");
+  }
+}
+
+void WindowsTest::theWindowAnswersWhileThePrinterIsSilentAfterItsReboot() {
+  // The whole run on a virtual clock: after its reboot command the printer is silent for
+  // seconds, and the run waits for it with GetDeviceInfo. A click on another page's tab is
+  // answered before that wait ends, within one read period; so is a Stop, which shows at
+  // once that it was heard (it disables itself, and Start stays off) and ends the run.
+  VirtualClock clock;
+  Fixture f("", false, &clock);
+  TForm1& w = readyForAWholeRun(f);
+  auto* pages = find<QTabWidget>(&w, "PageControl1");
+  const auto& log = w.testLog();
+  const auto inRebootWait = [&] { return waitingAfterTheReboot(w); };
+  auto* stop = find<QPushButton>(&w, "Button4");
+  auto* start = find<QPushButton>(&w, "Button3");
+  tallowick::Micros clicked{-1};
+  tallowick::Micros pageShown{-1};
+  bool shownWhileWaiting = false;
+  tallowick::Micros stopped{-1};
+  bool stopHeardAtOnce = false;
+  QObject::connect(pages, &QTabWidget::currentChanged, [&](int index) {
+    if (clicked.count() < 0 || pageShown.count() >= 0 || index != 2) return;
+    pageShown = clock.now();
+    shownWhileWaiting = inRebootWait();
+    // Then Stop, on the page of the run.
+    pages->setCurrentIndex(1);
+    stopped = clock.now();
+    postClick(stop);
+  });
+  QObject::connect(stop, &QPushButton::clicked, [&] {
+    stopHeardAtOnce = clock.now() - stopped <= std::chrono::milliseconds(100) &&
+                      !stop->isEnabled() && !start->isEnabled() && inRebootWait();
+    // A Start that reached the window before the run has stopped starts nothing.
+    w.Button3Click();
+  });
+  once(&w, inRebootWait, [&] {
+    clicked = clock.now();
+    QTabBar* bar = pages->tabBar();
+    postClick(bar, bar->tabRect(2).center());
+  });
+  start->click();
+  QVERIFY(clicked.count() >= 0);
+  QVERIFY(pageShown.count() >= 0);
+  QVERIFY(pageShown - clicked <= std::chrono::milliseconds(100));
+  QVERIFY(shownWhileWaiting);
+  QVERIFY(stopHeardAtOnce);
+  QCOMPARE(log.back(), std::string("Тест остановлен"));
+  QCOMPARE(std::count(log.begin(), log.end(), std::string("Перезагрузка устройства")), 1);
+  QVERIFY2(f.dialogs.boxes.isEmpty(), qPrintable(f.dialogs.boxes.join('|')));
+  QVERIFY(start->isEnabled());
+  QVERIFY(!stop->isEnabled());
+}
+
+void WindowsTest::anotherPagesCommandDuringAWaitIsRefusedAndTheRunGoesOn() {
+  // While the run waits for the printer after its reboot command, the user opens the page
+  // of the auxiliary functions and asks for an X-report. The link refuses it (a command is
+  // under way), the page says so in its box, and the run goes on to its end untouched.
+  VirtualClock clock;
+  Fixture f("", false, &clock);
+  TForm1& w = readyForAWholeRun(f);
+  auto* pages = find<QTabWidget>(&w, "PageControl1");
+  tallowick::DeviceLink& link = w.session().link();
+  const auto& log = w.testLog();
+  bool asked = false;
+  bool refusedInTheWait = false;
+  QObject::connect(find<QPushButton>(&w, "Button12"), &QPushButton::clicked, [&] {
+    refusedInTheWait = link.waiting() && f.dialogs.boxes.contains("Ошибка X-отчета");
+  });
+  once(
+      &w, [&] { return waitingAfterTheReboot(w); },
+      [&] {
+        asked = true;
+        pages->setCurrentIndex(2);
+        postClick(find<QPushButton>(&w, "Button12"));
+      });
+  find<QPushButton>(&w, "Button3")->click();
+  QVERIFY(asked);
+  QVERIFY(refusedInTheWait);
+  QCOMPARE(f.dialogs.boxes, (QStringList{"Ошибка X-отчета", "Успешно!"}));
+  QCOMPARE(log.back(), std::string("******************************"));
+  QVERIFY(std::find(log.begin(), log.end(), "Общее количество ошибок: 0") != log.end());
 }
 
 void WindowsTest::initialisationRefusesIncompleteFieldsAndRefreshesTheDate() {

@@ -72,6 +72,9 @@ TEST(HistoryStore, ConcurrentAppendersFromThreadsAndProcessesLoseNothing) {
     const int appender = std::stoi(r.computer.substr(9));
     const int n = std::stoi(r.port);
     r.id = 0;
+    // Each record was given its identity as it was appended.
+    EXPECT_EQ(r.uid.size(), 36u);
+    r.uid.clear();
     EXPECT_EQ(r, recordOf(appender, n));
     EXPECT_TRUE(seen[r.computer].insert(r.port).second) << r.computer << " " << r.port;
   }
@@ -114,19 +117,30 @@ TEST(HistoryStore, LivesBesideTheBookUnlessTheEnvironmentNamesAnother) {
   }
 }
 
-// A history written before records named their user is brought up to date when it is
-// written again, its records kept; where it may only be read, it reads as it was.
+// A history written before records named their user and had an identity is brought up to
+// date when it is written again, its records kept; where it may only be read, it reads as it was.
 TEST(HistoryStore, AnOlderFormatIsReadAsItWasAndUpgradedWhereItIsWritten) {
   TempDir dir;
   const fs::path file = dir.path / "history.sqlite3";
-  {
-    Store store(file);
-    ASSERT_TRUE(store.append(sampleRecord(0)));
-  }
-  // Format 1: the same file without the user's column.
+  // A history of format 1, as the first version made it.
   ASSERT_EQ(execSql(file,
-                    "PRAGMA user_version = 1; CREATE TABLE old AS SELECT * FROM run; DROP TABLE "
-                    "run; ALTER TABLE old DROP COLUMN user_name; ALTER TABLE old RENAME TO run"),
+                    "PRAGMA application_id = 1414289224; PRAGMA user_version = 1; "
+                    "PRAGMA journal_mode = WAL; "
+                    "CREATE TABLE run (id INTEGER PRIMARY KEY, kind TEXT NOT NULL, started_at "
+                    "INTEGER NOT NULL, ended_at INTEGER NOT NULL, utc_offset_minutes INTEGER NOT "
+                    "NULL, computer TEXT NOT NULL, port TEXT NOT NULL, model TEXT NOT NULL, "
+                    "firmware TEXT NOT NULL, country TEXT NOT NULL, serial_number TEXT NOT NULL, "
+                    "passes TEXT NOT NULL, pause_ms TEXT NOT NULL, outcome TEXT NOT NULL, message "
+                    "TEXT NOT NULL, error_count INTEGER NOT NULL, duration_ms INTEGER NOT NULL);"
+                    "CREATE TABLE run_step (run_id INTEGER NOT NULL, position INTEGER NOT NULL, "
+                    "title TEXT NOT NULL, command INTEGER NOT NULL, result TEXT NOT NULL, code "
+                    "TEXT NOT NULL, message TEXT NOT NULL, elapsed_ms INTEGER NOT NULL, PRIMARY "
+                    "KEY (run_id, position)) WITHOUT ROWID;"
+                    "CREATE TABLE run_log (run_id INTEGER PRIMARY KEY, lines TEXT NOT NULL);"
+                    "INSERT INTO run VALUES (1, 'testrun', 1, 2, 120, 'bench', 'COM3', "
+                    "'Veltor KM-15', '3.01', 'Україна', 'ЕД80012345', '1', '0', 'finished', '', 0, "
+                    "1);"
+                    "INSERT INTO run_log VALUES (1, '[\"строка\"]');"),
             SQLITE_OK);
   fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
@@ -136,7 +150,12 @@ TEST(HistoryStore, AnOlderFormatIsReadAsItWasAndUpgradedWhereItIsWritten) {
     ASSERT_TRUE(old) << old.error().message;
     ASSERT_EQ(old.value().size(), 1u);
     EXPECT_EQ(old.value().front().user, "");
-    EXPECT_EQ(old.value().front().serialNumber, sampleRecord(0).serialNumber);
+    EXPECT_EQ(old.value().front().uid, "");
+    EXPECT_EQ(old.value().front().serialNumber, "ЕД80012345");
+    EXPECT_EQ(old.value().front().log, std::vector<std::string>{"строка"});
+    // Its records are of no station.
+    EXPECT_EQ(readOnly.list({.station = ""}).value().size(), 1u);
+    EXPECT_EQ(readOnly.list({.station = "line-1"}).value().size(), 0u);
   }
   fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
 
@@ -149,6 +168,9 @@ TEST(HistoryStore, AnOlderFormatIsReadAsItWasAndUpgradedWhereItIsWritten) {
   ASSERT_EQ(both.value().size(), 2u);
   EXPECT_EQ(both.value()[0].user, "technician");
   EXPECT_EQ(both.value()[1].user, "");
+  // The older record was given an identity of its own when the file was brought up to date.
+  EXPECT_EQ(both.value()[1].uid.size(), 36u);
+  EXPECT_NE(both.value()[1].uid, both.value()[0].uid);
   sqlite3* db = nullptr;
   sqlite3_open(file.string().c_str(), &db);
   sqlite3_stmt* s = nullptr;

@@ -51,6 +51,7 @@ TEST(HistoryStore, KeepsEveryFieldOfEveryKindOfRecord) {
                                 StepResult::Stopped, StepResult::Aborted};
   for (int n = 0; n < 5; ++n) {
     Record r = sampleRecord(n);
+    r.uid = platform::newUid();
     r.outcome = outcomes[n];
     r.steps.clear();
     for (StepResult result : results)
@@ -68,6 +69,11 @@ TEST(HistoryStore, KeepsEveryFieldOfEveryKindOfRecord) {
       ASSERT_TRUE(id) << id.error().message;
       r.id = id.value();
     }
+    // A record the history holds already (its identity the same) is not held twice.
+    auto again = store.append(records[2]);
+    ASSERT_TRUE(again) << again.error().message;
+    EXPECT_EQ(again.value(), records[2].id);
+    EXPECT_EQ(store.list({}).value().size(), records.size());
   }
   EXPECT_EQ(entriesOf(file.parent_path()), std::vector<std::string>{"history.sqlite3"});
 
@@ -114,6 +120,10 @@ TEST(HistoryStore, FiltersCombineAndKeepTheNewestFirst) {
        {18, 4}},
       {"an outcome in a range", {.fromMs = minute(20), .outcome = Outcome::Finished}, {28, 25, 22}},
       {"initialisations", {.kind = Kind::Initialisation, .limit = 2}, {30, 25}},
+      {"a station", {.station = "line-2", .limit = 3}, {30, 27, 24}},
+      {"initialisations of a station",
+       {.kind = Kind::Initialisation, .station = "line-1"},
+       {20, 5}},
       {"a serial number nobody has", {.serialNumber = "ЕД800"}, {}},
       {"all of them", {.limit = 0}, {}},
   };
@@ -185,9 +195,9 @@ TEST(HistoryStore, AForeignOrDamagedFileIsReportedAndLeftAsItIs) {
       {"a history of a newer format",
        [&](const fs::path& f) {
          fs::copy_file(good, f);
-         execSql(f, "PRAGMA user_version = 3");
+         execSql(f, ("PRAGMA user_version = " + std::to_string(Store::kSchemaVersion + 1)).c_str());
        },
-       "неизвестная версия формата 3"},
+       "неизвестная версия формата"},
       {"a history without its log table",
        [&](const fs::path& f) {
          fs::copy_file(good, f);
@@ -292,8 +302,9 @@ TEST(Journal, TellsOfAFailureOnceAndChangesNoRecordThatWasWritten) {
     auto second = journal.begin(Kind::Initialisation, "sim:KM-15", clock);
     const auto told = first->endTestRun(outcome, "1", "0", {"строка"});
     ASSERT_TRUE(told.has_value());
-    EXPECT_TRUE(told->starts_with(place ? "Файл истории повреждён" : "Не удалось определить"))
-        << *told;
+    EXPECT_TRUE(
+        told->message.starts_with(place ? "Файл истории повреждён" : "Не удалось определить"))
+        << told->message;
     EXPECT_EQ(second->endInitialisation(InitEnd::Finished, "ЕД80012345", {}), std::nullopt);
   }
   EXPECT_EQ(readFile(damaged), "not a history");

@@ -27,6 +27,7 @@ inline Record sampleRecord(int n) {
   r.utcOffsetMinutes = 120;
   r.computer = "bench-" + std::to_string(n % 3);
   r.user = n % 2 ? "техник" : "operator";
+  r.station = "line-" + std::to_string(n % 3);
   r.port = n % 2 ? "/dev/ttyUSB0" : "sim:KM-15";
   r.model = n % 2 ? "Veltor FP-90T" : "Veltor KM-15";
   r.firmware = "3.01";

@@ -51,12 +51,19 @@ TEST(DeviceLink, GoodReplyFillsTheRecord) {
 }
 
 TEST(DeviceLink, ExchangeEndsOnTheClosingByteWithoutAnExtraRead) {
-  Bench b;
-  const auto frame = replyFrame("0000", "");
-  b.line->script(answer("0000", ""));
-  b.send(0x2C);
-  EXPECT_EQ(b.stats.reads, static_cast<int>(frame.size()));
-  EXPECT_EQ(b.stats.emptyReads, 0);
+  // The reply in reads of one byte, of seven, and whole: each byte is fed in order from
+  // what the reads brought, and no read follows the one that brought the closing byte.
+  const auto frame = replyFrame("0000", "Veltor FP-90T;3.01;");
+  for (const std::size_t chunk : {std::size_t{1}, std::size_t{7}, frame.size()}) {
+    Bench b;
+    b.line->setChunk(chunk);
+    b.line->script(answer("0000", "Veltor FP-90T;3.01;"));
+    const CommandResult* r = b.send(0x80);
+    EXPECT_EQ(r->ErrorFlags, 0u) << chunk;
+    EXPECT_EQ(r->Fields[1], "3.01") << chunk;
+    EXPECT_EQ(b.stats.reads, static_cast<int>((frame.size() + chunk - 1) / chunk)) << chunk;
+    EXPECT_EQ(b.stats.emptyReads, 0) << chunk;
+  }
 }
 
 TEST(DeviceLink, RequestDataGoOutInWindows1251) {
@@ -350,6 +357,106 @@ TEST(DeviceLink, CommandsFromTheStopCheckLeaveTheOneUnderWayAlone) {
   EXPECT_EQ(r->Refusal, LinkRefusal::None);
   EXPECT_EQ(r->Fields[0], "7");
   EXPECT_EQ(b.stats.writes.size(), 1u);
+}
+
+TEST(DeviceLink, APortClosedFromTheStopCheckEndsTheWaitAsGone) {
+  // As the window's Disconnect does while the printer is silent, and while the reply is
+  // half read: what the last read brought is not fed after the close.
+  for (const bool halfRead : {false, true}) {
+    Bench b;
+    b.line->script([&](std::span<const std::uint8_t> request) {
+      const auto whole =
+          replyFrame("0000", "7;", kPlain, test::seqOf(request), test::commandOf(request));
+      return halfRead ? bytes(whole) : silence(3) + bytes(whole);
+    });
+    if (halfRead) b.line->setChunk(5);
+    b.link.setStopCheck([&] {
+      b.link.CloseDeviceLink();
+      return false;
+    });
+    // Bytes come 1 ms apart: the check is due at once on the first of them, since the open
+    // was long enough ago; the silent printer gets it after its first empty read.
+    b.line->virtualClock().advance(DeviceLink::kStopCheckPeriod);
+    const CommandResult* r = b.send(0x80);
+    EXPECT_EQ(r->WaitEnded, WaitEnd::PortGone) << halfRead;
+    EXPECT_TRUE(r->noReply()) << halfRead;
+    EXPECT_FALSE(b.link.isOpen());
+  }
+}
+
+TEST(DeviceLink, BytesReadPastAReplyAreNotTakenForTheNextOne) {
+  // The printer's reply and, in the same read, a frame that would answer the next request
+  // (a late copy, noise that happens to add up): the next exchange starts from an empty
+  // line and finds its printer silent.
+  Bench b;
+  b.line->script([](std::span<const std::uint8_t> request) {
+    const std::uint8_t nextSeq = static_cast<std::uint8_t>(test::seqOf(request) + 1);
+    return bytes(replyFrame("0000", "1;", kPlain, test::seqOf(request), test::commandOf(request))) +
+           bytes(replyFrame("0000", "2;", kPlain, nextSeq, test::commandOf(request)));
+  });
+  EXPECT_EQ(b.send(0x80)->Fields[0], "1");
+  const CommandResult* r = b.send(0x80);
+  EXPECT_TRUE(r->noReply());
+  EXPECT_EQ(r->WaitEnded, WaitEnd::Silence);
+  EXPECT_EQ(b.stats.reads, 1 + DeviceLink::kSilentReadsLimit);
+}
+
+TEST(DeviceLink, WhileBytesComeTheStopCheckIsAskedEveryPeriodAcrossExchanges) {
+  // Twenty exchanges of 24 ms of bytes each, one after the other: the check comes
+  // never more than a period after the last one, however short each exchange, and never
+  // for each byte.
+  Bench b;
+  b.line->setChunk(1);
+  std::vector<Micros> asked;
+  b.link.setStopCheck([&] {
+    asked.push_back(b.line->virtualClock().now());
+    return false;
+  });
+  for (int i = 0; i < 20; ++i)
+    b.line->script(answer("0000", "1;"));
+  for (int i = 0; i < 20; ++i)
+    ASSERT_EQ(b.send(0x80)->ErrorFlags, 0u) << i;
+  const Micros end = b.line->virtualClock().now();
+  ASSERT_GE(end, std::chrono::milliseconds(400));
+  ASSERT_EQ(b.stats.emptyReads, 0);
+  Micros last{0};
+  for (const Micros t : asked) {
+    EXPECT_LE(t - last, DeviceLink::kStopCheckPeriod + ScriptedLine::kByteTime);
+    EXPECT_GE(t - last, DeviceLink::kStopCheckPeriod);
+    last = t;
+  }
+  EXPECT_GE(asked.size(), static_cast<std::size_t>(end / DeviceLink::kStopCheckPeriod) - 1);
+}
+
+TEST(DeviceLink, ShorterReadsCountTheSilenceInReadPeriodsAndAskTheStopCheckAfterEach) {
+  // A window reads in short waits to answer its user often: a silent printer still gets its
+  // five seconds, and a printer whose busy bytes come less than a read period apart is
+  // still waited for.
+  for (const int waitMs : {100, 25, 30}) {
+    SCOPED_TRACE(waitMs);
+    Bench b;
+    b.link.setReadWait(std::chrono::milliseconds(waitMs));
+    int asked = 0;
+    b.link.setStopCheck([&] {
+      ++asked;
+      return false;
+    });
+    const CommandResult* silent = b.send(0x80);
+    const Micros took = b.line->virtualClock().now();
+    EXPECT_EQ(silent->WaitEnded, WaitEnd::Silence);
+    EXPECT_GE(took, std::chrono::seconds(5));
+    EXPECT_LT(took, std::chrono::seconds(5) + std::chrono::milliseconds(waitMs));
+    EXPECT_EQ(asked, b.stats.emptyReads) << "after every empty read";
+
+    // 90 ms of silence between busy bytes, in reads of the wait asked for.
+    std::vector<LineEvent> busy;
+    for (int i = 0; i < 60; ++i)
+      busy = busy + silence((90 + waitMs - 1) / waitMs) + bytes({0x16});
+    b.line->script(answer("0000", "1;", kPlain, busy));
+    const CommandResult* r = b.send(0x80);
+    EXPECT_EQ(r->ErrorFlags, 0u);
+    EXPECT_EQ(r->Fields[0], "1");
+  }
 }
 
 TEST(DeviceLink, EveryStatusBitMapsToItsFlag) {

@@ -202,6 +202,32 @@ TEST(ReplyReceiver, SameOutcomeWhateverCameBeforeAndAfterACompleteFrame) {
   }
 }
 
+TEST(ReplyReceiver, NeverCountsMoreBytesToComeThanTheFrameHasLeft) {
+  // At every position of frames with and without data and with first fields of any length:
+  // what is said to be still coming is never more than what is left, none before the
+  // frame and after it, and exactly what is left once the first field has ended.
+  const Bytes frames[] = {kExample, test::replyFrame("0000", "Veltor FP-90T;3.01;Україна;"),
+                          test::replyFrame("", "1;"), test::replyFrame("0012", ""),
+                          test::replyFrame("A long first field", "x")};
+  for (const Bytes& frame : frames) {
+    ReplyReceiver r;
+    r.beginAttempt();
+    EXPECT_EQ(r.bytesToCome(), 0u);
+    bool firstFieldEnded = false;
+    for (std::size_t fed = 0; fed < frame.size(); ++fed) {
+      r.feed(frame[fed]);
+      const std::size_t left = frame.size() - fed - 1;
+      firstFieldEnded = firstFieldEnded || (fed > 3 && frame[fed] == ';');
+      EXPECT_LE(r.bytesToCome(), left) << "after byte " << fed;
+      if (firstFieldEnded) {
+        EXPECT_EQ(r.bytesToCome(), left) << "after byte " << fed;
+      }
+    }
+    EXPECT_TRUE(r.frameComplete());
+    EXPECT_EQ(r.bytesToCome(), 0u);
+  }
+}
+
 TEST(ReplyReceiver, ReplyOfLength30hGoesStraightToTheStatusMark) {
   ReplyReceiver r;
   r.beginAttempt();

@@ -1,11 +1,14 @@
 // A hand-scripted serial line for the link's own tests: each request written to it is
 // answered by the next scripted reply, given as a sequence of bytes, silent reads and
 // failed reads, or made from the request itself (so that it carries the request's SEQ and
-// command). It counts reads, and keeps a virtual clock that an empty read moves by the read
+// command). A read takes the bytes that follow one another in the script, as many as the
+// reader has room for and the line's chunk allows; an empty or a failed read stands on its
+// own. It counts reads, and keeps a virtual clock that an empty read moves by the read
 // period and a byte by a millisecond, so tests can tell how long an exchange took without
 // waiting.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -25,7 +28,7 @@ namespace tallowick::test {
 
 // One read's worth of line: a byte, an empty read (std::nullopt) or a read that fails.
 struct LineEvent {
-  LineEvent(std::uint8_t b) : status(ReadStatus::Byte), byte(b) {}
+  LineEvent(std::uint8_t b) : status(ReadStatus::Bytes), byte(b) {}
   LineEvent(std::nullopt_t) : status(ReadStatus::Timeout) {}
   static LineEvent readError() {
     LineEvent e(std::nullopt);
@@ -66,6 +69,8 @@ class ScriptedLine final : public SerialLine {
   void hangUp() { gone_ = true; }
   // From the next read on, every read fails at once with a port error.
   void failReads() { failing_ = true; }
+  // At most this many bytes a read (the bytes of a slow line, one at a time: 1).
+  void setChunk(std::size_t bytes) { chunk_ = bytes; }
 
   std::int32_t open(const std::string&, std::int32_t baud) override {
     ++stats_.opens;
@@ -89,10 +94,23 @@ class ScriptedLine final : public SerialLine {
       replies_.pop_front();
     }
   }
-  ReadResult readByte() override {
+  ReadResult read(std::span<std::uint8_t> into, std::size_t, int waitMs) override {
     if (!open_ || gone_) return {ReadStatus::Closed, 0};
     ++stats_.reads;
     if (failing_) return {ReadStatus::Error, 0};
+    std::size_t count = 0;
+    while (count < std::min(into.size(), chunk_) && !pending_.empty() &&
+           pending_.front().status == ReadStatus::Bytes) {
+      into[count++] = pending_.front().byte;
+      pending_.pop_front();
+      clock_.advance(kByteTime);
+    }
+    if (count == 0 && pending_.empty() && replies_.empty() &&
+        forever_.status == ReadStatus::Bytes) {
+      into[count++] = forever_.byte;
+      clock_.advance(kByteTime);
+    }
+    if (count > 0) return {ReadStatus::Bytes, count};
     LineEvent e = std::nullopt;
     if (!pending_.empty()) {
       e = pending_.front();
@@ -100,20 +118,13 @@ class ScriptedLine final : public SerialLine {
     } else if (replies_.empty()) {
       e = forever_;
     }
-    switch (e.status) {
-      case ReadStatus::Byte:
-        clock_.advance(kByteTime);
-        break;
-      case ReadStatus::Error:
-        ++stats_.failedReads;
-        clock_.advance(std::chrono::milliseconds(kReadTimeoutMs));
-        break;
-      default:
-        ++stats_.emptyReads;
-        clock_.advance(std::chrono::milliseconds(kReadTimeoutMs));
-        break;
+    if (e.status == ReadStatus::Error) {
+      ++stats_.failedReads;
+    } else {
+      ++stats_.emptyReads;
     }
-    return {e.status, e.byte};
+    clock_.advance(std::chrono::milliseconds(waitMs));
+    return {e.status, 0};
   }
   Clock& clock() override { return clock_; }
   VirtualClock& virtualClock() { return clock_; }
@@ -128,6 +139,7 @@ class ScriptedLine final : public SerialLine {
   std::deque<Responder> replies_;
   std::deque<LineEvent> pending_;
   LineEvent forever_ = std::nullopt;
+  std::size_t chunk_ = SIZE_MAX;
   bool gone_ = false;
   bool failing_ = false;
   VirtualClock clock_;

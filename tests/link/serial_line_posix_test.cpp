@@ -77,15 +77,64 @@ TEST(PosixSerialLine, RepeatsThroughANakStorm) {
 }
 
 TEST(PosixSerialLine, SilentLineReadTimesOutAfterTheReadPeriod) {
+  // Also when the rest of a frame was said to be coming (a printer that stopped in the
+  // middle of one).
   PtyPrinter p("silent");
   auto line = makePlatformSerialLine();
   ASSERT_GE(line->open(p.path(), 9600), 0);
-  const auto start = std::chrono::steady_clock::now();
-  const ReadResult r = line->readByte();
-  const auto took = std::chrono::steady_clock::now() - start;
-  EXPECT_EQ(r.status, ReadStatus::Timeout);
-  EXPECT_GE(took, std::chrono::milliseconds(90));
-  EXPECT_LT(took, std::chrono::seconds(2));
+  for (const std::size_t coming : {std::size_t{0}, std::size_t{17}, std::size_t{250}}) {
+    const auto start = std::chrono::steady_clock::now();
+    std::uint8_t into[16];
+    const ReadResult r = line->read(into, coming, SerialLine::kReadTimeoutMs);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(r.status, ReadStatus::Timeout) << coming;
+    EXPECT_GE(took, std::chrono::milliseconds(90)) << coming;
+    EXPECT_LT(took, std::chrono::seconds(2)) << coming;
+  }
+}
+
+// The platform's line, counting its reads.
+class CountingLine final : public SerialLine {
+ public:
+  explicit CountingLine(int& reads) : line_(makePlatformSerialLine()), reads_(reads) {}
+  std::int32_t open(const std::string& name, std::int32_t baud) override {
+    return line_->open(name, baud);
+  }
+  bool close() override { return line_->close(); }
+  bool isOpen() const override { return line_->isOpen(); }
+  void write(std::span<const std::uint8_t> bytes) override { line_->write(bytes); }
+  ReadResult read(std::span<std::uint8_t> into, std::size_t coming, int waitMs) override {
+    ++reads_;
+    return line_->read(into, coming, waitMs);
+  }
+  void purge() override { line_->purge(); }
+  void drain() override { line_->drain(); }
+  void clearError() override { line_->clearError(); }
+
+ private:
+  std::unique_ptr<SerialLine> line_;
+  int& reads_;
+};
+
+TEST(PosixSerialLine, AReplyAtTheLinesPaceComesInAFewReads) {
+  // A printer that sends each byte in its time on the line, about a millisecond at 9600
+  // baud: the link sleeps for the bytes it knows are still coming and takes them together,
+  // instead of a read for each of the reply's 49 bytes; the reply is whole all the same.
+  sim::PrinterSettings settings;
+  settings.realistic = true;
+  sim::VirtualPrinter printer(settings);
+  sim::PtyDriver driver(printer, tempLinkPath("pace"));
+  std::string error;
+  ASSERT_TRUE(driver.start(error)) << error;
+  int reads = 0;
+  DeviceLink link([&](const std::string&) { return std::make_unique<CountingLine>(reads); });
+  ASSERT_GE(link.OpenDeviceLink(driver.linkPath(), 9600), 0);
+  const CommandResult* r = link.SendCommand(0x80, "582014;");
+  driver.stop();
+  EXPECT_EQ(r->ErrorFlags, 0u);
+  EXPECT_EQ(r->Fields[0], "Veltor FP-90T");
+  EXPECT_EQ(r->Fields[2], "Україна");
+  EXPECT_LE(reads, 12);
 }
 
 TEST(PosixSerialLine, PortHeldByAnotherOpenCannotBeOpened) {
@@ -183,11 +232,14 @@ TEST(PosixSerialLine, EveryByteCrossesTheLineUnchangedBothWays) {
   // From the far end: XOFF, XON, CR, LF, ^C, ^V, ^D and the rest, each exactly as sent.
   ASSERT_EQ(::write(pty.master, all.data(), all.size()), 256);
   std::vector<std::uint8_t> heard;
-  for (int reads = 0; heard.size() < all.size() && reads < 400; ++reads) {
-    const ReadResult r = line->readByte();
-    if (r.status == ReadStatus::Byte) heard.push_back(r.byte);
+  int reads = 0;
+  for (; heard.size() < all.size() && reads < 400; ++reads) {
+    std::uint8_t into[512];
+    const ReadResult r = line->read(into, 0, SerialLine::kReadTimeoutMs);
+    if (r.status == ReadStatus::Bytes) heard.insert(heard.end(), into, into + r.count);
   }
   EXPECT_EQ(heard, all);
+  EXPECT_LT(reads, 10) << "what the port holds comes in one read, not a read a byte";
 
   // To the far end, after the XOFF it sent: nothing is held back or translated. The write
   // runs on a thread of its own, so that a line that took the XOFF fails here instead of
@@ -283,8 +335,9 @@ TEST(PosixSerialLine, ReadTimeOutHoldsOnATerminalThatIgnoresItsReadTimer) {
   auto line = makePlatformSerialLine();
   if (line->open("/dev/ptmx", 9600) < 0) GTEST_SKIP() << "/dev/ptmx cannot be opened here";
   const auto start = std::chrono::steady_clock::now();
-  const ReadResult r = line->readByte();
-  EXPECT_NE(r.status, ReadStatus::Byte);
+  std::uint8_t into[16];
+  const ReadResult r = line->read(into, 0, SerialLine::kReadTimeoutMs);
+  EXPECT_NE(r.status, ReadStatus::Bytes);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 

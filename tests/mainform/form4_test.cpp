@@ -34,6 +34,7 @@ struct FakeSelector : SerialSelector {
     if (selected >= 0 && selected < static_cast<int>(list.size())) return list[selected];
     return {};
   }
+  void setText(const std::string& text) override { typed = text; }
   int selectedIndex() override { return selected; }
   std::vector<std::string> items() override { return list; }
   void removeItem(int index) override { list.erase(list.begin() + index); }
@@ -64,7 +65,8 @@ struct Dialogs {
   TForm3 manager{managerUi, store, "Tallowick.exe"};
   FakeSelector selector;
   FakeForm4Ui ui;
-  TForm4 form{ui, selector, manager.book()};
+  BookKeeper numbers{manager.book()};
+  TForm4 form{ui, selector, numbers};
 };
 
 TEST(Form4, ShowsTheNumberOfTheSelector) {

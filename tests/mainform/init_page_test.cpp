@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "initforms/memory_serial_store.h"
+#include "mainform/number_keeper.h"
 #include "mainform/page_fixture.h"
 #include "mainform/step_outcome.h"
 
@@ -384,6 +386,106 @@ TEST(InitPage, DateAndTimeAreRefreshedByButton7AndBySelectingThePage) {
     EXPECT_EQ(f.ui.time, c.refreshed ? "0905" : "0945") << c.name;
     EXPECT_TRUE(f.sent.empty()) << c.name;
   }
+}
+
+// A keeper that answers as it is told and remembers what it heard.
+struct ScriptedKeeper final : NumberKeeper {
+  StoreResult<std::string> answer = std::string();
+  std::vector<std::string> asked, sentNumbers;
+  StoreResult<TakenNumber> take(const std::string& wanted, const RunState&) override {
+    asked.push_back(wanted);
+    if (!answer) return answer.error();
+    if (answer.value().empty()) return TakenNumber{wanted, {}};
+    return TakenNumber{answer.value(), {}};
+  }
+  void sent(const std::string& number) override { sentNumbers.push_back(number); }
+  StoreStatus answered(const std::string&, bool) override { return {}; }
+};
+
+// The number is taken right before the printer hears it; a refusal keeps it from the
+// printer, and a number that went out is told whatever the printer answered.
+TEST(InitPage, TheKeeperTakesTheNumberBeforeThePrinterHearsIt) {
+  const struct {
+    const char* what;
+    bool next;
+    StoreResult<std::string> answer;
+    const char* fault;
+    const char* written;  // nothing: no number went out
+    InitEnd end;
+  } cases[] = {
+      {"as chosen", false, std::string(), "", kSerial, InitEnd::Finished},
+      {"the book's next", true, std::string("ЕД80001299"), "", "ЕД80001299", InitEnd::Finished},
+      {"refused", false,
+       StoreError{StoreErrorKind::Conflict, "Номер ЕД80001234 уже занят станцией bench-2."}, "",
+       nullptr, InitEnd::Failed},
+      {"the printer refuses it", false, std::string(), "41:error=0012", kSerial, InitEnd::Failed},
+      {"the printer is silent", false, std::string(), "41:silence", kSerial, InitEnd::Failed},
+  };
+  for (const auto& c : cases) {
+    InitFixture f;
+    ScriptedKeeper keeper;
+    keeper.answer = c.answer;
+    f.session.numbers = &keeper;
+    if (*c.fault) f.fault(c.fault);
+    InitPage page(f.session);
+    page.setNextFromBook(c.next);
+    EXPECT_EQ(page.Button9Click(), c.end) << c.what;
+    EXPECT_EQ(keeper.asked, Texts{c.next ? "" : kSerial}) << c.what;
+    if (c.written) {
+      EXPECT_EQ(f.dataOf(0x41), Texts{std::string("582014;") + c.written + ";"}) << c.what;
+      EXPECT_EQ(keeper.sentNumbers, Texts{c.written}) << c.what;
+      EXPECT_EQ(f.ui.serial.text(), c.written) << c.what;
+    } else {
+      EXPECT_EQ(f.count(0x41), 0) << c.what;
+      EXPECT_TRUE(keeper.sentNumbers.empty()) << c.what;
+      EXPECT_EQ(f.ui.boxes.back(), c.answer.error().message) << c.what;
+      EXPECT_EQ(f.ui.initLog.back(), "Шаг 2. Заводской номер не установлен!  Ошибка!!!");
+    }
+    const bool logged =
+        std::find(f.ui.initLog.begin(), f.ui.initLog.end(),
+                  "Шаг 2. Заводской номер из книги: ЕД80001299") != f.ui.initLog.end();
+    EXPECT_EQ(logged, c.next) << c.what;
+  }
+}
+
+TEST(BookKeeper, TheNextNumberIsTheFirstOfThePrintersTypeAndARightOneIsConfirmed) {
+  MemorySerialStore store;
+  ASSERT_TRUE(store.writeLists(
+      {.shouldInit = {"DH21000007", "ЕД80000003", "ЕД80000004"}, .alreadyInit = {}}));
+  SerialBook book(store);
+  ASSERT_FALSE(book.start("Tallowick.exe").lists);
+  BookKeeper keeper(book);
+  const struct {
+    const char* model;
+    const char* country;
+    std::optional<std::string> next;
+  } cases[] = {
+      {"Veltor FP-510T", "Україна", "ЕД80000003"},   {"Veltor FP-T320", "Moldova", "DH21000007"},
+      {"Veltor KM-15", "Україна", std::nullopt},      // a type with no number left
+      {"Veltor FP-510T", "Казахстан", std::nullopt},  // no type of the book
+      {"Veltor FP-90T", "Україна", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    RunState printer;
+    printer.DeviceModel = c.model;
+    printer.DeviceCountry = c.country;
+    const auto taken = keeper.take("", printer);
+    EXPECT_EQ(taken.ok(), c.next.has_value()) << c.model << " " << c.country;
+    if (c.next) {
+      EXPECT_EQ(taken.value().number, *c.next);
+    } else {
+      EXPECT_EQ(taken.error().kind, StoreErrorKind::Conflict);
+    }
+  }
+  RunState printer;
+  printer.DeviceModel = "Veltor FP-510T";
+  printer.DeviceCountry = "Україна";
+  EXPECT_EQ(keeper.take("ЕД80009999", printer).value().number, "ЕД80009999");
+  ASSERT_TRUE(keeper.answered("ЕД80000003", false));
+  EXPECT_EQ(book.shouldInit().size(), 3u);
+  ASSERT_TRUE(keeper.answered("ЕД80000003", true));
+  EXPECT_EQ(keeper.take("", printer).value().number, "ЕД80000004");
+  EXPECT_EQ(store.readLists().value().alreadyInit, Texts{"ЕД80000003"});
 }
 
 }  // namespace

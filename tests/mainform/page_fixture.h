@@ -3,6 +3,7 @@
 // what the printer would report in its status bytes and reply data.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -39,20 +40,24 @@ class PatchingLine final : public SerialLine {
   void write(std::span<const std::uint8_t> bytes) override { inner_->write(bytes); }
   void purge() override {
     pending_.clear();
+    arrived_.clear();
     inner_->purge();
   }
   void drain() override { inner_->drain(); }
   void clearError() override { inner_->clearError(); }
 
-  ReadResult readByte() override {
+  ReadResult read(std::span<std::uint8_t> into, std::size_t, int waitMs) override {
     if (pending_.empty()) {
-      const ReadResult r = inner_->readByte();
-      if (r.status != ReadStatus::Byte || r.byte != frame::kStart) return r;
-      takeFrame();
+      std::uint8_t b = 0;
+      const ReadStatus got = nextByte(b, waitMs);
+      if (got != ReadStatus::Bytes) return {got, 0};
+      pending_ = {b};
+      if (b == frame::kStart) takeFrame();
     }
-    const std::uint8_t b = pending_.front();
-    pending_.erase(pending_.begin());
-    return {ReadStatus::Byte, b};
+    const std::size_t count = std::min(into.size(), pending_.size());
+    std::copy_n(pending_.begin(), count, into.begin());
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(count));
+    return {ReadStatus::Bytes, count};
   }
 
  private:
@@ -60,13 +65,26 @@ class PatchingLine final : public SerialLine {
   static constexpr std::size_t kHead = 4;
   static constexpr std::size_t kTail = 1 + frame::kStatusBytes + 1 + 4 + 1;
 
+  // The next byte the printer sent, from what the last read of the inner line brought or
+  // from a new one; how that read ended when it brought none.
+  ReadStatus nextByte(std::uint8_t& b, int waitMs = SerialLine::kReadTimeoutMs) {
+    if (arrived_.empty()) {
+      std::uint8_t chunk[DeviceLink::kReadChunk];
+      const ReadResult r = inner_->read(chunk, 0, waitMs);
+      if (r.status != ReadStatus::Bytes) return r.status;
+      arrived_.assign(chunk, chunk + r.count);
+    }
+    b = arrived_.front();
+    arrived_.erase(arrived_.begin());
+    return ReadStatus::Bytes;
+  }
+
   void takeFrame() {
-    pending_ = {frame::kStart};
     // A frame the printer cut short stays as it came; a few empty reads end it.
     for (int silent = 0; silent < 3 && pending_.back() != frame::kEnd;) {
-      const ReadResult r = inner_->readByte();
-      if (r.status == ReadStatus::Byte) {
-        pending_.push_back(r.byte);
+      std::uint8_t b = 0;
+      if (nextByte(b) == ReadStatus::Bytes) {
+        pending_.push_back(b);
       } else {
         ++silent;
       }
@@ -95,7 +113,8 @@ class PatchingLine final : public SerialLine {
 
   std::unique_ptr<SerialLine> inner_;
   const std::map<std::uint8_t, ReplyPatch>& patches_;
-  std::vector<std::uint8_t> pending_;
+  std::vector<std::uint8_t> pending_;  // for the reader
+  std::vector<std::uint8_t> arrived_;  // from the inner line, not yet looked at
 };
 
 struct PageFixture : RunFixture {

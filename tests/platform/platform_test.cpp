@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 
+#include "platform/settings.h"
 #include "platform/system.h"
 #include "platform/wall_clock.h"
 #include "platform/whole_file.h"
@@ -114,8 +115,38 @@ TEST(WholeFile, ANewFileIsPlacedWholeAndNeverOverAnother) {
   // A folder cannot be made where a file is: the failure says so and nothing is left.
   const auto refused = writeWholeFile(file / "history.sqlite3", "third", Placement::KeepExisting);
   ASSERT_TRUE(refused.has_value());
-  EXPECT_TRUE(refused->starts_with("Невозможно записать файл ")) << *refused;
+  EXPECT_TRUE(refused->message.starts_with("Невозможно записать файл ")) << refused->message;
   EXPECT_EQ(read(file), "first");
+}
+
+// The computer's settings in their file: set, read back, removed; a file that is not theirs
+// is reported and never written over.
+TEST(Settings, AreKeptWholeAndADamagedFileIsLeftAsItIs) {
+  const test::TempDir dir("tallowick-platform");
+  const fs::path file = dir / "settings.json";
+  auto settings = fileSettings(file);
+  EXPECT_EQ(settings->get(setting::kDatabase).value(), std::nullopt);
+  EXPECT_FALSE(fs::exists(file));
+  ASSERT_TRUE(settings->set(setting::kDatabase, "service=tallowick"));
+  ASSERT_TRUE(settings->set(setting::kWorkshop, "Мастерская «Касса», Київ"));
+  auto again = fileSettings(file);
+  EXPECT_EQ(again->get(setting::kDatabase).value(), "service=tallowick");
+  EXPECT_EQ(again->get(setting::kWorkshop).value(), "Мастерская «Касса», Київ");
+  ASSERT_TRUE(again->set(setting::kDatabase, ""));
+  EXPECT_EQ(fileSettings(file)->get(setting::kDatabase).value(), std::nullopt);
+
+  for (const char* damaged : {"not json", "[1, 2]", "{\"database\": "}) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << damaged;
+    auto broken = fileSettings(file);
+    const auto read = broken->get(setting::kDatabase);
+    ASSERT_FALSE(read) << damaged;
+    EXPECT_EQ(read.error().kind, StoreErrorKind::Damaged);
+    EXPECT_FALSE(broken->set(setting::kDatabase, "x"));
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), damaged);
+  }
 }
 
 }  // namespace

@@ -57,11 +57,13 @@ fs::path nullDevice(const Dir& d) {
   return "/dev/null";
 }
 
+// The sentence of a save that failed; nothing when the file was saved.
 std::optional<std::string> save(const fs::path& path, const std::string& text) {
   WholeFile file;
-  if (auto refused = file.open(path.string())) return refused;
+  if (auto refused = file.open(path.string())) return refused->message;
   file.write(text);
-  return file.commit();
+  if (auto failed = file.commit()) return failed->message;
+  return std::nullopt;
 }
 
 TEST(WholeFile, ReplacesFollowsWritesInPlaceOrRefuses) {
@@ -191,7 +193,7 @@ TEST(WholeFile, AWriteThatFailsOnTheWayLeavesTheOldFile) {
     for (int i = 0; i < 100; ++i)
       file.write(std::string(100, 'x'));
     const auto error = file.commit();
-    ::_exit(error && error->find("файл слишком велик") != std::string::npos ? 0 : 11);
+    ::_exit(error && error->message.find("файл слишком велик") != std::string::npos ? 0 : 11);
   }
   int status = 0;
   ::waitpid(child, &status, 0);

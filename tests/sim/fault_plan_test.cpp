@@ -117,6 +117,31 @@ TEST(FaultPlan, RefusesBadTextWithAReason) {
   }
 }
 
+// The parser and the help are made from one table: every action the parser names when it
+// refuses one is explained, with the value it says it needs.
+TEST(FaultPlan, TheHelpExplainsEveryActionTheParserKnows) {
+  std::string why;
+  ASSERT_FALSE(parseFaultRule("80:explode", why));
+  const auto from = why.find("(expected ") + 10;
+  std::string list = why.substr(from, why.rfind(')') - from);
+  list.replace(list.rfind(" or "), 4, ", ");
+  const std::string help = faultSyntaxHelp();
+  std::size_t actions = 0;
+  for (std::size_t start = 0; start < list.size(); ++actions) {
+    const std::string item = list.substr(start, list.find(", ", start) - start);
+    start += item.size() + 2;
+    EXPECT_NE(help.find("   " + item), std::string::npos) << item;
+    const std::string name = item.ends_with('=') ? item.substr(0, item.size() - 1) : item;
+    std::string needs;
+    if (!parseFaultRule("80:" + name, needs) &&
+        needs.find("needs a value: ") != std::string::npos) {
+      const std::string form = needs.substr(needs.find("needs a value: ") + 15);
+      EXPECT_NE(help.find("   " + form), std::string::npos) << form;
+    }
+  }
+  EXPECT_EQ(actions, 16u) << list;
+}
+
 // Which of the requests (numbered from 1) a plan hits.
 std::vector<int> hitRequests(std::vector<const char*> rules,
                              const std::vector<std::uint8_t>& cmds) {

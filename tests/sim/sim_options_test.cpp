@@ -93,6 +93,29 @@ TEST(SimOptions, HelpExplainsEveryOption) {
   }
 }
 
+// A printer set up in-process takes the printer's options as the command line does, and
+// leaves the program's own to it.
+TEST(SimOptions, APrinterIsSetUpInProcessAsOnTheCommandLine) {
+  PrinterSettings s;
+  std::string error;
+  EXPECT_EQ(applyPrinterOption(s, "--model", "Veltor KM-15", error), true);
+  EXPECT_EQ(applyPrinterOption(s, "--strict", "", error), true);
+  EXPECT_EQ(applyPrinterOption(s, "--reboot-seconds", "0.5", error), true);
+  EXPECT_EQ(s.model, "Veltor KM-15");
+  EXPECT_TRUE(s.strict);
+  EXPECT_EQ(s.rebootTime, std::chrono::milliseconds(500));
+  EXPECT_EQ(applyPrinterOption(s, "--baud", "4800", error), false);
+  EXPECT_NE(error.find("9600, 19200"), std::string::npos) << error;
+  EXPECT_EQ(s.baud, 9600);
+  for (const char* notThePrinters : {"--link", "--fault", "--help", "--bogus"})
+    EXPECT_EQ(applyPrinterOption(s, notThePrinters, "x", error), std::nullopt) << notThePrinters;
+
+  const auto help = parse({"-h", "--model", "KM-15"}, error);
+  ASSERT_TRUE(help) << error;
+  EXPECT_TRUE(help->help);
+  EXPECT_EQ(help->settings.model, "KM-15");
+}
+
 #ifdef TALLOWICK_SIM_EXE
 TEST(SimExecutable, ExitsWithTwoOnBadUsage) {
   const std::string exe = TALLOWICK_SIM_EXE;

@@ -27,6 +27,10 @@ struct FakeSerialSelector final : SerialSelector {
     }
     return typed;
   }
+  void setText(const std::string& text) override {
+    selected = -1;
+    typed = text;
+  }
   int selectedIndex() override { return selected; }
   std::vector<std::string> items() override { return list; }
   void removeItem(int index) override {
@@ -66,7 +70,7 @@ class FakeUi final : public Ui {
     if (auto it = atPump.find(pumps); it != atPump.end()) it->second();
     if (onEveryPump) onEveryPump();
   }
-  void pumpStopRequests() override {
+  void pumpWhileWaiting() override {
     ++waitPumps;
     if (onWait) onWait();
   }
@@ -118,7 +122,7 @@ class FakeUi final : public Ui {
   bool noFiscal = false;
   std::map<int, std::function<void()>> atPump;  // by pump number, from 1
   std::function<void()> onEveryPump;
-  std::function<void()> onWait;  // while a command of the run waits for its reply
+  std::function<void()> onWait;  // while a command waits for its reply (run or connect)
   int internalTest = 0;
   std::string date = "071226";
   std::string time = "0905";
