@@ -7,7 +7,7 @@
 int main(int argc, char** argv) {
   using namespace tallowick;
   console::ignoreBrokenPipe();
-  std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string> args = console::arguments(argc, argv);
   // A terminal shows what the printer sent and the names typed in, never acts on them.
   EscapingBuffer outEscaped(std::cout.rdbuf());
   EscapingBuffer errEscaped(std::cerr.rdbuf());

@@ -409,6 +409,13 @@ bool PgCluster::resume(std::string& why) {
   return true;
 }
 
+std::unique_ptr<PgCluster> PgCluster::attach(const PgServer& server) {
+  std::unique_ptr<PgCluster> cluster(new PgCluster);
+  cluster->server_ = server;
+  cluster->kept_ = true;
+  return cluster;
+}
+
 PgCluster::~PgCluster() {
   if (kept_ || server_.folder.empty()) return;
   std::string why;

@@ -40,6 +40,8 @@ class PgCluster {
   static std::unique_ptr<PgCluster> start(std::string& why);
   // Stops the cluster in `folder` and removes the folder.
   static bool stop(const std::filesystem::path& folder, std::string& why);
+  // The cluster another process started and described, to pause or resume; left running.
+  static std::unique_ptr<PgCluster> attach(const PgServer& server);
   ~PgCluster();
   PgCluster(const PgCluster&) = delete;
   PgCluster& operator=(const PgCluster&) = delete;
