@@ -62,6 +62,14 @@ Section "Tallowick"
   File "${BINDIR}\tallowick-cli.exe"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
+  ; The folder of the station's data (%ProgramData%\Tallowick), writable for every user of
+  ; the computer, so that a second technician's runs and the outbox are recorded too. The
+  ; uninstaller leaves it and what it holds.
+  nsExec::ExecToLog '"$INSTDIR\tallowick-cli.exe" setup'
+  Pop $0
+  StrCmp $0 "0" +2
+    DetailPrint "The data folder could not be opened to every user (exit code $0)."
+
   CreateDirectory "$SMPROGRAMS\${PRODUCT}"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk" "$INSTDIR\tallowick.exe"
 

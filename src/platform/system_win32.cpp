@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "platform/system.h"
+#include "platform/system_win32.h"
 #include "platform/windows_text.h"
 
 namespace tallowick::platform {
@@ -40,40 +41,42 @@ StoreResult<fs::path> dataFolder(DataFile file, const Environment&) {
 
 namespace {
 
-// What the computer's Users may do in the folder: read, write, make and remove files and
-// folders, not change its rights.
-constexpr DWORD kUsersRights =
-    FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_GENERIC_EXECUTE | DELETE;
-
 StoreError folderError(const fs::path& folder, DWORD code) {
   return {StoreErrorKind::Unavailable,
           "Не удалось открыть папку данных " + pathText(folder) +
               " для всех пользователей компьютера: " + windowsErrorText(code)};
 }
 
-// The well-known group of the computer's Users (BUILTIN\Users).
-struct UsersSid {
-  UsersSid() { ConvertStringSidToSidW(L"S-1-5-32-545", &sid); }
-  ~UsersSid() { LocalFree(sid); }
-  PSID sid = nullptr;
+// A folder's access list, freed with the descriptor that holds it.
+struct FolderAcl {
+  explicit FolderAcl(const fs::path& folder) {
+    const std::wstring path = folder.wstring();
+    rc = GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                               nullptr, &acl, nullptr, &descriptor);
+  }
+  ~FolderAcl() { LocalFree(descriptor); }
+  FolderAcl(const FolderAcl&) = delete;
+  FolderAcl& operator=(const FolderAcl&) = delete;
+  DWORD rc = ERROR_SUCCESS;
+  PACL acl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
 };
 
 }  // namespace
 
-StoreStatus shareDataFolder() {
-  auto folder = detail::dataFolder(DataFile::History, processEnvironment);
-  if (!folder) return folder.error();
-  std::error_code ec;
-  fs::create_directories(folder.value(), ec);
-  if (ec) return folderError(folder.value(), static_cast<DWORD>(ec.value()));
+namespace detail {
+
+UsersSid::UsersSid() {
+  ConvertStringSidToSidW(L"S-1-5-32-545", &sid);
+}
+
+UsersSid::~UsersSid() {
+  LocalFree(sid);
+}
+
+DWORD withUsersWrite(PACL current, PACL* changed) {
   UsersSid users;
-  if (users.sid == nullptr) return folderError(folder.value(), GetLastError());
-  PACL current = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  std::wstring path = folder.value().wstring();
-  DWORD rc = GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                                   nullptr, &current, nullptr, &descriptor);
-  if (rc != ERROR_SUCCESS) return folderError(folder.value(), rc);
+  if (users.sid == nullptr) return GetLastError();
   EXPLICIT_ACCESSW access{};
   access.grfAccessPermissions = kUsersRights;
   access.grfAccessMode = GRANT_ACCESS;
@@ -81,14 +84,50 @@ StoreStatus shareDataFolder() {
   access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
   access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
   access.Trustee.ptstrName = static_cast<LPWSTR>(users.sid);
+  return SetEntriesInAclW(1, &access, current, changed);
+}
+
+bool grantsUsersWrite(PACL acl) {
+  UsersSid users;
+  ACL_SIZE_INFORMATION size{};
+  if (acl == nullptr || users.sid == nullptr ||
+      !GetAclInformation(acl, &size, sizeof size, AclSizeInformation)) {
+    return false;
+  }
+  for (DWORD i = 0; i < size.AceCount; ++i) {
+    void* ace = nullptr;
+    if (!GetAce(acl, i, &ace)) continue;
+    const auto* header = static_cast<ACE_HEADER*>(ace);
+    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+    const auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+    const BYTE inherits = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+    if (EqualSid(const_cast<DWORD*>(&allowed->SidStart), users.sid) &&
+        (header->AceFlags & inherits) == inherits && (allowed->Mask & FILE_ADD_FILE) &&
+        (allowed->Mask & FILE_WRITE_DATA) && (allowed->Mask & FILE_ADD_SUBDIRECTORY)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace detail
+
+StoreStatus shareDataFolder() {
+  auto folder = detail::dataFolder(DataFile::History, processEnvironment);
+  if (!folder) return folder.error();
+  std::error_code ec;
+  fs::create_directories(folder.value(), ec);
+  if (ec) return folderError(folder.value(), static_cast<DWORD>(ec.value()));
+  const FolderAcl current(folder.value());
+  if (current.rc != ERROR_SUCCESS) return folderError(folder.value(), current.rc);
   PACL changed = nullptr;
-  rc = SetEntriesInAclW(1, &access, current, &changed);
+  DWORD rc = detail::withUsersWrite(current.acl, &changed);
   if (rc == ERROR_SUCCESS) {
+    std::wstring path = folder.value().wstring();
     rc = SetNamedSecurityInfoW(path.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
                                nullptr, changed, nullptr);
   }
   LocalFree(changed);
-  LocalFree(descriptor);
   if (rc != ERROR_SUCCESS) return folderError(folder.value(), rc);
   return {};
 }
@@ -96,31 +135,9 @@ StoreStatus shareDataFolder() {
 StoreResult<bool> dataFolderShared() {
   auto folder = detail::dataFolder(DataFile::History, processEnvironment);
   if (!folder) return folder.error();
-  UsersSid users;
-  PACL acl = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  const std::wstring path = folder.value().wstring();
-  const DWORD rc = GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
-                                         nullptr, nullptr, &acl, nullptr, &descriptor);
-  if (rc != ERROR_SUCCESS) return folderError(folder.value(), rc);
-  bool shared = false;
-  ACL_SIZE_INFORMATION size{};
-  if (acl != nullptr && users.sid != nullptr &&
-      GetAclInformation(acl, &size, sizeof size, AclSizeInformation)) {
-    for (DWORD i = 0; i < size.AceCount && !shared; ++i) {
-      void* ace = nullptr;
-      if (!GetAce(acl, i, &ace)) continue;
-      const auto* header = static_cast<ACE_HEADER*>(ace);
-      if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
-      const auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
-      const bool inherited = (header->AceFlags & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE)) ==
-                             (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
-      shared = EqualSid(const_cast<DWORD*>(&allowed->SidStart), users.sid) && inherited &&
-               (allowed->Mask & FILE_ADD_FILE) && (allowed->Mask & FILE_WRITE_DATA);
-    }
-  }
-  LocalFree(descriptor);
-  return shared;
+  const FolderAcl current(folder.value());
+  if (current.rc != ERROR_SUCCESS) return folderError(folder.value(), current.rc);
+  return detail::grantsUsersWrite(current.acl);
 }
 
 std::string computerName() {
