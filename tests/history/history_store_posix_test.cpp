@@ -157,7 +157,11 @@ TEST(HistoryStore, AnOlderFormatIsReadAsItWasAndUpgradedWhereItIsWritten) {
     EXPECT_EQ(readOnly.list({.station = ""}).value().size(), 1u);
     EXPECT_EQ(readOnly.list({.station = "line-1"}).value().size(), 0u);
   }
-  fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+  // Reading made the journal's files beside it with the file's own rights.
+  for (const char* suffix : {"", "-wal", "-shm"}) {
+    std::error_code ec;
+    fs::permissions(file.string() + suffix, fs::perms::owner_write, fs::perm_options::add, ec);
+  }
 
   Store store(file);
   Record next = sampleRecord(1);
