@@ -114,7 +114,7 @@ HistoryWindow::HistoryWindow(history::Journal& journal, DialogService& dialogs, 
   std::vector<int> widths{112, 82, 72, 96, 98, 118, 46, 66, 74};
   if (onLine_) {
     headers.insert(kStationColumn, QStringLiteral("Станция"));
-    widths = {118, 72, 82, 60, 90, 94, 112, 46, 56, 34};
+    widths = {118, 64, 76, 40, 90, 96, 100, 46, 74, 44};
   }
   RecordList->setColumnCount(static_cast<int>(headers.size()));
   RecordList->setHorizontalHeaderLabels(headers);

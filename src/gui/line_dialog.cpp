@@ -100,6 +100,9 @@ void LineDialog::SaveButtonClick() {
   TypedSettings typed;
   for (std::size_t i = 0; i < std::size(kFields); ++i)
     (void)typed.set(kFields[i], u8(edits[i]->text().trimmed()));
+  // The block is read only for a line; one kept for later is checked all the same, as a
+  // database given by TALLOWICK_DATABASE would read it.
+  if (DatabaseEdit->text().trimmed().isEmpty()) (void)typed.set(setting::kDatabase, "dbname=x");
   const auto nothing = [](const char*) -> std::optional<std::string> { return std::nullopt; };
   if (auto chosen = line::chooseLine(std::nullopt, std::nullopt, nothing, &typed); !chosen) {
     setMessage(qs(chosen.error().message), true);
