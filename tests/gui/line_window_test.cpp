@@ -33,25 +33,12 @@ namespace gui = tallowick::gui;
 namespace line = tallowick::line;
 namespace pg = tallowick::test;
 using gui::testing::find;
+using gui::testing::items;
 using gui::testing::RecordingDialogs;
 
 namespace {
 
 constexpr const char* kType = "ЕД800";
-
-QStringList items(const QComboBox* combo) {
-  QStringList out;
-  for (int i = 0; i < combo->count(); ++i)
-    out << combo->itemText(i);
-  return out;
-}
-
-QStringList items(const QListWidget* list) {
-  QStringList out;
-  for (int i = 0; i < list->count(); ++i)
-    out << list->item(i)->text();
-  return out;
-}
 
 QStringList numbers(int from, int to) {
   QStringList out;
