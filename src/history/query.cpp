@@ -102,7 +102,8 @@ bool endsBeforeItBegins(const Filter& filter) {
 
 bool selects(const Filter& f, const Record& r) {
   return (!f.fromMs || r.startedAtMs >= *f.fromMs) && (!f.untilMs || r.startedAtMs < *f.untilMs) &&
-         (!f.model || r.model == *f.model) && (!f.serialNumber || r.serialNumber == *f.serialNumber) &&
+         (!f.model || r.model == *f.model) &&
+         (!f.serialNumber || r.serialNumber == *f.serialNumber) &&
          (!f.outcome || r.outcome == *f.outcome) && (!f.kind || r.kind == *f.kind) &&
          (!f.station || r.station == *f.station);
 }
@@ -140,9 +141,8 @@ std::optional<StoreResult<std::vector<Record>>> Query::fromLine(const Filter& fi
     }
     records.push_back(std::move(r));
   }
-  std::stable_sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
-    return a.startedAtMs > b.startedAtMs;
-  });
+  std::stable_sort(records.begin(), records.end(),
+                   [](const Record& a, const Record& b) { return a.startedAtMs > b.startedAtMs; });
   if (filter.limit > 0 && records.size() > filter.limit) records.resize(filter.limit);
   return records;
 }

@@ -42,12 +42,13 @@ namespace {
 
 // What the computer's Users may do in the folder: read, write, make and remove files and
 // folders, not change its rights.
-constexpr DWORD kUsersRights = FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_GENERIC_EXECUTE | DELETE;
+constexpr DWORD kUsersRights =
+    FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_GENERIC_EXECUTE | DELETE;
 
 StoreError folderError(const fs::path& folder, DWORD code) {
-  return {StoreErrorKind::Unavailable, "Не удалось открыть папку данных " + pathText(folder) +
-                                           " для всех пользователей компьютера: " +
-                                           windowsErrorText(code)};
+  return {StoreErrorKind::Unavailable,
+          "Не удалось открыть папку данных " + pathText(folder) +
+              " для всех пользователей компьютера: " + windowsErrorText(code)};
 }
 
 // The well-known group of the computer's Users (BUILTIN\Users).
@@ -70,8 +71,8 @@ StoreStatus shareDataFolder() {
   PACL current = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   std::wstring path = folder.value().wstring();
-  DWORD rc = GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
-                                   nullptr, nullptr, &current, nullptr, &descriptor);
+  DWORD rc = GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                   nullptr, &current, nullptr, &descriptor);
   if (rc != ERROR_SUCCESS) return folderError(folder.value(), rc);
   EXPLICIT_ACCESSW access{};
   access.grfAccessPermissions = kUsersRights;
