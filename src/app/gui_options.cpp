@@ -47,7 +47,7 @@ constexpr GuiOption kOptions[] = {
      "the line database the stations of a workshop share, as libpq takes it: "
      "postgresql://USER@HOST/DB, 'host=… dbname=…' or service=NAME; its password comes from "
      "libpq's password or service file, never from here. Without it, TALLOWICK_DATABASE, else "
-     "the computer's setting (the dialog \"Линия\" of the book window); '' for none.",
+     "the computer's setting (the button \"Линия...\" of the book window); '' for none.",
      [](GuiOptions& o, std::string database) { o.database = std::move(database); }},
     {"--station", "NAME",
      "this station's name on the line (default: TALLOWICK_STATION, else the computer's "

@@ -576,10 +576,6 @@ void TForm1::Button18Click() {
   historyWindow_->showList();
 }
 
-QString TForm1::lineStateText() const {
-  return links_.station ? qs(line::stateText(links_.station->state())) : QString();
-}
-
 void TForm1::showLineState() {
   const line::LineState state = links_.station->state();
   LineLabel->setText(qs(line::stateText(state)));

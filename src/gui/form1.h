@@ -116,8 +116,6 @@ class TForm1 final : public QDialog {
   bool sequenceRunning() const { return sequencesRunning_ > 0; }
   // The journal every test run and initialisation is recorded in.
   history::Journal& journal() { return *journal_; }
-  // The line's state as the window shows it; empty when the station works alone.
-  QString lineStateText() const;
   // The window "История", once Button18 has opened it.
   HistoryWindow* historyWindow() const { return historyWindow_.get(); }
 
