@@ -95,6 +95,8 @@ std::string stateText(const LineState& state) {
   if (state.reachable) {
     text = "Линия " + state.server + ": доступна, " +
            (state.tls ? "соединение зашифровано" : "без шифрования");
+  } else if (state.server.empty() && state.problem.empty()) {
+    text = "Линия: соединение устанавливается";  // nothing tried yet
   } else {
     text = state.server.empty() ? "Линия недоступна" : "Линия " + state.server + ": недоступна";
   }

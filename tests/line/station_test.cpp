@@ -158,7 +158,8 @@ TEST(LineState, ReadsAsOneLine) {
     LineState state;
     const char* text;
   } cases[] = {
-      {{}, "Линия недоступна; ожидают отправки: 0"},
+      {{}, "Линия: соединение устанавливается; ожидают отправки: 0"},
+      {{.problem = "нет ответа", .waiting = 1}, "Линия недоступна; ожидают отправки: 1"},
       {{.reachable = true, .server = "h:5432/line", .tls = true, .waiting = 2},
        "Линия h:5432/line: доступна, соединение зашифровано; ожидают отправки: 2"},
       {{.reachable = true, .server = "h:5432/line"},
