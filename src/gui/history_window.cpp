@@ -57,7 +57,7 @@ QString startText(const history::Record& r) {
 
 // The column of the station, on a line.
 constexpr int kStationColumn = 1;
-constexpr const char* kWaitingNote = "* — ещё не на линии: ждёт отправки со станции.";
+constexpr const char* kWaitingNote = "* — еще не на линии: ждет отправки со станции.";
 
 // The formats of FormatBox, in its order.
 constexpr history::Format kFormats[] = {history::Format::Csv, history::Format::Json,

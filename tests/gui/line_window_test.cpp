@@ -259,7 +259,7 @@ class LineWindowTest : public QObject {
     QVERIFY(!list->item(1, 0)->text().contains('*'));
     QCOMPARE(list->item(1, 2)->text(), QStringLiteral("Тест РРО"));
     const QString status = find<QLabel>(w, "StatusLabel")->text();
-    QVERIFY2(status.contains("Записей: 2.") && status.contains("ещё не на линии"),
+    QVERIFY2(status.contains("Записей: 2.") && status.contains("еще не на линии"),
              qPrintable(status));
     // The waiting record's log opens as any other's.
     w->LogButtonClick();
@@ -320,6 +320,10 @@ class LineWindowTest : public QObject {
     const QByteArray before = contents(file);
 
     Desk d("", "desk-7", 0, scratch_.path());  // alone: the dialog is there all the same
+    // Alone, the windows are as they always were: no line's state, the book's controls on.
+    QVERIFY(!d.form3().findChild<QLabel*>("LineLabel"));
+    QVERIFY(!d.form1().findChild<QLabel*>("LineLabel"));
+    QVERIFY(find<QComboBox>(&d.form3(), "ComboBox1")->isEnabled());
     find<QPushButton>(&d.form3(), "LineButton")->click();
     gui::LineDialog* dialog = d.form3().lineDialog();
     QVERIFY(dialog && dialog->isVisible());
