@@ -349,6 +349,24 @@ class LineWindowTest : public QObject {
     QCOMPARE(value(tallowick::setting::kBlockSize), block);
   }
 
+  void lineDialogLeavesADamagedSettingsFileAlone() {
+    const QString file = scratch_.filePath("settings.json");
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("{\"database\": ");
+    f.close();
+    Desk d("", "desk-7", 0, scratch_.path());
+    find<QPushButton>(&d.form3(), "LineButton")->click();
+    gui::LineDialog* dialog = d.form3().lineDialog();
+    auto* message = find<QLabel>(dialog, "MessageLabel");
+    QVERIFY2(message->text().contains("повреждён"), qPrintable(message->text()));
+    find<QLineEdit>(dialog, "DatabaseEdit")->setText("service=tallowick");
+    find<QPushButton>(dialog, "SaveButton")->click();
+    QVERIFY2(message->text().contains("повреждён"), qPrintable(message->text()));
+    QCOMPARE(contents(file), QByteArray("{\"database\": "));
+    QFile::remove(file);
+  }
+
   void cleanupTestCase() { cluster_.reset(); }
 
  private:
