@@ -134,6 +134,9 @@ class LineWindowTest : public QObject {
   // A database of its own for each case, with the line's schema, its roles, and the
   // numbers ЕД80000001..ЕД80000020 in its book.
   void init() {
+    // The stations' histories of one case only: nothing waits from another case's line.
+    caseFolder_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(caseFolder_->isValid());
     std::string why;
     database_ = std::make_unique<pg::PgDatabase>(cluster_->server(), why);
     QVERIFY2(database_->ready(), why.c_str());
@@ -145,7 +148,10 @@ class LineWindowTest : public QObject {
     QVERIFY(admin);
     QVERIFY(line::Book(*admin.value()).addRange(kType, 1, 20));
   }
-  void cleanup() { database_.reset(); }
+  void cleanup() {
+    database_.reset();
+    caseFolder_.reset();
+  }
 
   void twoStationsNeverWriteOneNumber_data() {
     QTest::addColumn<int>("pickB");
@@ -162,8 +168,8 @@ class LineWindowTest : public QObject {
     QFETCH(int, pickB);
     QFETCH(QString, numberA);
     QFETCH(QString, numberB);
-    Desk a(conninfo(1), "desk-1", 0, scratch_.path());
-    Desk b(conninfo(2), "desk-2", 0, scratch_.path());
+    Desk a(conninfo(1), "desk-1", 0, folder());
+    Desk b(conninfo(2), "desk-2", 0, folder());
     a.open();
     b.open();
     QCOMPARE(items(find<QComboBox>(&b.form1(), "ComboBox5")), numbers(1, 20));
@@ -182,7 +188,7 @@ class LineWindowTest : public QObject {
              QString::number(numberB.isEmpty() ? 1 : 2));
 
     // A third station's lists start after them.
-    Desk c(conninfo(3), "desk-3", 0, scratch_.path());
+    Desk c(conninfo(3), "desk-3", 0, folder());
     c.open();
     QCOMPARE(items(find<QComboBox>(&c.form1(), "ComboBox5")).first(),
              numberB.isEmpty() ? "ЕД80000002" : "ЕД80000003");
@@ -190,9 +196,9 @@ class LineWindowTest : public QObject {
 
   void bookWindowShowsTheLineAndWhenItIsAway() {
     // Each station's block kept up, one after the other: three numbers each.
-    Desk a(conninfo(1), "desk-1", 3, scratch_.path());
+    Desk a(conninfo(1), "desk-1", 3, folder());
     QVERIFY(a.program->station()->sync());
-    Desk b(conninfo(2), "desk-2", 3, scratch_.path());
+    Desk b(conninfo(2), "desk-2", 3, folder());
     QVERIFY(b.program->station()->sync());
     a.open();
     QCOMPARE(a.initialise(0), QStringLiteral("ЕД80000001"));
@@ -235,8 +241,8 @@ class LineWindowTest : public QObject {
   }
 
   void historyWindowListsTheLineWithStationsAndWhatWaits() {
-    Desk a(conninfo(1), "desk-1", 0, scratch_.path());
-    Desk b(conninfo(2), "desk-2", 0, scratch_.path());
+    Desk a(conninfo(1), "desk-1", 0, folder());
+    Desk b(conninfo(2), "desk-2", 0, folder());
     // The first station forwards nothing: its record waits in its outbox.
     a.program->station()->stopWorker();
     a.open();
@@ -319,7 +325,7 @@ class LineWindowTest : public QObject {
     QVERIFY(settings->set(tallowick::setting::kDatabase, "service=before"));
     const QByteArray before = contents(file);
 
-    Desk d("", "desk-7", 0, scratch_.path());  // alone: the dialog is there all the same
+    Desk d("", "desk-7", 0, folder());  // alone: the dialog is there all the same
     // Alone, the windows are as they always were: no line's state, the book's controls on.
     QVERIFY(!d.form3().findChild<QLabel*>("LineLabel"));
     QVERIFY(!d.form1().findChild<QLabel*>("LineLabel"));
@@ -355,7 +361,7 @@ class LineWindowTest : public QObject {
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write("{\"database\": ");
     f.close();
-    Desk d("", "desk-7", 0, scratch_.path());
+    Desk d("", "desk-7", 0, folder());
     find<QPushButton>(&d.form3(), "LineButton")->click();
     gui::LineDialog* dialog = d.form3().lineDialog();
     auto* message = find<QLabel>(dialog, "MessageLabel");
@@ -370,6 +376,7 @@ class LineWindowTest : public QObject {
   void cleanupTestCase() { cluster_.reset(); }
 
  private:
+  QString folder() const { return caseFolder_->path(); }
   std::string conninfo(int station) const { return database_->conninfo(pg::pgStation(station)); }
   QString lineValue(const std::string& sql) {
     auto owner = line::Connection::openForInitialise(database_->conninfo(pg::kPgOwner));
@@ -390,6 +397,7 @@ class LineWindowTest : public QObject {
   }
 
   QTemporaryDir scratch_;
+  std::unique_ptr<QTemporaryDir> caseFolder_;
   std::unique_ptr<pg::PgCluster> cluster_;
   std::unique_ptr<pg::PgDatabase> database_;
 };
