@@ -135,7 +135,7 @@ inline constexpr Option kStationOption{
     .value = "NAME",
     .help =
         "this station's name on the line (default: TALLOWICK_STATION, else the "
-        "computer's name)",
+        "computer's setting, else the computer's name)",
     .everyCommand = true};
 inline constexpr Option kHistoryOption{
     .name = "--history",

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "app/gui_options.h"
 #include "gui/program.h"
 #include "gui/translation.h"
+#include "line/station.h"
+#include "platform/settings.h"
 
 namespace tallowick {
 namespace {
@@ -43,6 +46,15 @@ int runDesktopTool(int argc, char** argv, const std::function<void()>& started) 
     std::cerr << "tallowick: " << options.error << "\n" << kGuiUsage;
     return 2;
   }
+  // The line is chosen before any window: a value that cannot be used ends the program
+  // with the reason, as the command line does.
+  std::unique_ptr<Settings> settings = computerSettings();
+  auto line = line::chooseLine(options.database, options.station, platform::processEnvironment,
+                               settings.get());
+  if (!line) {
+    std::cerr << "tallowick: " << line.error().message << "\n";
+    return kExitPortOrUsage;
+  }
   // The store reads the variable when it is made, so the option has to be set before.
   if (options.registry) qputenv("TALLOWICK_REGISTRY", QByteArray(options.registry->c_str()));
 
@@ -71,6 +83,7 @@ int runDesktopTool(int argc, char** argv, const std::function<void()>& started) 
   programOptions.port = options.port;
   if (options.history) programOptions.historyFile = std::filesystem::path(*options.history);
   programOptions.programPath = QApplication::applicationFilePath().toStdString();
+  programOptions.line = std::move(line).value();
   gui::Program program(std::move(programOptions));
   program.start();
   if (started) started();

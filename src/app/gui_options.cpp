@@ -43,6 +43,16 @@ constexpr GuiOption kOptions[] = {
      "such as /dev/ttyUSB0 or a pseudo-terminal of tallowick-sim, or COM12 on Windows); the "
      "list also takes a port typed by hand.",
      [](GuiOptions& o, std::string port) { o.port = std::move(port); }},
+    {"--database", "CONNINFO",
+     "the line database the stations of a workshop share, as libpq takes it: "
+     "postgresql://USER@HOST/DB, 'host=… dbname=…' or service=NAME; its password comes from "
+     "libpq's password or service file, never from here. Without it, TALLOWICK_DATABASE, else "
+     "the computer's setting (the button \"Линия...\" of the book window); '' for none.",
+     [](GuiOptions& o, std::string database) { o.database = std::move(database); }},
+    {"--station", "NAME",
+     "this station's name on the line (default: TALLOWICK_STATION, else the computer's "
+     "setting, else the computer's name).",
+     [](GuiOptions& o, std::string station) { o.station = std::move(station); }},
     {"--help", "", "this text.", [](GuiOptions& o, std::string) { o.help = true; }, "-h"},
 };
 

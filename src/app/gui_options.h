@@ -17,6 +17,9 @@ struct GuiOptions {
   std::optional<std::string> simulate;
   std::optional<std::string> registry;
   std::optional<std::string> history;
+  // The line database and the station, as the command line's --database and --station.
+  std::optional<std::string> database;
+  std::optional<std::string> station;
   std::string port;
   // What the toolkit is left to read (the program name first).
   std::vector<std::string> toolkitArgs;

@@ -19,6 +19,7 @@
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QThread>
+#include <QTimer>
 #include <utility>
 
 #include "gui/history_window.h"
@@ -27,6 +28,7 @@
 #include "gui/widgets.h"
 #include "initforms/form2.h"
 #include "initforms/serial_book.h"
+#include "line/station.h"
 #include "mainform/connection.h"
 #include "mainform/serial_selector.h"
 #include "mainform/wall_clock.h"
@@ -174,8 +176,24 @@ TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainW
     return false;
   });
   commands_.link().setReadWait(kAnswerPeriod);
-  journal_ = std::make_unique<history::Journal>(
-      links_.historyFile ? links_.historyFile() : platform::dataFile(platform::DataFile::History));
+  if (links_.journal) {
+    journal_ = links_.journal;
+  } else {
+    ownJournal_ = std::make_unique<history::Journal>(
+        links_.historyFile ? links_.historyFile()
+                           : platform::dataFile(platform::DataFile::History));
+    journal_ = ownJournal_.get();
+  }
+  if (links_.station) {
+    lineHistory_ = std::make_unique<line::StationHistory>(*links_.station);
+    // In the free strip above Label9, so that no control of the window moves for it.
+    LineLabel = place<QLabel>(this, "LineLabel", 16, 4, 513, 18);
+    LineLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &TForm1::showLineState);
+    timer->start(kLineStatePeriod);
+    showLineState();
+  }
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
@@ -388,7 +406,13 @@ void TForm1::FormActivate() {
     PageControl1->setCurrentWidget(TabSheet5);
   }
   ComboBox5->clear();
-  if (links_.book) {
+  if (links_.station) {
+    // On a line, the line's "К инициализации" (the station's block while it is away).
+    if (auto lists = links_.station->lists()) {
+      for (const std::string& serial : lists.value().toInitialise)
+        ComboBox5->addItem(qs(serial));
+    }
+  } else if (links_.book) {
     for (const std::string& serial : links_.book->shouldInit())
       ComboBox5->addItem(qs(serial));
   }
@@ -546,8 +570,19 @@ void TForm1::Button17Click() {
 }
 
 void TForm1::Button18Click() {
-  if (!historyWindow_) historyWindow_ = std::make_unique<HistoryWindow>(*journal_, dialogs_, this);
+  if (!historyWindow_) {
+    historyWindow_ = std::make_unique<HistoryWindow>(*journal_, dialogs_, this, lineHistory_.get());
+  }
   historyWindow_->showList();
+}
+
+void TForm1::showLineState() {
+  const line::LineState state = links_.station->state();
+  LineLabel->setText(qs(line::stateText(state)));
+  LineLabel->setToolTip(qs(state.problem));
+  setFontColour(LineLabel, state.reachable && state.conflicts.empty()
+                               ? palette().color(QPalette::WindowText)
+                               : fromWindowsColour(colour::kRed));
 }
 
 void TForm1::Button6Click() {

@@ -38,6 +38,11 @@ class SerialSelector;
 class NumberKeeper;
 }  // namespace tallowick
 
+namespace tallowick::line {
+class Station;
+class StationHistory;
+}  // namespace tallowick::line
+
 namespace tallowick::gui {
 
 class InputGate;
@@ -69,6 +74,12 @@ struct MainWindowLinks {
   // Where the history of runs and initialisations lives; the station's own file when not
   // given.
   std::function<StoreResult<std::filesystem::path>()> historyFile;
+  // The journal to record in, when the program made it (on a line); one of the window's
+  // own over `historyFile` otherwise.
+  history::Journal* journal = nullptr;
+  // This station on the line: its state shown, and the history window reading the line's
+  // history. None: the station works alone.
+  line::Station* station = nullptr;
 };
 
 class TForm1 final : public QDialog {
@@ -82,6 +93,8 @@ class TForm1 final : public QDialog {
       "Тест для Veltor FP-510T/FP-T320/FP-820T/FP-90T/KM-15 ver. 2.60 23.02.2012";
   // At most this long between two looks at the user's input while a command waits.
   static constexpr std::chrono::milliseconds kAnswerPeriod{25};
+  // How often the line's state is shown anew.
+  static constexpr std::chrono::milliseconds kLineStatePeriod{2000};
   static constexpr const char* kStopAndCloseQuestion =
       "Идет тест регистратора. Остановить тест и закрыть программу? Несохраненный журнал "
       "теста будет потерян.";
@@ -190,7 +203,12 @@ class TForm1 final : public QDialog {
   bool testRunning_ = false;
   bool connecting_ = false;
   bool closePending_ = false;
-  std::unique_ptr<history::Journal> journal_;
+  // Shows the line's state in LineLabel.
+  void showLineState();
+
+  std::unique_ptr<history::Journal> ownJournal_;
+  history::Journal* journal_ = nullptr;
+  std::unique_ptr<line::StationHistory> lineHistory_;
   std::unique_ptr<HistoryWindow> historyWindow_;
   // The runs being recorded, the innermost last: an initialisation started at an event pump
   // of a test run is recorded as a run of its own.
@@ -207,6 +225,8 @@ class TForm1 final : public QDialog {
   TShape* Shape1 = nullptr;
   QPushButton* Button1 = nullptr;
   QPushButton* Button18 = nullptr;
+  // The line's state, above Label9, on a line only.
+  QLabel* LineLabel = nullptr;
 
   // TabSheet5 "Инициализация регистратора".
   QLabel* Label5 = nullptr;

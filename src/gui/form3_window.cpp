@@ -11,9 +11,11 @@
 #include <QScreen>
 #include <QShowEvent>
 
+#include "gui/line_dialog.h"
 #include "gui/widgets.h"
 #include "initforms/serial_numbers.h"
 #include "initforms/texts.h"
+#include "line/station.h"
 
 namespace tallowick::gui {
 namespace {
@@ -131,6 +133,11 @@ TForm3::TForm3(SerialStore& store, std::string programPath, DialogService& dialo
   Button8 = place<QPushButton>(GroupBox1, "Button8", 352, 150, 75, 25);
   Button8->setText(qs(texts::kButton8));
   Button8->setEnabled(false);
+  // In the free space above Button8, so that no control of the window moves for it.
+  LineButton = place<QPushButton>(GroupBox1, "LineButton", 352, 118, 75, 25);
+  LineButton->setText(QStringLiteral("Линия..."));
+  LineButton->setToolTip(
+      QStringLiteral("База линии: подключение, имя станции и запас номеров этого компьютера"));
 
   GroupBox2 = place<QGroupBox>(this, "GroupBox2", 8, 204, 444, 276);
   GroupBox2->setTitle(qs(texts::kGroupBox2));
@@ -168,8 +175,8 @@ TForm3::TForm3(SerialStore& store, std::string programPath, DialogService& dialo
   StatusLabel = place<QLabel>(this, "StatusLabel", 172, 490, 118, 25);
   StatusLabel->setAlignment(Qt::AlignCenter);
 
-  for (QPushButton* b :
-       {Button8, Button1, Button2, Button3, Button4, Button5, Button9, Button6, Button7}) {
+  for (QPushButton* b : {Button8, Button1, Button2, Button3, Button4, Button5, Button9, Button6,
+                         Button7, LineButton}) {
     b->setAutoDefault(false);
   }
   connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TForm3::ComboBox1Change);
@@ -182,6 +189,7 @@ TForm3::TForm3(SerialStore& store, std::string programPath, DialogService& dialo
   connect(Button9, &QPushButton::clicked, this, &TForm3::Button9Click);
   connect(Button6, &QPushButton::clicked, this, &TForm3::Button6Click);
   connect(Button7, &QPushButton::clicked, this, &TForm3::Button7Click);
+  connect(LineButton, &QPushButton::clicked, this, &TForm3::LineButtonClick);
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
@@ -191,8 +199,40 @@ TForm3::TForm3(SerialStore& store, std::string programPath, DialogService& dialo
 TForm3::~TForm3() = default;
 
 void TForm3::showBook() {
-  fill(ListBox1, logic_->book().shouldInit());
-  fill(ListBox2, logic_->book().alreadyInit());
+  if (!station_) {
+    fill(ListBox1, logic_->book().shouldInit());
+    fill(ListBox2, logic_->book().alreadyInit());
+    return;
+  }
+  // The line's lists; while it is away, the numbers of the station's own block.
+  auto lists = station_->lists();
+  fill(ListBox1, lists ? lists.value().toInitialise : std::vector<std::string>());
+  fill(ListBox2, lists ? lists.value().initialised : std::vector<std::string>());
+  const line::LineState state = station_->state();
+  QString text = qs(line::stateText(state));
+  if (!state.reachable) text += QStringLiteral(". Номера — из запаса станции.");
+  if (!lists) text += "\n" + qs(lists.error().message);
+  LineLabel->setText(text);
+  LineLabel->setToolTip(qs(state.problem));
+  setFontColour(LineLabel,
+                state.reachable && lists ? palette().color(QPalette::WindowText) : QColor(Qt::red));
+}
+
+void TForm3::joinLine(line::Station& station) {
+  station_ = &station;
+  LineLabel = place<QLabel>(GroupBox1, "LineLabel", 96, 140, 250, 40);
+  LineLabel->setWordWrap(true);
+  LineLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  LineLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // The line's book is managed by its administrator, from the command line.
+  const QString managed = QStringLiteral(
+      "На линии книгой номеров управляет администратор линии: tallowick-cli book и db.");
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{ComboBox1, MaskEdit1, MaskEdit2, Button8, Button1, Button2,
+                                       Button3, Button4, Button5, Button9}) {
+    w->setEnabled(false);
+    w->setToolTip(managed);
+  }
 }
 
 void TForm3::showEvent(QShowEvent* event) {
@@ -217,6 +257,11 @@ bool TForm3::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm3::FormActivate() {
   logic_->FormActivate();
+  if (!station_) return;
+  showBook();
+  // The main window works on a line whatever its book holds: a test run needs no number,
+  // and an initialisation is told clearly when the line has none to give.
+  Button6->setEnabled(true);
 }
 void TForm3::ComboBox1Change() {
   logic_->ComboBox1Change();
@@ -247,6 +292,10 @@ void TForm3::Button6Click() {
 }
 void TForm3::Button7Click() {
   logic_->Button7Click();
+}
+void TForm3::LineButtonClick() {
+  if (!lineDialog_) lineDialog_ = new LineDialog(this);
+  lineDialog_->showSettings();
 }
 
 }  // namespace tallowick::gui

@@ -17,7 +17,13 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 
+namespace tallowick::line {
+class Station;
+}
+
 namespace tallowick::gui {
+
+class LineDialog;
 
 class TForm3 final : public QDialog {
   Q_OBJECT
@@ -37,6 +43,11 @@ class TForm3 final : public QDialog {
   SerialBook& book() { return logic_->book(); }
   // Shows the book's lists again (after the confirmation dialog changed them).
   void showBook();
+  // The station is on a line: the lists are the line's, with whether it is reachable, and
+  // the controls that change the station's own book are disabled.
+  void joinLine(line::Station& station);
+  // The dialog "База линии", once LineButton has opened it.
+  LineDialog* lineDialog() const { return lineDialog_; }
 
  public Q_SLOTS:
   void FormActivate();
@@ -50,6 +61,7 @@ class TForm3 final : public QDialog {
   void Button9Click();
   void Button6Click();
   void Button7Click();
+  void LineButtonClick();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -63,6 +75,8 @@ class TForm3 final : public QDialog {
 
   std::unique_ptr<Seam> seam_;
   std::unique_ptr<tallowick::TForm3> logic_;
+  line::Station* station_ = nullptr;
+  LineDialog* lineDialog_ = nullptr;
 
   QGroupBox* GroupBox1 = nullptr;
   QComboBox* ComboBox1 = nullptr;
@@ -83,6 +97,10 @@ class TForm3 final : public QDialog {
   QPushButton* Button7 = nullptr;
   // What the last "Сохранить" or "Очистить" did, between the two button pairs.
   QLabel* StatusLabel = nullptr;
+  // The dialog "База линии", in the free space of GroupBox1.
+  QPushButton* LineButton = nullptr;
+  // Whether the line is reachable, on a line only.
+  QLabel* LineLabel = nullptr;
 };
 
 }  // namespace tallowick::gui

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <algorithm>
 #include <array>
 
 #include "gui/dialog_service.h"
@@ -54,14 +55,22 @@ QString startText(const history::Record& r) {
   return qs(history::localTimeText(r.startedAtMs, r.utcOffsetMinutes));
 }
 
+// The column of the station, on a line.
+constexpr int kStationColumn = 1;
+constexpr const char* kWaitingNote = "* — еще не на линии: ждет отправки со станции.";
+
 // The formats of FormatBox, in its order.
 constexpr history::Format kFormats[] = {history::Format::Csv, history::Format::Json,
                                         history::Format::Junit};
 
 }  // namespace
 
-HistoryWindow::HistoryWindow(history::Journal& journal, DialogService& dialogs, QWidget* parent)
-    : QDialog(parent), query_(journal.store(), journal.unavailable()), dialogs_(dialogs) {
+HistoryWindow::HistoryWindow(history::Journal& journal, DialogService& dialogs, QWidget* parent,
+                             history::LineHistory* line)
+    : QDialog(parent),
+      query_(journal.store(), journal.unavailable(), line),
+      dialogs_(dialogs),
+      onLine_(line != nullptr) {
   setObjectName(QStringLiteral("HistoryWindow"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
@@ -92,20 +101,25 @@ HistoryWindow::HistoryWindow(history::Journal& journal, DialogService& dialogs, 
   ShowButton->setText(QStringLiteral("Показать"));
 
   RecordList = place<QTableWidget>(this, "RecordList", 8, 64, 764, 372);
-  const QStringList headers{QStringLiteral("Начало"),
-                            QStringLiteral("Вид"),
-                            QStringLiteral("Порт"),
-                            QStringLiteral("Модель"),
-                            QStringLiteral("Заводской номер"),
-                            QStringLiteral("Результат"),
-                            QStringLiteral("Ошибок"),
-                            QStringLiteral("Длительность"),
-                            QStringLiteral("Пользователь")};
+  QStringList headers{QStringLiteral("Начало"),
+                      QStringLiteral("Вид"),
+                      QStringLiteral("Порт"),
+                      QStringLiteral("Модель"),
+                      QStringLiteral("Заводской номер"),
+                      QStringLiteral("Результат"),
+                      QStringLiteral("Ошибок"),
+                      QStringLiteral("Длительность"),
+                      QStringLiteral("Пользователь")};
+  // On a line the station of each record follows its start, and the rest give way to it.
+  std::vector<int> widths{112, 82, 72, 96, 98, 118, 46, 66, 74};
+  if (onLine_) {
+    headers.insert(kStationColumn, QStringLiteral("Станция"));
+    widths = {118, 64, 76, 40, 90, 96, 100, 46, 74, 44};
+  }
   RecordList->setColumnCount(static_cast<int>(headers.size()));
   RecordList->setHorizontalHeaderLabels(headers);
-  const int widths[] = {112, 82, 72, 96, 98, 118, 46, 66, 74};
   for (int i = 0; i < RecordList->columnCount(); ++i)
-    RecordList->setColumnWidth(i, widths[i]);
+    RecordList->setColumnWidth(i, widths[static_cast<std::size_t>(i)]);
   RecordList->horizontalHeader()->setStretchLastSection(true);
   RecordList->verticalHeader()->hide();
   RecordList->verticalHeader()->setDefaultSectionSize(20);
@@ -186,15 +200,20 @@ void HistoryWindow::ShowButtonClick() {
   }
   fill(listed.value());
   const std::size_t count = listed.value().size();
+  QString text;
   if (count == 0) {
-    setStatus(QStringLiteral("Записей нет."), false);
+    text = QStringLiteral("Записей нет.");
   } else if (count >= kListLimit) {
-    setStatus(
-        QStringLiteral("Показаны последние %1 записей; более ранние найдет фильтр.").arg(count),
-        false);
+    text = QStringLiteral("Показаны последние %1 записей; более ранние найдет фильтр.").arg(count);
   } else {
-    setStatus(QStringLiteral("Записей: %1.").arg(count), false);
+    text = QStringLiteral("Записей: %1.").arg(count);
   }
+  const bool waiting = std::any_of(listed.value().begin(), listed.value().end(),
+                                   [](const history::Record& r) { return r.waiting; });
+  if (waiting) text += " " + qs(kWaitingNote);
+  // The line could not be reached: the station's own history is listed, and why.
+  if (!query_.note().empty()) text += " " + qs(query_.note());
+  setStatus(text, !query_.note().empty());
 }
 
 void HistoryWindow::fill(const std::vector<history::Record>& records) {
@@ -202,19 +221,26 @@ void HistoryWindow::fill(const std::vector<history::Record>& records) {
   RecordList->setRowCount(static_cast<int>(records.size()));
   int row = 0;
   for (const history::Record& r : records) {
-    const QString cells[] = {startText(r),
-                             kindText(r.kind),
-                             qs(r.port),
-                             qs(r.model),
-                             qs(r.serialNumber),
-                             outcomeText(r.outcome),
-                             QString::number(r.errorCount),
-                             durationText(r.durationMs),
-                             qs(r.user)};
+    QStringList cells{startText(r),
+                      kindText(r.kind),
+                      qs(r.port),
+                      qs(r.model),
+                      qs(r.serialNumber),
+                      outcomeText(r.outcome),
+                      QString::number(r.errorCount),
+                      durationText(r.durationMs),
+                      qs(r.user)};
+    if (onLine_) cells.insert(kStationColumn, qs(r.station));
+    const int outcomeColumn = onLine_ ? 6 : 5;
     for (int column = 0; column < RecordList->columnCount(); ++column) {
       auto* item = new QTableWidgetItem(cells[column]);
-      if (column == 5 && !r.message.empty()) item->setToolTip(qs(r.message));
+      if (column == outcomeColumn && !r.message.empty()) item->setToolTip(qs(r.message));
       RecordList->setItem(row, column, item);
+    }
+    if (r.waiting) {
+      QTableWidgetItem* start = RecordList->item(row, 0);
+      start->setText(start->text() + QStringLiteral(" *"));
+      start->setToolTip(qs(kWaitingNote));
     }
     RecordList->item(row, 0)->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(r.id));
     // The models met so far are offered for the filter.

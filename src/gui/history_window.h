@@ -2,7 +2,8 @@
 // date, the model, the serial number and the outcome; one record's log in a window of its
 // own; the selection exported as CSV, JSON or JUnit XML. It only reads the history, through
 // the queries the command line uses too: a file it cannot read is reported in its status
-// line and left as it is.
+// line and left as it is. On a line it reads the line's history, each record with its
+// station, and marks this station's records that have not reached the line yet.
 #pragma once
 
 #include <QDialog>
@@ -39,7 +40,10 @@ class HistoryWindow final : public QDialog {
       "Отчеты JUnit XML (*.xml)|*.xml",
   };
 
-  HistoryWindow(history::Journal& journal, DialogService& dialogs, QWidget* parent);
+  // `line`: the line's history, read in place of the station's own with the station's
+  // records that still wait marked, and the station of each record shown.
+  HistoryWindow(history::Journal& journal, DialogService& dialogs, QWidget* parent,
+                history::LineHistory* line = nullptr);
   ~HistoryWindow() override;
 
   // Lists the records anew and shows the window.
@@ -65,6 +69,7 @@ class HistoryWindow final : public QDialog {
 
   history::Query query_;
   DialogService& dialogs_;
+  bool onLine_ = false;
 
   QLineEdit* FromEdit = nullptr;
   QLineEdit* UntilEdit = nullptr;

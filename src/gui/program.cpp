@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QSessionManager>
 
+#include "line/line_keeper.h"
+#include "platform/system.h"
 #include "portcontrol/port_enumeration.h"
 
 namespace tallowick::gui {
@@ -48,9 +50,15 @@ Program::Program(ProgramOptions options)
       QCoreApplication::exit(0);
     }
   };
+  if (!options_.line.database.empty()) joinLine();
   form3_ = create<TForm3>(
       *store_, options_.programPath, dialogs_, [this] { form1_->exec(); }, endProgram);
-  numbers_ = std::make_unique<BookKeeper>(form3_->book());
+  if (station_) {
+    form3_->joinLine(*station_);
+    numbers_ = std::make_unique<line::LineKeeper>(*station_);
+  } else {
+    numbers_ = std::make_unique<BookKeeper>(form3_->book());
+  }
   form4_ = create<TForm4>(selector_, *numbers_, dialogs_);
   MainWindowLinks links;
   links.ports = [this] { return ports(); };
@@ -68,6 +76,8 @@ Program::Program(ProgramOptions options)
     form3_->showBook();
   };
   links.terminate = endProgram;
+  links.journal = journal_.get();
+  links.station = station_.get();
   if (options_.historyFile) {
     links.historyFile = [file = *options_.historyFile]() -> StoreResult<std::filesystem::path> {
       return file;
@@ -91,7 +101,21 @@ Program::Program(ProgramOptions options)
   }
 }
 
-Program::~Program() = default;
+Program::~Program() {
+  // What the last runs recorded gets one more chance to reach the line, if it was there.
+  if (station_) station_->stopWorker(true);
+}
+
+void Program::joinLine() {
+  journal_ = std::make_unique<history::Journal>(
+      options_.historyFile ? StoreResult<std::filesystem::path>(*options_.historyFile)
+                           : platform::dataFile(platform::DataFile::History));
+  // Without a place for its history the station has no outbox either, and works alone.
+  if (!journal_->store()) return;
+  station_ = std::make_unique<line::Station>(options_.line, *journal_->store());
+  journal_->joinLine(options_.line.station, [station = station_.get()] { station->wake(); });
+  station_->startWorker();
+}
 
 void Program::start() {
   form3_->show();

@@ -17,7 +17,9 @@
 #include "gui/form2_window.h"
 #include "gui/form3_window.h"
 #include "gui/form4_window.h"
+#include "history/journal.h"
 #include "initforms/serial_store.h"
+#include "line/station.h"
 #include "link/device_link.h"
 #include "sim/loopback_line.h"
 
@@ -49,6 +51,9 @@ struct ProgramOptions {
   std::function<void()> endProgram;
   // The clock of the link's simulated printer and of the test run's waits.
   Clock* clock = nullptr;
+  // The line database and this station's name on it; no database: the station works
+  // alone, with its own book and history.
+  line::LineChoice line;
 };
 
 class Program {
@@ -66,12 +71,17 @@ class Program {
   // The object names of the windows in the order they were created.
   const QStringList& creationOrder() const { return creationOrder_; }
   sim::SimulatedPort* simulatedPort() { return simulated_.get(); }
+  // This station on the line; none when it works alone.
+  line::Station* station() { return station_.get(); }
   DeviceLink& link() { return link_; }
 
  private:
   template <typename W, typename... Args>
   std::unique_ptr<W> create(Args&&... args);
   std::vector<std::string> ports();
+  // On a line: the journal made here rather than by TForm1, so that the station forwards
+  // from its outbox, and the station's worker started.
+  void joinLine();
 
   ProgramOptions options_;
   ModalDialogs modalDialogs_;
@@ -81,6 +91,8 @@ class Program {
   DeviceLink link_;
   CommandSet commands_{link_};
   std::unique_ptr<SerialStore> store_;
+  std::unique_ptr<history::Journal> journal_;
+  std::unique_ptr<line::Station> station_;
   ComboBoxSelector selector_;
   // Where the numbers written into printers are accounted for.
   std::unique_ptr<NumberKeeper> numbers_;

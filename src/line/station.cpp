@@ -63,7 +63,13 @@ StoreResult<LineChoice> chooseLine(const std::optional<std::string>& database,
   } else if (auto named = nonEmpty(environment("TALLOWICK_STATION"))) {
     choice.station = *named;
   } else {
-    choice.station = platform::computerName();
+    std::optional<std::string> set;
+    if (settings) {
+      auto read = settings->get(setting::kStation);
+      if (!read) return read.error();
+      set = nonEmpty(read.value());
+    }
+    choice.station = set ? *set : platform::computerName();
   }
   if (auto why = texts::stationRefused(choice.station)) return refused(*why);
   choice.blockSize = kDefaultBlockSize;
@@ -82,6 +88,23 @@ StoreResult<LineChoice> chooseLine(const std::optional<std::string>& database,
     }
   }
   return choice;
+}
+
+std::string stateText(const LineState& state) {
+  std::string text;
+  if (state.reachable) {
+    text = "Линия " + state.server + ": доступна, " +
+           (state.tls ? "соединение зашифровано" : "без шифрования");
+  } else if (state.server.empty() && state.problem.empty()) {
+    text = "Линия: соединение устанавливается";  // nothing tried yet
+  } else {
+    text = state.server.empty() ? "Линия недоступна" : "Линия " + state.server + ": недоступна";
+  }
+  text += "; ожидают отправки: " + std::to_string(state.waiting);
+  if (!state.conflicts.empty()) {
+    text += "; номеров в конфликте: " + std::to_string(state.conflicts.size());
+  }
+  return text;
 }
 
 Station::Station(LineChoice choice, history::Store& local)

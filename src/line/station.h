@@ -56,6 +56,10 @@ struct LineState {
   std::vector<NumberConflict> conflicts;
 };
 
+// The state in one line of text, as the windows show it: whether the line is reachable,
+// its server, whether the connection is encrypted, the records waiting and the conflicts.
+std::string stateText(const LineState& state);
+
 class Station {
  public:
   // `local` is the station's own history, the outbox and the block; it outlives this.

@@ -1,7 +1,7 @@
 // The settings of this computer that a workshop's administrator sets once and every user of
-// the computer shares: the line database's connection, the station's block of numbers, the
-// language of the windows, the workshop's name. A file of the station's data (settings.json
-// beside the book on Linux), or the program's key in the registry on Windows;
+// the computer shares: the line database's connection, the station's name and its block of
+// numbers, the language of the windows, the workshop's name. A file of the station's data
+// (settings.json beside the book on Linux), or the program's key in the registry on Windows;
 // TALLOWICK_SETTINGS names a file instead on either.
 #pragma once
 
@@ -27,6 +27,7 @@ class Settings {
 // The names of the settings.
 namespace setting {
 inline constexpr std::string_view kDatabase = "database";
+inline constexpr std::string_view kStation = "station";
 inline constexpr std::string_view kBlockSize = "block_size";
 inline constexpr std::string_view kLanguage = "language";
 inline constexpr std::string_view kWorkshop = "workshop";

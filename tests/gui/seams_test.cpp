@@ -34,6 +34,27 @@ TEST(GuiOptions, SimulateTakesAnOptionalModelAndRegistryAFile) {
   }
 }
 
+TEST(GuiOptions, TakeTheLineAndTheStationAsTheCommandLineDoes) {
+  const struct {
+    std::vector<std::string> args;
+    std::optional<std::string> database, station;
+    std::string error;
+  } cases[] = {
+      {{}, std::nullopt, std::nullopt, ""},
+      {{"--database", "service=line", "--station", "bench-2"}, "service=line", "bench-2", ""},
+      {{"--database", ""}, "", std::nullopt, ""},  // '' for none, over the variable
+      {{"--database"}, std::nullopt, std::nullopt, "option --database needs a conninfo"},
+      {{"--station"}, std::nullopt, std::nullopt, "option --station needs a name"},
+  };
+  for (const auto& c : cases) {
+    const GuiOptions o = parseGuiOptions(c.args);
+    EXPECT_EQ(o.database, c.database) << c.args.size();
+    EXPECT_EQ(o.station, c.station);
+    EXPECT_EQ(o.error, c.error);
+  }
+  EXPECT_NE(kGuiUsage.find("--database CONNINFO"), std::string::npos);
+}
+
 TEST(GuiOptions, LeavesTheToolkitItsOwnOptionsAndKnowsHelp) {
   const GuiOptions o = parseGuiOptions({"-platform", "offscreen", "--simulate"});
   EXPECT_EQ(o.toolkitArgs, (std::vector<std::string>{"-platform", "offscreen"}));

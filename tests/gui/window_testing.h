@@ -1,7 +1,9 @@
 // What the window suites share: message boxes and the save dialog answered by a recorder
-// instead of shown, and widgets found by their object names.
+// instead of shown, widgets found by their object names, and the items of a list.
 #pragma once
 
+#include <QComboBox>
+#include <QListWidget>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -39,6 +41,20 @@ W* find(QWidget* window, const char* name) {
   W* w = window->findChild<W*>(QString::fromLatin1(name));
   if (!w) qFatal("no widget %s", name);
   return w;
+}
+
+inline QStringList items(const QComboBox* combo) {
+  QStringList out;
+  for (int i = 0; i < combo->count(); ++i)
+    out << combo->itemText(i);
+  return out;
+}
+
+inline QStringList items(const QListWidget* list) {
+  QStringList out;
+  for (int i = 0; i < list->count(); ++i)
+    out << list->item(i)->text();
+  return out;
 }
 
 }  // namespace tallowick::gui::testing

@@ -45,21 +45,8 @@ using TForm4 = gui::TForm4;
 namespace {
 
 using tallowick::gui::testing::find;
+using tallowick::gui::testing::items;
 using tallowick::gui::testing::RecordingDialogs;
-
-QStringList items(const QComboBox* combo) {
-  QStringList out;
-  for (int i = 0; i < combo->count(); ++i)
-    out << combo->itemText(i);
-  return out;
-}
-
-QStringList items(const QListWidget* list) {
-  QStringList out;
-  for (int i = 0; i < list->count(); ++i)
-    out << list->item(i)->text();
-  return out;
-}
 
 bool hasFlag(const QWidget* w, Qt::WindowType flag) {
   return (w->windowFlags() & flag) == flag;

@@ -153,6 +153,24 @@ TEST_F(StationTest, ARecordIsOnTheLineOnceHoweverOftenItIsForwarded) {
   EXPECT_EQ(station.sync().value(), 1u);
 }
 
+TEST(LineState, ReadsAsOneLine) {
+  const struct {
+    LineState state;
+    const char* text;
+  } cases[] = {
+      {{}, "Линия: соединение устанавливается; ожидают отправки: 0"},
+      {{.problem = "нет ответа", .waiting = 1}, "Линия недоступна; ожидают отправки: 1"},
+      {{.reachable = true, .server = "h:5432/line", .tls = true, .waiting = 2},
+       "Линия h:5432/line: доступна, соединение зашифровано; ожидают отправки: 2"},
+      {{.reachable = true, .server = "h:5432/line"},
+       "Линия h:5432/line: доступна, без шифрования; ожидают отправки: 0"},
+      {{.server = "h:5432/line", .problem = "нет ответа", .waiting = 7, .conflicts = {{}, {}}},
+       "Линия h:5432/line: недоступна; ожидают отправки: 7; номеров в конфликте: 2"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(stateText(c.state), c.text);
+}
+
 TEST(LineChoice, ComesFromTheOptionsTheEnvironmentOrTheSettings) {
   const tallowick::test::TempDir dir("tallowick-choice");
   auto settings = fileSettings(dir / "settings.json");
@@ -187,6 +205,16 @@ TEST(LineChoice, ComesFromTheOptionsTheEnvironmentOrTheSettings) {
   ASSERT_TRUE(settings->set(setting::kBlockSize, "lots"));
   EXPECT_FALSE(chooseLine(std::nullopt, std::nullopt, env, settings.get()));
   EXPECT_FALSE(chooseLine(std::nullopt, std::string(""), env, settings.get()));
+  // The station named in the settings when neither the options nor the environment do.
+  ASSERT_TRUE(settings->set(setting::kBlockSize, ""));
+  ASSERT_TRUE(settings->set(setting::kStation, "bench-3"));
+  const auto none = [](const char*) -> std::optional<std::string> { return std::nullopt; };
+  EXPECT_EQ(chooseLine(std::nullopt, std::nullopt, none, settings.get()).value().station,
+            "bench-3");
+  EXPECT_EQ(chooseLine(std::nullopt, std::nullopt, env, settings.get()).value().station,
+            "env-station");
+  ASSERT_TRUE(settings->set(setting::kStation, "bench\t3"));
+  EXPECT_FALSE(chooseLine(std::nullopt, std::nullopt, none, settings.get()));
 }
 
 }  // namespace
