@@ -8,7 +8,9 @@
 #   - testrun and history on the line, with the station's records;
 #   - the server stopped: a run goes on and its record waits; started again, sync forwards
 #     it, and every record is on the line exactly once however often sync runs;
-#   - a certificate of another authority refused, and said so.
+#   - a certificate of another authority refused, and said so;
+#   - the desktop tool on the line: the book window shows the line's numbers, a whole run
+#     reaches the line's history; pictured.
 # Uses result, log, root, native, win and cli of scripts/test-windows.
 
 # The line's cluster is stopped when the script ends, however it ends.
@@ -138,6 +140,25 @@ sslrootcert=${2:-$wCa}"
   else
     cat "$out/other-ca.log"
     result failed "line: a certificate of another authority refused" "exit code $code"
+  fi
+
+  # The desktop tool on the line, through its windows: the book window lists the line's
+  # numbers, and a whole run on the built-in printer reaches the line's history when the
+  # program ends.
+  t=$SECONDS
+  local shots="$root/$win/screenshots" desk
+  mkdir -p "$shots"
+  if timeout 900 wine "$win/tests/gui/tallowick-desktop-run.exe" --line --port sim \
+    --shots "$(winepath -w "$shots")" -- --simulate --database "$(line station2)" \
+    --station wine-desk >"$out/desktop.log" 2>&1 &&
+    desk=$(owner "$db" "SELECT count(*) FROM tallowick.run WHERE station = 'wine-desk'") &&
+    [ "$desk" = 1 ]; then
+    result passed "line: tallowick.exe, the line's book listed, a whole run on the line" \
+      "$((SECONDS - t)) s"
+  else
+    grep "drive:" "$out/desktop.log" | tail -n 8
+    result failed "line: tallowick.exe, the line's book listed, a whole run on the line" \
+      "on the line: '${desk:-}', see $out/desktop.log"
   fi
   windows_line_cluster_stop
 }
