@@ -363,11 +363,20 @@ class Driver {
                         QWidget* w = window("HistoryWindow");
                         if (!w || !w->isVisible()) return false;
                         auto* list = control<QTableWidget>("HistoryWindow", "RecordList");
+                        // The columns by their headers: a line's history has the station's.
+                        const auto column = [list](const char* header) {
+                          for (int c = 0; c < list->columnCount(); ++c) {
+                            if (list->horizontalHeaderItem(c)->text() == QString(header)) return c;
+                          }
+                          return 0;
+                        };
+                        const int kind = column("Вид"), port = column("Порт"),
+                                  outcome = column("Результат");
                         QStringList outcomes;
                         for (int row = 0; row < list->rowCount(); ++row)
-                          outcomes << list->item(row, 1)->text() + " " +
-                                          list->item(row, 2)->text() + ": " +
-                                          list->item(row, 5)->text();
+                          outcomes << list->item(row, kind)->text() + " " +
+                                          list->item(row, port)->text() + ": " +
+                                          list->item(row, outcome)->text();
                         say("history: " + outcomes.join(" | "));
                         // A line's history holds the other stations' records too.
                         const bool listed = line_ ? outcomes.join("").count("Завершен") >= runs
@@ -376,6 +385,8 @@ class Driver {
                         if (!listed)
                           fail(current(), control<QLabel>("HistoryWindow", "StatusLabel")->text());
                         list->selectRow(0);
+                        // The picture shows no account of the machine it was taken on.
+                        list->setColumnHidden(column("Пользователь"), true);
                         return true;
                       }});
     steps_.push_back({"История pictured", [this] {
