@@ -274,14 +274,7 @@ class BookCommand final : public Command {
 
   int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
           const CliContext& context) const override {
-    const bool named = args.size() > 1 && !args[1].starts_with("-");
-    const std::string verb = named ? args[1] : std::string(kVerbs[0]);
-    const std::vector<const Command*> verbs = forms();
-    for (std::size_t i = 0; i < std::size(kVerbs); ++i) {
-      if (verb == kVerbs[i]) return verbs[i]->run(args, out, err, context);
-    }
-    return usageError(err, "book needs " + help::listed({std::begin(kVerbs), std::end(kVerbs)}) +
-                               ", not '" + verb + "'");
+    return runVerb(kVerbs, args, out, err, context);
   }
 
  private:

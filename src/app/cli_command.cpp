@@ -257,6 +257,18 @@ int PortCommand::baudIndex(const Given& given) const {
   return rateIndex(given.get(baud)).value_or(0);
 }
 
+int Command::runVerb(std::span<const std::string_view> verbs, const std::vector<std::string>& args,
+                     std::ostream& out, std::ostream& err, const CliContext& context) const {
+  const bool named = args.size() > 1 && !args[1].starts_with("-");
+  const std::string verb = named ? args[1] : std::string(verbs.front());
+  const std::vector<const Command*> all = forms();
+  for (std::size_t i = 0; i < verbs.size(); ++i) {
+    if (verb == verbs[i]) return all[i]->run(args, out, err, context);
+  }
+  return usageError(err, std::string(names().front()) + " needs " +
+                             help::listed({verbs.begin(), verbs.end()}) + ", not '" + verb + "'");
+}
+
 int usageError(std::ostream& err, const std::string& what) {
   err << "tallowick-cli: " << what << "\n"
       << "Run 'tallowick-cli --help' for the commands and their options.\n";

@@ -8,6 +8,7 @@
 #include <iosfwd>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,6 +76,12 @@ class Command {
  protected:
   // `operands`: the words between the name and the options ("N"), as the help names them.
   Command(std::vector<std::string_view> names, std::string_view operands, std::string_view about);
+
+  // For a command of verbs (`book add`, `history show`): runs the form whose verb follows
+  // the name, the first form when an option or nothing comes first; `verbs` names forms() in
+  // their order.
+  int runVerb(std::span<const std::string_view> verbs, const std::vector<std::string>& args,
+              std::ostream& out, std::ostream& err, const CliContext& context) const;
 
   // Declares an option of this command, in the order the help lists them.
   const Option& option(const Option& declared);
