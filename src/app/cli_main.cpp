@@ -3,11 +3,12 @@
 #include "app/cli.h"
 #include "app/console.h"
 #include "app/escaping_stream.h"
+#include "platform/system.h"
 
 int main(int argc, char** argv) {
   using namespace tallowick;
   console::ignoreBrokenPipe();
-  const std::vector<std::string> args = console::arguments(argc, argv);
+  const std::vector<std::string> args = platform::programArguments(argc, argv);
   // A terminal shows what the printer sent and the names typed in, never acts on them.
   EscapingBuffer outEscaped(std::cout.rdbuf());
   EscapingBuffer errEscaped(std::cerr.rdbuf());

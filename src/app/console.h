@@ -5,8 +5,6 @@
 
 #include <cstdio>
 #include <span>
-#include <string>
-#include <vector>
 
 namespace tallowick::console {
 
@@ -31,11 +29,6 @@ class StopSignals {
 
 // The signals StopSignals takes, on this platform.
 std::span<const int> stopSignalNumbers();
-
-// The program's arguments after its name, in UTF-8 as everything inside it: on Windows read
-// from the wide command line, since `argv` there is in the computer's code page and loses
-// what it cannot hold (a serial number's Cyrillic prefix, a reason, a folder's name).
-std::vector<std::string> arguments(int argc, char** argv);
 
 // A write to a pipe whose reader has gone fails like any failed write instead of ending
 // the program, so a run whose output is cut off (`| head -1`) goes on.

@@ -7,10 +7,6 @@
 
 namespace tallowick::console {
 
-std::vector<std::string> arguments(int argc, char** argv) {
-  return {argv + 1, argv + argc};
-}
-
 std::span<const int> stopSignalNumbers() {
   static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
   return kSignals;

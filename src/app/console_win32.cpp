@@ -1,29 +1,15 @@
 #include <io.h>
 #include <windows.h>
-// After windows.h, which it needs.
-#include <shellapi.h>
 
 #include <csignal>
 
 #include "app/console.h"
-#include "platform/windows_text.h"
 
 namespace tallowick::console {
 
 std::span<const int> stopSignalNumbers() {
   static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGBREAK};
   return kSignals;
-}
-
-std::vector<std::string> arguments(int argc, char** argv) {
-  int count = 0;
-  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (wide == nullptr) return {argv + 1, argv + argc};
-  std::vector<std::string> args;
-  for (int i = 1; i < count; ++i)
-    args.push_back(platform::utf8FromWide(wide[i]));
-  LocalFree(wide);
-  return args;
 }
 
 // A closed pipe already makes the write fail here; there is no signal for it.

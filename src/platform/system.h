@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "platform/store_result.h"
 
@@ -41,6 +42,11 @@ StoreStatus shareDataFolder();
 // Whether the computer's Users may write in the folder of the station's data (always on
 // platforms where it is the user's own).
 StoreResult<bool> dataFolderShared();
+
+// The program's arguments after its name, in UTF-8 as everything inside it: on Windows read
+// from the wide command line, since `argv` there is in the computer's code page and loses
+// what it cannot hold (a serial number's Cyrillic prefix, a reason, a folder's name).
+std::vector<std::string> programArguments(int argc, char** argv);
 
 // This computer's name; empty when the system does not tell.
 std::string computerName();

@@ -42,6 +42,10 @@ StoreResult<bool> dataFolderShared() {
   return true;
 }
 
+std::vector<std::string> programArguments(int argc, char** argv) {
+  return {argv + 1, argv + argc};
+}
+
 std::string computerName() {
   char host[256] = {};
   if (::gethostname(host, sizeof host - 1) != 0) return {};

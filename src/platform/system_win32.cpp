@@ -4,6 +4,7 @@
 #include <knownfolders.h>
 #include <lmcons.h>
 #include <sddl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <filesystem>
@@ -138,6 +139,17 @@ StoreResult<bool> dataFolderShared() {
   const FolderAcl current(folder.value());
   if (current.rc != ERROR_SUCCESS) return folderError(folder.value(), current.rc);
   return detail::grantsUsersWrite(current.acl);
+}
+
+std::vector<std::string> programArguments(int argc, char** argv) {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return {argv + 1, argv + argc};
+  std::vector<std::string> args;
+  for (int i = 1; i < count; ++i)
+    args.push_back(utf8FromWide(wide[i]));
+  LocalFree(wide);
+  return args;
 }
 
 std::string computerName() {
