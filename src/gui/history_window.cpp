@@ -292,9 +292,6 @@ void HistoryWindow::openLog(std::int64_t id) {
   logWindow_ = new QDialog(this);
   logWindow_->setObjectName(QStringLiteral("HistoryLog"));
   logWindow_->setAttribute(Qt::WA_DeleteOnClose);
-  connect(logWindow_, &QObject::destroyed, this, [this, window = logWindow_] {
-    if (logWindow_ == window) logWindow_ = nullptr;
-  });
   logWindow_->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                              Qt::WindowCloseButtonHint);
   logWindow_->setFont(windowFont());

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -83,7 +84,9 @@ class HistoryWindow final : public QDialog {
   QComboBox* FormatBox = nullptr;
   QPushButton* ExportButton = nullptr;
   QPushButton* CloseButton = nullptr;
-  QDialog* logWindow_ = nullptr;
+  // Gone by itself when the dialog closes, and while the window is destroyed, without a
+  // signal reaching a window that is no longer whole.
+  QPointer<QDialog> logWindow_;
 };
 
 }  // namespace tallowick::gui
