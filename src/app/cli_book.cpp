@@ -198,13 +198,12 @@ class ConfirmVerb final : public Command {
       if (auto done = book->confirm(onLine.choice->station, number, true); !done) {
         return bookError(err, done.error());
       }
-      out << "Готово: номер " << number << " в списке «Инициализация уже выполнена».\n";
-      return kExitOk;
-    }
-    LocalBook local(o);
-    if (auto read = local.book.load(); !read) return bookError(err, read.error());
-    if (auto confirmed = local.book.confirm(number); !confirmed) {
-      return bookError(err, confirmed.error());
+    } else {
+      LocalBook local(o);
+      if (auto read = local.book.load(); !read) return bookError(err, read.error());
+      if (auto confirmed = local.book.confirm(number); !confirmed) {
+        return bookError(err, confirmed.error());
+      }
     }
     out << "Готово: номер " << number << " в списке «Инициализация уже выполнена».\n";
     return kExitOk;

@@ -58,6 +58,11 @@ class InitVerb final : public Command {
   }
 };
 
+// The station's own history: --history, else the context's, else the default place.
+StoreResult<std::filesystem::path> ownHistory(const Given& o, const CliContext& context) {
+  return historyPlace(o.has(kHistoryOption) ? o.optional(kHistoryOption) : context.historyFile);
+}
+
 void printConflicts(const std::vector<line::NumberConflict>& conflicts, std::ostream& err) {
   for (const line::NumberConflict& c : conflicts)
     err << "  " << c.message << "\n";
@@ -79,8 +84,7 @@ class ImportVerb final : public Command {
     auto lists =
         makePlatformSerialStore(StoreAccess::ReadOnly, o.optional(kRegistryOption))->readLists();
     if (!lists) return lineError(err, lists.error());
-    history::Journal journal(
-        historyPlace(o.has(kHistoryOption) ? o.optional(kHistoryOption) : context.historyFile));
+    history::Journal journal(ownHistory(o, context));
     if (!journal.store())
       return lineError(err, {StoreErrorKind::Unavailable, journal.unavailable()});
 
@@ -162,8 +166,7 @@ class SyncCommand final : public Command {
     if (auto refused = read(args, 1, "sync", o)) return usageError(err, refused->message);
     auto choice = lineNeeded(o, context, "sync");
     if (!choice) return usageError(err, choice.error().message);
-    history::Journal journal(
-        historyPlace(o.has(kHistoryOption) ? o.optional(kHistoryOption) : context.historyFile));
+    history::Journal journal(ownHistory(o, context));
     if (!journal.store())
       return lineError(err, {StoreErrorKind::Unavailable, journal.unavailable()});
     line::Station station(choice.value(), *journal.store());
