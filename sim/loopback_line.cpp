@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sim/fault_plan.h"
 #include "sim/sim_options.h"
 
 namespace tallowick::sim {
@@ -86,6 +87,14 @@ std::unique_ptr<SerialLine> SimulatedPort::makeLine(const std::string& portName)
     const std::string name = "--" + std::string(item.substr(0, eq));
     const std::string_view value = eq == std::string_view::npos ? "" : item.substr(eq + 1);
     std::string error;
+    if (name == "--fault") {
+      // A fault staged for this printer, as tallowick-sim takes it:
+      // "sim:FP-90T,fault=A1:error=0012".
+      auto rule = parseFaultRule(value, error);
+      if (!rule) return nullptr;
+      printer_.faults().add(std::move(*rule));
+      continue;
+    }
     // A setting the built-in printer does not have, or cannot take, is no such port.
     if (applyPrinterOption(printer_.settings(), name, value, error) != true) return nullptr;
   }

@@ -48,7 +48,8 @@ class LoopbackLine final : public SerialLine {
 
 // A printer of its own behind the port names "sim" and "sim:MODEL", for the application's
 // line factory. MODEL is the model the printer reports; "Veltor " is put in front when
-// missing, so "sim:KM-15" is a "Veltor KM-15".
+// missing, so "sim:KM-15" is a "Veltor KM-15". Settings and faults as tallowick-sim takes
+// them may follow, each after a comma: "sim:FP-90T,firmware=3.00,fault=A1:error=0012".
 class SimulatedPort {
  public:
   static constexpr std::string_view kPortName = "sim";

@@ -221,10 +221,7 @@ class InitCommand final : public PortCommand {
       option({"--continue-after", "SECONDS",
               "answer the step dialog after the reboot with 'Продолжить инициализацию' after "
               "SECONDS (default 10), the time the printer needs to come back"});
-  const Option& registry =
-      option({"--registry", "FILE",
-              "the book of serial numbers NUMBER is checked against (default: the desktop "
-              "tool's); the book is only read"});
+  const Option& registry = option(kRegistryOption);
   const Option& anySerial =
       option({"--serial-not-in-book", "", "write NUMBER even when it is not on the book's list"});
   const Option& historyFile = option(kHistoryOption);

@@ -17,11 +17,6 @@
 namespace tallowick {
 namespace {
 
-constexpr Option kRegistryOption{
-    "--registry", "FILE",
-    "the station's book of serial numbers (default: the desktop tool's; on Windows the "
-    "registry)"};
-
 int bookError(std::ostream& err, const StoreError& e) {
   err << "tallowick-cli: " << e.message << "\n";
   return kExitBookRefused;

@@ -150,6 +150,10 @@ inline constexpr Option kHistoryOption{
     .help =
         "the history: FILE, else the file TALLOWICK_HISTORY names, else history.sqlite3 "
         "beside the book of serial numbers"};
+inline constexpr Option kRegistryOption{
+    "--registry", "FILE",
+    "the station's own book of serial numbers (default: the desktop tool's; on Windows the "
+    "registry)"};
 
 // Writes the reason and where to read more (the whole help would bury the reason); the
 // exit code of bad usage.

@@ -33,11 +33,6 @@ StoreResult<line::LineChoice> lineNeeded(const Given& o, const CliContext& conte
   return choice;
 }
 
-constexpr Option kRegistryOption{
-    "--registry", "FILE",
-    "the station's own book of serial numbers (default: the desktop tool's; on Windows the "
-    "registry)"};
-
 // db init: the line's schema and roles, made or brought up to date by its owner.
 class InitVerb final : public Command {
  public:

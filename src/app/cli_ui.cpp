@@ -41,6 +41,8 @@ void CliUi::pumpWhileWaiting() {
     stopsSeen_ = requests;
     state_.StopRequested = true;
   }
+  // Held until the run has ended: nothing the run does afterwards can undo it.
+  if (ownStop_ && ownStop_->load()) state_.StopRequested = true;
 }
 
 void CliUi::pause(std::int32_t ms) {
@@ -48,7 +50,8 @@ void CliUi::pause(std::int32_t ms) {
   constexpr Micros kSlice = std::chrono::milliseconds(100);
   const Micros end = clock_.now() + std::chrono::milliseconds(ms);
   const auto stopping = [this] {
-    return stopRequests().load() != stopsSeen_ || state_.StopRequested;
+    return stopRequests().load() != stopsSeen_ || state_.StopRequested ||
+           (ownStop_ && ownStop_->load());
   };
   for (Micros now = clock_.now(); now < end && !stopping(); now = clock_.now()) {
     clock_.sleepFor(std::min(kSlice, end - now));

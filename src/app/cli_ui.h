@@ -50,6 +50,8 @@ class CliUi final : public Ui {
   // Takes the requests after the `count`th as this window's (the count at its making,
   // unless told otherwise), so that one asked for before it was made is not missed.
   void takeStopRequestsAfter(unsigned count) { stopsSeen_ = count; }
+  // A stop of this run alone (a station window's row): seen as the Stop button once set.
+  void setOwnStop(const std::atomic<bool>* stop) { ownStop_ = stop; }
 
   void messageBox(const std::string& text) override;
   // Nobody can answer: the question goes to standard error as "question: TEXT" and gets
@@ -116,6 +118,7 @@ class CliUi final : public Ui {
   std::string port_;
   bool withoutFiscal_;
   unsigned stopsSeen_;
+  const std::atomic<bool>* ownStop_ = nullptr;
   std::vector<std::string> testLog_;
   std::vector<std::string> initLog_;
   std::function<void(const std::string&)> messageObserver_;

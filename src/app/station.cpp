@@ -3,35 +3,18 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <cstdio>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <ostream>
 #include <sstream>
 #include <streambuf>
 #include <thread>
+#include <utility>
 
 #include "app/escaping_stream.h"
 #include "link/help_text.h"
 
 namespace tallowick {
-
-std::string stateText(const RunProgress& progress) {
-  switch (progress.state) {
-    case RunProgress::State::Running:
-      return "running";
-    case RunProgress::State::Finished:
-      return "finished";
-    case RunProgress::State::WithErrors:
-      return "with errors";
-    case RunProgress::State::Aborted:
-      return "aborted: " + progress.message;
-    case RunProgress::State::Stopped:
-      return "stopped";
-  }
-  return {};
-}
 
 std::string fitColumns(std::string text, std::size_t width) {
   if (help::columns(text) <= width) return text;
@@ -94,78 +77,21 @@ std::vector<std::string> stationTable(const std::vector<std::string>& ports,
   return lines;
 }
 
-std::string fileNamePart(std::string_view text) {
-  std::string part;
-  for (const char c : text) {
-    const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                      c == '-' || c == '_' || c == '.';
-    if (safe) {
-      part += c;
-    } else if (part.empty() || part.back() != '_') {
-      part += '_';
-    }
-  }
-  // Windows drops a dot at the end of a name, and a leading one hides the file elsewhere.
-  const auto first = part.find_first_not_of('.');
-  const auto last = part.find_last_not_of('.');
-  return first == std::string::npos ? std::string() : part.substr(first, last - first + 1);
+EachLine::~EachLine() {
+  if (!line_.empty()) take_(line_);
 }
 
-std::vector<std::string> portFileNames(const std::vector<std::string>& ports) {
-  std::vector<std::string> names;
-  std::map<std::string, int> seen;
-  for (const std::string& port : ports) {
-    const auto slash = port.find_last_of("/\\");
-    std::string name = fileNamePart(slash == std::string::npos ? port : port.substr(slash + 1));
-    if (name.empty() || name == "_") name = "port";
-    const int n = ++seen[name];
-    names.push_back(n == 1 ? name : name + "-" + std::to_string(n));
+EachLine::int_type EachLine::overflow(int_type c) {
+  if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+  if (traits_type::to_char_type(c) == '\n') {
+    take_(std::exchange(line_, {}));
+  } else {
+    line_ += traits_type::to_char_type(c);
   }
-  return names;
-}
-
-std::string runFileStem(const std::string& portPart, const std::string& model,
-                        const LocalDateTime& t) {
-  char when[32];
-  std::snprintf(when, sizeof when, "%04d-%02d-%02d_%02d-%02d-%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second);
-  const std::string modelPart = fileNamePart(model);
-  return portPart + "_" + (modelPart.empty() || modelPart == "_" ? "" : modelPart + "_") + when;
+  return c;
 }
 
 namespace {
-
-// A stream buffer that hands on whole lines, each with a prefix, under a lock shared by
-// every run: lines of several runs never mix within a line.
-class PrefixedLines final : public std::streambuf {
- public:
-  PrefixedLines(std::ostream& target, std::string prefix, std::mutex& lock)
-      : target_(target), prefix_(std::move(prefix)), lock_(lock) {}
-  ~PrefixedLines() override {
-    if (!line_.empty()) emit();
-  }
-
- protected:
-  int_type overflow(int_type c) override {
-    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
-    line_ += traits_type::to_char_type(c);
-    if (line_.back() == '\n') emit();
-    return c;
-  }
-
- private:
-  void emit() {
-    if (line_.back() != '\n') line_ += '\n';
-    const std::lock_guard hold(lock_);
-    target_ << prefix_ << line_ << std::flush;
-    line_.clear();
-  }
-
-  std::ostream& target_;
-  std::string prefix_;
-  std::mutex& lock_;
-  std::string line_;
-};
 
 // The rows and whether they changed since the table was last drawn.
 struct Board {
@@ -207,9 +133,15 @@ int runStation(const std::vector<std::string>& ports, const PortRunner& runPort,
       const std::string prefix = "[" + ports[i] + "] ";
       // On a terminal the table shows the lines' gist; what standard error would have
       // said waits until the table is done.
-      PrefixedLines outLines(out, prefix, outputLock);
-      PrefixedLines errLines(terminal ? static_cast<std::ostream&>(held[i]) : err, prefix,
-                             outputLock);
+      // Lines of several runs never mix within a line.
+      const auto prefixed = [&](std::ostream& target) {
+        return [&target, &prefix, &outputLock](const std::string& line) {
+          const std::lock_guard hold(outputLock);
+          target << prefix << line << '\n' << std::flush;
+        };
+      };
+      EachLine outLines(prefixed(out));
+      EachLine errLines(prefixed(terminal ? static_cast<std::ostream&>(held[i]) : err));
       std::ostream runOut(terminal ? nullptr : &outLines);
       std::ostream runErr(&errLines);
       const auto progress = [&board, i](const RunProgress& p) {

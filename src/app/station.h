@@ -7,29 +7,31 @@
 #include <cstddef>
 #include <functional>
 #include <iosfwd>
+#include <streambuf>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
-#include "mainform/wall_clock.h"
+#include "testrun/log_file.h"
+#include "testrun/port_run.h"
 
 namespace tallowick {
 
-// Where one port's run has got to, as its row of the table shows it.
-struct RunProgress {
-  enum class State { Running, Finished, WithErrors, Aborted, Stopped };
-  std::string model;
-  std::string firmware;
-  std::string step;  // the title of the step under way
-  int commands = 0;  // commands sent and answered (or refused)
-  int errors = 0;    // errors counted so far
-  State state = State::Running;
-  std::string message;  // why it was aborted
-  int code = 0;         // the exit code, once ended
-};
+// A stream buffer that hands on each whole line, without its end, and a last line that has
+// none when it goes.
+class EachLine final : public std::streambuf {
+ public:
+  explicit EachLine(std::function<void(const std::string&)> take) : take_(std::move(take)) {}
+  ~EachLine() override;
 
-// The row's last column: "running", "finished", "with errors", "aborted: MESSAGE", "stopped".
-std::string stateText(const RunProgress& progress);
+ protected:
+  int_type overflow(int_type c) override;
+
+ private:
+  std::function<void(const std::string&)> take_;
+  std::string line_;
+};
 
 // At most `width` characters of UTF-8 text, cut between characters, "…" where it was cut.
 std::string fitColumns(std::string text, std::size_t width);
@@ -38,16 +40,6 @@ std::string fitColumns(std::string text, std::size_t width);
 // summary has the exit code instead. Every cell is fit for a terminal (controls escaped).
 std::vector<std::string> stationTable(const std::vector<std::string>& ports,
                                       const std::vector<RunProgress>& rows, bool live);
-
-// A text made safe as a part of a file name on Linux and on Windows: only ASCII letters,
-// digits, '-', '_' and '.', every run of other characters one '_', no dot at either end.
-std::string fileNamePart(std::string_view text);
-// The port's part of its files' names: its device name without the folder (ttyUSB0, COM3),
-// made safe, and unique among the station's ports ("-2", "-3" for repeats).
-std::vector<std::string> portFileNames(const std::vector<std::string>& ports);
-// PORT_MODEL_YYYY-MM-DD_HH-MM-SS, or PORT_YYYY-MM-DD_HH-MM-SS while the model is unknown.
-std::string runFileStem(const std::string& portPart, const std::string& model,
-                        const LocalDateTime& startedAt);
 
 // Runs `runPort(index, out, err, progress)` for every port at once and waits for all of
 // them; each gets streams of its own and reports its progress through `progress`, from

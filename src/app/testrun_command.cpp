@@ -1,20 +1,28 @@
 #include "app/testrun_command.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
+#include <sstream>
+#include <utility>
 
 #include "app/cli_connection.h"
 #include "app/cli_history.h"
 #include "app/cli_line.h"
 #include "app/console.h"
+#include "app/escaping_stream.h"
 #include "app/exit_codes.h"
 #include "app/station.h"
 #include "history/journal.h"
+#include "initforms/serial_numbers.h"
+#include "initforms/serial_store.h"
 #include "line/station.h"
 #include "platform/whole_file.h"
 #include "testrun/log_file.h"
@@ -190,18 +198,62 @@ struct PortRunIo {
   unsigned stopsBefore;      // the stop requests made before the command began
   std::string fileNamePart;  // the port's part of its files' names
   std::function<void(const RunProgress&)> progress;
+  std::string unit;  // the printer's serial number for the record; empty: not given
+  const std::atomic<bool>* stop = nullptr;  // this run's own Stop
+  // Rehearse the run first, so that the progress knows how much of it is behind it.
+  bool plan = false;
+  // Every log line and every message box, besides the streams.
+  std::function<void(const std::string&)> onLine;
+  std::function<void(const std::string&)> onMessage;
 };
+
+// The plan of the script for this printer and these options: the same run on a virtual
+// printer of its model, firmware, country and line rate, on a virtual clock, where it takes
+// no time. Rehearsed once for every kind of printer and options, whichever port asks first.
+const RunPlan& rehearsedPlan(const RunState& printer, const TestRunSettings& s, int baudIndex) {
+  static std::mutex lock;
+  static std::map<std::string, RunPlan> plans;
+  const std::string key = printer.DeviceModel + '\n' + printer.FirmwareVersion + '\n' +
+                          printer.DeviceCountry + '\n' + std::to_string(baudIndex) + '\n' +
+                          s.passes + '\n' + (s.withoutFiscal ? "-" : "+");
+  const std::lock_guard hold(lock);
+  if (const auto known = plans.find(key); known != plans.end()) return known->second;
+  RunPlan& plan = plans[key];
+  VirtualClock clock;
+  CliContext context;
+  context.prepareSim = [&printer](sim::VirtualPrinter& p) {
+    p.settings().model = printer.DeviceModel;
+    p.settings().firmware = printer.FirmwareVersion;
+    p.settings().country = printer.DeviceCountry;
+    p.settings().baud = printer.ConnectedBaudRate;
+  };
+  std::ostringstream nowhere;
+  Connection c(clock, context, nowhere, nowhere, std::string(sim::SimulatedPort::kPortName),
+               s.withoutFiscal);
+  StepTitles titles;
+  c.ui.setLineObserver([&](const std::string& line) {
+    if (const std::string* title = titles.title(line)) plan.beginStep(*title, c.commandsDone);
+  });
+  if (c.connect(baudIndex)) return plan;  // no plan: the progress stays unknown
+  TestRun run(c.session);
+  run.Button3Click(s.passes, s.pause);
+  plan.end(c.commandsDone);
+  return plan;
+}
 
 // The automatic test on one port, as the main window's Connect and Start run it; the exit code.
 int testOnePort(const std::string& portName, const TestRunSettings& s, const PortRunIo& io) {
   RunProgress progress;
+  std::optional<RunPlan::Position> position;
   const auto tell = [&](const Connection& c) {
     progress.commands = c.commandsDone;
     progress.errors = c.state.ErrorCount;
+    if (position) progress.done = position->at(c.commandsDone);
     if (io.progress) io.progress(progress);
   };
   const auto ended = [&](int code, const std::string& why = {}) {
     progress.code = code;
+    progress.done = progress.planned;
     if (progress.state == RunProgress::State::Running) {
       progress.state = RunProgress::State::Aborted;
       progress.message = why;
@@ -218,18 +270,23 @@ int testOnePort(const std::string& portName, const TestRunSettings& s, const Por
   const LocalDateTime startedAt = io.context.wallClock ? io.context.wallClock() : systemLocalTime();
   Connection c(io.clock, io.context, io.out, io.err, portName, s.withoutFiscal);
   c.ui.takeStopRequestsAfter(io.stopsBefore);
+  c.ui.setOwnStop(io.stop);
   const auto record = io.journal.begin(history::Kind::TestRun, portName, io.clock);
+  if (!io.unit.empty()) record->setSerialNumber(io.unit);
   std::string lastMessage;
   c.ui.setMessageObserver([&](const std::string& text) {
     record->noteMessage(text);
     lastMessage = text;
+    if (io.onMessage) io.onMessage(text);
     tell(c);
   });
-  bool titleNext = false;
+  StepTitles titles;
   c.ui.setLineObserver([&](const std::string& line) {
-    // A step's title follows a line of stars in the log.
-    if (titleNext) progress.step = line;
-    titleNext = line == kStars30;
+    if (io.onLine) io.onLine(line);
+    if (const std::string* title = titles.title(line)) {
+      progress.step = *title;
+      if (position) position->beginStep(*title, c.commandsDone);
+    }
     tell(c);
   });
   const Micros start = io.clock.now();
@@ -254,6 +311,11 @@ int testOnePort(const std::string& portName, const TestRunSettings& s, const Por
     record->identify(c.state);
     progress.model = c.state.DeviceModel;
     progress.firmware = c.state.FirmwareVersion;
+    if (io.plan) {
+      const RunPlan& plan = rehearsedPlan(c.state, s, s.baudIndex);
+      position.emplace(plan);
+      progress.planned = plan.total();
+    }
     tell(c);
   }
   const std::string stem =
@@ -335,8 +397,49 @@ class TestRunCommand final : public PortCommand {
               .value = "DIR",
               .help = "a trace per run in DIR: its log's name with .trace.jsonl",
               .insteadOf = &traceFile});
+  const Option& units = option(
+      {.name = "--unit",
+       .value = "NUMBER",
+       .help = "the factory serial number of the printer on the --port given in the same place "
+               "(one for every port, in their order), as its label or a scanner reads it; "
+               "recorded in the history with the run. A number the book could not have made "
+               "is refused (exit code 5); one not on the book's list 'Инициализация уже "
+               "выполнена' is tested all the same, with a note",
+       .several = true});
+  const Option& registry = option(kRegistryOption);
   const Option& historyFile = option(kHistoryOption);
 };
+
+// The book's list of the numbers it has written into printers: the line's when the station
+// is on one, else the station's own.
+StoreResult<std::vector<std::string>> initialisedNumbers(
+    line::Station* station, const std::optional<std::string>& registry) {
+  if (station) {
+    auto lists = station->lists();
+    if (!lists) return lists.error();
+    return std::move(lists.value().initialised);
+  }
+  auto lists = makePlatformSerialStore(StoreAccess::ReadOnly, registry)->readLists();
+  if (!lists) return lists.error();
+  return std::move(lists.value().alreadyInit);
+}
+
+// Says which units the book has not initialised: tested all the same, but worth a look.
+void noteUnknownUnits(const std::vector<std::string>& units, line::Station* station,
+                      const std::optional<std::string>& registry, std::ostream& err) {
+  const auto known = initialisedNumbers(station, registry);
+  if (!known) {
+    err << "tallowick-cli: note: the book could not be read to look the units up: "
+        << known.error().message << "\n";
+    return;
+  }
+  for (const std::string& unit : units) {
+    if (std::find(known.value().begin(), known.value().end(), unit) == known.value().end()) {
+      err << "tallowick-cli: note: " << unit
+          << " is not on the book's list 'Инициализация уже выполнена'; tested all the same\n";
+    }
+  }
+}
 
 std::optional<Failure> TestRunCommand::filesMisused(const Given& o, std::size_t ports) const {
   for (const Option& dir : options()) {
@@ -359,6 +462,20 @@ int TestRunCommand::run(const std::vector<std::string>& args, std::ostream& out,
   if (auto refused = read(args, 1, args[0], o)) return usageError(err, refused->message);
   const std::vector<std::string> ports = o.all(port);
   if (const auto misused = filesMisused(o, ports.size())) return usageError(err, misused->message);
+  const std::vector<std::string> unitNumbers = o.all(units);
+  if (!unitNumbers.empty() && unitNumbers.size() != ports.size()) {
+    return usageError(err, "--unit is given " + std::to_string(unitNumbers.size()) + " times for " +
+                               std::to_string(ports.size()) +
+                               " ports: give one for every --port, in their order");
+  }
+  for (const std::string& unit : unitNumbers) {
+    if (!isBookSerialNumber(unit)) {
+      err << "tallowick-cli: --unit " << escapeControls(unit)
+          << " is not a serial number the book makes: a printer type's prefix and five digits, "
+             "such as ЕД80012345\n";
+      return kExitInputRefused;
+    }
+  }
   const auto choice = lineChoice(o, context);
   if (!choice) return usageError(err, choice.error().message);
   const TestRunSettings settings{.passes = o.get(passes, "1"),
@@ -384,10 +501,23 @@ int TestRunCommand::run(const std::vector<std::string>& args, std::ostream& out,
       historyPlace(o.has(historyFile) ? o.optional(historyFile) : context.historyFile));
   // On a line the records go there in the background, never holding up a run.
   StationLine onLine(choice.value(), journal);
+  if (!unitNumbers.empty()) {
+    noteUnknownUnits(unitNumbers, onLine.station(), o.optional(registry), err);
+  }
+  const auto unitOf = [&unitNumbers](std::size_t i) {
+    return i < unitNumbers.size() ? unitNumbers[i] : std::string();
+  };
   const std::vector<std::string> fileNames = portFileNames(ports);
   if (ports.size() == 1) {
     return testOnePort(ports[0], settings,
-                       {out, err, simClock(context), context, journal, stopsBefore, fileNames[0]});
+                       {.out = out,
+                        .err = err,
+                        .clock = simClock(context),
+                        .context = context,
+                        .journal = journal,
+                        .stopsBefore = stopsBefore,
+                        .fileNamePart = fileNames[0],
+                        .unit = unitOf(0)});
   }
   return runStation(
       ports,
@@ -398,9 +528,16 @@ int TestRunCommand::run(const std::vector<std::string>& args, std::ostream& out,
         std::unique_ptr<VirtualClock> own;
         if (context.simClock) own = std::make_unique<VirtualClock>(context.simClock->now());
         Clock& clock = own ? *own : realClock();
-        return testOnePort(
-            ports[i], settings,
-            {runOut, runErr, clock, context, journal, stopsBefore, fileNames[i], progress});
+        return testOnePort(ports[i], settings,
+                           {.out = runOut,
+                            .err = runErr,
+                            .clock = clock,
+                            .context = context,
+                            .journal = journal,
+                            .stopsBefore = stopsBefore,
+                            .fileNamePart = fileNames[i],
+                            .progress = progress,
+                            .unit = unitOf(i)});
       },
       out, err, context.terminal, context.terminalColumns);
 }
@@ -409,6 +546,41 @@ int TestRunCommand::run(const std::vector<std::string>& args, std::ostream& out,
 
 std::unique_ptr<Command> makeTestRunCommand() {
   return std::make_unique<TestRunCommand>();
+}
+
+StationRunner stationRunner(history::Journal& journal, CliContext context) {
+  return [&journal, context](const StationRunRequest& r, const StationRunEvents& events) {
+    TestRunSettings settings{.passes = r.passes,
+                             .pause = r.pause,
+                             .withoutFiscal = r.withoutFiscal,
+                             .baudIndex = r.baudIndex};
+    if (!r.logFolder.empty()) settings.logDir = r.logFolder;
+    // The log lines and the message boxes come through the events; what else the command
+    // line would say on standard error (a file or the history not written) is a message too.
+    std::ostream out(nullptr);
+    EachLine errLines([&events](const std::string& line) {
+      constexpr std::string_view kOwn = "tallowick-cli: ";
+      if (line.starts_with(kOwn) && events.message) events.message(line.substr(kOwn.size()));
+    });
+    std::ostream err(&errLines);
+    std::unique_ptr<VirtualClock> own;
+    if (context.simClock) own = std::make_unique<VirtualClock>(context.simClock->now());
+    Clock& clock = own ? *own : realClock();
+    return testOnePort(r.port, settings,
+                       {.out = out,
+                        .err = err,
+                        .clock = clock,
+                        .context = context,
+                        .journal = journal,
+                        .stopsBefore = CliUi::stopRequests().load(),
+                        .fileNamePart = portFileNames({r.port}).front(),
+                        .progress = events.progress,
+                        .unit = r.unit,
+                        .stop = r.stop,
+                        .plan = true,
+                        .onLine = events.line,
+                        .onMessage = events.message});
+  };
 }
 
 }  // namespace tallowick

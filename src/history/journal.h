@@ -45,6 +45,8 @@ class Journal {
 
     // The printer as the connect identified it; call after a connect that succeeded.
     void identify(const RunState& state) { recorder_.identify(state); }
+    // The unit's factory serial number, as scanned or typed before a test run.
+    void setSerialNumber(std::string number) { recorder_.setSerialNumber(std::move(number)); }
     // Gives each titled step to the record; for TestRun::setStepObserver.
     StepObserver stepObserver() { return recorder_.stepObserver(); }
     // A message box shown during the run.

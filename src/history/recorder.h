@@ -32,6 +32,8 @@ class Recorder {
 
   // The printer as the connect identified it; call after a connect that succeeded.
   void identify(const RunState& state);
+  // The printer's factory serial number as the user gave it (a test run's unit).
+  void setSerialNumber(std::string number) { record_.serialNumber = std::move(number); }
   // Gives each titled step to the record; for TestRun::setStepObserver.
   StepObserver stepObserver();
   // A message box shown during the run: the last one is the record's message when the

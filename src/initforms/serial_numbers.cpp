@@ -91,6 +91,13 @@ std::string formatSerialNumber(std::string_view prefix, std::int32_t number) {
   return serial;
 }
 
+bool isBookSerialNumber(std::string_view text) {
+  for (const PrinterType& type : kPrinterTypes) {
+    if (text.starts_with(type.prefix) && parseBound(text.substr(type.prefix.size()))) return true;
+  }
+  return false;
+}
+
 std::vector<std::string> intervalSerialNumbers(std::string_view prefix, std::int32_t lower,
                                                std::int32_t upper) {
   std::vector<std::string> numbers;

@@ -35,6 +35,10 @@ std::optional<std::int32_t> parseBound(std::string_view text);
 // The prefix followed by the number with five digits, leading zeros included.
 std::string formatSerialNumber(std::string_view prefix, std::int32_t number);
 
+// Whether `text` is a number the book could have made: the prefix of one of the printer
+// types followed by exactly five decimal digits.
+bool isBookSerialNumber(std::string_view text);
+
 // The serial numbers from `lower` to `upper` inclusive, ascending; empty when upper < lower.
 // Both bounds lie in 0 .. kMaxBound.
 std::vector<std::string> intervalSerialNumbers(std::string_view prefix, std::int32_t lower,

@@ -1,5 +1,8 @@
 #include "testrun/log_file.h"
 
+#include <cstdio>
+#include <map>
+
 #include "link/cp1251.h"
 #include "platform/whole_file.h"
 
@@ -41,6 +44,45 @@ std::string logFileBytes(const std::vector<std::string>& lines) {
 std::optional<Failure> writeLogFile(const std::string& path,
                                     const std::vector<std::string>& lines) {
   return writeWholeFile(path, logFileBytes(lines));
+}
+
+std::string fileNamePart(std::string_view text) {
+  std::string part;
+  for (const char c : text) {
+    const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      c == '-' || c == '_' || c == '.';
+    if (safe) {
+      part += c;
+    } else if (part.empty() || part.back() != '_') {
+      part += '_';
+    }
+  }
+  // Windows drops a dot at the end of a name, and a leading one hides the file elsewhere.
+  const auto first = part.find_first_not_of('.');
+  const auto last = part.find_last_not_of('.');
+  return first == std::string::npos ? std::string() : part.substr(first, last - first + 1);
+}
+
+std::vector<std::string> portFileNames(const std::vector<std::string>& ports) {
+  std::vector<std::string> names;
+  std::map<std::string, int> seen;
+  for (const std::string& port : ports) {
+    const auto slash = port.find_last_of("/\\");
+    std::string name = fileNamePart(slash == std::string::npos ? port : port.substr(slash + 1));
+    if (name.empty() || name == "_") name = "port";
+    const int n = ++seen[name];
+    names.push_back(n == 1 ? name : name + "-" + std::to_string(n));
+  }
+  return names;
+}
+
+std::string runFileStem(const std::string& portPart, const std::string& model,
+                        const LocalDateTime& t) {
+  char when[32];
+  std::snprintf(when, sizeof when, "%04d-%02d-%02d_%02d-%02d-%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  const std::string modelPart = fileNamePart(model);
+  return portPart + "_" + (modelPart.empty() || modelPart == "_" ? "" : modelPart + "_") + when;
 }
 
 }  // namespace tallowick

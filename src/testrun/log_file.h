@@ -1,11 +1,14 @@
 // The saved test log: the log's lines in order, in Windows-1251, each ended by CR LF,
-// replacing the file. Shared by the page's "Сохранить" and the headless runner.
+// replacing the file, and the names runs' files get. Shared by the page's "Сохранить", the
+// station window and the headless runner.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "mainform/wall_clock.h"
 #include "platform/failure.h"
 
 namespace tallowick {
@@ -17,5 +20,15 @@ std::optional<Failure> writeLogFile(const std::string& path, const std::vector<s
 // The file's bytes for these lines: Windows-1251, CR LF after every line. A character
 // Windows-1251 cannot hold becomes '?'.
 std::string logFileBytes(const std::vector<std::string>& lines);
+
+// A text made safe as a part of a file name on Linux and on Windows: only ASCII letters,
+// digits, '-', '_' and '.', every run of other characters one '_', no dot at either end.
+std::string fileNamePart(std::string_view text);
+// The port's part of its files' names: its device name without the folder (ttyUSB0, COM3),
+// made safe, and unique among the station's ports ("-2", "-3" for repeats).
+std::vector<std::string> portFileNames(const std::vector<std::string>& ports);
+// PORT_MODEL_YYYY-MM-DD_HH-MM-SS, or PORT_YYYY-MM-DD_HH-MM-SS while the model is unknown.
+std::string runFileStem(const std::string& portPart, const std::string& model,
+                        const LocalDateTime& startedAt);
 
 }  // namespace tallowick

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/cli_harness.h"
+#include "app/cli_testrun.h"
 #include "app/exit_codes.h"
 #include "initforms/serial_numbers.h"
 #include "initforms/sqlite_serial_store.h"
@@ -181,6 +182,31 @@ TEST(CliBook, TheBookIsKeptFromTheCommandLine) {
   EXPECT_EQ(r.code, kExitBookRefused);
   EXPECT_NE(r.err.find("повреждён"), std::string::npos) << r.err;
   EXPECT_EQ(test::readFile(damaged), "not a book");
+}
+
+TEST(CliBook, ATestedUnitTheBookHasNotInitialisedIsTestedWithANote) {
+  const test::TempDir dir("tallowick-cli-unit");
+  const std::string book = (dir / "book.sqlite3").string();
+  {
+    SqliteSerialStore store(book);
+    ASSERT_TRUE(store.createMissingLists());
+    ASSERT_TRUE(store.writeLists({{"ЕД80012346"}, {"ЕД80012345"}}));
+  }
+  const std::string file = (dir / "history.sqlite3").string();
+  for (const char* unit : {"ЕД80012345", "ЕД80012346"}) {
+    const CliRun r = test::testrun({"--port", "sim", "--pause", "0", "--no-fiscal", "--history",
+                                    file, "--unit", unit, "--registry", book});
+    EXPECT_EQ(r.code, kExitOk) << r.err;
+    const bool noted =
+        r.err.find(std::string(unit) + " is not on the book's list") != std::string::npos;
+    EXPECT_EQ(noted, std::string(unit) == "ЕД80012346") << r.err;
+  }
+  // A book that cannot be read is said, and the run goes on.
+  const CliRun r = test::testrun({"--port", "sim", "--pause", "0", "--no-fiscal", "--history", file,
+                                  "--unit", "ЕД80012345", "--registry", book + ".missing"});
+  EXPECT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_NE(r.err.find("the book could not be read to look the units up"), std::string::npos)
+      << r.err;
 }
 
 }  // namespace

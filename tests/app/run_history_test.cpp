@@ -71,5 +71,60 @@ TEST(RunHistory, AHistoryThatCannotBeWrittenIsToldOnceAndChangesNoRun) {
   EXPECT_NE(r.out.find("[sim:KM-15] Общее количество ошибок: 0"), std::string::npos);
 }
 
+TEST(RunHistory, UnitsAreCheckedBeforeAnythingIsSentAndRecordedWithTheirRuns) {
+  struct Case {
+    std::vector<std::string> args;  // after the ports
+    int code;
+    const char* told;
+  } cases[] = {
+      {{"--unit", "ЕД80012345"}, kExitPortOrUsage, "--unit is given 1 times for 2 ports"},
+      {{"--unit", "ЕД80012345", "--unit", "ЕД80012346", "--unit", "ЕД80012347"},
+       kExitPortOrUsage,
+       "--unit is given 3 times for 2 ports"},
+      {{"--unit", "ЕД80012345", "--unit", "ЕД8001234"},
+       kExitInputRefused,
+       "--unit ЕД8001234 is not a serial number the book makes"},
+      {{"--unit", "ED80012345", "--unit", "ЕД80012346"},
+       kExitInputRefused,
+       "--unit ED80012345 is not a serial number the book makes"},
+      {{"--unit", "ЕД80012345", "--unit", "ЕД80012346\x1B[2J"},
+       kExitInputRefused,
+       "--unit ЕД80012346\\x1B[2J is not"},
+  };
+  for (const Case& c : cases) {
+    const TempDir dir("tallowick-cli-unit");
+    const std::string file = (dir / "history.sqlite3").string();
+    std::vector<std::string> args{"--port", "sim", "--port", "sim:KM-15", "--history", file};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    int requests = 0;
+    const CliRun r = test::runCliOnSim(
+        [&] {
+          args.insert(args.begin(), "testrun");
+          return args;
+        }(),
+        {.now = {2026, 12, 9, 9, 0, 0}, .requests = &requests, .history = file});
+    EXPECT_EQ(r.code, c.code) << c.told << "\n" << r.err;
+    EXPECT_NE(r.err.find(c.told), std::string::npos) << r.err;
+    EXPECT_EQ(requests, 0) << c.told;
+    EXPECT_TRUE(recordsIn(file).empty()) << c.told;
+  }
+
+  // Two printers, each recorded with its unit.
+  const TempDir dir("tallowick-cli-unit");
+  const std::string file = (dir / "history.sqlite3").string();
+  const CliRun r =
+      test::testrun({"--port", "sim", "--port", "sim:KM-15", "--pause", "0", "--no-fiscal",
+                     "--history", file, "--unit", "ЕД80012345", "--unit", "ЛД10400007"});
+  EXPECT_EQ(r.code, kExitOk) << r.err;
+  auto records = recordsIn(file);
+  ASSERT_EQ(records.size(), 2u);
+  std::sort(records.begin(), records.end(),
+            [](const auto& a, const auto& b) { return a.port < b.port; });
+  EXPECT_EQ(records[0].port, "sim");
+  EXPECT_EQ(records[0].serialNumber, "ЕД80012345");
+  EXPECT_EQ(records[1].port, "sim:KM-15");
+  EXPECT_EQ(records[1].serialNumber, "ЛД10400007");
+}
+
 }  // namespace
 }  // namespace tallowick

@@ -31,6 +31,23 @@ TEST(SerialNumbers, BoundIsExactlyFiveDigits) {
     EXPECT_EQ(parseBound(c.text), c.bound) << '"' << c.text << '"';
 }
 
+TEST(SerialNumbers, AUnitNumberIsOneTheBookCouldHaveMade) {
+  struct Case {
+    const char* text;
+    bool book;
+  } cases[] = {
+      {"ЕД80012345", true},   {"DH21000000", true},  // the Moldovan prefixes are Latin
+      {"ДЧ70099999", true},   {"ЕД8001234", false},  // four digits
+      {"ЕД800123456", false},                        // six
+      {"ED80012345", false},                         // Latin look-alikes of a Cyrillic prefix
+      {"ЕД81012345", false},                         // no type has this prefix
+      {"ед80012345", false},  {" ЕД80012345", false}, {"ЕД80012345\n", false}, {"", false},
+      {"12345", false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(isBookSerialNumber(c.text), c.book) << '"' << c.text << '"';
+}
+
 TEST(SerialNumbers, IntervalHoldsEveryNumberFromLowerToUpper) {
   struct Case {
     std::int32_t lower, upper;
