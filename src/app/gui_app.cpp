@@ -12,10 +12,12 @@
 
 #include "app/exit_codes.h"
 #include "app/gui_options.h"
+#include "app/testrun_command.h"
 #include "gui/program.h"
 #include "gui/translation.h"
 #include "line/station.h"
 #include "platform/settings.h"
+#include "sim/virtual_printer.h"
 
 namespace tallowick {
 namespace {
@@ -84,6 +86,17 @@ int runDesktopTool(int argc, char** argv, const std::function<void()>& started) 
   if (options.history) programOptions.historyFile = std::filesystem::path(*options.history);
   programOptions.programPath = QApplication::applicationFilePath().toStdString();
   programOptions.line = std::move(line).value();
+  programOptions.settings = settings.get();
+  programOptions.stationRunner = [simulate = options.simulate](history::Journal& journal) {
+    CliContext context;
+    // The station's "sim" ports are printers of the model the main window's one reports.
+    if (simulate && !simulate->empty()) {
+      context.prepareSim = [model = sim::reportedModel(*simulate)](sim::VirtualPrinter& printer) {
+        printer.settings().model = model;
+      };
+    }
+    return stationRunner(journal, std::move(context));
+  };
   gui::Program program(std::move(programOptions));
   program.start();
   if (started) started();

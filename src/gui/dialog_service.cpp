@@ -25,10 +25,18 @@ bool ModalDialogs::question(QWidget* parent, const QString& text) {
   return box.clickedButton() == yes;
 }
 
-std::optional<QString> ModalDialogs::saveFileName(QWidget* parent, const QString& filter) {
-  const QString file = QFileDialog::getSaveFileName(parent, QString(), QString(), qtFilter(filter));
+std::optional<QString> ModalDialogs::saveFileName(QWidget* parent, const QString& filter,
+                                                  const QString& suggested) {
+  const QString file = QFileDialog::getSaveFileName(parent, QString(), suggested, qtFilter(filter));
   if (file.isEmpty()) return std::nullopt;
   return file;
+}
+
+std::optional<QString> ModalDialogs::folder(QWidget* parent, const QString& caption,
+                                            const QString& start) {
+  const QString chosen = QFileDialog::getExistingDirectory(parent, caption, start);
+  if (chosen.isEmpty()) return std::nullopt;
+  return chosen;
 }
 
 QString qtFilter(const QString& barFilter) {

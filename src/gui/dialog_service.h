@@ -19,8 +19,13 @@ class DialogService {
   // answer of Escape or the close box, so that a hurried key never does the harm.
   virtual bool question(QWidget* parent, const QString& text) = 0;
   // The file the user chose to save to, with `filter` as the dialog's file types in the
-  // form "display text|pattern"; nothing when the dialog was cancelled.
-  virtual std::optional<QString> saveFileName(QWidget* parent, const QString& filter) = 0;
+  // form "display text|pattern" and `suggested` as the name it offers (a path or a name);
+  // nothing when the dialog was cancelled.
+  virtual std::optional<QString> saveFileName(QWidget* parent, const QString& filter,
+                                              const QString& suggested = {}) = 0;
+  // The folder the user chose, the dialog opened at `start`; nothing when cancelled.
+  virtual std::optional<QString> folder(QWidget* parent, const QString& caption,
+                                        const QString& start) = 0;
 };
 
 // QMessageBox and QFileDialog.
@@ -28,7 +33,10 @@ class ModalDialogs final : public DialogService {
  public:
   void messageBox(QWidget* parent, const QString& text) override;
   bool question(QWidget* parent, const QString& text) override;
-  std::optional<QString> saveFileName(QWidget* parent, const QString& filter) override;
+  std::optional<QString> saveFileName(QWidget* parent, const QString& filter,
+                                      const QString& suggested = {}) override;
+  std::optional<QString> folder(QWidget* parent, const QString& caption,
+                                const QString& start) override;
 };
 
 // "Все файлы (*.*)|*.*" as Qt writes a filter: "Все файлы (*.*)". The pattern of each

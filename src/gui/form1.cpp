@@ -4,8 +4,10 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -151,6 +153,15 @@ TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainW
   setFontColour(Label9, fromWindowsColour(colour::kRed));
 
   PageControl1 = place<QTabWidget>(this, "PageControl1", 8, 80, 521, 401);
+  if (links_.stationRunner) {
+    // Over the free end of the pages' tab row, so that no control of the window moves for
+    // it; a child of the window, so that it is there before a printer is connected.
+    Button19 = place<QPushButton>(this, "Button19", 436, 79, 93, 22);
+    Button19->setText(QStringLiteral("Несколько РРО"));
+    Button19->setToolTip(QStringLiteral("Тест нескольких регистраторов сразу"));
+    Button19->setAutoDefault(false);
+    connect(Button19, &QPushButton::clicked, this, &TForm1::Button19Click);
+  }
   TabSheet5 = new QWidget;
   TabSheet5->setObjectName(QStringLiteral("TabSheet5"));
   TabSheet1 = new QWidget;
@@ -306,6 +317,9 @@ void TForm1::buildTestPage(QWidget* page) {
   connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
   connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
   connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+  // Beside "Без фискальных чеков и Z-отчета", where no control is: where the log was saved.
+  SavedLabel = place<QLabel>(page, "SavedLabel", 272, 343, 233, 17);
+  SavedLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
   connect(Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
 }
 
@@ -429,8 +443,17 @@ void TForm1::PageControl1Change(int index) {
 void TForm1::Button2Click() {
   if (state_.Connected) {
     tallowick::Button2Click(session_, ComboBox3->currentIndex());
+    releasePort();
     return;
   }
+  // The station window's runs and this window never open one port together.
+  const std::string port = chosenPort();
+  if (!busyPorts_.take(port)) {
+    dialogs_.messageBox(this, "Порт " + qs(port) + " занят окном «" +
+                                  QString::fromUtf8(StationWindow::kTitle) + "».");
+    return;
+  }
+  connectedPort_ = port;
   // The connect waits for the printer's answer: "Закрыть" meanwhile stops that wait.
   runSequence([this] {
     connecting_ = true;
@@ -439,8 +462,14 @@ void TForm1::Button2Click() {
   });
 }
 
+void TForm1::releasePort() {
+  if (state_.Connected || connectedPort_.empty()) return;
+  busyPorts_.give(connectedPort_);
+  connectedPort_.clear();
+}
+
 void TForm1::Button1Click() {
-  if (sequencesRunning_ > 0) {
+  if (sequencesRunning_ > 0 || stationRunning()) {
     closeDuringSequence(true);
     return;
   }
@@ -449,10 +478,11 @@ void TForm1::Button1Click() {
 
 bool TForm1::closeDuringSequence(bool mayAsk) {
   if (closePending_) return true;  // asked and answered already
-  if (testRunning_) {
+  if (testRunning_ || stationRunning()) {
     if (mayAsk && !dialogs_.question(this, qs(kStopAndCloseQuestion))) return false;
     // As Stop does; a Stop already pressed needs nothing more.
-    if (!state_.StopRequested) testRun_.Button4Click();
+    if (testRunning_ && !state_.StopRequested) testRun_.Button4Click();
+    if (stationRunning()) stationWindow_->stopAll(false);
   }
   // A connect has nothing to lose: its wait for the printer ends at once.
   if (connecting_) state_.StopRequested = true;
@@ -461,12 +491,12 @@ bool TForm1::closeDuringSequence(bool mayAsk) {
 }
 
 bool TForm1::endRequested(bool mayAsk) {
-  if (sequencesRunning_ == 0) return true;
+  if (!sequenceRunning()) return true;
   return closeDuringSequence(mayAsk);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  if (sequencesRunning_ > 0) {
+  if (sequenceRunning()) {
     event->ignore();
     closeDuringSequence(true);
     return;
@@ -478,7 +508,8 @@ void TForm1::runSequence(const std::function<void()>& sequence) {
   ++sequencesRunning_;
   sequence();
   --sequencesRunning_;
-  if (sequencesRunning_ == 0 && closePending_) {
+  releasePort();
+  if (sequencesRunning_ == 0 && closePending_ && !stationRunning()) {
     closePending_ = false;
     done(QDialog::Accepted);
   }
@@ -503,6 +534,7 @@ void TForm1::Button3Click() {
   runSequence([this] {
     const std::string passes = u8(ComboBox2->currentText());
     const std::string pause = u8(Edit1->text());
+    runStartedAt_ = session_.wallClock();
     const auto entry = journal_->begin(history::Kind::TestRun, chosenPort(), clock_);
     Recording recording{*entry, LogId::Test, {}};
     beginRecording(recording);
@@ -576,6 +608,39 @@ void TForm1::Button18Click() {
   historyWindow_->showList();
 }
 
+void TForm1::Button19Click() {
+  if (!stationWindow_) {
+    StationLinks links{.ports = links_.ports,
+                       .runner = links_.stationRunner(*journal_),
+                       .initialisedNumbers = [this] { return initialisedNumbers(); },
+                       .settings = links_.settings,
+                       .busy = &busyPorts_};
+    stationWindow_ = std::make_unique<StationWindow>(std::move(links), dialogs_, this);
+    // "Закрыть" asked while the station's runs went on closes once they have ended.
+    connect(stationWindow_.get(), &StationWindow::runsEnded, this, [this] {
+      if (closePending_ && sequencesRunning_ == 0) {
+        closePending_ = false;
+        done(QDialog::Accepted);
+      }
+    });
+  }
+  stationWindow_->showPorts();
+}
+
+bool TForm1::stationRunning() const {
+  return stationWindow_ && stationWindow_->running();
+}
+
+StoreResult<std::vector<std::string>> TForm1::initialisedNumbers() {
+  if (links_.station) {
+    auto lists = links_.station->lists();
+    if (!lists) return lists.error();
+    return std::move(lists.value().initialised);
+  }
+  if (!links_.book) return std::vector<std::string>{};
+  return links_.book->alreadyInit();
+}
+
 void TForm1::showLineState() {
   const line::LineState state = links_.station->state();
   LineLabel->setText(qs(line::stateText(state)));
@@ -592,11 +657,20 @@ void TForm1::Button6Click() {
 }
 
 void TForm1::Button5Click() {
-  const auto file = dialogs_.saveFileName(this, qs(kSaveFilter));
+  // Named as the command line and the station window name a run's log: port, model and the
+  // start of the run.
+  const std::string stem = runFileStem(portFileNames({chosenPort()}).front(), state_.DeviceModel,
+                                       runStartedAt_ ? *runStartedAt_ : session_.wallClock());
+  const auto file = dialogs_.saveFileName(this, qs(kSaveFilter), qs(stem + ".log"));
   if (!file) return;
   if (const auto problem = writeLogFile(QFile::encodeName(*file).toStdString(), testLog_)) {
     dialogs_.messageBox(this, qs(problem->message));
+    return;
   }
+  const QString where = QDir::toNativeSeparators(QFileInfo(*file).absoluteFilePath());
+  SavedLabel->setText(SavedLabel->fontMetrics().elidedText("Сохранен: " + where, Qt::ElideMiddle,
+                                                           SavedLabel->width()));
+  SavedLabel->setToolTip(where);
 }
 
 // Lines are added by hand rather than with appendPlainText, which would put a line into

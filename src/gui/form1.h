@@ -9,10 +9,12 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "gui/dialog_service.h"
+#include "gui/station_window.h"
 #include "history/journal.h"
 #include "mainform/auxiliary_page.h"
 #include "mainform/init_page.h"
@@ -80,6 +82,10 @@ struct MainWindowLinks {
   // This station on the line: its state shown, and the history window reading the line's
   // history. None: the station works alone.
   line::Station* station = nullptr;
+  // The station window's runs, recorded in the journal given; none: no station window.
+  std::function<StationRunner(history::Journal&)> stationRunner;
+  // The computer's settings, where the station window keeps the folder of its logs.
+  Settings* settings = nullptr;
 };
 
 class TForm1 final : public QDialog {
@@ -112,12 +118,15 @@ class TForm1 final : public QDialog {
   // go on with the test run; otherwise the window closes, after stopping a run at its next
   // stop check. `mayAsk`: the desktop lets the program ask the user.
   bool endRequested(bool mayAsk);
-  // A long sequence (the test run, the initialisation, the Z-report) is running.
-  bool sequenceRunning() const { return sequencesRunning_ > 0; }
+  // A long sequence (the test run, the initialisation, the Z-report) is running, here or
+  // in the station window.
+  bool sequenceRunning() const { return sequencesRunning_ > 0 || stationRunning(); }
   // The journal every test run and initialisation is recorded in.
   history::Journal& journal() { return *journal_; }
   // The window "История", once Button18 has opened it.
   HistoryWindow* historyWindow() const { return historyWindow_.get(); }
+  // The window "Несколько регистраторов", once Button19 has opened it.
+  StationWindow* stationWindow() const { return stationWindow_.get(); }
 
  public Q_SLOTS:
   void FormActivate();
@@ -143,6 +152,8 @@ class TForm1 final : public QDialog {
   void Button17Click();
   // "История", beside the connection row.
   void Button18Click();
+  // "Несколько РРО", beside the pages' tabs: the station window.
+  void Button19Click();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -203,6 +214,8 @@ class TForm1 final : public QDialog {
   bool testRunning_ = false;
   bool connecting_ = false;
   bool closePending_ = false;
+  // When the last test run began, for the name "Сохранить" suggests.
+  std::optional<LocalDateTime> runStartedAt_;
   // Shows the line's state in LineLabel.
   void showLineState();
 
@@ -210,6 +223,17 @@ class TForm1 final : public QDialog {
   history::Journal* journal_ = nullptr;
   std::unique_ptr<line::StationHistory> lineHistory_;
   std::unique_ptr<HistoryWindow> historyWindow_;
+  // The ports the main window and the station window's runs have open.
+  BusyPorts busyPorts_;
+  std::string connectedPort_;
+  // After the journal: its runs are ended before the journal goes.
+  std::unique_ptr<StationWindow> stationWindow_;
+  // The station window's runs under way.
+  bool stationRunning() const;
+  // Gives the port back once the printer is no longer connected here.
+  void releasePort();
+  // The book's list "Инициализация уже выполнена": the line's on a line.
+  StoreResult<std::vector<std::string>> initialisedNumbers();
   // The runs being recorded, the innermost last: an initialisation started at an event pump
   // of a test run is recorded as a run of its own.
   std::vector<Recording*> recordings_;
@@ -225,6 +249,7 @@ class TForm1 final : public QDialog {
   TShape* Shape1 = nullptr;
   QPushButton* Button1 = nullptr;
   QPushButton* Button18 = nullptr;
+  QPushButton* Button19 = nullptr;
   // The line's state, above Label9, on a line only.
   QLabel* LineLabel = nullptr;
 
@@ -248,6 +273,8 @@ class TForm1 final : public QDialog {
   QPushButton* Button6 = nullptr;
   QPushButton* Button5 = nullptr;
   QCheckBox* CheckBox1 = nullptr;
+  // Where "Сохранить" put the log.
+  QLabel* SavedLabel = nullptr;
 
   // TabSheet2 "Вспомогательные функции".
   QPushButton* Button11 = nullptr;

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 
+#include "gui/dialog_service.h"
 #include "gui/widgets.h"
 #include "initforms/texts.h"
 
@@ -18,8 +19,9 @@ class TForm2::Seam final : public Form2Ui {
   TForm2& w_;
 };
 
-TForm2::TForm2(QWidget* parent)
+TForm2::TForm2(DialogService& dialogs, QWidget* parent)
     : QDialog(parent),
+      dialogs_(dialogs),
       seam_(std::make_unique<Seam>(*this)),
       logic_(std::make_unique<tallowick::TForm2>(*seam_)) {
   setObjectName(QStringLiteral("TForm2"));
@@ -52,6 +54,11 @@ std::int32_t TForm2::showModal() {
 void TForm2::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (!event->spontaneous()) FormActivate();
+}
+
+void TForm2::reject() {
+  if (!dialogs_.question(this, qs(texts::kForm2CloseQuestion))) return;
+  QDialog::reject();
 }
 
 void TForm2::FormActivate() {

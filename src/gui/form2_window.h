@@ -12,11 +12,13 @@ class QPushButton;
 
 namespace tallowick::gui {
 
+class DialogService;
+
 class TForm2 final : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TForm2(QWidget* parent = nullptr);
+  explicit TForm2(DialogService& dialogs, QWidget* parent = nullptr);
   ~TForm2() override;
 
   // Shows the dialog modally; returns its answer (TForm2::kContinue or kEndProgram).
@@ -30,9 +32,12 @@ class TForm2 final : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // The close box and Escape end the program too, so they ask first ("Нет" the default).
+  void reject() override;
 
  private:
   class Seam;
+  DialogService& dialogs_;
   std::unique_ptr<Seam> seam_;
   std::unique_ptr<tallowick::TForm2> logic_;
 

@@ -78,6 +78,8 @@ Program::Program(ProgramOptions options)
   links.terminate = endProgram;
   links.journal = journal_.get();
   links.station = station_.get();
+  links.stationRunner = options_.stationRunner;
+  links.settings = options_.settings;
   if (options_.historyFile) {
     links.historyFile = [file = *options_.historyFile]() -> StoreResult<std::filesystem::path> {
       return file;
@@ -85,7 +87,7 @@ Program::Program(ProgramOptions options)
   }
   form1_ = create<TForm1>(commands_, clock_, dialogs_, std::move(links));
   selector_.attach(form1_->serialSelector());
-  form2_ = create<TForm2>();
+  form2_ = create<TForm2>(dialogs_);
 
   // Logging out during a test run: the run is stopped (if the user agrees) before the
   // program ends, instead of being cut off in the middle of a command.

@@ -54,6 +54,10 @@ struct ProgramOptions {
   // The line database and this station's name on it; no database: the station works
   // alone, with its own book and history.
   line::LineChoice line;
+  // The station window's runs, recorded in the journal given; none: no station window.
+  std::function<StationRunner(history::Journal&)> stationRunner;
+  // The computer's settings (the station window keeps the folder of its logs there).
+  Settings* settings = nullptr;
 };
 
 class Program {

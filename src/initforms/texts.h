@@ -51,6 +51,9 @@ inline constexpr std::string_view kForm2Label1 =
     "Дата и время установлены.\nПосле перезагрузки РРО, инициализацию можно продолжить.";
 inline constexpr std::string_view kForm2Button2 = "Продолжить инициализацию";
 inline constexpr std::string_view kForm2Button1 = "Завершить программу";
+// Asked when the dialog's close box or Escape would end the program.
+inline constexpr std::string_view kForm2CloseQuestion =
+    "Завершить программу? Инициализация не будет продолжена.";
 
 // TForm4, the serial-number confirmation.
 inline constexpr std::string_view kForm4Caption = "Завершение инициализации";

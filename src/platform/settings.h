@@ -31,6 +31,8 @@ inline constexpr std::string_view kStation = "station";
 inline constexpr std::string_view kBlockSize = "block_size";
 inline constexpr std::string_view kLanguage = "language";
 inline constexpr std::string_view kWorkshop = "workshop";
+// The folder where the station window saves its runs' logs.
+inline constexpr std::string_view kLogFolder = "log_folder";
 }  // namespace setting
 
 // Settings in a JSON file, written whole at every change. A file that is not such an object

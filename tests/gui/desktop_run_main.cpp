@@ -3,7 +3,8 @@
 // platform's book), with a driver that finds the windows and their controls by object
 // name and presses the buttons. It builds and stores an interval in TForm3, opens the main
 // window, and on each port given runs a whole test, saves the log and checks the file;
-// then the window "История" lists those runs.
+// then the window "История" lists those runs, and the window "Несколько регистраторов" runs
+// those ports again at once.
 //
 //   tallowick-desktop-run [--port NAME]... [--shots DIR] [--out DIR] [--timeout SECONDS]
 //                         [--line] [-- OPTIONS OF tallowick]
@@ -24,6 +25,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -32,6 +35,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSysInfo>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -118,6 +122,7 @@ class Driver {
     for (int i = 0; i < ports.size(); ++i)
       planRun(ports[i], i == 0 && !line_);
     planHistory(static_cast<int>(ports.size()));
+    if (!line_) planStation(ports + QStringList{QStringLiteral("sim:KM-15")});
     steps_.push_back({"Закрыть ends the program", [] {
                         press(control<QPushButton>("TForm1", "Button1"));
                         return true;
@@ -397,6 +402,70 @@ class Driver {
                       }});
   }
 
+  // The same ports again, at once, from the window "Несколько регистраторов", each with its
+  // unit's number scanned: every run finishes, its log saved in the folder of the computer's
+  // setting; the window pictured during the runs and at their end.
+  void planStation(const QStringList& ports) {
+    const QString prefix =
+        QSysInfo::productType() == QLatin1String("windows") ? "windows-station" : "station";
+    steps_.push_back({"Несколько РРО opens the station window", [] {
+                        press(control<QPushButton>("TForm1", "Button19"));
+                        return true;
+                      }});
+    steps_.push_back({"the ports are added and their units scanned", [ports] {
+                        QWidget* w = window("StationWindow");
+                        if (!w || !w->isVisible()) return false;
+                        for (const QString& port : ports) {
+                          control<QLineEdit>("StationWindow", "PortEdit")->setText(port);
+                          control<QPushButton>("StationWindow", "AddButton")->click();
+                        }
+                        for (int row = 0; row < ports.size(); ++row) {
+                          auto* unit = control<QLineEdit>(
+                              "StationWindow", qPrintable("Unit" + QString::number(row)));
+                          unit->setText(QString("ЕД8001234%1").arg(row));
+                          Q_EMIT unit->returnPressed();
+                        }
+                        control<QLineEdit>("StationWindow", "PauseEdit")->setText("0");
+                        press(control<QPushButton>("StationWindow", "StartButton"));
+                        return true;
+                      }});
+    steps_.push_back({"the station's runs are under way", [] {
+                        auto* table = control<QTableWidget>("StationWindow", "RunTable");
+                        if (control<QPushButton>("StationWindow", "StartButton")->isEnabled())
+                          return false;
+                        if (table->item(0, 4)->text().isEmpty()) return false;
+                        table->selectRow(0);
+                        return true;
+                      }});
+    steps_.push_back({"the station pictured during its runs", [this, prefix] {
+                        if (stepClock_.elapsed() < 1500) return false;
+                        shot("StationWindow", prefix + "-running.png");
+                        return true;
+                      }});
+    steps_.push_back({"every station run finishes", [this, ports, prefix] {
+                        if (!control<QPushButton>("StationWindow", "StartButton")->isEnabled())
+                          return false;
+                        auto* table = control<QTableWidget>("StationWindow", "RunTable");
+                        QStringList states;
+                        for (int row = 0; row < table->rowCount(); ++row)
+                          states << table->item(row, 0)->text() + ": " +
+                                        table->item(row, 7)->text();
+                        say("station: " + states.join(" | "));
+                        if (states.join("").count(QStringLiteral(": завершён")) != ports.size() ||
+                            states.join("").contains(QStringLiteral("ошибками")))
+                          fail(current(), states.join(" | "));
+                        const QStringList logs =
+                            QDir(QDir(out_).filePath("station")).entryList({"*.log"}, QDir::Files);
+                        if (logs.size() != ports.size())
+                          fail(current(), "logs saved: " + logs.join(", "));
+                        say("station logs: " + logs.join(", "));
+                        if (!settled()) return false;
+                        shot("StationWindow", prefix + "-done.png");
+                        window("StationWindow")->close();
+                        return true;
+                      }});
+  }
+
   std::vector<Step> steps_;
   std::size_t next_ = 0;
   QString shots_;
@@ -455,6 +524,18 @@ int main(int argc, char** argv) {
     programArgs.push_back(added.emplace_back(option).data());
     programArgs.push_back(
         added.emplace_back(QDir(scratch.path()).filePath(name).toStdString()).data());
+  }
+
+  // The station window's logs go to a folder of the computer's setting, never asked for.
+  if (!line) {
+    const QString stationLogs = QDir(out).filePath("station");
+    QDir().mkpath(stationLogs);
+    const QString settings = QDir(scratch.path()).filePath("settings.json");
+    QFile file(settings);
+    if (!file.open(QIODevice::WriteOnly)) return 2;
+    file.write(QJsonDocument(QJsonObject{{"log_folder", stationLogs}}).toJson());
+    file.close();
+    qputenv("TALLOWICK_SETTINGS", QFile::encodeName(settings));
   }
 
   std::unique_ptr<Driver> driver;

@@ -24,9 +24,15 @@ class RecordingDialogs final : public DialogService {
     if (onQuestion) onQuestion();
     return answer;
   }
-  std::optional<QString> saveFileName(QWidget*, const QString& filter) override {
+  std::optional<QString> saveFileName(QWidget*, const QString& filter,
+                                      const QString& suggested) override {
     filters << filter;
+    suggestions << suggested;
     return saveAs;
+  }
+  std::optional<QString> folder(QWidget*, const QString& caption, const QString&) override {
+    folderCaptions << caption;
+    return chosenFolder;
   }
   QStringList boxes;
   QStringList questions;
@@ -34,6 +40,9 @@ class RecordingDialogs final : public DialogService {
   std::function<void()> onQuestion;  // while the question is up
   QStringList filters;
   std::optional<QString> saveAs;
+  QStringList suggestions;
+  QStringList folderCaptions;
+  std::optional<QString> chosenFolder;
 };
 
 template <typename W>

@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -765,6 +768,16 @@ void WindowsTest::saveWritesWindows1251WithCrLf() {
   f.dialogs.saveAs = file;
   find<QPushButton>(&w, "Button5")->click();
   QCOMPARE(f.dialogs.filters, QStringList{"Все файлы (*.*)|*.*"});
+  // The name offered is the one the command line gives a run's log; the window says where
+  // the log went.
+  QCOMPARE(f.dialogs.suggestions.size(), 1);
+  QVERIFY2(QRegularExpression(R"(^sim_Veltor_FP-90T_\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d\.log$)")
+               .match(f.dialogs.suggestions[0])
+               .hasMatch(),
+           qPrintable(f.dialogs.suggestions[0]));
+  const QString where = QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath());
+  QCOMPARE(find<QLabel>(&w, "SavedLabel")->toolTip(), where);
+  QVERIFY(find<QLabel>(&w, "SavedLabel")->text().startsWith(QStringLiteral("Сохранен: ")));
 
   QFile saved(file);
   QVERIFY(saved.open(QIODevice::ReadOnly));
@@ -1214,6 +1227,21 @@ void WindowsTest::tform2AnswersContinueOrEnd() {
     QVERIFY(modal);
     QVERIFY(!w.isVisible());
   }
+  // The close box and Escape end the program only when the user says so: "Нет" leaves the
+  // dialog up, waiting for its buttons.
+  QCOMPARE(f.dialogs.questions,
+           QStringList{"Завершить программу? Инициализация не будет продолжена."});
+  f.dialogs.answer = false;
+  bool stayed = false;
+  QTimer::singleShot(0, [&] {
+    QTest::keyClick(&w, Qt::Key_Escape);
+    w.close();
+    stayed = w.isVisible();
+    find<QPushButton>(&w, "Button2")->click();
+  });
+  QCOMPARE(w.showModal(), tallowick::TForm2::kContinue);
+  QVERIFY(stayed);
+  QCOMPARE(f.dialogs.questions.size(), 3);
 }
 
 void WindowsTest::tform4ConfirmsTheNumberOfTheSelector() {
