@@ -20,7 +20,14 @@ struct QuietDialogs final : gui::DialogService {
   int boxes = 0;
   void messageBox(QWidget*, const QString&) override { ++boxes; }
   bool question(QWidget*, const QString&) override { return true; }
-  std::optional<QString> saveFileName(QWidget*, const QString&) override { return std::nullopt; }
+  std::optional<QString> saveFileName(QWidget*, const QString&, const QString&) override {
+    return std::nullopt;
+  }
+  // The folder of the station window's logs.
+  std::optional<QString> chosenFolder;
+  std::optional<QString> folder(QWidget*, const QString&, const QString&) override {
+    return chosenFolder;
+  }
 };
 
 template <typename W>

@@ -11,12 +11,6 @@
 //
 // usage: bench_station SIM CLI [--printers N] [--against OTHER] [--repeat N] [RATE...]
 //        (default rates 115200 9600)
-#include <signal.h>
-#include <stdlib.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -30,21 +24,10 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Steady = std::chrono::steady_clock;
-using tallowick::bench::spawnTo;
 
 constexpr int kPrinters = 8;
 
-struct Measured {
-  int code = -1;
-  double wall = 0;  // seconds
-  double cpu = 0;   // user and system seconds of tallowick-cli
-  long maxRssKiB = 0;
-};
-
-double seconds(const timeval& t) {
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-}
+using Measured = tallowick::bench::ProcessTimes;
 
 // tallowick-cli testrun on the given ports at `rate`, timed from its start to its end.
 Measured testrun(const std::string& cli, const std::vector<fs::path>& links, int rate,
@@ -54,17 +37,7 @@ Measured testrun(const std::string& cli, const std::vector<fs::path>& links, int
       "--pause", "0",       "--history", (dir / "history.sqlite3").string()};
   for (const auto& link : links)
     args.insert(args.end(), {"--port", link.string()});
-  Measured m;
-  const auto start = Steady::now();
-  const pid_t pid = spawnTo(args, (dir / "cli.out").string());
-  int status = 0;
-  rusage usage{};
-  const bool waited = pid > 0 && wait4(pid, &status, 0, &usage) == pid;
-  m.wall = std::chrono::duration<double>(Steady::now() - start).count();
-  m.code = waited && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  m.cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-  m.maxRssKiB = usage.ru_maxrss;
-  return m;
+  return tallowick::bench::timedRun(args, (dir / "cli.out").string());
 }
 
 // One printer's run alone, then N at once, with `cli` on fresh printers at `rate`.
@@ -77,26 +50,12 @@ Station measure(const std::string& sim, const std::string& cli, int printers, in
                 const fs::path& dir) {
   // One printer for the run alone and fresh ones for the station.
   std::vector<pid_t> sims;
-  std::vector<fs::path> links;
-  for (int i = 0; i <= printers; ++i) {
-    links.push_back(dir / ("printer" + std::to_string(i)));
-    sims.push_back(spawnTo({sim, "--link", links.back().string(), "--baud", std::to_string(rate),
-                            "--realistic", "--print-time-scale", "0", "--reboot-seconds", "0"},
-                           (dir / ("sim" + std::to_string(i) + ".out")).string()));
-  }
-  for (const auto& link : links) {
-    for (int i = 0; i < 500 && !fs::is_symlink(link); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  const std::vector<fs::path> links =
+      tallowick::bench::spawnPrinters(sim, printers + 1, rate, dir, "printer", sims);
   Station m;
   m.alone = testrun(cli, {links.front()}, rate, dir);
   m.all = testrun(cli, std::vector<fs::path>(links.begin() + 1, links.end()), rate, dir);
-  for (const pid_t pid : sims) {
-    if (pid > 0) ::kill(pid, SIGTERM);
-  }
-  for (const pid_t pid : sims) {
-    if (pid > 0) ::waitpid(pid, nullptr, 0);
-  }
+  tallowick::bench::stopPrinters(sims);
   return m;
 }
 
