@@ -241,31 +241,70 @@ const RunPlan& rehearsedPlan(const RunState& printer, const TestRunSettings& s, 
   return plan;
 }
 
+// Where a port's run has got to, told to whoever watches the station as it changes.
+class RunTeller {
+ public:
+  explicit RunTeller(const PortRunIo& io) : io_(io) {}
+
+  // The commands and errors so far.
+  void tell(const Connection& c) {
+    progress_.commands = c.commandsDone;
+    progress_.errors = c.state.ErrorCount;
+    if (position_) progress_.done = position_->at(c.commandsDone);
+    if (io_.progress) io_.progress(progress_);
+  }
+  // A line of the log: a step's title is the step under way.
+  void line(const std::string& text, const Connection& c) {
+    if (const std::string* title = titles_.title(text)) {
+      progress_.step = *title;
+      if (position_) position_->beginStep(*title, c.commandsDone);
+    }
+    tell(c);
+  }
+  // The printer the connect found; with a plan asked for, the script rehearsed for it.
+  void identified(const Connection& c, const TestRunSettings& s) {
+    progress_.model = c.state.DeviceModel;
+    progress_.firmware = c.state.FirmwareVersion;
+    if (io_.plan) {
+      const RunPlan& plan = rehearsedPlan(c.state, s, s.baudIndex);
+      position_.emplace(plan);
+      progress_.planned = plan.total();
+    }
+    tell(c);
+  }
+  // The run ended as `outcome`; `lastMessage` says why when it was aborted.
+  void ran(const RunOutcome& outcome, const std::string& lastMessage, const Connection& c) {
+    progress_.state = progressState(outcome);
+    if (progress_.state == RunProgress::State::Aborted) progress_.message = lastMessage;
+    tell(c);
+  }
+  // The exit code, told with the whole plan behind the run; a run that did not get to its
+  // end is aborted for `why`.
+  int ended(int code, const std::string& why = {}) {
+    progress_.code = code;
+    progress_.done = progress_.planned;
+    if (progress_.state == RunProgress::State::Running) {
+      progress_.state = RunProgress::State::Aborted;
+      progress_.message = why;
+    }
+    if (io_.progress) io_.progress(progress_);
+    return code;
+  }
+
+ private:
+  const PortRunIo& io_;
+  RunProgress progress_;
+  std::optional<RunPlan::Position> position_;
+  StepTitles titles_;
+};
+
 // The automatic test on one port, as the main window's Connect and Start run it; the exit code.
 int testOnePort(const std::string& portName, const TestRunSettings& s, const PortRunIo& io) {
-  RunProgress progress;
-  std::optional<RunPlan::Position> position;
-  const auto tell = [&](const Connection& c) {
-    progress.commands = c.commandsDone;
-    progress.errors = c.state.ErrorCount;
-    if (position) progress.done = position->at(c.commandsDone);
-    if (io.progress) io.progress(progress);
-  };
-  const auto ended = [&](int code, const std::string& why = {}) {
-    progress.code = code;
-    progress.done = progress.planned;
-    if (progress.state == RunProgress::State::Running) {
-      progress.state = RunProgress::State::Aborted;
-      progress.message = why;
-    }
-    if (io.progress) io.progress(progress);
-    return code;
-  };
-
+  RunTeller teller(io);
   RunFiles files;
   if (const auto refused = files.open(s)) {
     io.err << "tallowick-cli: " << refused->message << "\n";
-    return ended(kExitFileNotSaved, refused->message);
+    return teller.ended(kExitFileNotSaved, refused->message);
   }
   const LocalDateTime startedAt = io.context.wallClock ? io.context.wallClock() : systemLocalTime();
   Connection c(io.clock, io.context, io.out, io.err, portName, s.withoutFiscal);
@@ -278,16 +317,11 @@ int testOnePort(const std::string& portName, const TestRunSettings& s, const Por
     record->noteMessage(text);
     lastMessage = text;
     if (io.onMessage) io.onMessage(text);
-    tell(c);
+    teller.tell(c);
   });
-  StepTitles titles;
   c.ui.setLineObserver([&](const std::string& line) {
     if (io.onLine) io.onLine(line);
-    if (const std::string* title = titles.title(line)) {
-      progress.step = *title;
-      if (position) position->beginStep(*title, c.commandsDone);
-    }
-    tell(c);
+    teller.line(line, c);
   });
   const Micros start = io.clock.now();
   if (files.tracing()) {
@@ -309,14 +343,7 @@ int testOnePort(const std::string& portName, const TestRunSettings& s, const Por
   if (stopped) c.ui.appendLog(LogId::Test, kStopped);
   if (!failed) {
     record->identify(c.state);
-    progress.model = c.state.DeviceModel;
-    progress.firmware = c.state.FirmwareVersion;
-    if (io.plan) {
-      const RunPlan& plan = rehearsedPlan(c.state, s, s.baudIndex);
-      position.emplace(plan);
-      progress.planned = plan.total();
-    }
-    tell(c);
+    teller.identified(c, s);
   }
   const std::string stem =
       runFileStem(io.fileNamePart, failed ? std::string() : c.state.DeviceModel, startedAt);
@@ -324,13 +351,13 @@ int testOnePort(const std::string& portName, const TestRunSettings& s, const Por
     c.port.link.CloseDeviceLink();
     io.err << "tallowick-cli: " << refused->message << "\n";
     files.trace.discard();
-    return ended(kExitFileNotSaved, refused->message);
+    return teller.ended(kExitFileNotSaved, refused->message);
   }
   if (failed && !stopped) {
     // No run, so no log of one: an older log stays as it was.
     files.log.discard();
     appendRecord(RunOutcome{.end = RunEnd::Aborted});
-    return ended(files.finish(*failed, io.err), lastMessage);
+    return teller.ended(files.finish(*failed, io.err), lastMessage);
   }
 
   RunOutcome outcome{.end = RunEnd::Stopped};
@@ -343,10 +370,8 @@ int testOnePort(const std::string& portName, const TestRunSettings& s, const Por
   files.log.write(logFileBytes(c.ui.testLog()));
   const int code = files.finish(runExitCode(outcome), io.err);
   appendRecord(outcome);
-  progress.state = progressState(outcome);
-  if (progress.state == RunProgress::State::Aborted) progress.message = lastMessage;
-  tell(c);
-  return ended(code);
+  teller.ran(outcome, lastMessage, c);
+  return teller.ended(code);
 }
 
 // A folder for the runs' files that is not there is known before any run begins.
