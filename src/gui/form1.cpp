@@ -226,8 +226,7 @@ void TForm1::buildConnectionRow() {
   ComboBox1->setEditable(true);
   ComboBox1->setInsertPolicy(QComboBox::NoInsert);
   ComboBox3 = place<QComboBox>(this, "ComboBox3", 168, 492, 113);
-  ComboBox3->addItems({QStringLiteral("9600 бод"), QStringLiteral("19200 бод"),
-                       QStringLiteral("57600 бод"), QStringLiteral("115200 бод")});
+  ComboBox3->addItems(rateItems());
   Button2 = place<QPushButton>(this, "Button2", 288, 490, 75, 25);
   Button2->setText(QStringLiteral("Подключить"));
   Shape1 = place<TShape>(this, "Shape1", 376, 492, 20, 20);
@@ -294,11 +293,7 @@ void TForm1::buildTestPage(QWidget* page) {
   Edit1->setText(QStringLiteral("1500"));
   label(page, "Label2", 72, 288, "Задержка (мс) между подтестами");
   ComboBox2 = place<QComboBox>(page, "ComboBox2", 8, 312, 57);
-  ComboBox2->setEditable(true);
-  ComboBox2->setInsertPolicy(QComboBox::NoInsert);
-  for (int i = 1; i <= 10; ++i)
-    ComboBox2->addItem(QString::number(i));
-  ComboBox2->setCurrentIndex(0);
+  fillPasses(ComboBox2);
   label(page, "Label1", 72, 316, "циклов");
   CheckBox1 = place<QCheckBox>(page, "CheckBox1", 8, 342, 260, 17);
   CheckBox1->setText(QStringLiteral("Без фискальных чеков и Z-отчета"));

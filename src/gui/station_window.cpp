@@ -160,16 +160,12 @@ void StationWindow::buildOptions() {
 
   label(this, "RateLabel", 224, 30, "Скорость:");
   RateBox = place<QComboBox>(this, "RateBox", 300, 26, 113);
-  RateBox->addItems({QStringLiteral("9600 бод"), QStringLiteral("19200 бод"),
-                     QStringLiteral("57600 бод"), QStringLiteral("115200 бод")});
+  RateBox->addItems(rateItems());
   PauseEdit = place<QLineEdit>(this, "PauseEdit", 224, 58, 57, 21);
   PauseEdit->setText(QStringLiteral("1500"));
   label(this, "PauseLabel", 288, 62, "Задержка (мс) между подтестами");
   PassesBox = place<QComboBox>(this, "PassesBox", 224, 86, 57);
-  PassesBox->setEditable(true);
-  PassesBox->setInsertPolicy(QComboBox::NoInsert);
-  for (int i = 1; i <= 10; ++i)
-    PassesBox->addItem(QString::number(i));
+  fillPasses(PassesBox);
   label(this, "PassesLabel", 288, 90, "циклов");
   FiscalBox = place<QCheckBox>(this, "FiscalBox", 224, 116, 260, 17);
   FiscalBox->setText(QStringLiteral("Без фискальных чеков и Z-отчета"));

@@ -1,5 +1,6 @@
 #include "gui/widgets.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPalette>
 #include <QWidget>
@@ -49,6 +50,19 @@ void setFontColour(QWidget* widget, const QColor& colour) {
 
 QColor fontColour(const QWidget* widget) {
   return widget->palette().color(QPalette::WindowText);
+}
+
+QStringList rateItems() {
+  return {QStringLiteral("9600 бод"), QStringLiteral("19200 бод"), QStringLiteral("57600 бод"),
+          QStringLiteral("115200 бод")};
+}
+
+void fillPasses(QComboBox* box) {
+  box->setEditable(true);
+  box->setInsertPolicy(QComboBox::NoInsert);
+  for (int i = 1; i <= 10; ++i)
+    box->addItem(QString::number(i));
+  box->setCurrentIndex(0);
 }
 
 }  // namespace tallowick::gui

@@ -5,11 +5,13 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 class QWidget;
+class QComboBox;
 class QLabel;
 
 namespace tallowick::gui {
@@ -40,6 +42,11 @@ W* place(QWidget* parent, const char* objectName, int left, int top, int width =
 
 // A label sized to its text.
 QLabel* label(QWidget* parent, const char* objectName, int left, int top, std::string_view text);
+
+// The line rates the windows offer, as the main window's ComboBox3 lists them.
+QStringList rateItems();
+// A number-of-passes box as the page "Тест РРО" has it: editable, "1" to "10", "1" chosen.
+void fillPasses(QComboBox* box);
 
 // The font the windows are laid out in ("MS Sans Serif" 8 pt, or the closest font here).
 QFont windowFont();
