@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "initforms/texts.h"
+#include "platform/own_text.h"
 
 namespace tallowick {
 
@@ -14,18 +15,22 @@ std::atomic<unsigned>& CliUi::stopRequests() {
   return count;
 }
 
+// The run's texts in the installed language: Russian on the command line, which installs
+// none; the windows' language when the station window runs it.
 void CliUi::messageBox(const std::string& text) {
-  err_ << "message: " << text << std::endl;
-  if (messageObserver_) messageObserver_(text);
+  const std::string shown = Text::tr(text);
+  err_ << "message: " << shown << std::endl;
+  if (messageObserver_) messageObserver_(shown);
 }
 
 bool CliUi::question(const std::string& text) {
-  err_ << "question: " << text << std::endl;
+  err_ << "question: " << Text::tr(text) << std::endl;
   if (!questionAnswer_) ++refused_;
   return questionAnswer_;
 }
 
-void CliUi::appendLog(LogId log, const std::string& line) {
+void CliUi::appendLog(LogId log, const std::string& text) {
+  const std::string line = Text::tr(text);
   (log == LogId::Test ? testLog_ : initLog_).push_back(line);
   out_ << line << std::endl;
   if (lineObserver_) lineObserver_(line);

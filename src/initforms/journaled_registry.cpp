@@ -1,4 +1,5 @@
 #include "initforms/journaled_registry.h"
+#include "platform/own_text.h"
 
 #include <charconv>
 #include <map>
@@ -128,7 +129,8 @@ StoreStatus finishPendingWrite(DirectRegistry& registry) {
   auto count = registry.readValue(kJournalKey, kCountValue);
   if (!count) return count.error();
   if (!count.value()) return registry.deleteKey(kJournalKey);
-  if (count.value()->type != ValueType::Dword) return damagedJournal("\"Count\" не REG_DWORD");
+  if (count.value()->type != ValueType::Dword)
+    return damagedJournal(Text::own("\"Count\" не REG_DWORD"));
   std::vector<Change> changes;
   for (std::uint32_t i = 0; i < count.value()->dword; ++i) {
     const std::string name = std::to_string(i);

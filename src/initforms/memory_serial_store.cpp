@@ -1,6 +1,7 @@
 #include "initforms/memory_serial_store.h"
 
 #include "initforms/journaled_registry.h"
+#include "platform/own_text.h"
 
 namespace tallowick {
 
@@ -47,7 +48,7 @@ class MemorySerialStore::Transaction final : public DirectRegistry {
                        const RegistryValue& value) override {
     if (auto allowed = change(); !allowed) return allowed;
     const auto found = keys_.find(foldedName(key));
-    if (found == keys_.end()) return StoreError{StoreErrorKind::Failed, "Нет ключа."};
+    if (found == keys_.end()) return StoreError{StoreErrorKind::Failed, Text::own("Нет ключа.")};
     auto [entry, added] =
         found->second.values.try_emplace(foldedName(name), NamedValue{std::string(name), value});
     if (!added) entry->second.value = value;
@@ -71,11 +72,11 @@ class MemorySerialStore::Transaction final : public DirectRegistry {
 
  private:
   StoreStatus change() {
-    if (!writable_) return StoreError{StoreErrorKind::Failed, "Изменение при чтении."};
+    if (!writable_) return StoreError{StoreErrorKind::Failed, Text::own("Изменение при чтении.")};
     if (!left_) return {};
     if (*left_ == 0) {
       left_.reset();
-      return StoreError{StoreErrorKind::Failed, "Запись прервана (сбой для проверки)."};
+      return StoreError{StoreErrorKind::Failed, Text::own("Запись прервана (сбой для проверки).")};
     }
     --*left_;
     return {};

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "initforms/serial_numbers.h"
+#include "platform/own_text.h"
 
 namespace tallowick {
 
@@ -78,9 +79,10 @@ StoreStatus replaceList(RegistryTransaction& tx, std::string_view key,
 StoreStatus checkStorable(const std::vector<std::string>& numbers) {
   for (const std::string& number : numbers) {
     if (!isStorableText(number)) {
-      return StoreError{StoreErrorKind::Failed,
-                        "Заводской номер содержит символы, которые нельзя сохранить; списки "
-                        "не изменены."};
+      return StoreError{
+          StoreErrorKind::Failed,
+          Text::own("Заводской номер содержит символы, которые нельзя сохранить; списки "
+                    "не изменены.")};
     }
   }
   return {};
@@ -138,7 +140,8 @@ StoreResult<bool> RegistryLayoutStore::hasList(SerialList list) {
 
 StoreStatus RegistryLayoutStore::registerProgram(std::string_view programPath) {
   if (!isStorableText(programPath)) {
-    return StoreError{StoreErrorKind::Failed, "Путь к программе нельзя сохранить в реестре."};
+    return StoreError{StoreErrorKind::Failed,
+                      Text::own("Путь к программе нельзя сохранить в реестре.")};
   }
   return runTransaction(TransactionMode::Write, [&](RegistryTransaction& tx) {
     const std::string_view key = keyPath(kAppPathsKey);

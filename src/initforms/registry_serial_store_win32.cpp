@@ -1,6 +1,7 @@
 #include "initforms/registry_serial_store.h"
 
 #include "initforms/journaled_registry.h"
+#include "platform/own_text.h"
 #include "platform/windows_text.h"
 
 // clang-format off
@@ -28,18 +29,19 @@ constexpr LONG kTransactionalConflict = 6800;
 
 StoreError registryError(LONG code, std::string_view key) {
   StoreErrorKind kind = StoreErrorKind::Failed;
-  std::string text = "Ошибка при работе с реестром Windows";
+  std::string text = Text::own("Ошибка при работе с реестром Windows");
   if (code == ERROR_ACCESS_DENIED) {
     kind = StoreErrorKind::ReadOnly;
-    text = "Нет права на запись в реестр Windows (запустите программу от имени администратора)";
+    text = Text::own(
+        "Нет права на запись в реестр Windows (запустите программу от имени администратора)");
   } else if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION ||
              code == kTransactionalConflict) {
     kind = StoreErrorKind::Locked;
-    text = "Реестр Windows занят другой программой";
+    text = Text::own("Реестр Windows занят другой программой");
   } else if (code == ERROR_BADDB || code == ERROR_BADKEY || code == ERROR_CANTREAD ||
              code == ERROR_REGISTRY_CORRUPT) {
     kind = StoreErrorKind::Damaged;
-    text = "Реестр Windows повреждён";
+    text = Text::own("Реестр Windows повреждён");
   }
   text += ": HKEY_LOCAL_MACHINE\\" + std::string(key) + " (код " + std::to_string(code) + ").";
   return {kind, std::move(text)};

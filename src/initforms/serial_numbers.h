@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/own_text.h"
+
 namespace tallowick {
 
 struct PrinterType {
@@ -18,11 +20,11 @@ struct PrinterType {
 
 // ComboBox1's items, in this order.
 inline constexpr std::array<PrinterType, 6> kPrinterTypes = {{
-    {"Veltor FP-T320 Retail Украина", "ДЩ200"},
-    {"Veltor FP-510T Украина", "ЕД800"},
-    {"Veltor KM-15 Украина", "ЛД104"},
-    {"Veltor FP-T320 Молдова", "DH210"},
-    {"Veltor FP-510T Молдова", "ED810"},
+    {Text::own("Veltor FP-T320 Retail Украина"), "ДЩ200"},
+    {Text::own("Veltor FP-510T Украина"), "ЕД800"},
+    {Text::own("Veltor KM-15 Украина"), "ЛД104"},
+    {Text::own("Veltor FP-T320 Молдова"), "DH210"},
+    {Text::own("Veltor FP-510T Молдова"), "ED810"},
     {"Veltor FP-90TT", "ДЧ700"},
 }};
 

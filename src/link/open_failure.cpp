@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "platform/own_text.h"
+
 namespace tallowick {
 
 using enum OpenFailureReason;
@@ -92,29 +94,31 @@ std::string openFailureText(const OpenFailure& f) {
     case None:
       return {};
     case NoSuchDevice:
-      text = port.empty() ? "Порт не выбран" : "Порт " + port + " не найден: нет такого устройства";
+      text = port.empty() ? Text::tr("Порт не выбран")
+                          : withArgs(Text::tr("Порт %1 не найден: нет такого устройства"), {port});
       break;
     case NoPermission:
-      text = "Нет прав на доступ к порту " + port;
+      text = withArgs(Text::tr("Нет прав на доступ к порту %1"), {port});
       break;
     case InUse:
-      text = "Порт " + port + " занят другой программой";
+      text = withArgs(Text::tr("Порт %1 занят другой программой"), {port});
       break;
     case NotSerialPort:
-      text = port + " не является последовательным портом";
+      text = withArgs(Text::tr("%1 не является последовательным портом"), {port});
       break;
     case RateRefused:
-      text = "Драйвер порта " + port + " не принимает скорость " + std::to_string(f.baud) + " бод";
+      text = withArgs(Text::tr("Драйвер порта %1 не принимает скорость %2 бод"),
+                      {port, std::to_string(f.baud)});
       break;
     case Other:
-      text = "Порт " + port + " не открывается";
+      text = withArgs(Text::tr("Порт %1 не открывается"), {port});
       break;
   }
   if (!f.systemText.empty()) text += " (" + f.systemText + ")";
   if (f.reason == NoPermission) {
-    text +=
+    text += Text::tr(
         ". Добавьте пользователя в группу dialout (sudo usermod -aG dialout $USER) и войдите в "
-        "систему заново";
+        "систему заново");
   }
   return text;
 }

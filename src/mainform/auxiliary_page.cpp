@@ -6,12 +6,13 @@
 #include "commands/printer_traits.h"
 #include "mainform/step_outcome.h"
 #include "mainform/tax_rates.h"
+#include "platform/own_text.h"
 
 namespace tallowick {
 namespace {
 
 constexpr const char* kPw = kDevicePassword;
-constexpr const char* kStopped = "Тест остановлен";
+constexpr const char* kStopped = Text::own("Тест остановлен");
 
 // The leading decimal integer of a reply field, after blanks and an optional sign; 0 when
 // there are no digits.
@@ -41,22 +42,24 @@ LoggedStep quietStep(const char* T, const char* E) {
 void AuxiliaryPage::Button12Click() {
   std::int32_t err = 0;
   s_.keep(s_.commands.PrintReport(kPw, 1, &err));
-  if (messageOutcome(s_, "Таймаут устройства! Ошибка X-отчета!", "Ошибка X-отчета")) {
-    s_.ui.messageBox("X-отчет - успешно");
+  if (messageOutcome(s_, Text::own("Таймаут устройства! Ошибка X-отчета!"),
+                     Text::own("Ошибка X-отчета"))) {
+    s_.ui.messageBox(Text::own("X-отчет - успешно"));
   }
 }
 
 void AuxiliaryPage::Button14Click() {
   s_.keep(s_.commands.SendFixed(kRebootDevice));
-  messageOutcome(s_, "Таймаут устройства! Ошибка!", "Ошибка перезагрузки регистратора!");
+  messageOutcome(s_, Text::own("Таймаут устройства! Ошибка!"),
+                 Text::own("Ошибка перезагрузки регистратора!"));
 }
 
 void AuxiliaryPage::Button16Click() {
   std::int32_t err = 0;
   s_.keep(s_.commands.OpenCashDrawer(kPw, &err));
-  if (messageOutcome(s_, "Таймаут устройства! Ошибка открытия денежного ящика!",
-                     "Ошибка открытия денежного ящика!")) {
-    s_.ui.messageBox("Открытие денежного ящика -- успешно!");
+  if (messageOutcome(s_, Text::own("Таймаут устройства! Ошибка открытия денежного ящика!"),
+                     Text::own("Ошибка открытия денежного ящика!"))) {
+    s_.ui.messageBox(Text::own("Открытие денежного ящика -- успешно!"));
   }
 }
 
@@ -64,17 +67,17 @@ void AuxiliaryPage::Button15Click() {
   const int test = s_.ui.internalTestIndex();
   // ComboBox4 offers tests 0 to 2; anything else is no selection.
   if (test < 0 || test > 2) return;
-  const char* T = "Таймаут устройства! Ошибка внутреннего теста!";
-  const char* E = "Ошибка внутреннего теста";
+  const char* T = Text::own("Таймаут устройства! Ошибка внутреннего теста!");
+  const char* E = Text::own("Ошибка внутреннего теста");
   std::int32_t err = 0;
   s_.keep(s_.commands.OpenServiceReceipt(kPw, &err));
   if (!messageOutcome(s_, T, E)) return;
   s_.keep(s_.commands.RunInternalTest(kPw, test, &err));
   if (!messageOutcome(s_, T, E)) return;
-  s_.ui.messageBox("Внутренний тест - успешно");
+  s_.ui.messageBox(Text::own("Внутренний тест - успешно"));
   s_.keep(s_.commands.CloseServiceReceipt(kPw, &err));
-  messageOutcome(s_, "Таймаут устройства! Ошибка закрытия служебного чека!",
-                 "Ошибка закрытия служебного чека");
+  messageOutcome(s_, Text::own("Таймаут устройства! Ошибка закрытия служебного чека!"),
+                 Text::own("Ошибка закрытия служебного чека"));
 }
 
 void AuxiliaryPage::Button13Click() {
@@ -86,27 +89,27 @@ void AuxiliaryPage::Button13Click() {
   } else {
     s_.keep(s_.commands.GetDeviceInfo(kPw, &err));
   }
-  if (!messageOutcome(s_, "Таймаут устройства! Ошибка работы  с  индикаторами клиента!",
-                      "Ошибка индикаторов клиента")) {
+  if (!messageOutcome(s_, Text::own("Таймаут устройства! Ошибка работы  с  индикаторами клиента!"),
+                      Text::own("Ошибка индикаторов клиента"))) {
     return;
   }
   const OpenDocument document = s_.state.LastResult->openDocument();
   if (document == OpenDocument::None) {
-    s_.ui.messageBox("Нет открытых чеков!");
+    s_.ui.messageBox(Text::own("Нет открытых чеков!"));
     return;
   }
   if (document == OpenDocument::ServiceReceipt) {
     s_.keep(s_.commands.CloseServiceReceipt(kPw, &err));
-    if (messageOutcome(s_, "Таймаут устройства! Ошибка закрытия служебного чека!",
-                       "Ошибка закрытия служебного чека")) {
-      s_.ui.messageBox("Служебный чек закрыт");
+    if (messageOutcome(s_, Text::own("Таймаут устройства! Ошибка закрытия служебного чека!"),
+                       Text::own("Ошибка закрытия служебного чека"))) {
+      s_.ui.messageBox(Text::own("Служебный чек закрыт"));
     }
     return;
   }
   s_.keep(s_.commands.CancelReceipt(kPw, 0, &err));
-  if (messageOutcome(s_, "Таймаут устройства! Ошибка аннулирования чека!",
-                     "Ошибка аннулирования чека")) {
-    s_.ui.messageBox("Чек закрыт");
+  if (messageOutcome(s_, Text::own("Таймаут устройства! Ошибка аннулирования чека!"),
+                     Text::own("Ошибка аннулирования чека"))) {
+    s_.ui.messageBox(Text::own("Чек закрыт"));
   }
 }
 
@@ -120,9 +123,11 @@ void AuxiliaryPage::Button17Click() {
   const auto taxes = taxRates(info->Fields[2], s_.state.TaxFirmwarePrefix, 0x03);
   for (const TaxRate& tax : taxes) {
     s_.keep(sendTaxRate(s_.commands, tax, &err));
-    if (!messageOutcome(s_, "Таймаут устройства! Ошибка!", "Ошибка установки налогов!")) return;
+    if (!messageOutcome(s_, Text::own("Таймаут устройства! Ошибка!"),
+                        Text::own("Ошибка установки налогов!")))
+      return;
   }
-  s_.ui.messageBox("Успешно!");
+  s_.ui.messageBox(Text::own("Успешно!"));
 }
 
 void AuxiliaryPage::Button11Click() {
@@ -135,15 +140,17 @@ void AuxiliaryPage::Button11Click() {
 
   std::int32_t err = 0;
   s_.keep(s_.commands.PrintReport(kPw, 0, &err));
-  if (!messageOutcome(s_, "Таймаут устройства! Ошибка Z-отчета!", "Ошибка Z-отчета")) return;
+  if (!messageOutcome(s_, Text::own("Таймаут устройства! Ошибка Z-отчета!"),
+                      Text::own("Ошибка Z-отчета")))
+    return;
   if (firmwareTraits(s_.state.FirmwareVersion).zReportClearsTape) {
     s_.keep(s_.commands.PrintReport(kPw, 2, &err));
-    if (!messageOutcome(s_, "Таймаут устройства! Ошибка обнуления контрольной ленты!",
-                        "Ошибка обнуления контрольной ленты")) {
+    if (!messageOutcome(s_, Text::own("Таймаут устройства! Ошибка обнуления контрольной ленты!"),
+                        Text::own("Ошибка обнуления контрольной ленты"))) {
       return;
     }
   }
-  s_.ui.messageBox("Z-отчет - успешно");
+  s_.ui.messageBox(Text::own("Z-отчет - успешно"));
 }
 
 void AuxiliaryPage::zReportWithTapeClearing() {
@@ -154,18 +161,18 @@ void AuxiliaryPage::zReportWithTapeClearing() {
   // announced as a successful one.
   bool reported = true;
   if (r->noReply()) {
-    s_.ui.messageBox("Таймаут устройства! Ошибка Z-отчета!");
+    s_.ui.messageBox(Text::own("Таймаут устройства! Ошибка Z-отчета!"));
     reported = false;
   }
   if (!r->accepted()) {
-    s_.ui.messageBox("Ошибка Z-отчета");
+    s_.ui.messageBox(Text::own("Ошибка Z-отчета"));
     reported = false;
   }
   s_.keep(s_.commands.PrintReport(kPw, 2, &err));
-  if (messageOutcome(s_, "Таймаут устройства! Ошибка обнуления контрольной ленты!",
-                     "Ошибка обнуления контрольной ленты") &&
+  if (messageOutcome(s_, Text::own("Таймаут устройства! Ошибка обнуления контрольной ленты!"),
+                     Text::own("Ошибка обнуления контрольной ленты")) &&
       reported) {
-    s_.ui.messageBox("Z-отчет - успешно!");
+    s_.ui.messageBox(Text::own("Z-отчет - успешно!"));
   }
 }
 
@@ -175,8 +182,8 @@ bool AuxiliaryPage::controlTapeBeforeZ() {
   std::int32_t err = 0;
   s_.keep(s_.commands.ReadDailyCounters(kPw, 6, &err));
   if (!loggedOutcome(s_,
-                     quietStep("Таймаут устройства! Ошибка чтения счетчиков дневных!",
-                               "Ошибка чтения счетчиков дневных!"),
+                     quietStep(Text::own("Таймаут устройства! Ошибка чтения счетчиков дневных!"),
+                               Text::own("Ошибка чтения счетчиков дневных!")),
                      0)) {
     return false;
   }
@@ -187,16 +194,18 @@ bool AuxiliaryPage::controlTapeBeforeZ() {
 bool AuxiliaryPage::controlTapeReceipt(bool secondForm) {
   std::int32_t err = 0;
   s_.keep(s_.commands.OpenServiceReceipt(kPw, &err));
-  if (!loggedOutcome(
-          s_, quietStep("Таймаут устройства! Ошибка инициализации!", "Ошибка инициализации!"), 0)) {
+  if (!loggedOutcome(s_,
+                     quietStep(Text::own("Таймаут устройства! Ошибка инициализации!"),
+                               Text::own("Ошибка инициализации!")),
+                     0)) {
     return false;
   }
 
   err = 0;
   s_.keep(s_.commands.PrintText(kPw, "%MHJc*** Контрольная лента ***", &err));
-  const LoggedStep text{.T = "Таймаут устройства! Ошибка печати текста!",
-                        .E = "Ошибка печати текста",
-                        .S = "Печать текста - успешно"};
+  const LoggedStep text{.T = Text::own("Таймаут устройства! Ошибка печати текста!"),
+                        .E = Text::own("Ошибка печати текста"),
+                        .S = Text::own("Печать текста - успешно")};
   if (!loggedOutcome(s_, text, err)) return false;
   s_.pumpEvents();
   if (s_.state.StopRequested) {
@@ -210,18 +219,18 @@ bool AuxiliaryPage::controlTapeReceipt(bool secondForm) {
   } else {
     s_.keep(s_.commands.RunInternalTest3(kPw, &err));
   }
-  if (!loggedOutcome(
-          s_,
-          quietStep("Ошибка закрытия служебного чека! Ошибка!", "Ошибка закрытия служебного чека!"),
-          0)) {
+  if (!loggedOutcome(s_,
+                     quietStep(Text::own("Ошибка закрытия служебного чека! Ошибка!"),
+                               Text::own("Ошибка закрытия служебного чека!")),
+                     0)) {
     return false;
   }
 
   s_.pumpEvents();
   s_.keep(s_.commands.CloseServiceReceipt(kPw, &err));
   return loggedOutcome(s_,
-                       quietStep("Таймаут устройства! Ошибка закрытия служебного чека!",
-                                 "Ошибка закрытия служебного чека!"),
+                       quietStep(Text::own("Таймаут устройства! Ошибка закрытия служебного чека!"),
+                                 Text::own("Ошибка закрытия служебного чека!")),
                        0);
 }
 

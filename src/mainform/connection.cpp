@@ -1,6 +1,7 @@
 #include "mainform/connection.h"
 
 #include "mainform/step_outcome.h"
+#include "platform/own_text.h"
 
 namespace tallowick {
 
@@ -16,7 +17,8 @@ void connectPrinter(Session& s, int baudIndex) {
   if (baudIndex < 0 || baudIndex >= static_cast<int>(std::size(kBaudRates))) return;
   s.state.ConnectedBaudRate = kBaudRates[baudIndex];
   if (s.link().OpenDeviceLink(s.ui.portName(), s.state.ConnectedBaudRate) == -1) {
-    s.ui.messageBox(portNotOpenedText("Невозможно подключить порт", s.link().openFailure()));
+    s.ui.messageBox(
+        portNotOpenedText(Text::own("Невозможно подключить порт"), s.link().openFailure()));
     return;
   }
   s.state.Connected = true;
@@ -49,7 +51,7 @@ void connectPrinter(Session& s, int baudIndex) {
   s.state.DeviceModel = r->Fields[0];
   s.state.FirmwareVersion = r->Fields[1];
   s.state.DeviceCountry = r->Fields[2];
-  s.ui.setCaption(std::string(kMainCaption) + " " + s.state.DeviceModel);
+  s.ui.setCaption(Text::tr(kMainCaption) + " " + s.state.DeviceModel);
 }
 
 std::string portNotOpenedText(std::string_view first, const OpenFailure& failure) {
@@ -61,7 +63,7 @@ std::string portNotOpenedText(std::string_view first, const OpenFailure& failure
 
 void disconnectPrinter(Session& s) {
   if (s.link().CloseDeviceLink() == 0) return;
-  s.ui.setCaption(std::string(kMainCaption) + " ");
+  s.ui.setCaption(Text::tr(kMainCaption) + " ");
   s.state.Connected = false;
   s.ui.showConnected(false);
   s.state.StopRequested = true;

@@ -7,10 +7,11 @@
 
 #include "link/open_failure.h"
 #include "mainform/session.h"
+#include "platform/own_text.h"
 
 namespace tallowick {
 
-inline constexpr const char* kMainCaption = "Тест регистратора расчетных операций";
+inline constexpr const char* kMainCaption = Text::own("Тест регистратора расчетных операций");
 
 // The rates of ComboBox3, by item index.
 inline constexpr std::int32_t kBaudRates[] = {9600, 19200, 57600, 115200};

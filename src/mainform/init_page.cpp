@@ -11,12 +11,13 @@
 #include "mainform/serial_selector.h"
 #include "mainform/step_outcome.h"
 #include "mainform/tax_rates.h"
+#include "platform/own_text.h"
 
 namespace tallowick {
 namespace {
 
 constexpr const char* kPw = kDevicePassword;
-constexpr const char* kTimeout = "Таймаут устройства! Ошибка!";
+constexpr const char* kTimeout = Text::own("Таймаут устройства! Ошибка!");
 
 // Characters as the user typed them, not the bytes of their UTF-8 form.
 std::size_t characters(const std::string& text) {
@@ -65,16 +66,21 @@ struct TaxLines {
 };
 
 constexpr std::array<TaxLines, 5> kTaxLines = {{
-    {"Шаг 3. Налог А не установлен!  Таймаут!!!", "Шаг 3. Налог А не установлен!  Ошибка!!!",
-     "Шаг 3. Налог А установлен! ", "Шаг 3 завершен успешно! "},
-    {"Шаг 4. Налог Б не установлен!  Таймаут!!!", "Шаг 4. Налог Б не установлен!  Ошибка!!!",
-     "Шаг 4. Налог Б установлен! ", "Шаг 4 завершен успешно! "},
-    {"Шаг 5. Налог В не установлен!  Таймаут!!!", "Шаг 5. Налог В не установлен!  Ошибка!!!",
-     "Шаг 5. Налог В установлен! ", "Шаг 5 завершен успешно! "},
-    {"Шаг 6. Налог Г не установлен!  Таймаут!!!", "Шаг 6. Налог Г не установлен!  Ошибка!!!",
-     "Шаг 6. Налог Г установлен! ", "Шаг 6 завершен успешно! "},
-    {"Шаг 7. Налоги  не установлены!  Таймаут!!!", "Шаг 7. Налоги не установлены!  Ошибка!!!",
-     "Шаг 7. Налоги установлены! ", "Шаг 7 завершен успешно! "},
+    {Text::own("Шаг 3. Налог А не установлен!  Таймаут!!!"),
+     Text::own("Шаг 3. Налог А не установлен!  Ошибка!!!"),
+     Text::own("Шаг 3. Налог А установлен! "), Text::own("Шаг 3 завершен успешно! ")},
+    {Text::own("Шаг 4. Налог Б не установлен!  Таймаут!!!"),
+     Text::own("Шаг 4. Налог Б не установлен!  Ошибка!!!"),
+     Text::own("Шаг 4. Налог Б установлен! "), Text::own("Шаг 4 завершен успешно! ")},
+    {Text::own("Шаг 5. Налог В не установлен!  Таймаут!!!"),
+     Text::own("Шаг 5. Налог В не установлен!  Ошибка!!!"),
+     Text::own("Шаг 5. Налог В установлен! "), Text::own("Шаг 5 завершен успешно! ")},
+    {Text::own("Шаг 6. Налог Г не установлен!  Таймаут!!!"),
+     Text::own("Шаг 6. Налог Г не установлен!  Ошибка!!!"),
+     Text::own("Шаг 6. Налог Г установлен! "), Text::own("Шаг 6 завершен успешно! ")},
+    {Text::own("Шаг 7. Налоги  не установлены!  Таймаут!!!"),
+     Text::own("Шаг 7. Налоги не установлены!  Ошибка!!!"),
+     Text::own("Шаг 7. Налоги установлены! "), Text::own("Шаг 7 завершен успешно! ")},
 }};
 
 }  // namespace
@@ -107,14 +113,20 @@ bool isBookSerialForm(const std::string& serial) {
 }
 
 std::string serialNotInBookQuestion(const std::string& serial) {
-  return "Заводской номер " + serial +
-         " не из списка «К инициализации». Записать его в регистратор?";
+  return withArgs(
+      Text::tr("Заводской номер %1 не из списка «К инициализации». Записать его в регистратор?"),
+      {serial});
 }
 
 std::string eraseQuestion(const std::string& deviceModel) {
-  const std::string printer = deviceModel.empty() ? "регистратора" : "регистратора " + deviceModel;
-  return "Стереть фискальную память " + printer +
-         "? Все данные фискальной памяти будут потеряны, отменить это нельзя.";
+  if (deviceModel.empty()) {
+    return Text::tr(
+        "Стереть фискальную память регистратора? Все данные фискальной памяти будут потеряны, "
+        "отменить это нельзя.");
+  }
+  return withArgs(Text::tr("Стереть фискальную память регистратора %1? Все данные фискальной "
+                           "памяти будут потеряны, отменить это нельзя."),
+                  {deviceModel});
 }
 
 void InitPage::refreshDateTime() {
@@ -132,18 +144,18 @@ void InitPage::PageControl1Change(Page page) {
 
 void InitPage::Button10Click() {
   s_.keep(s_.commands.SendFixed(kRebootDevice));
-  if (messageOutcome(s_, kTimeout, "Ошибка перезагрузки регистратора!")) {
-    s_.ui.messageBox("Успешно. Регистратор перезагружен!");
+  if (messageOutcome(s_, kTimeout, Text::own("Ошибка перезагрузки регистратора!"))) {
+    s_.ui.messageBox(Text::own("Успешно. Регистратор перезагружен!"));
   }
 }
 
 void InitPage::Button8Click() {
   if (!s_.ui.question(eraseQuestion(s_.state.DeviceModel))) return;
   s_.keep(s_.commands.SendFixed(kEraseFiscalMemory));
-  if (!messageOutcome(s_, kTimeout, "Ошибка обнуления ФП!")) return;
+  if (!messageOutcome(s_, kTimeout, Text::own("Ошибка обнуления ФП!"))) return;
   s_.keep(s_.commands.SendFixed(kRebootDevice));
-  if (messageOutcome(s_, kTimeout, "Ошибка перезагрузки регистратора!")) {
-    s_.ui.messageBox("Успешно. ФП обнулена!");
+  if (messageOutcome(s_, kTimeout, Text::own("Ошибка перезагрузки регистратора!"))) {
+    s_.ui.messageBox(Text::own("Успешно. ФП обнулена!"));
   }
 }
 
@@ -185,26 +197,27 @@ InitEnd InitPage::Button9Click() {
 InitEnd InitPage::initialise() {
   const std::string date = s_.ui.dateText();
   const std::string time = s_.ui.timeText();
-  const char* dateNoReply = "Шаг 1. Дата и время не установлены!  Таймаут!!!";
-  const char* dateError = "Шаг 1. Дата и время не установлены!  Ошибка!!!";
+  const char* dateNoReply = Text::own("Шаг 1. Дата и время не установлены!  Таймаут!!!");
+  const char* dateError = Text::own("Шаг 1. Дата и время не установлены!  Ошибка!!!");
   const CommandResult* probe = s_.keep(s_.commands.SendFixed(kBeep));
-  if (!initOutcome(s_, kTimeout, dateNoReply, "Ошибка установки времени!", dateError, {})) {
+  if (!initOutcome(s_, kTimeout, dateNoReply, Text::own("Ошибка установки времени!"), dateError,
+                   {})) {
     return InitEnd::Failed;
   }
   const bool noReboot = probe->noRebootNeeded();
-  log("Начало инициализации регистратора.");
+  log(Text::own("Начало инициализации регистратора."));
 
   std::int32_t err = 0;
   s_.keep(s_.commands.SetDateTime(kPw, date, time, &err));
   // A refused argument sends nothing and leaves the probe's record in place, which would
   // read as success.
   if (err != 0) {
-    s_.ui.messageBox("Ошибка установки времени!");
+    s_.ui.messageBox(Text::own("Ошибка установки времени!"));
     log(dateError);
     return InitEnd::Failed;
   }
-  if (!initOutcome(s_, kTimeout, dateNoReply, "Ошибка установки времени!", dateError,
-                   {"Шаг 1. Дата и время установлены успешно.  Перезагрузка РРО..."})) {
+  if (!initOutcome(s_, kTimeout, dateNoReply, Text::own("Ошибка установки времени!"), dateError,
+                   {Text::own("Шаг 1. Дата и время установлены успешно.  Перезагрузка РРО...")})) {
     return InitEnd::Failed;
   }
 
@@ -212,14 +225,14 @@ InitEnd InitPage::initialise() {
   if (!writeSerialNumber()) return InitEnd::Failed;
   if (!identificationAndTaxes() || !technicalInformation()) return InitEnd::Failed;
 
-  s_.ui.messageBox("Инициализация выполнена!");
-  log("Конец инициализации регистратора.");
+  s_.ui.messageBox(Text::own("Инициализация выполнена!"));
+  log(Text::own("Конец инициализации регистратора."));
   s_.ui.showForm4();
   return InitEnd::Finished;
 }
 
 bool InitPage::writeSerialNumber() {
-  const char* serialError = "Шаг 2. Заводской номер не установлен!  Ошибка!!!";
+  const char* serialError = Text::own("Шаг 2. Заводской номер не установлен!  Ошибка!!!");
   std::string serial = nextFromBook_ ? std::string() : s_.ui.serialSelector().text();
   if (s_.numbers != nullptr) {
     auto taken = s_.numbers->take(serial, s_.state);
@@ -232,21 +245,22 @@ bool InitPage::writeSerialNumber() {
     if (serial.empty()) {
       serial = taken.value().number;
       s_.ui.serialSelector().setText(serial);
-      log("Шаг 2. Заводской номер из книги: " + serial);
+      log(withArgs(Text::tr("Шаг 2. Заводской номер из книги: %1"), {serial}));
     }
   }
   std::int32_t err = 0;
   s_.keep(s_.commands.SetSerialNumber(kPw, serial, &err));
   if (err != 0) {
-    s_.ui.messageBox("Ошибка установки заводского номера!");
+    s_.ui.messageBox(Text::own("Ошибка установки заводского номера!"));
     log(serialError);
     return false;
   }
   // Whatever the printer answers, it may have heard the number.
   if (s_.numbers != nullptr) s_.numbers->sent(serial);
-  return initOutcome(s_, kTimeout, "Шаг 2. Заводской номер не установлен!  Таймаут!!!",
-                     "Ошибка установки заводского номера!", serialError,
-                     {"Шаг 2. Заводской номер установлен! ", "Шаг 2 завершен успешно! "});
+  return initOutcome(
+      s_, kTimeout, Text::own("Шаг 2. Заводской номер не установлен!  Таймаут!!!"),
+      Text::own("Ошибка установки заводского номера!"), serialError,
+      {Text::own("Шаг 2. Заводской номер установлен! "), Text::own("Шаг 2 завершен успешно! ")});
 }
 
 std::optional<InitEnd> InitPage::rebootAndWait(bool noReboot) {
@@ -269,13 +283,13 @@ std::optional<InitEnd> InitPage::rebootAndWait(bool noReboot) {
     return InitEnd::ProgramEnded;
   }
   if (noReply) {
-    s_.ui.messageBox("Таймаут устройства! Ошибка инициализации!");
-    log("Шаг 1. Перезагрузка регистратора не выыполнена!  Таймаут!!!");
+    s_.ui.messageBox(Text::own("Таймаут устройства! Ошибка инициализации!"));
+    log(Text::own("Шаг 1. Перезагрузка регистратора не выыполнена!  Таймаут!!!"));
     return InitEnd::Failed;
   }
   if (!accepted) {
-    s_.ui.messageBox("Ошибка перезагрузки регистратора!");
-    log("Шаг 1. Перезагрузка регистратора не выполнена!  Ошибка!!!");
+    s_.ui.messageBox(Text::own("Ошибка перезагрузки регистратора!"));
+    log(Text::own("Шаг 1. Перезагрузка регистратора не выполнена!  Ошибка!!!"));
     return InitEnd::Failed;
   }
   return std::nullopt;
@@ -294,8 +308,8 @@ bool InitPage::identificationAndTaxes() {
   for (std::size_t i = 0; i < taxes.size(); ++i) {
     const TaxLines& lines = kTaxLines[i];
     s_.keep(sendTaxRate(s_.commands, taxes[i], &err));
-    if (!initOutcome(s_, kTimeout, lines.noReply, "Ошибка установки налогов!", lines.error,
-                     {lines.success, lines.done})) {
+    if (!initOutcome(s_, kTimeout, lines.noReply, Text::own("Ошибка установки налогов!"),
+                     lines.error, {lines.success, lines.done})) {
       return false;
     }
   }
@@ -303,16 +317,16 @@ bool InitPage::identificationAndTaxes() {
 }
 
 bool InitPage::technicalInformation() {
-  const char* E = "Ошибка инициализации!";
+  const char* E = Text::own("Ошибка инициализации!");
   std::int32_t err = 0;
   s_.pumpEvents();
   s_.keep(s_.commands.OpenServiceReceipt(kPw, &err));
-  if (!messageOutcome(s_, "Таймаут устройства! Ошибка инициализации!", E)) return false;
+  if (!messageOutcome(s_, Text::own("Таймаут устройства! Ошибка инициализации!"), E)) return false;
   s_.keep(s_.commands.RunInternalTest(kPw, 0, &err));
-  if (!messageOutcome(s_, "Ошибка инициализации! Ошибка!", E)) return false;
+  if (!messageOutcome(s_, Text::own("Ошибка инициализации! Ошибка!"), E)) return false;
   s_.pumpEvents();
   s_.keep(s_.commands.CloseServiceReceipt(kPw, &err));
-  return messageOutcome(s_, "Таймаут устройства! Ошибка инициализации!", E);
+  return messageOutcome(s_, Text::own("Таймаут устройства! Ошибка инициализации!"), E);
 }
 
 }  // namespace tallowick

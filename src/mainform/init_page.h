@@ -10,6 +10,7 @@
 #include <string>
 
 #include "mainform/session.h"
+#include "platform/own_text.h"
 
 namespace tallowick {
 
@@ -24,16 +25,16 @@ enum class InitEnd : std::uint8_t {
   Finished,      // "Инициализация выполнена!" and TForm4 were shown
 };
 
-inline constexpr const char* kFieldsMissing = "Не заполнены все необходимые поля!!!";
-inline constexpr const char* kFieldsUnusable =
+inline constexpr const char* kFieldsMissing = Text::own("Не заполнены все необходимые поля!!!");
+inline constexpr const char* kFieldsUnusable = Text::own(
     "Дата, время и заводской номер не должны содержать символ ';', управляющие символы и "
-    "символы вне кодировки Windows-1251!";
+    "символы вне кодировки Windows-1251!");
 inline constexpr const char* kBadDate =
-    "Неверная дата! Укажите существующую дату в виде DDMMYY (день 01-31, месяц 01-12).";
+    Text::own("Неверная дата! Укажите существующую дату в виде DDMMYY (день 01-31, месяц 01-12).");
 inline constexpr const char* kBadTime =
-    "Неверное время! Укажите время в виде HHMM (часы 00-23, минуты 00-59).";
+    Text::own("Неверное время! Укажите время в виде HHMM (часы 00-23, минуты 00-59).");
 inline constexpr const char* kSerialTooLong =
-    "Заводской номер слишком длинный: в команду помещается не более 211 символов!";
+    Text::own("Заводской номер слишком длинный: в команду помещается не более 211 символов!");
 
 // The longest serial number that one SetSerialNumber frame carries after the password.
 inline constexpr std::size_t kMaxSerialLength = 211;

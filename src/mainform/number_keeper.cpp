@@ -1,4 +1,5 @@
 #include "mainform/number_keeper.h"
+#include "platform/own_text.h"
 
 #include "initforms/serial_numbers.h"
 
@@ -34,8 +35,9 @@ const PrinterType* bookTypeNamed(std::string_view name) {
 }
 
 StoreError noBookTypeOf(const RunState& printer) {
-  return {StoreErrorKind::Conflict, "В книге нет типа регистратора " + printer.DeviceModel + " (" +
-                                        printer.DeviceCountry + "): укажите тип номера."};
+  return {StoreErrorKind::Conflict,
+          withArgs(Text::tr("В книге нет типа регистратора %1 (%2): укажите тип номера."),
+                   {printer.DeviceModel, printer.DeviceCountry})};
 }
 
 StoreResult<TakenNumber> BookKeeper::take(const std::string& wanted, const RunState& printer) {
@@ -45,8 +47,9 @@ StoreResult<TakenNumber> BookKeeper::take(const std::string& wanted, const RunSt
   for (const std::string& number : book_.shouldInit()) {
     if (number.starts_with(type->prefix)) return TakenNumber{number, {}};
   }
-  return StoreError{StoreErrorKind::Conflict, "В списке «К инициализации» нет номеров типа «" +
-                                                  std::string(type->item) + "»."};
+  return StoreError{StoreErrorKind::Conflict,
+                    withArgs(Text::tr("В списке «К инициализации» нет номеров типа «%1»."),
+                             {Text::tr(type->item)})};
 }
 
 void BookKeeper::sent(const std::string& number) {

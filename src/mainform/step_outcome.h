@@ -8,16 +8,18 @@
 #include <string>
 
 #include "mainform/session.h"
+#include "platform/own_text.h"
 
 namespace tallowick {
 
-inline constexpr const char* kServiceModeOn = "Внимание!  Service Mode включен.";
-inline constexpr const char* kServiceModeOff = "Service Mode выключен.";
+inline constexpr const char* kServiceModeOn = Text::own("Внимание!  Service Mode включен.");
+inline constexpr const char* kServiceModeOff = Text::own("Service Mode выключен.");
 
 // The boxes of GetDeviceInfo, which the connect and several pages send: no answer, and a
 // refusal.
-inline constexpr const char* kGetDeviceInfoTimeout = "Таймаут устройства! Ошибка GetDeviceInfo!";
-inline constexpr const char* kGetDeviceInfoError = "Ошибка GetDeviceInfo";
+inline constexpr const char* kGetDeviceInfoTimeout =
+    Text::own("Таймаут устройства! Ошибка GetDeviceInfo!");
+inline constexpr const char* kGetDeviceInfoError = Text::own("Ошибка GetDeviceInfo");
 
 // Label9 from bit 0 of the first status byte of the last result.
 void updateServiceIndicator(Session& s);

@@ -1,4 +1,5 @@
 #include "testrun/numbers.h"
+#include "platform/own_text.h"
 
 #include <charconv>
 
@@ -40,8 +41,8 @@ std::int64_t leadingInteger(std::string_view text) {
 }
 
 std::string notANumber(std::string_view what, int field, std::string_view text) {
-  return std::string(what) + ": поле " + std::to_string(field) + " ответа не является числом (\"" +
-         std::string(text) + "\")";
+  return withArgs(Text::tr("%1: поле %2 ответа не является числом (\"%3\")"),
+                  {what, std::to_string(field), text});
 }
 
 }  // namespace tallowick

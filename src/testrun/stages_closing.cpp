@@ -3,6 +3,7 @@
 // receipt, the display's farewell and the end lines.
 #include "commands/printer_traits.h"
 #include "mainform/connection.h"
+#include "platform/own_text.h"
 #include "testrun/numbers.h"
 #include "testrun/step_texts.h"
 #include "testrun/test_run.h"
@@ -32,19 +33,19 @@ LoggedStep ending(std::string T, std::string E, OnArgError onArgError) {
 std::vector<Step> controlTapeReceipt(Step closing) {
   return {
       {.call = kOpenService,
-       .outcome = ending("Таймаут устройства! Ошибка инициализации!", "Ошибка инициализации!",
-                         OnArgError::LogAndEnd)},
+       .outcome = ending(Text::own("Таймаут устройства! Ошибка инициализации!"),
+                         Text::own("Ошибка инициализации!"), OnArgError::LogAndEnd)},
       {.call =
            [](CommandSet& c, std::int32_t* e) {
              return c.PrintText(kPw, "%MHJc*** Контрольная лента ***", e);
            },
-       .outcome = texts("Таймаут устройства! Ошибка печати текста!", "Ошибка печати текста",
-                        "Печать текста - успешно"),
+       .outcome = texts(Text::own("Таймаут устройства! Ошибка печати текста!"),
+                        Text::own("Ошибка печати текста"), Text::own("Печать текста - успешно")),
        .tail = {Tail::Stop}},
       std::move(closing),
       {.call = kCloseService,
-       .outcome = ending("Таймаут устройства! Ошибка закрытия служебного чека!",
-                         "Ошибка закрытия служебного чека!", OnArgError::BoxAndEnd)},
+       .outcome = ending(Text::own("Таймаут устройства! Ошибка закрытия служебного чека!"),
+                         Text::own("Ошибка закрытия служебного чека!"), OnArgError::BoxAndEnd)},
   };
 }
 
@@ -58,8 +59,8 @@ bool TestRun::clockCheck() {
   blank();
   if (!tail({Tail::Pause, Tail::Stop, Tail::Pump})) return false;
 
-  LoggedStep reading =
-      texts("Таймаут устройства! Ошибка теста таймера!", "Ошибка теста таймера", "");
+  LoggedStep reading = texts(Text::own("Таймаут устройства! Ошибка теста таймера!"),
+                             Text::own("Ошибка теста таймера"), "");
   reading.lines = ResultLines::EmptyOnly;
   const CommandCall getDateTime = [](CommandSet& c, std::int32_t* e) {
     return c.GetDateTime(kPw, e);
@@ -73,17 +74,18 @@ bool TestRun::clockCheck() {
 bool TestRun::technicalInformation() {
   if (!runAll({
           {.call = kOpenService,
-           .outcome = ending("Таймаут устройства! Ошибка инициализации!", "Ошибка инициализации!",
-                             OnArgError::LogAndEnd)},
+           .outcome = ending(Text::own("Таймаут устройства! Ошибка инициализации!"),
+                             Text::own("Ошибка инициализации!"), OnArgError::LogAndEnd)},
           {.call = [](CommandSet& c, std::int32_t* e) { return c.RunInternalTest(kPw, 0, e); },
-           .outcome = quiet("Ошибка инициализации! Ошибка!", "Ошибка инициализации!"),
+           .outcome = quiet(Text::own("Ошибка инициализации! Ошибка!"),
+                            Text::own("Ошибка инициализации!")),
            .tail = {Tail::Pump}},
       })) {
     return false;
   }
   return run({.call = kCloseService,
-              .outcome = ending("Таймаут устройства! Ошибка CloseServiceReceipt!",
-                                "Ошибка CloseServiceReceipt!", OnArgError::BoxAndEnd)});
+              .outcome = ending(Text::own("Таймаут устройства! Ошибка CloseServiceReceipt!"),
+                                Text::own("Ошибка CloseServiceReceipt!"), OnArgError::BoxAndEnd)});
 }
 
 bool TestRun::controlTape() {
@@ -91,34 +93,36 @@ bool TestRun::controlTape() {
   s_.pumpEvents();
   for (const Step& step : controlTapeReceipt(
            {.call = [](CommandSet&c, std::int32_t*e) { return c.RunInternalTest3(kPw, e); },
-          .outcome = quiet("Ошибка закрытия служебного чека! Ошибка!",
-                           "Ошибка закрытия служебного чека!")})) {
+          .outcome = quiet(Text::own("Ошибка закрытия служебного чека! Ошибка!"),
+                           Text::own("Ошибка закрытия служебного чека!"))})) {
     if (!run(step)) return false;
   }
   if (!run({.call = [](CommandSet& c, std::int32_t* e) { return c.ReadDailyCounters(kPw, 6, e); },
-            .outcome = ending("Таймаут устройства! Ошибка чтения счетчиков дневных!",
-                              "Ошибка чтения счетчиков дневных!", OnArgError::LogAndCount)})) {
+            .outcome =
+                ending(Text::own("Таймаут устройства! Ошибка чтения счетчиков дневных!"),
+                       Text::own("Ошибка чтения счетчиков дневных!"), OnArgError::LogAndCount)})) {
     return false;
   }
   if (leadingInteger(s_.state.LastResult->Fields[0]) == 0) return true;
   s_.pumpEvents();
   for (const Step& step : controlTapeReceipt(
            {.call = [](CommandSet&c, std::int32_t*e) { return c.SendCommandA6(kPw, 2, 0, 0, e); },
-          .outcome = quiet("Ошибка закрытия служебного чека! Ошибка!",
-                           "Ошибка закрытия служебного чека!")})) {
+          .outcome = quiet(Text::own("Ошибка закрытия служебного чека! Ошибка!"),
+                           Text::own("Ошибка закрытия служебного чека!"))})) {
     if (!run(step)) return false;
   }
   return true;
 }
 
 bool TestRun::closingZReport() {
-  title("Z-отчет");
+  title(Text::own("Z-отчет"));
   const Step zReport{
       .call = [](CommandSet& c, std::int32_t* e) { return c.PrintReport(kPw, 0, e); },
-      .outcome = ending("Таймаут устройства! Ошибка Z-отчета!", "Ошибка Z-отчета",
-                        OnArgError::LogAndCount)};
-  LoggedStep clear = ending("Таймаут устройства! Ошибка обнуления контрольной ленты!",
-                            "Ошибка обнуления контрольной ленты", OnArgError::LogAndCount);
+      .outcome = ending(Text::own("Таймаут устройства! Ошибка Z-отчета!"),
+                        Text::own("Ошибка Z-отчета"), OnArgError::LogAndCount)};
+  LoggedStep clear =
+      ending(Text::own("Таймаут устройства! Ошибка обнуления контрольной ленты!"),
+             Text::own("Ошибка обнуления контрольной ленты"), OnArgError::LogAndCount);
   const CommandCall clearTape = [](CommandSet& c, std::int32_t* e) {
     return c.PrintReport(kPw, 2, e);
   };
@@ -132,7 +136,7 @@ bool TestRun::closingZReport() {
       !run({.call = clearTape, .outcome = clear})) {
     return false;
   }
-  log("Z-отчет - успешно");
+  log(Text::own("Z-отчет - успешно"));
   return true;
 }
 
@@ -145,11 +149,12 @@ bool TestRun::operatorAgain() {
 
 bool TestRun::lineRateChange() {
   const std::int32_t connected = s_.state.ConnectedBaudRate;
-  if (!run({.call = kReadRegistratorParams,
-            .outcome = texts("Таймаут устройства! Ошибка чтения параметров регистратора!",
-                             "Ошибка чтения параметров регистратора",
-                             "Чтение параментров регистратора - успешно"),
-            .tail = {Tail::Stop}})) {
+  if (!run(
+          {.call = kReadRegistratorParams,
+           .outcome = texts(Text::own("Таймаут устройства! Ошибка чтения параметров регистратора!"),
+                            Text::own("Ошибка чтения параметров регистратора"),
+                            Text::own("Чтение параментров регистратора - успешно")),
+           .tail = {Tail::Stop}})) {
     return false;
   }
   // Kept before the next command overwrites the record; the rate's place is not kept.
@@ -157,7 +162,7 @@ bool TestRun::lineRateChange() {
   const auto p1 = parseDecimal(r.Fields[1]);
   const auto p6 = parseDecimal(r.Fields[6]);
   if (!p1 || !p6) {
-    constexpr const char* kWhat = "Ошибка чтения параметров регистратора";
+    constexpr const char* kWhat = Text::own("Ошибка чтения параметров регистратора");
     s_.ui.messageBox(p1 ? notANumber(kWhat, 6, r.Fields[6]) : notANumber(kWhat, 1, r.Fields[1]));
     return abort();
   }
@@ -172,34 +177,37 @@ bool TestRun::lineRateChange() {
   if (!changed) {
     // No second rate for this model at this rate: the receipt is printed at the rate the
     // run was started with, and printer and port stay where they are.
-    const std::string why = "Смена скорости не выполнена: для " + s_.state.DeviceModel +
-                            " нет второй скорости при " + std::to_string(connected) + " бод";
+    const std::string why =
+        withArgs(Text::tr("Смена скорости не выполнена: для %1 нет второй скорости при %2 бод"),
+                 {s_.state.DeviceModel, std::to_string(connected)});
     s_.ui.messageBox(why);
     log(why);
   }
   const std::int32_t rate = changed.value_or(connected);
 
-  if (changed &&
-      (!setRate(rate, "Ошибка установки параметров!") || !reopenAt(rate) ||
-       !run({.call = kReadRegistratorParams,
-             .outcome = texts("Таймаут устройства! Ошибка чтения параметров регистратора!",
-                              "Ошибка чтения параметров регистратора!",
-                              "Чтение параментров регистратора - успешно"),
-             .tail = {Tail::Stop}}))) {
+  if (changed && (!setRate(rate, Text::own("Ошибка установки параметров!")) || !reopenAt(rate) ||
+                  !run({.call = kReadRegistratorParams,
+                        .outcome = texts(
+                            Text::own("Таймаут устройства! Ошибка чтения параметров регистратора!"),
+                            Text::own("Ошибка чтения параметров регистратора!"),
+                            Text::own("Чтение параментров регистратора - успешно")),
+                        .tail = {Tail::Stop}}))) {
     return false;
   }
 
-  title("Служебный чек - изменения скорости работы с РРО");
-  const LoggedStep text =
-      texts("Таймаут устройства! Ошибка печати текста! (скорость)",
-            "Ошибка печати текста (скорость)", "Печать текста - успешно (скорость)");
+  title(Text::own("Служебный чек - изменения скорости работы с РРО"));
+  const LoggedStep text = texts(Text::own("Таймаут устройства! Ошибка печати текста! (скорость)"),
+                                Text::own("Ошибка печати текста (скорость)"),
+                                Text::own("Печать текста - успешно (скорость)"));
+  // Printed on the receipt: the printer's data, never translated.
   const std::string started = "Скорость запуска теста=" + std::to_string(connected);
   const std::string printed = "Скорость при печати чека=" + std::to_string(rate);
   if (!runAll({
           {.call = kOpenService,
-           .outcome = texts("Таймаут устройства! Ошибка окрытия служебного чека (скорость)!",
-                            "Ошибка окрытия служебного чека (скорость)",
-                            "Чек открыт - успешно (скорость)")},
+           .outcome =
+               texts(Text::own("Таймаут устройства! Ошибка окрытия служебного чека (скорость)!"),
+                     Text::own("Ошибка окрытия служебного чека (скорость)"),
+                     Text::own("Чек открыт - успешно (скорость)"))},
           {.call = [started](CommandSet& c,
                              std::int32_t* e) { return c.PrintText(kPw, started, e); },
            .outcome = text,
@@ -209,16 +217,18 @@ bool TestRun::lineRateChange() {
            .outcome = text,
            .tail = {Tail::StopSpaced}},
           {.call = kCloseService,
-           .outcome = texts("Таймаут устройства! Ошибка закрытия служебного чека! (скорость)",
-                            "Ошибка закрытия служебного чека (скорость)",
-                            "Изменение скорости ПК/РРО - успешно"),
+           .outcome =
+               texts(Text::own("Таймаут устройства! Ошибка закрытия служебного чека! (скорость)"),
+                     Text::own("Ошибка закрытия служебного чека (скорость)"),
+                     Text::own("Изменение скорости ПК/РРО - успешно")),
            .tail = {Tail::Pause, Tail::Space}},
       })) {
     return false;
   }
   if (!changed) return true;
-  if (!setRate(connected, "Ошибка установки параметров") || !reopenAt(connected)) return false;
-  s_.ui.messageBox("Успешно!");
+  if (!setRate(connected, Text::own("Ошибка установки параметров")) || !reopenAt(connected))
+    return false;
+  s_.ui.messageBox(Text::own("Успешно!"));
   return true;
 }
 
@@ -227,30 +237,32 @@ bool TestRun::setRate(std::int32_t rate, const char* E) {
                                               kept_[3], kept_[4], kept_[5]};
   return run({.call = [values](CommandSet& c,
                                std::int32_t* e) { return c.SetRegistratorParams(kPw, values, e); },
-              .outcome = texts("Таймаут устройства! Ошибка установки параметров!", E,
-                               "Установка параментров регистратора - успешно"),
+              .outcome = texts(Text::own("Таймаут устройства! Ошибка установки параметров!"), E,
+                               Text::own("Установка параментров регистратора - успешно")),
               .tail = {Tail::Stop}});
 }
 
 bool TestRun::reopenAt(std::int32_t rate) {
   s_.link().CloseDeviceLink();
   if (s_.link().OpenDeviceLink(s_.ui.portName(), rate) != -1) return true;
-  s_.ui.messageBox(
-      portNotOpenedText("Невозможно подключить порт на другой скорости", s_.link().openFailure()));
-  log("Ошибка изменения скорости порта");
+  s_.ui.messageBox(portNotOpenedText(Text::own("Невозможно подключить порт на другой скорости"),
+                                     s_.link().openFailure()));
+  log(Text::own("Ошибка изменения скорости порта"));
   ++s_.state.ErrorCount;
   return abort();
 }
 
 bool TestRun::endDisplay() {
   if (!modelTraits(s_.state.DeviceModel).customerDisplay) return true;
-  const char* T = "Таймаут устройства! Ошибка работы  с  индикаторами клиента!";
-  const char* E = "Ошибка индикаторов клиента";
+  const char* T = Text::own("Таймаут устройства! Ошибка работы  с  индикаторами клиента!");
+  const char* E = Text::own("Ошибка индикаторов клиента");
   return runAll({
       {.call = [](CommandSet& c, std::int32_t* e) { return c.DisplayText(kPw, "", 0, 0, e); },
-       .outcome = quiet("Таймаут устройства!", "Ошибка!")},
-      {.call = [](CommandSet& c,
-                  std::int32_t* e) { return c.DisplayText(kPw, "Конец теста!", 1, 0, e); },
+       .outcome = quiet(Text::own("Таймаут устройства!"), Text::own("Ошибка!"))},
+      {.call =
+           [](CommandSet& c, std::int32_t* e) {
+             return c.DisplayText(kPw, Text::own("Конец теста!"), 1, 0, e);
+           },
        .outcome = quiet(T, E)},
       {.call = [](CommandSet& c, std::int32_t* e) { return c.DisplayText(kPw, "", 3, 0, e); },
        .outcome = quiet(T, E)},

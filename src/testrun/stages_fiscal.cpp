@@ -4,6 +4,7 @@
 #include <array>
 
 #include "commands/printer_traits.h"
+#include "platform/own_text.h"
 #include "testrun/step_texts.h"
 #include "testrun/test_run.h"
 
@@ -53,34 +54,39 @@ const CommandCall kPrintTotal = [](CommandSet& c, std::int32_t* e) {
   return c.PrintTotal(kPw, 1, e);
 };
 
-const LoggedStep kSale = counted("Таймаут устройства! Ошибка продажи товара!",
-                                 "Ошибка продажи товара", "Продажа товара - успешно");
-const LoggedStep kText = counted("Таймаут устройства! Ошибка печати текста!",
-                                 "Ошибка печати текста", "Печать текста - успешно");
-const LoggedStep kPayment = counted("Таймаут устройства! Ошибка оплаты чека!", "Ошибка оплаты чека",
-                                    "Оплата чека - успешно");
-const LoggedStep kTotal = counted("Таймаут устройства! Ошибка печати итога!", "Ошибка печати итога",
-                                  "Печать итога - успешно");
-const LoggedStep kClose = counted("Таймаут устройства! Ошибка закрытия чека!",
-                                  "Ошибка закрытия чека", "Чек закрыт - успешно");
-const LoggedStep kOpenSale =
-    counted("Таймаут устройства! Ошибка открытия фискального чека!",
-            "Ошибка открытия фискального чека", "Фискальный чек открыт - успешно");
+const LoggedStep kSale =
+    counted(Text::own("Таймаут устройства! Ошибка продажи товара!"),
+            Text::own("Ошибка продажи товара"), Text::own("Продажа товара - успешно"));
+const LoggedStep kText =
+    counted(Text::own("Таймаут устройства! Ошибка печати текста!"),
+            Text::own("Ошибка печати текста"), Text::own("Печать текста - успешно"));
+const LoggedStep kPayment =
+    counted(Text::own("Таймаут устройства! Ошибка оплаты чека!"), Text::own("Ошибка оплаты чека"),
+            Text::own("Оплата чека - успешно"));
+const LoggedStep kTotal =
+    counted(Text::own("Таймаут устройства! Ошибка печати итога!"), Text::own("Ошибка печати итога"),
+            Text::own("Печать итога - успешно"));
+const LoggedStep kClose =
+    counted(Text::own("Таймаут устройства! Ошибка закрытия чека!"),
+            Text::own("Ошибка закрытия чека"), Text::own("Чек закрыт - успешно"));
+const LoggedStep kOpenSale = counted(
+    Text::own("Таймаут устройства! Ошибка открытия фискального чека!"),
+    Text::own("Ошибка открытия фискального чека"), Text::own("Фискальный чек открыт - успешно"));
 
 }  // namespace
 
 bool TestRun::articleProgramming() {
   for (std::size_t i = 0; i < kArticles.size(); ++i) {
     const Article a = kArticles[i];
-    LoggedStep outcome =
-        texts("Таймаут устройства! Ошибка программирования артикулов!",
-              "Ошибка программирования артикулов", "Программирование артикулов - успешно");
+    LoggedStep outcome = texts(Text::own("Таймаут устройства! Ошибка программирования артикулов!"),
+                               Text::own("Ошибка программирования артикулов"),
+                               Text::own("Программирование артикулов - успешно"));
     // A refused article goes on as a success; only the first one is not counted.
     outcome.onError = i == 0 ? OnFailure::Continue : OnFailure::CountAndContinue;
     const std::vector<Tail> after =
         i < 3 ? std::vector<Tail>{Tail::Pause, Tail::Pause, Tail::Blank, Tail::Stop}
               : std::vector<Tail>{Tail::Stop, Tail::Pause, Tail::Blank, Tail::Stop};
-    if (!run({.title = "Программирование артикулов",
+    if (!run({.title = Text::own("Программирование артикулов"),
               .call =
                   [a](CommandSet& c, std::int32_t* e) {
                     return c.AddArticle(kPw, a.code, a.name, a.first, a.second, a.mask, "", e);
@@ -94,12 +100,12 @@ bool TestRun::articleProgramming() {
 }
 
 bool TestRun::rebootWait() {
-  title("Перезагрузка устройства");
+  title(Text::own("Перезагрузка устройства"));
   s_.ui.scrollLogToEnd();
   if (modelTraits(s_.state.DeviceModel).rebootCommand &&
-      !run(
-          {.call = [](CommandSet& c, std::int32_t*) { return c.SendFixed(kRebootDevice); },
-           .outcome = quiet("Таймаут устройства! Ошибка!", "Ошибка перезагрузки регистратора!")})) {
+      !run({.call = [](CommandSet& c, std::int32_t*) { return c.SendFixed(kRebootDevice); },
+            .outcome = quiet(Text::own("Таймаут устройства! Ошибка!"),
+                             Text::own("Ошибка перезагрузки регистратора!"))})) {
     return false;
   }
   s_.state.Timer1.enable(s_.clock.now());
@@ -113,9 +119,9 @@ bool TestRun::rebootWait() {
     // A port that is gone will not bring the printer back: no point polling it for the
     // rest of the two minutes.
     if (s_.state.TimerElapsed || r->WaitEnded == WaitEnd::PortGone) {
-      s_.ui.messageBox("Ошибка перезагрузки регистратора!");
+      s_.ui.messageBox(Text::own("Ошибка перезагрузки регистратора!"));
       log(kStars30);
-      log("Ошибка перезагрузки регистратора! Аварийный останов!");
+      log(Text::own("Ошибка перезагрузки регистратора! Аварийный останов!"));
       s_.ui.scrollLogToEnd();
       return abort();
     }
@@ -124,10 +130,11 @@ bool TestRun::rebootWait() {
 }
 
 bool TestRun::salesReceipts() {
-  LoggedStep cancel = counted("Таймаут устройства! Ошибка аннулирования чека!",
-                              "Ошибка входа в режим аннулирования", "Аннулирование чека - успешно");
-  cancel.A = "Ошибка аннулирования чека!";
-  title("Фискальный чек");
+  LoggedStep cancel = counted(Text::own("Таймаут устройства! Ошибка аннулирования чека!"),
+                              Text::own("Ошибка входа в режим аннулирования"),
+                              Text::own("Аннулирование чека - успешно"));
+  cancel.A = Text::own("Ошибка аннулирования чека!");
+  title(Text::own("Фискальный чек"));
   if (!runAll({
           {.call = openFiscal(0), .outcome = kOpenSale, .tail = {Tail::Stop, Tail::Pause}},
           {.call = printText("Фискальный  ТеКсТ"),
@@ -135,8 +142,9 @@ bool TestRun::salesReceipts() {
            .tail = {Tail::Stop, Tail::Pause}},
           {.call = sell(11111, 1.5, 4.0), .outcome = kSale, .tail = {Tail::Pause}},
           {.call = [](CommandSet& c, std::int32_t* e) { return c.PercentDiscount(kPw, -10.0, e); },
-           .outcome = counted("Таймаут устройства! Ошибка процентной скидки!",
-                              "Ошибка процентной скидки", "Процентная скидка - успешно"),
+           .outcome = counted(Text::own("Таймаут устройства! Ошибка процентной скидки!"),
+                              Text::own("Ошибка процентной скидки"),
+                              Text::own("Процентная скидка - успешно")),
            .tail = {Tail::Stop, Tail::Pause}},
           {.call = sell(11112, 2.12, 1.0), .outcome = kSale, .tail = {Tail::Stop, Tail::Pause}},
           {.call = sell(11111, 1.5, 4.0), .outcome = kSale, .tail = {Tail::Stop}},
@@ -147,40 +155,40 @@ bool TestRun::salesReceipts() {
     return false;
   }
 
-  title("Фискальный чек");
+  title(Text::own("Фискальный чек"));
   return runAll({
       {.call = openFiscal(0), .outcome = kOpenSale, .tail = {Tail::Stop, Tail::Pause}},
       {.call = printText("Фискальный  ТеКсТ"), .outcome = kText, .tail = {Tail::Stop, Tail::Pause}},
       {.call = sell(11111, 1.5, 4.0), .outcome = kSale, .tail = {Tail::Pause}},
       {.call = [](CommandSet& c, std::int32_t* e) { return c.PercentDiscount(kPw, -10.0, e); },
-       .outcome =
-           counted("Таймаут устройства! Ошибка процентной скидки на товар!",
-                   "Ошибка процентной скидки на товар", "Процентная скидка на товар - успешно"),
+       .outcome = counted(Text::own("Таймаут устройства! Ошибка процентной скидки на товар!"),
+                          Text::own("Ошибка процентной скидки на товар"),
+                          Text::own("Процентная скидка на товар - успешно")),
        .tail = {Tail::Stop, Tail::Pause}},
       {.call = sell(11112, 2.12, 1.0), .outcome = kSale, .tail = {Tail::Pause}},
       {.call = [](CommandSet& c, std::int32_t* e) { return c.PercentDiscount(kPw, 20.0, e); },
-       .outcome =
-           counted("Таймаут устройства! Ошибка процентной надбавки на товар!",
-                   "Ошибка процентной надбавки на товар", "Процентная надбавка на товар - успешно"),
+       .outcome = counted(Text::own("Таймаут устройства! Ошибка процентной надбавки на товар!"),
+                          Text::own("Ошибка процентной надбавки на товар"),
+                          Text::own("Процентная надбавка на товар - успешно")),
        .tail = {Tail::Stop}},
       {.call = sell(11113, 1.0, 1000.0), .outcome = kSale, .tail = {Tail::Stop}},
       {.call = [](CommandSet& c, std::int32_t* e) { return c.AbsoluteDiscount(kPw, -30.0, e); },
-       .outcome = counted("Таймаут устройства! Ошибка количественной скидки на товар!",
-                          "Ошибка количественной скидки на товар",
-                          "Количественная скидка на товар - успешно"),
+       .outcome = counted(Text::own("Таймаут устройства! Ошибка количественной скидки на товар!"),
+                          Text::own("Ошибка количественной скидки на товар"),
+                          Text::own("Количественная скидка на товар - успешно")),
        .tail = {Tail::Stop}},
       {.call = sell(11114, 0.75, 1.0), .outcome = kSale, .tail = {Tail::Stop}},
       {.call = [](CommandSet& c, std::int32_t* e) { return c.AbsoluteDiscount(kPw, 0.15, e); },
-       .outcome = counted("Таймаут устройства! Ошибка количественной надбавки на товар!",
-                          "Ошибка количественной надбавки на товар",
-                          "Количественная надбавка на товар - успешно"),
+       .outcome = counted(Text::own("Таймаут устройства! Ошибка количественной надбавки на товар!"),
+                          Text::own("Ошибка количественной надбавки на товар"),
+                          Text::own("Количественная надбавка на товар - успешно")),
        .tail = {Tail::Stop}},
       {.call = sell(11115, 1.0, 11.0), .outcome = kSale, .tail = {Tail::Stop}},
       {.call = [](CommandSet& c,
                   std::int32_t* e) { return c.AbsoluteSurchargeDiscount(kPw, -1.0, e); },
-       .outcome =
-           counted("Таймаут устройства! Ошибка абсолютной надбавки-скидки!",
-                   "Ошибка абсолютной надбавки-скидки", "Абсолютная надбавка-скидка - успешно"),
+       .outcome = counted(Text::own("Таймаут устройства! Ошибка абсолютной надбавки-скидки!"),
+                          Text::own("Ошибка абсолютной надбавки-скидки"),
+                          Text::own("Абсолютная надбавка-скидка - успешно")),
        .tail = {Tail::Stop, Tail::Pause, Tail::Stop}},
       {.call = kPrintTotal, .outcome = kTotal, .tail = {Tail::Pause, Tail::Stop}},
       {.call = pay(1, 10.0), .outcome = kPayment, .tail = {Tail::Stop}},
@@ -190,8 +198,9 @@ bool TestRun::salesReceipts() {
       {.call = pay(0, 1100.0), .outcome = kPayment, .tail = {Tail::Stop, Tail::Pause, Tail::Stop}},
       {.call = [](CommandSet& c,
                   std::int32_t* e) { return c.PrintBarcode(kPw, 50, "401234567890", e); },
-       .outcome = counted("Таймаут устройства! Ошибка печати штрихкода!", "Ошибка печати штрихкода",
-                          "Печать штрихкода - успешно"),
+       .outcome =
+           counted(Text::own("Таймаут устройства! Ошибка печати штрихкода!"),
+                   Text::own("Ошибка печати штрихкода"), Text::own("Печать штрихкода - успешно")),
        .tail = {Tail::Stop}},
       {.call = kCloseFiscal,
        .outcome = kClose,
@@ -202,11 +211,12 @@ bool TestRun::salesReceipts() {
 bool TestRun::returnReceipt() {
   LoggedStep sale = kSale;
   sale.pauseBeforeLines = pause_;
-  title("Чек возврата");
+  title(Text::own("Чек возврата"));
   return runAll({
       {.call = openFiscal(1),
-       .outcome = counted("Таймаут устройства! Ошибка открытия чека возврата!",
-                          "Ошибка открытия чека возврата", "Чек возврата открыт - успешно"),
+       .outcome = counted(Text::own("Таймаут устройства! Ошибка открытия чека возврата!"),
+                          Text::own("Ошибка открытия чека возврата"),
+                          Text::own("Чек возврата открыт - успешно")),
        .tail = {Tail::Stop, Tail::Pause, Tail::Stop}},
       {.call = printText("   ФиСкАлЬнЫй  Текст"), .outcome = kText, .tail = {Tail::Stop}},
       {.call = sell(11111, 1.5, 3.0), .outcome = sale, .tail = {Tail::Stop}},
@@ -218,8 +228,9 @@ bool TestRun::returnReceipt() {
 
 bool TestRun::serviceReceipt() {
   if (!tail({Tail::Stop, Tail::Pause, Tail::Stop, Tail::Blank, Tail::Stop})) return false;
-  LoggedStep close = texts("Таймаут устройства! Ошибка закрытия служебного чека!",
-                           "Ошибка закрытия служебного чека", "Служебный чек - успешно");
+  LoggedStep close =
+      texts(Text::own("Таймаут устройства! Ошибка закрытия служебного чека!"),
+            Text::own("Ошибка закрытия служебного чека"), Text::own("Служебный чек - успешно"));
   const std::int64_t lastArticle =
       firmwareTraits(s_.state.FirmwareVersion).shortArticleReportRange ? 999999999 : 99999999999999;
   auto internalTest = [](const char* heading, std::int32_t test, const char* T, const char* E,
@@ -231,29 +242,31 @@ bool TestRun::serviceReceipt() {
         .tail = {Tail::Pause, Tail::Stop}};
   };
   if (!runAll({
-          {.title = "Служебный чек",
+          {.title = Text::own("Служебный чек"),
            .call = [](CommandSet& c, std::int32_t* e) { return c.OpenServiceReceipt(kPw, e); },
-           .outcome = counted("Таймаут устройства! Ошибка окрытия служебного чека!",
-                              "Ошибка окрытия служебного чека", "Чек открыт - успешно"),
+           .outcome = counted(Text::own("Таймаут устройства! Ошибка окрытия служебного чека!"),
+                              Text::own("Ошибка окрытия служебного чека"),
+                              Text::own("Чек открыт - успешно")),
            .tail = {Tail::Stop}},
-          {.title = "Отчет проданных товаров",
+          {.title = Text::own("Отчет проданных товаров"),
            .call = [lastArticle](
                        CommandSet& c,
                        std::int32_t* e) { return c.SoldArticlesReport(kPw, 0, lastArticle, e); },
-           .outcome =
-               counted("Таймаут устройства! Ошибка отчета проданных товаров!",
-                       "Ошибка отчета проданных товаров", "Отчет проданных товаров - успешно"),
+           .outcome = counted(Text::own("Таймаут устройства! Ошибка отчета проданных товаров!"),
+                              Text::own("Ошибка отчета проданных товаров"),
+                              Text::own("Отчет проданных товаров - успешно")),
            .tail = {Tail::Pause, Tail::Stop}},
-          internalTest("0. Техническая информация", 0,
-                       "Таймаут устройства! Ошибка теста Техническая информация!",
-                       "Ошибка теста Техническая информация",
-                       "Тест Техническая информация - успешно"),
-          internalTest("1. Статус фискального блока", 1,
-                       "Таймаут устройства! Ошибка теста Статус фискального блока!",
-                       "Ошибка теста Статус фискального блока",
-                       "Тест Статус фискального блока - успешно"),
-          internalTest("2. Полный тест", 2, "Таймаут устройства! Ошибка полного теста!",
-                       "Ошибка полного теста", "Полный тест - успешно"),
+          internalTest(Text::own("0. Техническая информация"), 0,
+                       Text::own("Таймаут устройства! Ошибка теста Техническая информация!"),
+                       Text::own("Ошибка теста Техническая информация"),
+                       Text::own("Тест Техническая информация - успешно")),
+          internalTest(Text::own("1. Статус фискального блока"), 1,
+                       Text::own("Таймаут устройства! Ошибка теста Статус фискального блока!"),
+                       Text::own("Ошибка теста Статус фискального блока"),
+                       Text::own("Тест Статус фискального блока - успешно")),
+          internalTest(Text::own("2. Полный тест"), 2,
+                       Text::own("Таймаут устройства! Ошибка полного теста!"),
+                       Text::own("Ошибка полного теста"), Text::own("Полный тест - успешно")),
       })) {
     return false;
   }

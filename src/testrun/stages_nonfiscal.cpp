@@ -3,6 +3,7 @@
 // the service cash-in and cash-out.
 #include "commands/printer_traits.h"
 #include "link/cp1251.h"
+#include "platform/own_text.h"
 #include "testrun/step_texts.h"
 #include "testrun/test_run.h"
 
@@ -31,8 +32,8 @@ std::string displayWindow(std::size_t i) {
 
 bool TestRun::runHeaderAndPasses() {
   s_.state.ErrorCount = 0;
-  log("Тест " + s_.state.DeviceModel);
-  log("Дата тестирования:");
+  log(withArgs(Text::tr("Тест %1"), {s_.state.DeviceModel}));
+  log(Text::own("Дата тестирования:"));
   const LocalDateTime now = s_.wallClock();
   log(shortDateLongTime(now));
   log(kStars30);
@@ -40,11 +41,12 @@ bool TestRun::runHeaderAndPasses() {
   const std::string date = ddmmyy(now);
   if (!stopCheck()) return false;
 
-  LoggedStep setTime = texts("Таймаут устройства! Ошибка установки времени!",
-                             "Ошибка установки времени", "Установка времени - успешно");
+  LoggedStep setTime =
+      texts(Text::own("Таймаут устройства! Ошибка установки времени!"),
+            Text::own("Ошибка установки времени"), Text::own("Установка времени - успешно"));
   setTime.indicator = true;
   setTime.lines = ResultLines::SuccessOnly;
-  if (!run({.title = "Установка времени",
+  if (!run({.title = Text::own("Установка времени"),
             .call = [date, time](CommandSet& c,
                                  std::int32_t* e) { return c.SetDateTime(kPw, date, time, e); },
             .outcome = setTime,
@@ -53,25 +55,26 @@ bool TestRun::runHeaderAndPasses() {
   }
   log(kStars30);
 
-  LoggedStep readClock = texts("Таймаут устройства! Ошибка получения даты-времени!",
-                               "Ошибка получения даты-времени", "Получить дату/время - успешно");
-  readClock.A = "Ошибка получения даты/времени";
+  LoggedStep readClock =
+      texts(Text::own("Таймаут устройства! Ошибка получения даты-времени!"),
+            Text::own("Ошибка получения даты-времени"), Text::own("Получить дату/время - успешно"));
+  readClock.A = Text::own("Ошибка получения даты/времени");
   for (std::int32_t pass = 1; pass <= passes_; ++pass) {
     log(" ");
     log(kStars35);
     log(kStars35);
-    log("Номер прохода теста - " + std::to_string(pass));
+    log(withArgs(Text::tr("Номер прохода теста - %1"), {std::to_string(pass)}));
     log(kStars35);
     if (!runAll({
-            {.title = "Получить дату/время",
+            {.title = Text::own("Получить дату/время"),
              .call = [](CommandSet& c, std::int32_t* e) { return c.GetDateTime(kPw, e); },
              .outcome = readClock,
              .tail = {Tail::Stop, Tail::Pause, Tail::Blank, Tail::Stop}},
-            {.title = "Получить налоговый номер",
+            {.title = Text::own("Получить налоговый номер"),
              .call = [](CommandSet& c, std::int32_t* e) { return c.GetTaxNumber(kPw, e); },
-             .outcome =
-                 texts("Таймаут устройства! Ошибка получения налогового номера!",
-                       "Ошибка получения налогового номера", "Получить налоговый номер - успешно"),
+             .outcome = texts(Text::own("Таймаут устройства! Ошибка получения налогового номера!"),
+                              Text::own("Ошибка получения налогового номера"),
+                              Text::own("Получить налоговый номер - успешно")),
              .tail = {Tail::Pause, Tail::Blank, Tail::Stop}},
         })) {
       return false;
@@ -82,12 +85,13 @@ bool TestRun::runHeaderAndPasses() {
 
 bool TestRun::nonFiscalStages() {
   // A missing X-report is counted, and the printer-error test decides.
-  LoggedStep xReport =
-      texts("Таймаут устройства! Ошибка X-отчета!", "Ошибка X-отчета", "X-отчет - успешно");
+  LoggedStep xReport = texts(Text::own("Таймаут устройства! Ошибка X-отчета!"),
+                             Text::own("Ошибка X-отчета"), Text::own("X-отчет - успешно"));
   xReport.onNoReply = OnFailure::CountAndContinue;
 
-  const LoggedStep printText = texts("Таймаут устройства! Ошибка печати текста!",
-                                     "Ошибка печати текста", "Печать текста - успешно");
+  const LoggedStep printText =
+      texts(Text::own("Таймаут устройства! Ошибка печати текста!"),
+            Text::own("Ошибка печати текста"), Text::own("Печать текста - успешно"));
   auto serviceText = [&](const char* text) {
     return Step{
         .call = [text](CommandSet& c, std::int32_t* e) { return c.PrintText(kPw, text, e); },
@@ -95,20 +99,22 @@ bool TestRun::nonFiscalStages() {
         .tail = {Tail::Stop, Tail::Pump}};
   };
   if (!runAll({
-          {.title = "X-отчет",
+          {.title = Text::own("X-отчет"),
            .call = [](CommandSet& c, std::int32_t* e) { return c.PrintReport(kPw, 1, e); },
            .outcome = xReport,
            .tail = {Tail::Pause, Tail::Blank, Tail::Stop}},
-          {.title = "Служебный чек",
+          {.title = Text::own("Служебный чек"),
            .call = [](CommandSet& c, std::int32_t* e) { return c.OpenServiceReceipt(kPw, e); },
-           .outcome = texts("Таймаут устройства! Ошибка окрытия служебного чека!",
-                            "Ошибка окрытия служебного чека", "Чек открыт - успешно")},
+           .outcome = texts(Text::own("Таймаут устройства! Ошибка окрытия служебного чека!"),
+                            Text::own("Ошибка окрытия служебного чека"),
+                            Text::own("Чек открыт - успешно"))},
           serviceText("   НеФиСкАлЬнЫй  Текст"),
           serviceText("     НеФиСкАлЬнЫй  Текст"),
           serviceText("        НеФиСкАлЬнЫй  Текст"),
           {.call = [](CommandSet& c, std::int32_t* e) { return c.CloseServiceReceipt(kPw, e); },
-           .outcome = texts("Таймаут устройства! Ошибка закрытия служебного чека!",
-                            "Ошибка закрытия служебного чека", "Служебный чек - успешно"),
+           .outcome = texts(Text::own("Таймаут устройства! Ошибка закрытия служебного чека!"),
+                            Text::own("Ошибка закрытия служебного чека"),
+                            Text::own("Служебный чек - успешно")),
            .tail = {Tail::Pause, Tail::Blank}},
       })) {
     return false;
@@ -116,8 +122,8 @@ bool TestRun::nonFiscalStages() {
 
   if (modelTraits(s_.state.DeviceModel).customerDisplay) {
     if (!stopCheck()) return false;
-    LoggedStep window = texts("Таймаут устройства! Ошибка теста индикаторов клиента!",
-                              "Ошибка теста индикаторов клиента", "");
+    LoggedStep window = texts(Text::own("Таймаут устройства! Ошибка теста индикаторов клиента!"),
+                              Text::own("Ошибка теста индикаторов клиента"), "");
     window.indicator = true;
     window.lines = ResultLines::None;
     struct DisplayLine {
@@ -127,10 +133,10 @@ bool TestRun::nonFiscalStages() {
       Tail after;
     };
     for (const DisplayLine& line :
-         {DisplayLine{"Тест индикаторов клиента - строка 2", 2,
-                      "Тест индикаторов клиента - успешно (1)", Tail::Stop},
-          DisplayLine{"Тест индикаторов клиента - строка 1", 1,
-                      "Тест индикаторов клиента - успешно (2)", Tail::Pause}}) {
+         {DisplayLine{Text::own("Тест индикаторов клиента - строка 2"), 2,
+                      Text::own("Тест индикаторов клиента - успешно (1)"), Tail::Stop},
+          DisplayLine{Text::own("Тест индикаторов клиента - строка 1"), 1,
+                      Text::own("Тест индикаторов клиента - успешно (2)"), Tail::Pause}}) {
       title(line.title);
       for (std::size_t i = 0; i < kDisplayWindows; ++i) {
         const std::string text = displayWindow(i);
@@ -150,15 +156,17 @@ bool TestRun::nonFiscalStages() {
   if (!tail({Tail::Blank, Tail::Stop, Tail::Pause, Tail::Stop})) return false;
 
   return runAll({
-      {.title = "Служебное внесение",
+      {.title = Text::own("Служебное внесение"),
        .call = [](CommandSet& c, std::int32_t* e) { return c.CashInOut(kPw, 1, 10.0, e); },
-       .outcome = texts("Таймаут устройства! Ошибка служебного внесения!",
-                        "Ошибка служебного внесения", "Тест служебного внесения - успешно"),
+       .outcome = texts(Text::own("Таймаут устройства! Ошибка служебного внесения!"),
+                        Text::own("Ошибка служебного внесения"),
+                        Text::own("Тест служебного внесения - успешно")),
        .tail = {Tail::Scroll, Tail::Pause, Tail::Stop}},
-      {.title = "Служебная выдача",
+      {.title = Text::own("Служебная выдача"),
        .call = [](CommandSet& c, std::int32_t* e) { return c.CashInOut(kPw, 1, -10.0, e); },
-       .outcome = texts("Таймаут устройства! Ошибка служебной выдачи!", "Ошибка служебной выдачи",
-                        "Тест служебной выдачи - успешно"),
+       .outcome = texts(Text::own("Таймаут устройства! Ошибка служебной выдачи!"),
+                        Text::own("Ошибка служебной выдачи"),
+                        Text::own("Тест служебной выдачи - успешно")),
        .tail = {Tail::Pause, Tail::Blank, Tail::Stop}},
   });
 }

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "commands/printer_traits.h"
+#include "platform/own_text.h"
 #include "testrun/numbers.h"
 #include "testrun/step_texts.h"
 #include "testrun/test_run.h"
@@ -25,8 +26,8 @@ constexpr std::array<const char*, 8> kHeaderLines = {
 
 bool TestRun::registratorParams() {
   if (!run({.call = [](CommandSet& c, std::int32_t* e) { return c.GetRegistratorParams(kPw, e); },
-            .outcome = quiet("Таймаут устройства! Ошибка GetRegistratorParams!",
-                             "Ошибка GetRegistratorParams", true)})) {
+            .outcome = quiet(Text::own("Таймаут устройства! Ошибка GetRegistratorParams!"),
+                             Text::own("Ошибка GetRegistratorParams"), true)})) {
     return false;
   }
   // Copied out before the next command overwrites the record.
@@ -34,7 +35,7 @@ bool TestRun::registratorParams() {
   const auto rate = parseDecimal(r.Fields[0]);
   const auto last = parseDecimal(r.Fields[6]);
   if (!rate || !last) {
-    constexpr const char* kWhat = "Ошибка GetRegistratorParams";
+    constexpr const char* kWhat = Text::own("Ошибка GetRegistratorParams");
     s_.ui.messageBox(rate ? notANumber(kWhat, 6, r.Fields[6]) : notANumber(kWhat, 0, r.Fields[0]));
     return abort();
   }
@@ -49,8 +50,8 @@ bool TestRun::registratorParams() {
   };
   return run({.call = [values](CommandSet& c,
                                std::int32_t* e) { return c.SetRegistratorParams(kPw, values, e); },
-              .outcome = quiet("Таймаут устройства! Ошибка SetRegistratorParams!",
-                               "Ошибка SetRegistratorParams", true)});
+              .outcome = quiet(Text::own("Таймаут устройства! Ошибка SetRegistratorParams!"),
+                               Text::own("Ошибка SetRegistratorParams"), true)});
 }
 
 bool TestRun::preparation() {
@@ -59,7 +60,8 @@ bool TestRun::preparation() {
                 [](CommandSet& c, std::int32_t* e) {
                   return c.SetMaintenanceParams(kPw, kPw, "010120", 0, 0, e);
                 },
-            .outcome = quiet("Таймаут устройства! Ошибка работы  с  ТО!", "Ошибка ТО", false),
+            .outcome = quiet(Text::own("Таймаут устройства! Ошибка работы  с  ТО!"),
+                             Text::own("Ошибка ТО"), false),
             .tail = {Tail::Stop}})) {
     return false;
   }
@@ -72,7 +74,7 @@ bool TestRun::preparation() {
               })
             : CommandCall([](CommandSet& c, std::int32_t* e) { return c.GetDeviceInfo(kPw, e); });
     if (!run({.call = call,
-              .outcome = quiet("Таймаут устройства!", "Ошибка!", true),
+              .outcome = quiet(Text::own("Таймаут устройства!"), Text::own("Ошибка!"), true),
               .tail = {Tail::Stop}})) {
       return false;
     }
@@ -82,13 +84,13 @@ bool TestRun::preparation() {
   if (document == OpenDocument::ServiceReceipt) {
     return run(
         {.call = [](CommandSet& c, std::int32_t* e) { return c.CloseServiceReceipt(kPw, e); },
-         .outcome = quiet("Таймаут устройства! Ошибка закрытия служебного чека!",
-                          "Ошибка закрытия служебного чека", true)});
+         .outcome = quiet(Text::own("Таймаут устройства! Ошибка закрытия служебного чека!"),
+                          Text::own("Ошибка закрытия служебного чека"), true)});
   }
   if (document == OpenDocument::FiscalReceipt) {
     return run({.call = [](CommandSet& c, std::int32_t* e) { return c.CancelReceipt(kPw, 0, e); },
-                .outcome = quiet("Таймаут устройства! Ошибка аннулирования чека!",
-                                 "Ошибка аннулирования чека", true)});
+                .outcome = quiet(Text::own("Таймаут устройства! Ошибка аннулирования чека!"),
+                                 Text::own("Ошибка аннулирования чека"), true)});
   }
   return true;
 }
@@ -97,12 +99,14 @@ bool TestRun::openingZReport() {
   const ModelTraits model = modelTraits(s_.state.DeviceModel);
   const Step zReport{
       .call = [](CommandSet& c, std::int32_t* e) { return c.PrintReport(kPw, 0, e); },
-      .outcome = quiet("Таймаут устройства! Ошибка Z-отчета!",
-                       model.silentOpeningZReport ? "Ошибка Z-отчета" : " Ошибка Z-отчета", false)};
+      .outcome = quiet(
+          Text::own("Таймаут устройства! Ошибка Z-отчета!"),
+          model.silentOpeningZReport ? Text::own("Ошибка Z-отчета") : Text::own(" Ошибка Z-отчета"),
+          false)};
   const Step clearTape{
       .call = [](CommandSet& c, std::int32_t* e) { return c.PrintReport(kPw, 2, e); },
-      .outcome = quiet("Таймаут устройства! Ошибка обнуления контрольной ленты!",
-                       "Ошибка обнуления контрольной ленты", false)};
+      .outcome = quiet(Text::own("Таймаут устройства! Ошибка обнуления контрольной ленты!"),
+                       Text::own("Ошибка обнуления контрольной ленты"), false)};
 
   if (model.silentOpeningZReport) {
     s_.pumpEvents();
@@ -110,31 +114,32 @@ bool TestRun::openingZReport() {
   }
   if (model.controlTapeBeforeZ) {
     if (!run({.call = [](CommandSet& c, std::int32_t* e) { return c.ReadDailyCounters(kPw, 6, e); },
-              .outcome = quiet("Таймаут устройства! Ошибка чтения счетчиков дневных!",
-                               "Ошибка чтения счетчиков дневных!", false)})) {
+              .outcome = quiet(Text::own("Таймаут устройства! Ошибка чтения счетчиков дневных!"),
+                               Text::own("Ошибка чтения счетчиков дневных!"), false)})) {
       return false;
     }
     if (leadingInteger(s_.state.LastResult->Fields[0]) != 0) {
       s_.pumpEvents();
       if (!runAll({
               {.call = [](CommandSet& c, std::int32_t* e) { return c.OpenServiceReceipt(kPw, e); },
-               .outcome = quiet("Таймаут устройства! Ошибка инициализации!",
-                                "Ошибка инициализации!", false)},
+               .outcome = quiet(Text::own("Таймаут устройства! Ошибка инициализации!"),
+                                Text::own("Ошибка инициализации!"), false)},
               {.call =
                    [](CommandSet& c, std::int32_t* e) {
                      return c.PrintText(kPw, "%MHJc*** Контрольная лента ***", e);
                    },
-               .outcome = withLines("Таймаут устройства! Ошибка печати текста!",
-                                    "Ошибка печати текста", "Печать текста - успешно", false),
+               .outcome = withLines(Text::own("Таймаут устройства! Ошибка печати текста!"),
+                                    Text::own("Ошибка печати текста"),
+                                    Text::own("Печать текста - успешно"), false),
                .tail = {Tail::Stop}},
               {.call = [](CommandSet& c,
                           std::int32_t* e) { return c.SendCommandA6(kPw, 2, 0, 0, e); },
-               .outcome = quiet("Ошибка закрытия служебного чека! Ошибка!",
-                                "Ошибка закрытия служебного чека!", false),
+               .outcome = quiet(Text::own("Ошибка закрытия служебного чека! Ошибка!"),
+                                Text::own("Ошибка закрытия служебного чека!"), false),
                .tail = {Tail::Pump}},
               {.call = [](CommandSet& c, std::int32_t* e) { return c.CloseServiceReceipt(kPw, e); },
-               .outcome = quiet("Таймаут устройства! Ошибка закрытия служебного чека!",
-                                "Ошибка закрытия служебного чека!", false)},
+               .outcome = quiet(Text::own("Таймаут устройства! Ошибка закрытия служебного чека!"),
+                                Text::own("Ошибка закрытия служебного чека!"), false)},
           })) {
         return false;
       }
@@ -142,20 +147,20 @@ bool TestRun::openingZReport() {
   }
   if (!run(zReport)) return false;
   if (firmwareTraits(s_.state.FirmwareVersion).zReportClearsTape && !run(clearTape)) return false;
-  log("Z-отчет - успешно");
+  log(Text::own("Z-отчет - успешно"));
   updateServiceIndicator(s_);
   return stopCheck();
 }
 
 bool TestRun::configuration() {
   for (std::size_t line = 0; line < kHeaderLines.size(); ++line) {
-    const char* T = "Таймаут устройства! Ошибка установки заголовка чека!";
-    LoggedStep outcome =
-        withLines(T, "Ошибка установки заголовка чека",
-                  "Заголовок чека " + std::to_string(line) + " - успешно", line <= 2);
+    const char* T = Text::own("Таймаут устройства! Ошибка установки заголовка чека!");
+    LoggedStep outcome = withLines(
+        T, Text::own("Ошибка установки заголовка чека"),
+        withArgs(Text::tr("Заголовок чека %1 - успешно"), {std::to_string(line)}), line <= 2);
     if (line == 0) {
       outcome.logOnNoReply = T;
-      outcome.logOnError = "Ошибка установки заголовка чека!";
+      outcome.logOnError = Text::own("Ошибка установки заголовка чека!");
     }
     const auto number = static_cast<std::int32_t>(line);
     const char* text = kHeaderLines[line];
@@ -183,9 +188,10 @@ bool TestRun::configuration() {
       if (!run({.call = [type, name](
                             CommandSet& c,
                             std::int32_t* e) { return c.SetPaymentType(kPw, type, 3, name, e); },
-                .outcome = withLines("Таймаут устройства! Ошибка установки типа оплаты!",
-                                     "Ошибка установки типа оплаты",
-                                     "Установки типа оплаты " + std::to_string(type) + " - успешно",
+                .outcome = withLines(Text::own("Таймаут устройства! Ошибка установки типа оплаты!"),
+                                     Text::own("Ошибка установки типа оплаты"),
+                                     withArgs(Text::tr("Установки типа оплаты %1 - успешно"),
+                                              {std::to_string(type)}),
                                      false),
                 .tail = {Tail::Stop, Tail::Repaint}})) {
         return false;
@@ -196,12 +202,13 @@ bool TestRun::configuration() {
 }
 
 Step TestRun::operatorStep() {
-  return {.call = [](CommandSet& c,
-                     std::int32_t* e) { return c.SetOperator(kPw, 1, kPw, "Оператор 1", e); },
-          .outcome = withLines("Таймаут устройства! Ошибка установки параметров оператора!",
-                               "Ошибка установки параметров оператора",
-                               "Установка параметров оператора - успешно", false),
-          .tail = {Tail::Stop, Tail::Repaint}};
+  return {
+      .call = [](CommandSet& c,
+                 std::int32_t* e) { return c.SetOperator(kPw, 1, kPw, "Оператор 1", e); },
+      .outcome = withLines(Text::own("Таймаут устройства! Ошибка установки параметров оператора!"),
+                           Text::own("Ошибка установки параметров оператора"),
+                           Text::own("Установка параметров оператора - успешно"), false),
+      .tail = {Tail::Stop, Tail::Repaint}};
 }
 
 }  // namespace tallowick

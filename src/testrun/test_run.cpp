@@ -1,5 +1,6 @@
 #include "testrun/test_run.h"
 
+#include "platform/own_text.h"
 #include "testrun/numbers.h"
 
 namespace tallowick {
@@ -18,12 +19,12 @@ RunOutcome TestRun::Button3Click(const std::string& passesText, const std::strin
 
   const auto passes = parseDecimal(passesText);
   if (!passes || *passes < 1) {
-    s_.ui.messageBox("Неверное количество циклов теста");
+    s_.ui.messageBox(Text::own("Неверное количество циклов теста"));
     return {RunEnd::InputRefused, 0};
   }
   const auto pause = parseDecimal(pauseText);
   if (!pause || *pause < 0) {
-    s_.ui.messageBox("Неверная величина задержки \n   между командами");
+    s_.ui.messageBox(Text::own("Неверная величина задержки \n   между командами"));
     return {RunEnd::InputRefused, 0};
   }
   passes_ = *passes;
@@ -93,7 +94,7 @@ bool TestRun::tail(const std::vector<Tail>& items) {
         if (!stopCheck()) return false;
         break;
       case Tail::StopSpaced:
-        if (!stopCheck("Тест остановлен ")) return false;
+        if (!stopCheck(Text::own("Тест остановлен "))) return false;
         break;
       case Tail::Pump:
         s_.pumpEvents();
@@ -191,10 +192,10 @@ bool TestRun::abort() {
 }
 
 void TestRun::endLines() {
-  log("Конец теста " + s_.state.DeviceModel);
-  log("Дата тестирования:");
+  log(withArgs(Text::tr("Конец теста %1"), {s_.state.DeviceModel}));
+  log(Text::own("Дата тестирования:"));
   log(shortDateLongTime(s_.wallClock()));
-  log("Общее количество ошибок: " + std::to_string(s_.state.ErrorCount));
+  log(withArgs(Text::tr("Общее количество ошибок: %1"), {std::to_string(s_.state.ErrorCount)}));
   errorsCounted_ = s_.state.ErrorCount;
   s_.state.ErrorCount = 0;
   log(kStars30);

@@ -13,13 +13,14 @@
 
 #include "mainform/session.h"
 #include "mainform/step_outcome.h"
+#include "platform/own_text.h"
 #include "testrun/step_report.h"
 
 namespace tallowick {
 
 inline constexpr const char* kStars30 = "******************************";
 inline constexpr const char* kStars35 = "***********************************";
-inline constexpr const char* kStopped = "Тест остановлен";
+inline constexpr const char* kStopped = Text::own("Тест остановлен");
 
 // How a run ended.
 enum class RunEnd : std::uint8_t {
