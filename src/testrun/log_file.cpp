@@ -1,9 +1,11 @@
 #include "testrun/log_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
 #include "link/cp1251.h"
+#include "platform/utf8.h"
 #include "platform/whole_file.h"
 
 namespace tallowick {
@@ -34,6 +36,14 @@ std::string encodeLine(const std::string& line) {
 
 std::string logFileBytes(const std::vector<std::string>& lines) {
   std::string out;
+  const auto fits = [](const std::string& line) { return cp1251::encode(line).has_value(); };
+  if (!std::all_of(lines.begin(), lines.end(), fits) &&
+      std::all_of(lines.begin(), lines.end(), [](const std::string& l) { return isUtf8(l); })) {
+    out = "\xEF\xBB\xBF";
+    for (const auto& line : lines)
+      out += line + "\r\n";
+    return out;
+  }
   for (const auto& line : lines) {
     out += encodeLine(line);
     out += "\r\n";

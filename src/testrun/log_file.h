@@ -1,6 +1,6 @@
-// The saved test log: the log's lines in order, in Windows-1251, each ended by CR LF,
-// replacing the file, and the names runs' files get. Shared by the page's "Сохранить", the
-// station window and the headless runner.
+// The saved test log: the log's lines in order, in Windows-1251 (in UTF-8 when that cannot
+// hold them), each ended by CR LF, replacing the file, and the names runs' files get. Shared
+// by the page's "Сохранить", the station window and the headless runner.
 #pragma once
 
 #include <optional>
@@ -17,8 +17,10 @@ namespace tallowick {
 // be written (an existing file is then left as it was).
 std::optional<Failure> writeLogFile(const std::string& path, const std::vector<std::string>& lines);
 
-// The file's bytes for these lines: Windows-1251, CR LF after every line. A character
-// Windows-1251 cannot hold becomes '?'.
+// The file's bytes for these lines: Windows-1251, CR LF after every line. A log with
+// letters Windows-1251 has no place for (a Romanian one: ă, ș, ț) is written in UTF-8 after
+// its byte-order mark instead, so that no letter is lost and editors know the encoding; a
+// line that is not even UTF-8 keeps the Windows-1251 file, its odd characters becoming '?'.
 std::string logFileBytes(const std::vector<std::string>& lines);
 
 // A text made safe as a part of a file name on Linux and on Windows: only ASCII letters,
