@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QLocale>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -13,6 +14,7 @@
 #include "app/exit_codes.h"
 #include "app/gui_options.h"
 #include "app/testrun_command.h"
+#include "gui/dialog_service.h"
 #include "gui/program.h"
 #include "gui/translation.h"
 #include "line/station.h"
@@ -48,6 +50,11 @@ int runDesktopTool(int argc, char** argv, const std::function<void()>& started) 
     std::cerr << "tallowick: " << options.error << "\n" << kGuiUsage;
     return 2;
   }
+  if (options.language && !gui::isWindowLanguage(*options.language)) {
+    std::cerr << "tallowick: --language takes ru, uk or ro, not '" << *options.language << "'\n"
+              << kGuiUsage;
+    return 2;
+  }
   // The line is chosen before any window: a value that cannot be used ends the program
   // with the reason, as the command line does.
   std::unique_ptr<Settings> settings = computerSettings();
@@ -76,7 +83,9 @@ int runDesktopTool(int argc, char** argv, const std::function<void()>& started) 
   for (const auto& [type, text] : startupMessages())
     std::cerr << text << "\n";
   QApplication::setApplicationName(QStringLiteral("Tallowick"));
-  gui::installQtTranslation();
+  gui::ModalDialogs dialogs;
+  gui::installLanguage(
+      gui::startLanguage(options.language, settings.get(), dialogs, QLocale::system().name()));
   // TForm3 closes itself when the program is to end; its dialogs closing must not end it.
   QApplication::setQuitOnLastWindowClosed(false);
 

@@ -53,6 +53,13 @@ constexpr GuiOption kOptions[] = {
      "this station's name on the line (default: TALLOWICK_STATION, else the computer's "
      "setting, else the computer's name).",
      [](GuiOptions& o, std::string station) { o.station = std::move(station); }},
+    {"--language", "LANG",
+     "the language of the windows and of the logs they write, for this start: ru (Russian, "
+     "the default), uk (Ukrainian) or ro (Romanian). Without it, the computer's setting (the "
+     "language box of the main window); on a computer whose own language is Ukrainian or "
+     "Romanian, the first start offers that one. The command line's texts and what goes to "
+     "the printer never change with it.",
+     [](GuiOptions& o, std::string language) { o.language = std::move(language); }},
     {"--help", "", "this text.", [](GuiOptions& o, std::string) { o.help = true; }, "-h"},
 };
 

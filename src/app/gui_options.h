@@ -21,6 +21,8 @@ struct GuiOptions {
   std::optional<std::string> database;
   std::optional<std::string> station;
   std::string port;
+  // The language of the windows for this start: ru, uk or ro.
+  std::optional<std::string> language;
   // What the toolkit is left to read (the program name first).
   std::vector<std::string> toolkitArgs;
   std::string error;

@@ -1,5 +1,7 @@
 #include "gui/dialog_service.h"
 
+#include "gui/widgets.h"
+
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -17,8 +19,8 @@ void ModalDialogs::messageBox(QWidget* parent, const QString& text) {
 bool ModalDialogs::question(QWidget* parent, const QString& text) {
   QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(), text,
                   QMessageBox::NoButton, parent);
-  QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
-  QPushButton* no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+  QPushButton* yes = box.addButton(qs(Text::tr("Да")), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(qs(Text::tr("Нет")), QMessageBox::NoRole);
   box.setDefaultButton(no);
   box.setEscapeButton(no);
   box.exec();

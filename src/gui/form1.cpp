@@ -27,6 +27,7 @@
 #include "gui/history_window.h"
 #include "gui/input_gate.h"
 #include "gui/shape.h"
+#include "gui/translation.h"
 #include "gui/widgets.h"
 #include "initforms/form2.h"
 #include "initforms/serial_book.h"
@@ -34,6 +35,7 @@
 #include "mainform/connection.h"
 #include "mainform/serial_selector.h"
 #include "mainform/wall_clock.h"
+#include "platform/settings.h"
 #include "platform/system.h"
 #include "testrun/log_file.h"
 
@@ -44,12 +46,17 @@ class TForm1::MainWindowUi final : public Ui {
  public:
   explicit MainWindowUi(TForm1& w) : w_(w) {}
 
+  // The run's texts are written in the language of the windows: so the log as saved, the
+  // history's record and what the window shows read alike.
   void messageBox(const std::string& text) override {
-    if (!w_.recordings_.empty()) w_.recordings_.back()->entry.noteMessage(text);
-    w_.dialogs_.messageBox(&w_, qs(text));
+    const std::string shownText = Text::tr(text);
+    if (!w_.recordings_.empty()) w_.recordings_.back()->entry.noteMessage(shownText);
+    w_.dialogs_.messageBox(&w_, qs(shownText));
   }
-  bool question(const std::string& text) override { return w_.dialogs_.question(&w_, qs(text)); }
-  void appendLog(LogId log, const std::string& line) override { w_.appendLine(log, line); }
+  bool question(const std::string& text) override { return w_.dialogs_.question(&w_, shown(text)); }
+  void appendLog(LogId log, const std::string& line) override {
+    w_.appendLine(log, Text::tr(line));
+  }
   void scrollLogToEnd() override {
     QScrollBar* bar = w_.RichEdit1->verticalScrollBar();
     bar->setValue(bar->maximum());
@@ -84,12 +91,12 @@ class TForm1::MainWindowUi final : public Ui {
     font.setPointSize(look.pointSize);
     w_.Label9->setFont(font);
     setFontColour(w_.Label9, fromWindowsColour(look.colour));
-    w_.Label9->setText(qs(look.text));
+    w_.Label9->setText(shown(look.text));
   }
-  void setCaption(const std::string& caption) override { w_.setWindowTitle(qs(caption)); }
+  void setCaption(const std::string& caption) override { w_.setWindowTitle(shown(caption)); }
   void showConnected(bool connected) override {
     w_.Shape1->setBrushColour(fromWindowsColour(connected ? colour::kBrightGreen : colour::kRed));
-    w_.Button2->setText(connected ? QStringLiteral("Отключить") : QStringLiteral("Подключить"));
+    w_.Button2->setText(connected ? qs(Text::tr("Отключить")) : qs(Text::tr("Подключить")));
     w_.PageControl1->setEnabled(connected);
     w_.ComboBox1->setEnabled(!connected);
     w_.ComboBox3->setEnabled(!connected);
@@ -144,7 +151,7 @@ TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainW
                  Qt::WindowMinimizeButtonHint);
   setFont(windowFont());
   setFixedSize(kClientWidth, kClientHeight);
-  setWindowTitle(qs(kMainCaption));
+  setWindowTitle(shown(kMainCaption));
 
   Label9 = place<QLabel>(this, "Label9", 16, 24, 505, 44);
   QFont big = Label9->font();
@@ -153,12 +160,20 @@ TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainW
   setFontColour(Label9, fromWindowsColour(colour::kRed));
 
   PageControl1 = place<QTabWidget>(this, "PageControl1", 8, 80, 521, 401);
+  // Each language listed by its own name, whatever the windows speak.
+  LanguageBox = place<QComboBox>(this, "LanguageBox", 448, 2, 81, 20);
+  for (const WindowLanguage& language : kWindowLanguages) {
+    LanguageBox->addItem(qs(language.name), qs(language.key));
+  }
+  LanguageBox->setCurrentIndex(std::max(0, LanguageBox->findData(qs(textLanguage()))));
+  LanguageBox->setToolTip(shown(Text::own("Язык окон")));
+  connect(LanguageBox, &QComboBox::activated, this, &TForm1::LanguageBoxChange);
   if (links_.stationRunner) {
     // Over the free end of the pages' tab row, so that no control of the window moves for
     // it; a child of the window, so that it is there before a printer is connected.
     Button19 = place<QPushButton>(this, "Button19", 436, 79, 93, 22);
-    Button19->setText(QStringLiteral("Несколько РРО"));
-    Button19->setToolTip(QStringLiteral("Тест нескольких регистраторов сразу"));
+    Button19->setText(qs(Text::tr("Несколько РРО")));
+    Button19->setToolTip(qs(Text::tr("Тест нескольких регистраторов сразу")));
     Button19->setAutoDefault(false);
     connect(Button19, &QPushButton::clicked, this, &TForm1::Button19Click);
   }
@@ -168,9 +183,9 @@ TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainW
   TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
   TabSheet2 = new QWidget;
   TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
-  PageControl1->addTab(TabSheet5, QStringLiteral("Инициализация регистратора"));
-  PageControl1->addTab(TabSheet1, QStringLiteral("Тест РРО"));
-  PageControl1->addTab(TabSheet2, QStringLiteral("Вспомогательные функции"));
+  PageControl1->addTab(TabSheet5, qs(Text::tr("Инициализация регистратора")));
+  PageControl1->addTab(TabSheet1, qs(Text::tr("Тест РРО")));
+  PageControl1->addTab(TabSheet2, qs(Text::tr("Вспомогательные функции")));
   buildInitPage(TabSheet5);
   buildTestPage(TabSheet1);
   buildAuxiliaryPage(TabSheet2);
@@ -198,7 +213,7 @@ TForm1::TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainW
   if (links_.station) {
     lineHistory_ = std::make_unique<line::StationHistory>(*links_.station);
     // In the free strip above Label9, so that no control of the window moves for it.
-    LineLabel = place<QLabel>(this, "LineLabel", 16, 4, 513, 18);
+    LineLabel = place<QLabel>(this, "LineLabel", 16, 4, 428, 18);
     LineLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &TForm1::showLineState);
@@ -228,15 +243,15 @@ void TForm1::buildConnectionRow() {
   ComboBox3 = place<QComboBox>(this, "ComboBox3", 168, 492, 113);
   ComboBox3->addItems(rateItems());
   Button2 = place<QPushButton>(this, "Button2", 288, 490, 75, 25);
-  Button2->setText(QStringLiteral("Подключить"));
+  Button2->setText(qs(Text::tr("Подключить")));
   Shape1 = place<TShape>(this, "Shape1", 376, 492, 20, 20);
   Shape1->setBrushColour(fromWindowsColour(colour::kRed));
   Button1 = place<QPushButton>(this, "Button1", 456, 490, 75, 25);
-  Button1->setText(QStringLiteral("Закрыть"));
+  Button1->setText(qs(Text::tr("Закрыть")));
   // In the free space of the row, so that no control of the window moves for it.
   Button18 = place<QPushButton>(this, "Button18", 402, 490, 50, 25);
-  Button18->setText(QStringLiteral("История"));
-  Button18->setToolTip(QStringLiteral("История тестов и инициализаций"));
+  Button18->setText(qs(Text::tr("История")));
+  Button18->setToolTip(qs(Text::tr("История тестов и инициализаций")));
   // Buttons of a dialog would otherwise take Enter as a click of the default button.
   for (QPushButton* b : {Button2, Button18, Button1})
     b->setAutoDefault(false);
@@ -248,8 +263,8 @@ void TForm1::buildConnectionRow() {
 void TForm1::buildInitPage(QWidget* page) {
   Label5 = place<QLabel>(page, "Label5", 16, 8, 481, 40);
   Label5->setText(
-      QStringLiteral("ВНИМАНИЕ!\nПеред началом инициализации укажите дату, время и заводской номер "
-                     "регистратора"));
+      qs(Text::tr("ВНИМАНИЕ!\nПеред началом инициализации укажите дату, время и заводской номер "
+                  "регистратора")));
   Memo1 = place<QPlainTextEdit>(page, "Memo1", 16, 56, 481, 209);
   Memo1->setReadOnly(true);
   QPalette dark = Memo1->palette();
@@ -257,23 +272,23 @@ void TForm1::buildInitPage(QWidget* page) {
   dark.setColor(QPalette::Text, Qt::white);
   Memo1->setPalette(dark);
 
-  label(page, "Label3", 16, 284, "Дата (DDMMYY): ");
+  label(page, "Label3", 16, 284, Text::own("Дата (DDMMYY): "));
   Edit2 = place<QLineEdit>(page, "Edit2", 120, 280, 73, 21);
-  label(page, "Label4", 16, 312, "Время (HHMM):");
+  label(page, "Label4", 16, 312, Text::own("Время (HHMM):"));
   Edit3 = place<QLineEdit>(page, "Edit3", 120, 308, 73, 21);
   Button7 = place<QPushButton>(page, "Button7", 200, 280, 129, 25);
-  Button7->setText(QStringLiteral("Обновить дату/время"));
-  label(page, "Label6", 16, 340, "Заводской номер:");
+  Button7->setText(qs(Text::tr("Обновить дату/время")));
+  label(page, "Label6", 16, 340, Text::own("Заводской номер:"));
   ComboBox5 = place<QComboBox>(page, "ComboBox5", 120, 336, 145);
   ComboBox5->setEditable(true);
   ComboBox5->setInsertPolicy(QComboBox::NoInsert);
 
   Button9 = place<QPushButton>(page, "Button9", 336, 280, 161, 25);
-  Button9->setText(QStringLiteral("Начать инициализацию"));
+  Button9->setText(qs(Text::tr("Начать инициализацию")));
   Button8 = place<QPushButton>(page, "Button8", 336, 308, 161, 25);
-  Button8->setText(QStringLiteral("Стереть фискальную память"));
+  Button8->setText(qs(Text::tr("Стереть фискальную память")));
   Button10 = place<QPushButton>(page, "Button10", 336, 336, 161, 25);
-  Button10->setText(QStringLiteral("Перезагрузить устройство"));
+  Button10->setText(qs(Text::tr("Перезагрузить устройство")));
   for (QPushButton* b : {Button7, Button9, Button8, Button10})
     b->setAutoDefault(false);
   connect(Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
@@ -291,22 +306,22 @@ void TForm1::buildTestPage(QWidget* page) {
 
   Edit1 = place<QLineEdit>(page, "Edit1", 8, 284, 57, 21);
   Edit1->setText(QStringLiteral("1500"));
-  label(page, "Label2", 72, 288, "Задержка (мс) между подтестами");
+  label(page, "Label2", 72, 288, Text::own("Задержка (мс) между подтестами"));
   ComboBox2 = place<QComboBox>(page, "ComboBox2", 8, 312, 57);
   fillPasses(ComboBox2);
-  label(page, "Label1", 72, 316, "циклов");
+  label(page, "Label1", 72, 316, Text::own("циклов"));
   CheckBox1 = place<QCheckBox>(page, "CheckBox1", 8, 342, 260, 17);
-  CheckBox1->setText(QStringLiteral("Без фискальных чеков и Z-отчета"));
+  CheckBox1->setText(qs(Text::tr("Без фискальных чеков и Z-отчета")));
 
   Button3 = place<QPushButton>(page, "Button3", 344, 284, 75, 25);
-  Button3->setText(QStringLiteral("Старт"));
+  Button3->setText(qs(Text::tr("Старт")));
   Button4 = place<QPushButton>(page, "Button4", 430, 284, 75, 25);
-  Button4->setText(QStringLiteral("Стоп"));
+  Button4->setText(qs(Text::tr("Стоп")));
   Button4->setEnabled(false);
   Button6 = place<QPushButton>(page, "Button6", 344, 316, 75, 25);
-  Button6->setText(QStringLiteral("Очистить"));
+  Button6->setText(qs(Text::tr("Очистить")));
   Button5 = place<QPushButton>(page, "Button5", 430, 316, 75, 25);
-  Button5->setText(QStringLiteral("Сохранить"));
+  Button5->setText(qs(Text::tr("Сохранить")));
   for (QPushButton* b : {Button3, Button4, Button6, Button5})
     b->setAutoDefault(false);
   connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
@@ -325,27 +340,27 @@ void TForm1::buildAuxiliaryPage(QWidget* page) {
     const char* caption;
   };
   const Entry left[] = {
-      {&Button11, "Button11", "Z-отчет"},
-      {&Button12, "Button12", "X-отчет"},
-      {&Button13, "Button13", "Аннулировать чек"},
-      {&Button14, "Button14", "Перезагрузить устройство"},
-      {&Button16, "Button16", "Открыть денежный ящик"},
-      {&Button17, "Button17", "Установить налоги"},
+      {&Button11, "Button11", Text::own("Z-отчет")},
+      {&Button12, "Button12", Text::own("X-отчет")},
+      {&Button13, "Button13", Text::own("Аннулировать чек")},
+      {&Button14, "Button14", Text::own("Перезагрузить устройство")},
+      {&Button16, "Button16", Text::own("Открыть денежный ящик")},
+      {&Button17, "Button17", Text::own("Установить налоги")},
   };
   int top = 16;
   for (const Entry& e : left) {
     *e.button = place<QPushButton>(page, e.name, 16, top, 169, 25);
-    (*e.button)->setText(QString::fromUtf8(e.caption));
+    (*e.button)->setText(shown(e.caption));
     (*e.button)->setAutoDefault(false);
     top += 32;
   }
   Button15 = place<QPushButton>(page, "Button15", 216, 16, 169, 25);
-  Button15->setText(QStringLiteral("Выполнить внутренний тест"));
+  Button15->setText(qs(Text::tr("Выполнить внутренний тест")));
   Button15->setAutoDefault(false);
   ComboBox4 = place<QComboBox>(page, "ComboBox4", 216, 48, 201);
-  ComboBox4->addItems({QStringLiteral("0. Техническая информация"),
-                       QStringLiteral("1. Статус фискального блока"),
-                       QStringLiteral("2. Полный тест")});
+  ComboBox4->addItems({qs(Text::tr("0. Техническая информация")),
+                       qs(Text::tr("1. Статус фискального блока")),
+                       qs(Text::tr("2. Полный тест"))});
   ComboBox4->setCurrentIndex(-1);
 
   connect(Button11, &QPushButton::clicked, this, &TForm1::Button11Click);
@@ -358,7 +373,7 @@ void TForm1::buildAuxiliaryPage(QWidget* page) {
 
   Label8 = place<QLabel>(page, "Label8", 0, 330, 513, 17);
   Label8->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-  Label8->setText(qs(kVersionText));
+  Label8->setText(shown(kVersionText));
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -444,8 +459,8 @@ void TForm1::Button2Click() {
   // The station window's runs and this window never open one port together.
   const std::string port = chosenPort();
   if (!busyPorts_.take(port)) {
-    dialogs_.messageBox(this, "Порт " + qs(port) + " занят окном «" +
-                                  QString::fromUtf8(StationWindow::kTitle) + "».");
+    dialogs_.messageBox(this, qs(Text::tr("Порт %1 занят окном «%2»."))
+                                  .arg(qs(port), qs(Text::tr(StationWindow::kTitle))));
     return;
   }
   connectedPort_ = port;
@@ -474,7 +489,7 @@ void TForm1::Button1Click() {
 bool TForm1::closeDuringSequence(bool mayAsk) {
   if (closePending_) return true;  // asked and answered already
   if (testRunning_ || stationRunning()) {
-    if (mayAsk && !dialogs_.question(this, qs(kStopAndCloseQuestion))) return false;
+    if (mayAsk && !dialogs_.question(this, shown(kStopAndCloseQuestion))) return false;
     // As Stop does; a Stop already pressed needs nothing more.
     if (testRunning_ && !state_.StopRequested) testRun_.Button4Click();
     if (stationRunning()) stationWindow_->stopAll(false);
@@ -520,7 +535,7 @@ void TForm1::endRecording(Recording& recording) {
 }
 
 void TForm1::tellUnrecorded(const std::optional<Failure>& problem) {
-  if (problem) dialogs_.messageBox(this, qs(problem->message));
+  if (problem) dialogs_.messageBox(this, shown(problem->message));
 }
 
 void TForm1::Button3Click() {
@@ -603,6 +618,19 @@ void TForm1::Button18Click() {
   historyWindow_->showList();
 }
 
+void TForm1::LanguageBoxChange(int index) {
+  const std::string key = u8(LanguageBox->itemData(index).toString());
+  if (!links_.settings) return;
+  if (const auto kept = links_.settings->set(setting::kLanguage, key); !kept) {
+    dialogs_.messageBox(this, shown(kept.error().message));
+    return;
+  }
+  dialogs_.messageBox(
+      this, key == textLanguage()
+                ? shown(Text::own("Окна останутся на этом языке."))
+                : shown(Text::own("Язык окон сменится при следующем запуске программы.")));
+}
+
 void TForm1::Button19Click() {
   if (!stationWindow_) {
     StationLinks links{.ports = links_.ports,
@@ -638,8 +666,8 @@ StoreResult<std::vector<std::string>> TForm1::initialisedNumbers() {
 
 void TForm1::showLineState() {
   const line::LineState state = links_.station->state();
-  LineLabel->setText(qs(line::stateText(state)));
-  LineLabel->setToolTip(qs(state.problem));
+  LineLabel->setText(shown(line::stateText(state)));
+  LineLabel->setToolTip(shown(state.problem));
   setFontColour(LineLabel, state.reachable && state.conflicts.empty()
                                ? palette().color(QPalette::WindowText)
                                : fromWindowsColour(colour::kRed));
@@ -656,15 +684,15 @@ void TForm1::Button5Click() {
   // start of the run.
   const std::string stem = runFileStem(portFileNames({chosenPort()}).front(), state_.DeviceModel,
                                        runStartedAt_ ? *runStartedAt_ : session_.wallClock());
-  const auto file = dialogs_.saveFileName(this, qs(kSaveFilter), qs(stem + ".log"));
+  const auto file = dialogs_.saveFileName(this, shown(kSaveFilter), qs(stem + ".log"));
   if (!file) return;
   if (const auto problem = writeLogFile(QFile::encodeName(*file).toStdString(), testLog_)) {
-    dialogs_.messageBox(this, qs(problem->message));
+    dialogs_.messageBox(this, shown(problem->message));
     return;
   }
   const QString where = QDir::toNativeSeparators(QFileInfo(*file).absoluteFilePath());
-  SavedLabel->setText(SavedLabel->fontMetrics().elidedText("Сохранен: " + where, Qt::ElideMiddle,
-                                                           SavedLabel->width()));
+  SavedLabel->setText(SavedLabel->fontMetrics().elidedText(qs(Text::tr("Сохранен: %1")).arg(where),
+                                                           Qt::ElideMiddle, SavedLabel->width()));
   SavedLabel->setToolTip(where);
 }
 

@@ -21,6 +21,7 @@
 #include "mainform/run_state.h"
 #include "mainform/session.h"
 #include "mainform/ui.h"
+#include "platform/own_text.h"
 #include "platform/store_result.h"
 #include "portcontrol/port_enumeration.h"
 #include "testrun/test_run.h"
@@ -94,16 +95,16 @@ class TForm1 final : public QDialog {
  public:
   static constexpr int kClientWidth = 540;
   static constexpr int kClientHeight = 527;
-  static constexpr const char* kSaveFilter = "Все файлы (*.*)|*.*";
+  static constexpr const char* kSaveFilter = Text::own("Все файлы (*.*)|*.*");
   static constexpr const char* kVersionText =
-      "Тест для Veltor FP-510T/FP-T320/FP-820T/FP-90T/KM-15 ver. 2.60 23.02.2012";
+      Text::own("Тест для Veltor FP-510T/FP-T320/FP-820T/FP-90T/KM-15 ver. 2.60 23.02.2012");
   // At most this long between two looks at the user's input while a command waits.
   static constexpr std::chrono::milliseconds kAnswerPeriod{25};
   // How often the line's state is shown anew.
   static constexpr std::chrono::milliseconds kLineStatePeriod{2000};
-  static constexpr const char* kStopAndCloseQuestion =
+  static constexpr const char* kStopAndCloseQuestion = Text::own(
       "Идет тест регистратора. Остановить тест и закрыть программу? Несохраненный журнал "
-      "теста будет потерян.";
+      "теста будет потерян.");
 
   TForm1(CommandSet& commands, Clock& clock, DialogService& dialogs, MainWindowLinks links);
   ~TForm1() override;
@@ -154,6 +155,8 @@ class TForm1 final : public QDialog {
   void Button18Click();
   // "Несколько РРО", beside the pages' tabs: the station window.
   void Button19Click();
+  // The language box in the top right corner: the windows' language from the next start.
+  void LanguageBoxChange(int index);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -250,6 +253,7 @@ class TForm1 final : public QDialog {
   QPushButton* Button1 = nullptr;
   QPushButton* Button18 = nullptr;
   QPushButton* Button19 = nullptr;
+  QComboBox* LanguageBox = nullptr;
   // The line's state, above Label9, on a line only.
   QLabel* LineLabel = nullptr;
 

@@ -30,14 +30,14 @@ TForm2::TForm2(DialogService& dialogs, QWidget* parent)
                  Qt::WindowCloseButtonHint);
   setFont(windowFont());
   setFixedSize(467, 99);
-  setWindowTitle(qs(texts::kForm2Caption));
+  setWindowTitle(shown(texts::kForm2Caption));
 
   Label1 = place<QLabel>(this, "Label1", 16, 12, 440, 40);
-  Label1->setText(qs(texts::kForm2Label1));
+  Label1->setText(shown(texts::kForm2Label1));
   Button2 = place<QPushButton>(this, "Button2", 152, 64, 161, 25);
-  Button2->setText(qs(texts::kForm2Button2));
+  Button2->setText(shown(texts::kForm2Button2));
   Button1 = place<QPushButton>(this, "Button1", 320, 64, 139, 25);
-  Button1->setText(qs(texts::kForm2Button1));
+  Button1->setText(shown(texts::kForm2Button1));
   for (QPushButton* b : {Button2, Button1})
     b->setAutoDefault(false);
   connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
@@ -57,7 +57,7 @@ void TForm2::showEvent(QShowEvent* event) {
 }
 
 void TForm2::reject() {
-  if (!dialogs_.question(this, qs(texts::kForm2CloseQuestion))) return;
+  if (!dialogs_.question(this, shown(texts::kForm2CloseQuestion))) return;
   QDialog::reject();
 }
 

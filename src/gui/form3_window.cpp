@@ -34,7 +34,7 @@ void fill(QListWidget* list, const std::vector<std::string>& items) {
   QStringList labels;
   labels.reserve(static_cast<qsizetype>(items.size()));
   for (const std::string& item : items)
-    labels << qs(item);
+    labels << shown(item);
   list->addItems(labels);
   if (list->count() > 0) list->item(0)->setSizeHint(QSize(0, TForm3::kRowHeight));
   list->setUpdatesEnabled(true);
@@ -51,10 +51,10 @@ class TForm3::Seam final : public Form3Ui {
         showMainWindow_(std::move(showMainWindow)),
         endProgram_(std::move(endProgram)) {}
 
-  void messageBox(const std::string& text) override { dialogs_.messageBox(&w_, qs(text)); }
-  bool question(const std::string& text) override { return dialogs_.question(&w_, qs(text)); }
-  void setStatus(const std::string& text) override { w_.StatusLabel->setText(qs(text)); }
-  void setLabel6(const std::string& text) override { w_.Label6->setText(qs(text)); }
+  void messageBox(const std::string& text) override { dialogs_.messageBox(&w_, shown(text)); }
+  bool question(const std::string& text) override { return dialogs_.question(&w_, shown(text)); }
+  void setStatus(const std::string& text) override { w_.StatusLabel->setText(shown(text)); }
+  void setLabel6(const std::string& text) override { w_.Label6->setText(shown(text)); }
   void setFocus(Form3Control control) override { widget(control)->setFocus(); }
   void setEnabled(Form3Control control, bool enabled) override {
     widget(control)->setEnabled(enabled);
@@ -105,21 +105,21 @@ TForm3::TForm3(SerialStore& store, std::string programPath, DialogService& dialo
   setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   setFont(windowFont());
   setFixedSize(kClientWidth, kClientHeight);
-  setWindowTitle(qs(texts::kForm3Caption));
+  setWindowTitle(shown(texts::kForm3Caption));
 
   GroupBox1 = place<QGroupBox>(this, "GroupBox1", 8, 8, 444, 188);
-  GroupBox1->setTitle(qs(texts::kGroupBox1));
+  GroupBox1->setTitle(shown(texts::kGroupBox1));
   label(GroupBox1, "Label3", 16, 24, texts::kLabel3);
   ComboBox1 = place<QComboBox>(GroupBox1, "ComboBox1", 16, 42, 249);
   for (const PrinterType& type : kPrinterTypes)
-    ComboBox1->addItem(qs(type.item));
+    ComboBox1->addItem(shown(type.item));
   ComboBox1->setCurrentIndex(-1);
   Label6 = place<QLabel>(GroupBox1, "Label6", 280, 44, 150, 20);
   QFont bold = Label6->font();
   bold.setPointSize(10);
   bold.setBold(true);
   Label6->setFont(bold);
-  Label6->setText(qs(texts::kLabel6Initial));
+  Label6->setText(shown(texts::kLabel6Initial));
 
   label(GroupBox1, "Label4", 16, 76, texts::kLabel4);
   MaskEdit1 = place<QLineEdit>(GroupBox1, "MaskEdit1", 16, 94, 65, 21);
@@ -127,20 +127,20 @@ TForm3::TForm3(SerialStore& store, std::string programPath, DialogService& dialo
   MaskEdit2 = place<QLineEdit>(GroupBox1, "MaskEdit2", 16, 142, 65, 21);
   for (QLineEdit* edit : {MaskEdit1, MaskEdit2}) {
     edit->setInputMask(QStringLiteral("00000"));  // five mandatory digits
-    edit->setText(qs(texts::kBoundInitial));
+    edit->setText(shown(texts::kBoundInitial));
     edit->installEventFilter(this);
   }
   Button8 = place<QPushButton>(GroupBox1, "Button8", 352, 150, 75, 25);
-  Button8->setText(qs(texts::kButton8));
+  Button8->setText(shown(texts::kButton8));
   Button8->setEnabled(false);
   // In the free space above Button8, so that no control of the window moves for it.
   LineButton = place<QPushButton>(GroupBox1, "LineButton", 352, 118, 75, 25);
-  LineButton->setText(QStringLiteral("Линия..."));
+  LineButton->setText(qs(Text::tr("Линия...")));
   LineButton->setToolTip(
-      QStringLiteral("База линии: подключение, имя станции и запас номеров этого компьютера"));
+      qs(Text::tr("База линии: подключение, имя станции и запас номеров этого компьютера")));
 
   GroupBox2 = place<QGroupBox>(this, "GroupBox2", 8, 204, 444, 276);
-  GroupBox2->setTitle(qs(texts::kGroupBox2));
+  GroupBox2->setTitle(shown(texts::kGroupBox2));
   label(GroupBox2, "Label1", 16, 22, texts::kLabel1);
   ListBox1 = place<QListWidget>(GroupBox2, "ListBox1", 16, 40, 169, 222);
   label(GroupBox2, "Label2", 259, 22, texts::kLabel2);
@@ -160,18 +160,18 @@ TForm3::TForm3(SerialStore& store, std::string programPath, DialogService& dialo
                          Mover{&Button3, "Button3", texts::kButton3, 164},
                          Mover{&Button4, "Button4", texts::kButton4, 196}}) {
     *m.button = place<QPushButton>(GroupBox2, m.name, 197, m.top, 50, 25);
-    (*m.button)->setText(qs(m.caption));
+    (*m.button)->setText(shown(m.caption));
   }
 
   Button5 = place<QPushButton>(this, "Button5", 8, 490, 75, 25);
-  Button5->setText(qs(texts::kButton5));
+  Button5->setText(shown(texts::kButton5));
   Button9 = place<QPushButton>(this, "Button9", 91, 490, 75, 25);
-  Button9->setText(qs(texts::kButton9));
+  Button9->setText(shown(texts::kButton9));
   Button6 = place<QPushButton>(this, "Button6", 294, 490, 75, 25);
-  Button6->setText(qs(texts::kButton6));
+  Button6->setText(shown(texts::kButton6));
   Button6->setEnabled(false);
   Button7 = place<QPushButton>(this, "Button7", 377, 490, 75, 25);
-  Button7->setText(qs(texts::kButton7));
+  Button7->setText(shown(texts::kButton7));
   StatusLabel = place<QLabel>(this, "StatusLabel", 172, 490, 118, 25);
   StatusLabel->setAlignment(Qt::AlignCenter);
 
@@ -209,11 +209,11 @@ void TForm3::showBook() {
   fill(ListBox1, lists ? lists.value().toInitialise : std::vector<std::string>());
   fill(ListBox2, lists ? lists.value().initialised : std::vector<std::string>());
   const line::LineState state = station_->state();
-  QString text = qs(line::stateText(state));
-  if (!state.reachable) text += QStringLiteral(". Номера — из запаса станции.");
-  if (!lists) text += "\n" + qs(lists.error().message);
+  QString text = shown(line::stateText(state));
+  if (!state.reachable) text += qs(Text::tr(". Номера — из запаса станции."));
+  if (!lists) text += "\n" + shown(lists.error().message);
   LineLabel->setText(text);
-  LineLabel->setToolTip(qs(state.problem));
+  LineLabel->setToolTip(shown(state.problem));
   setFontColour(LineLabel,
                 state.reachable && lists ? palette().color(QPalette::WindowText) : QColor(Qt::red));
 }
@@ -225,8 +225,8 @@ void TForm3::joinLine(line::Station& station) {
   LineLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   LineLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
   // The line's book is managed by its administrator, from the command line.
-  const QString managed = QStringLiteral(
-      "На линии книгой номеров управляет администратор линии: tallowick-cli book и db.");
+  const QString managed = qs(
+      Text::tr("На линии книгой номеров управляет администратор линии: tallowick-cli book и db."));
   for (QWidget* w :
        std::initializer_list<QWidget*>{ComboBox1, MaskEdit1, MaskEdit2, Button8, Button1, Button2,
                                        Button3, Button4, Button5, Button9}) {

@@ -40,8 +40,8 @@ void ComboBoxSelector::removeItem(int index) {
 class TForm4::Seam final : public Form4Ui {
  public:
   Seam(TForm4& w, DialogService& dialogs) : w_(w), dialogs_(dialogs) {}
-  void setLabel2(const std::string& text) override { w_.Label2->setText(qs(text)); }
-  void messageBox(const std::string& text) override { dialogs_.messageBox(&w_, qs(text)); }
+  void setLabel2(const std::string& text) override { w_.Label2->setText(shown(text)); }
+  void messageBox(const std::string& text) override { dialogs_.messageBox(&w_, shown(text)); }
   void close() override { w_.done(QDialog::Accepted); }
 
  private:
@@ -58,13 +58,13 @@ TForm4::TForm4(SerialSelector& selector, NumberKeeper& numbers, DialogService& d
   setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   setFont(windowFont());
   setFixedSize(472, 140);
-  setWindowTitle(qs(texts::kForm4Caption));
+  setWindowTitle(shown(texts::kForm4Caption));
 
   Label1 = place<QLabel>(this, "Label1", 16, 16, 440, 28);
   QFont large = Label1->font();
   large.setPointSize(14);
   Label1->setFont(large);
-  Label1->setText(qs(texts::kForm4Label1));
+  Label1->setText(shown(texts::kForm4Label1));
 
   Label2 = place<QLabel>(this, "Label2", 16, 56, 440, 28);
   QFont serial = Label2->font();
@@ -74,9 +74,9 @@ TForm4::TForm4(SerialSelector& selector, NumberKeeper& numbers, DialogService& d
   setFontColour(Label2, Qt::red);
 
   Button1 = place<QPushButton>(this, "Button1", 16, 104, 121, 25);
-  Button1->setText(qs(texts::kForm4Button1));
+  Button1->setText(shown(texts::kForm4Button1));
   Button2 = place<QPushButton>(this, "Button2", 368, 104, 91, 25);
-  Button2->setText(qs(texts::kForm4Button2));
+  Button2->setText(shown(texts::kForm4Button2));
   for (QPushButton* b : {Button1, Button2})
     b->setAutoDefault(false);
   connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);

@@ -25,22 +25,21 @@ struct OutcomeName {
   const char* text;
 };
 constexpr std::array<OutcomeName, 5> kOutcomeNames{{
-    {Outcome::Finished, "Завершен"},
-    {Outcome::FinishedWithErrors, "Завершен с ошибками"},
-    {Outcome::Aborted, "Прерван"},
-    {Outcome::Stopped, "Остановлен"},
-    {Outcome::InputRefused, "Ввод отклонен"},
+    {Outcome::Finished, Text::own("Завершен")},
+    {Outcome::FinishedWithErrors, Text::own("Завершен с ошибками")},
+    {Outcome::Aborted, Text::own("Прерван")},
+    {Outcome::Stopped, Text::own("Остановлен")},
+    {Outcome::InputRefused, Text::own("Ввод отклонен")},
 }};
 
 QString outcomeText(Outcome outcome) {
   for (const OutcomeName& n : kOutcomeNames)
-    if (n.outcome == outcome) return qs(n.text);
+    if (n.outcome == outcome) return shown(n.text);
   return {};
 }
 
 QString kindText(history::Kind kind) {
-  return kind == history::Kind::TestRun ? QStringLiteral("Тест РРО")
-                                        : QStringLiteral("Инициализация");
+  return kind == history::Kind::TestRun ? qs(Text::tr("Тест РРО")) : qs(Text::tr("Инициализация"));
 }
 
 QString durationText(std::int64_t ms) {
@@ -57,7 +56,7 @@ QString startText(const history::Record& r) {
 
 // The column of the station, on a line.
 constexpr int kStationColumn = 1;
-constexpr const char* kWaitingNote = "* — еще не на линии: ждет отправки со станции.";
+constexpr const char* kWaitingNote = Text::own("* — еще не на линии: ждет отправки со станции.");
 
 // The formats of FormatBox, in its order.
 constexpr history::Format kFormats[] = {history::Format::Csv, history::Format::Json,
@@ -76,44 +75,44 @@ HistoryWindow::HistoryWindow(history::Journal& journal, DialogService& dialogs, 
                  Qt::WindowCloseButtonHint);
   setFont(windowFont());
   setFixedSize(kClientWidth, kClientHeight);
-  setWindowTitle(QStringLiteral("История"));
+  setWindowTitle(qs(Text::tr("История")));
 
   // The filters, in one row above the list.
-  label(this, "Label1", 8, 12, "Дата с");
+  label(this, "Label1", 8, 12, Text::own("Дата с"));
   FromEdit = place<QLineEdit>(this, "FromEdit", 48, 8, 81, 21);
-  label(this, "Label2", 136, 12, "по");
+  label(this, "Label2", 136, 12, Text::own("по"));
   UntilEdit = place<QLineEdit>(this, "UntilEdit", 154, 8, 81, 21);
   for (QLineEdit* e : {FromEdit, UntilEdit})
-    e->setPlaceholderText(QStringLiteral("ДД.ММ.ГГГГ"));
-  label(this, "Label3", 246, 12, "Модель");
+    e->setPlaceholderText(qs(Text::tr("ДД.ММ.ГГГГ")));
+  label(this, "Label3", 246, 12, Text::own("Модель"));
   ModelBox = place<QComboBox>(this, "ModelBox", 290, 8, 121);
   ModelBox->setEditable(true);
   ModelBox->setInsertPolicy(QComboBox::NoInsert);
   ModelBox->addItem(QString());
-  label(this, "Label4", 422, 12, "Заводской номер");
+  label(this, "Label4", 422, 12, Text::own("Заводской номер"));
   SerialEdit = place<QLineEdit>(this, "SerialEdit", 514, 8, 105, 21);
-  label(this, "Label5", 8, 40, "Результат");
+  label(this, "Label5", 8, 40, Text::own("Результат"));
   OutcomeBox = place<QComboBox>(this, "OutcomeBox", 66, 36, 155);
-  OutcomeBox->addItem(QStringLiteral("Все"));
+  OutcomeBox->addItem(qs(Text::tr("Все")));
   for (const OutcomeName& n : kOutcomeNames)
-    OutcomeBox->addItem(qs(n.text));
+    OutcomeBox->addItem(shown(n.text));
   ShowButton = place<QPushButton>(this, "ShowButton", 697, 6, 75, 25);
-  ShowButton->setText(QStringLiteral("Показать"));
+  ShowButton->setText(qs(Text::tr("Показать")));
 
   RecordList = place<QTableWidget>(this, "RecordList", 8, 64, 764, 372);
-  QStringList headers{QStringLiteral("Начало"),
-                      QStringLiteral("Вид"),
-                      QStringLiteral("Порт"),
-                      QStringLiteral("Модель"),
-                      QStringLiteral("Заводской номер"),
-                      QStringLiteral("Результат"),
-                      QStringLiteral("Ошибок"),
-                      QStringLiteral("Длительность"),
-                      QStringLiteral("Пользователь")};
+  QStringList headers{qs(Text::tr("Начало")),
+                      qs(Text::tr("Вид")),
+                      qs(Text::tr("Порт")),
+                      qs(Text::tr("Модель")),
+                      qs(Text::tr("Заводской номер")),
+                      qs(Text::tr("Результат")),
+                      qs(Text::tr("Ошибок")),
+                      qs(Text::tr("Длительность")),
+                      qs(Text::tr("Пользователь"))};
   // On a line the station of each record follows its start, and the rest give way to it.
   std::vector<int> widths{112, 82, 72, 96, 98, 118, 46, 66, 74};
   if (onLine_) {
-    headers.insert(kStationColumn, QStringLiteral("Станция"));
+    headers.insert(kStationColumn, qs(Text::tr("Станция")));
     widths = {118, 64, 76, 40, 90, 96, 100, 46, 74, 44};
   }
   RecordList->setColumnCount(static_cast<int>(headers.size()));
@@ -133,13 +132,13 @@ HistoryWindow::HistoryWindow(history::Journal& journal, DialogService& dialogs, 
   StatusLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   StatusLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
   LogButton = place<QPushButton>(this, "LogButton", 436, 442, 75, 25);
-  LogButton->setText(QStringLiteral("Журнал"));
+  LogButton->setText(qs(Text::tr("Журнал")));
   FormatBox = place<QComboBox>(this, "FormatBox", 520, 444, 85);
   FormatBox->addItems({QStringLiteral("CSV"), QStringLiteral("JSON"), QStringLiteral("JUnit XML")});
   ExportButton = place<QPushButton>(this, "ExportButton", 612, 442, 75, 25);
-  ExportButton->setText(QStringLiteral("Экспорт..."));
+  ExportButton->setText(qs(Text::tr("Экспорт...")));
   CloseButton = place<QPushButton>(this, "CloseButton", 697, 442, 75, 25);
-  CloseButton->setText(QStringLiteral("Закрыть"));
+  CloseButton->setText(qs(Text::tr("Закрыть")));
   for (QPushButton* b : {ShowButton, LogButton, ExportButton, CloseButton})
     b->setAutoDefault(false);
 
@@ -177,42 +176,44 @@ std::optional<Failure> HistoryWindow::readFilter(history::Filter& filter) const 
       .limit = {}};
   const auto read = history::readFilter(entries, history::DateForm::Workshop, kListLimit);
   if (const auto* refused = std::get_if<history::FilterRefusal>(&read)) {
-    return Failure{"Неверная дата \"" + refused->entry +
-                   "\"! Укажите существующую дату в виде ДД.ММ.ГГГГ, например 07.12.2026."};
+    return Failure{withArgs(Text::tr("Неверная дата \"%1\"! Укажите существующую дату в виде "
+                                     "ДД.ММ.ГГГГ, например 07.12.2026."),
+                            {refused->entry})};
   }
   filter = std::get<history::Filter>(read);
-  if (history::endsBeforeItBegins(filter)) return Failure{"Начальная дата позже конечной!"};
+  if (history::endsBeforeItBegins(filter))
+    return Failure{Text::own("Начальная дата позже конечной!")};
   return std::nullopt;
 }
 
 void HistoryWindow::ShowButtonClick() {
   history::Filter filter;
   if (const auto refused = readFilter(filter)) {
-    dialogs_.messageBox(this, qs(refused->message));
+    dialogs_.messageBox(this, shown(refused->message));
     return;
   }
   auto listed = query_.list(filter);
   if (!listed) {
     // The file is not touched; what was listed before is no longer to be trusted.
     RecordList->setRowCount(0);
-    setStatus(qs(listed.error().message), true);
+    setStatus(shown(listed.error().message), true);
     return;
   }
   fill(listed.value());
   const std::size_t count = listed.value().size();
   QString text;
   if (count == 0) {
-    text = QStringLiteral("Записей нет.");
+    text = qs(Text::tr("Записей нет."));
   } else if (count >= kListLimit) {
-    text = QStringLiteral("Показаны последние %1 записей; более ранние найдет фильтр.").arg(count);
+    text = qs(Text::tr("Показаны последние %1 записей; более ранние найдет фильтр.")).arg(count);
   } else {
-    text = QStringLiteral("Записей: %1.").arg(count);
+    text = qs(Text::tr("Записей: %1.")).arg(count);
   }
   const bool waiting = std::any_of(listed.value().begin(), listed.value().end(),
                                    [](const history::Record& r) { return r.waiting; });
-  if (waiting) text += " " + qs(kWaitingNote);
+  if (waiting) text += " " + shown(kWaitingNote);
   // The line could not be reached: the station's own history is listed, and why.
-  if (!query_.note().empty()) text += " " + qs(query_.note());
+  if (!query_.note().empty()) text += " " + shown(query_.note());
   setStatus(text, !query_.note().empty());
 }
 
@@ -240,7 +241,7 @@ void HistoryWindow::fill(const std::vector<history::Record>& records) {
     if (r.waiting) {
       QTableWidgetItem* start = RecordList->item(row, 0);
       start->setText(start->text() + QStringLiteral(" *"));
-      start->setToolTip(qs(kWaitingNote));
+      start->setToolTip(shown(kWaitingNote));
     }
     RecordList->item(row, 0)->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(r.id));
     // The models met so far are offered for the filter.
@@ -274,7 +275,7 @@ std::vector<std::int64_t> HistoryWindow::chosenIds() const {
 void HistoryWindow::LogButtonClick() {
   const int row = RecordList->currentRow();
   if (row < 0) {
-    dialogs_.messageBox(this, QStringLiteral("Выберите запись в списке."));
+    dialogs_.messageBox(this, qs(Text::tr("Выберите запись в списке.")));
     return;
   }
   openLog(RecordList->item(row, 0)->data(Qt::UserRole).toLongLong());
@@ -284,7 +285,7 @@ void HistoryWindow::openLog(std::int64_t id) {
   auto found = query_.find(id);
   if (!found || !found.value()) {
     dialogs_.messageBox(
-        this, found ? QStringLiteral("Запись не найдена в истории.") : qs(found.error().message));
+        this, found ? qs(Text::tr("Запись не найдена в истории.")) : shown(found.error().message));
     return;
   }
   const history::Record& r = *found.value();
@@ -296,13 +297,13 @@ void HistoryWindow::openLog(std::int64_t id) {
                              Qt::WindowCloseButtonHint);
   logWindow_->setFont(windowFont());
   logWindow_->setFixedSize(620, 460);
-  logWindow_->setWindowTitle(QStringLiteral("Журнал: ") + kindText(r.kind) + ", " + startText(r));
+  logWindow_->setWindowTitle(qs(Text::tr("Журнал: ")) + kindText(r.kind) + ", " + startText(r));
 
-  QString summary = kindText(r.kind) + QStringLiteral(", порт ") + qs(r.port);
+  QString summary = kindText(r.kind) + qs(Text::tr(", порт ")) + qs(r.port);
   if (!r.model.empty()) summary += ", " + qs(r.model);
-  if (!r.serialNumber.empty()) summary += QStringLiteral(", заводской номер ") + qs(r.serialNumber);
-  summary += "\n" + outcomeText(r.outcome) + QStringLiteral(", ошибок: ") +
-             QString::number(r.errorCount) + QStringLiteral(", длительность ") +
+  if (!r.serialNumber.empty()) summary += qs(Text::tr(", заводской номер ")) + qs(r.serialNumber);
+  summary += "\n" + outcomeText(r.outcome) + qs(Text::tr(", ошибок: ")) +
+             QString::number(r.errorCount) + qs(Text::tr(", длительность ")) +
              durationText(r.durationMs);
   if (!r.message.empty()) summary += ": " + qs(r.message);
   auto* header = place<QLabel>(logWindow_, "SummaryLabel", 8, 8, 604, 40);
@@ -320,7 +321,7 @@ void HistoryWindow::openLog(std::int64_t id) {
   text->setPlainText(lines.join(QLatin1Char('\n')));
 
   auto* close = place<QPushButton>(logWindow_, "CloseLogButton", 537, 428, 75, 25);
-  close->setText(QStringLiteral("Закрыть"));
+  close->setText(qs(Text::tr("Закрыть")));
   close->setAutoDefault(false);
   connect(close, &QPushButton::clicked, logWindow_, &QDialog::close);
   logWindow_->show();
@@ -329,20 +330,20 @@ void HistoryWindow::openLog(std::int64_t id) {
 void HistoryWindow::ExportButtonClick() {
   const std::vector<std::int64_t> ids = chosenIds();
   if (ids.empty()) {
-    dialogs_.messageBox(this, QStringLiteral("Нет записей для экспорта."));
+    dialogs_.messageBox(this, qs(Text::tr("Нет записей для экспорта.")));
     return;
   }
   const int format = FormatBox->currentIndex();
-  const auto file = dialogs_.saveFileName(this, qs(kExportFilters[format]));
+  const auto file = dialogs_.saveFileName(this, shown(kExportFilters[format]));
   if (!file) return;
   // The records in the order listed, newest first, each with its log and steps.
   const auto exported =
       query_.exportTo(kFormats[format], ids, QFile::encodeName(*file).toStdString());
   if (!exported) {
-    dialogs_.messageBox(this, qs(exported.message));
+    dialogs_.messageBox(this, shown(exported.message));
     return;
   }
-  setStatus(QStringLiteral("Записей выгружено: %1, в файл %2").arg(exported.records).arg(*file),
+  setStatus(qs(Text::tr("Записей выгружено: %1, в файл %2")).arg(exported.records).arg(*file),
             false);
 }
 

@@ -15,6 +15,7 @@
 
 #include "history/journal.h"
 #include "history/query.h"
+#include "platform/own_text.h"
 
 class QComboBox;
 class QLabel;
@@ -36,9 +37,9 @@ class HistoryWindow final : public QDialog {
   // The most records one list shows; a filter finds older ones.
   static constexpr std::size_t kListLimit = 1000;
   static constexpr const char* kExportFilters[] = {
-      "Файлы CSV (*.csv)|*.csv",
-      "Файлы JSON (*.json)|*.json",
-      "Отчеты JUnit XML (*.xml)|*.xml",
+      Text::own("Файлы CSV (*.csv)|*.csv"),
+      Text::own("Файлы JSON (*.json)|*.json"),
+      Text::own("Отчеты JUnit XML (*.xml)|*.xml"),
   };
 
   // `line`: the line's history, read in place of the station's own with the station's

@@ -44,34 +44,34 @@ LineDialog::LineDialog(QWidget* parent) : QDialog(parent) {
                  Qt::WindowCloseButtonHint);
   setFont(windowFont());
   setFixedSize(440, 262);
-  setWindowTitle(qs(kCaption));
+  setWindowTitle(shown(kCaption));
 
-  label(this, "Label1", 8, 10, "Подключение к базе линии (без пароля):");
+  label(this, "Label1", 8, 10, Text::own("Подключение к базе линии (без пароля):"));
   DatabaseEdit = place<QLineEdit>(this, "DatabaseEdit", 8, 28, 424, 21);
   DatabaseEdit->setPlaceholderText(QStringLiteral("postgresql://station7@line-server/tallowick"));
-  label(this, "Label2", 8, 58, "Имя станции на линии:");
+  label(this, "Label2", 8, 58, Text::own("Имя станции на линии:"));
   StationEdit = place<QLineEdit>(this, "StationEdit", 8, 76, 200, 21);
   StationEdit->setPlaceholderText(qs(platform::computerName()));
-  label(this, "Label3", 224, 58, "Запас номеров станции:");
+  label(this, "Label3", 224, 58, Text::own("Запас номеров станции:"));
   BlockEdit = place<QLineEdit>(this, "BlockEdit", 224, 76, 80, 21);
   BlockEdit->setPlaceholderText(QString::number(line::kDefaultBlockSize));
 
   auto* note = place<QLabel>(this, "NoteLabel", 8, 106, 424, 58);
   note->setWordWrap(true);
   note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  note->setText(QStringLiteral(
-      "Пустое подключение: станция работает одна, со своей книгой номеров. Пароль берется "
-      "из файла паролей или служб libpq, а не отсюда. Изменения вступят в силу при "
-      "следующем запуске программы."));
+  note->setText(qs(
+      Text::tr("Пустое подключение: станция работает одна, со своей книгой номеров. Пароль берется "
+               "из файла паролей или служб libpq, а не отсюда. Изменения вступят в силу при "
+               "следующем запуске программы.")));
   MessageLabel = place<QLabel>(this, "MessageLabel", 8, 168, 424, 54);
   MessageLabel->setWordWrap(true);
   MessageLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   MessageLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
   SaveButton = place<QPushButton>(this, "SaveButton", 276, 230, 75, 25);
-  SaveButton->setText(QStringLiteral("Сохранить"));
+  SaveButton->setText(qs(Text::tr("Сохранить")));
   CloseButton = place<QPushButton>(this, "CloseButton", 357, 230, 75, 25);
-  CloseButton->setText(QStringLiteral("Закрыть"));
+  CloseButton->setText(qs(Text::tr("Закрыть")));
   for (QPushButton* b : {SaveButton, CloseButton})
     b->setAutoDefault(false);
   connect(SaveButton, &QPushButton::clicked, this, &LineDialog::SaveButtonClick);
@@ -87,7 +87,7 @@ void LineDialog::showSettings() {
   for (std::size_t i = 0; i < std::size(kFields); ++i) {
     auto value = settings->get(kFields[i]);
     if (!value) {
-      setMessage(qs(value.error().message), true);
+      setMessage(shown(value.error().message), true);
       break;
     }
     edits[i]->setText(qs(value.value().value_or(std::string())));
@@ -105,17 +105,17 @@ void LineDialog::SaveButtonClick() {
   if (DatabaseEdit->text().trimmed().isEmpty()) (void)typed.set(setting::kDatabase, "dbname=x");
   const auto nothing = [](const char*) -> std::optional<std::string> { return std::nullopt; };
   if (auto chosen = line::chooseLine(std::nullopt, std::nullopt, nothing, &typed); !chosen) {
-    setMessage(qs(chosen.error().message), true);
+    setMessage(shown(chosen.error().message), true);
     return;
   }
   const std::unique_ptr<Settings> settings = computerSettings();
   for (std::size_t i = 0; i < std::size(kFields); ++i) {
     if (auto saved = settings->set(kFields[i], u8(edits[i]->text().trimmed())); !saved) {
-      setMessage(qs(saved.error().message), true);
+      setMessage(shown(saved.error().message), true);
       return;
     }
   }
-  setMessage(qs(kSaved), false);
+  setMessage(shown(kSaved), false);
 }
 
 void LineDialog::setMessage(const QString& text, bool problem) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include "platform/own_text.h"
 
 class QLabel;
 class QLineEdit;
@@ -16,9 +17,9 @@ class LineDialog final : public QDialog {
   Q_OBJECT
 
  public:
-  static constexpr const char* kCaption = "База линии";
+  static constexpr const char* kCaption = Text::own("База линии");
   static constexpr const char* kSaved =
-      "Сохранено. Настройки линии вступят в силу при следующем запуске программы.";
+      Text::own("Сохранено. Настройки линии вступят в силу при следующем запуске программы.");
 
   explicit LineDialog(QWidget* parent);
   ~LineDialog() override;

@@ -43,10 +43,10 @@ bool BusyPorts::busy(const std::string& port) const {
 
 namespace {
 
-constexpr const char* kMessagePrefix = "Сообщение: ";
+constexpr const char* kMessagePrefix = Text::own("Сообщение: ");
 constexpr const char* kWrongForm =
-    "Не номер книги: нужен префикс типа и пять цифр, например ЕД80012345";
-constexpr const char* kNotInitialised = "Нет в списке «Инициализация уже выполнена»";
+    Text::own("Не номер книги: нужен префикс типа и пять цифр, например ЕД80012345");
+constexpr const char* kNotInitialised = Text::own("Нет в списке «Инициализация уже выполнена»");
 
 // The colours of a row's state: light, so that the text stays readable.
 const QColor kRunningColour(0xDD, 0xEB, 0xFF);
@@ -59,15 +59,16 @@ const QColor kRemarkColour(0xFF, 0xE8, 0xB0);
 QString stateCaption(const RunProgress& p) {
   switch (p.state) {
     case RunProgress::State::Running:
-      return QStringLiteral("идёт");
+      return qs(Text::tr("идёт"));
     case RunProgress::State::Finished:
-      return QStringLiteral("завершён");
+      return qs(Text::tr("завершён"));
     case RunProgress::State::WithErrors:
-      return QStringLiteral("завершён с ошибками");
+      return qs(Text::tr("завершён с ошибками"));
     case RunProgress::State::Aborted:
-      return p.message.empty() ? QStringLiteral("прерван") : "прерван: " + qs(p.message);
+      return p.message.empty() ? qs(Text::tr("прерван"))
+                               : qs(Text::tr("прерван: %1")).arg(qs(p.message));
     case RunProgress::State::Stopped:
-      return QStringLiteral("остановлен");
+      return qs(Text::tr("остановлен"));
   }
   return {};
 }
@@ -125,7 +126,7 @@ StationWindow::StationWindow(StationLinks links, DialogService& dialogs, QWidget
                  Qt::WindowMinimizeButtonHint);
   setFont(windowFont());
   setFixedSize(kClientWidth, kClientHeight);
-  setWindowTitle(QString::fromUtf8(kTitle));
+  setWindowTitle(shown(kTitle));
   buildOptions();
   buildTable();
   refreshTimer_ = new QTimer(this);
@@ -148,30 +149,30 @@ StationWindow::~StationWindow() {
 }
 
 void StationWindow::buildOptions() {
-  label(this, "PortsLabel", 8, 8, "Порты:");
+  label(this, "PortsLabel", 8, 8, Text::own("Порты:"));
   PortList = place<QListWidget>(this, "PortList", 8, 26, 200, 112);
   connect(PortList, &QListWidget::itemChanged, this, [this] { syncRows(); });
   PortEdit = place<QLineEdit>(this, "PortEdit", 8, 144, 128, 21);
   PortEdit->setPlaceholderText(QStringLiteral("COM3, /dev/ttyUSB0"));
   AddButton = place<QPushButton>(this, "AddButton", 142, 142, 66, 25);
-  AddButton->setText(QStringLiteral("Добавить"));
+  AddButton->setText(qs(Text::tr("Добавить")));
   connect(AddButton, &QPushButton::clicked, this, &StationWindow::AddButtonClick);
   connect(PortEdit, &QLineEdit::returnPressed, this, &StationWindow::AddButtonClick);
 
-  label(this, "RateLabel", 224, 30, "Скорость:");
+  label(this, "RateLabel", 224, 30, Text::own("Скорость:"));
   RateBox = place<QComboBox>(this, "RateBox", 300, 26, 113);
   RateBox->addItems(rateItems());
   PauseEdit = place<QLineEdit>(this, "PauseEdit", 224, 58, 57, 21);
   PauseEdit->setText(QStringLiteral("1500"));
-  label(this, "PauseLabel", 288, 62, "Задержка (мс) между подтестами");
+  label(this, "PauseLabel", 288, 62, Text::own("Задержка (мс) между подтестами"));
   PassesBox = place<QComboBox>(this, "PassesBox", 224, 86, 57);
   fillPasses(PassesBox);
-  label(this, "PassesLabel", 288, 90, "циклов");
+  label(this, "PassesLabel", 288, 90, Text::own("циклов"));
   FiscalBox = place<QCheckBox>(this, "FiscalBox", 224, 116, 260, 17);
-  FiscalBox->setText(QStringLiteral("Без фискальных чеков и Z-отчета"));
+  FiscalBox->setText(qs(Text::tr("Без фискальных чеков и Z-отчета")));
 
   FolderButton = place<QPushButton>(this, "FolderButton", 520, 24, 130, 25);
-  FolderButton->setText(QStringLiteral("Папка журналов…"));
+  FolderButton->setText(qs(Text::tr("Папка журналов…")));
   connect(FolderButton, &QPushButton::clicked, this, &StationWindow::FolderButtonClick);
   FolderLabel = place<QLabel>(this, "FolderLabel", 520, 54, 372, 36);
   FolderLabel->setWordWrap(true);
@@ -181,13 +182,14 @@ void StationWindow::buildOptions() {
       folder_ = qs(*kept.value());
     }
   }
-  FolderLabel->setText(folder_.isEmpty() ? QStringLiteral("Папка журналов не выбрана.")
-                                         : "Журналы: " + QDir::toNativeSeparators(folder_));
+  FolderLabel->setText(folder_.isEmpty()
+                           ? qs(Text::tr("Папка журналов не выбрана."))
+                           : qs(Text::tr("Журналы: %1")).arg(QDir::toNativeSeparators(folder_)));
 
   StartButton = place<QPushButton>(this, "StartButton", 520, 110, 75, 25);
-  StartButton->setText(QStringLiteral("Старт"));
+  StartButton->setText(qs(Text::tr("Старт")));
   StopButton = place<QPushButton>(this, "StopButton", 606, 110, 75, 25);
-  StopButton->setText(QStringLiteral("Стоп"));
+  StopButton->setText(qs(Text::tr("Стоп")));
   for (QPushButton* b : {AddButton, FolderButton, StartButton, StopButton})
     b->setAutoDefault(false);
   connect(StartButton, &QPushButton::clicked, this, &StationWindow::StartButtonClick);
@@ -198,9 +200,9 @@ void StationWindow::buildTable() {
   RunTable = place<QTableWidget>(this, "RunTable", 8, 176, kClientWidth - 16, 210);
   RunTable->setColumnCount(Columns);
   RunTable->setHorizontalHeaderLabels(
-      {QStringLiteral("Порт"), QStringLiteral("Заводской номер"), QStringLiteral("Модель"),
-       QStringLiteral("Прошивка"), QStringLiteral("Шаг"), QStringLiteral("Ход"),
-       QStringLiteral("Ошибки"), QStringLiteral("Состояние"), QString()});
+      {qs(Text::tr("Порт")), qs(Text::tr("Заводской номер")), qs(Text::tr("Модель")),
+       qs(Text::tr("Прошивка")), qs(Text::tr("Шаг")), qs(Text::tr("Ход")), qs(Text::tr("Ошибки")),
+       qs(Text::tr("Состояние")), QString()});
   const int widths[Columns] = {90, 110, 100, 70, 150, 90, 60, 160, 50};
   for (int c = 0; c < Columns; ++c)
     RunTable->setColumnWidth(c, widths[c]);
@@ -307,7 +309,7 @@ void StationWindow::syncRows() {
     row.bar->setValue(0);
     row.bar->setTextVisible(false);
     RunTable->setCellWidget(r, Progress, row.bar);
-    row.stop = new QPushButton(QStringLiteral("Стоп"));
+    row.stop = new QPushButton(qs(Text::tr("Стоп")));
     row.stop->setObjectName("RowStop" + QString::number(r));
     row.stop->setEnabled(false);
     connect(row.stop, &QPushButton::clicked, this,
@@ -325,11 +327,11 @@ bool StationWindow::checkUnit(Row& row) {
   QString remark;
   QColor colour;
   if (row.refused) {
-    remark = QString::fromUtf8(kWrongForm);
+    remark = shown(kWrongForm);
     colour = kAbortedColour;
   } else if (!number.empty() &&
              std::find(initialised_.begin(), initialised_.end(), number) == initialised_.end()) {
-    remark = QString::fromUtf8(kNotInitialised);
+    remark = shown(kNotInitialised);
     colour = kRemarkColour;
   }
   QPalette palette = row.unit->palette();
@@ -378,7 +380,8 @@ void StationWindow::readInitialised() {
   if (auto known = links_.initialisedNumbers()) {
     initialised_ = std::move(known.value());
   } else {
-    StatusLabel->setText("Книга не прочитана, номера не сверены: " + qs(known.error().message));
+    StatusLabel->setText(qs(Text::tr("Книга не прочитана, номера не сверены: %1"))
+                             .arg(shown(known.error().message)));
   }
 }
 
@@ -389,26 +392,27 @@ QString StationWindow::logFolder() {
 }
 
 void StationWindow::FolderButtonClick() {
-  const auto chosen = dialogs_.folder(this, QStringLiteral("Папка для журналов тестов"),
+  const auto chosen = dialogs_.folder(this, qs(Text::tr("Папка для журналов тестов")),
                                       folder_.isEmpty() ? QDir::homePath() : folder_);
   if (!chosen) return;
   folder_ = *chosen;
-  FolderLabel->setText("Журналы: " + QDir::toNativeSeparators(folder_));
+  FolderLabel->setText(qs(Text::tr("Журналы: %1")).arg(QDir::toNativeSeparators(folder_)));
   if (!links_.settings) return;
   if (const auto kept = links_.settings->set(setting::kLogFolder, u8(folder_)); !kept) {
-    StatusLabel->setText("Папка не запомнена для следующих запусков: " + qs(kept.error().message));
+    StatusLabel->setText(qs(Text::tr("Папка не запомнена для следующих запусков: %1"))
+                             .arg(shown(kept.error().message)));
   }
 }
 
 void StationWindow::StartButtonClick() {
   if (running()) return;
   if (rows_.empty()) {
-    StatusLabel->setText(QStringLiteral("Отметьте порты, на которых проверить регистраторы."));
+    StatusLabel->setText(qs(Text::tr("Отметьте порты, на которых проверить регистраторы.")));
     return;
   }
   const QString folder = logFolder();
   if (folder.isEmpty()) {
-    StatusLabel->setText(QStringLiteral("Тесты не начаты: не выбрана папка для журналов."));
+    StatusLabel->setText(qs(Text::tr("Тесты не начаты: не выбрана папка для журналов.")));
     return;
   }
   readInitialised();
@@ -418,7 +422,7 @@ void StationWindow::StartButtonClick() {
     row->run.reset();
     if (!checkUnit(*row)) continue;
     if (links_.busy && !links_.busy->take(u8(row->port))) {
-      setRowState(*row, "Порт " + row->port + " занят главным окном", kAbortedColour);
+      setRowState(*row, qs(Text::tr("Порт %1 занят главным окном")).arg(row->port), kAbortedColour);
       continue;
     }
     startRow(*row, folder);
@@ -426,7 +430,7 @@ void StationWindow::StartButtonClick() {
   }
   showChosenLog();
   if (started > 0) {
-    StatusLabel->setText("Идут тесты: " + QString::number(started) + ".");
+    StatusLabel->setText(qs(Text::tr("Идут тесты: %1.")).arg(started));
     refreshTimer_->start();
   }
   updateButtons();
@@ -520,8 +524,8 @@ void StationWindow::refresh() {
   for (const auto& row : rows_) {
     if (row->run) ++counts[static_cast<int>(row->run->progress.state)];
   }
-  StatusLabel->setText(QStringLiteral("Тесты закончены: завершены %1, с ошибками %2, прерваны %3, "
-                                      "остановлены %4.")
+  StatusLabel->setText(qs(Text::tr("Тесты закончены: завершены %1, с ошибками %2, прерваны %3, "
+                                   "остановлены %4."))
                            .arg(counts[static_cast<int>(RunProgress::State::Finished)])
                            .arg(counts[static_cast<int>(RunProgress::State::WithErrors)])
                            .arg(counts[static_cast<int>(RunProgress::State::Aborted)])
@@ -605,7 +609,7 @@ void StationWindow::updateButtons() {
 void StationWindow::closeEvent(QCloseEvent* event) {
   if (running()) {
     event->ignore();
-    if (closePending_ || dialogs_.question(this, QString::fromUtf8(kStopAndCloseQuestion))) {
+    if (closePending_ || dialogs_.question(this, shown(kStopAndCloseQuestion))) {
       stopAll(true);
     }
     return;

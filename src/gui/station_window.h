@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/own_text.h"
 #include "platform/store_result.h"
 #include "testrun/port_run.h"
 
@@ -72,9 +73,9 @@ class StationWindow final : public QDialog {
   static constexpr int kClientHeight = 600;
   // How often the rows and the chosen log are brought up to date while runs go on.
   static constexpr int kRefreshMs = 100;
-  static constexpr const char* kTitle = "Несколько регистраторов";
+  static constexpr const char* kTitle = Text::own("Несколько регистраторов");
   static constexpr const char* kStopAndCloseQuestion =
-      "Идут тесты регистраторов. Остановить все тесты и закрыть окно?";
+      Text::own("Идут тесты регистраторов. Остановить все тесты и закрыть окно?");
   enum Column { Port, Unit, Model, Firmware, Step, Progress, Errors, State, RowStop, Columns };
 
   StationWindow(StationLinks links, DialogService& dialogs, QWidget* parent);

@@ -19,7 +19,7 @@ std::uint32_t toWindowsColour(const QColor& colour) {
 }
 
 QLabel* label(QWidget* parent, const char* objectName, int left, int top, std::string_view text) {
-  auto* l = new QLabel(qs(text), parent);
+  auto* l = new QLabel(shown(text), parent);
   l->setObjectName(QString::fromLatin1(objectName));
   l->move(left, top);
   l->adjustSize();
@@ -53,8 +53,8 @@ QColor fontColour(const QWidget* widget) {
 }
 
 QStringList rateItems() {
-  return {QStringLiteral("9600 бод"), QStringLiteral("19200 бод"), QStringLiteral("57600 бод"),
-          QStringLiteral("115200 бод")};
+  return {qs(Text::tr("9600 бод")), qs(Text::tr("19200 бод")), qs(Text::tr("57600 бод")),
+          qs(Text::tr("115200 бод"))};
 }
 
 void fillPasses(QComboBox* box) {

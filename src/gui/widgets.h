@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/own_text.h"
+
 class QWidget;
 class QComboBox;
 class QLabel;
@@ -25,6 +27,11 @@ inline QString qs(std::string_view text) {
 }
 inline std::string u8(const QString& text) {
   return text.toUtf8().toStdString();
+}
+// One of the program's own texts, made here or by the Qt-free logic, in the language of the
+// windows. Data (ports, models, numbers, a record's lines) is shown with qs, as it is.
+inline QString shown(std::string_view text) {
+  return qs(Text::tr(text));
 }
 
 // Creates a child widget with its object name at a fixed place. A height of 0 keeps the
