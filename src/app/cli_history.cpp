@@ -161,7 +161,8 @@ void printRecord(const Record& r, std::ostream& out) {
     if (!text->empty()) out << name << ": " << *text << "\n";
   }
   out << "outcome: " << history::outcomeKey(r.outcome) << "\n"
-      << "errors: " << r.errorCount << "\n";
+      << "errors: " << r.errorCount << "\n"
+      << "language: " << history::languageOf(r) << "\n";
   if (!r.message.empty()) out << "message: " << r.message << "\n";
   if (!r.steps.empty()) out << "steps:\n";
   for (const StepReport& s : r.steps) {

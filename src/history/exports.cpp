@@ -114,7 +114,7 @@ void writeCsv(const std::vector<Record>& records, std::ostream& out) {
   out << "\xEF\xBB\xBF";
   out << "id,kind,started_at,ended_at,utc_offset,station,computer,user,port,model,firmware,country,"
          "serial_number,passes,pause_ms,outcome,message,error_count,duration_ms,steps,"
-         "steps_failed,log\r\n";
+         "steps_failed,log,language\r\n";
   for (const Record& r : records) {
     // The fields the program writes itself, which no spreadsheet takes for a formula.
     const std::string own[] = {std::to_string(r.id), std::string(kindKey(r.kind)),
@@ -127,7 +127,7 @@ void writeCsv(const std::vector<Record>& records, std::ostream& out) {
       out << csvField(*text) << ',';
     out << outcomeKey(r.outcome) << ',' << csvField(r.message) << ',' << r.errorCount << ','
         << r.durationMs << ',' << r.steps.size() << ',' << failedSteps(r) << ','
-        << csvField(joinedLog(r)) << "\r\n";
+        << csvField(joinedLog(r)) << ',' << languageOf(r) << "\r\n";
   }
 }
 
@@ -156,6 +156,7 @@ void writeJson(const std::vector<Record>& records, std::ostream& out) {
     record["message"] = r.message;
     record["error_count"] = r.errorCount;
     record["duration_ms"] = r.durationMs;
+    record["language"] = languageOf(r);
     record["steps"] = std::move(steps);
     record["log"] = r.log;
     all.push_back(std::move(record));
@@ -347,6 +348,7 @@ void writeJunit(const std::vector<Record>& records, std::ostream& out) {
                       {{"outcome", std::string(outcomeKey(r.outcome))},
                        {"message", r.message},
                        {"error_count", std::to_string(r.errorCount)},
+                       {"language", std::string(languageOf(r))},
                        {"started_at", isoTime(r.startedAtMs, r.utcOffsetMinutes)}});
     suites += "  <testsuite" + attr("name", name) + counts.attributes() +
               attr("time", seconds(r.durationMs)) +

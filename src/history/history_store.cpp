@@ -53,7 +53,8 @@ CREATE TABLE run (
   duration_ms INTEGER NOT NULL,
   user_name TEXT NOT NULL DEFAULT '',
   uid TEXT NOT NULL DEFAULT '',
-  station TEXT NOT NULL DEFAULT ''
+  station TEXT NOT NULL DEFAULT '',
+  language TEXT NOT NULL DEFAULT ''
 );
 CREATE UNIQUE INDEX run_by_uid ON run (uid);
 CREATE INDEX run_by_station ON run (station, started_at, id);
@@ -81,13 +82,15 @@ CREATE TABLE run_log (
 const std::string kSchema = std::string(kRunSchema) + kOutboxSchema;
 
 // The columns of a record. A file of an older format, read where it may not be written,
-// reads what it lacks as empty: the user (format 1), the identity and the station (2).
+// reads what it lacks as empty: the user (format 1), the identity and the station (2), the
+// language (3).
 std::string runColumns(std::int32_t version) {
   return std::string(
              "id, kind, started_at, ended_at, utc_offset_minutes, computer, port, model, "
              "firmware, country, serial_number, passes, pause_ms, outcome, message, error_count, "
              "duration_ms, ") +
-         (version >= 2 ? "user_name" : "''") + (version >= 3 ? ", uid, station" : ", '', ''");
+         (version >= 2 ? "user_name" : "''") + (version >= 3 ? ", uid, station" : ", '', ''") +
+         (version >= 4 ? ", language" : ", ''");
 }
 
 // A random identity in the form of a UUID of version 4, made by SQLite itself for the
@@ -115,7 +118,9 @@ const SqliteFormat kFormat{
     .version = Store::kSchemaVersion,
     .upgrades =
         {// 1 → 2: the user who ran it, beside the computer.
-         "ALTER TABLE run ADD COLUMN user_name TEXT NOT NULL DEFAULT ''", kIdentityUpgrade.c_str()},
+         "ALTER TABLE run ADD COLUMN user_name TEXT NOT NULL DEFAULT ''", kIdentityUpgrade.c_str(),
+         // 3 → 4: the language its texts were written in.
+         "ALTER TABLE run ADD COLUMN language TEXT NOT NULL DEFAULT ''"},
     .schema = kSchema.c_str(),
     .tables = {"run", "run_log", "run_step"},
     .columns = {},
@@ -243,6 +248,7 @@ StoreResult<Record> recordFrom(const Statement& s, Connection& c) {
   r.user = s.text(17);
   r.uid = s.text(18);
   r.station = s.text(19);
+  r.language = s.text(20);
   return r;
 }
 
@@ -330,7 +336,7 @@ StoreResult<std::int64_t> idOfUid(Connection& c, const std::string& uid) {
 
 StoreStatus insert(Connection& c, const Record& r) {
   Statement run(c, "INSERT INTO run (" + c.runColumns() +
-                       ") VALUES (NULL, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                       ") VALUES (NULL, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
   run.bind(kindKey(r.kind))
       .bind(r.startedAtMs)
       .bind(r.endedAtMs)
@@ -349,7 +355,8 @@ StoreStatus insert(Connection& c, const Record& r) {
       .bind(r.durationMs)
       .bind(r.user)
       .bind(r.uid.empty() ? platform::newUid() : r.uid)
-      .bind(r.station);
+      .bind(r.station)
+      .bind(r.language);
   if (auto done = run.done(); !done) return done;
   const std::int64_t id = c.lastId();
 

@@ -57,7 +57,7 @@ class Store {
   // 2: the user who ran it; 3: each record's identity and station, and the outbox to the
   // line database. A file of an older format is brought up to date when it is opened for
   // writing; read where it may not be written, its records lack what it lacks.
-  static constexpr std::int32_t kSchemaVersion = 3;
+  static constexpr std::int32_t kSchemaVersion = 4;
 
   // The file is opened, checked and, when it does not exist, made at the first
   // operation; a failed open is tried again at the next one. One store may be used from

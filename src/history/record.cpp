@@ -68,6 +68,10 @@ std::array<NamedText, 10> describingTexts(const Record& r) {
            {"pause_ms", &r.pauseMs}}};
 }
 
+std::string_view languageOf(const Record& r) {
+  return r.language.empty() ? std::string_view("ru") : std::string_view(r.language);
+}
+
 Outcome outcomeOf(const RunOutcome& run) {
   switch (run.end) {
     case RunEnd::InputRefused:

@@ -62,6 +62,10 @@ struct Record {
   std::int32_t errorCount = 0;
   // Measured on the run's own clock, which the computer's clock changes do not move.
   std::int64_t durationMs = 0;
+  // The language its log, message and step texts were written in: "ru", "uk" or "ro" (the
+  // windows' language; the command line writes Russian). Empty in records made before it was
+  // kept, which are all Russian.
+  std::string language;
   std::vector<std::string> log;  // every line, exactly as written
   std::vector<StepReport> steps;
   // Read from the line's history: a record of this station's that waits in its outbox,
@@ -90,6 +94,9 @@ std::string_view stepResultKey(StepResult result);
 std::optional<Kind> kindFromKey(std::string_view key);
 std::optional<Outcome> outcomeFromKey(std::string_view key);
 std::optional<StepResult> stepResultFromKey(std::string_view key);
+
+// The language of the record's texts: its own, Russian for a record made before it was kept.
+std::string_view languageOf(const Record& r);
 
 // How a test run ended, as the history names it.
 Outcome outcomeOf(const RunOutcome& run);

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "platform/own_text.h"
 #include "platform/system.h"
 
 namespace tallowick::history {
@@ -15,6 +16,7 @@ Recorder::Recorder(Kind kind, std::string port, const Clock& clock, const WallTi
   record_.utcOffsetMinutes = start.utcOffsetMinutes;
   record_.computer = platform::computerName();
   record_.user = platform::userName();
+  record_.language = textLanguage();
 }
 
 void Recorder::identify(const RunState& state) {

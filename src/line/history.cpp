@@ -27,15 +27,16 @@ WITH input AS (
     uid uuid, station text, kind text, started_at bigint, ended_at bigint,
     utc_offset_minutes integer, computer text, user_name text, port text, model text,
     firmware text, country text, serial_number text, passes text, pause_ms text,
-    outcome text, message text, error_count integer, duration_ms bigint, log json, steps json)
+    outcome text, message text, error_count integer, duration_ms bigint, language text,
+    log json, steps json)
 ), added AS (
   INSERT INTO tallowick.run (uid, station, kind, started_at, ended_at, utc_offset_minutes,
                              computer, user_name, port, model, firmware, country,
                              serial_number, passes, pause_ms, outcome, message, error_count,
-                             duration_ms)
+                             duration_ms, language)
   SELECT uid, station, kind, started_at, ended_at, utc_offset_minutes, computer, user_name,
          port, model, firmware, country, serial_number, passes, pause_ms, outcome, message,
-         error_count, duration_ms
+         error_count, duration_ms, language
     FROM input
   ON CONFLICT (uid) DO NOTHING
   RETURNING id, uid
@@ -49,7 +50,7 @@ SELECT count(*) FROM added
 constexpr const char* kRunColumns =
     "id, uid::text, station, kind, started_at, ended_at, utc_offset_minutes, computer, "
     "user_name, port, model, firmware, country, serial_number, passes, pause_ms, outcome, "
-    "message, error_count, duration_ms";
+    "message, error_count, duration_ms, language";
 
 bool uuidText(std::string_view text) {
   if (text.size() != 36) return false;
@@ -133,7 +134,8 @@ void writeRecord(std::string& out, const Record& r) {
       {"uid", &r.uid},           {"station", &r.station},  {"computer", &r.computer},
       {"user_name", &r.user},    {"port", &r.port},        {"model", &r.model},
       {"firmware", &r.firmware}, {"country", &r.country},  {"serial_number", &r.serialNumber},
-      {"passes", &r.passes},     {"pause_ms", &r.pauseMs}, {"message", &r.message}};
+      {"passes", &r.passes},     {"pause_ms", &r.pauseMs}, {"message", &r.message},
+      {"language", &r.language}};
   for (const auto& [name, text] : texts)
     w.key(name).value(*text);
   w.key("kind").value(history::kindKey(r.kind));
@@ -193,6 +195,7 @@ StoreResult<Record> recordFrom(const Connection& c, const Rows& rows, int row) {
   r.message = rows.text(row, 17);
   r.errorCount = static_cast<std::int32_t>(rows.integer(row, 18));
   r.durationMs = rows.integer(row, 19);
+  r.language = rows.text(row, 20);
   return r;
 }
 

@@ -110,6 +110,7 @@ CREATE TABLE tallowick.run (
   message text NOT NULL,
   error_count integer NOT NULL,
   duration_ms bigint NOT NULL,
+  language text NOT NULL DEFAULT '',
   forwarded_at timestamptz NOT NULL DEFAULT now(),
   forwarded_by text NOT NULL DEFAULT session_user
 );
@@ -130,7 +131,10 @@ CREATE TABLE tallowick.run_detail (
 )sql";
 
 // upgrades[i] takes the tables of version i + 1 to version i + 2.
-const std::vector<const char*> kUpgrades = {};
+const std::vector<const char*> kUpgrades = {
+    // 1 → 2: the language a record's texts were written in; empty for the Russian ones before.
+    "ALTER TABLE tallowick.run ADD COLUMN language text NOT NULL DEFAULT ''",
+};
 
 // The book's changes, made again at every initialisation. Each runs with its owner's
 // rights, so that a station may change the book only through them; none is anyone's
@@ -410,7 +414,7 @@ GRANT USAGE ON SCHEMA tallowick TO tallowick_station, tallowick_admin;
 GRANT SELECT ON ALL TABLES IN SCHEMA tallowick TO tallowick_station;
 GRANT INSERT (uid, station, kind, started_at, ended_at, utc_offset_minutes, computer,
               user_name, port, model, firmware, country, serial_number, passes, pause_ms,
-              outcome, message, error_count, duration_ms)
+              outcome, message, error_count, duration_ms, language)
   ON tallowick.run TO tallowick_station;
 GRANT INSERT ON tallowick.run_detail TO tallowick_station;
 GRANT EXECUTE ON FUNCTION

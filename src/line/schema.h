@@ -7,8 +7,8 @@
 namespace tallowick::line {
 
 // The newest schema this program knows and makes. 1: the book, its events and releases,
-// the history of runs.
-inline constexpr int kSchemaVersion = 1;
+// the history of runs; 2: the language of a record's texts.
+inline constexpr int kSchemaVersion = 2;
 
 // The group roles (NOLOGIN) the administrator grants the line's login users.
 inline constexpr const char* kStationRole = "tallowick_station";

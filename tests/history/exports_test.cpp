@@ -105,6 +105,9 @@ TEST(Exports, CsvHasOneRowPerRecordThatReadsBackExactly) {
     for (std::size_t k = 0; k < r.log.size(); ++k)
       log += (k > 0 ? "\n" : "") + r.log[k];
     EXPECT_EQ(at("log"), log);
+    // The language last, so that the columns before it stay where they were.
+    EXPECT_EQ(at("language"), languageOf(r));
+    EXPECT_EQ(column.at("language"), header.size() - 1);
   }
   EXPECT_EQ(rows[1][column.at("started_at")], "2026-12-07 09:05:30");
   EXPECT_EQ(rows[1][column.at("message")], records[0].message);
@@ -127,6 +130,7 @@ TEST(Exports, JsonCarriesEveryFieldTheStepsAndTheLog) {
   EXPECT_EQ(first["serial_number"], records[0].serialNumber);
   EXPECT_EQ(first["outcome"], "finished");
   EXPECT_EQ(first["log"].get<std::vector<std::string>>(), records[0].log);
+  EXPECT_EQ(first["language"], std::string(languageOf(records[0])));
   EXPECT_EQ(first["steps"][1]["command"], "A1");
   EXPECT_EQ(first["steps"][1]["result"], "success");
   EXPECT_EQ(json[1]["steps"][1]["result"], "printer_error");

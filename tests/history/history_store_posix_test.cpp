@@ -153,6 +153,9 @@ TEST(HistoryStore, AnOlderFormatIsReadAsItWasAndUpgradedWhereItIsWritten) {
     EXPECT_EQ(old.value().front().uid, "");
     EXPECT_EQ(old.value().front().serialNumber, "ЕД80012345");
     EXPECT_EQ(old.value().front().log, std::vector<std::string>{"строка"});
+    // Written before the language was kept: Russian, the only language then.
+    EXPECT_EQ(old.value().front().language, "");
+    EXPECT_EQ(languageOf(old.value().front()), "ru");
     // Its records are of no station.
     EXPECT_EQ(readOnly.list({.station = ""}).value().size(), 1u);
     EXPECT_EQ(readOnly.list({.station = "line-1"}).value().size(), 0u);
@@ -172,6 +175,8 @@ TEST(HistoryStore, AnOlderFormatIsReadAsItWasAndUpgradedWhereItIsWritten) {
   ASSERT_EQ(both.value().size(), 2u);
   EXPECT_EQ(both.value()[0].user, "technician");
   EXPECT_EQ(both.value()[1].user, "");
+  EXPECT_EQ(both.value()[0].language, "uk");
+  EXPECT_EQ(languageOf(both.value()[1]), "ru");
   // The older record was given an identity of its own when the file was brought up to date.
   EXPECT_EQ(both.value()[1].uid.size(), 36u);
   EXPECT_NE(both.value()[1].uid, both.value()[0].uid);

@@ -33,6 +33,7 @@ inline Record sampleRecord(int n) {
   r.firmware = "3.01";
   r.country = "Україна";
   r.serialNumber = "ЕД800" + std::to_string(10000 + n % 7);
+  r.language = n % 2 ? "uk" : "ru";
   if (r.kind == Kind::TestRun) {
     r.passes = "1";
     r.pauseMs = "1500";

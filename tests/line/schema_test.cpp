@@ -66,6 +66,25 @@ TEST_F(LineTest, AForeignSchemaOfTheSameNameIsRefusedUntouched) {
   EXPECT_EQ(ownerValue("SELECT to_regclass('tallowick.parts')"), "tallowick.parts");
 }
 
+// A line of the first version, whose records had no language: brought up to date with its
+// records kept, which read as the Russian they were written in.
+TEST_F(LineTest, TheFirstVersionIsUpgradedAndItsRecordsKeepTheirLanguageUnsaid) {
+  initialise();
+  asOwner(
+      "ALTER TABLE tallowick.run DROP COLUMN language;"
+      "UPDATE tallowick.schema_version SET version = 1;"
+      "INSERT INTO tallowick.run (uid, station, kind, started_at, ended_at, utc_offset_minutes,"
+      " computer, user_name, port, model, firmware, country, serial_number, passes, pause_ms,"
+      " outcome, message, error_count, duration_ms) VALUES (gen_random_uuid(), 'line-1',"
+      " 'testrun', 1, 2, 0, 'bench', 'operator', 'COM3', 'Veltor KM-15', '3.01', 'Україна',"
+      " 'ЕД80012345', '1', '0', 'finished', '', 0, 1)");
+  initialise();
+  EXPECT_EQ(ownerValue("SELECT version FROM tallowick.schema_version"),
+            std::to_string(kSchemaVersion));
+  EXPECT_EQ(ownerValue("SELECT count(*) || ' ' || min(language) || '.' FROM tallowick.run"),
+            "1 .");
+}
+
 TEST_F(LineTest, AnEmptySchemaMadeBeforehandIsFilled) {
   asOwner("CREATE SCHEMA tallowick");
   initialise();
