@@ -1717,5 +1717,21 @@ După repornirea registratorului fiscal, inițializarea poate fi continuată.</t
         <source>Veltor FP-510T Молдова</source>
         <translation>Veltor FP-510T Moldova</translation>
     </message>
+    <message>
+        <source>, язык журнала: %1</source>
+        <translation>, limba jurnalului: %1</translation>
+    </message>
+    <message>
+        <source>русский</source>
+        <translation>rusă</translation>
+    </message>
+    <message>
+        <source>украинский</source>
+        <translation>ucraineană</translation>
+    </message>
+    <message>
+        <source>румынский</source>
+        <translation>română</translation>
+    </message>
 </context>
 </TS>

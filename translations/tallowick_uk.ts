@@ -1717,5 +1717,21 @@
         <source>Veltor FP-510T Молдова</source>
         <translation>Veltor FP-510T Молдова</translation>
     </message>
+    <message>
+        <source>, язык журнала: %1</source>
+        <translation>, мова журналу: %1</translation>
+    </message>
+    <message>
+        <source>русский</source>
+        <translation>російська</translation>
+    </message>
+    <message>
+        <source>украинский</source>
+        <translation>українська</translation>
+    </message>
+    <message>
+        <source>румынский</source>
+        <translation>румунська</translation>
+    </message>
 </context>
 </TS>

@@ -12,6 +12,7 @@
 #include <array>
 
 #include "gui/dialog_service.h"
+#include "gui/translation.h"
 #include "gui/widgets.h"
 
 namespace tallowick::gui {
@@ -302,6 +303,7 @@ void HistoryWindow::openLog(std::int64_t id) {
   QString summary = kindText(r.kind) + qs(Text::tr(", порт ")) + qs(r.port);
   if (!r.model.empty()) summary += ", " + qs(r.model);
   if (!r.serialNumber.empty()) summary += qs(Text::tr(", заводской номер ")) + qs(r.serialNumber);
+  summary += qs(Text::tr(", язык журнала: %1")).arg(languageName(history::languageOf(r)));
   summary += "\n" + outcomeText(r.outcome) + qs(Text::tr(", ошибок: ")) +
              QString::number(r.errorCount) + qs(Text::tr(", длительность ")) +
              durationText(r.durationMs);

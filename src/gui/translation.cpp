@@ -52,6 +52,13 @@ bool isWindowLanguage(std::string_view key) {
                      [key](const WindowLanguage& l) { return l.key == key; });
 }
 
+QString languageName(std::string_view key) {
+  if (key == "ru") return shown(Text::own("русский"));
+  if (key == "uk") return shown(Text::own("украинский"));
+  if (key == "ro") return shown(Text::own("румынский"));
+  return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+}
+
 QString installLanguage(std::string_view key) {
   for (QTranslator* translator : installedTranslators()) {
     QCoreApplication::removeTranslator(translator);

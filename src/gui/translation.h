@@ -27,6 +27,10 @@ inline constexpr WindowLanguage kWindowLanguages[] = {
 
 bool isWindowLanguage(std::string_view key);
 
+// The name of a language in the windows' language ("украинский"), for what says which
+// language a text was written in; the key itself for a language the program does not know.
+QString languageName(std::string_view key);
+
 // Makes the windows and the runs they start speak `key` (a key of kWindowLanguages), in
 // place of the language installed before. Where Qt's texts were loaded from, or an empty text
 // when Qt has none in that language (Qt then speaks English).

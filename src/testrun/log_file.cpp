@@ -5,6 +5,7 @@
 #include <map>
 
 #include "link/cp1251.h"
+#include "platform/own_text.h"
 #include "platform/utf8.h"
 #include "platform/whole_file.h"
 
@@ -92,7 +93,10 @@ std::string runFileStem(const std::string& portPart, const std::string& model,
   std::snprintf(when, sizeof when, "%04d-%02d-%02d_%02d-%02d-%02d", t.year, t.month, t.day, t.hour,
                 t.minute, t.second);
   const std::string modelPart = fileNamePart(model);
-  return portPart + "_" + (modelPart.empty() || modelPart == "_" ? "" : modelPart + "_") + when;
+  // A log in another language than Russian says which in its name.
+  const std::string language = textLanguage() == "ru" ? "" : "_" + textLanguage();
+  return portPart + "_" + (modelPart.empty() || modelPart == "_" ? "" : modelPart + "_") + when +
+         language;
 }
 
 }  // namespace tallowick

@@ -29,7 +29,8 @@ std::string fileNamePart(std::string_view text);
 // The port's part of its files' names: its device name without the folder (ttyUSB0, COM3),
 // made safe, and unique among the station's ports ("-2", "-3" for repeats).
 std::vector<std::string> portFileNames(const std::vector<std::string>& ports);
-// PORT_MODEL_YYYY-MM-DD_HH-MM-SS, or PORT_YYYY-MM-DD_HH-MM-SS while the model is unknown.
+// PORT_MODEL_YYYY-MM-DD_HH-MM-SS, or PORT_YYYY-MM-DD_HH-MM-SS while the model is unknown;
+// with _uk or _ro at the end when the log is written in that language (the windows').
 std::string runFileStem(const std::string& portPart, const std::string& model,
                         const LocalDateTime& startedAt);
 

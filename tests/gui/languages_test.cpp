@@ -25,6 +25,7 @@
 #include "gui/program.h"
 #include "gui/station_window.h"
 #include "gui/translation.h"
+#include "history/history_store.h"
 #include "initforms/memory_serial_store.h"
 #include "link/clock.h"
 #include "platform/own_text.h"
@@ -257,6 +258,12 @@ void LanguagesTest::theCommandLinesRunLogsInTheLanguageAndSendsTheSameBytes() {
     const CommandLineRun run = runFromTheCommandLine(dir.path() + "/" + language, "Moldova");
     QVERIFY2(run.log.size() > 150, qPrintable(language));
     traces[language] = run.trace;
+    // The history says which language the record's lines were written in.
+    const auto records = tallowick::history::Store((dir.path() + "/" + language + "/history.sqlite3")
+                                                       .toStdString())
+                             .list({}, tallowick::history::Detail::Full);
+    QVERIFY(records && records.value().size() == 1);
+    QCOMPARE(records.value().front().language, language.toStdString());
     if (language != "ru") {
       const QStringList found = foreignTexts(language, lines("log", run.log));
       QVERIFY2(found.isEmpty(), qPrintable(found.join('\n')));

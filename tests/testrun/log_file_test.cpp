@@ -2,6 +2,7 @@
 // Windows-1251 as ever, Romanian in UTF-8 after its byte-order mark, nothing lost.
 #include <gtest/gtest.h>
 
+#include "platform/own_text.h"
 #include "testrun/log_file.h"
 
 namespace tallowick {
@@ -23,6 +24,15 @@ TEST(LogFile, EachLanguageKeepsEveryLetter) {
   for (const Case& c : cases) {
     EXPECT_EQ(logFileBytes(c.lines), c.bytes) << c.what;
   }
+}
+
+// A log written in another language than Russian says which in its name.
+TEST(LogFile, TheNameOfALogInAnotherLanguageSaysWhich) {
+  const LocalDateTime at{2026, 12, 10, 9, 5, 7};
+  EXPECT_EQ(runFileStem("COM3", "Veltor FP-90T", at), "COM3_Veltor_FP-90T_2026-12-10_09-05-07");
+  installTranslation("uk", nullptr);
+  EXPECT_EQ(runFileStem("COM3", "", at), "COM3_2026-12-10_09-05-07_uk");
+  installTranslation("ru", nullptr);
 }
 
 }  // namespace
