@@ -158,7 +158,7 @@ bool TestRun::lineRateChange() {
   const auto p6 = parseDecimal(r.Fields[6]);
   if (!p1 || !p6) {
     constexpr const char* kWhat = "Ошибка чтения параметров регистратора";
-    s_.ui.messageBox(p1 ? notANumber(kWhat, 6, r.Fields[6]) : notANumber(kWhat, 1, r.Fields[1]));
+    s_.messageBox(p1 ? notANumber(kWhat, 6, r.Fields[6]) : notANumber(kWhat, 1, r.Fields[1]));
     return abort();
   }
   kept_ = {*p1,
@@ -174,7 +174,7 @@ bool TestRun::lineRateChange() {
     // run was started with, and printer and port stay where they are.
     const std::string why = "Смена скорости не выполнена: для " + s_.state.DeviceModel +
                             " нет второй скорости при " + std::to_string(connected) + " бод";
-    s_.ui.messageBox(why);
+    s_.messageBox(why);
     log(why);
   }
   const std::int32_t rate = changed.value_or(connected);
@@ -218,7 +218,7 @@ bool TestRun::lineRateChange() {
   }
   if (!changed) return true;
   if (!setRate(connected, "Ошибка установки параметров") || !reopenAt(connected)) return false;
-  s_.ui.messageBox("Успешно!");
+  s_.messageBox("Успешно!");
   return true;
 }
 
@@ -235,7 +235,7 @@ bool TestRun::setRate(std::int32_t rate, const char* E) {
 bool TestRun::reopenAt(std::int32_t rate) {
   s_.link().CloseDeviceLink();
   if (s_.link().OpenDeviceLink(s_.ui.portName(), rate) != -1) return true;
-  s_.ui.messageBox(
+  s_.messageBox(
       portNotOpenedText("Невозможно подключить порт на другой скорости", s_.link().openFailure()));
   log("Ошибка изменения скорости порта");
   ++s_.state.ErrorCount;
