@@ -392,8 +392,8 @@ class StatsVerb final : public Command {
                              .check = checkGrouping});
   const Option& format = option({.name = "--format",
                                  .value = "text|csv|json",
-                                 .help = "a table to read (default), or CSV or JSON for other "
-                                         "programs",
+                                 .help = "the figures as a table to read (default), or as CSV "
+                                         "or JSON for other programs",
                                  .check = checkFiguresFormat});
 };
 
