@@ -19,7 +19,10 @@ namespace tallowick::history {
 
 namespace detail {
 class Connection;
-}
+// The order of a long read: the newest start first, or the last added first, which the
+// file gives without an index.
+enum class Order : std::uint8_t { Started, Added };
+}  // namespace detail
 
 struct StoreOptions {
   // How long an operation waits for another program or thread that holds the file.
@@ -105,7 +108,8 @@ class Store {
                       const std::function<bool(const Record&)>& take);
   // One record with its log and steps; nothing when there is none with that id.
   StoreResult<std::optional<Record>> find(std::int64_t id);
-  // The facts of the records the filter selects, newest first.
+  // The facts of the records the filter selects: with a limit the newest by their start,
+  // in any order.
   StoreResult<std::vector<RunFacts>> facts(const Filter& filter);
 
   // The outbox to the line database: the oldest `limit` records waiting (0: all), whole; how many
@@ -141,11 +145,11 @@ class Store {
   StoreStatus connect();
   template <typename Body>
   StoreStatus transaction(bool write, Body&& body);
-  // The rows the filter selects, newest first, a page of `pageSize` at a time: the columns
+  // The rows the filter selects in `order`, a page of `pageSize` at a time: the columns
   // `columns` gives for the file's format, each row made by `read` and handed to `take`,
   // which returns false to stop early.
   template <typename Row, typename Read, typename Take>
-  StoreStatus pages(const Filter& filter, std::size_t pageSize,
+  StoreStatus pages(const Filter& filter, detail::Order order, std::size_t pageSize,
                     std::string (*columns)(std::int32_t version), Read&& read, Take&& take);
 
   std::filesystem::path file_;

@@ -82,7 +82,8 @@ class Query {
   Query(Store* store, std::string unavailable, LineHistory* line = nullptr);
 
   StoreResult<std::vector<Record>> list(const Filter& filter);
-  // What the figures need of the records the filter selects, newest first.
+  // What the figures need of the records the filter selects: with a limit the newest by
+  // their start, in any order.
   StoreResult<std::vector<RunFacts>> facts(const Filter& filter);
   // One record with its log and steps; nothing when there is none with that id.
   StoreResult<std::optional<Record>> find(std::int64_t id);

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
+#include "history/exec_sql.h"
 #include "history/query.h"
 #include "history/records.h"
 
@@ -166,7 +168,7 @@ TEST(Figures, TheFactsOfARecordAreTheSameFromTheRecordAndFromTheFile) {
   EXPECT_EQ(factsOf(quiet).failedStep, std::nullopt);
   EXPECT_EQ(factsOf(stopped).failedStep, "Служебный чек");
 
-  // Newest first, under the filters of a list, a page after another.
+  // The records a list selects under the same filter; with a limit, the newest.
   Query query(&store, "");
   const auto filters = {Filter{.limit = 3}, Filter{.station = "s2", .limit = 0},
                         Filter{.model = kFp, .kind = Kind::TestRun, .limit = 0},
@@ -175,10 +177,51 @@ TEST(Figures, TheFactsOfARecordAreTheSameFromTheRecordAndFromTheFile) {
     auto listed = query.list(filter);
     auto facts = query.facts(filter);
     ASSERT_TRUE(listed && facts);
-    ASSERT_EQ(facts.value().size(), listed.value().size());
-    for (std::size_t i = 0; i < facts.value().size(); ++i)
-      EXPECT_EQ(facts.value()[i].id, listed.value()[i].id);
+    std::vector<std::int64_t> listedIds, factIds;
+    for (const Record& r : listed.value())
+      listedIds.push_back(r.id);
+    for (const RunFacts& f : facts.value())
+      factIds.push_back(f.id);
+    std::sort(listedIds.begin(), listedIds.end());
+    std::sort(factIds.begin(), factIds.end());
+    EXPECT_EQ(factIds, listedIds);
   }
+}
+
+// A history of years is read a page after another: every record once, and with a limit the
+// newest by their start, whatever the order they were added in.
+TEST(Figures, TheFactsOfALongHistoryComeWholeAndTheNewestByTheirStart) {
+  TempDir dir;
+  Store store(dir.path / "history.sqlite3");
+  ASSERT_TRUE(store.append(sampleRecord(0)));
+  constexpr int kRecords = 12'000;
+  const std::string fill =
+      "WITH RECURSIVE n (i) AS (SELECT 2 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+      std::to_string(kRecords) +
+      ") INSERT INTO run (kind, started_at, ended_at, utc_offset_minutes, computer, port, "
+      "model, firmware, country, serial_number, passes, pause_ms, outcome, message, "
+      "error_count, duration_ms, uid, station) SELECT 'testrun', i * 7919 % 12007 * 1000, 0, "
+      "0, '', '', 'M', '', '', 'S' || i % 100, '1', '0', 'finished', '', 0, 1000, 'u' || i, "
+      "'s' FROM n";
+  ASSERT_EQ(execSql(store.file(), fill.c_str()), SQLITE_OK);
+  auto all = store.facts({.limit = 0});
+  ASSERT_TRUE(all) << all.error().message;
+  std::vector<std::int64_t> ids;
+  for (const RunFacts& f : all.value())
+    ids.push_back(f.id);
+  std::sort(ids.begin(), ids.end());
+  ASSERT_EQ(ids.size(), std::size_t{kRecords});
+  for (std::size_t i = 0; i < ids.size(); ++i)
+    ASSERT_EQ(ids[i], static_cast<std::int64_t>(i) + 1);
+
+  auto newest = store.facts({.limit = 7000});
+  ASSERT_TRUE(newest);
+  std::vector<RunFacts> expected = all.value();
+  std::sort(expected.begin(), expected.end(), [](const RunFacts& a, const RunFacts& b) {
+    return a.startedAtMs != b.startedAtMs ? a.startedAtMs > b.startedAtMs : a.id > b.id;
+  });
+  expected.resize(7000);
+  EXPECT_EQ(newest.value(), expected);
 }
 
 TEST(Figures, TheExportsHoldEveryFigureWithNothingAsNothing) {
