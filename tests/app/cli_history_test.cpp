@@ -100,6 +100,7 @@ TEST_F(History, TheListIsNewestFirstAndEveryFilterNarrowsIt) {
       {{"history", "--outcome", "finished"}, {10, 7, 4, 1}},
       {{"history", "--kind", "init"}, {10, 5}},
       {{"history", "--serial", "ЕД80010002"}, {10, 3}},
+      {{"history", "--made-at", "line-1"}, {8, 5, 2}},
       // Record n started at 07:05:30 + n minutes.
       {{"history", "--from", "2026-12-07 07:08", "--until", "2026-12-07 07:10"}, {6, 5, 4}},
       {{"history", "--until", "2026-12-06"}, {}},
