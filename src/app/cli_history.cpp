@@ -9,6 +9,7 @@
 
 #include "app/cli_line.h"
 #include "app/exit_codes.h"
+#include "history/figures.h"
 #include "history/journal.h"
 #include "history/query.h"
 #include "line/station.h"
@@ -27,21 +28,27 @@ constexpr Option kFrom{"--from", "DATE",
 constexpr Option kUntil{"--until", "DATE", "records up to DATE, that day or minute included"};
 constexpr Option kModel{"--model", "MODEL", "records of this model"};
 constexpr Option kSerial{"--serial", "NUMBER", "records of this serial number"};
+constexpr Option kMadeAt{"--made-at", "STATION", "records made at this station of the line"};
 constexpr Option kOutcome{"--outcome", "OUTCOME",
                           "records that ended so: finished, finished_with_errors, aborted, "
                           "stopped or input_refused"};
 constexpr Option kKind{"--kind", "testrun|init", "test runs only, or initialisations only"};
 constexpr Option kLimit{"--limit", "N",
                         "the newest N records (default: 100 in the list, every one in an "
-                        "export; 0 for all)"};
-constexpr const Option* kSelection[] = {&kFrom,    &kUntil, &kModel, &kSerial,
+                        "export and in the figures; 0 for all)"};
+constexpr const Option* kSelection[] = {&kFrom,    &kUntil, &kModel, &kSerial,       &kMadeAt,
                                         &kOutcome, &kKind,  &kLimit, &kHistoryOption};
 
 // The filter the options describe; the reason when one of them is not usable.
 std::optional<Failure> makeFilter(const Given& o, std::size_t defaultLimit, history::Filter& f) {
-  const history::FilterEntries entries{o.get(kFrom),   o.get(kUntil),   o.get(kModel),
-                                       o.get(kSerial), o.get(kOutcome), o.get(kKind),
-                                       o.get(kLimit)};
+  const history::FilterEntries entries{.from = o.get(kFrom),
+                                       .until = o.get(kUntil),
+                                       .model = o.get(kModel),
+                                       .serialNumber = o.get(kSerial),
+                                       .station = o.get(kMadeAt),
+                                       .outcome = o.get(kOutcome),
+                                       .kind = o.get(kKind),
+                                       .limit = o.get(kLimit)};
   const auto read = history::readFilter(entries, history::DateForm::Iso, defaultLimit);
   if (const auto* filter = std::get_if<history::Filter>(&read)) {
     f = *filter;
@@ -176,6 +183,71 @@ void printRecord(const Record& r, std::ostream& out) {
     out << line << "\n";
 }
 
+// A number with `decimals` after the point.
+std::string fixed(double value, int decimals) {
+  std::ostringstream text;
+  text << std::fixed << std::setprecision(decimals) << value;
+  return text.str();
+}
+
+// The figures of one selection, a line each under its title, with the Pareto of the
+// failures as a table; "—" for a figure of nothing.
+void printFigures(const std::string& title, const history::Figures& f, std::ostream& out) {
+  constexpr const char* kNothing = "—";
+  const auto line = [&](const std::string& label, const std::string& value) {
+    out << "  " << padded(label + ":", 34) << value << "\n";
+  };
+  const auto share = [](std::optional<double> value) {
+    return value ? fixed(*value * 100, 1) + " %" : std::string(kNothing);
+  };
+  const auto ofPrinters = [&](std::size_t printers, std::optional<double> yield) {
+    return yield ? share(yield) + " (" + std::to_string(printers) + " из " +
+                       std::to_string(f.printers) + ")"
+                 : std::string(kNothing);
+  };
+  const auto duration = [&](std::optional<std::int64_t> ms) {
+    return ms ? fixed(static_cast<double>(*ms) / 1000.0, 1) + " с" : std::string(kNothing);
+  };
+  const auto initialisations = [](const history::Initialisations& c) {
+    return std::to_string(c.total) + " (выполнено " + std::to_string(c.done) + ", не выполнено " +
+           std::to_string(c.failed) + ")";
+  };
+  out << title << "\n";
+  line("Проверено регистраторов", std::to_string(f.printers));
+  line("Прогонов", std::to_string(f.runs));
+  line("Прогонов без заводского номера", std::to_string(f.runsWithoutSerial));
+  if (f.runsRefused > 0) line("Прогонов с отклонённым вводом", std::to_string(f.runsRefused));
+  line("Прогонов на регистратор", f.runsPerPrinter ? fixed(*f.runsPerPrinter, 2) : kNothing);
+  line("Выход с первого раза", ofPrinters(f.firstPassPrinters, f.firstPassYield));
+  line("Итоговый выход", ofPrinters(f.finalPassPrinters, f.finalYield));
+  line("Законченных прогонов", std::to_string(f.finishedRuns));
+  line("Длительность, медиана", duration(f.medianDurationMs));
+  line("Длительность, 90-й процентиль", duration(f.p90DurationMs));
+  line("Инициализаций", initialisations(f.initialisations));
+  for (const history::ModelInitialisations& m : f.initialisationsByModel)
+    line("  " + (m.model.empty() ? std::string(kNothing) : m.model), initialisations(m.counts));
+  line("Прогонов с ошибками", std::to_string(f.failedRuns));
+  if (f.failuresByStep.empty()) return;
+  out << "    " << padded("Шаг", 40) << padded("Прогонов", 10) << padded("Доля", 9)
+      << "Накопленная доля\n";
+  for (const history::StepFailures& step : f.failuresByStep) {
+    out << "    " << padded(step.step ? *step.step : "(вне шагов)", 40)
+        << padded(std::to_string(step.runs), 10) << padded(share(step.share), 9)
+        << share(step.cumulative) << "\n";
+  }
+}
+
+void printReport(const history::FiguresReport& report, std::ostream& out) {
+  printFigures("Вся выборка", report.whole, out);
+  const char* kind = report.by == history::Grouping::Day     ? "День"
+                     : report.by == history::Grouping::Model ? "Модель"
+                                                             : "Станция";
+  for (const history::Figures& f : report.groups) {
+    out << "\n";
+    printFigures(std::string(kind) + " " + (f.group.empty() ? "—" : f.group), f, out);
+  }
+}
+
 // history [list]: the newest records first, as the filter chooses them.
 class ListVerb final : public Command {
  public:
@@ -292,15 +364,75 @@ int ExportVerb::run(const std::vector<std::string>& args, std::ostream& out, std
   return kExitOk;
 }
 
+std::optional<Failure> checkGrouping(const std::string& value) {
+  if (history::groupingFromName(value)) return std::nullopt;
+  return Failure{"--by needs day, model or station, not '" + value + "'"};
+}
+
+std::optional<Failure> checkFiguresFormat(const std::string& value) {
+  if (value == "text" || value == "csv" || value == "json") return std::nullopt;
+  return Failure{"--format needs text, csv or json, not '" + value + "'"};
+}
+
+// history stats: the figures of the selection, whole and grouped.
+class StatsVerb final : public Command {
+ public:
+  StatsVerb() : Command({"history stats"}, "", {}) {
+    for (const Option* o : kSelection)
+      option(*o);
+  }
+  int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+          const CliContext& context) const override;
+
+ private:
+  // Declared before the selection's, which the constructor adds.
+  const Option& by = option({.name = "--by",
+                             .value = "day|model|station",
+                             .help = "the figures of each day (on the clock of the computer "
+                                     "that made the record), model or station too",
+                             .check = checkGrouping});
+  const Option& format = option({.name = "--format",
+                                 .value = "text|csv|json",
+                                 .help = "the figures as a table to read (default), or as CSV "
+                                         "or JSON for other programs",
+                                 .check = checkFiguresFormat});
+};
+
+int StatsVerb::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   const CliContext& context) const {
+  Given o;
+  if (auto refused = read(args, 2, names().front(), o)) return usageError(err, refused->message);
+  history::Filter filter;
+  if (auto refused = makeFilter(o, 0, filter)) return usageError(err, refused->message);
+  const auto choice = lineChoice(o, context);
+  if (!choice) return usageError(err, choice.error().message);
+  History history(o.get(kHistoryOption), choice.value());
+  auto facts = history.query().facts(filter);
+  if (!facts) return storeError(err, facts.error());
+  history.tell(err);
+  const auto report = history::countFigures(
+      facts.value(), history::groupingFromName(o.get(by)).value_or(history::Grouping::None));
+  const std::string chosen = o.get(format, "text");
+  if (chosen == "text") {
+    printReport(report, out);
+  } else {
+    history::writeFigures(
+        chosen == "csv" ? history::FiguresFormat::Csv : history::FiguresFormat::Json, report, out);
+  }
+  return kExitOk;
+}
+
 class HistoryCommand final : public Command {
  public:
   HistoryCommand()
       : Command({"history"}, "",
                 "The record of every test run and initialisation, newest first, chosen by "
-                "the options below: listed, one shown with its steps and its log, or "
-                "exported to a file or standard output.") {}
+                "the options below: listed, one shown with its steps and its log, "
+                "exported to a file or standard output, or counted: the printers tested, "
+                "how many passed on the first try and in the end, the failures by step, "
+                "the runs' durations and the initialisations.") {}
 
-  std::vector<const Command*> forms() const override { return {&list_, &show_, &export_}; }
+  std::vector<const Command*> forms() const override { return {&list_, &show_, &export_, &stats_}; }
 
   int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
           const CliContext& context) const override {
@@ -309,10 +441,11 @@ class HistoryCommand final : public Command {
 
  private:
   // The words that call the forms, in their order.
-  static constexpr std::string_view kVerbs[] = {"list", "show", "export"};
+  static constexpr std::string_view kVerbs[] = {"list", "show", "export", "stats"};
   ListVerb list_;
   ShowVerb show_;
   ExportVerb export_;
+  StatsVerb stats_;
 };
 
 }  // namespace

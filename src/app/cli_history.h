@@ -1,5 +1,6 @@
 // tallowick-cli history: the records of earlier runs and initialisations, listed, shown one
-// at a time with its log, or exported for a spreadsheet or a dashboard.
+// at a time with its log, exported for a spreadsheet or a dashboard, or counted into the
+// figures of a workshop or a line.
 #pragma once
 
 #include <filesystem>

@@ -96,7 +96,9 @@ bool looksLikeFormula(std::string_view text) {
   return false;
 }
 
-std::string csvField(std::string_view text, bool guarded = true) {
+}  // namespace
+
+std::string csvField(std::string_view text, bool guarded) {
   std::string field = guarded && looksLikeFormula(text) ? "'" : "";
   field += text;
   if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
@@ -108,10 +110,10 @@ std::string csvField(std::string_view text, bool guarded = true) {
   return quoted + "\"";
 }
 
+namespace {
+
 void writeCsv(const std::vector<Record>& records, std::ostream& out) {
-  // The byte order mark makes spreadsheets read the file as UTF-8 rather than in the
-  // computer's legacy code page, which would garble every Cyrillic text.
-  out << "\xEF\xBB\xBF";
+  out << kCsvStart;
   out << "id,kind,started_at,ended_at,utc_offset,station,computer,user,port,model,firmware,country,"
          "serial_number,passes,pause_ms,outcome,message,error_count,duration_ms,steps,"
          "steps_failed,log,language\r\n";
@@ -373,6 +375,10 @@ void writeJunit(const std::vector<Record>& records, std::ostream& out) {
 
 std::string localTimeText(std::int64_t atMs, std::int32_t utcOffsetMinutes) {
   return dateTimeText(localTime(atMs, utcOffsetMinutes), ' ');
+}
+
+std::string localDateText(std::int64_t atMs, std::int32_t utcOffsetMinutes) {
+  return dateTimeText(localTime(atMs, utcOffsetMinutes), ' ').substr(0, 10);
 }
 
 std::optional<Format> formatFromName(std::string_view name) {

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <ostream>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -22,7 +23,15 @@ std::optional<Format> formatFromName(std::string_view name);
 void exportRecords(Format format, const std::vector<Record>& records, std::ostream& out);
 
 // The local time of the start as the computer that made the record showed it,
-// "2026-12-07 09:05:30".
+// "2026-12-07 09:05:30"; its day, "2026-12-07".
 std::string localTimeText(std::int64_t atMs, std::int32_t utcOffsetMinutes);
+std::string localDateText(std::int64_t atMs, std::int32_t utcOffsetMinutes);
+
+// What a CSV file starts with: the byte order mark makes spreadsheets read it as UTF-8
+// rather than in the computer's legacy code page, which would garble every Cyrillic text.
+inline constexpr const char* kCsvStart = "\xEF\xBB\xBF";
+// A field of a CSV row, quoted when it must be. `guarded`: a text a spreadsheet would take
+// for a formula gets a leading apostrophe; a program's own texts need no guard.
+std::string csvField(std::string_view text, bool guarded = true);
 
 }  // namespace tallowick::history

@@ -93,6 +93,16 @@ std::string runColumns(std::int32_t version) {
          (version >= 4 ? ", language" : ", ''");
 }
 
+// The columns of RunFacts. The first titled step that did not succeed is looked for only in
+// the records that did not end finished, which are few.
+std::string factsColumns(std::int32_t version) {
+  return std::string("id, kind, started_at, utc_offset_minutes, ") +
+         (version >= 3 ? "station" : "''") +
+         ", model, serial_number, outcome, error_count, duration_ms, CASE WHEN outcome <> "
+         "'finished' THEN (SELECT title FROM run_step WHERE run_id = run.id AND result <> "
+         "'success' ORDER BY position LIMIT 1) END";
+}
+
 // A random identity in the form of a UUID of version 4, made by SQLite itself for the
 // records an older format did not give one.
 constexpr const char* kRandomUid =
@@ -137,6 +147,8 @@ const SqliteFormat kFormat{
 
 // Records read in one transaction of a long read; appenders wait for no more than one page.
 constexpr std::size_t kPageSize = 200;
+// The same for the facts of records, which are a small part of a record.
+constexpr std::size_t kFactsPageSize = 5000;
 
 // Where the first text of the record that is not UTF-8 is, if any: "поле port",
 // "строка 3 журнала", "шаг 2".
@@ -194,6 +206,12 @@ class detail::Connection {
     StoreStatus done() {
       if (step() == SQLITE_DONE) return {};
       return error();
+    }
+    // Valid until the next step.
+    std::string_view view(int column) const {
+      const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(s_, column));
+      return std::string_view(bytes ? bytes : "",
+                              static_cast<std::size_t>(sqlite3_column_bytes(s_, column)));
     }
     std::string text(int column) const {
       const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(s_, column));
@@ -288,15 +306,18 @@ StoreStatus readDetail(Connection& c, Record& r) {
   return {};
 }
 
-// Where a long read has got to: the last record handed over, in newest-first order.
+using detail::Order;
+
+// Where a long read in `order` has got to: the last record handed over.
 struct Cursor {
+  Order order;
   std::int64_t startedAtMs;
   std::int64_t id;
 };
 
-std::string selectSql(const Connection& c, const Filter& f, const std::optional<Cursor>& after,
-                      std::size_t limit) {
-  std::string sql = "SELECT " + c.runColumns() + " FROM run WHERE 1";
+std::string selectSql(const Connection& c, const std::string& columns, const Filter& f, Order order,
+                      const std::optional<Cursor>& after, std::size_t limit) {
+  std::string sql = "SELECT " + columns + " FROM run WHERE 1";
   if (f.fromMs) sql += " AND started_at >= ?";
   if (f.untilMs) sql += " AND started_at < ?";
   if (f.model) sql += " AND model = ?";
@@ -306,8 +327,9 @@ std::string selectSql(const Connection& c, const Filter& f, const std::optional<
   // A file of a format before stations were kept, read where it may not be brought up to
   // date, holds records of no station.
   if (f.station) sql += c.version() >= 3 ? " AND station = ?" : " AND '' = ?";
-  if (after) sql += " AND (started_at, id) < (?, ?)";
-  sql += " ORDER BY started_at DESC, id DESC";
+  const bool started = order == Order::Started;
+  if (after) sql += started ? " AND (started_at, id) < (?, ?)" : " AND id < ?";
+  sql += started ? " ORDER BY started_at DESC, id DESC" : " ORDER BY id DESC";
   if (limit > 0) sql += " LIMIT " + std::to_string(limit);
   return sql;
 }
@@ -320,7 +342,30 @@ void bindFilter(Statement& s, const Filter& f, const std::optional<Cursor>& afte
   if (f.outcome) s.bind(outcomeKey(*f.outcome));
   if (f.kind) s.bind(kindKey(*f.kind));
   if (f.station) s.bind(*f.station);
-  if (after) s.bind(after->startedAtMs).bind(after->id);
+  if (after && after->order == Order::Started) s.bind(after->startedAtMs);
+  if (after) s.bind(after->id);
+}
+
+// The columns of factsColumns() from the current row.
+StoreResult<RunFacts> factsFrom(const Statement& s, Connection& c) {
+  RunFacts f;
+  f.id = s.integer(0);
+  const auto kind = kindFromKey(s.view(1));
+  const auto outcome = outcomeFromKey(s.view(7));
+  if (!kind || !outcome) {
+    return c.damaged("запись " + std::to_string(f.id) + " не читается");
+  }
+  f.kind = *kind;
+  f.startedAtMs = s.integer(2);
+  f.utcOffsetMinutes = static_cast<std::int32_t>(s.integer(3));
+  f.station = s.text(4);
+  f.model = s.text(5);
+  f.serialNumber = s.text(6);
+  f.outcome = *outcome;
+  f.errorCount = static_cast<std::int32_t>(s.integer(8));
+  f.durationMs = s.integer(9);
+  if (!s.isNull(10)) f.failedStep = s.text(10);
+  return f;
 }
 
 // The id of the record with this identity, or 0.
@@ -384,6 +429,28 @@ StoreStatus insert(Connection& c, const Record& r) {
 
 }  // namespace
 
+RunFacts factsOf(const Record& r) {
+  RunFacts f{.id = r.id,
+             .kind = r.kind,
+             .startedAtMs = r.startedAtMs,
+             .utcOffsetMinutes = r.utcOffsetMinutes,
+             .station = r.station,
+             .model = r.model,
+             .serialNumber = r.serialNumber,
+             .outcome = r.outcome,
+             .errorCount = r.errorCount,
+             .durationMs = r.durationMs,
+             .failedStep = std::nullopt};
+  if (r.outcome == Outcome::Finished) return f;
+  for (const StepReport& step : r.steps) {
+    if (step.result != StepResult::Success) {
+      f.failedStep = step.title;
+      break;
+    }
+  }
+  return f;
+}
+
 Store::Store(fs::path file, StoreOptions options) : file_(std::move(file)), options_(options) {}
 
 Store::~Store() = default;
@@ -438,38 +505,67 @@ StoreResult<std::int64_t> Store::append(const Record& record, Forwarding forward
   return id;
 }
 
-StoreStatus Store::forEach(const Filter& filter, Detail detail,
-                           const std::function<bool(const Record&)>& take) {
+template <typename Row, typename Read, typename Take>
+StoreStatus Store::pages(const Filter& filter, Order order, std::size_t pageSize,
+                         std::string (*columns)(std::int32_t version), Read&& read, Take&& take) {
   std::lock_guard lock(mutex_);
   std::optional<Cursor> after;
   std::size_t left = filter.limit;
   for (bool more = true; more;) {
-    const std::size_t page = left == 0 ? kPageSize : std::min(left, kPageSize);
-    std::vector<Record> records;
+    const std::size_t page = left == 0 ? pageSize : std::min(left, pageSize);
+    std::vector<Row> rows;
+    rows.reserve(page);
     StoreStatus status = transaction(false, [&](Connection& c) -> StoreStatus {
-      Statement s(c, selectSql(c, filter, after, page));
+      Statement s(c, selectSql(c, columns(c.version()), filter, order, after, page));
       bindFilter(s, filter, after);
       int rc;
       while ((rc = s.step()) == SQLITE_ROW) {
-        auto record = recordFrom(s, c);
-        if (!record) return record.error();
-        records.push_back(std::move(record).value());
-        if (detail == Detail::Full) {
-          if (auto read = readDetail(c, records.back()); !read) return read;
-        }
+        auto row = read(s, c);
+        if (!row) return row.error();
+        rows.push_back(std::move(row).value());
       }
       if (rc != SQLITE_DONE) return s.error();
       return {};
     });
     if (!status) return status;
-    for (const Record& r : records) {
-      if (!take(r)) return {};
+    for (Row& row : rows) {
+      if (!take(std::move(row))) return {};
     }
-    if (filter.limit > 0) left -= records.size();
-    more = records.size() == page && (filter.limit == 0 || left > 0);
-    if (!records.empty()) after = Cursor{records.back().startedAtMs, records.back().id};
+    if (filter.limit > 0) left -= rows.size();
+    more = rows.size() == page && (filter.limit == 0 || left > 0);
+    if (!rows.empty()) after = Cursor{order, rows.back().startedAtMs, rows.back().id};
   }
   return {};
+}
+
+StoreStatus Store::forEach(const Filter& filter, Detail detail,
+                           const std::function<bool(const Record&)>& take) {
+  return pages<Record>(
+      filter, Order::Started, kPageSize, runColumns,
+      [detail](const Statement& s, Connection& c) -> StoreResult<Record> {
+        auto record = recordFrom(s, c);
+        if (!record || detail == Detail::Summary) return record;
+        Record r = std::move(record).value();
+        if (auto read = readDetail(c, r); !read) return read.error();
+        return r;
+      },
+      [&](Record&& r) { return take(r); });
+}
+
+StoreResult<std::vector<RunFacts>> Store::facts(const Filter& filter) {
+  std::vector<RunFacts> facts;
+  // The whole history reads fastest in the order it was added; a condition that an index
+  // serves, and a limit, in the order of the start.
+  const bool indexed = filter.fromMs || filter.untilMs || filter.model || filter.serialNumber ||
+                       filter.outcome || filter.station;
+  const Order order = filter.limit > 0 || indexed ? Order::Started : Order::Added;
+  StoreStatus status =
+      pages<RunFacts>(filter, order, kFactsPageSize, factsColumns, factsFrom, [&](RunFacts&& f) {
+        facts.push_back(std::move(f));
+        return true;
+      });
+  if (!status) return status.error();
+  return facts;
 }
 
 StoreResult<std::vector<Record>> Store::list(const Filter& filter, Detail detail) {

@@ -19,7 +19,10 @@ namespace tallowick::history {
 
 namespace detail {
 class Connection;
-}
+// The order of a long read: the newest start first, or the last added first, which the
+// file gives without an index.
+enum class Order : std::uint8_t { Started, Added };
+}  // namespace detail
 
 struct StoreOptions {
   // How long an operation waits for another program or thread that holds the file.
@@ -48,6 +51,28 @@ enum class Detail : std::uint8_t {
   Summary,  // without the log and the steps, for a list
   Full,     // with them, for one record and the exports
 };
+
+// What the figures of a selection need of one record, read without its log: a selection of
+// years is counted without reading what makes most of a record.
+struct RunFacts {
+  std::int64_t id = 0;
+  Kind kind = Kind::TestRun;
+  std::int64_t startedAtMs = 0;
+  std::int32_t utcOffsetMinutes = 0;
+  std::string station;
+  std::string model;
+  std::string serialNumber;
+  Outcome outcome = Outcome::Finished;
+  std::int32_t errorCount = 0;
+  std::int64_t durationMs = 0;
+  // For a record that did not end `finished`, the title of its first titled step whose
+  // result is not success; nothing otherwise, and nothing when every titled step succeeded.
+  std::optional<std::string> failedStep;
+  bool operator==(const RunFacts&) const = default;
+};
+
+// The facts of a whole record, as the history reads them.
+RunFacts factsOf(const Record& record);
 
 class Store {
  public:
@@ -83,6 +108,9 @@ class Store {
                       const std::function<bool(const Record&)>& take);
   // One record with its log and steps; nothing when there is none with that id.
   StoreResult<std::optional<Record>> find(std::int64_t id);
+  // The facts of the records the filter selects: with a limit the newest by their start,
+  // in any order.
+  StoreResult<std::vector<RunFacts>> facts(const Filter& filter);
 
   // The outbox to the line database: the oldest `limit` records waiting (0: all), whole; how many
   // wait; those the line holds now leave it; every record joins it (a station that joins
@@ -117,6 +145,12 @@ class Store {
   StoreStatus connect();
   template <typename Body>
   StoreStatus transaction(bool write, Body&& body);
+  // The rows the filter selects in `order`, a page of `pageSize` at a time: the columns
+  // `columns` gives for the file's format, each row made by `read` and handed to `take`,
+  // which returns false to stop early.
+  template <typename Row, typename Read, typename Take>
+  StoreStatus pages(const Filter& filter, detail::Order order, std::size_t pageSize,
+                    std::string (*columns)(std::int32_t version), Read&& read, Take&& take);
 
   std::filesystem::path file_;
   StoreOptions options_;

@@ -79,6 +79,7 @@ std::variant<Filter, FilterRefusal> readFilter(const FilterEntries& e, DateForm 
   }
   if (!e.model.empty()) f.model = e.model;
   if (!e.serialNumber.empty()) f.serialNumber = e.serialNumber;
+  if (!e.station.empty()) f.station = e.station;
   if (!e.outcome.empty()) {
     f.outcome = outcomeFromKey(e.outcome);
     if (!f.outcome) return FilterRefusal{FilterField::Outcome, e.outcome};
@@ -117,34 +118,43 @@ StoreResult<std::vector<Record>> Query::fromStation(const Filter& filter, Detail
   return store_->list(filter, detail);
 }
 
-std::optional<StoreResult<std::vector<Record>>> Query::fromLine(const Filter& filter,
-                                                                Detail detail) {
+template <typename Row, typename Remote, typename Waiting>
+std::optional<StoreResult<std::vector<Row>>> Query::fromLine(const Filter& filter, Remote&& remote,
+                                                             Waiting&& waiting) {
   note_.clear();
   if (!line_) return std::nullopt;
-  auto remote = line_->list(filter, detail);
-  if (!remote && remote.error().kind == StoreErrorKind::Unavailable) {
-    note_ = "База линии недоступна, показана история этой станции: " + remote.error().message;
+  StoreResult<std::vector<Row>> held = remote(*line_);
+  if (!held && held.error().kind == StoreErrorKind::Unavailable) {
+    note_ = "База линии недоступна, показана история этой станции: " + held.error().message;
     return std::nullopt;
   }
-  if (!remote || !store_ || !written()) return remote;
-  auto waiting = store_->waiting(0);
-  if (!waiting) return waiting.error();
-  std::vector<Record> records = std::move(remote).value();
-  std::vector<Record> pending = std::move(waiting).value();
-  for (Record& r : pending) {
+  if (!held || !store_ || !written()) return held;
+  auto pending = store_->waiting(0);
+  if (!pending) return pending.error();
+  std::vector<Row> rows = std::move(held).value();
+  for (Record& r : std::move(pending).value()) {
     if (!selects(filter, r)) continue;
     r.id = -r.id;
     r.waiting = true;
-    if (detail == Detail::Summary) {
-      r.log.clear();
-      r.steps.clear();
-    }
-    records.push_back(std::move(r));
+    rows.push_back(waiting(std::move(r)));
   }
-  std::stable_sort(records.begin(), records.end(),
-                   [](const Record& a, const Record& b) { return a.startedAtMs > b.startedAtMs; });
-  if (filter.limit > 0 && records.size() > filter.limit) records.resize(filter.limit);
-  return records;
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const Row& a, const Row& b) { return a.startedAtMs > b.startedAtMs; });
+  if (filter.limit > 0 && rows.size() > filter.limit) rows.resize(filter.limit);
+  return rows;
+}
+
+std::optional<StoreResult<std::vector<Record>>> Query::fromLine(const Filter& filter,
+                                                                Detail detail) {
+  return fromLine<Record>(
+      filter, [&](LineHistory& line) { return line.list(filter, detail); },
+      [detail](Record&& r) {
+        if (detail == Detail::Summary) {
+          r.log.clear();
+          r.steps.clear();
+        }
+        return std::move(r);
+      });
 }
 
 bool Query::written() const {
@@ -155,6 +165,17 @@ bool Query::written() const {
 StoreResult<std::vector<Record>> Query::list(const Filter& filter) {
   if (auto remote = fromLine(filter, Detail::Summary)) return std::move(*remote);
   return fromStation(filter, Detail::Summary);
+}
+
+StoreResult<std::vector<RunFacts>> Query::facts(const Filter& filter) {
+  if (auto remote = fromLine<RunFacts>(
+          filter, [&](LineHistory& line) { return line.facts(filter); },
+          [](Record&& r) { return factsOf(r); })) {
+    return std::move(*remote);
+  }
+  if (!store_) return StoreError{StoreErrorKind::Unavailable, unavailable_};
+  if (!written()) return std::vector<RunFacts>{};
+  return store_->facts(filter);
 }
 
 StoreResult<std::optional<Record>> Query::find(std::int64_t id) {

@@ -22,6 +22,7 @@ struct FilterEntries {
   std::string until;
   std::string model;
   std::string serialNumber;
+  std::string station;
   std::string outcome;  // a key: finished, aborted, ...
   std::string kind;     // a key: testrun, init
   std::string limit;
@@ -69,6 +70,7 @@ class LineHistory {
   virtual ~LineHistory() = default;
   virtual StoreResult<std::vector<Record>> list(const Filter& filter, Detail detail) = 0;
   virtual StoreResult<std::optional<Record>> find(std::int64_t id) = 0;
+  virtual StoreResult<std::vector<RunFacts>> facts(const Filter& filter) = 0;
 };
 
 class Query {
@@ -80,6 +82,9 @@ class Query {
   Query(Store* store, std::string unavailable, LineHistory* line = nullptr);
 
   StoreResult<std::vector<Record>> list(const Filter& filter);
+  // What the figures need of the records the filter selects: with a limit the newest by
+  // their start, in any order.
+  StoreResult<std::vector<RunFacts>> facts(const Filter& filter);
   // One record with its log and steps; nothing when there is none with that id.
   StoreResult<std::optional<Record>> find(std::int64_t id);
   // The selection in `format`, written whole to `path` (the file is made ready before
@@ -92,8 +97,12 @@ class Query {
   const std::string& note() const { return note_; }
 
  private:
-  // The records the filter selects on the line, with the station's waiting ones; nothing
-  // when the line could not be reached (note() says why).
+  // The records the filter selects on the line (`remote` reads them), with the station's
+  // waiting ones (`waiting` makes a row of one); nothing when the line could not be reached
+  // (note() says why).
+  template <typename Row, typename Remote, typename Waiting>
+  std::optional<StoreResult<std::vector<Row>>> fromLine(const Filter& filter, Remote&& remote,
+                                                        Waiting&& waiting);
   std::optional<StoreResult<std::vector<Record>>> fromLine(const Filter& filter, Detail detail);
   StoreResult<std::vector<Record>> fromStation(const Filter& filter, Detail detail);
   // False when there is no history to read, or none has been written yet.

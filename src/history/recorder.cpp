@@ -29,13 +29,18 @@ StepObserver Recorder::stepObserver() {
   return [this](const StepReport& step) { record_.steps.push_back(step); };
 }
 
+void Recorder::noteMessage(const std::string& text) {
+  lastMessage_ = text;
+  lastMessageOn_ = clock_.now();
+}
+
 Record Recorder::finishTestRun(const RunOutcome& outcome, std::string passes, std::string pauseMs,
                                std::vector<std::string> log) {
   record_.passes = std::move(passes);
   record_.pauseMs = std::move(pauseMs);
   record_.outcome = outcomeOf(outcome);
   record_.errorCount = outcome.errorsCounted;
-  return finish(std::move(log));
+  return finish(std::move(log), clock_.now() - outcome.boxWait);
 }
 
 Record Recorder::finishInitialisation(InitEnd end, std::string serialNumber,
@@ -56,16 +61,18 @@ Record Recorder::finishInitialisation(InitEnd end, std::string serialNumber,
       record_.outcome = Outcome::Finished;
       break;
   }
-  return finish(std::move(log));
+  // The program's end interrupts an initialisation at a dialog, never after a box.
+  const bool endedAtBox = lastMessageOn_ && end != InitEnd::ProgramEnded;
+  return finish(std::move(log), endedAtBox ? *lastMessageOn_ : clock_.now());
 }
 
-Record Recorder::finish(std::vector<std::string> log) {
+Record Recorder::finish(std::vector<std::string> log, Micros endedOn) {
   // A run that reached its end says so itself; otherwise the last box tells why not.
   const bool ended =
       record_.outcome == Outcome::Finished || record_.outcome == Outcome::FinishedWithErrors;
   if (!ended) record_.message = lastMessage_;
   record_.durationMs =
-      std::chrono::duration_cast<std::chrono::milliseconds>(clock_.now() - startedOn_).count();
+      std::chrono::duration_cast<std::chrono::milliseconds>(endedOn - startedOn_).count();
   record_.endedAtMs = record_.startedAtMs + record_.durationMs;
   record_.log = std::move(log);
   return record_;

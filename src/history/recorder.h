@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,24 +37,30 @@ class Recorder {
   void setSerialNumber(std::string number) { record_.serialNumber = std::move(number); }
   // Gives each titled step to the record; for TestRun::setStepObserver.
   StepObserver stepObserver();
-  // A message box shown during the run: the last one is the record's message when the
-  // run did not reach its end.
-  void noteMessage(const std::string& text) { lastMessage_ = text; }
+  // A message box about to be shown during the run: the last one is the record's message
+  // when the run did not reach its end.
+  void noteMessage(const std::string& text);
 
-  // The record of a test run that ended as `outcome`, with its entries as typed.
+  // The record of a test run that ended as `outcome`, with its entries as typed; its
+  // duration leaves out the time its boxes waited for the user.
   Record finishTestRun(const RunOutcome& outcome, std::string passes, std::string pauseMs,
                        std::vector<std::string> log);
-  // The record of an initialisation that ended as `end`, writing `serialNumber`.
+  // The record of an initialisation that ended as `end`, writing `serialNumber`. Every box
+  // of an initialisation comes at its end, when the printer's part is over: one that shows
+  // a box ended when it was shown, whatever the user took to answer it and to confirm the
+  // number afterwards.
   Record finishInitialisation(InitEnd end, std::string serialNumber, std::vector<std::string> log);
 
  private:
-  Record finish(std::vector<std::string> log);
+  // Ends the record, `endedOn` on the run's clock.
+  Record finish(std::vector<std::string> log, Micros endedOn);
 
   Record record_;
   const Clock& clock_;
   WallTimeSource wallTime_;
   Micros startedOn_;
   std::string lastMessage_;
+  std::optional<Micros> lastMessageOn_;
 };
 
 }  // namespace tallowick::history

@@ -52,6 +52,34 @@ constexpr const char* kRunColumns =
     "user_name, port, model, firmware, country, serial_number, passes, pause_ms, outcome, "
     "message, error_count, duration_ms, language";
 
+// The columns of history::RunFacts. The first titled step that did not succeed is looked for
+// only in the records that did not end finished, which are few.
+constexpr const char* kFactsColumns =
+    "id, kind, started_at, utc_offset_minutes, station, model, serial_number, outcome, "
+    "error_count, duration_ms, CASE WHEN outcome <> 'finished' THEN (SELECT step->>'title' "
+    "FROM tallowick.run_detail, jsonb_array_elements(steps) WITH ORDINALITY AS s (step, n) "
+    "WHERE run_id = run.id AND step->>'result' <> 'success' ORDER BY n LIMIT 1) END";
+
+// The statement that reads `columns` of the records the filter selects, newest first, with
+// its parameters.
+std::string selectSql(const char* columns, const Filter& filter, std::vector<Param>& params) {
+  std::string sql = std::string("SELECT ") + columns + " FROM tallowick.run WHERE true";
+  const auto where = [&](const char* condition, Param value) {
+    params.push_back(std::move(value));
+    sql += std::string(" AND ") + condition + " $" + std::to_string(params.size());
+  };
+  if (filter.fromMs) where("started_at >=", param(*filter.fromMs));
+  if (filter.untilMs) where("started_at <", param(*filter.untilMs));
+  if (filter.model) where("model =", *filter.model);
+  if (filter.serialNumber) where("serial_number =", *filter.serialNumber);
+  if (filter.outcome) where("outcome =", std::string(history::outcomeKey(*filter.outcome)));
+  if (filter.kind) where("kind =", std::string(history::kindKey(*filter.kind)));
+  if (filter.station) where("station =", *filter.station);
+  sql += " ORDER BY started_at DESC, id DESC";
+  if (filter.limit > 0) sql += " LIMIT " + std::to_string(filter.limit);
+  return sql;
+}
+
 bool uuidText(std::string_view text) {
   if (text.size() != 36) return false;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -346,22 +374,36 @@ StoreResult<std::size_t> forward(Connection& connection, const std::vector<Recor
 }
 
 StoreResult<std::vector<Record>> list(Connection& connection, const Filter& filter, Detail detail) {
-  std::string sql = std::string("SELECT ") + kRunColumns + " FROM tallowick.run WHERE true";
   std::vector<Param> params;
-  const auto where = [&](const char* condition, Param value) {
-    params.push_back(std::move(value));
-    sql += std::string(" AND ") + condition + " $" + std::to_string(params.size());
-  };
-  if (filter.fromMs) where("started_at >=", param(*filter.fromMs));
-  if (filter.untilMs) where("started_at <", param(*filter.untilMs));
-  if (filter.model) where("model =", *filter.model);
-  if (filter.serialNumber) where("serial_number =", *filter.serialNumber);
-  if (filter.outcome) where("outcome =", std::string(history::outcomeKey(*filter.outcome)));
-  if (filter.kind) where("kind =", std::string(history::kindKey(*filter.kind)));
-  if (filter.station) where("station =", *filter.station);
-  sql += " ORDER BY started_at DESC, id DESC";
-  if (filter.limit > 0) sql += " LIMIT " + std::to_string(filter.limit);
-  return select(connection, sql, params, detail);
+  return select(connection, selectSql(kRunColumns, filter, params), params, detail);
+}
+
+StoreResult<std::vector<history::RunFacts>> facts(Connection& connection, const Filter& filter) {
+  std::vector<Param> params;
+  auto rows = connection.query(selectSql(kFactsColumns, filter, params), params);
+  if (!rows) return rows.error();
+  const Rows& r = rows.value();
+  std::vector<history::RunFacts> facts;
+  facts.reserve(static_cast<std::size_t>(r.size()));
+  for (int i = 0; i < r.size(); ++i) {
+    history::RunFacts f;
+    f.id = r.integer(i, 0);
+    const auto kind = history::kindFromKey(r.text(i, 1));
+    const auto outcome = history::outcomeFromKey(r.text(i, 7));
+    if (!kind || !outcome) return unreadable(connection, "запись " + std::to_string(f.id));
+    f.kind = *kind;
+    f.startedAtMs = r.integer(i, 2);
+    f.utcOffsetMinutes = static_cast<std::int32_t>(r.integer(i, 3));
+    f.station = r.text(i, 4);
+    f.model = r.text(i, 5);
+    f.serialNumber = r.text(i, 6);
+    f.outcome = *outcome;
+    f.errorCount = static_cast<std::int32_t>(r.integer(i, 8));
+    f.durationMs = r.integer(i, 9);
+    if (!r.null(i, 10)) f.failedStep = r.text(i, 10);
+    facts.push_back(std::move(f));
+  }
+  return facts;
 }
 
 StoreResult<std::optional<Record>> find(Connection& connection, std::int64_t id) {

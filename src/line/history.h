@@ -28,6 +28,9 @@ StoreResult<std::size_t> forward(Connection& connection,
 StoreResult<std::vector<history::Record>> list(Connection& connection,
                                                const history::Filter& filter,
                                                history::Detail detail = history::Detail::Summary);
+// What the figures need of the records the filter selects, newest first, with the line's ids.
+StoreResult<std::vector<history::RunFacts>> facts(Connection& connection,
+                                                  const history::Filter& filter);
 // One record with its log and steps; nothing when the line has none with that id.
 StoreResult<std::optional<history::Record>> find(Connection& connection, std::int64_t id);
 

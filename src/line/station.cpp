@@ -352,25 +352,37 @@ StoreResult<std::size_t> Station::sync() {
 
 // ---- Reading ----
 
+namespace {
+
+// What `read` gives through the station's connection; why the line could not be read
+// otherwise.
+template <typename T, typename Read>
+StoreResult<T> readLine(Station& station, Read&& read) {
+  StoreResult<T> result = StoreError{};
+  const StoreStatus done = station.withConnection([&](Connection& c) -> StoreStatus {
+    result = read(c);
+    return result ? StoreStatus() : StoreStatus(result.error());
+  });
+  if (!done) return done.error();
+  return result;
+}
+
+}  // namespace
+
 StoreResult<std::vector<history::Record>> StationHistory::list(const history::Filter& filter,
                                                                history::Detail detail) {
-  StoreResult<std::vector<history::Record>> records = StoreError{};
-  const StoreStatus read = station_.withConnection([&](Connection& c) -> StoreStatus {
-    records = line::list(c, filter, detail);
-    return records ? StoreStatus() : StoreStatus(records.error());
-  });
-  if (!read) return read.error();
-  return records;
+  return readLine<std::vector<history::Record>>(
+      station_, [&](Connection& c) { return line::list(c, filter, detail); });
 }
 
 StoreResult<std::optional<history::Record>> StationHistory::find(std::int64_t id) {
-  StoreResult<std::optional<history::Record>> record = StoreError{};
-  const StoreStatus read = station_.withConnection([&](Connection& c) -> StoreStatus {
-    record = line::find(c, id);
-    return record ? StoreStatus() : StoreStatus(record.error());
-  });
-  if (!read) return read.error();
-  return record;
+  return readLine<std::optional<history::Record>>(station_,
+                                                  [&](Connection& c) { return line::find(c, id); });
+}
+
+StoreResult<std::vector<history::RunFacts>> StationHistory::facts(const history::Filter& filter) {
+  return readLine<std::vector<history::RunFacts>>(
+      station_, [&](Connection& c) { return line::facts(c, filter); });
 }
 
 // ---- The worker ----

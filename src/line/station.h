@@ -134,6 +134,7 @@ class StationHistory final : public history::LineHistory {
   StoreResult<std::vector<history::Record>> list(const history::Filter& filter,
                                                  history::Detail detail) override;
   StoreResult<std::optional<history::Record>> find(std::int64_t id) override;
+  StoreResult<std::vector<history::RunFacts>> facts(const history::Filter& filter) override;
 
  private:
   Station& station_;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "commands/commands.h"
 #include "link/clock.h"
@@ -29,10 +30,16 @@ struct Session {
   // Told of every command's record as it is kept: how a caller learns of a failure that
   // the sequence itself went past.
   std::function<void(const CommandResult&)> onKeep;
+  // How long the boxes shown through messageBox() have waited for their answers, on
+  // `clock`: the user's time, which a test run's record does not count as its own.
+  Micros boxWait{0};
 
   DeviceLink& link() { return commands.link(); }
   // The event pump: the user's pending events, then Timer1's tick if one fell due.
   void pumpEvents();
+  // A message box, its wait counted in boxWait; the test run and the outcomes of steps show
+  // theirs here.
+  void messageBox(const std::string& text);
   // The link's stop check while a sequence the user may stop waits for the printer: the
   // window answers its user (Stop, Disconnect, closing it, Ctrl-C), and StopRequested ends
   // the wait.

@@ -7,6 +7,12 @@ void Session::pumpEvents() {
   if (state.Timer1.poll(clock.now())) state.TimerElapsed = true;
 }
 
+void Session::messageBox(const std::string& text) {
+  const Micros shown = clock.now();
+  ui.messageBox(text);
+  boxWait += clock.now() - shown;
+}
+
 void updateServiceIndicator(Session& s) {
   const bool on = s.state.LastResult && s.state.LastResult->serviceMode();
   s.ui.setServiceIndicator(on ? LabelLook{colour::kRed, 24, kServiceModeOn}
@@ -34,12 +40,12 @@ bool afterFailure(Session& s, OnFailure what) {
 bool loggedOutcome(Session& s, const LoggedStep& step, std::int32_t argError) {
   const CommandResult* r = s.state.LastResult;
   if (r->noReply()) {
-    s.ui.messageBox(step.T);
+    s.messageBox(step.T);
     if (step.logOnNoReply) s.ui.appendLog(LogId::Test, *step.logOnNoReply);
     if (!afterFailure(s, step.onNoReply)) return false;
   }
   if (!r->accepted()) {
-    s.ui.messageBox(step.E);
+    s.messageBox(step.E);
     if (step.logOnError) s.ui.appendLog(LogId::Test, *step.logOnError);
     if (!afterFailure(s, step.onError)) return false;
   }
@@ -59,7 +65,7 @@ bool loggedOutcome(Session& s, const LoggedStep& step, std::int32_t argError) {
         s.ui.appendLog(LogId::Test, A);
         return false;
       case OnArgError::BoxAndEnd:
-        s.ui.messageBox(A);
+        s.messageBox(A);
         return false;
     }
   }
@@ -72,11 +78,11 @@ bool loggedOutcome(Session& s, const LoggedStep& step, std::int32_t argError) {
 bool messageOutcome(Session& s, const std::string& T, const std::string& E) {
   const CommandResult* r = s.state.LastResult;
   if (r->noReply()) {
-    s.ui.messageBox(T);
+    s.messageBox(T);
     return false;
   }
   if (!r->accepted()) {
-    s.ui.messageBox(E);
+    s.messageBox(E);
     return false;
   }
   return true;
@@ -87,12 +93,12 @@ bool initOutcome(Session& s, const std::string& T, const std::string& noReplyLin
                  std::initializer_list<std::string> successLines) {
   const CommandResult* r = s.state.LastResult;
   if (r->noReply()) {
-    s.ui.messageBox(T);
+    s.messageBox(T);
     s.ui.appendLog(LogId::Init, noReplyLine);
     return false;
   }
   if (!r->accepted()) {
-    s.ui.messageBox(E);
+    s.messageBox(E);
     s.ui.appendLog(LogId::Init, errorLine);
     return false;
   }

@@ -163,7 +163,7 @@ bool TestRun::lineRateChange() {
   const auto p6 = parseDecimal(r.Fields[6]);
   if (!p1 || !p6) {
     constexpr const char* kWhat = Text::own("Ошибка чтения параметров регистратора");
-    s_.ui.messageBox(p1 ? notANumber(kWhat, 6, r.Fields[6]) : notANumber(kWhat, 1, r.Fields[1]));
+    s_.messageBox(p1 ? notANumber(kWhat, 6, r.Fields[6]) : notANumber(kWhat, 1, r.Fields[1]));
     return abort();
   }
   kept_ = {*p1,
@@ -180,7 +180,7 @@ bool TestRun::lineRateChange() {
     const std::string why =
         withArgs(Text::tr("Смена скорости не выполнена: для %1 нет второй скорости при %2 бод"),
                  {s_.state.DeviceModel, std::to_string(connected)});
-    s_.ui.messageBox(why);
+    s_.messageBox(why);
     log(why);
   }
   const std::int32_t rate = changed.value_or(connected);
@@ -228,7 +228,7 @@ bool TestRun::lineRateChange() {
   if (!changed) return true;
   if (!setRate(connected, Text::own("Ошибка установки параметров")) || !reopenAt(connected))
     return false;
-  s_.ui.messageBox(Text::own("Успешно!"));
+  s_.messageBox(Text::own("Успешно!"));
   return true;
 }
 
@@ -245,7 +245,7 @@ bool TestRun::setRate(std::int32_t rate, const char* E) {
 bool TestRun::reopenAt(std::int32_t rate) {
   s_.link().CloseDeviceLink();
   if (s_.link().OpenDeviceLink(s_.ui.portName(), rate) != -1) return true;
-  s_.ui.messageBox(portNotOpenedText(Text::own("Невозможно подключить порт на другой скорости"),
+  s_.messageBox(portNotOpenedText(Text::own("Невозможно подключить порт на другой скорости"),
                                      s_.link().openFailure()));
   log(Text::own("Ошибка изменения скорости порта"));
   ++s_.state.ErrorCount;

@@ -119,7 +119,7 @@ bool TestRun::rebootWait() {
     // A port that is gone will not bring the printer back: no point polling it for the
     // rest of the two minutes.
     if (s_.state.TimerElapsed || r->WaitEnded == WaitEnd::PortGone) {
-      s_.ui.messageBox(Text::own("Ошибка перезагрузки регистратора!"));
+      s_.messageBox(Text::own("Ошибка перезагрузки регистратора!"));
       log(kStars30);
       log(Text::own("Ошибка перезагрузки регистратора! Аварийный останов!"));
       s_.ui.scrollLogToEnd();

@@ -36,7 +36,7 @@ bool TestRun::registratorParams() {
   const auto last = parseDecimal(r.Fields[6]);
   if (!rate || !last) {
     constexpr const char* kWhat = Text::own("Ошибка GetRegistratorParams");
-    s_.ui.messageBox(rate ? notANumber(kWhat, 6, r.Fields[6]) : notANumber(kWhat, 0, r.Fields[0]));
+    s_.messageBox(rate ? notANumber(kWhat, 6, r.Fields[6]) : notANumber(kWhat, 0, r.Fields[0]));
     return abort();
   }
   const std::array<std::int32_t, 7> values = {

@@ -14,18 +14,19 @@ RunOutcome TestRun::Button3Click(const std::string& passesText, const std::strin
   s_.state.Timer1.disable();
   end_ = RunEnd::Aborted;
   openStep_.reset();
-  if (!registratorParams()) return {end_, s_.state.ErrorCount};
+  boxWaitAtStart_ = s_.boxWait;
+  if (!registratorParams()) return outcome(end_, s_.state.ErrorCount);
   s_.state.ErrorCount = 0;
 
   const auto passes = parseDecimal(passesText);
   if (!passes || *passes < 1) {
-    s_.ui.messageBox(Text::own("Неверное количество циклов теста"));
-    return {RunEnd::InputRefused, 0};
+    s_.messageBox(Text::own("Неверное количество циклов теста"));
+    return outcome(RunEnd::InputRefused, 0);
   }
   const auto pause = parseDecimal(pauseText);
   if (!pause || *pause < 0) {
-    s_.ui.messageBox(Text::own("Неверная величина задержки \n   между командами"));
-    return {RunEnd::InputRefused, 0};
+    s_.messageBox(Text::own("Неверная величина задержки \n   между командами"));
+    return outcome(RunEnd::InputRefused, 0);
   }
   passes_ = *passes;
   pause_ = *pause;
@@ -37,7 +38,11 @@ RunOutcome TestRun::Button3Click(const std::string& passesText, const std::strin
   const bool done = script();
   if (done) end_ = RunEnd::Finished;
   closeStep(true);
-  return {end_, errorsCounted_};
+  return outcome(end_, errorsCounted_);
+}
+
+RunOutcome TestRun::outcome(RunEnd end, std::int32_t errorsCounted) const {
+  return {end, errorsCounted, s_.boxWait - boxWaitAtStart_};
 }
 
 bool TestRun::script() {
@@ -142,6 +147,7 @@ void TestRun::title(const char* text) {
   closeStep(false);
   openStep_ = StepReport{.title = text};
   openedAt_ = s_.clock.now();
+  boxWaitAtOpen_ = s_.boxWait;
   log(kStars30);
   log(text);
 }
@@ -180,8 +186,9 @@ void TestRun::closeStep(bool runEnded) {
       step.result = StepResult::Aborted;
     }
   }
-  step.elapsedMs =
-      std::chrono::duration_cast<std::chrono::milliseconds>(s_.clock.now() - openedAt_).count();
+  step.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                       s_.clock.now() - openedAt_ - (s_.boxWait - boxWaitAtOpen_))
+                       .count();
   if (observer_) observer_(step);
 }
 

@@ -33,6 +33,9 @@ enum class RunEnd : std::uint8_t {
 struct RunOutcome {
   RunEnd end = RunEnd::Aborted;
   std::int32_t errorsCounted = 0;  // ErrorCount as the end line printed it
+  // How long the run's message boxes waited for their answers: the user's time, not the
+  // run's.
+  Micros boxWait{0};
 };
 
 // What follows a step, in order.
@@ -117,6 +120,8 @@ class TestRun {
   // Ends the titled step under way, if any, and shows it to the observer. `runEnded`:
   // the run itself ended inside it (end_ says how).
   void closeStep(bool runEnded);
+  // How the run ended, with the wait of its boxes since its start.
+  RunOutcome outcome(RunEnd end, std::int32_t errorsCounted) const;
 
   Session& s_;
   std::int32_t passes_ = 1;
@@ -127,7 +132,11 @@ class TestRun {
   std::array<std::int32_t, 6> kept_{};
   StepObserver observer_;
   std::optional<StepReport> openStep_;
+  // When the run and its step under way began, and the boxes' wait then (Session::boxWait):
+  // the time a box waits for the user is neither's.
+  Micros boxWaitAtStart_{0};
   Micros openedAt_{0};
+  Micros boxWaitAtOpen_{0};
   std::string stopLine_;
 };
 

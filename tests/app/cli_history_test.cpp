@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "app/cli.h"
@@ -40,16 +41,16 @@ void setTimeZone(const char* zone) {
 #endif
 }
 
-// A history of ten records a minute apart from 2026-12-07 07:05:30 UTC, read in UTC.
-struct History : ::testing::Test {
+// A history file of these records, read in UTC.
+struct HistoryFile : ::testing::Test {
   TempDir dir;
   std::string file = (dir / "history.sqlite3").string();
 
-  void SetUp() override {
+  void fill(const std::vector<Record>& records) {
     setTimeZone("UTC");
     Store store(file);
-    for (int n = 0; n < 10; ++n)
-      ASSERT_TRUE(store.append(sampleRecord(n)));
+    for (const Record& r : records)
+      ASSERT_TRUE(store.append(r));
   }
   void TearDown() override { setTimeZone(""); }
   // The command with this history named right after its verb, so that the cases that end
@@ -59,6 +60,21 @@ struct History : ::testing::Test {
     args.insert(args.begin() + (verb ? 2 : 1), {"--history", file});
     return cliRun(args);
   }
+};
+
+// Ten records a minute apart from 2026-12-07 07:05:30 UTC.
+struct History : HistoryFile {
+  void SetUp() override {
+    std::vector<Record> records;
+    for (int n = 0; n < 10; ++n)
+      records.push_back(sampleRecord(n));
+    fill(records);
+  }
+};
+
+// The workshop's two days, whose figures are known.
+struct Workshop : HistoryFile {
+  void SetUp() override { fill(workshopRecords()); }
 };
 
 // The ids of the list's rows, top to bottom.
@@ -84,6 +100,7 @@ TEST_F(History, TheListIsNewestFirstAndEveryFilterNarrowsIt) {
       {{"history", "--outcome", "finished"}, {10, 7, 4, 1}},
       {{"history", "--kind", "init"}, {10, 5}},
       {{"history", "--serial", "ЕД80010002"}, {10, 3}},
+      {{"history", "--made-at", "line-1"}, {8, 5, 2}},
       // Record n started at 07:05:30 + n minutes.
       {{"history", "--from", "2026-12-07 07:08", "--until", "2026-12-07 07:10"}, {6, 5, 4}},
       {{"history", "--until", "2026-12-06"}, {}},
@@ -161,7 +178,11 @@ TEST_F(History, EveryUnusableEntryIsRefusedWithItsReason) {
       {{"history", "export"}, "history export needs --format csv, json or junit"},
       {{"history", "export", "--format", "xml"},
        "history export needs --format csv, json or junit"},
-      {{"history", "erase"}, "history needs list, show or export, not 'erase'"},
+      {{"history", "erase"}, "history needs list, show, export or stats, not 'erase'"},
+      {{"history", "stats", "--by", "week"}, "--by needs day, model or station, not 'week'"},
+      {{"history", "stats", "--by"}, "option --by needs a value"},
+      {{"history", "stats", "--format", "junit"}, "--format needs text, csv or json, not 'junit'"},
+      {{"history", "stats", "--kind", "all"}, "--kind needs testrun or init, not 'all'"},
   };
   const std::string before = readFile(file);
   for (const auto& c : cases) {
@@ -174,6 +195,99 @@ TEST_F(History, EveryUnusableEntryIsRefusedWithItsReason) {
   EXPECT_EQ(readFile(file), before);
 }
 
+TEST_F(Workshop, TheFiguresAreATableToRead) {
+  const Ran r = run({"history", "stats"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "Вся выборка\n"
+            "  Проверено регистраторов:          5\n"
+            "  Прогонов:                         10\n"
+            "  Прогонов без заводского номера:   2\n"
+            "  Прогонов с отклонённым вводом:    1\n"
+            "  Прогонов на регистратор:          1.60\n"
+            "  Выход с первого раза:             20.0 % (1 из 5)\n"
+            "  Итоговый выход:                   60.0 % (3 из 5)\n"
+            "  Законченных прогонов:             5\n"
+            "  Длительность, медиана:            30.0 с\n"
+            "  Длительность, 90-й процентиль:    50.0 с\n"
+            "  Инициализаций:                    4 (выполнено 2, не выполнено 1)\n"
+            "    Veltor FP-90T:                  2 (выполнено 1, не выполнено 0)\n"
+            "    Veltor KM-15:                   2 (выполнено 1, не выполнено 1)\n"
+            "  Прогонов с ошибками:              5\n"
+            "    Шаг                                     Прогонов  Доля     Накопленная доля\n"
+            "    X-отчет                                 3         60.0 %   60.0 %\n"
+            "    Z-отчет                                 1         20.0 %   80.0 %\n"
+            "    (вне шагов)                             1         20.0 %   100.0 %\n");
+
+  // Each group follows the whole under its own title; a selection of nothing says "—".
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> parts;
+  } cases[] = {
+      {{"history", "stats", "--by", "day"},
+       {"\n\nДень 2026-12-07\n  Проверено регистраторов:          5\n",
+        "\n\nДень 2026-12-08\n  Проверено регистраторов:          3\n",
+        "  Выход с первого раза:             66.7 % (2 из 3)\n"}},
+      {{"history", "stats", "--by", "model"},
+       {"\n\nМодель Veltor FP-90T\n", "  Выход с первого раза:             0.0 % (0 из 3)\n",
+        "\n\nМодель Veltor KM-15\n"}},
+      {{"history", "stats", "--by", "station", "--kind", "testrun"},
+       {"\n\nСтанция s1\n", "\n\nСтанция s2\n",
+        "  Инициализаций:                    0 (выполнено 0, не выполнено 0)\n"}},
+      {{"history", "stats", "--made-at", "s2", "--from", "2026-12-08"},
+       {"Вся выборка\n  Проверено регистраторов:          2\n",
+        "  Итоговый выход:                   50.0 % (1 из 2)\n"}},
+      {{"history", "stats", "--until", "2026-12-06", "--by", "day"},
+       {"  Проверено регистраторов:          0\n", "  Прогонов на регистратор:          —\n",
+        "  Выход с первого раза:             —\n", "  Итоговый выход:                   —\n",
+        "  Длительность, медиана:            —\n", "  Прогонов с ошибками:              0\n"}},
+  };
+  for (const auto& c : cases) {
+    const Ran g = run(c.args);
+    ASSERT_EQ(g.code, 0) << g.err;
+    for (const std::string& part : c.parts)
+      EXPECT_NE(g.out.find(part), std::string::npos) << part << "\n" << g.out;
+  }
+}
+
+TEST_F(Workshop, TheFiguresAreCsvAndJsonForOtherPrograms) {
+  const Ran json = run({"history", "stats", "--by", "model", "--format", "json"});
+  ASSERT_EQ(json.code, 0) << json.err;
+  const auto j = nlohmann::json::parse(json.out);
+  EXPECT_EQ(j["by"], "model");
+  EXPECT_EQ(j["whole"]["printers"], 5);
+  EXPECT_DOUBLE_EQ(j["whole"]["first_pass_yield"].get<double>(), 0.2);
+  EXPECT_DOUBLE_EQ(j["whole"]["final_yield"].get<double>(), 0.6);
+  EXPECT_EQ(j["whole"]["failures_by_step"][0]["step"], "X-отчет");
+  EXPECT_EQ(j["whole"]["failures_by_step"][2]["step"], nullptr);
+  EXPECT_DOUBLE_EQ(j["whole"]["failures_by_step"][2]["cumulative_share"].get<double>(), 1.0);
+  EXPECT_EQ(j["whole"]["duration_p90_ms"], 50000);
+  EXPECT_EQ(j["whole"]["initialisations"]["by_model"][1]["model"], "Veltor KM-15");
+  EXPECT_EQ(j["whole"]["initialisations"]["by_model"][1]["failed"], 1);
+  ASSERT_EQ(j["groups"].size(), 2u);
+  EXPECT_EQ(j["groups"][0]["group"], "Veltor FP-90T");
+  EXPECT_EQ(j["groups"][0]["first_pass_yield"], 0.0);
+  EXPECT_EQ(j["groups"][1]["runs_without_serial"], 2);
+
+  const Ran none = run({"history", "stats", "--format", "json", "--serial", "Z"});
+  ASSERT_EQ(none.code, 0) << none.err;
+  const auto n = nlohmann::json::parse(none.out);
+  EXPECT_EQ(n["by"], nullptr);
+  for (const char* key : {"runs_per_printer", "first_pass_yield", "final_yield",
+                          "duration_median_ms", "duration_p90_ms"}) {
+    EXPECT_EQ(n["whole"][key], nullptr) << key;
+  }
+  EXPECT_TRUE(n["groups"].empty());
+
+  const Ran csv = run({"history", "stats", "--by", "station", "--format", "csv"});
+  ASSERT_EQ(csv.code, 0) << csv.err;
+  EXPECT_TRUE(csv.out.starts_with("\xEF\xBB\xBFgroup_by,group,figure,item,value\r\n"));
+  for (const char* row : {"\r\nall,,runs,,10\r\n", "\r\nstation,s1,first_pass_printers,,2\r\n",
+                          "\r\nstation,s2,step_failures,X-отчет,1\r\n"}) {
+    EXPECT_NE(csv.out.find(row), std::string::npos) << row;
+  }
+}
+
 TEST(HistoryCli, AMissingRecordOrADamagedFileIsReportedAndNothingIsWritten) {
   TempDir dir;
   const std::string missing = (dir / "none.sqlite3").string();
@@ -181,6 +295,9 @@ TEST(HistoryCli, AMissingRecordOrADamagedFileIsReportedAndNothingIsWritten) {
   const Ran empty = cliRun({"history", "--history", missing});
   EXPECT_EQ(empty.code, 0);
   EXPECT_EQ(empty.out, "no records\n");
+  const Ran figures = cliRun({"history", "stats", "--history", missing});
+  EXPECT_EQ(figures.code, 0);
+  EXPECT_NE(figures.out.find("  Выход с первого раза:             —\n"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(missing));
   const Ran none = cliRun({"history", "show", "1", "--history", missing});
   EXPECT_EQ(none.code, 9);
@@ -191,7 +308,8 @@ TEST(HistoryCli, AMissingRecordOrADamagedFileIsReportedAndNothingIsWritten) {
   writeFile(damaged, bytes);
   for (const std::vector<std::string>& args : {std::vector<std::string>{"history"},
                                                {"history", "show", "1"},
-                                               {"history", "export", "--format", "junit"}}) {
+                                               {"history", "export", "--format", "junit"},
+                                               {"history", "stats"}}) {
     std::vector<std::string> withFile = args;
     withFile.insert(withFile.end(), {"--history", damaged});
     const Ran r = cliRun(withFile);

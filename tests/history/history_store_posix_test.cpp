@@ -9,6 +9,7 @@
 #include <set>
 #include <thread>
 
+#include "history/exec_sql.h"
 #include "history/history_store.h"
 #include "history/records.h"
 #include "platform/system.h"
@@ -17,14 +18,6 @@ namespace tallowick::history {
 namespace {
 
 using namespace test;
-
-int execSql(const fs::path& file, const char* sql) {
-  sqlite3* db = nullptr;
-  sqlite3_open(file.string().c_str(), &db);
-  const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-  sqlite3_close(db);
-  return rc;
-}
 
 // Threads of one station on one store and on stores of their own, and a second process,
 // all appending at once: every record arrives whole, none twice.

@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 
+#include "history/exec_sql.h"
 #include "history/journal.h"
 #include "history/records.h"
 #include "initforms/sqlite_serial_store.h"
@@ -30,14 +31,6 @@ std::vector<std::string> entriesOf(const fs::path& folder) {
     names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
-}
-
-int execSql(const fs::path& file, const char* sql) {
-  sqlite3* db = nullptr;
-  sqlite3_open(file.string().c_str(), &db);
-  const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-  sqlite3_close(db);
-  return rc;
 }
 
 TEST(HistoryStore, KeepsEveryFieldOfEveryKindOfRecord) {

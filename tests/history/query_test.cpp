@@ -66,6 +66,7 @@ TEST(Query, AnEntryThatCannotBeUsedIsNamed) {
   }
   const auto all = readFilter({.model = "Veltor KM-15",
                                .serialNumber = "ЕД80012345",
+                               .station = "line-2",
                                .outcome = "aborted",
                                .kind = "init",
                                .limit = "0"},
@@ -73,6 +74,7 @@ TEST(Query, AnEntryThatCannotBeUsedIsNamed) {
   const Filter& f = std::get<Filter>(all);
   EXPECT_EQ(f.model, "Veltor KM-15");
   EXPECT_EQ(f.serialNumber, "ЕД80012345");
+  EXPECT_EQ(f.station, "line-2");
   EXPECT_EQ(f.outcome, Outcome::Aborted);
   EXPECT_EQ(f.kind, Kind::Initialisation);
   EXPECT_EQ(f.limit, 0u);

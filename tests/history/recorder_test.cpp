@@ -18,18 +18,22 @@ struct Recorded {
   std::vector<std::string> boxes;
 };
 
-// One run on a connected virtual printer, with `rule` staged as its fault.
-Recorded recordRun(const std::string& rule, const std::string& passes = "1") {
+// One run on a connected virtual printer, with `rule` staged as its fault; each box is noted
+// as the window notes it, before it is shown, and then waits `userWait` for its answer.
+Recorded recordRun(const std::string& rule, const std::string& passes = "1",
+                   std::chrono::milliseconds userWait = {}) {
   RunFixture f;
   f.connect();
   if (!rule.empty()) f.fault(rule);
   Recorder recorder(Kind::TestRun, "sim", f.clock, [] { return kStart; });
   recorder.identify(f.state);
+  f.ui.onBox = [&](const std::string& text) {
+    recorder.noteMessage(text);
+    f.clock.advance(userWait);
+  };
   TestRun run(f.session);
   run.setStepObserver(recorder.stepObserver());
   const RunOutcome outcome = run.Button3Click(passes, "0");
-  for (const std::string& box : f.ui.boxes)
-    recorder.noteMessage(box);
   return {recorder.finishTestRun(outcome, passes, "0", f.ui.testLog), f.ui.boxes};
 }
 
@@ -63,6 +67,22 @@ TEST(Recorder, ARunThatDidNotReachItsEndKeepsTheLastBoxAsItsMessage) {
   EXPECT_EQ(r.record.message, r.boxes.back());
 }
 
+// However long the user takes to answer the boxes of a run (the one that ends it, or one it
+// goes on after), its record is the run's: the same duration and steps as when every box is
+// answered at once.
+TEST(Recorder, TheTimeItsBoxesWaitedForTheUserIsNotTheRuns) {
+  for (const char* rule : {"any:silence", "A1#4:error=0103", "", "24#1:error=0012"}) {
+    SCOPED_TRACE(rule);
+    const Recorded quick = recordRun(rule);
+    const Recorded slow = recordRun(rule, "1", std::chrono::seconds(20));
+    EXPECT_FALSE(slow.boxes.empty());
+    EXPECT_EQ(slow.boxes, quick.boxes);
+    EXPECT_EQ(slow.record.durationMs, quick.record.durationMs);
+    EXPECT_EQ(slow.record.endedAtMs, slow.record.startedAtMs + slow.record.durationMs);
+    EXPECT_EQ(slow.record.steps, quick.record.steps);
+  }
+}
+
 TEST(Recorder, AnInitialisationEndsAsTheHistoryNamesIt) {
   const struct {
     InitEnd end;
@@ -76,12 +96,15 @@ TEST(Recorder, AnInitialisationEndsAsTheHistoryNamesIt) {
   for (const auto& c : cases) {
     VirtualClock clock;
     Recorder recorder(Kind::Initialisation, "COM3", clock, [] { return kStart; });
+    clock.advance(std::chrono::seconds(2));
     recorder.noteMessage("Ошибка установки времени!");
+    // The user answers the box (and confirms the number) three seconds later: the
+    // initialisation ended with its box. The program's end comes at a dialog, not a box.
     clock.advance(std::chrono::seconds(3));
     const Record r = recorder.finishInitialisation(c.end, "ЕД80012345", {"line"});
     EXPECT_EQ(r.outcome, c.outcome) << static_cast<int>(c.end);
     EXPECT_EQ(r.serialNumber, "ЕД80012345");
-    EXPECT_EQ(r.durationMs, 3000);
+    EXPECT_EQ(r.durationMs, c.end == InitEnd::ProgramEnded ? 5000 : 2000);
     EXPECT_EQ(r.message, c.end == InitEnd::Finished ? "" : "Ошибка установки времени!");
     EXPECT_TRUE(r.passes.empty());
   }

@@ -1,5 +1,6 @@
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <thread>
 
@@ -129,7 +130,8 @@ TEST_F(HistoryTest, ARecordTheLineCannotHoldIsRefusedBeforeAnythingIsSent) {
   }
 }
 
-TEST_F(HistoryTest, ListsSelectAsTheStationsOwnHistoryDoes) {
+// The figures' facts too, with the first titled step that failed read from the steps.
+TEST_F(HistoryTest, ListsAndFactsSelectAsTheStationsOwnHistoryDoes) {
   ASSERT_TRUE(forward(*station_, lineRecords(30)));
   const std::int64_t day = history::test::kDay;
   struct Case {
@@ -158,7 +160,19 @@ TEST_F(HistoryTest, ListsSelectAsTheStationsOwnHistoryDoes) {
       EXPECT_TRUE(r.log.empty() && r.steps.empty());
     }
     EXPECT_EQ(found, c.records);
+    auto whole = list(*station_, c.filter, Detail::Full);
+    auto read = facts(*station_, c.filter);
+    ASSERT_TRUE(whole && read) << read.error().message;
+    ASSERT_EQ(read.value().size(), whole.value().size());
+    for (std::size_t i = 0; i < read.value().size(); ++i)
+      EXPECT_EQ(read.value()[i], history::factsOf(whole.value()[i])) << i;
   }
+  // sampleRecord: two in three aborted at the X-report.
+  auto read = facts(*station_, Filter{.limit = 0});
+  ASSERT_TRUE(read);
+  EXPECT_EQ(std::count_if(read.value().begin(), read.value().end(),
+                          [](const history::RunFacts& f) { return f.failedStep == "X-отчет"; }),
+            20);
 }
 
 TEST_F(HistoryTest, FindGivesOneWholeRecordOrNothing) {

@@ -145,11 +145,18 @@ TEST_F(StationTest, ARecordIsOnTheLineOnceHoweverOftenItIsForwarded) {
   auto found = query.find(listed.value().front().id);
   ASSERT_TRUE(found && found.value());
   EXPECT_EQ(found.value()->port, "COM99");
+  // The figures count it too, once.
+  auto facts = query.facts({.limit = 0});
+  ASSERT_TRUE(facts) << facts.error().message;
+  ASSERT_EQ(facts.value().size(), 31u);
+  EXPECT_EQ(facts.value().front().id, listed.value().front().id);
+  EXPECT_EQ(facts.value().front().kind, history::Kind::Initialisation);
   // The line away: the station's own history, and a note that says so.
   StationHistory unreachable(offline);
   history::Query alone(journal.store(), "", &unreachable);
   EXPECT_EQ(alone.list({.limit = 0}).value().size(), 31u);
   EXPECT_NE(alone.note().find("недоступна"), std::string::npos);
+  EXPECT_EQ(alone.facts({.kind = history::Kind::TestRun, .limit = 0}).value().size(), 30u);
   EXPECT_EQ(station.sync().value(), 1u);
 }
 

@@ -52,6 +52,7 @@ class FakeUi final : public Ui {
   void messageBox(const std::string& text) override {
     boxes.push_back(text);
     events.push_back("box: " + text);
+    if (onBox) onBox(text);
   }
   bool question(const std::string& text) override {
     questions.push_back(text);
@@ -123,6 +124,7 @@ class FakeUi final : public Ui {
   std::map<int, std::function<void()>> atPump;  // by pump number, from 1
   std::function<void()> onEveryPump;
   std::function<void()> onWait;  // while a command waits for its reply (run or connect)
+  std::function<void(const std::string&)> onBox;  // while a box waits for the user
   int internalTest = 0;
   std::string date = "071226";
   std::string time = "0905";
