@@ -1733,5 +1733,273 @@ După repornirea registratorului fiscal, inițializarea poate fi continuată.</t
         <source>румынский</source>
         <translation>română</translation>
     </message>
+    <message>
+        <source>сервер не подтвердил себя сертификатом, которому доверяет эта станция</source>
+        <translation>serverul nu s-a legitimat cu un certificat în care această stație are încredere</translation>
+    </message>
+    <message>
+        <source>сервер просит пароль пользователя «%1», а в файле паролей libpq и в файле служб его нет</source>
+        <translation>serverul cere parola utilizatorului «%1», dar ea nu este în fișierul de parole libpq și nici în fișierul de servicii</translation>
+    </message>
+    <message>
+        <source>сервер не принял пароль пользователя «%1»</source>
+        <translation>serverul nu a acceptat parola utilizatorului «%1»</translation>
+    </message>
+    <message>
+        <source>Нет связи с базой линии %1: %2.</source>
+        <translation>Nu există legătură cu baza de date a liniei %1: %2.</translation>
+    </message>
+    <message>
+        <source>Нет связи с базой линии %1: %2 (%3).</source>
+        <translation>Nu există legătură cu baza de date a liniei %1: %2 (%3).</translation>
+    </message>
+    <message>
+        <source>Подключение к базе линии не задано.</source>
+        <translation>Conexiunea la baza de date a liniei nu este setată.</translation>
+    </message>
+    <message>
+        <source>Строка подключения к базе линии не читается: в ней есть нулевой символ.</source>
+        <translation>Șirul de conexiune la baza de date a liniei nu poate fi citit: conține un caracter nul.</translation>
+    </message>
+    <message>
+        <source>не хватило памяти</source>
+        <translation>memorie insuficientă</translation>
+    </message>
+    <message>
+        <source>Строка подключения к базе линии не читается: %1.</source>
+        <translation>Șirul de conexiune la baza de date a liniei nu poate fi citit: %1.</translation>
+    </message>
+    <message>
+        <source>Строка подключения к базе линии содержит пароль, а пароль берётся из файла паролей libpq или из файла служб, а не из настроек Tallowick.</source>
+        <translation>Șirul de conexiune la baza de date a liniei conține o parolă, dar parola se ia din fișierul de parole libpq sau din fișierul de servicii, nu din setările Tallowick.</translation>
+    </message>
+    <message>
+        <source>Нет связи с базой линии: не хватило памяти.</source>
+        <translation>Nu există legătură cu baza de date a liniei: memorie insuficientă.</translation>
+    </message>
+    <message>
+        <source>Связь с базой линии %1 потеряна: %2.</source>
+        <translation>Legătura cu baza de date a liniei %1 s-a pierdut: %2.</translation>
+    </message>
+    <message>
+        <source>Сервер базы линии %1 не дал пользователю «%2» права на это: %3.</source>
+        <translation>Serverul bazei de date a liniei %1 nu i-a dat utilizatorului «%2» dreptul la aceasta: %3.</translation>
+    </message>
+    <message>
+        <source>База линии %1 занята и не выполнила запрос: %2.</source>
+        <translation>Baza de date a liniei %1 este ocupată și nu a executat cererea: %2.</translation>
+    </message>
+    <message>
+        <source>База линии %1 не выполнила запрос: %2.</source>
+        <translation>Baza de date a liniei %1 nu a executat cererea: %2.</translation>
+    </message>
+    <message>
+        <source>Пользователь «%1» не допущен к базе линии %2: администратор даёт ему роль tallowick_station.</source>
+        <translation>Utilizatorul «%1» nu are acces la baza de date a liniei %2: administratorul îi dă rolul tallowick_station.</translation>
+    </message>
+    <message>
+        <source>В базе линии %1 нет схемы Tallowick: её создаёт владелец базы командой «tallowick-cli db init».</source>
+        <translation>În baza de date a liniei %1 nu există schema Tallowick: o creează proprietarul bazei cu comanda «tallowick-cli db init».</translation>
+    </message>
+    <message>
+        <source>Схема базы линии %1 версии %2 новее этой программы (она знает версию %3): обновите Tallowick.</source>
+        <translation>Schema bazei de date a liniei %1, versiunea %2, este mai nouă decât acest program (el cunoaște versiunea %3): actualizați Tallowick.</translation>
+    </message>
+    <message>
+        <source>Схема базы линии %1 версии %2 старше этой программы: владелец базы обновляет её командой «tallowick-cli db init».</source>
+        <translation>Schema bazei de date a liniei %1, versiunea %2, este mai veche decât acest program: proprietarul bazei o actualizează cu comanda «tallowick-cli db init».</translation>
+    </message>
+    <message>
+        <source>История базы линии %1 не читается: %2.</source>
+        <translation>Istoricul bazei de date a liniei %1 nu poate fi citit: %2.</translation>
+    </message>
+    <message>
+        <source>Запись не передана в базу линии: у неё нет опознавательного номера (uid «%1»).</source>
+        <translation>Înregistrarea nu a fost transmisă în baza de date a liniei: nu are identificator (uid «%1»).</translation>
+    </message>
+    <message>
+        <source>Запись %1 не передана в базу линии: %2 содержит текст не в кодировке UTF-8 или нулевой символ.</source>
+        <translation>Înregistrarea %1 nu a fost transmisă în baza de date a liniei: %2 conține text care nu este în codificarea UTF-8 sau un caracter nul.</translation>
+    </message>
+    <message>
+        <source>Подключение к базе линии не принято: %1</source>
+        <translation>Conexiunea la baza de date a liniei nu a fost acceptată: %1</translation>
+    </message>
+    <message>
+        <source>Размер запаса номеров станции в настройках должен быть числом от 0 до %1, а не «%2».</source>
+        <translation>Mărimea rezervei de numere a stației din setări trebuie să fie un număr de la 0 la %1, nu «%2».</translation>
+    </message>
+    <message>
+        <source>Линия %1: доступна, соединение зашифровано</source>
+        <translation>Linia %1: disponibilă, conexiune criptată</translation>
+    </message>
+    <message>
+        <source>Линия %1: доступна, без шифрования</source>
+        <translation>Linia %1: disponibilă, fără criptare</translation>
+    </message>
+    <message>
+        <source>Линия: соединение устанавливается</source>
+        <translation>Linia: se stabilește conexiunea</translation>
+    </message>
+    <message>
+        <source>Линия недоступна</source>
+        <translation>Linia nu este disponibilă</translation>
+    </message>
+    <message>
+        <source>Линия %1: недоступна</source>
+        <translation>Linia %1: indisponibilă</translation>
+    </message>
+    <message>
+        <source>; ожидают отправки: %1</source>
+        <translation>; așteaptă trimiterea: %1</translation>
+    </message>
+    <message>
+        <source>; номеров в конфликте: %1</source>
+        <translation>; numere în conflict: %1</translation>
+    </message>
+    <message>
+        <source>свободен</source>
+        <translation>liber</translation>
+    </message>
+    <message>
+        <source>в резерве станции %1</source>
+        <translation>în rezerva stației %1</translation>
+    </message>
+    <message>
+        <source>взят станцией %1</source>
+        <translation>luat de stația %1</translation>
+    </message>
+    <message>
+        <source>уже записан в регистратор станцией %1</source>
+        <translation>deja scris în registrator de stația %1</translation>
+    </message>
+    <message>
+        <source>не найден в книге линии</source>
+        <translation>negăsit în cartea liniei</translation>
+    </message>
+    <message>
+        <source>Номера %1 нет в книге линии.</source>
+        <translation>Numărul %1 nu este în cartea liniei.</translation>
+    </message>
+    <message>
+        <source>Номер %1 не выдан станции %2: он %3.</source>
+        <translation>Numărul %1 nu a fost dat stației %2: el este %3.</translation>
+    </message>
+    <message>
+        <source>Нет свободных номеров %1… в книге линии.</source>
+        <translation>Nu există numere libere %1… în cartea liniei.</translation>
+    </message>
+    <message>
+        <source>Номер %1 не отмечен как записанный: станция %2 его не брала, он %3.</source>
+        <translation>Numărul %1 nu a fost marcat ca scris: stația %2 nu l-a luat, el este %3.</translation>
+    </message>
+    <message>
+        <source>Ответ о номере %1 не сохранён: станция %2 его не брала, он %3.</source>
+        <translation>Răspunsul despre numărul %1 nu a fost salvat: stația %2 nu l-a luat, el este %3.</translation>
+    </message>
+    <message>
+        <source>Номер %1, записанный станцией %2 без связи с сервером, на линии %3.</source>
+        <translation>Numărul %1, scris de stația %2 fără legătură cu serverul, este pe linie %3.</translation>
+    </message>
+    <message>
+        <source>Номер %1 из списка «К инициализации» на линии %2; он оставлен как есть.</source>
+        <translation>Numărul %1 din lista «De inițializat» este pe linie %2; a fost lăsat așa cum este.</translation>
+    </message>
+    <message>
+        <source>Номер %1 из списка «Инициализация уже выполнена» на линии %2; он оставлен как есть.</source>
+        <translation>Numărul %1 din lista «Deja inițializate» este pe linie %2; a fost lăsat așa cum este.</translation>
+    </message>
+    <message>
+        <source>Номер %1 не освобождён: он и так свободен.</source>
+        <translation>Numărul %1 nu a fost eliberat: este deja liber.</translation>
+    </message>
+    <message>
+        <source>Номер %1 не освобождён: нужно указать причину.</source>
+        <translation>Numărul %1 nu a fost eliberat: trebuie indicat motivul.</translation>
+    </message>
+    <message>
+        <source>Резерв станции — от 0 до 1000 номеров, а не %1.</source>
+        <translation>Rezerva stației este de la 0 la 1000 de numere, nu %1.</translation>
+    </message>
+    <message>
+        <source>Тип регистратора %1 не известен книге: её номера начинаются с %2.</source>
+        <translation>Tipul de registrator %1 nu este cunoscut cărții: numerele ei încep cu %2.</translation>
+    </message>
+    <message>
+        <source>Номер не выдан: база линии недоступна, а в запасе станции нет номеров %1….</source>
+        <translation>Numărul nu a fost dat: baza de date a liniei nu este disponibilă, iar în rezerva stației nu există numere %1….</translation>
+    </message>
+    <message>
+        <source>Номер не выдан: база линии недоступна, а в запасе станции нет номеров %1… (%2)</source>
+        <translation>Numărul nu a fost dat: baza de date a liniei nu este disponibilă, iar în rezerva stației nu există numere %1… (%2)</translation>
+    </message>
+    <message>
+        <source>Номер %1 не выдан: база линии недоступна, а его нет в запасе станции (номеров %2… в запасе: %3)</source>
+        <translation>Numărul %1 nu a fost dat: baza de date a liniei nu este disponibilă, iar el nu este în rezerva stației (numere %2… în rezervă: %3)</translation>
+    </message>
+    <message>
+        <source>База линии недоступна: номер %1 выдан из запаса станции; номеров %2… в запасе осталось: %3.</source>
+        <translation>Baza de date a liniei nu este disponibilă: numărul %1 a fost dat din rezerva stației; numere %2… rămase în rezervă: %3.</translation>
+    </message>
+    <message>
+        <source>Запись %1 истории станции не отправлена на линию: %2</source>
+        <translation>Înregistrarea %1 din istoricul stației nu a fost trimisă pe linie: %2</translation>
+    </message>
+    <message>
+        <source>Имя станции не задано.</source>
+        <translation>Numele stației nu este setat.</translation>
+    </message>
+    <message>
+        <source>Имя станции не годится: нужно до 63 знаков, без управляющих символов, в UTF-8.</source>
+        <translation>Numele stației nu este potrivit: sunt necesare cel mult 63 de caractere, fără caractere de control, în UTF-8.</translation>
+    </message>
+    <message>
+        <source>на диске нет места</source>
+        <translation>pe disc nu mai este loc</translation>
+    </message>
+    <message>
+        <source>ошибка ввода-вывода</source>
+        <translation>eroare de intrare-ieșire</translation>
+    </message>
+    <message>
+        <source>файловая система доступна только для чтения</source>
+        <translation>sistemul de fișiere este doar pentru citire</translation>
+    </message>
+    <message>
+        <source>нет прав на запись</source>
+        <translation>nu există drept de scriere</translation>
+    </message>
+    <message>
+        <source>файл слишком велик</source>
+        <translation>fișierul este prea mare</translation>
+    </message>
+    <message>
+        <source>слишком много символических ссылок</source>
+        <translation>prea multe legături simbolice</translation>
+    </message>
+    <message>
+        <source>папка %1 не существует</source>
+        <translation>dosarul %1 nu există</translation>
+    </message>
+    <message>
+        <source>нет прав на запись в папку %1</source>
+        <translation>nu există drept de scriere în dosarul %1</translation>
+    </message>
+    <message>
+        <source>Невозможно записать файл %1: %2</source>
+        <translation>Fișierul %1 nu poate fi scris: %2</translation>
+    </message>
+    <message>
+        <source>не указано имя файла</source>
+        <translation>nu este indicat numele fișierului</translation>
+    </message>
+    <message>
+        <source>это не обычный файл (папка, канал или устройство), он не будет заменён</source>
+        <translation>nu este un fișier obișnuit (dosar, canal sau dispozitiv), nu va fi înlocuit</translation>
+    </message>
+    <message>
+        <source>это не обычный файл (устройство)</source>
+        <translation>nu este un fișier obișnuit (dispozitiv)</translation>
+    </message>
 </context>
 </TS>

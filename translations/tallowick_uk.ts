@@ -1733,5 +1733,273 @@
         <source>румынский</source>
         <translation>румунська</translation>
     </message>
+    <message>
+        <source>сервер не подтвердил себя сертификатом, которому доверяет эта станция</source>
+        <translation>сервер не підтвердив себе сертифікатом, якому довіряє ця станція</translation>
+    </message>
+    <message>
+        <source>сервер просит пароль пользователя «%1», а в файле паролей libpq и в файле служб его нет</source>
+        <translation>сервер просить пароль користувача «%1», а у файлі паролів libpq і у файлі служб його немає</translation>
+    </message>
+    <message>
+        <source>сервер не принял пароль пользователя «%1»</source>
+        <translation>сервер не прийняв пароль користувача «%1»</translation>
+    </message>
+    <message>
+        <source>Нет связи с базой линии %1: %2.</source>
+        <translation>Немає зв&apos;язку з базою лінії %1: %2.</translation>
+    </message>
+    <message>
+        <source>Нет связи с базой линии %1: %2 (%3).</source>
+        <translation>Немає зв&apos;язку з базою лінії %1: %2 (%3).</translation>
+    </message>
+    <message>
+        <source>Подключение к базе линии не задано.</source>
+        <translation>Підключення до бази лінії не задано.</translation>
+    </message>
+    <message>
+        <source>Строка подключения к базе линии не читается: в ней есть нулевой символ.</source>
+        <translation>Рядок підключення до бази лінії не читається: у ньому є нульовий символ.</translation>
+    </message>
+    <message>
+        <source>не хватило памяти</source>
+        <translation>не вистачило пам&apos;яті</translation>
+    </message>
+    <message>
+        <source>Строка подключения к базе линии не читается: %1.</source>
+        <translation>Рядок підключення до бази лінії не читається: %1.</translation>
+    </message>
+    <message>
+        <source>Строка подключения к базе линии содержит пароль, а пароль берётся из файла паролей libpq или из файла служб, а не из настроек Tallowick.</source>
+        <translation>Рядок підключення до бази лінії містить пароль, а пароль береться з файлу паролів libpq або з файлу служб, а не з налаштувань Tallowick.</translation>
+    </message>
+    <message>
+        <source>Нет связи с базой линии: не хватило памяти.</source>
+        <translation>Немає зв&apos;язку з базою лінії: не вистачило пам&apos;яті.</translation>
+    </message>
+    <message>
+        <source>Связь с базой линии %1 потеряна: %2.</source>
+        <translation>Зв&apos;язок із базою лінії %1 втрачено: %2.</translation>
+    </message>
+    <message>
+        <source>Сервер базы линии %1 не дал пользователю «%2» права на это: %3.</source>
+        <translation>Сервер бази лінії %1 не надав користувачу «%2» права на це: %3.</translation>
+    </message>
+    <message>
+        <source>База линии %1 занята и не выполнила запрос: %2.</source>
+        <translation>База лінії %1 зайнята і не виконала запит: %2.</translation>
+    </message>
+    <message>
+        <source>База линии %1 не выполнила запрос: %2.</source>
+        <translation>База лінії %1 не виконала запит: %2.</translation>
+    </message>
+    <message>
+        <source>Пользователь «%1» не допущен к базе линии %2: администратор даёт ему роль tallowick_station.</source>
+        <translation>Користувача «%1» не допущено до бази лінії %2: адміністратор надає йому роль tallowick_station.</translation>
+    </message>
+    <message>
+        <source>В базе линии %1 нет схемы Tallowick: её создаёт владелец базы командой «tallowick-cli db init».</source>
+        <translation>У базі лінії %1 немає схеми Tallowick: її створює власник бази командою «tallowick-cli db init».</translation>
+    </message>
+    <message>
+        <source>Схема базы линии %1 версии %2 новее этой программы (она знает версию %3): обновите Tallowick.</source>
+        <translation>Схема бази лінії %1 версії %2 новіша за цю програму (вона знає версію %3): оновіть Tallowick.</translation>
+    </message>
+    <message>
+        <source>Схема базы линии %1 версии %2 старше этой программы: владелец базы обновляет её командой «tallowick-cli db init».</source>
+        <translation>Схема бази лінії %1 версії %2 старша за цю програму: власник бази оновлює її командою «tallowick-cli db init».</translation>
+    </message>
+    <message>
+        <source>История базы линии %1 не читается: %2.</source>
+        <translation>Історія бази лінії %1 не читається: %2.</translation>
+    </message>
+    <message>
+        <source>Запись не передана в базу линии: у неё нет опознавательного номера (uid «%1»).</source>
+        <translation>Запис не передано в базу лінії: у нього немає ідентифікатора (uid «%1»).</translation>
+    </message>
+    <message>
+        <source>Запись %1 не передана в базу линии: %2 содержит текст не в кодировке UTF-8 или нулевой символ.</source>
+        <translation>Запис %1 не передано в базу лінії: %2 містить текст не в кодуванні UTF-8 або нульовий символ.</translation>
+    </message>
+    <message>
+        <source>Подключение к базе линии не принято: %1</source>
+        <translation>Підключення до бази лінії не прийнято: %1</translation>
+    </message>
+    <message>
+        <source>Размер запаса номеров станции в настройках должен быть числом от 0 до %1, а не «%2».</source>
+        <translation>Розмір запасу номерів станції в налаштуваннях має бути числом від 0 до %1, а не «%2».</translation>
+    </message>
+    <message>
+        <source>Линия %1: доступна, соединение зашифровано</source>
+        <translation>Лінія %1: доступна, з&apos;єднання зашифроване</translation>
+    </message>
+    <message>
+        <source>Линия %1: доступна, без шифрования</source>
+        <translation>Лінія %1: доступна, без шифрування</translation>
+    </message>
+    <message>
+        <source>Линия: соединение устанавливается</source>
+        <translation>Лінія: з&apos;єднання встановлюється</translation>
+    </message>
+    <message>
+        <source>Линия недоступна</source>
+        <translation>Лінія недоступна</translation>
+    </message>
+    <message>
+        <source>Линия %1: недоступна</source>
+        <translation>Лінія %1: недоступна</translation>
+    </message>
+    <message>
+        <source>; ожидают отправки: %1</source>
+        <translation>; чекають на відправлення: %1</translation>
+    </message>
+    <message>
+        <source>; номеров в конфликте: %1</source>
+        <translation>; номерів у конфлікті: %1</translation>
+    </message>
+    <message>
+        <source>свободен</source>
+        <translation>вільний</translation>
+    </message>
+    <message>
+        <source>в резерве станции %1</source>
+        <translation>у резерві станції %1</translation>
+    </message>
+    <message>
+        <source>взят станцией %1</source>
+        <translation>узятий станцією %1</translation>
+    </message>
+    <message>
+        <source>уже записан в регистратор станцией %1</source>
+        <translation>уже записаний у реєстратор станцією %1</translation>
+    </message>
+    <message>
+        <source>не найден в книге линии</source>
+        <translation>не знайдений у книзі лінії</translation>
+    </message>
+    <message>
+        <source>Номера %1 нет в книге линии.</source>
+        <translation>Номера %1 немає в книзі лінії.</translation>
+    </message>
+    <message>
+        <source>Номер %1 не выдан станции %2: он %3.</source>
+        <translation>Номер %1 не видано станції %2: він %3.</translation>
+    </message>
+    <message>
+        <source>Нет свободных номеров %1… в книге линии.</source>
+        <translation>Немає вільних номерів %1… у книзі лінії.</translation>
+    </message>
+    <message>
+        <source>Номер %1 не отмечен как записанный: станция %2 его не брала, он %3.</source>
+        <translation>Номер %1 не позначено як записаний: станція %2 його не брала, він %3.</translation>
+    </message>
+    <message>
+        <source>Ответ о номере %1 не сохранён: станция %2 его не брала, он %3.</source>
+        <translation>Відповідь про номер %1 не збережено: станція %2 його не брала, він %3.</translation>
+    </message>
+    <message>
+        <source>Номер %1, записанный станцией %2 без связи с сервером, на линии %3.</source>
+        <translation>Номер %1, записаний станцією %2 без зв&apos;язку з сервером, на лінії %3.</translation>
+    </message>
+    <message>
+        <source>Номер %1 из списка «К инициализации» на линии %2; он оставлен как есть.</source>
+        <translation>Номер %1 зі списку «До ініціалізації» на лінії %2; його залишено як є.</translation>
+    </message>
+    <message>
+        <source>Номер %1 из списка «Инициализация уже выполнена» на линии %2; он оставлен как есть.</source>
+        <translation>Номер %1 зі списку «Ініціалізацію вже виконано» на лінії %2; його залишено як є.</translation>
+    </message>
+    <message>
+        <source>Номер %1 не освобождён: он и так свободен.</source>
+        <translation>Номер %1 не звільнено: він і так вільний.</translation>
+    </message>
+    <message>
+        <source>Номер %1 не освобождён: нужно указать причину.</source>
+        <translation>Номер %1 не звільнено: потрібно вказати причину.</translation>
+    </message>
+    <message>
+        <source>Резерв станции — от 0 до 1000 номеров, а не %1.</source>
+        <translation>Резерв станції — від 0 до 1000 номерів, а не %1.</translation>
+    </message>
+    <message>
+        <source>Тип регистратора %1 не известен книге: её номера начинаются с %2.</source>
+        <translation>Тип реєстратора %1 не відомий книзі: її номери починаються з %2.</translation>
+    </message>
+    <message>
+        <source>Номер не выдан: база линии недоступна, а в запасе станции нет номеров %1….</source>
+        <translation>Номер не видано: база лінії недоступна, а в запасі станції немає номерів %1….</translation>
+    </message>
+    <message>
+        <source>Номер не выдан: база линии недоступна, а в запасе станции нет номеров %1… (%2)</source>
+        <translation>Номер не видано: база лінії недоступна, а в запасі станції немає номерів %1… (%2)</translation>
+    </message>
+    <message>
+        <source>Номер %1 не выдан: база линии недоступна, а его нет в запасе станции (номеров %2… в запасе: %3)</source>
+        <translation>Номер %1 не видано: база лінії недоступна, а його немає в запасі станції (номерів %2… у запасі: %3)</translation>
+    </message>
+    <message>
+        <source>База линии недоступна: номер %1 выдан из запаса станции; номеров %2… в запасе осталось: %3.</source>
+        <translation>База лінії недоступна: номер %1 видано із запасу станції; номерів %2… у запасі залишилося: %3.</translation>
+    </message>
+    <message>
+        <source>Запись %1 истории станции не отправлена на линию: %2</source>
+        <translation>Запис %1 історії станції не відправлено на лінію: %2</translation>
+    </message>
+    <message>
+        <source>Имя станции не задано.</source>
+        <translation>Ім&apos;я станції не задано.</translation>
+    </message>
+    <message>
+        <source>Имя станции не годится: нужно до 63 знаков, без управляющих символов, в UTF-8.</source>
+        <translation>Ім&apos;я станції не підходить: потрібно до 63 знаків, без керівних символів, в UTF-8.</translation>
+    </message>
+    <message>
+        <source>на диске нет места</source>
+        <translation>на диску немає місця</translation>
+    </message>
+    <message>
+        <source>ошибка ввода-вывода</source>
+        <translation>помилка введення-виведення</translation>
+    </message>
+    <message>
+        <source>файловая система доступна только для чтения</source>
+        <translation>файлова система доступна лише для читання</translation>
+    </message>
+    <message>
+        <source>нет прав на запись</source>
+        <translation>немає прав на запис</translation>
+    </message>
+    <message>
+        <source>файл слишком велик</source>
+        <translation>файл завеликий</translation>
+    </message>
+    <message>
+        <source>слишком много символических ссылок</source>
+        <translation>забагато символічних посилань</translation>
+    </message>
+    <message>
+        <source>папка %1 не существует</source>
+        <translation>папка %1 не існує</translation>
+    </message>
+    <message>
+        <source>нет прав на запись в папку %1</source>
+        <translation>немає прав на запис у папку %1</translation>
+    </message>
+    <message>
+        <source>Невозможно записать файл %1: %2</source>
+        <translation>Неможливо записати файл %1: %2</translation>
+    </message>
+    <message>
+        <source>не указано имя файла</source>
+        <translation>не вказано ім&apos;я файлу</translation>
+    </message>
+    <message>
+        <source>это не обычный файл (папка, канал или устройство), он не будет заменён</source>
+        <translation>це не звичайний файл (папка, канал або пристрій), його не буде замінено</translation>
+    </message>
+    <message>
+        <source>это не обычный файл (устройство)</source>
+        <translation>це не звичайний файл (пристрій)</translation>
+    </message>
 </context>
 </TS>

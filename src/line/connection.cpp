@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "line/schema.h"
+#include "platform/own_text.h"
 
 namespace tallowick::line {
 
@@ -36,15 +37,18 @@ std::string connectFailure(const std::string& server, const std::string& user,
   std::string why;
   // OpenSSL's words stay English whatever libpq's language is.
   if (contains(detail, "certificate") || contains(detail, "сертификат")) {
-    why = "сервер не подтвердил себя сертификатом, которому доверяет эта станция";
+    why = Text::tr("сервер не подтвердил себя сертификатом, которому доверяет эта станция");
   } else if (contains(detail, "no password supplied")) {
-    why = "сервер просит пароль пользователя «" + user +
-          "», а в файле паролей libpq и в файле служб его нет";
+    why = withArgs(Text::tr("сервер просит пароль пользователя «%1», а в файле паролей libpq и в "
+                            "файле служб его нет"),
+                   {user});
   } else if (contains(detail, "password authentication failed")) {
-    why = "сервер не принял пароль пользователя «" + user + "»";
+    why = withArgs(Text::tr("сервер не принял пароль пользователя «%1»"), {user});
   }
-  if (why.empty()) return "Нет связи с базой линии " + server + ": " + detail + ".";
-  return "Нет связи с базой линии " + server + ": " + why + " (" + detail + ").";
+  if (why.empty()) {
+    return withArgs(Text::tr("Нет связи с базой линии %1: %2."), {server, detail});
+  }
+  return withArgs(Text::tr("Нет связи с базой линии %1: %2 (%3)."), {server, why, detail});
 }
 
 StoreErrorKind kindOf(std::string_view state) {
@@ -61,16 +65,16 @@ StoreErrorKind kindOf(std::string_view state) {
 }  // namespace
 
 std::optional<std::string> connectionRefused(const std::string& conninfo) {
-  if (blank(conninfo)) return "Подключение к базе линии не задано.";
+  if (blank(conninfo)) return Text::tr("Подключение к базе линии не задано.");
   if (conninfo.find('\0') != std::string::npos) {
-    return "Строка подключения к базе линии не читается: в ней есть нулевой символ.";
+    return Text::tr("Строка подключения к базе линии не читается: в ней есть нулевой символ.");
   }
   char* error = nullptr;
   PQconninfoOption* options = PQconninfoParse(conninfo.c_str(), &error);
   if (!options) {
-    const std::string why = error ? oneLine(error) : "не хватило памяти";
+    const std::string why = error ? oneLine(error) : Text::tr("не хватило памяти");
     PQfreemem(error);
-    return "Строка подключения к базе линии не читается: " + why + ".";
+    return withArgs(Text::tr("Строка подключения к базе линии не читается: %1."), {why});
   }
   bool secret = false;
   for (const PQconninfoOption* o = options; o->keyword; ++o) {
@@ -79,8 +83,9 @@ std::optional<std::string> connectionRefused(const std::string& conninfo) {
   }
   PQconninfoFree(options);
   if (secret) {
-    return "Строка подключения к базе линии содержит пароль, а пароль берётся из файла паролей "
-           "libpq или из файла служб, а не из настроек Tallowick.";
+    return Text::tr(
+        "Строка подключения к базе линии содержит пароль, а пароль берётся из файла паролей "
+        "libpq или из файла служб, а не из настроек Tallowick.");
   }
   return std::nullopt;
 }
@@ -139,7 +144,8 @@ StoreResult<std::unique_ptr<Connection>> Connection::connect(const std::string& 
       new Connection(PQconnectdbParams(kKeywords.data(), values.data(), 1)));
   PGconn* c = opened->native();
   if (!c)
-    return StoreError{StoreErrorKind::Unavailable, "Нет связи с базой линии: не хватило памяти."};
+    return StoreError{StoreErrorKind::Unavailable,
+                      Text::tr("Нет связи с базой линии: не хватило памяти.")};
   if (PQstatus(c) != CONNECTION_OK) {
     return StoreError{StoreErrorKind::Unavailable,
                       connectFailure(opened->server(), opened->user(), oneLine(PQerrorMessage(c)))};
@@ -193,19 +199,22 @@ StoreError Connection::failure(const PGresult* result) const {
   std::string detail = oneLine(primary ? primary : PQerrorMessage(native()));
   if (!connected() || !state) {
     return {StoreErrorKind::Unavailable,
-            "Связь с базой линии " + server() + " потеряна: " + detail + "."};
+            withArgs(Text::tr("Связь с базой линии %1 потеряна: %2."), {server(), detail})};
   }
   const StoreErrorKind kind = kindOf(state);
   switch (kind) {
     case StoreErrorKind::Denied:
-      return {kind, "Сервер базы линии " + server() + " не дал пользователю «" + user() +
-                        "» права на это: " + detail + "."};
+      return {kind, withArgs(Text::tr("Сервер базы линии %1 не дал пользователю «%2» права на это: "
+                                      "%3."),
+                             {server(), user(), detail})};
     case StoreErrorKind::Unavailable:
-      return {kind, "Связь с базой линии " + server() + " потеряна: " + detail + "."};
+      return {kind, withArgs(Text::tr("Связь с базой линии %1 потеряна: %2."), {server(), detail})};
     case StoreErrorKind::Locked:
-      return {kind, "База линии " + server() + " занята и не выполнила запрос: " + detail + "."};
+      return {kind, withArgs(Text::tr("База линии %1 занята и не выполнила запрос: %2."),
+                             {server(), detail})};
     default:
-      return {kind, "База линии " + server() + " не выполнила запрос: " + detail + "."};
+      return {kind,
+              withArgs(Text::tr("База линии %1 не выполнила запрос: %2."), {server(), detail})};
   }
 }
 
@@ -247,8 +256,9 @@ StoreStatus Connection::transaction(const std::function<StoreStatus()>& body) {
 
 StoreStatus Connection::checkSchema() {
   const StoreError denied{StoreErrorKind::Denied,
-                          "Пользователь «" + user() + "» не допущен к базе линии " + server() +
-                              ": администратор даёт ему роль tallowick_station."};
+                          withArgs(Text::tr("Пользователь «%1» не допущен к базе линии %2: "
+                                            "администратор даёт ему роль tallowick_station."),
+                                   {user(), server()})};
   auto found = query(
       "SELECT CASE WHEN to_regnamespace('tallowick') IS NULL THEN 'none' "
       "WHEN NOT has_schema_privilege('tallowick', 'USAGE') THEN 'denied' "
@@ -257,24 +267,25 @@ StoreStatus Connection::checkSchema() {
   if (found.value().text(0, 0) == "denied") return denied;
   if (found.value().text(0, 0) == "none") {
     return StoreError{StoreErrorKind::Unavailable,
-                      "В базе линии " + server() +
-                          " нет схемы Tallowick: её создаёт владелец базы командой "
-                          "«tallowick-cli db init»."};
+                      withArgs(Text::tr("В базе линии %1 нет схемы Tallowick: её создаёт "
+                                        "владелец базы командой «tallowick-cli db init»."),
+                               {server()})};
   }
   auto version = query("SELECT version FROM tallowick.schema_version");
   if (!version) return version.error().kind == StoreErrorKind::Denied ? denied : version.error();
   const std::int64_t v = version.value().size() == 1 ? version.value().integer(0, 0) : 0;
   if (v > kSchemaVersion) {
     return StoreError{StoreErrorKind::Conflict,
-                      "Схема базы линии " + server() + " версии " + std::to_string(v) +
-                          " новее этой программы (она знает версию " +
-                          std::to_string(kSchemaVersion) + "): обновите Tallowick."};
+                      withArgs(Text::tr("Схема базы линии %1 версии %2 новее этой программы (она "
+                                        "знает версию %3): обновите Tallowick."),
+                               {server(), std::to_string(v), std::to_string(kSchemaVersion)})};
   }
   if (v < kSchemaVersion) {
     return StoreError{StoreErrorKind::Unavailable,
-                      "Схема базы линии " + server() + " версии " + std::to_string(v) +
-                          " старше этой программы: владелец базы обновляет её командой "
-                          "«tallowick-cli db init»."};
+                      withArgs(Text::tr("Схема базы линии %1 версии %2 старше этой программы: "
+                                        "владелец базы обновляет её командой «tallowick-cli db "
+                                        "init»."),
+                               {server(), std::to_string(v)})};
   }
   return {};
 }

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
+#include "platform/own_text.h"
 #include "platform/utf8.h"
 
 namespace tallowick::line {
@@ -194,7 +195,7 @@ void writeRecord(std::string& out, const Record& r) {
 
 StoreError unreadable(const Connection& c, const std::string& what) {
   return {StoreErrorKind::Damaged,
-          "История базы линии " + c.server() + " не читается: " + what + "."};
+          withArgs(Text::tr("История базы линии %1 не читается: %2."), {c.server(), what})};
 }
 
 // The columns of kRunColumns in `row`.
@@ -318,15 +319,17 @@ StoreResult<std::size_t> forwardBatch(Connection& c, const std::string& json) {
 
 std::optional<std::string> unforwardable(const Record& record) {
   if (!uuidText(record.uid)) {
-    return "Запись не передана в базу линии: у неё нет опознавательного номера (uid «" +
-           std::string(isUtf8(record.uid) ? record.uid : "?") + "»).";
+    return withArgs(Text::tr("Запись не передана в базу линии: у неё нет опознавательного номера "
+                             "(uid «%1»)."),
+                    {isUtf8(record.uid) ? record.uid : "?"});
   }
   const auto bad = [](std::string_view text) {
     return !isUtf8(text) || text.find('\0') != std::string_view::npos;
   };
   if (auto field = history::firstText(record, bad)) {
-    return "Запись " + record.uid + " не передана в базу линии: " + *field +
-           " содержит текст не в кодировке UTF-8 или нулевой символ.";
+    return withArgs(Text::tr("Запись %1 не передана в базу линии: %2 содержит текст не в кодировке "
+                             "UTF-8 или нулевой символ."),
+                    {record.uid, *field});
   }
   return std::nullopt;
 }

@@ -5,6 +5,7 @@
 #include "initforms/serial_numbers.h"
 #include "line/history.h"
 #include "line/texts.h"
+#include "platform/own_text.h"
 #include "platform/wall_clock.h"
 
 namespace tallowick::line {
@@ -55,7 +56,7 @@ StoreResult<LineChoice> chooseLine(const std::optional<std::string>& database,
   }
   if (!choice.database.empty()) {
     if (auto why = connectionRefused(choice.database)) {
-      return refused("Подключение к базе линии не принято: " + *why);
+      return refused(withArgs(Text::tr("Подключение к базе линии не принято: %1"), {*why}));
     }
   }
   if (station) {
@@ -81,8 +82,9 @@ StoreResult<LineChoice> chooseLine(const std::optional<std::string>& database,
       int n = -1;
       const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
       if (ec != std::errc{} || end != text.data() + text.size() || n < 0 || n > kMaxBlockSize) {
-        return refused("Размер запаса номеров станции в настройках должен быть числом от 0 до " +
-                       std::to_string(kMaxBlockSize) + ", а не «" + text + "».");
+        return refused(withArgs(Text::tr("Размер запаса номеров станции в настройках должен быть "
+                                         "числом от 0 до %1, а не «%2»."),
+                                {std::to_string(kMaxBlockSize), text}));
       }
       choice.blockSize = n;
     }
@@ -93,16 +95,19 @@ StoreResult<LineChoice> chooseLine(const std::optional<std::string>& database,
 std::string stateText(const LineState& state) {
   std::string text;
   if (state.reachable) {
-    text = "Линия " + state.server + ": доступна, " +
-           (state.tls ? "соединение зашифровано" : "без шифрования");
+    text = withArgs(state.tls ? Text::tr("Линия %1: доступна, соединение зашифровано")
+                              : Text::tr("Линия %1: доступна, без шифрования"),
+                    {state.server});
   } else if (state.server.empty() && state.problem.empty()) {
-    text = "Линия: соединение устанавливается";  // nothing tried yet
+    text = Text::tr("Линия: соединение устанавливается");  // nothing tried yet
   } else {
-    text = state.server.empty() ? "Линия недоступна" : "Линия " + state.server + ": недоступна";
+    text = state.server.empty() ? Text::tr("Линия недоступна")
+                                : withArgs(Text::tr("Линия %1: недоступна"), {state.server});
   }
-  text += "; ожидают отправки: " + std::to_string(state.waiting);
+  text += withArgs(Text::tr("; ожидают отправки: %1"), {std::to_string(state.waiting)});
   if (!state.conflicts.empty()) {
-    text += "; номеров в конфликте: " + std::to_string(state.conflicts.size());
+    text +=
+        withArgs(Text::tr("; номеров в конфликте: %1"), {std::to_string(state.conflicts.size())});
   }
   return text;
 }

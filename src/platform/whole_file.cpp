@@ -4,6 +4,7 @@
 #include <chrono>
 #include <random>
 
+#include "platform/own_text.h"
 #include "platform/system.h"
 
 namespace tallowick {
@@ -17,14 +18,18 @@ constexpr int kNameAttempts = 100;
 
 // The reason for a failed system call, in the words of the windows.
 std::string reasonOf(const std::error_code& ec) {
-  if (ec == std::errc::no_space_on_device) return "на диске нет места";
-  if (ec == std::errc::io_error) return "ошибка ввода-вывода";
-  if (ec == std::errc::read_only_file_system) return "файловая система доступна только для чтения";
-  if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted) {
-    return "нет прав на запись";
+  if (ec == std::errc::no_space_on_device) return Text::tr("на диске нет места");
+  if (ec == std::errc::io_error) return Text::tr("ошибка ввода-вывода");
+  if (ec == std::errc::read_only_file_system) {
+    return Text::tr("файловая система доступна только для чтения");
   }
-  if (ec == std::errc::file_too_large) return "файл слишком велик";
-  if (ec == std::errc::too_many_symbolic_link_levels) return "слишком много символических ссылок";
+  if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted) {
+    return Text::tr("нет прав на запись");
+  }
+  if (ec == std::errc::file_too_large) return Text::tr("файл слишком велик");
+  if (ec == std::errc::too_many_symbolic_link_levels) {
+    return Text::tr("слишком много символических ссылок");
+  }
   return platform::systemErrorText(ec);
 }
 
@@ -32,10 +37,10 @@ std::string reasonOf(const std::error_code& ec) {
 std::string folderReasonOf(const std::error_code& ec, const fs::path& folder) {
   const std::string name = folder.empty() ? std::string(".") : folder.string();
   if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory) {
-    return "папка " + name + " не существует";
+    return withArgs(Text::tr("папка %1 не существует"), {name});
   }
   if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted) {
-    return "нет прав на запись в папку " + name;
+    return withArgs(Text::tr("нет прав на запись в папку %1"), {name});
   }
   return reasonOf(ec);
 }
@@ -103,7 +108,7 @@ std::string randomSuffix() {
 }  // namespace
 
 std::string fileNotSavedText(const std::string& path, const std::string& reason) {
-  return "Невозможно записать файл " + path + ": " + reason;
+  return withArgs(Text::tr("Невозможно записать файл %1: %2"), {path, reason});
 }
 
 WholeFile::~WholeFile() {
@@ -143,18 +148,18 @@ std::optional<Failure> WholeFile::openNamed(const std::string& path, const fs::p
   reason_.clear();
   path_ = path;
   placement_ = placement;
-  if (path.empty()) return fail("не указано имя файла");
+  if (path.empty()) return fail(Text::tr("не указано имя файла"));
   std::error_code ec;
   // What the path names with its links followed by the system itself, which also knows
   // the links of /proc and /dev/fd.
   const Kind kind = whole_file::kindOf(given, ec);
   if (ec) return fail(reasonOf(ec));
   if (kind == Kind::Other) {
-    return fail("это не обычный файл (папка, канал или устройство), он не будет заменён");
+    return fail(Text::tr("это не обычный файл (папка, канал или устройство), он не будет заменён"));
   }
   if (placement == Placement::KeepExisting) {
     // A store is a file of its own, never a device written in place.
-    if (kind == Kind::CharacterDevice) return fail("это не обычный файл (устройство)");
+    if (kind == Kind::CharacterDevice) return fail(Text::tr("это не обычный файл (устройство)"));
     if (auto failed = makeFolder(given.parent_path())) return fail(failed->message);
   }
   if (kind == Kind::CharacterDevice) {
