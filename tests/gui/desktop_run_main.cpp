@@ -331,6 +331,16 @@ class Driver {
                       }});
     steps_.push_back({"the run is under way",
                       [] { return !control<QPushButton>("TForm1", "Button3")->isEnabled(); }});
+    if (pictured) {
+      // The page while the run writes its log: once the log holds its first receipts.
+      steps_.push_back({"TForm1 pictured during the run", [this] {
+                          auto* log = control<QPlainTextEdit>("TForm1", "RichEdit1");
+                          if (control<QPushButton>("TForm1", "Button3")->isEnabled()) return true;
+                          if (log->document()->blockCount() < 80) return false;
+                          shot("TForm1", "windows-tform1-test-running.png");
+                          return true;
+                        }});
+    }
     steps_.push_back(
         {"the run ends with no errors", [this] {
            if (!control<QPushButton>("TForm1", "Button3")->isEnabled()) return false;
