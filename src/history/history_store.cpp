@@ -380,8 +380,9 @@ StoreResult<std::int64_t> idOfUid(Connection& c, const std::string& uid) {
 }
 
 StoreStatus insert(Connection& c, const Record& r) {
-  Statement run(c, "INSERT INTO run (" + c.runColumns() +
-                       ") VALUES (NULL, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+  Statement run(c,
+                "INSERT INTO run (" + c.runColumns() +
+                    ") VALUES (NULL, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
   run.bind(kindKey(r.kind))
       .bind(r.startedAtMs)
       .bind(r.endedAtMs)

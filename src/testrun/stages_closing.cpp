@@ -246,7 +246,7 @@ bool TestRun::reopenAt(std::int32_t rate) {
   s_.link().CloseDeviceLink();
   if (s_.link().OpenDeviceLink(s_.ui.portName(), rate) != -1) return true;
   s_.messageBox(portNotOpenedText(Text::own("Невозможно подключить порт на другой скорости"),
-                                     s_.link().openFailure()));
+                                  s_.link().openFailure()));
   log(Text::own("Ошибка изменения скорости порта"));
   ++s_.state.ErrorCount;
   return abort();

@@ -259,9 +259,9 @@ void LanguagesTest::theCommandLinesRunLogsInTheLanguageAndSendsTheSameBytes() {
     QVERIFY2(run.log.size() > 150, qPrintable(language));
     traces[language] = run.trace;
     // The history says which language the record's lines were written in.
-    const auto records = tallowick::history::Store((dir.path() + "/" + language + "/history.sqlite3")
-                                                       .toStdString())
-                             .list({}, tallowick::history::Detail::Full);
+    const auto records =
+        tallowick::history::Store((dir.path() + "/" + language + "/history.sqlite3").toStdString())
+            .list({}, tallowick::history::Detail::Full);
     QVERIFY(records && records.value().size() == 1);
     QCOMPARE(records.value().front().language, language.toStdString());
     if (language != "ru") {

@@ -81,8 +81,7 @@ TEST_F(LineTest, TheFirstVersionIsUpgradedAndItsRecordsKeepTheirLanguageUnsaid) 
   initialise();
   EXPECT_EQ(ownerValue("SELECT version FROM tallowick.schema_version"),
             std::to_string(kSchemaVersion));
-  EXPECT_EQ(ownerValue("SELECT count(*) || ' ' || min(language) || '.' FROM tallowick.run"),
-            "1 .");
+  EXPECT_EQ(ownerValue("SELECT count(*) || ' ' || min(language) || '.' FROM tallowick.run"), "1 .");
 }
 
 TEST_F(LineTest, AnEmptySchemaMadeBeforehandIsFilled) {
