@@ -4,6 +4,7 @@
 // Romanian); the bytes sent to the printer the same in every language.
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -29,6 +30,7 @@
 #include "initforms/memory_serial_store.h"
 #include "link/clock.h"
 #include "platform/own_text.h"
+#include "platform/settings.h"
 #include "sim/loopback_line.h"
 #include "window_testing.h"
 
@@ -159,6 +161,9 @@ class LanguagesTest : public QObject {
   void everyWindowAndPageSpeaksTheLanguage();
   void theCommandLinesRunLogsInTheLanguageAndSendsTheSameBytes();
   void russianStaysAsWritten();
+  void theStartLanguage_data();
+  void theStartLanguage();
+  void qtsOwnButtonsSpeakTheLanguage();
 
  private:
   QTemporaryDir history_;
@@ -293,6 +298,86 @@ void LanguagesTest::russianStaysAsWritten() {
   QCOMPARE(tallowick::textLanguage(), std::string("ru"));
   QCOMPARE(Text::tr("Да"), std::string("Да"));
   QCOMPARE(tallowick::withArgs("%2 из %1, %3%%", {"a", "b"}), std::string("b из a, %3%"));
+}
+
+void LanguagesTest::theStartLanguage_data() {
+  QTest::addColumn<QString>("asked");   // --language; empty: not given
+  QTest::addColumn<QString>("kept");    // the setting; empty: none, "-": no settings at all
+  QTest::addColumn<QString>("system");  // the computer's locale
+  QTest::addColumn<bool>("answer");     // to the first start's question
+  QTest::addColumn<QString>("language");
+  QTest::addColumn<int>("questions");
+  QTest::addColumn<QString>("keptAfter");
+  QTest::newRow("the option wins") << "ro"
+                                   << "uk"
+                                   << "uk_UA" << true << "ro" << 0 << "uk";
+  QTest::newRow("the setting") << ""
+                               << "uk"
+                               << "ro_MD" << true << "uk" << 0 << "uk";
+  QTest::newRow("a setting of no language") << ""
+                                            << "de"
+                                            << "uk_UA" << true << "ru" << 0 << "de";
+  QTest::newRow("a Ukrainian computer, taken") << ""
+                                               << ""
+                                               << "uk_UA" << true << "uk" << 1 << "uk";
+  QTest::newRow("a Romanian computer, declined") << ""
+                                                 << ""
+                                                 << "ro_RO" << false << "ru" << 1 << "ru";
+  QTest::newRow("a Russian computer") << ""
+                                      << ""
+                                      << "ru_RU" << true << "ru" << 0 << "";
+  QTest::newRow("another language") << ""
+                                    << ""
+                                    << "de_DE" << true << "ru" << 0 << "";
+  QTest::newRow("no settings to keep it in") << ""
+                                             << "-"
+                                             << "uk_UA" << true << "uk" << 1 << "-";
+}
+
+// The language of a start: the option, the setting, else the computer's own when the user
+// takes it (asked once, in that language, the answer kept).
+void LanguagesTest::theStartLanguage() {
+  QFETCH(QString, asked);
+  QFETCH(QString, kept);
+  QFETCH(QString, system);
+  QFETCH(bool, answer);
+  QFETCH(QString, language);
+  QFETCH(int, questions);
+  QFETCH(QString, keptAfter);
+  QTemporaryDir dir;
+  QVERIFY(dir.isValid());
+  auto settings = tallowick::fileSettings((dir.path() + "/settings.json").toStdString());
+  if (kept != "-" && !kept.isEmpty()) {
+    QVERIFY(settings->set(tallowick::setting::kLanguage, kept.toStdString()));
+  }
+  RecordingDialogs dialogs;
+  dialogs.answer = answer;
+  const std::optional<std::string> option =
+      asked.isEmpty() ? std::nullopt : std::optional<std::string>(asked.toStdString());
+  const std::string chosen =
+      gui::startLanguage(option, kept == "-" ? nullptr : settings.get(), dialogs, system);
+  QCOMPARE(QString::fromStdString(chosen), language);
+  QCOMPARE(dialogs.questions.size(), questions);
+  if (questions > 0) {
+    // Asked in the language offered.
+    QVERIFY(!dialogs.questions.front().contains(QStringLiteral("языке")));
+  }
+  if (kept != "-") {
+    const auto after = settings->get(tallowick::setting::kLanguage);
+    QVERIFY(after);
+    QCOMPARE(QString::fromStdString(after.value().value_or("")), keptAfter);
+  }
+}
+
+// Qt's own standard buttons: Qt's Ukrainian, and ours where Qt has no Romanian.
+void LanguagesTest::qtsOwnButtonsSpeakTheLanguage() {
+  const std::pair<const char*, const char*> cases[] = {
+      {"ru", "Отмена"}, {"uk", "Скасувати"}, {"ro", "Anulează"}};
+  for (const auto& [language, cancel] : cases) {
+    QVERIFY(!gui::installLanguage(language).isEmpty());
+    QDialogButtonBox box(QDialogButtonBox::Cancel);
+    QCOMPARE(box.button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8(cancel));
+  }
 }
 
 QTEST_MAIN(LanguagesTest)
