@@ -2001,5 +2001,21 @@ După repornirea registratorului fiscal, inițializarea poate fi continuată.</t
         <source>это не обычный файл (устройство)</source>
         <translation>nu este un fișier obișnuit (dispozitiv)</translation>
     </message>
+    <message>
+        <source>Копировать</source>
+        <translation>Copiază</translation>
+    </message>
+    <message>
+        <source>Сохранить...</source>
+        <translation>Salvează...</translation>
+    </message>
+    <message>
+        <source>Будет выгружено записей: %1.</source>
+        <translation>Înregistrări de exportat: %1.</translation>
+    </message>
+    <message>
+        <source>Выгрузка отменена.</source>
+        <translation>Exportul a fost anulat.</translation>
+    </message>
 </context>
 </TS>

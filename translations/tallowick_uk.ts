@@ -2001,5 +2001,21 @@
         <source>это не обычный файл (устройство)</source>
         <translation>це не звичайний файл (пристрій)</translation>
     </message>
+    <message>
+        <source>Копировать</source>
+        <translation>Копіювати</translation>
+    </message>
+    <message>
+        <source>Сохранить...</source>
+        <translation>Зберегти...</translation>
+    </message>
+    <message>
+        <source>Будет выгружено записей: %1.</source>
+        <translation>Буде вивантажено записів: %1.</translation>
+    </message>
+    <message>
+        <source>Выгрузка отменена.</source>
+        <translation>Вивантаження скасовано.</translation>
+    </message>
 </context>
 </TS>

@@ -1,9 +1,10 @@
 // The window "История": the records of the history newest first, narrowed by the start
-// date, the model, the serial number and the outcome; one record's log in a window of its
-// own; the selection exported as CSV, JSON or JUnit XML. It only reads the history, through
-// the queries the command line uses too: a file it cannot read is reported in its status
-// line and left as it is. On a line it reads the line's history, each record with its
-// station, and marks this station's records that have not reached the line yet.
+// date, the model, a part of the serial number and the outcome; one record's log in a window
+// of its own, copied or saved; what the list shows exported as CSV, JSON or JUnit XML (only
+// the rows chosen, when several are). It only reads the history, through the queries the
+// command line uses too: a file it cannot read is reported in its status line and left as it
+// is. On a line it reads the line's history, each record with its station, and marks this
+// station's records that have not reached the line yet.
 #pragma once
 
 #include <QDialog>
@@ -65,9 +66,11 @@ class HistoryWindow final : public QDialog {
   std::optional<Failure> readFilter(history::Filter& filter) const;
   void fill(const std::vector<history::Record>& records);
   void setStatus(const QString& text, bool problem);
-  // The ids of the selected records, or of every record listed when none is selected.
+  // The ids of the selected records when several are selected, else of every record listed.
   std::vector<std::int64_t> chosenIds() const;
   void openLog(std::int64_t id);
+  // The log of the record open, written as the test page writes one, named `stem`.log.
+  void saveLog(const std::vector<std::string>& log, const std::string& stem);
 
   history::Query query_;
   DialogService& dialogs_;
