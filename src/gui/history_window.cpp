@@ -373,11 +373,12 @@ void HistoryWindow::openLog(std::int64_t id) {
   copy->setText(qs(Text::tr("Копировать")));
   connect(copy, &QPushButton::clicked, logWindow_,
           [text] { QGuiApplication::clipboard()->setText(text->toPlainText()); });
-  // Saved as the test page saves a log, named as its runs' files are.
+  // Saved as the test page saves a log, named as its runs' files are, in the log's language.
   const QDateTime at = startedAt(r);
   const std::string stem = runFileStem(portFileNames({r.port}).front(), r.model,
                                        {at.date().year(), at.date().month(), at.date().day(),
-                                        at.time().hour(), at.time().minute(), at.time().second()});
+                                        at.time().hour(), at.time().minute(), at.time().second()},
+                                       history::languageOf(r));
   auto* save = place<QPushButton>(logWindow_, "SaveLogButton", 89, 428, 75, 25);
   save->setText(qs(Text::tr("Сохранить...")));
   connect(save, &QPushButton::clicked, logWindow_, [this, log, stem] { saveLog(log, stem); });

@@ -317,7 +317,8 @@ class HistoryWindowTest : public QObject {
     Fixture f;
     history::Record r = listed(0, "Veltor KM-15", "ЕД80000002", history::Outcome::Finished);
     r.utcOffsetMinutes = 120;
-    r.log.push_back("Ошибка: нет бумаги");
+    r.language = "uk";
+    r.log.push_back("Помилка: немає паперу");
     {
       history::Store store(f.historyFile().toStdString());
       QVERIFY(store.append(r).ok());
@@ -328,10 +329,10 @@ class HistoryWindowTest : public QObject {
     QGuiApplication::clipboard()->clear();
     find<QPushButton>(w.logWindow(), "CopyLogButton")->click();
     QCOMPARE(QGuiApplication::clipboard()->text(),
-             QStringLiteral("Начало теста Veltor KM-15\n\nстрока 0\nОшибка: нет бумаги"));
+             QStringLiteral("Начало теста Veltor KM-15\n\nстрока 0\nПомилка: немає паперу"));
 
-    // Named as a run's log is, at the start the workshop's clock showed; saved whole, or
-    // not at all with the reason in a box.
+    // Named as a run's log is, at the start the workshop's clock showed and with the log's
+    // language, whatever the window's; saved whole, or not at all with the reason in a box.
     const struct {
       QString file;
       bool saved;
@@ -340,7 +341,7 @@ class HistoryWindowTest : public QObject {
       f.dialogs.saveAs = c.file;
       find<QPushButton>(w.logWindow(), "SaveLogButton")->click();
       QCOMPARE(f.dialogs.suggestions.takeLast(),
-               QStringLiteral("sim_Veltor_KM-15_2026-12-07_09-05-30.log"));
+               QStringLiteral("sim_Veltor_KM-15_2026-12-07_09-05-30_uk.log"));
       QCOMPARE(QFile::exists(c.file), c.saved);
       if (c.saved) {
         QVERIFY(f.dialogs.boxes.isEmpty());
