@@ -5,7 +5,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -72,14 +71,6 @@ QString startText(const history::Record& r) {
   return startedAt(r).toString(QStringLiteral("dd.MM.yyyy HH:mm"));
 }
 
-// The file name with the extension of the filter's pattern ("Файлы CSV (*.csv)|*.csv")
-// when the name typed has none.
-QString withExtension(const QString& file, const QString& filter) {
-  if (!QFileInfo(file).suffix().isEmpty()) return file;
-  const QString pattern = filter.section(QLatin1Char('|'), 1);
-  return file + pattern.mid(pattern.indexOf(QLatin1Char('.')));
-}
-
 // What a cell needs beside its text: its margins and the grid.
 constexpr int kCellPadding = 12;
 
@@ -127,6 +118,8 @@ HistoryWindow::HistoryWindow(history::Journal& journal, DialogService& dialogs, 
     OutcomeBox->addItem(shown(n.text));
   ShowButton = place<QPushButton>(this, "ShowButton", 697, 6, 75, 25);
   ShowButton->setText(qs(Text::tr("Показать")));
+  FiguresButton = place<QPushButton>(this, "FiguresButton", 677, 34, 95, 25);
+  FiguresButton->setText(qs(Text::tr("Показатели")));
 
   RecordList = place<QTableWidget>(this, "RecordList", 8, 64, 764, 372);
   QStringList headers{qs(Text::tr("Начало")),
@@ -185,13 +178,14 @@ HistoryWindow::HistoryWindow(history::Journal& journal, DialogService& dialogs, 
   ExportButton->setText(qs(Text::tr("Экспорт...")));
   CloseButton = place<QPushButton>(this, "CloseButton", 697, 442, 75, 25);
   CloseButton->setText(qs(Text::tr("Закрыть")));
-  for (QPushButton* b : {ShowButton, LogButton, ExportButton, CloseButton})
+  for (QPushButton* b : {ShowButton, FiguresButton, LogButton, ExportButton, CloseButton})
     b->setAutoDefault(false);
 
   connect(ShowButton, &QPushButton::clicked, this, &HistoryWindow::ShowButtonClick);
   for (QLineEdit* e : {FromEdit, UntilEdit, SerialEdit})
     connect(e, &QLineEdit::returnPressed, this, &HistoryWindow::ShowButtonClick);
   connect(LogButton, &QPushButton::clicked, this, &HistoryWindow::LogButtonClick);
+  connect(FiguresButton, &QPushButton::clicked, this, &HistoryWindow::FiguresButtonClick);
   connect(ExportButton, &QPushButton::clicked, this, &HistoryWindow::ExportButtonClick);
   connect(CloseButton, &QPushButton::clicked, this, &QDialog::close);
   connect(RecordList, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
@@ -368,7 +362,6 @@ void HistoryWindow::openLog(std::int64_t id) {
     lines << qs(line);
   text->setPlainText(lines.join(QLatin1Char('\n')));
 
-  const std::vector<std::string> log = r.log;
   auto* copy = place<QPushButton>(logWindow_, "CopyLogButton", 8, 428, 75, 25);
   copy->setText(qs(Text::tr("Копировать")));
   connect(copy, &QPushButton::clicked, logWindow_,
@@ -381,7 +374,8 @@ void HistoryWindow::openLog(std::int64_t id) {
                                        history::languageOf(r));
   auto* save = place<QPushButton>(logWindow_, "SaveLogButton", 89, 428, 75, 25);
   save->setText(qs(Text::tr("Сохранить...")));
-  connect(save, &QPushButton::clicked, logWindow_, [this, log, stem] { saveLog(log, stem); });
+  connect(save, &QPushButton::clicked, logWindow_,
+          [this, log = r.log, stem] { saveLog(log, stem); });
   for (QPushButton* b : {copy, save})
     b->setAutoDefault(false);
 
@@ -398,6 +392,26 @@ void HistoryWindow::saveLog(const std::vector<std::string>& log, const std::stri
   if (!file) return;
   if (const auto problem = writeLogFile(QFile::encodeName(*file).toStdString(), log))
     dialogs_.messageBox(logWindow_, shown(problem->message));
+}
+
+void HistoryWindow::FiguresButtonClick() {
+  history::Filter filter;
+  if (const auto refused = readFilter(filter)) {
+    dialogs_.messageBox(this, shown(refused->message));
+    return;
+  }
+  // Everything the filter selects, not only the records the list has room for.
+  filter.limit = 0;
+  auto facts = query_.facts(filter);
+  if (!facts) {
+    setStatus(shown(facts.error().message), true);
+    return;
+  }
+  delete figuresWindow_;
+  figuresWindow_ = new FiguresWindow(history::countFigures(facts.value(), history::Grouping::Day),
+                                     dialogs_, this);
+  figuresWindow_->setAttribute(Qt::WA_DeleteOnClose);
+  figuresWindow_->show();
 }
 
 void HistoryWindow::ExportButtonClick() {

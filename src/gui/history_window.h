@@ -4,7 +4,8 @@
 // the rows chosen, when several are). It only reads the history, through the queries the
 // command line uses too: a file it cannot read is reported in its status line and left as it
 // is. On a line it reads the line's history, each record with its station, and marks this
-// station's records that have not reached the line yet.
+// station's records that have not reached the line yet. "Показатели" opens the figures of
+// everything the filter selects, beyond the records listed.
 #pragma once
 
 #include <QDialog>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/figures_window.h"
 #include "history/journal.h"
 #include "history/query.h"
 #include "platform/own_text.h"
@@ -55,11 +57,14 @@ class HistoryWindow final : public QDialog {
   std::vector<std::int64_t> listedIds() const;
   // The window with the log of the record opened last, while it is open.
   QDialog* logWindow() const { return logWindow_; }
+  // The page of figures opened last, while it is open.
+  FiguresWindow* figuresWindow() const { return figuresWindow_; }
 
  public Q_SLOTS:
   void ShowButtonClick();
   void LogButtonClick();
   void ExportButtonClick();
+  void FiguresButtonClick();
 
  private:
   // The filter the fields describe; the message for a refused field.
@@ -82,6 +87,7 @@ class HistoryWindow final : public QDialog {
   QLineEdit* SerialEdit = nullptr;
   QComboBox* OutcomeBox = nullptr;
   QPushButton* ShowButton = nullptr;
+  QPushButton* FiguresButton = nullptr;
   QTableWidget* RecordList = nullptr;
   QLabel* StatusLabel = nullptr;
   QPushButton* LogButton = nullptr;
@@ -91,6 +97,7 @@ class HistoryWindow final : public QDialog {
   // Gone by itself when the dialog closes, and while the window is destroyed, without a
   // signal reaching a window that is no longer whole.
   QPointer<QDialog> logWindow_;
+  QPointer<FiguresWindow> figuresWindow_;
 };
 
 }  // namespace tallowick::gui

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "gui/figures_window.h"
 #include "gui/history_window.h"
 #include "gui/program.h"
 #include "gui/translation.h"
@@ -109,6 +111,16 @@ history::Record listed(int minutes, std::string model, std::string serial,
   r.pauseMs = "0";
   r.log = {"Начало теста " + r.model, "", "строка " + std::to_string(minutes)};
   return r;
+}
+
+// How many pixels of the picture are of the colour.
+int pixelsOf(const QImage& image, QColor colour) {
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x)
+      count += image.pixelColor(x, y).rgb() == colour.rgb();
+  }
+  return count;
 }
 
 QString dateOf(std::int64_t ms) {
@@ -392,6 +404,110 @@ class HistoryWindowTest : public QObject {
       }
     }
     gui::installLanguage("ru");
+  }
+
+  // Four printers on two days: one passes at once, one fails at the X-report and passes the
+  // next day, one fails at the Z-report, one at the X-report.
+  void theFiguresOfTheFilterAreCountedPicturedAndSaved() {
+    Fixture f;
+    using history::Outcome;
+    const auto failed = [](int minutes, const char* serial, Outcome outcome, const char* step) {
+      history::Record r = listed(minutes, "Veltor FP-90T", serial, outcome);
+      r.steps = {{.title = "Печать чека"},
+                 {.title = step, .result = tallowick::StepResult::PrinterError}};
+      return r;
+    };
+    {
+      history::Store store(f.historyFile().toStdString());
+      for (const history::Record& r : {
+               listed(0, "Veltor FP-90T", "ЕД80000001", Outcome::Finished),
+               failed(1, "ЕД80000002", Outcome::Aborted, "X-отчет"),
+               failed(2, "ЕД80000003", Outcome::FinishedWithErrors, "Z-отчет"),
+               listed(24 * 60, "Veltor FP-90T", "ЕД80000002", Outcome::Finished),
+               failed(24 * 60 + 1, "ЕД80000004", Outcome::Aborted, "X-отчет"),
+           })
+        QVERIFY(store.append(r).ok());
+    }
+    HistoryWindow& w = f.openHistory();
+    const QColor bars(0x33, 0x66, 0xCC);
+    const QColor cumulative(0xCC, 0x33, 0x33);
+    const struct {
+      QString serial;
+      QStringList lines;  // the figures' first lines
+      std::size_t days;
+      bool failures;  // the Pareto drawn
+    } cases[] = {
+        {"",
+         {"Проверено регистраторов: 4; прогонов: 5, из них без заводского номера: 0",
+          "Выход с первого раза: 25.0 % (1 из 4)", "Итоговый выход: 50.0 % (2 из 4)",
+          "Прогонов с ошибками: 3; длительность прогона: медиана 65.0 с, 90-й процентиль 65.0 с"},
+         2,
+         true},
+        {"0000002",
+         {"Проверено регистраторов: 1; прогонов: 2, из них без заводского номера: 0",
+          "Выход с первого раза: 0.0 % (0 из 1)", "Итоговый выход: 100.0 % (1 из 1)"},
+         2,
+         true},
+        {"ЕД80000001",
+         {"Проверено регистраторов: 1; прогонов: 1, из них без заводского номера: 0",
+          "Выход с первого раза: 100.0 % (1 из 1)"},
+         1,
+         false},
+    };
+    for (const auto& c : cases) {
+      find<QLineEdit>(&w, "SerialEdit")->setText(c.serial);
+      find<QPushButton>(&w, "FiguresButton")->click();
+      gui::FiguresWindow* figures = w.figuresWindow();
+      QVERIFY(figures && figures->isVisible());
+      const QStringList lines = find<QLabel>(figures, "SummaryLabel")->text().split('\n');
+      QCOMPARE(lines.mid(0, c.lines.size()), c.lines);
+      QCOMPARE(figures->report().groups.size(), c.days);
+      const QImage picture = figures->picture();
+      QCOMPARE(picture.width(), gui::FiguresWindow::kClientWidth);
+      QVERIFY2(pixelsOf(picture, bars) > 0, qPrintable(c.serial));
+      QCOMPARE(pixelsOf(picture, cumulative) > 0, c.failures);
+    }
+    // The Pareto of the whole: the X-report first, with two of the three failures.
+    find<QLineEdit>(&w, "SerialEdit")->clear();
+    find<QPushButton>(&w, "FiguresButton")->click();
+    const auto& steps = w.figuresWindow()->report().whole.failuresByStep;
+    QCOMPARE(steps.size(), std::size_t{2});
+    QCOMPARE(steps[0].step, std::optional<std::string>("X-отчет"));
+    QCOMPARE(steps[0].runs, std::size_t{2});
+
+    // Saved as a PNG picture of the page, whole or not at all.
+    gui::FiguresWindow* figures = w.figuresWindow();
+    const struct {
+      QString typed, written;
+      bool saved;
+    } saves[] = {{"figures", "figures.png", true},
+                 {"page.png", "page.png", true},
+                 {"no folder/figures", "no folder/figures.png", false}};
+    for (const auto& c : saves) {
+      f.dialogs.saveAs = f.dir.filePath(c.typed);
+      find<QPushButton>(figures, "SavePictureButton")->click();
+      QCOMPARE(f.dialogs.filters.takeLast(), QString::fromUtf8(gui::FiguresWindow::kPictureFilter));
+      const QImage saved(f.dir.filePath(c.written));
+      QCOMPARE(!saved.isNull(), c.saved);
+      if (c.saved) {
+        QCOMPARE(saved.size(), figures->picture().size());
+        QVERIFY(f.dialogs.boxes.isEmpty());
+      } else {
+        QCOMPARE(f.dialogs.boxes.size(), 1);
+        QVERIFY2(f.dialogs.boxes.takeFirst().contains("figures.png"), "the box names the file");
+      }
+    }
+    f.dialogs.saveAs.reset();
+    find<QPushButton>(figures, "SavePictureButton")->click();
+    QVERIFY(f.dialogs.boxes.isEmpty());
+
+    // A filter that cannot be read opens no figures.
+    find<QPushButton>(figures, "CloseFiguresButton")->click();
+    QTRY_VERIFY(!w.figuresWindow());
+    find<QLineEdit>(&w, "FromEdit")->setText("31.02.2026");
+    find<QPushButton>(&w, "FiguresButton")->click();
+    QVERIFY(f.dialogs.boxes.takeLast().startsWith("Неверная дата"));
+    QVERIFY(!w.figuresWindow());
   }
 
   void exportWritesTheSelectionInTheChosenFormat() {
