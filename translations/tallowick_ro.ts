@@ -2001,5 +2001,85 @@ După repornirea registratorului fiscal, inițializarea poate fi continuată.</t
         <source>это не обычный файл (устройство)</source>
         <translation>nu este un fișier obișnuit (dispozitiv)</translation>
     </message>
+    <message>
+        <source>Копировать</source>
+        <translation>Copiază</translation>
+    </message>
+    <message>
+        <source>Сохранить...</source>
+        <translation>Salvează...</translation>
+    </message>
+    <message>
+        <source>Будет выгружено записей: %1.</source>
+        <translation>Înregistrări de exportat: %1.</translation>
+    </message>
+    <message>
+        <source>Выгрузка отменена.</source>
+        <translation>Exportul a fost anulat.</translation>
+    </message>
+    <message>
+        <source>%1 с</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>Проверено регистраторов: %1; прогонов: %2, из них без заводского номера: %3</source>
+        <translation>Registratoare verificate: %1; rulări: %2, dintre care fără număr de fabricație: %3</translation>
+    </message>
+    <message>
+        <source>Выход с первого раза: %1 (%2 из %3)</source>
+        <translation>Randament la prima încercare: %1 (%2 din %3)</translation>
+    </message>
+    <message>
+        <source>Итоговый выход: %1 (%2 из %3)</source>
+        <translation>Randament final: %1 (%2 din %3)</translation>
+    </message>
+    <message>
+        <source>Прогонов с ошибками: %1; длительность прогона: медиана %2, 90-й процентиль %3</source>
+        <translation>Rulări cu erori: %1; durata rulării: mediana %2, percentila 90 %3</translation>
+    </message>
+    <message>
+        <source>Инициализаций: %1 (выполнено %2, не выполнено %3)</source>
+        <translation>Inițializări: %1 (efectuate %2, neefectuate %3)</translation>
+    </message>
+    <message>
+        <source>Отказы по шагам</source>
+        <translation>Eșecuri pe pași</translation>
+    </message>
+    <message>
+        <source>Отказов нет.</source>
+        <translation>Nu există eșecuri.</translation>
+    </message>
+    <message>
+        <source>(вне шагов)</source>
+        <translation>(în afara pașilor)</translation>
+    </message>
+    <message>
+        <source>Выход по дням</source>
+        <translation>Randament pe zile</translation>
+    </message>
+    <message>
+        <source>Нет проверенных регистраторов.</source>
+        <translation>Nu există registratoare verificate.</translation>
+    </message>
+    <message>
+        <source>итоговый</source>
+        <translation>final</translation>
+    </message>
+    <message>
+        <source>с первого раза</source>
+        <translation>la prima încercare</translation>
+    </message>
+    <message>
+        <source>Показатели</source>
+        <translation>Indicatori</translation>
+    </message>
+    <message>
+        <source>Сохранить PNG...</source>
+        <translation>Salvează PNG...</translation>
+    </message>
+    <message>
+        <source>Рисунки PNG (*.png)|*.png</source>
+        <translation>Imagini PNG (*.png)|*.png</translation>
+    </message>
 </context>
 </TS>

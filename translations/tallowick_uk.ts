@@ -2001,5 +2001,85 @@
         <source>это не обычный файл (устройство)</source>
         <translation>це не звичайний файл (пристрій)</translation>
     </message>
+    <message>
+        <source>Копировать</source>
+        <translation>Копіювати</translation>
+    </message>
+    <message>
+        <source>Сохранить...</source>
+        <translation>Зберегти...</translation>
+    </message>
+    <message>
+        <source>Будет выгружено записей: %1.</source>
+        <translation>Буде вивантажено записів: %1.</translation>
+    </message>
+    <message>
+        <source>Выгрузка отменена.</source>
+        <translation>Вивантаження скасовано.</translation>
+    </message>
+    <message>
+        <source>%1 с</source>
+        <translation>%1 с</translation>
+    </message>
+    <message>
+        <source>Проверено регистраторов: %1; прогонов: %2, из них без заводского номера: %3</source>
+        <translation>Перевірено реєстраторів: %1; прогонів: %2, з них без заводського номера: %3</translation>
+    </message>
+    <message>
+        <source>Выход с первого раза: %1 (%2 из %3)</source>
+        <translation>Вихід з першого разу: %1 (%2 з %3)</translation>
+    </message>
+    <message>
+        <source>Итоговый выход: %1 (%2 из %3)</source>
+        <translation>Підсумковий вихід: %1 (%2 з %3)</translation>
+    </message>
+    <message>
+        <source>Прогонов с ошибками: %1; длительность прогона: медиана %2, 90-й процентиль %3</source>
+        <translation>Прогонів з помилками: %1; тривалість прогону: медіана %2, 90-й процентиль %3</translation>
+    </message>
+    <message>
+        <source>Инициализаций: %1 (выполнено %2, не выполнено %3)</source>
+        <translation>Ініціалізацій: %1 (виконано %2, не виконано %3)</translation>
+    </message>
+    <message>
+        <source>Отказы по шагам</source>
+        <translation>Відмови за кроками</translation>
+    </message>
+    <message>
+        <source>Отказов нет.</source>
+        <translation>Відмов немає.</translation>
+    </message>
+    <message>
+        <source>(вне шагов)</source>
+        <translation>(поза кроками)</translation>
+    </message>
+    <message>
+        <source>Выход по дням</source>
+        <translation>Вихід за днями</translation>
+    </message>
+    <message>
+        <source>Нет проверенных регистраторов.</source>
+        <translation>Немає перевірених реєстраторів.</translation>
+    </message>
+    <message>
+        <source>итоговый</source>
+        <translation>підсумковий</translation>
+    </message>
+    <message>
+        <source>с первого раза</source>
+        <translation>з першого разу</translation>
+    </message>
+    <message>
+        <source>Показатели</source>
+        <translation>Показники</translation>
+    </message>
+    <message>
+        <source>Сохранить PNG...</source>
+        <translation>Зберегти PNG...</translation>
+    </message>
+    <message>
+        <source>Рисунки PNG (*.png)|*.png</source>
+        <translation>Зображення PNG (*.png)|*.png</translation>
+    </message>
 </context>
 </TS>

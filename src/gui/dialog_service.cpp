@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
@@ -52,6 +53,13 @@ QString qtFilter(const QString& barFilter) {
     entries << (display.contains(QLatin1Char('(')) ? display : display + " (" + pattern + ")");
   }
   return entries.join(QStringLiteral(";;"));
+}
+
+QString withExtension(const QString& file, const QString& barFilter) {
+  if (!QFileInfo(file).suffix().isEmpty()) return file;
+  const QString pattern = barFilter.section(QLatin1Char('|'), 1, 1);
+  const qsizetype dot = pattern.indexOf(QLatin1Char('.'));
+  return dot < 0 || pattern.mid(dot) == QLatin1String(".*") ? file : file + pattern.mid(dot);
 }
 
 }  // namespace tallowick::gui

@@ -43,4 +43,8 @@ class ModalDialogs final : public DialogService {
 // entry is taken from after its bar, so the entry shows its own display text.
 QString qtFilter(const QString& barFilter);
 
+// The file name with the extension of the filter's first pattern ("Файлы CSV (*.csv)|*.csv")
+// when the name typed has none: "hist" saved as CSV is "hist.csv".
+QString withExtension(const QString& file, const QString& barFilter);
+
 }  // namespace tallowick::gui

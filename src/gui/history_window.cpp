@@ -1,19 +1,28 @@
 #include "gui/history_window.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
+#include <QTimeZone>
 #include <algorithm>
 #include <array>
+#include <numeric>
 
 #include "gui/dialog_service.h"
+#include "gui/form1.h"
 #include "gui/translation.h"
 #include "gui/widgets.h"
+#include "testrun/log_file.h"
 
 namespace tallowick::gui {
 
@@ -51,9 +60,19 @@ QString durationText(std::int64_t ms) {
       .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-QString startText(const history::Record& r) {
-  return qs(history::localTimeText(r.startedAtMs, r.utcOffsetMinutes));
+// The start as the workshop's clock showed it.
+QDateTime startedAt(const history::Record& r) {
+  return QDateTime::fromMSecsSinceEpoch(r.startedAtMs, QTimeZone::utc())
+      .addSecs(std::int64_t{r.utcOffsetMinutes} * 60);
 }
+
+// In the workshop's form, the form the date filter is typed in: "09.12.2026 09:05".
+QString startText(const history::Record& r) {
+  return startedAt(r).toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+}
+
+// What a cell needs beside its text: its margins and the grid.
+constexpr int kCellPadding = 12;
 
 // The column of the station, on a line.
 constexpr int kStationColumn = 1;
@@ -99,6 +118,8 @@ HistoryWindow::HistoryWindow(history::Journal& journal, DialogService& dialogs, 
     OutcomeBox->addItem(shown(n.text));
   ShowButton = place<QPushButton>(this, "ShowButton", 697, 6, 75, 25);
   ShowButton->setText(qs(Text::tr("Показать")));
+  FiguresButton = place<QPushButton>(this, "FiguresButton", 677, 34, 95, 25);
+  FiguresButton->setText(qs(Text::tr("Показатели")));
 
   RecordList = place<QTableWidget>(this, "RecordList", 8, 64, 764, 372);
   QStringList headers{qs(Text::tr("Начало")),
@@ -116,6 +137,23 @@ HistoryWindow::HistoryWindow(history::Journal& journal, DialogService& dialogs, 
     headers.insert(kStationColumn, qs(Text::tr("Станция")));
     widths = {118, 64, 76, 40, 90, 96, 100, 46, 74, 44};
   }
+  // The start and the kind as wide as their texts in the language shown (and a waiting
+  // record's mark).
+  const QFontMetrics metrics(RecordList->font());
+  const auto fitted = [&](std::size_t column, std::initializer_list<QString> texts) {
+    int width = 0;
+    for (const QString& t : texts)
+      width = std::max(width, metrics.horizontalAdvance(t) + kCellPadding);
+    widths[column] = width;
+  };
+  const std::size_t kindColumn = onLine_ ? 2 : 1;
+  fitted(0, {QStringLiteral("30.12.2026 20:00 *")});
+  fitted(kindColumn, {kindText(history::Kind::TestRun), kindText(history::Kind::Initialisation)});
+  // Inside the frame and beside the scroll bar of a long list, so that the list never
+  // scrolls sideways; the user's column stretches to the rest.
+  const int inside = RecordList->width() - 2 * RecordList->frameWidth() -
+                     RecordList->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  widths.back() = inside - std::accumulate(widths.begin(), widths.end() - 1, 0);
   RecordList->setColumnCount(static_cast<int>(headers.size()));
   RecordList->setHorizontalHeaderLabels(headers);
   for (int i = 0; i < RecordList->columnCount(); ++i)
@@ -140,13 +178,14 @@ HistoryWindow::HistoryWindow(history::Journal& journal, DialogService& dialogs, 
   ExportButton->setText(qs(Text::tr("Экспорт...")));
   CloseButton = place<QPushButton>(this, "CloseButton", 697, 442, 75, 25);
   CloseButton->setText(qs(Text::tr("Закрыть")));
-  for (QPushButton* b : {ShowButton, LogButton, ExportButton, CloseButton})
+  for (QPushButton* b : {ShowButton, FiguresButton, LogButton, ExportButton, CloseButton})
     b->setAutoDefault(false);
 
   connect(ShowButton, &QPushButton::clicked, this, &HistoryWindow::ShowButtonClick);
   for (QLineEdit* e : {FromEdit, UntilEdit, SerialEdit})
     connect(e, &QLineEdit::returnPressed, this, &HistoryWindow::ShowButtonClick);
   connect(LogButton, &QPushButton::clicked, this, &HistoryWindow::LogButtonClick);
+  connect(FiguresButton, &QPushButton::clicked, this, &HistoryWindow::FiguresButtonClick);
   connect(ExportButton, &QPushButton::clicked, this, &HistoryWindow::ExportButtonClick);
   connect(CloseButton, &QPushButton::clicked, this, &QDialog::close);
   connect(RecordList, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
@@ -169,7 +208,7 @@ std::optional<Failure> HistoryWindow::readFilter(history::Filter& filter) const 
       .from = u8(FromEdit->text().trimmed()),
       .until = u8(UntilEdit->text().trimmed()),
       .model = u8(ModelBox->currentText().trimmed()),
-      .serialNumber = u8(SerialEdit->text().trimmed()),
+      .serialPart = u8(SerialEdit->text().trimmed()),
       .outcome = outcome > 0 ? std::string(history::outcomeKey(
                                    kOutcomeNames[static_cast<std::size_t>(outcome - 1)].outcome))
                              : std::string(),
@@ -270,7 +309,8 @@ std::vector<std::int64_t> HistoryWindow::chosenIds() const {
     if (RecordList->item(row, 0)->isSelected())
       ids.push_back(RecordList->item(row, 0)->data(Qt::UserRole).toLongLong());
   }
-  return ids.empty() ? listedIds() : ids;
+  // One selected row is most often the one last clicked or opened, not a choice.
+  return ids.size() > 1 ? ids : listedIds();
 }
 
 void HistoryWindow::LogButtonClick() {
@@ -322,11 +362,56 @@ void HistoryWindow::openLog(std::int64_t id) {
     lines << qs(line);
   text->setPlainText(lines.join(QLatin1Char('\n')));
 
+  auto* copy = place<QPushButton>(logWindow_, "CopyLogButton", 8, 428, 75, 25);
+  copy->setText(qs(Text::tr("Копировать")));
+  connect(copy, &QPushButton::clicked, logWindow_,
+          [text] { QGuiApplication::clipboard()->setText(text->toPlainText()); });
+  // Saved as the test page saves a log, named as its runs' files are, in the log's language.
+  const QDateTime at = startedAt(r);
+  const std::string stem = runFileStem(portFileNames({r.port}).front(), r.model,
+                                       {at.date().year(), at.date().month(), at.date().day(),
+                                        at.time().hour(), at.time().minute(), at.time().second()},
+                                       history::languageOf(r));
+  auto* save = place<QPushButton>(logWindow_, "SaveLogButton", 89, 428, 75, 25);
+  save->setText(qs(Text::tr("Сохранить...")));
+  connect(save, &QPushButton::clicked, logWindow_,
+          [this, log = r.log, stem] { saveLog(log, stem); });
+  for (QPushButton* b : {copy, save})
+    b->setAutoDefault(false);
+
   auto* close = place<QPushButton>(logWindow_, "CloseLogButton", 537, 428, 75, 25);
   close->setText(qs(Text::tr("Закрыть")));
   close->setAutoDefault(false);
   connect(close, &QPushButton::clicked, logWindow_, &QDialog::close);
   logWindow_->show();
+}
+
+void HistoryWindow::saveLog(const std::vector<std::string>& log, const std::string& stem) {
+  const auto file =
+      dialogs_.saveFileName(logWindow_, shown(TForm1::kSaveFilter), qs(stem + ".log"));
+  if (!file) return;
+  if (const auto problem = writeLogFile(QFile::encodeName(*file).toStdString(), log))
+    dialogs_.messageBox(logWindow_, shown(problem->message));
+}
+
+void HistoryWindow::FiguresButtonClick() {
+  history::Filter filter;
+  if (const auto refused = readFilter(filter)) {
+    dialogs_.messageBox(this, shown(refused->message));
+    return;
+  }
+  // Everything the filter selects, not only the records the list has room for.
+  filter.limit = 0;
+  auto facts = query_.facts(filter);
+  if (!facts) {
+    setStatus(shown(facts.error().message), true);
+    return;
+  }
+  delete figuresWindow_;
+  figuresWindow_ = new FiguresWindow(history::countFigures(facts.value(), history::Grouping::Day),
+                                     dialogs_, this);
+  figuresWindow_->setAttribute(Qt::WA_DeleteOnClose);
+  figuresWindow_->show();
 }
 
 void HistoryWindow::ExportButtonClick() {
@@ -336,16 +421,26 @@ void HistoryWindow::ExportButtonClick() {
     return;
   }
   const int format = FormatBox->currentIndex();
-  const auto file = dialogs_.saveFileName(this, shown(kExportFilters[format]));
-  if (!file) return;
+  const QString filter = shown(kExportFilters[format]);
+  // What is written is told before the name is asked.
+  setStatus(qs(Text::tr("Будет выгружено записей: %1.")).arg(ids.size()), false);
+  const auto chosen = dialogs_.saveFileName(this, filter);
+  if (!chosen) {
+    setStatus(qs(Text::tr("Выгрузка отменена.")), false);
+    return;
+  }
+  const QString file = withExtension(*chosen, filter);
   // The records in the order listed, newest first, each with its log and steps.
   const auto exported =
-      query_.exportTo(kFormats[format], ids, QFile::encodeName(*file).toStdString());
+      query_.exportTo(kFormats[format], ids, QFile::encodeName(file).toStdString());
   if (!exported) {
+    setStatus(shown(exported.message), true);
     dialogs_.messageBox(this, shown(exported.message));
     return;
   }
-  setStatus(qs(Text::tr("Записей выгружено: %1, в файл %2")).arg(exported.records).arg(*file),
+  setStatus(qs(Text::tr("Записей выгружено: %1, в файл %2"))
+                .arg(exported.records)
+                .arg(QDir::toNativeSeparators(file)),
             false);
 }
 

@@ -322,6 +322,8 @@ std::string selectSql(const Connection& c, const std::string& columns, const Fil
   if (f.untilMs) sql += " AND started_at < ?";
   if (f.model) sql += " AND model = ?";
   if (f.serialNumber) sql += " AND serial_number = ?";
+  // instr rather than LIKE, so that a typed '%' or '_' is a character like any other.
+  if (f.serialPart) sql += " AND instr(serial_number, ?) > 0";
   if (f.outcome) sql += " AND outcome = ?";
   if (f.kind) sql += " AND kind = ?";
   // A file of a format before stations were kept, read where it may not be brought up to
@@ -339,6 +341,7 @@ void bindFilter(Statement& s, const Filter& f, const std::optional<Cursor>& afte
   if (f.untilMs) s.bind(*f.untilMs);
   if (f.model) s.bind(*f.model);
   if (f.serialNumber) s.bind(*f.serialNumber);
+  if (f.serialPart) s.bind(*f.serialPart);
   if (f.outcome) s.bind(outcomeKey(*f.outcome));
   if (f.kind) s.bind(kindKey(*f.kind));
   if (f.station) s.bind(*f.station);

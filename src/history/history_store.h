@@ -35,6 +35,8 @@ struct Filter {
   std::optional<std::int64_t> untilMs;  // started before
   std::optional<std::string> model;
   std::optional<std::string> serialNumber;
+  // A part of the serial number, anywhere in it ("105" finds ЕД80010512): the windows' search.
+  std::optional<std::string> serialPart;
   std::optional<Outcome> outcome;
   std::optional<Kind> kind;
   std::optional<std::string> station;

@@ -79,6 +79,7 @@ std::variant<Filter, FilterRefusal> readFilter(const FilterEntries& e, DateForm 
   }
   if (!e.model.empty()) f.model = e.model;
   if (!e.serialNumber.empty()) f.serialNumber = e.serialNumber;
+  if (!e.serialPart.empty()) f.serialPart = e.serialPart;
   if (!e.station.empty()) f.station = e.station;
   if (!e.outcome.empty()) {
     f.outcome = outcomeFromKey(e.outcome);
@@ -105,6 +106,7 @@ bool selects(const Filter& f, const Record& r) {
   return (!f.fromMs || r.startedAtMs >= *f.fromMs) && (!f.untilMs || r.startedAtMs < *f.untilMs) &&
          (!f.model || r.model == *f.model) &&
          (!f.serialNumber || r.serialNumber == *f.serialNumber) &&
+         (!f.serialPart || r.serialNumber.find(*f.serialPart) != std::string::npos) &&
          (!f.outcome || r.outcome == *f.outcome) && (!f.kind || r.kind == *f.kind) &&
          (!f.station || r.station == *f.station);
 }

@@ -22,6 +22,7 @@ struct FilterEntries {
   std::string until;
   std::string model;
   std::string serialNumber;
+  std::string serialPart;
   std::string station;
   std::string outcome;  // a key: finished, aborted, ...
   std::string kind;     // a key: testrun, init

@@ -65,14 +65,16 @@ constexpr const char* kFactsColumns =
 // its parameters.
 std::string selectSql(const char* columns, const Filter& filter, std::vector<Param>& params) {
   std::string sql = std::string("SELECT ") + columns + " FROM tallowick.run WHERE true";
-  const auto where = [&](const char* condition, Param value) {
+  const auto where = [&](const char* condition, Param value, const char* closing = "") {
     params.push_back(std::move(value));
-    sql += std::string(" AND ") + condition + " $" + std::to_string(params.size());
+    sql += std::string(" AND ") + condition + " $" + std::to_string(params.size()) + closing;
   };
   if (filter.fromMs) where("started_at >=", param(*filter.fromMs));
   if (filter.untilMs) where("started_at <", param(*filter.untilMs));
   if (filter.model) where("model =", *filter.model);
   if (filter.serialNumber) where("serial_number =", *filter.serialNumber);
+  // strpos rather than LIKE, so that a typed '%' or '_' is a character like any other.
+  if (filter.serialPart) where("strpos(serial_number,", *filter.serialPart, ") > 0");
   if (filter.outcome) where("outcome =", std::string(history::outcomeKey(*filter.outcome)));
   if (filter.kind) where("kind =", std::string(history::kindKey(*filter.kind)));
   if (filter.station) where("station =", *filter.station);

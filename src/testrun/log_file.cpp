@@ -89,14 +89,19 @@ std::vector<std::string> portFileNames(const std::vector<std::string>& ports) {
 
 std::string runFileStem(const std::string& portPart, const std::string& model,
                         const LocalDateTime& t) {
+  return runFileStem(portPart, model, t, textLanguage());
+}
+
+std::string runFileStem(const std::string& portPart, const std::string& model,
+                        const LocalDateTime& t, std::string_view language) {
   char when[32];
   std::snprintf(when, sizeof when, "%04d-%02d-%02d_%02d-%02d-%02d", t.year, t.month, t.day, t.hour,
                 t.minute, t.second);
   const std::string modelPart = fileNamePart(model);
   // A log in another language than Russian says which in its name.
-  const std::string language = textLanguage() == "ru" ? "" : "_" + textLanguage();
+  const std::string mark = language == "ru" ? "" : "_" + std::string(language);
   return portPart + "_" + (modelPart.empty() || modelPart == "_" ? "" : modelPart + "_") + when +
-         language;
+         mark;
 }
 
 }  // namespace tallowick

@@ -33,5 +33,8 @@ std::vector<std::string> portFileNames(const std::vector<std::string>& ports);
 // with _uk or _ro at the end when the log is written in that language (the windows').
 std::string runFileStem(const std::string& portPart, const std::string& model,
                         const LocalDateTime& startedAt);
+// The same for a log written in `language` ("ru", "uk", "ro"): a run's from the history.
+std::string runFileStem(const std::string& portPart, const std::string& model,
+                        const LocalDateTime& startedAt, std::string_view language);
 
 }  // namespace tallowick

@@ -2,23 +2,32 @@
 // appended once it is over, a history that cannot be written told once, and the window
 // "История" listing, filtering, opening a log and exporting, with a damaged file left alone.
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "gui/figures_window.h"
 #include "gui/history_window.h"
 #include "gui/program.h"
+#include "gui/translation.h"
 #include "history/history_store.h"
 #include "initforms/memory_serial_store.h"
+#include "testrun/log_file.h"
 #include "testrun/test_run.h"
 #include "window_testing.h"
 
@@ -102,6 +111,16 @@ history::Record listed(int minutes, std::string model, std::string serial,
   r.pauseMs = "0";
   r.log = {"Начало теста " + r.model, "", "строка " + std::to_string(minutes)};
   return r;
+}
+
+// How many pixels of the picture are of the colour.
+int pixelsOf(const QImage& image, QColor colour) {
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x)
+      count += image.pixelColor(x, y).rgb() == colour.rgb();
+  }
+  return count;
 }
 
 QString dateOf(std::int64_t ms) {
@@ -223,6 +242,8 @@ class HistoryWindowTest : public QObject {
     QCOMPARE(list->item(0, 5)->text(), QStringLiteral("Остановлен"));
     QCOMPARE(list->item(1, 6)->text(), QStringLiteral("2"));
     QCOMPARE(list->item(0, 7)->text(), QStringLiteral("0:01:05"));
+    // The start in the workshop's form, as the filter takes dates; the record's own offset.
+    QCOMPARE(list->item(3, 0)->text(), QStringLiteral("07.12.2026 07:05"));
     QCOMPARE(find<QLabel>(&w, "StatusLabel")->text(), QStringLiteral("Записей: 4."));
 
     const QString day1 = dateOf(records[1].startedAtMs);
@@ -240,6 +261,12 @@ class HistoryWindowTest : public QObject {
         {"", "", "Veltor FP-90T", "", 3, {}},
         {"", "", "", "", 2, {ids[2]}},
         {"", "", "", "ЕД80000001", 4, {ids[3]}},
+        // A part of the number, anywhere in it.
+        {"", "", "", "0003", 0, {ids[2]}},
+        {"", "", "", "ЕД8000000", 0, {ids[3], ids[2], ids[1], ids[0]}},
+        {"", "", "", "Д800000", 3, {ids[1]}},
+        {"", "", "", "00000010", 0, {}},
+        {"", "", "", "%", 0, {}},
     };
     for (const auto& c : cases) {
       find<QLineEdit>(&w, "FromEdit")->setText(c.from);
@@ -298,6 +325,191 @@ class HistoryWindowTest : public QObject {
     QTRY_VERIFY(!w.logWindow());
   }
 
+  void aRecordsLogIsCopiedAndSavedAsTheTestPageSavesIt() {
+    Fixture f;
+    history::Record r = listed(0, "Veltor KM-15", "ЕД80000002", history::Outcome::Finished);
+    r.utcOffsetMinutes = 120;
+    r.language = "uk";
+    r.log.push_back("Помилка: немає паперу");
+    {
+      history::Store store(f.historyFile().toStdString());
+      QVERIFY(store.append(r).ok());
+    }
+    HistoryWindow& w = f.openHistory();
+    find<QPushButton>(&w, "LogButton")->click();
+    QVERIFY(w.logWindow());
+    QGuiApplication::clipboard()->clear();
+    find<QPushButton>(w.logWindow(), "CopyLogButton")->click();
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QStringLiteral("Начало теста Veltor KM-15\n\nстрока 0\nПомилка: немає паперу"));
+
+    // Named as a run's log is, at the start the workshop's clock showed and with the log's
+    // language, whatever the window's; saved whole, or not at all with the reason in a box.
+    const struct {
+      QString file;
+      bool saved;
+    } cases[] = {{f.dir.filePath("run.log"), true}, {f.dir.filePath("no folder/run.log"), false}};
+    for (const auto& c : cases) {
+      f.dialogs.saveAs = c.file;
+      find<QPushButton>(w.logWindow(), "SaveLogButton")->click();
+      QCOMPARE(f.dialogs.suggestions.takeLast(),
+               QStringLiteral("sim_Veltor_KM-15_2026-12-07_09-05-30_uk.log"));
+      QCOMPARE(QFile::exists(c.file), c.saved);
+      if (c.saved) {
+        QVERIFY(f.dialogs.boxes.isEmpty());
+        QCOMPARE(contents(c.file), QByteArray::fromStdString(tallowick::logFileBytes(r.log)));
+      } else {
+        QCOMPARE(f.dialogs.boxes.size(), 1);
+        QVERIFY2(f.dialogs.boxes.takeFirst().contains("run.log"), "the box names the file");
+      }
+    }
+    f.dialogs.saveAs.reset();
+    find<QPushButton>(w.logWindow(), "SaveLogButton")->click();
+    QVERIFY(f.dialogs.boxes.isEmpty());
+  }
+
+  // Every start and kind is seen whole in each language's words, and the columns still fit
+  // the list, with no scrolling sideways.
+  void theStartAndTheKindFitTheirColumnsInEveryLanguage() {
+    const struct {
+      const char* language;
+      QString initialisation;
+    } cases[] = {{"ru", "Инициализация"}, {"uk", "Ініціалізація"}, {"ro", "Inițializare"}};
+    for (const auto& [language, initialisation] : cases) {
+      gui::installLanguage(language);
+      {
+        Fixture f;
+        {
+          // More than the list has room for, so that its scroll bar shows.
+          history::Store store(f.historyFile().toStdString());
+          for (int i = 0; i < 30; ++i) {
+            history::Record r = listed(i, "Veltor KM-15", "ЕД80000002", history::Outcome::Aborted);
+            if (i % 2) r.kind = history::Kind::Initialisation;
+            QVERIFY(store.append(r).ok());
+          }
+        }
+        HistoryWindow& w = f.openHistory();
+        auto* list = find<QTableWidget>(&w, "RecordList");
+        QCOMPARE(list->item(0, 1)->text(), initialisation);
+        const QFontMetrics metrics(list->font());
+        for (int row = 0; row < list->rowCount(); ++row) {
+          for (int column : {0, 1}) {
+            const QString text = list->item(row, column)->text();
+            QVERIFY2(metrics.horizontalAdvance(text) + 8 <= list->columnWidth(column),
+                     qPrintable(QStringLiteral("%1: %2").arg(language, text)));
+          }
+        }
+        QVERIFY(list->verticalScrollBar()->isVisible());
+        QVERIFY2(list->horizontalHeader()->length() <= list->viewport()->width(), language);
+      }
+    }
+    gui::installLanguage("ru");
+  }
+
+  // Four printers on two days: one passes at once, one fails at the X-report and passes the
+  // next day, one fails at the Z-report, one at the X-report.
+  void theFiguresOfTheFilterAreCountedPicturedAndSaved() {
+    Fixture f;
+    using history::Outcome;
+    const auto failed = [](int minutes, const char* serial, Outcome outcome, const char* step) {
+      history::Record r = listed(minutes, "Veltor FP-90T", serial, outcome);
+      r.steps = {{.title = "Печать чека"},
+                 {.title = step, .result = tallowick::StepResult::PrinterError}};
+      return r;
+    };
+    {
+      history::Store store(f.historyFile().toStdString());
+      for (const history::Record& r : {
+               listed(0, "Veltor FP-90T", "ЕД80000001", Outcome::Finished),
+               failed(1, "ЕД80000002", Outcome::Aborted, "X-отчет"),
+               failed(2, "ЕД80000003", Outcome::FinishedWithErrors, "Z-отчет"),
+               listed(24 * 60, "Veltor FP-90T", "ЕД80000002", Outcome::Finished),
+               failed(24 * 60 + 1, "ЕД80000004", Outcome::Aborted, "X-отчет"),
+           })
+        QVERIFY(store.append(r).ok());
+    }
+    HistoryWindow& w = f.openHistory();
+    const QColor bars(0x33, 0x66, 0xCC);
+    const QColor cumulative(0xCC, 0x33, 0x33);
+    const struct {
+      QString serial;
+      QStringList lines;  // the figures' first lines
+      std::size_t days;
+      bool failures;  // the Pareto drawn
+    } cases[] = {
+        {"",
+         {"Проверено регистраторов: 4; прогонов: 5, из них без заводского номера: 0",
+          "Выход с первого раза: 25.0 % (1 из 4)", "Итоговый выход: 50.0 % (2 из 4)",
+          "Прогонов с ошибками: 3; длительность прогона: медиана 65.0 с, 90-й процентиль 65.0 с"},
+         2,
+         true},
+        {"0000002",
+         {"Проверено регистраторов: 1; прогонов: 2, из них без заводского номера: 0",
+          "Выход с первого раза: 0.0 % (0 из 1)", "Итоговый выход: 100.0 % (1 из 1)"},
+         2,
+         true},
+        {"ЕД80000001",
+         {"Проверено регистраторов: 1; прогонов: 1, из них без заводского номера: 0",
+          "Выход с первого раза: 100.0 % (1 из 1)"},
+         1,
+         false},
+    };
+    for (const auto& c : cases) {
+      find<QLineEdit>(&w, "SerialEdit")->setText(c.serial);
+      find<QPushButton>(&w, "FiguresButton")->click();
+      gui::FiguresWindow* figures = w.figuresWindow();
+      QVERIFY(figures && figures->isVisible());
+      const QStringList lines = find<QLabel>(figures, "SummaryLabel")->text().split('\n');
+      QCOMPARE(lines.mid(0, c.lines.size()), c.lines);
+      QCOMPARE(figures->report().groups.size(), c.days);
+      const QImage picture = figures->picture();
+      QCOMPARE(picture.width(), gui::FiguresWindow::kClientWidth);
+      QVERIFY2(pixelsOf(picture, bars) > 0, qPrintable(c.serial));
+      QCOMPARE(pixelsOf(picture, cumulative) > 0, c.failures);
+    }
+    // The Pareto of the whole: the X-report first, with two of the three failures.
+    find<QLineEdit>(&w, "SerialEdit")->clear();
+    find<QPushButton>(&w, "FiguresButton")->click();
+    const auto& steps = w.figuresWindow()->report().whole.failuresByStep;
+    QCOMPARE(steps.size(), std::size_t{2});
+    QCOMPARE(steps[0].step, std::optional<std::string>("X-отчет"));
+    QCOMPARE(steps[0].runs, std::size_t{2});
+
+    // Saved as a PNG picture of the page, whole or not at all.
+    gui::FiguresWindow* figures = w.figuresWindow();
+    const struct {
+      QString typed, written;
+      bool saved;
+    } saves[] = {{"figures", "figures.png", true},
+                 {"page.png", "page.png", true},
+                 {"no folder/figures", "no folder/figures.png", false}};
+    for (const auto& c : saves) {
+      f.dialogs.saveAs = f.dir.filePath(c.typed);
+      find<QPushButton>(figures, "SavePictureButton")->click();
+      QCOMPARE(f.dialogs.filters.takeLast(), QString::fromUtf8(gui::FiguresWindow::kPictureFilter));
+      const QImage saved(f.dir.filePath(c.written));
+      QCOMPARE(!saved.isNull(), c.saved);
+      if (c.saved) {
+        QCOMPARE(saved.size(), figures->picture().size());
+        QVERIFY(f.dialogs.boxes.isEmpty());
+      } else {
+        QCOMPARE(f.dialogs.boxes.size(), 1);
+        QVERIFY2(f.dialogs.boxes.takeFirst().contains("figures.png"), "the box names the file");
+      }
+    }
+    f.dialogs.saveAs.reset();
+    find<QPushButton>(figures, "SavePictureButton")->click();
+    QVERIFY(f.dialogs.boxes.isEmpty());
+
+    // A filter that cannot be read opens no figures.
+    find<QPushButton>(figures, "CloseFiguresButton")->click();
+    QTRY_VERIFY(!w.figuresWindow());
+    find<QLineEdit>(&w, "FromEdit")->setText("31.02.2026");
+    find<QPushButton>(&w, "FiguresButton")->click();
+    QVERIFY(f.dialogs.boxes.takeLast().startsWith("Неверная дата"));
+    QVERIFY(!w.figuresWindow());
+  }
+
   void exportWritesTheSelectionInTheChosenFormat() {
     Fixture f;
     {
@@ -307,48 +519,63 @@ class HistoryWindowTest : public QObject {
     }
     HistoryWindow& w = f.openHistory();
     auto* list = find<QTableWidget>(&w, "RecordList");
+    auto* status = find<QLabel>(&w, "StatusLabel");
+    QString statusWhileAsked;
+    f.dialogs.onSave = [&] { statusWhileAsked = status->text(); };
     const struct {
       int format;
-      bool selectTwo;
-      QByteArray counted;  // one per record
+      std::vector<int> selected;  // rows
+      QString typed;              // the name given in the save dialog
+      QString written;            // the file written
+      QByteArray counted;         // one per record
       int expected;
+      int records;
     } cases[] = {
-        {0, true, "\r\n", 3},  // the header and two rows
-        {0, false, "\r\n", 4},
-        {1, true, "\"started_at\"", 2},
-        {2, false, "<testsuite ", 3},
+        {0, {0, 2}, "export-0.csv", "export-0.csv", "\r\n", 3, 2},  // the header and two rows
+        {0, {}, "export-0.csv", "export-0.csv", "\r\n", 4, 3},
+        // One row selected is the one last clicked: the list is written.
+        {0, {1}, "hist", "hist.csv", "\r\n", 4, 3},
+        {1, {0, 2}, "export-1", "export-1.json", "\"started_at\"", 2, 2},
+        {1, {2}, "export-1.txt", "export-1.txt", "\"started_at\"", 3, 3},
+        {2, {}, "export-2.out", "export-2.out", "<testsuite ", 3, 3},
+        {2, {0, 1, 2}, "junit", "junit.xml", "<testsuite ", 3, 3},
     };
     for (const auto& c : cases) {
       list->clearSelection();
-      if (c.selectTwo) {
-        list->selectRow(0);
-        list->selectionModel()->select(list->model()->index(2, 0),
+      for (int row : c.selected)
+        list->selectionModel()->select(list->model()->index(row, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
-      }
       find<QComboBox>(&w, "FormatBox")->setCurrentIndex(c.format);
-      const QString file = f.dir.filePath(QStringLiteral("export-%1.out").arg(c.format));
-      f.dialogs.saveAs = file;
+      const QString file = f.dir.filePath(c.written);
+      f.dialogs.saveAs = f.dir.filePath(c.typed);
       find<QPushButton>(&w, "ExportButton")->click();
       QVERIFY2(f.dialogs.boxes.isEmpty(), qPrintable(f.dialogs.boxes.join('|')));
       QCOMPARE(f.dialogs.filters.takeLast(),
                QString::fromUtf8(HistoryWindow::kExportFilters[c.format]));
       QCOMPARE(static_cast<int>(contents(file).count(c.counted)), c.expected);
-      QVERIFY(find<QLabel>(&w, "StatusLabel")->text().startsWith("Записей выгружено: "));
+      QCOMPARE(statusWhileAsked, QStringLiteral("Будет выгружено записей: %1.").arg(c.records));
+      QCOMPARE(status->text(), QStringLiteral("Записей выгружено: %1, в файл %2")
+                                   .arg(c.records)
+                                   .arg(QDir::toNativeSeparators(file)));
     }
+    QVERIFY(!QFile::exists(f.dir.filePath("hist")));
     // A CSV for a spreadsheet carries its byte order mark.
-    QVERIFY(contents(f.dir.filePath("export-0.out")).startsWith("\xEF\xBB\xBF"));
+    QVERIFY(contents(f.dir.filePath("export-0.csv")).startsWith("\xEF\xBB\xBF"));
 
     // A save that cannot be made says why and leaves the old file; a cancelled one writes
     // nothing.
-    const QString kept = f.dir.filePath("export-0.out");
+    const QString kept = f.dir.filePath("export-0.csv");
     const QByteArray before = contents(kept);
-    f.dialogs.saveAs = f.dir.path();
+    f.dialogs.saveAs = f.dir.filePath("no folder/export");
     find<QPushButton>(&w, "ExportButton")->click();
     QCOMPARE(f.dialogs.boxes.size(), 1);
-    QVERIFY2(f.dialogs.boxes.takeFirst().contains(f.dir.path()), "the box names the folder");
+    const QString why = f.dialogs.boxes.takeFirst();
+    QVERIFY2(why.contains("export.xml"), qPrintable(why));
+    QCOMPARE(status->text(), why);
     f.dialogs.saveAs.reset();
     find<QPushButton>(&w, "ExportButton")->click();
     QVERIFY(f.dialogs.boxes.isEmpty());
+    QCOMPARE(status->text(), QStringLiteral("Выгрузка отменена."));
     QCOMPARE(contents(kept), before);
   }
 

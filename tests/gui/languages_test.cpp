@@ -234,6 +234,9 @@ void LanguagesTest::everyWindowAndPageSpeaksTheLanguage() {
   find<QPushButton>(&main, "Button18")->click();
   QVERIFY(main.historyWindow());
   collect(main.historyWindow(), seen);
+  find<QPushButton>(main.historyWindow(), "FiguresButton")->click();
+  QVERIFY(main.historyWindow()->figuresWindow());
+  collect(main.historyWindow()->figuresWindow(), seen);
   find<QPushButton>(&main, "Button19")->click();
   QVERIFY(main.stationWindow());
   collect(main.stationWindow(), seen);

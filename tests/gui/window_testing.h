@@ -28,6 +28,7 @@ class RecordingDialogs final : public DialogService {
                                       const QString& suggested) override {
     filters << filter;
     suggestions << suggested;
+    if (onSave) onSave();
     return saveAs;
   }
   std::optional<QString> folder(QWidget*, const QString& caption, const QString&) override {
@@ -40,6 +41,7 @@ class RecordingDialogs final : public DialogService {
   std::function<void()> onQuestion;  // while the question is up
   QStringList filters;
   std::optional<QString> saveAs;
+  std::function<void()> onSave;  // while the save dialog is up
   QStringList suggestions;
   QStringList folderCaptions;
   std::optional<QString> chosenFolder;

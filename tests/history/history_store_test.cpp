@@ -118,6 +118,14 @@ TEST(HistoryStore, FiltersCombineAndKeepTheNewestFirst) {
        {.kind = Kind::Initialisation, .station = "line-1"},
        {20, 5}},
       {"a serial number nobody has", {.serialNumber = "ЕД800"}, {}},
+      {"a part of a serial number", {.serialPart = "10003"}, {25, 18, 11, 4}},
+      {"the start of every serial number", {.serialPart = "ЕД800", .limit = 2}, {30, 29}},
+      {"a part and the whole",
+       {.serialNumber = "ЕД80010003", .serialPart = "0003"},
+       {25, 18, 11, 4}},
+      {"a part that is no part", {.serialPart = "100031"}, {}},
+      {"a part with LIKE's wildcards", {.serialPart = "ЕД%3"}, {}},
+      {"a part with LIKE's one-character wildcard", {.serialPart = "1000_"}, {}},
       {"all of them", {.limit = 0}, {}},
   };
   for (const Case& c : cases) {

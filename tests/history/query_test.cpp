@@ -66,6 +66,7 @@ TEST(Query, AnEntryThatCannotBeUsedIsNamed) {
   }
   const auto all = readFilter({.model = "Veltor KM-15",
                                .serialNumber = "ЕД80012345",
+                               .serialPart = "123",
                                .station = "line-2",
                                .outcome = "aborted",
                                .kind = "init",
@@ -74,12 +75,36 @@ TEST(Query, AnEntryThatCannotBeUsedIsNamed) {
   const Filter& f = std::get<Filter>(all);
   EXPECT_EQ(f.model, "Veltor KM-15");
   EXPECT_EQ(f.serialNumber, "ЕД80012345");
+  EXPECT_EQ(f.serialPart, "123");
   EXPECT_EQ(f.station, "line-2");
   EXPECT_EQ(f.outcome, Outcome::Aborted);
   EXPECT_EQ(f.kind, Kind::Initialisation);
   EXPECT_EQ(f.limit, 0u);
   EXPECT_TRUE(endsBeforeItBegins(std::get<Filter>(
       readFilter({.from = "08.12.2026", .until = "07.12.2026"}, DateForm::Workshop, 1))));
+}
+
+// The station's records that wait for the line are chosen by the filter as the line's are.
+TEST(Query, ASerialNumbersPartIsFoundAnywhereInIt) {
+  Record r;
+  r.serialNumber = "ЕД80010512";
+  const struct {
+    Filter filter;
+    bool selected;
+  } cases[] = {
+      {{.serialPart = "105"}, true},
+      {{.serialPart = "ЕД8"}, true},
+      {{.serialPart = "0512"}, true},
+      {{.serialPart = "ЕД80010512"}, true},
+      {{.serialPart = "1052"}, false},
+      {{.serialPart = "ед8"}, false},
+      {{.serialNumber = "105"}, false},
+      {{.serialNumber = "ЕД80010512", .serialPart = "51"}, true},
+      {{.serialPart = "ЕД800105120"}, false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(selects(c.filter, r), c.selected)
+        << c.filter.serialNumber.value_or("") << " / " << c.filter.serialPart.value_or("");
 }
 
 // Looking at a history that was never written finds nothing and makes no file; an export of

@@ -32,6 +32,9 @@ TEST(LogFile, TheNameOfALogInAnotherLanguageSaysWhich) {
   EXPECT_EQ(runFileStem("COM3", "Veltor FP-90T", at), "COM3_Veltor_FP-90T_2026-12-10_09-05-07");
   installTranslation("uk", nullptr);
   EXPECT_EQ(runFileStem("COM3", "", at), "COM3_2026-12-10_09-05-07_uk");
+  // A log of the history is named by its own language, whatever the windows speak.
+  EXPECT_EQ(runFileStem("COM3", "", at, "ro"), "COM3_2026-12-10_09-05-07_ro");
+  EXPECT_EQ(runFileStem("COM3", "", at, "ru"), "COM3_2026-12-10_09-05-07");
   installTranslation("ru", nullptr);
 }
 
