@@ -20,7 +20,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <sstream>
 
+#include "app/cli.h"
 #include "gui/figures_window.h"
 #include "gui/history_window.h"
 #include "gui/program.h"
@@ -474,6 +476,17 @@ class HistoryWindowTest : public QObject {
     QCOMPARE(steps.size(), std::size_t{2});
     QCOMPARE(steps[0].step, std::optional<std::string>("X-отчет"));
     QCOMPARE(steps[0].runs, std::size_t{2});
+    // The page's numbers are those of the command line's figures over the same history, to
+    // the last digit.
+    std::ostringstream page;
+    history::writeFigures(history::FiguresFormat::Json, w.figuresWindow()->report(), page);
+    std::ostringstream out;
+    std::ostringstream err;
+    QCOMPARE(tallowick::runCli({"history", "stats", "--by", "day", "--format", "json", "--history",
+                                f.historyFile().toStdString()},
+                               out, err),
+             0);
+    QCOMPARE(QString::fromStdString(out.str()), QString::fromStdString(page.str()));
 
     // Saved as a PNG picture of the page, whole or not at all.
     gui::FiguresWindow* figures = w.figuresWindow();
