@@ -12,9 +12,12 @@
 #include "history/figures.h"
 #include "history/journal.h"
 #include "history/query.h"
+#include "history/test_report.h"
 #include "line/station.h"
 #include "link/help_text.h"
+#include "platform/settings.h"
 #include "platform/system.h"
+#include "platform/wall_clock.h"
 
 namespace tallowick {
 namespace {
@@ -422,6 +425,105 @@ int StatsVerb::run(const std::vector<std::string>& args, std::ostream& out, std:
   return kExitOk;
 }
 
+// history report: the test report of one record, or of every record of a serial number.
+class ReportVerb final : public Command {
+ public:
+  ReportVerb() : Command({"history report"}, "ID", {}) { option(kHistoryOption); }
+  int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+          const CliContext& context) const override;
+
+ private:
+  const Option& serial = option(
+      {"--serial", "NUMBER", "instead of ID: every record of this serial number, oldest first"});
+  const Option& outputFile = option({.name = "--output",
+                                     .value = "FILE.pdf",
+                                     .help = "the file the report is written to",
+                                     .required = true});
+  const Option& workshop =
+      option({"--workshop", "NAME",
+              "the workshop's name at the top of each page (default: the computer's setting "
+              "\"workshop\")"});
+};
+
+int ReportVerb::run(const std::vector<std::string>& args, std::ostream&, std::ostream& err,
+                    const CliContext& context) const {
+  const std::string_view who = names().front();
+  std::vector<std::string> rest;
+  const std::string id = operand(args, 2, rest);
+  Given o;
+  if (auto refused = read(rest, 2, who, o)) return usageError(err, refused->message);
+  const std::string number = o.get(serial);
+  std::int64_t n = 0;
+  const auto [end, ec] = std::from_chars(id.data(), id.data() + id.size(), n);
+  const bool byId = !id.empty() && ec == std::errc{} && end == id.data() + id.size() && n > 0;
+  if (id.empty() == number.empty() || (!id.empty() && !byId)) {
+    return usageError(err, std::string(who) +
+                               " needs the id of a record, as the list shows it, or --serial "
+                               "NUMBER, not both");
+  }
+  const auto choice = lineChoice(o, context);
+  if (!choice) return usageError(err, choice.error().message);
+
+  // The fonts first: without them nothing can be written, and the history need not be read.
+  const auto fonts = history::loadReportFonts(history::reportFontFolders());
+  if (const auto* missing = std::get_if<Failure>(&fonts)) {
+    err << "tallowick-cli: " << missing->message << "\n";
+    return kExitFileNotSaved;
+  }
+  History history(o.get(kHistoryOption), choice.value());
+  std::vector<Record> records;
+  if (byId) {
+    auto record = history.query().find(n);
+    if (!record) return storeError(err, record.error());
+    if (!record.value()) {
+      err << "tallowick-cli: the history holds no record " << n << "\n";
+      return kExitHistoryUnreadable;
+    }
+    records.push_back(*record.value());
+  } else {
+    history::Filter filter;
+    filter.serialNumber = number;
+    filter.limit = 0;
+    auto found = history.query().list(filter);
+    if (!found) return storeError(err, found.error());
+    records.assign(found.value().rbegin(), found.value().rend());
+    if (records.empty()) {
+      err << "tallowick-cli: the history holds no record of serial number " << number << "\n";
+      return kExitHistoryUnreadable;
+    }
+  }
+  history.tell(err);
+
+  history::ReportHeading heading;
+  if (o.has(workshop)) {
+    heading.workshop = o.get(workshop);
+  } else {
+    std::unique_ptr<Settings> own;
+    Settings* settings = context.settings;
+    if (settings == nullptr) {
+      own = computerSettings();
+      settings = own.get();
+    }
+    const auto named = settings->get(setting::kWorkshop);
+    if (!named) {
+      err << "tallowick-cli: " << named.error().message << "\n";
+    } else if (named.value()) {
+      heading.workshop = *named.value();
+    }
+  }
+  const platform::WallTime now = platform::wallTimeNow();
+  heading.madeAtMs = now.ms;
+  heading.utcOffsetMinutes = now.utcOffsetMinutes;
+  const std::string output = o.get(outputFile);
+  if (auto failed =
+          history::saveTestReport(output, records, heading, std::get<history::ReportFonts>(fonts))) {
+    err << "tallowick-cli: " << failed->message << "\n";
+    return kExitFileNotSaved;
+  }
+  err << "Готово: отчет сохранен в " << output << " (записей: " << records.size() << ").\n";
+  return kExitOk;
+}
+
 class HistoryCommand final : public Command {
  public:
   HistoryCommand()
@@ -430,9 +532,9 @@ class HistoryCommand final : public Command {
                 "the options below: listed, one shown with its steps and its log, "
                 "exported to a file or standard output, or counted: the printers tested, "
                 "how many passed on the first try and in the end, the failures by step, "
-                "the runs' durations and the initialisations.") {}
+                "the runs' durations and the initialisations; or a printer's test report as a PDF.") {}
 
-  std::vector<const Command*> forms() const override { return {&list_, &show_, &export_, &stats_}; }
+  std::vector<const Command*> forms() const override { return {&list_, &show_, &export_, &stats_, &report_}; }
 
   int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
           const CliContext& context) const override {
@@ -441,11 +543,13 @@ class HistoryCommand final : public Command {
 
  private:
   // The words that call the forms, in their order.
-  static constexpr std::string_view kVerbs[] = {"list", "show", "export", "stats"};
+  static constexpr std::string_view kVerbs[] = {"list", "show", "export", "stats",
+                                                "report"};
   ListVerb list_;
   ShowVerb show_;
   ExportVerb export_;
   StatsVerb stats_;
+  ReportVerb report_;
 };
 
 }  // namespace

@@ -30,22 +30,12 @@ namespace {
 
 using history::Outcome;
 
-struct OutcomeName {
-  Outcome outcome;
-  const char* text;
-};
-constexpr std::array<OutcomeName, 5> kOutcomeNames{{
-    {Outcome::Finished, Text::own("Завершен")},
-    {Outcome::FinishedWithErrors, Text::own("Завершен с ошибками")},
-    {Outcome::Aborted, Text::own("Прерван")},
-    {Outcome::Stopped, Text::own("Остановлен")},
-    {Outcome::InputRefused, Text::own("Ввод отклонен")},
-}};
+// The outcomes in the order of the filter's box.
+constexpr Outcome kOutcomes[] = {Outcome::Finished, Outcome::FinishedWithErrors, Outcome::Aborted,
+                                 Outcome::Stopped, Outcome::InputRefused};
 
 QString outcomeText(Outcome outcome) {
-  for (const OutcomeName& n : kOutcomeNames)
-    if (n.outcome == outcome) return shown(n.text);
-  return {};
+  return shown(history::outcomeWords(outcome));
 }
 
 QString kindText(history::Kind kind) {
@@ -114,8 +104,8 @@ HistoryWindow::HistoryWindow(history::Journal& journal, DialogService& dialogs, 
   label(this, "Label5", 8, 40, Text::own("Результат"));
   OutcomeBox = place<QComboBox>(this, "OutcomeBox", 66, 36, 155);
   OutcomeBox->addItem(qs(Text::tr("Все")));
-  for (const OutcomeName& n : kOutcomeNames)
-    OutcomeBox->addItem(shown(n.text));
+  for (const Outcome o : kOutcomes)
+    OutcomeBox->addItem(outcomeText(o));
   ShowButton = place<QPushButton>(this, "ShowButton", 697, 6, 75, 25);
   ShowButton->setText(qs(Text::tr("Показать")));
   FiguresButton = place<QPushButton>(this, "FiguresButton", 677, 34, 95, 25);
@@ -210,7 +200,7 @@ std::optional<Failure> HistoryWindow::readFilter(history::Filter& filter) const 
       .model = u8(ModelBox->currentText().trimmed()),
       .serialPart = u8(SerialEdit->text().trimmed()),
       .outcome = outcome > 0 ? std::string(history::outcomeKey(
-                                   kOutcomeNames[static_cast<std::size_t>(outcome - 1)].outcome))
+                                   kOutcomes[static_cast<std::size_t>(outcome - 1)]))
                              : std::string(),
       .kind = {},
       .limit = {}};

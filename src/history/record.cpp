@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "platform/own_text.h"
+
 namespace tallowick::history {
 
 namespace {
@@ -66,6 +68,22 @@ std::array<NamedText, 10> describingTexts(const Record& r) {
            {"serial_number", &r.serialNumber},
            {"passes", &r.passes},
            {"pause_ms", &r.pauseMs}}};
+}
+
+const char* outcomeWords(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::Finished:
+      return Text::own("Завершен");
+    case Outcome::FinishedWithErrors:
+      return Text::own("Завершен с ошибками");
+    case Outcome::Aborted:
+      return Text::own("Прерван");
+    case Outcome::Stopped:
+      return Text::own("Остановлен");
+    case Outcome::InputRefused:
+      return Text::own("Ввод отклонен");
+  }
+  return "";
 }
 
 std::string_view languageOf(const Record& r) {

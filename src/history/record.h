@@ -95,6 +95,10 @@ std::optional<Kind> kindFromKey(std::string_view key);
 std::optional<Outcome> outcomeFromKey(std::string_view key);
 std::optional<StepResult> stepResultFromKey(std::string_view key);
 
+// How a record ended, in the words of the history window ("Завершен", "Прерван"…): the
+// Russian text, which the windows translate.
+const char* outcomeWords(Outcome outcome);
+
 // The language of the record's texts: its own, Russian for a record made before it was kept.
 std::string_view languageOf(const Record& r);
 

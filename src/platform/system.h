@@ -48,6 +48,9 @@ StoreResult<bool> dataFolderShared();
 // what it cannot hold (a serial number's Cyrillic prefix, a reason, a folder's name).
 std::vector<std::string> programArguments(int argc, char** argv);
 
+// The folder the running program was started from; nothing when the system does not tell.
+std::optional<std::filesystem::path> programFolder();
+
 // This computer's name; empty when the system does not tell.
 std::string computerName();
 // The name of the operating system's user who runs the program; empty when unknown.

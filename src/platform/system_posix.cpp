@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <vector>
 
 #include "platform/system.h"
@@ -50,6 +51,13 @@ std::string computerName() {
   char host[256] = {};
   if (::gethostname(host, sizeof host - 1) != 0) return {};
   return host;
+}
+
+std::optional<std::filesystem::path> programFolder() {
+  std::error_code ec;
+  const auto program = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return std::nullopt;
+  return program.parent_path();
 }
 
 std::string userName() {

@@ -152,6 +152,20 @@ std::vector<std::string> programArguments(int argc, char** argv) {
   return args;
 }
 
+std::optional<std::filesystem::path> programFolder() {
+  std::wstring name(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD size = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    if (size == 0) return std::nullopt;
+    if (size < name.size()) {
+      name.resize(size);
+      return std::filesystem::path(name).parent_path();
+    }
+    if (name.size() > 32768) return std::nullopt;
+    name.resize(name.size() * 2);
+  }
+}
+
 std::string computerName() {
   wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
   DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
