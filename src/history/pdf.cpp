@@ -273,7 +273,7 @@ std::string Font::subset(const std::set<std::uint16_t>& glyphs) const {
   put32(loca, static_cast<std::uint32_t>(glyf.size()));
 
   std::map<std::string, std::string> out;
-  for (const char* tag : {"hhea", "maxp", "hmtx", "cvt ", "fpgm", "prep"}) {
+  for (const char* tag : {"cmap", "hhea", "maxp", "hmtx", "cvt ", "fpgm", "prep"}) {
     if (!table(tag).empty()) out[tag] = std::string(table(tag));
   }
   out["glyf"] = std::move(glyf);

@@ -67,7 +67,9 @@ std::string kindWords(Kind kind) {
 
 // How the record ended, as the large line of its outcome says it.
 std::string outcomeLine(const Record& r) {
-  std::string line = outcomeWords(r.outcome);
+  std::string line = r.outcome == Outcome::Finished && r.errorCount == 0
+                         ? std::string("Завершен без ошибок")
+                         : std::string(outcomeWords(r.outcome));
   if (r.kind == Kind::Initialisation) {
     line = r.outcome == Outcome::Finished ? "Инициализация выполнена"
                                           : "Инициализация не выполнена: " + line;
@@ -504,7 +506,11 @@ std::optional<Failure> saveTestReport(const std::string& path, const std::vector
 
 std::string reportFileName(const Record& newest) {
   const std::string who = newest.serialNumber.empty() ? newest.model : newest.serialNumber;
-  return "REPORT_" + fileNamePart(who.empty() ? "printer" : who) + "_" +
+  std::string part = fileNamePart(who);
+  // A Cyrillic prefix leaves a '_' of its own.
+  while (part.starts_with('_'))
+    part.erase(0, 1);
+  return "REPORT_" + (part.empty() ? std::string("printer") : part) + "_" +
          localTimeText(newest.startedAtMs, newest.utcOffsetMinutes).substr(0, 10) + ".pdf";
 }
 

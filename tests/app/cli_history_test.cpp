@@ -10,6 +10,7 @@
 #include "app/cli.h"
 #include "history/history_store.h"
 #include "history/records.h"
+#include "platform/settings.h"
 
 namespace tallowick::history::test {
 namespace {
@@ -157,6 +158,9 @@ TEST_F(History, AnExportHoldsTheSelectionAsOneRowPerRun) {
   EXPECT_NE(json.out.find("\"id\": 1,"), std::string::npos) << json.out.substr(0, 200);
 }
 
+constexpr const char* kReportNeeds =
+    "history report needs the id of a record, as the list shows it, or --serial NUMBER, not both";
+
 TEST_F(History, EveryUnusableEntryIsRefusedWithItsReason) {
   const struct {
     std::vector<std::string> args;
@@ -178,11 +182,15 @@ TEST_F(History, EveryUnusableEntryIsRefusedWithItsReason) {
       {{"history", "export"}, "history export needs --format csv, json or junit"},
       {{"history", "export", "--format", "xml"},
        "history export needs --format csv, json or junit"},
-      {{"history", "erase"}, "history needs list, show, export or stats, not 'erase'"},
+      {{"history", "erase"}, "history needs list, show, export, stats or report, not 'erase'"},
       {{"history", "stats", "--by", "week"}, "--by needs day, model or station, not 'week'"},
       {{"history", "stats", "--by"}, "option --by needs a value"},
       {{"history", "stats", "--format", "junit"}, "--format needs text, csv or json, not 'junit'"},
       {{"history", "stats", "--kind", "all"}, "--kind needs testrun or init, not 'all'"},
+      {{"history", "report", "3"}, "history report needs --output FILE.pdf"},
+      {{"history", "report", "--output", "r.pdf"}, kReportNeeds},
+      {{"history", "report", "3", "--serial", "A", "--output", "r.pdf"}, kReportNeeds},
+      {{"history", "report", "x1", "--output", "r.pdf"}, kReportNeeds},
   };
   const std::string before = readFile(file);
   for (const auto& c : cases) {
@@ -286,6 +294,52 @@ TEST_F(Workshop, TheFiguresAreCsvAndJsonForOtherPrograms) {
                           "\r\nstation,s2,step_failures,X-отчет,1\r\n"}) {
     EXPECT_NE(csv.out.find(row), std::string::npos) << row;
   }
+}
+
+// The report's text is read back by a PDF reader in the history's own tests; here, what the
+// command line does with what it is given.
+TEST_F(Workshop, AReportIsWrittenForARecordOrASerialNumber) {
+  const std::string report = (dir / "C.pdf").string();
+  const Ran printer = run({"history", "report", "--serial", "C", "--output", report});
+  ASSERT_EQ(printer.code, 0) << printer.err;
+  EXPECT_EQ(printer.err, "Готово: отчет сохранен в " + report + " (записей: 2).\n");
+  EXPECT_TRUE(readFile(report).starts_with("%PDF-1.4\n"));
+
+  // The workshop's name from the computer's settings, unless the command names one.
+  const auto settings = fileSettings(dir / "settings.json");
+  ASSERT_TRUE(settings->set(setting::kWorkshop, "W2"));
+  const auto subject = [&](const std::vector<std::string>& extra) {
+    std::vector<std::string> args{"history", "report", "1", "--history", file, "--output", report};
+    args.insert(args.end(), extra.begin(), extra.end());
+    std::ostringstream out, err;
+    EXPECT_EQ(runCli(args, out, err, {.settings = settings.get()}), 0) << err.str();
+    const std::string bytes = readFile(report);
+    const std::size_t at = bytes.find("/Subject ");
+    return at == std::string::npos ? std::string() : bytes.substr(at + 9, 14);
+  };
+  EXPECT_EQ(subject({}), "<FEFF00570032>");
+  EXPECT_EQ(subject({"--workshop", "W3"}), "<FEFF00570033>");
+
+  const std::string none = (dir / "none.pdf").string();
+  const struct {
+    std::vector<std::string> args;
+    int code;
+    std::string says;
+  } refused[] = {
+      {{"99", "--output", none}, 9, "the history holds no record 99"},
+      {{"--serial", "Z", "--output", none}, 9,
+       "the history holds no record of serial number Z"},
+      {{"1", "--output", (dir / "none" / "r.pdf").string()}, 8, "r.pdf"},
+  };
+  for (const auto& c : refused) {
+    std::vector<std::string> args{"history", "report"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Ran r = run(args);
+    EXPECT_EQ(r.code, c.code) << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(fs::exists(none));
+  EXPECT_FALSE(fs::exists(dir / "none"));
 }
 
 TEST(HistoryCli, AMissingRecordOrADamagedFileIsReportedAndNothingIsWritten) {
