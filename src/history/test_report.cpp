@@ -145,10 +145,10 @@ class Pages {
         } else {
           lines.push_back(line);
           line.clear();
-          if (c == U' ') return;  // a blank at a break is not carried over
         }
         lastBlank = std::string::npos;
         used = drawn.width(line, size);
+        if (c == U' ' && line.empty()) return;  // a blank at a break is not carried over
       }
       if (c == U' ') lastBlank = line.size();
       line += bytes;
