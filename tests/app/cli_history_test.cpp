@@ -187,7 +187,7 @@ TEST_F(History, EveryUnusableEntryIsRefusedWithItsReason) {
       {{"history", "stats", "--by"}, "option --by needs a value"},
       {{"history", "stats", "--format", "junit"}, "--format needs text, csv or json, not 'junit'"},
       {{"history", "stats", "--kind", "all"}, "--kind needs testrun or init, not 'all'"},
-      {{"history", "report", "3"}, "history report needs --output FILE.pdf"},
+      {{"history", "report", "3"}, "history report needs --output"},
       {{"history", "report", "--output", "r.pdf"}, kReportNeeds},
       {{"history", "report", "3", "--serial", "A", "--output", "r.pdf"}, kReportNeeds},
       {{"history", "report", "x1", "--output", "r.pdf"}, kReportNeeds},
