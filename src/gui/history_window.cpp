@@ -22,6 +22,9 @@
 #include "gui/form1.h"
 #include "gui/translation.h"
 #include "gui/widgets.h"
+#include "history/test_report.h"
+#include "platform/settings.h"
+#include "platform/wall_clock.h"
 #include "testrun/log_file.h"
 
 namespace tallowick::gui {
@@ -66,6 +69,7 @@ constexpr int kCellPadding = 12;
 
 // The column of the station, on a line.
 constexpr int kStationColumn = 1;
+constexpr const char* kReportFilter = Text::own("Документы PDF (*.pdf)|*.pdf");
 constexpr const char* kWaitingNote = Text::own("* — еще не на линии: ждет отправки со станции.");
 
 // The formats of FormatBox, in its order.
@@ -156,10 +160,13 @@ HistoryWindow::HistoryWindow(history::Journal& journal, DialogService& dialogs, 
   RecordList->setEditTriggers(QAbstractItemView::NoEditTriggers);
   RecordList->setWordWrap(false);
 
-  StatusLabel = place<QLabel>(this, "StatusLabel", 8, 442, 420, 46);
+  StatusLabel = place<QLabel>(this, "StatusLabel", 8, 442, 339, 46);
   StatusLabel->setWordWrap(true);
   StatusLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   StatusLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  ReportButton = place<QPushButton>(this, "ReportButton", 355, 442, 75, 25);
+  ReportButton->setText(qs(Text::tr("Отчет...")));
+  ReportButton->setToolTip(qs(Text::tr("Отчет об испытаниях выбранной записи в PDF")));
   LogButton = place<QPushButton>(this, "LogButton", 436, 442, 75, 25);
   LogButton->setText(qs(Text::tr("Журнал")));
   FormatBox = place<QComboBox>(this, "FormatBox", 520, 444, 85);
@@ -168,13 +175,15 @@ HistoryWindow::HistoryWindow(history::Journal& journal, DialogService& dialogs, 
   ExportButton->setText(qs(Text::tr("Экспорт...")));
   CloseButton = place<QPushButton>(this, "CloseButton", 697, 442, 75, 25);
   CloseButton->setText(qs(Text::tr("Закрыть")));
-  for (QPushButton* b : {ShowButton, FiguresButton, LogButton, ExportButton, CloseButton})
+  for (QPushButton* b :
+       {ShowButton, FiguresButton, ReportButton, LogButton, ExportButton, CloseButton})
     b->setAutoDefault(false);
 
   connect(ShowButton, &QPushButton::clicked, this, &HistoryWindow::ShowButtonClick);
   for (QLineEdit* e : {FromEdit, UntilEdit, SerialEdit})
     connect(e, &QLineEdit::returnPressed, this, &HistoryWindow::ShowButtonClick);
   connect(LogButton, &QPushButton::clicked, this, &HistoryWindow::LogButtonClick);
+  connect(ReportButton, &QPushButton::clicked, this, &HistoryWindow::ReportButtonClick);
   connect(FiguresButton, &QPushButton::clicked, this, &HistoryWindow::FiguresButtonClick);
   connect(ExportButton, &QPushButton::clicked, this, &HistoryWindow::ExportButtonClick);
   connect(CloseButton, &QPushButton::clicked, this, &QDialog::close);
@@ -432,6 +441,45 @@ void HistoryWindow::ExportButtonClick() {
                 .arg(exported.records)
                 .arg(QDir::toNativeSeparators(file)),
             false);
+}
+
+void HistoryWindow::ReportButtonClick() {
+  const int row = RecordList->currentRow();
+  if (row < 0) {
+    dialogs_.messageBox(this, qs(Text::tr("Выберите запись в списке.")));
+    return;
+  }
+  auto found = query_.find(RecordList->item(row, 0)->data(Qt::UserRole).toLongLong());
+  if (!found || !found.value()) {
+    dialogs_.messageBox(
+        this, found ? qs(Text::tr("Запись не найдена в истории.")) : shown(found.error().message));
+    return;
+  }
+  const history::Record& r = *found.value();
+  // The fonts before the name is asked: without them there is nothing to save.
+  const auto fonts = history::loadReportFonts(history::reportFontFolders());
+  if (const auto* missing = std::get_if<Failure>(&fonts)) {
+    dialogs_.messageBox(this, qs(missing->message));
+    return;
+  }
+  const QString filter = shown(kReportFilter);
+  const auto chosen = dialogs_.saveFileName(this, filter, qs(history::reportFileName(r)));
+  if (!chosen) return;
+  const QString file = withExtension(*chosen, filter);
+
+  history::ReportHeading heading;
+  const auto named = computerSettings()->get(setting::kWorkshop);
+  if (named && named.value()) heading.workshop = *named.value();
+  const platform::WallTime now = platform::wallTimeNow();
+  heading.madeAtMs = now.ms;
+  heading.utcOffsetMinutes = now.utcOffsetMinutes;
+  if (const auto failed = history::saveTestReport(QFile::encodeName(file).toStdString(), {r},
+                                                  heading, std::get<history::ReportFonts>(fonts))) {
+    setStatus(shown(failed->message), true);
+    dialogs_.messageBox(this, shown(failed->message));
+    return;
+  }
+  setStatus(qs(Text::tr("Отчет сохранен в файл %1")).arg(QDir::toNativeSeparators(file)), false);
 }
 
 }  // namespace tallowick::gui

@@ -65,6 +65,7 @@ class HistoryWindow final : public QDialog {
   void LogButtonClick();
   void ExportButtonClick();
   void FiguresButtonClick();
+  void ReportButtonClick();
 
  private:
   // The filter the fields describe; the message for a refused field.
@@ -90,6 +91,7 @@ class HistoryWindow final : public QDialog {
   QPushButton* FiguresButton = nullptr;
   QTableWidget* RecordList = nullptr;
   QLabel* StatusLabel = nullptr;
+  QPushButton* ReportButton = nullptr;
   QPushButton* LogButton = nullptr;
   QComboBox* FormatBox = nullptr;
   QPushButton* ExportButton = nullptr;

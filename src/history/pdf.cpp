@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "platform/own_text.h"
 #include "platform/utf8.h"
 
 namespace tallowick::pdf {
@@ -107,7 +108,7 @@ std::variant<Font, Failure> Font::read(std::string bytes, std::string name) {
   Reader file{all};
   const std::uint32_t version = file.u32(0);
   if (file.bad || (version != 0x00010000 && version != 0x74727565)) {
-    return Failure{"это не шрифт TrueType"};
+    return Failure{Text::tr("это не шрифт TrueType")};
   }
   const std::uint16_t count = file.u16(4);
   for (std::uint16_t i = 0; i < count; ++i) {
@@ -115,13 +116,13 @@ std::variant<Font, Failure> Font::read(std::string bytes, std::string name) {
     const std::uint32_t offset = file.u32(record + 8);
     const std::uint32_t length = file.u32(record + 12);
     if (file.bad || offset > all.size() || length > all.size() - offset) {
-      return Failure{"файл шрифта повреждён"};
+      return Failure{Text::tr("файл шрифта повреждён")};
     }
     font.tables_.emplace(std::string(all.substr(record, 4)), all.substr(offset, length));
   }
   for (const char* tag : {"head", "hhea", "maxp", "hmtx", "loca", "glyf", "cmap"}) {
     if (font.table(tag).empty()) {
-      return Failure{std::string("в шрифте нет таблицы ") + tag};
+      return Failure{withArgs(Text::tr("в шрифте нет таблицы %1"), {tag})};
     }
   }
   Reader head{font.table("head")};
@@ -143,7 +144,7 @@ std::variant<Font, Failure> Font::read(std::string bytes, std::string name) {
       os2.u16(0) >= 2 && os2.bytes.size() >= 90 ? os2.i16(88) : font.ascender_;
   if (head.bad || hhea.bad || maxp.bad || hmtx.bad || font.unitsPerEm_ == 0 ||
       font.advances_.empty()) {
-    return Failure{"файл шрифта повреждён"};
+    return Failure{Text::tr("файл шрифта повреждён")};
   }
 
   // The Unicode map: Windows' full map (format 12) or its basic one (format 4).
@@ -195,7 +196,7 @@ std::variant<Font, Failure> Font::read(std::string bytes, std::string name) {
       }
     }
   }
-  if (cmap.bad || font.glyphs_.empty()) return Failure{"в шрифте нет таблицы символов Юникода"};
+  if (cmap.bad || font.glyphs_.empty()) return Failure{Text::tr("в шрифте нет таблицы символов Юникода")};
   font.question_ = font.glyph(U'?');
   return font;
 }

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "history/exports.h"
+#include "platform/own_text.h"
 #include "platform/system.h"
 #include "platform/utf8.h"
 #include "platform/whole_file.h"
@@ -371,8 +372,8 @@ std::variant<ReportFonts, Failure> loadReportFonts(const std::vector<fs::path>& 
       std::string where;
       for (const fs::path& folder : folders)
         where += (where.empty() ? "" : ", ") + platform::pathText(folder);
-      return Failure{std::string("Не найден шрифт отчета ") + file +
-                     (where.empty() ? "." : " (искали в папках: " + where + ").")};
+      return Failure{withArgs(Text::tr("Не найден шрифт отчета %1 (искали в папках: %2)."),
+                              {file, where})};
     }
     std::ifstream in(*path, std::ios::binary);
     std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -380,8 +381,8 @@ std::variant<ReportFonts, Failure> loadReportFonts(const std::vector<fs::path>& 
     name = name.substr(0, name.find('.'));
     auto font = pdf::Font::read(std::move(bytes), name);
     if (auto* failure = std::get_if<Failure>(&font)) {
-      return Failure{"Шрифт отчета " + platform::pathText(*path) + " не читается: " +
-                     failure->message + "."};
+      return Failure{withArgs(Text::tr("Шрифт отчета %1 не читается: %2."),
+                              {platform::pathText(*path), failure->message})};
     }
     read.push_back(std::move(std::get<pdf::Font>(font)));
   }

@@ -29,6 +29,7 @@
 #include "gui/translation.h"
 #include "history/history_store.h"
 #include "initforms/memory_serial_store.h"
+#include "platform/settings.h"
 #include "testrun/log_file.h"
 #include "testrun/test_run.h"
 #include "window_testing.h"
@@ -590,6 +591,52 @@ class HistoryWindowTest : public QObject {
     QVERIFY(f.dialogs.boxes.isEmpty());
     QCOMPARE(status->text(), QStringLiteral("Выгрузка отменена."));
     QCOMPARE(contents(kept), before);
+  }
+
+  void aReportOfTheChosenRecordIsSavedAsAPdf() {
+    Fixture f;
+    {
+      history::Store store(f.historyFile().toStdString());
+      QVERIFY(store.append(listed(0, "Veltor FP-90T", "ЕД80000001", history::Outcome::Finished)));
+      QVERIFY(store.append(listed(60, "Veltor KM-15", "", history::Outcome::Aborted)));
+    }
+    // The workshop's name from the computer's settings.
+    const QString settings = f.dir.filePath("settings.json");
+    QVERIFY(tallowick::fileSettings(settings.toStdString())
+                ->set(tallowick::setting::kWorkshop, "W3")
+                .ok());
+    qputenv("TALLOWICK_SETTINGS", QFile::encodeName(settings));
+    HistoryWindow& w = f.openHistory();
+    auto* list = find<QTableWidget>(&w, "RecordList");
+    auto* status = find<QLabel>(&w, "StatusLabel");
+    list->setCurrentCell(-1, -1);
+    find<QPushButton>(&w, "ReportButton")->click();
+    QCOMPARE(f.dialogs.boxes.takeLast(), QStringLiteral("Выберите запись в списке."));
+
+    // The row of the FP-90T (the older record, listed second): the name offered is its
+    // number's and day's, the extension added to a name typed without it.
+    list->setCurrentCell(1, 0);
+    f.dialogs.saveAs = f.dir.filePath("отчет");
+    find<QPushButton>(&w, "ReportButton")->click();
+    qunsetenv("TALLOWICK_SETTINGS");
+    QVERIFY2(f.dialogs.boxes.isEmpty(), qPrintable(f.dialogs.boxes.join('|')));
+    QCOMPARE(f.dialogs.suggestions.takeLast(), QStringLiteral("REPORT_80000001_2026-12-07.pdf"));
+    QCOMPARE(f.dialogs.filters.takeLast(), QStringLiteral("Документы PDF (*.pdf)|*.pdf"));
+    const QString file = f.dir.filePath("отчет.pdf");
+    const QByteArray pdf = contents(file);
+    QVERIFY(pdf.startsWith("%PDF-1.4\n"));
+    QVERIFY(pdf.contains("/Subject <FEFF00570033>"));
+    QCOMPARE(status->text(),
+             QStringLiteral("Отчет сохранен в файл %1").arg(QDir::toNativeSeparators(file)));
+
+    // A file that cannot be written: said in a box and in the status, nothing written.
+    f.dialogs.saveAs = f.dir.filePath("no folder/r");
+    find<QPushButton>(&w, "ReportButton")->click();
+    QCOMPARE(f.dialogs.boxes.size(), 1);
+    const QString why = f.dialogs.boxes.takeFirst();
+    QVERIFY2(why.contains("r.pdf"), qPrintable(why));
+    QCOMPARE(status->text(), why);
+    QVERIFY(!QFile::exists(f.dir.filePath("no folder")));
   }
 
   void aDamagedHistoryIsReportedAndLeftAlone() {
