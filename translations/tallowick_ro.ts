@@ -2081,5 +2081,45 @@ După repornirea registratorului fiscal, inițializarea poate fi continuată.</t
         <source>Рисунки PNG (*.png)|*.png</source>
         <translation>Imagini PNG (*.png)|*.png</translation>
     </message>
+    <message>
+        <source>Документы PDF (*.pdf)|*.pdf</source>
+        <translation>Documente PDF (*.pdf)|*.pdf</translation>
+    </message>
+    <message>
+        <source>Отчет...</source>
+        <translation>Raport...</translation>
+    </message>
+    <message>
+        <source>Отчет об испытаниях выбранной записи в PDF</source>
+        <translation>Raportul de testare al înregistrării alese, în PDF</translation>
+    </message>
+    <message>
+        <source>Отчет сохранен в файл %1</source>
+        <translation>Raportul a fost salvat în fișierul %1</translation>
+    </message>
+    <message>
+        <source>это не шрифт TrueType</source>
+        <translation>nu este un font TrueType</translation>
+    </message>
+    <message>
+        <source>файл шрифта повреждён</source>
+        <translation>fișierul fontului este deteriorat</translation>
+    </message>
+    <message>
+        <source>в шрифте нет таблицы %1</source>
+        <translation>fontul nu are tabelul %1</translation>
+    </message>
+    <message>
+        <source>в шрифте нет таблицы символов Юникода</source>
+        <translation>fontul nu are tabelul de caractere Unicode</translation>
+    </message>
+    <message>
+        <source>Не найден шрифт отчета %1 (искали в папках: %2).</source>
+        <translation>Fontul raportului %1 nu a fost găsit (căutat în dosarele: %2).</translation>
+    </message>
+    <message>
+        <source>Шрифт отчета %1 не читается: %2.</source>
+        <translation>Fontul raportului %1 nu poate fi citit: %2.</translation>
+    </message>
 </context>
 </TS>

@@ -2081,5 +2081,45 @@
         <source>Рисунки PNG (*.png)|*.png</source>
         <translation>Зображення PNG (*.png)|*.png</translation>
     </message>
+    <message>
+        <source>Документы PDF (*.pdf)|*.pdf</source>
+        <translation>Документи PDF (*.pdf)|*.pdf</translation>
+    </message>
+    <message>
+        <source>Отчет...</source>
+        <translation>Звіт...</translation>
+    </message>
+    <message>
+        <source>Отчет об испытаниях выбранной записи в PDF</source>
+        <translation>Звіт про випробування вибраного запису в PDF</translation>
+    </message>
+    <message>
+        <source>Отчет сохранен в файл %1</source>
+        <translation>Звіт збережено у файл %1</translation>
+    </message>
+    <message>
+        <source>это не шрифт TrueType</source>
+        <translation>це не шрифт TrueType</translation>
+    </message>
+    <message>
+        <source>файл шрифта повреждён</source>
+        <translation>файл шрифту пошкоджено</translation>
+    </message>
+    <message>
+        <source>в шрифте нет таблицы %1</source>
+        <translation>у шрифті немає таблиці %1</translation>
+    </message>
+    <message>
+        <source>в шрифте нет таблицы символов Юникода</source>
+        <translation>у шрифті немає таблиці символів Юнікоду</translation>
+    </message>
+    <message>
+        <source>Не найден шрифт отчета %1 (искали в папках: %2).</source>
+        <translation>Не знайдено шрифт звіту %1 (шукали в папках: %2).</translation>
+    </message>
+    <message>
+        <source>Шрифт отчета %1 не читается: %2.</source>
+        <translation>Шрифт звіту %1 не читається: %2.</translation>
+    </message>
 </context>
 </TS>
