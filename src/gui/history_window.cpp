@@ -208,9 +208,10 @@ std::optional<Failure> HistoryWindow::readFilter(history::Filter& filter) const 
       .until = u8(UntilEdit->text().trimmed()),
       .model = u8(ModelBox->currentText().trimmed()),
       .serialPart = u8(SerialEdit->text().trimmed()),
-      .outcome = outcome > 0 ? std::string(history::outcomeKey(
-                                   kOutcomes[static_cast<std::size_t>(outcome - 1)]))
-                             : std::string(),
+      .outcome =
+          outcome > 0
+              ? std::string(history::outcomeKey(kOutcomes[static_cast<std::size_t>(outcome - 1)]))
+              : std::string(),
       .kind = {},
       .limit = {}};
   const auto read = history::readFilter(entries, history::DateForm::Workshop, kListLimit);

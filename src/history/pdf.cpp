@@ -66,8 +66,7 @@ std::uint32_t checksum(std::string_view table) {
 // A number as PDF writes it: at most two decimals, with a point whatever the locale.
 std::string num(double value) {
   char text[32];
-  const auto end =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2).ptr;
+  const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2).ptr;
   std::string out(text, end);
   while (out.find('.') != std::string::npos && (out.back() == '0' || out.back() == '.'))
     out.pop_back();
@@ -92,9 +91,8 @@ std::string utf16Hex(char32_t c) {
 // A text of the document's properties: UTF-16 with its byte-order mark.
 std::string textString(std::string_view utf8) {
   std::string out = "<FEFF";
-  forEachCharacter(utf8, [&](char32_t c, std::string_view) {
-    out += utf16Hex(c == kNotUtf8 ? U'\uFFFD' : c);
-  });
+  forEachCharacter(
+      utf8, [&](char32_t c, std::string_view) { out += utf16Hex(c == kNotUtf8 ? U'\uFFFD' : c); });
   return out + ">";
 }
 
@@ -140,8 +138,7 @@ std::variant<Font, Failure> Font::read(std::string bytes, std::string name) {
   for (std::uint16_t g = 0; g < std::min(metrics, font.glyphCount_); ++g)
     font.advances_.push_back(hmtx.u16(std::size_t{g} * 4));
   Reader os2{font.table("OS/2")};
-  font.capHeight_ =
-      os2.u16(0) >= 2 && os2.bytes.size() >= 90 ? os2.i16(88) : font.ascender_;
+  font.capHeight_ = os2.u16(0) >= 2 && os2.bytes.size() >= 90 ? os2.i16(88) : font.ascender_;
   if (head.bad || hhea.bad || maxp.bad || hmtx.bad || font.unitsPerEm_ == 0 ||
       font.advances_.empty()) {
     return Failure{Text::tr("файл шрифта повреждён")};
@@ -196,7 +193,8 @@ std::variant<Font, Failure> Font::read(std::string bytes, std::string name) {
       }
     }
   }
-  if (cmap.bad || font.glyphs_.empty()) return Failure{Text::tr("в шрифте нет таблицы символов Юникода")};
+  if (cmap.bad || font.glyphs_.empty())
+    return Failure{Text::tr("в шрифте нет таблицы символов Юникода")};
   font.question_ = font.glyph(U'?');
   return font;
 }
@@ -356,8 +354,8 @@ void Document::line(double x1, double y1, double x2, double y2, double width, do
 
 void Document::fill(double x, double y, double w, double h, double r, double g, double b) {
   if (pages_.empty()) newPage();
-  pages_[current_] += num(r) + " " + num(g) + " " + num(b) + " rg " + num(x) + " " + num(y) +
-                      " " + num(w) + " " + num(h) + " re f 0 g\n";
+  pages_[current_] += num(r) + " " + num(g) + " " + num(b) + " rg " + num(x) + " " + num(y) + " " +
+                      num(w) + " " + num(h) + " re f 0 g\n";
 }
 
 std::string Document::bytes(const Info& info) const {
@@ -394,12 +392,12 @@ std::string Document::bytes(const Info& info) const {
     const Font& font = *fonts_[f];
     const std::size_t n = firstFont + 5 * f;
     // A subset's name starts with six capitals of its own.
-    const std::string name = "TALWK" + std::string(1, static_cast<char>('A' + f % 26)) + "+" +
-                             font.name();
+    const std::string name =
+        "TALWK" + std::string(1, static_cast<char>('A' + f % 26)) + "+" + font.name();
     resources += " /F" + std::to_string(f) + " " + ref(n);
     object("<< /Type /Font /Subtype /Type0 /BaseFont /" + name +
-           " /Encoding /Identity-H /DescendantFonts [" + ref(n + 1) + "] /ToUnicode " +
-           ref(n + 4) + " >>");
+           " /Encoding /Identity-H /DescendantFonts [" + ref(n + 1) + "] /ToUnicode " + ref(n + 4) +
+           " >>");
     std::string widths;
     std::optional<std::uint16_t> previous;
     for (const auto& [g, c] : used_[f]) {
@@ -417,9 +415,9 @@ std::string Document::bytes(const Info& info) const {
            " /FontDescriptor " +
            ref(n + 2) + " /CIDToGIDMap /Identity /W [" + widths + "] >>");
     object("<< /Type /FontDescriptor /FontName /" + name + " /Flags 32 /FontBBox " +
-           font.boundingBox() + " /ItalicAngle 0 /Ascent " + num(font.ascent()) +
-           " /Descent " + num(font.descent()) + " /CapHeight " + num(font.capHeight()) +
-           " /StemV 80 /FontFile2 " + ref(n + 3) + " >>");
+           font.boundingBox() + " /ItalicAngle 0 /Ascent " + num(font.ascent()) + " /Descent " +
+           num(font.descent()) + " /CapHeight " + num(font.capHeight()) + " /StemV 80 /FontFile2 " +
+           ref(n + 3) + " >>");
     std::set<std::uint16_t> glyphs;
     for (const auto& [g, c] : used_[f])
       glyphs.insert(g);
@@ -439,16 +437,14 @@ std::string Document::bytes(const Info& info) const {
         chunk += "<" + hex4(it->first) + "> <" + utf16Hex(it->second) + ">\n";
       cmap += std::to_string(entries) + " beginbfchar\n" + chunk + "endbfchar\n";
     }
-    cmap +=
-        "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend";
+    cmap += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend";
     object(stream("", cmap));
   }
   resources += " >> >>";
 
   for (std::size_t p = 0; p < pages; ++p) {
-    object("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + num(kA4Width) + " " +
-           num(kA4Height) + "] /Resources " + resources + " /Contents " +
-           ref(firstPage + 2 * p + 1) + " >>");
+    object("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + num(kA4Width) + " " + num(kA4Height) +
+           "] /Resources " + resources + " /Contents " + ref(firstPage + 2 * p + 1) + " >>");
     object(stream("", p < pages_.size() ? pages_[p] : std::string()));
   }
 

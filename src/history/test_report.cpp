@@ -269,8 +269,7 @@ class Pages {
 };
 
 // The printer as its records tell it: each value from the newest record that has it.
-std::vector<std::pair<std::string, std::string>> printerFields(
-    const std::vector<Record>& records) {
+std::vector<std::pair<std::string, std::string>> printerFields(const std::vector<Record>& records) {
   const auto newest = [&](std::string Record::*field) {
     for (auto r = records.rbegin(); r != records.rend(); ++r)
       if (!((*r).*field).empty()) return (*r).*field;
@@ -305,8 +304,8 @@ std::vector<std::string> errors(const Record& r) {
   std::vector<std::string> out;
   for (const StepReport& s : r.steps) {
     if (s.result == StepResult::Success) continue;
-    std::string line = "«" + s.title + "»: " + resultWords(s.result) + ", команда " +
-                       commandHex(s.command);
+    std::string line =
+        "«" + s.title + "»: " + resultWords(s.result) + ", команда " + commandHex(s.command);
     if (!s.code.empty()) line += ", код " + s.code;
     if (!s.message.empty()) line += ". " + s.message;
     out.push_back(line);
@@ -336,9 +335,9 @@ void recordBody(Pages& pages, const Record& r) {
 }
 
 std::string recordTitle(const Record& r, std::size_t index, std::size_t count) {
-  std::string title = count > 1 ? "Запись " + std::to_string(index + 1) + " из " +
-                                       std::to_string(count) + ": "
-                                 : std::string();
+  std::string title =
+      count > 1 ? "Запись " + std::to_string(index + 1) + " из " + std::to_string(count) + ": "
+                : std::string();
   title += kindWords(r.kind) + ", " + workshopTime(r.startedAtMs, r.utcOffsetMinutes);
   return title;
 }
@@ -372,8 +371,8 @@ std::variant<ReportFonts, Failure> loadReportFonts(const std::vector<fs::path>& 
       std::string where;
       for (const fs::path& folder : folders)
         where += (where.empty() ? "" : ", ") + platform::pathText(folder);
-      return Failure{withArgs(Text::tr("Не найден шрифт отчета %1 (искали в папках: %2)."),
-                              {file, where})};
+      return Failure{
+          withArgs(Text::tr("Не найден шрифт отчета %1 (искали в папках: %2)."), {file, where})};
     }
     std::ifstream in(*path, std::ios::binary);
     std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -442,8 +441,8 @@ std::string testReport(const std::vector<Record>& records, const ReportHeading& 
                         workshopTime(r.startedAtMs, r.utcOffsetMinutes), r.station,
                         outcomeWords(r.outcome), std::to_string(r.errorCount)});
       }
-      pages.table({24, 100, 110, 90, 121, 50},
-                  {"№", "Вид", "Начало", "Станция", "Итог", "Ошибок"}, rows);
+      pages.table({24, 100, 110, 90, 121, 50}, {"№", "Вид", "Начало", "Станция", "Итог", "Ошибок"},
+                  rows);
     }
   }
 
@@ -460,20 +459,19 @@ std::string testReport(const std::vector<Record>& records, const ReportHeading& 
   for (std::size_t i = 0; i < records.size(); ++i) {
     const Record& r = records[i];
     pages.newPage();
-    pages.heading("Приложение " + std::to_string(i + 1) + ". Журнал: " +
-                      recordTitle(r, i, records.size()),
-                  12);
+    pages.heading(
+        "Приложение " + std::to_string(i + 1) + ". Журнал: " + recordTitle(r, i, records.size()),
+        12);
     if (r.log.empty()) pages.paragraph("Журнал пуст.", kRegular, 10, kLeft, kWidth, 13);
     pages.log(r.log);
   }
 
   // Each page's header and footer, now that the pages are counted.
-  const std::string made = "Отчет составлен " + workshopTime(heading.madeAtMs,
-                                                              heading.utcOffsetMinutes);
-  const std::string what = records.empty() ? std::string()
-                           : serial.empty()
-                               ? fields[0].second
-                               : "Заводской номер " + serial;
+  const std::string made =
+      "Отчет составлен " + workshopTime(heading.madeAtMs, heading.utcOffsetMinutes);
+  const std::string what = records.empty()  ? std::string()
+                           : serial.empty() ? fields[0].second
+                                            : "Заводской номер " + serial;
   for (std::size_t p = 0; p < document.pages(); ++p) {
     document.setPage(p);
     const pdf::Font& regular = fonts.regular;
@@ -494,10 +492,10 @@ std::string testReport(const std::vector<Record>& records, const ReportHeading& 
   std::string stamp;
   for (const char c : created)
     if (c >= '0' && c <= '9') stamp += c;
-  return document.bytes({.title = "Отчет об испытаниях регистратора" +
-                                  (what.empty() ? std::string() : ": " + what),
-                         .subject = heading.workshop,
-                         .created = stamp});
+  return document.bytes(
+      {.title = "Отчет об испытаниях регистратора" + (what.empty() ? std::string() : ": " + what),
+       .subject = heading.workshop,
+       .created = stamp});
 }
 
 std::optional<Failure> saveTestReport(const std::string& path, const std::vector<Record>& records,

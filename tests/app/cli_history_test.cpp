@@ -327,8 +327,7 @@ TEST_F(Workshop, AReportIsWrittenForARecordOrASerialNumber) {
     std::string says;
   } refused[] = {
       {{"99", "--output", none}, 9, "the history holds no record 99"},
-      {{"--serial", "Z", "--output", none}, 9,
-       "the history holds no record of serial number Z"},
+      {{"--serial", "Z", "--output", none}, 9, "the history holds no record of serial number Z"},
       {{"1", "--output", (dir / "none" / "r.pdf").string()}, 8, "r.pdf"},
   };
   for (const auto& c : refused) {
