@@ -159,7 +159,11 @@ std::variant<Font, Failure> Font::read(std::string bytes, std::string name) {
       if (format == 4 && basic == 0) basic = offset;
     }
   }
+  // A damaged map may claim every character many times over: reading stops at the number a
+  // font could hold at most.
+  std::uint32_t budget = 0x110000;
   const auto map = [&](std::uint32_t c, std::uint32_t g) {
+    if (budget > 0) --budget;
     if (g != 0 && g < font.glyphCount_ && c <= 0x10FFFF) font.glyphs_.emplace(c, g);
   };
   if (full != 0) {
@@ -169,7 +173,7 @@ std::variant<Font, Failure> Font::read(std::string bytes, std::string name) {
       const std::uint32_t first = cmap.u32(at);
       const std::uint32_t last = std::min<std::uint32_t>(cmap.u32(at + 4), 0x10FFFF);
       const std::uint32_t glyph = cmap.u32(at + 8);
-      for (std::uint32_t c = first; c <= last && c - first < 0x10000; ++c)
+      for (std::uint32_t c = first; c <= last && c - first < 0x10000 && budget > 0; ++c)
         map(c, glyph + (c - first));
     }
   } else if (basic != 0) {
@@ -183,7 +187,7 @@ std::variant<Font, Failure> Font::read(std::string bytes, std::string name) {
       const std::uint16_t first = cmap.u16(starts + 2 * s);
       const std::uint16_t delta = cmap.u16(deltas + 2 * s);
       const std::uint16_t range = cmap.u16(ranges + 2 * s);
-      for (std::uint32_t c = first; c <= last && c != 0xFFFF; ++c) {
+      for (std::uint32_t c = first; c <= last && c != 0xFFFF && budget > 0; ++c) {
         std::uint32_t g = c;
         if (range != 0) {
           g = cmap.u16(ranges + 2 * s + range + 2 * (c - first));
