@@ -119,7 +119,7 @@ std::variant<Font, Failure> Font::read(std::string bytes, std::string name) {
     font.tables_.emplace(std::string(all.substr(record, 4)), all.substr(offset, length));
   }
   for (const char* tag : {"head", "hhea", "maxp", "hmtx", "loca", "glyf", "cmap"}) {
-    if (font.table(tag).empty()) {
+    if (!font.tables_.contains(tag)) {
       return Failure{withArgs(Text::tr("в шрифте нет таблицы %1"), {tag})};
     }
   }
