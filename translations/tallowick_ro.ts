@@ -2094,10 +2094,6 @@ După repornirea registratorului fiscal, inițializarea poate fi continuată.</t
         <translation>Raportul de testare al înregistrării alese, în PDF</translation>
     </message>
     <message>
-        <source>Отчет сохранен в файл %1</source>
-        <translation>Raportul a fost salvat în fișierul %1</translation>
-    </message>
-    <message>
         <source>это не шрифт TrueType</source>
         <translation>nu este un font TrueType</translation>
     </message>
@@ -2120,6 +2116,14 @@ După repornirea registratorului fiscal, inițializarea poate fi continuată.</t
     <message>
         <source>Шрифт отчета %1 не читается: %2.</source>
         <translation>Fontul raportului %1 nu poate fi citit: %2.</translation>
+    </message>
+    <message>
+        <source>Записей заводского номера %1 в истории: %2. Включить в отчет все?</source>
+        <translation>Înregistrări ale numărului de fabricație %1 în istoric: %2. Le includeți pe toate în raport?</translation>
+    </message>
+    <message>
+        <source>Отчет сохранен в файл %1 (записей: %2)</source>
+        <translation>Raportul a fost salvat în fișierul %1 (înregistrări: %2)</translation>
     </message>
 </context>
 </TS>

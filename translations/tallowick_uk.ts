@@ -2094,10 +2094,6 @@
         <translation>Звіт про випробування вибраного запису в PDF</translation>
     </message>
     <message>
-        <source>Отчет сохранен в файл %1</source>
-        <translation>Звіт збережено у файл %1</translation>
-    </message>
-    <message>
         <source>это не шрифт TrueType</source>
         <translation>це не шрифт TrueType</translation>
     </message>
@@ -2120,6 +2116,14 @@
     <message>
         <source>Шрифт отчета %1 не читается: %2.</source>
         <translation>Шрифт звіту %1 не читається: %2.</translation>
+    </message>
+    <message>
+        <source>Записей заводского номера %1 в истории: %2. Включить в отчет все?</source>
+        <translation>Записів заводського номера %1 в історії: %2. Включити у звіт усі?</translation>
+    </message>
+    <message>
+        <source>Отчет сохранен в файл %1 (записей: %2)</source>
+        <translation>Звіт збережено у файл %1 (записів: %2)</translation>
     </message>
 </context>
 </TS>

@@ -456,7 +456,22 @@ void HistoryWindow::ReportButtonClick() {
         this, found ? qs(Text::tr("Запись не найдена в истории.")) : shown(found.error().message));
     return;
   }
-  const history::Record& r = *found.value();
+  // The chosen record, or every record of its printer, oldest first, when the user wants them.
+  std::vector<history::Record> records{*found.value()};
+  if (const std::string& serial = records.front().serialNumber; !serial.empty()) {
+    history::Filter same;
+    same.serialNumber = serial;
+    same.limit = 0;
+    auto all = query_.list(same);
+    if (all && all.value().size() > 1 &&
+        dialogs_.question(this, qs(Text::tr("Записей заводского номера %1 в истории: %2. "
+                                            "Включить в отчет все?"))
+                                    .arg(qs(serial))
+                                    .arg(all.value().size()))) {
+      records.assign(all.value().rbegin(), all.value().rend());
+    }
+  }
+  const history::Record& r = records.back();
   // The fonts before the name is asked: without them there is nothing to save.
   const auto fonts = history::loadReportFonts(history::reportFontFolders());
   if (const auto* missing = std::get_if<Failure>(&fonts)) {
@@ -474,13 +489,16 @@ void HistoryWindow::ReportButtonClick() {
   const platform::WallTime now = platform::wallTimeNow();
   heading.madeAtMs = now.ms;
   heading.utcOffsetMinutes = now.utcOffsetMinutes;
-  if (const auto failed = history::saveTestReport(QFile::encodeName(file).toStdString(), {r},
+  if (const auto failed = history::saveTestReport(QFile::encodeName(file).toStdString(), records,
                                                   heading, std::get<history::ReportFonts>(fonts))) {
     setStatus(shown(failed->message), true);
     dialogs_.messageBox(this, shown(failed->message));
     return;
   }
-  setStatus(qs(Text::tr("Отчет сохранен в файл %1")).arg(QDir::toNativeSeparators(file)), false);
+  setStatus(qs(Text::tr("Отчет сохранен в файл %1 (записей: %2)"))
+                .arg(QDir::toNativeSeparators(file))
+                .arg(records.size()),
+            false);
 }
 
 }  // namespace tallowick::gui

@@ -599,6 +599,7 @@ class HistoryWindowTest : public QObject {
       history::Store store(f.historyFile().toStdString());
       QVERIFY(store.append(listed(0, "Veltor FP-90T", "ЕД80000001", history::Outcome::Finished)));
       QVERIFY(store.append(listed(60, "Veltor KM-15", "", history::Outcome::Aborted)));
+      QVERIFY(store.append(listed(120, "Veltor FP-90T", "ЕД80000001", history::Outcome::Aborted)));
     }
     // The workshop's name from the computer's settings.
     const QString settings = f.dir.filePath("settings.json");
@@ -613,21 +614,38 @@ class HistoryWindowTest : public QObject {
     find<QPushButton>(&w, "ReportButton")->click();
     QCOMPARE(f.dialogs.boxes.takeLast(), QStringLiteral("Выберите запись в списке."));
 
-    // The row of the FP-90T (the older record, listed second): the name offered is its
-    // number's and day's, the extension added to a name typed without it.
-    list->setCurrentCell(1, 0);
+    // The oldest row, of the FP-90T tested twice: asked whether both of its records go in
+    // ("Нет": the chosen one alone); the name offered is its number's and day's, the
+    // extension added to a name typed without it.
+    list->setCurrentCell(2, 0);
+    f.dialogs.answer = false;
     f.dialogs.saveAs = f.dir.filePath("отчет");
     find<QPushButton>(&w, "ReportButton")->click();
-    qunsetenv("TALLOWICK_SETTINGS");
     QVERIFY2(f.dialogs.boxes.isEmpty(), qPrintable(f.dialogs.boxes.join('|')));
+    QCOMPARE(f.dialogs.questions.takeLast(),
+             QStringLiteral("Записей заводского номера ЕД80000001 в истории: 2. "
+                            "Включить в отчет все?"));
     QCOMPARE(f.dialogs.suggestions.takeLast(), QStringLiteral("REPORT_80000001_2026-12-07.pdf"));
     QCOMPARE(f.dialogs.filters.takeLast(), QStringLiteral("Документы PDF (*.pdf)|*.pdf"));
     const QString file = f.dir.filePath("отчет.pdf");
     const QByteArray pdf = contents(file);
     QVERIFY(pdf.startsWith("%PDF-1.4\n"));
     QVERIFY(pdf.contains("/Subject <FEFF00570033>"));
-    QCOMPARE(status->text(),
-             QStringLiteral("Отчет сохранен в файл %1").arg(QDir::toNativeSeparators(file)));
+    QCOMPARE(status->text(), QStringLiteral("Отчет сохранен в файл %1 (записей: 1)")
+                                 .arg(QDir::toNativeSeparators(file)));
+    // "Да": both, named after the newest.
+    f.dialogs.answer = true;
+    find<QPushButton>(&w, "ReportButton")->click();
+    qunsetenv("TALLOWICK_SETTINGS");
+    QVERIFY2(f.dialogs.boxes.isEmpty(), qPrintable(f.dialogs.boxes.join('|')));
+    QCOMPARE(status->text(), QStringLiteral("Отчет сохранен в файл %1 (записей: 2)")
+                                 .arg(QDir::toNativeSeparators(file)));
+    // The row without a serial number: nothing to ask.
+    list->setCurrentCell(1, 0);
+    find<QPushButton>(&w, "ReportButton")->click();
+    QCOMPARE(f.dialogs.questions.size(), 1);
+    QCOMPARE(f.dialogs.suggestions.takeLast(),
+             QStringLiteral("REPORT_Veltor_KM-15_2026-12-07.pdf"));
 
     // A file that cannot be written: said in a box and in the status, nothing written.
     f.dialogs.saveAs = f.dir.filePath("no folder/r");
