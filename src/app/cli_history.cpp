@@ -484,7 +484,7 @@ int ReportVerb::run(const std::vector<std::string>& args, std::ostream&, std::os
     history::Filter filter;
     filter.serialNumber = number;
     filter.limit = 0;
-    auto found = history.query().list(filter);
+    auto found = history.query().list(filter, history::Detail::Full);
     if (!found) return storeError(err, found.error());
     records.assign(found.value().rbegin(), found.value().rend());
     if (records.empty()) {
@@ -515,8 +515,8 @@ int ReportVerb::run(const std::vector<std::string>& args, std::ostream&, std::os
   heading.madeAtMs = now.ms;
   heading.utcOffsetMinutes = now.utcOffsetMinutes;
   const std::string output = o.get(outputFile);
-  if (auto failed =
-          history::saveTestReport(output, records, heading, std::get<history::ReportFonts>(fonts))) {
+  if (auto failed = history::saveTestReport(output, records, heading,
+                                            std::get<history::ReportFonts>(fonts))) {
     err << "tallowick-cli: " << failed->message << "\n";
     return kExitFileNotSaved;
   }
@@ -527,14 +527,17 @@ int ReportVerb::run(const std::vector<std::string>& args, std::ostream&, std::os
 class HistoryCommand final : public Command {
  public:
   HistoryCommand()
-      : Command({"history"}, "",
-                "The record of every test run and initialisation, newest first, chosen by "
-                "the options below: listed, one shown with its steps and its log, "
-                "exported to a file or standard output, or counted: the printers tested, "
-                "how many passed on the first try and in the end, the failures by step, "
-                "the runs' durations and the initialisations; or a printer's test report as a PDF.") {}
+      : Command(
+            {"history"}, "",
+            "The record of every test run and initialisation, newest first, chosen by "
+            "the options below: listed, one shown with its steps and its log, "
+            "exported to a file or standard output, or counted: the printers tested, "
+            "how many passed on the first try and in the end, the failures by step, "
+            "the runs' durations and the initialisations; or a printer's test report as a PDF.") {}
 
-  std::vector<const Command*> forms() const override { return {&list_, &show_, &export_, &stats_, &report_}; }
+  std::vector<const Command*> forms() const override {
+    return {&list_, &show_, &export_, &stats_, &report_};
+  }
 
   int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
           const CliContext& context) const override {
@@ -543,8 +546,7 @@ class HistoryCommand final : public Command {
 
  private:
   // The words that call the forms, in their order.
-  static constexpr std::string_view kVerbs[] = {"list", "show", "export", "stats",
-                                                "report"};
+  static constexpr std::string_view kVerbs[] = {"list", "show", "export", "stats", "report"};
   ListVerb list_;
   ShowVerb show_;
   ExportVerb export_;
