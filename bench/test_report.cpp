@@ -11,11 +11,9 @@
 //   removed afterwards)
 #include <stdlib.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
 #include <variant>
@@ -33,8 +31,7 @@ namespace fs = std::filesystem;
 using tallowick::Failure;
 using tallowick::StepReport;
 using tallowick::StepResult;
-using tallowick::bench::figuresOf;
-using tallowick::bench::msSince;
+using tallowick::bench::timed;
 using tallowick::history::Kind;
 using tallowick::history::loadReportFonts;
 using tallowick::history::Outcome;
@@ -46,7 +43,6 @@ using tallowick::history::saveTestReport;
 using tallowick::history::Store;
 using tallowick::history::testReport;
 using Times = tallowick::bench::Figures;
-using Steady = std::chrono::steady_clock;
 
 constexpr const char* kSerial = "ЕД80010512";
 constexpr const char* kWorkshop = "Мастерская «Касса»";
@@ -205,17 +201,6 @@ Record initialisation() {
   r.log = {"Начало инициализации регистратора.", "Шаг 2. Заводской номер установлен! ",
            "Конец инициализации регистратора."};
   return r;
-}
-
-// Something done `times` times, in milliseconds; fails the benchmark when it fails.
-Times timed(int times, const std::function<bool()>& body) {
-  std::vector<double> samples;
-  for (int i = 0; i < times; ++i) {
-    const auto start = Steady::now();
-    if (!body()) std::exit(1);
-    samples.push_back(msSince(start));
-  }
-  return figuresOf(samples);
 }
 
 std::string bytesOf(const fs::path& file) {
