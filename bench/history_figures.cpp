@@ -14,10 +14,8 @@
 //   afterwards; a FOLDER that holds the history already is used as it is, and kept)
 #include <stdlib.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,7 +31,7 @@ namespace fs = std::filesystem;
 using tallowick::StepReport;
 using tallowick::StepResult;
 using tallowick::bench::figuresOf;
-using tallowick::bench::msSince;
+using tallowick::bench::timed;
 using tallowick::history::countFigures;
 using tallowick::history::FiguresReport;
 using tallowick::history::Grouping;
@@ -43,7 +41,6 @@ using tallowick::history::Record;
 using tallowick::history::RunFacts;
 using tallowick::history::Store;
 using Times = tallowick::bench::Figures;
-using Steady = std::chrono::steady_clock;
 
 constexpr const char* kFailingSteps[] = {"Установка времени", "X-отчет",       "Служебный чек",
                                          "Чек продажи",       "Чек возврата",  "Контрольная лента",
@@ -71,17 +68,6 @@ Record lineRecord(int n, int logLines) {
     step.code = "0103";
   }
   return r;
-}
-
-// Something done `times` times, in milliseconds; fails the benchmark when it fails.
-Times timed(int times, const std::function<bool()>& body) {
-  std::vector<double> samples;
-  for (int i = 0; i < times; ++i) {
-    const auto start = Steady::now();
-    if (!body()) std::exit(1);
-    samples.push_back(msSince(start));
-  }
-  return figuresOf(samples);
 }
 
 void row(const std::string& what, const Times& f) {

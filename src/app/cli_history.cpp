@@ -484,7 +484,7 @@ int ReportVerb::run(const std::vector<std::string>& args, std::ostream&, std::os
     history::Filter filter;
     filter.serialNumber = number;
     filter.limit = 0;
-    auto found = history.query().list(filter);
+    auto found = history.query().list(filter, history::Detail::Full);
     if (!found) return storeError(err, found.error());
     records.assign(found.value().rbegin(), found.value().rend());
     if (records.empty()) {

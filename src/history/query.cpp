@@ -164,9 +164,9 @@ bool Query::written() const {
   return store_ && std::filesystem::exists(store_->file(), ec);
 }
 
-StoreResult<std::vector<Record>> Query::list(const Filter& filter) {
-  if (auto remote = fromLine(filter, Detail::Summary)) return std::move(*remote);
-  return fromStation(filter, Detail::Summary);
+StoreResult<std::vector<Record>> Query::list(const Filter& filter, Detail detail) {
+  if (auto remote = fromLine(filter, detail)) return std::move(*remote);
+  return fromStation(filter, detail);
 }
 
 StoreResult<std::vector<RunFacts>> Query::facts(const Filter& filter) {

@@ -82,7 +82,9 @@ class Query {
   // the station's own history is read, and note() says so.
   Query(Store* store, std::string unavailable, LineHistory* line = nullptr);
 
-  StoreResult<std::vector<Record>> list(const Filter& filter);
+  // The records the filter selects, newest first: for a list without their logs and steps,
+  // or whole.
+  StoreResult<std::vector<Record>> list(const Filter& filter, Detail detail = Detail::Summary);
   // What the figures need of the records the filter selects: with a limit the newest by
   // their start, in any order.
   StoreResult<std::vector<RunFacts>> facts(const Filter& filter);

@@ -341,6 +341,31 @@ TEST_F(Workshop, AReportIsWrittenForARecordOrASerialNumber) {
   EXPECT_FALSE(fs::exists(dir / "none"));
 }
 
+// A printer's report draws each record whole, as the report of that one record does: its
+// steps and every line of its log (here several pages of it), not only what a list shows.
+TEST_F(HistoryFile, APrintersReportHoldsItsRecordsWhole) {
+  Record r = sampleRecord(0);
+  for (int line = 0; line < 300; ++line)
+    r.log.push_back("Служебный чек - успешно " + std::to_string(line));
+  fill({r});
+  const auto pages = [&](const std::vector<std::string>& chosen) {
+    const std::string report = (dir / "r.pdf").string();
+    std::vector<std::string> args{"history", "report"};
+    args.insert(args.end(), chosen.begin(), chosen.end());
+    args.insert(args.end(), {"--output", report});
+    const Ran ran = run(args);
+    EXPECT_EQ(ran.code, 0) << ran.err;
+    const std::string bytes = readFile(report);
+    int n = 0;
+    for (std::size_t at = 0; (at = bytes.find("/Type /Page ", at)) != std::string::npos; ++at)
+      ++n;
+    return n;
+  };
+  const int record = pages({"1"});
+  EXPECT_GE(record, 4);
+  EXPECT_EQ(pages({"--serial", r.serialNumber}), record);
+}
+
 TEST(HistoryCli, AMissingRecordOrADamagedFileIsReportedAndNothingIsWritten) {
   TempDir dir;
   const std::string missing = (dir / "none.sqlite3").string();
