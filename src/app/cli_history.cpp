@@ -481,12 +481,9 @@ int ReportVerb::run(const std::vector<std::string>& args, std::ostream&, std::os
     }
     records.push_back(*record.value());
   } else {
-    history::Filter filter;
-    filter.serialNumber = number;
-    filter.limit = 0;
-    auto found = history.query().list(filter, history::Detail::Full);
+    auto found = history::printerRecords(history.query(), number);
     if (!found) return storeError(err, found.error());
-    records.assign(found.value().rbegin(), found.value().rend());
+    records = std::move(found).value();
     if (records.empty()) {
       err << "tallowick-cli: the history holds no record of serial number " << number << "\n";
       return kExitHistoryUnreadable;

@@ -459,16 +459,13 @@ void HistoryWindow::ReportButtonClick() {
   // The chosen record, or every record of its printer, oldest first, when the user wants them.
   std::vector<history::Record> records{*found.value()};
   if (const std::string& serial = records.front().serialNumber; !serial.empty()) {
-    history::Filter same;
-    same.serialNumber = serial;
-    same.limit = 0;
-    auto all = query_.list(same);
+    auto all = history::printerRecords(query_, serial);
     if (all && all.value().size() > 1 &&
         dialogs_.question(this, qs(Text::tr("Записей заводского номера %1 в истории: %2. "
                                             "Включить в отчет все?"))
                                     .arg(qs(serial))
                                     .arg(all.value().size()))) {
-      records.assign(all.value().rbegin(), all.value().rend());
+      records = std::move(all).value();
     }
   }
   const history::Record& r = records.back();

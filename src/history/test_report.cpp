@@ -498,6 +498,15 @@ std::string testReport(const std::vector<Record>& records, const ReportHeading& 
        .created = stamp});
 }
 
+StoreResult<std::vector<Record>> printerRecords(Query& query, const std::string& serialNumber) {
+  Filter filter;
+  filter.serialNumber = serialNumber;
+  filter.limit = 0;
+  auto found = query.list(filter, Detail::Full);
+  if (!found) return found.error();
+  return std::vector<Record>(found.value().rbegin(), found.value().rend());
+}
+
 std::optional<Failure> saveTestReport(const std::string& path, const std::vector<Record>& records,
                                       const ReportHeading& heading, const ReportFonts& fonts) {
   return writeWholeFile(path, testReport(records, heading, fonts));

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "history/pdf.h"
+#include "history/query.h"
 #include "history/record.h"
 #include "platform/failure.h"
 
@@ -46,6 +47,10 @@ struct ReportHeading {
 // of a printer's report has the same serial number.
 std::string testReport(const std::vector<Record>& records, const ReportHeading& heading,
                        const ReportFonts& fonts);
+
+// Every record of a serial number, whole (with its steps and log), oldest first: what a
+// printer's report holds.
+StoreResult<std::vector<Record>> printerRecords(Query& query, const std::string& serialNumber);
 
 // The report saved whole or not at all; the sentence that says why not.
 std::optional<Failure> saveTestReport(const std::string& path, const std::vector<Record>& records,
