@@ -214,20 +214,24 @@ class Pages {
     down(height + 6);
   }
 
-  // A table: a grey head row, then rows whose cells wrap in their columns.
+  // A table: a grey head row, then rows whose cells wrap in their columns; a page that the
+  // table goes on to begins with the head row again.
   void table(const std::vector<double>& widths, const std::vector<std::string>& head,
              const std::vector<std::vector<std::string>>& rows) {
     constexpr double kSize = 9;
     constexpr double kLeading = 11.5;
-    const auto row = [&](const std::vector<std::string>& cells, FontIndex f, bool shaded) {
+    // Each cell's lines, and the row's height.
+    const auto laid = [&](const std::vector<std::string>& cells, FontIndex f) {
       std::vector<std::vector<std::string>> wrapped;
       std::size_t height = 1;
       for (std::size_t i = 0; i < cells.size(); ++i) {
         wrapped.push_back(wrap(drawable(cells[i]), f, kSize, widths[i] - 6));
         height = std::max(height, wrapped.back().size());
       }
-      const double h = kLeading * static_cast<double>(height) + 4;
-      need(h);
+      return std::pair{wrapped, kLeading * static_cast<double>(height) + 4};
+    };
+    const auto draw = [&](const std::vector<std::vector<std::string>>& wrapped, double h,
+                          FontIndex f, bool shaded) {
       if (shaded) doc_.fill(kLeft, y_ - h, kWidth, h, 0.9, 0.9, 0.9);
       double x = kLeft;
       for (std::size_t i = 0; i < wrapped.size(); ++i) {
@@ -241,9 +245,18 @@ class Pages {
       down(h);
       doc_.line(kLeft, y_, kRight, y_, 0.4, 0.6);
     };
-    row(head, kBold, true);
-    for (const auto& cells : rows)
-      row(cells, kRegular, false);
+    const auto [headCells, headHeight] = laid(head, kBold);
+    for (std::size_t r = 0; r <= rows.size(); ++r) {
+      const auto [cells, h] =
+          r == 0 ? std::pair{headCells, headHeight} : laid(rows[r - 1], kRegular);
+      // The head row never ends a page alone, and a new page repeats it.
+      const double room = r == 0 && !rows.empty() ? h + laid(rows[0], kRegular).second : h;
+      if (doc_.pages() == 0 || y_ - room < kBottom) {
+        newPage();
+        if (r > 0) draw(headCells, headHeight, kBold, true);
+      }
+      draw(cells, h, r == 0 ? kBold : kRegular, r == 0);
+    }
     down(6);
   }
 
@@ -429,6 +442,7 @@ std::string testReport(const std::vector<Record>& records, const ReportHeading& 
     }
     pages.down(6);
     pages.outcome(outcomeLine(*decisive), passed(*decisive), 24);
+    pages.down(4);
     if (printer) {
       pages.paragraph("Итог по последней записи вида «" + kindWords(decisive->kind) + "» от " +
                           workshopTime(decisive->startedAtMs, decisive->utcOffsetMinutes) + ".",
@@ -466,7 +480,8 @@ std::string testReport(const std::vector<Record>& records, const ReportHeading& 
     pages.log(r.log);
   }
 
-  // Each page's header and footer, now that the pages are counted.
+  // Each page's header and footer, now that the pages are counted; the first page's header
+  // leaves out the workshop, whose name is its title.
   const std::string made =
       "Отчет составлен " + workshopTime(heading.madeAtMs, heading.utcOffsetMinutes);
   const std::string what = records.empty()  ? std::string()
@@ -475,7 +490,7 @@ std::string testReport(const std::vector<Record>& records, const ReportHeading& 
   for (std::size_t p = 0; p < document.pages(); ++p) {
     document.setPage(p);
     const pdf::Font& regular = fonts.regular;
-    if (!heading.workshop.empty()) {
+    if (!heading.workshop.empty() && p > 0) {
       document.text(kLeft, pdf::kA4Height - 40, kRegular, 8,
                     pages.wrap(drawable(heading.workshop), kRegular, 8, kWidth / 2).front());
     }

@@ -82,6 +82,9 @@ TEST(TestReport, ReadsBackWithItsHeaderOutcomeStepsErrorsAndLog) {
   Record failed = sampleRecord(1);
   failed.id = 7;
   failed.log.push_back("эмодзи 😀 вне шрифта");
+  Record manySteps = sampleRecord(3);
+  for (int i = 0; i < 60; ++i)
+    manySteps.steps.push_back({.title = "Шаг " + std::to_string(i + 3), .command = 0x60});
   const ReportCase cases[] = {
       {"a failed test run",
        {failed},
@@ -136,6 +139,10 @@ TEST(TestReport, ReadsBackWithItsHeaderOutcomeStepsErrorsAndLog) {
         "Запись 3 из 3: прогон теста, 07.12.2026 11:05:30", "Ошибок нет.", "Приложение 1. Журнал",
         "Приложение 2. Журнал", "Приложение 3. Журнал",
         "Тест пройден, номер ЕД80010512 — ș ț ă î"}},
+      {"a table of steps longer than its page: the next page repeats its head",
+       {manySteps},
+       {"Шаги", "№", "Шаг", "Команда", "Результат", "Шаг 3", "Страница 1 из 3", "№", "Шаг",
+        "Команда", "Результат", "Шаг 62", "Страница 2 из 3"}},
   };
   for (const ReportCase& c : cases) {
     SCOPED_TRACE(c.name);
