@@ -554,7 +554,7 @@ class HistoryCommand final : public Command {
 }  // namespace
 
 StoreResult<fs::path> historyPlace(const std::optional<std::string>& named) {
-  if (named) return fs::path(*named);
+  if (named) return platform::pathOf(*named);
   return platform::dataFile(platform::DataFile::History);
 }
 

@@ -19,6 +19,7 @@
 #include "gui/translation.h"
 #include "line/station.h"
 #include "platform/settings.h"
+#include "platform/system.h"
 #include "sim/virtual_printer.h"
 
 namespace tallowick {
@@ -92,7 +93,7 @@ int runDesktopTool(int argc, char** argv, const std::function<void()>& started) 
   gui::ProgramOptions programOptions;
   programOptions.simulatedModel = options.simulate;
   programOptions.port = options.port;
-  if (options.history) programOptions.historyFile = std::filesystem::path(*options.history);
+  if (options.history) programOptions.historyFile = platform::pathOf(*options.history);
   programOptions.programPath = QApplication::applicationFilePath().toStdString();
   programOptions.line = std::move(line).value();
   programOptions.settings = settings.get();

@@ -24,6 +24,7 @@
 #include "initforms/serial_numbers.h"
 #include "initforms/serial_store.h"
 #include "line/station.h"
+#include "platform/system.h"
 #include "platform/whole_file.h"
 #include "testrun/log_file.h"
 #include "testrun/test_run.h"
@@ -377,7 +378,7 @@ int testOnePort(const std::string& portName, const TestRunSettings& s, const Por
 // A folder for the runs' files that is not there is known before any run begins.
 std::optional<Failure> folderMissing(const std::optional<std::string>& dir) {
   std::error_code ec;
-  if (!dir || std::filesystem::is_directory(*dir, ec)) return std::nullopt;
+  if (!dir || std::filesystem::is_directory(platform::pathOf(*dir), ec)) return std::nullopt;
   return Failure{"there is no folder " + *dir};
 }
 

@@ -686,7 +686,7 @@ void TForm1::Button5Click() {
                                        runStartedAt_ ? *runStartedAt_ : session_.wallClock());
   const auto file = dialogs_.saveFileName(this, shown(kSaveFilter), qs(stem + ".log"));
   if (!file) return;
-  if (const auto problem = writeLogFile(QFile::encodeName(*file).toStdString(), testLog_)) {
+  if (const auto problem = writeLogFile(file->toStdString(), testLog_)) {
     dialogs_.messageBox(this, shown(problem->message));
     return;
   }

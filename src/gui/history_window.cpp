@@ -390,7 +390,7 @@ void HistoryWindow::saveLog(const std::vector<std::string>& log, const std::stri
   const auto file =
       dialogs_.saveFileName(logWindow_, shown(TForm1::kSaveFilter), qs(stem + ".log"));
   if (!file) return;
-  if (const auto problem = writeLogFile(QFile::encodeName(*file).toStdString(), log))
+  if (const auto problem = writeLogFile(file->toStdString(), log))
     dialogs_.messageBox(logWindow_, shown(problem->message));
 }
 
@@ -432,7 +432,7 @@ void HistoryWindow::ExportButtonClick() {
   const QString file = withExtension(*chosen, filter);
   // The records in the order listed, newest first, each with its log and steps.
   const auto exported =
-      query_.exportTo(kFormats[format], ids, QFile::encodeName(file).toStdString());
+      query_.exportTo(kFormats[format], ids, file.toStdString());
   if (!exported) {
     setStatus(shown(exported.message), true);
     dialogs_.messageBox(this, shown(exported.message));
@@ -486,7 +486,7 @@ void HistoryWindow::ReportButtonClick() {
   const platform::WallTime now = platform::wallTimeNow();
   heading.madeAtMs = now.ms;
   heading.utcOffsetMinutes = now.utcOffsetMinutes;
-  if (const auto failed = history::saveTestReport(QFile::encodeName(file).toStdString(), records,
+  if (const auto failed = history::saveTestReport(file.toStdString(), records,
                                                   heading, std::get<history::ReportFonts>(fonts))) {
     setStatus(shown(failed->message), true);
     dialogs_.messageBox(this, shown(failed->message));

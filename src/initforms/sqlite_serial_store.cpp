@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/sqlite_file.h"
+#include "platform/system.h"
 
 namespace tallowick {
 
@@ -308,7 +309,7 @@ std::unique_ptr<SerialStore> makePlatformSerialStore(StoreAccess access,
                                                      const std::optional<std::string>& named) {
   SqliteStoreOptions options;
   options.readOnly = access == StoreAccess::ReadOnly;
-  if (named) return std::make_unique<SqliteSerialStore>(fs::path(*named), options);
+  if (named) return std::make_unique<SqliteSerialStore>(platform::pathOf(*named), options);
   auto file = platform::dataFile(platform::DataFile::Book);
   if (!file) return std::make_unique<UnavailableSerialStore>(file.error());
   return std::make_unique<SqliteSerialStore>(std::move(file).value(), options);

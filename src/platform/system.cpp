@@ -63,6 +63,10 @@ std::string newUid() {
   return text;
 }
 
+fs::path pathOf(std::string_view utf8) {
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 std::string pathText(const fs::path& path) {
   const std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -69,5 +70,8 @@ std::string systemErrorText(const std::error_code& ec);
 
 // A path as UTF-8 text, as SQLite opens files by name and as the messages name them.
 std::string pathText(const std::filesystem::path& path);
+// The path a UTF-8 text names, as the program's arguments and the windows give it (on
+// Windows, a path made from a narrow string would read it in the computer's code page).
+std::filesystem::path pathOf(std::string_view utf8);
 
 }  // namespace tallowick::platform

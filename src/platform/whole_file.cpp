@@ -138,7 +138,7 @@ std::optional<Failure> WholeFile::open(const fs::path& path, Placement placement
 }
 
 std::optional<Failure> WholeFile::open(const std::string& path, Placement placement) {
-  return openNamed(path, fs::path(path), placement);
+  return openNamed(path, platform::pathOf(path), placement);
 }
 
 std::optional<Failure> WholeFile::openNamed(const std::string& path, const fs::path& given,
