@@ -11,6 +11,7 @@
 #include "history/history_store.h"
 #include "history/records.h"
 #include "platform/settings.h"
+#include "platform/system.h"
 
 namespace tallowick::history::test {
 namespace {
@@ -299,11 +300,13 @@ TEST_F(Workshop, TheFiguresAreCsvAndJsonForOtherPrograms) {
 // The report's text is read back by a PDF reader in the history's own tests; here, what the
 // command line does with what it is given.
 TEST_F(Workshop, AReportIsWrittenForARecordOrASerialNumber) {
-  const std::string report = (dir / "C.pdf").string();
+  // A name the command line gives in UTF-8, whatever the computer's code page.
+  const fs::path named = dir.path / std::u8string(u8"отчет ЕД-ș.pdf");
+  const std::string report = platform::pathText(named);
   const Ran printer = run({"history", "report", "--serial", "C", "--output", report});
   ASSERT_EQ(printer.code, 0) << printer.err;
   EXPECT_EQ(printer.err, "Готово: отчет сохранен в " + report + " (записей: 2).\n");
-  EXPECT_TRUE(readFile(report).starts_with("%PDF-1.4\n"));
+  EXPECT_TRUE(readFile(named).starts_with("%PDF-1.4\n"));
 
   // The workshop's name from the computer's settings, unless the command names one.
   const auto settings = fileSettings(dir / "settings.json");
@@ -313,7 +316,7 @@ TEST_F(Workshop, AReportIsWrittenForARecordOrASerialNumber) {
     args.insert(args.end(), extra.begin(), extra.end());
     std::ostringstream out, err;
     EXPECT_EQ(runCli(args, out, err, {.settings = settings.get()}), 0) << err.str();
-    const std::string bytes = readFile(report);
+    const std::string bytes = readFile(named);
     const std::size_t at = bytes.find("/Subject ");
     return at == std::string::npos ? std::string() : bytes.substr(at + 9, 14);
   };
@@ -355,7 +358,7 @@ TEST_F(HistoryFile, APrintersReportHoldsItsRecordsWhole) {
     args.insert(args.end(), {"--output", report});
     const Ran ran = run(args);
     EXPECT_EQ(ran.code, 0) << ran.err;
-    const std::string bytes = readFile(report);
+    const std::string bytes = readFile(named);
     int n = 0;
     for (std::size_t at = 0; (at = bytes.find("/Type /Page ", at)) != std::string::npos; ++at)
       ++n;
