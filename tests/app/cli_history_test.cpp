@@ -358,7 +358,7 @@ TEST_F(HistoryFile, APrintersReportHoldsItsRecordsWhole) {
     args.insert(args.end(), {"--output", report});
     const Ran ran = run(args);
     EXPECT_EQ(ran.code, 0) << ran.err;
-    const std::string bytes = readFile(named);
+    const std::string bytes = readFile(report);
     int n = 0;
     for (std::size_t at = 0; (at = bytes.find("/Type /Page ", at)) != std::string::npos; ++at)
       ++n;
