@@ -272,8 +272,8 @@ void FiguresWindow::SaveButtonClick() {
   buffer.open(QIODevice::WriteOnly);
   picture().save(&buffer, "PNG");
   // Whole or not at all, as every file the program saves.
-  if (const auto problem = writeWholeFile(file.toStdString(),
-                                          std::string_view(bytes.constData(), bytes.size())))
+  if (const auto problem =
+          writeWholeFile(file.toStdString(), std::string_view(bytes.constData(), bytes.size())))
     dialogs_.messageBox(this, shown(problem->message));
 }
 

@@ -431,8 +431,7 @@ void HistoryWindow::ExportButtonClick() {
   }
   const QString file = withExtension(*chosen, filter);
   // The records in the order listed, newest first, each with its log and steps.
-  const auto exported =
-      query_.exportTo(kFormats[format], ids, file.toStdString());
+  const auto exported = query_.exportTo(kFormats[format], ids, file.toStdString());
   if (!exported) {
     setStatus(shown(exported.message), true);
     dialogs_.messageBox(this, shown(exported.message));
@@ -486,8 +485,8 @@ void HistoryWindow::ReportButtonClick() {
   const platform::WallTime now = platform::wallTimeNow();
   heading.madeAtMs = now.ms;
   heading.utcOffsetMinutes = now.utcOffsetMinutes;
-  if (const auto failed = history::saveTestReport(file.toStdString(), records,
-                                                  heading, std::get<history::ReportFonts>(fonts))) {
+  if (const auto failed = history::saveTestReport(file.toStdString(), records, heading,
+                                                  std::get<history::ReportFonts>(fonts))) {
     setStatus(shown(failed->message), true);
     dialogs_.messageBox(this, shown(failed->message));
     return;
