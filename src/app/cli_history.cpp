@@ -17,7 +17,6 @@
 #include "link/help_text.h"
 #include "platform/settings.h"
 #include "platform/system.h"
-#include "platform/wall_clock.h"
 
 namespace tallowick {
 namespace {
@@ -176,10 +175,8 @@ void printRecord(const Record& r, std::ostream& out) {
   if (!r.message.empty()) out << "message: " << r.message << "\n";
   if (!r.steps.empty()) out << "steps:\n";
   for (const StepReport& s : r.steps) {
-    char command[8];
-    std::snprintf(command, sizeof command, "%02X", static_cast<unsigned>(s.command));
-    out << "  " << s.title << ": " << history::stepResultKey(s.result) << " (" << command
-        << (s.code.empty() ? "" : ", " + s.code) << ")\n";
+    out << "  " << s.title << ": " << history::stepResultKey(s.result) << " ("
+        << history::commandText(s.command) << (s.code.empty() ? "" : ", " + s.code) << ")\n";
   }
   out << "log:\n";
   for (const std::string& line : r.log)
@@ -491,26 +488,17 @@ int ReportVerb::run(const std::vector<std::string>& args, std::ostream&, std::os
   }
   history.tell(err);
 
-  history::ReportHeading heading;
-  if (o.has(workshop)) {
-    heading.workshop = o.get(workshop);
-  } else {
+  std::string named = o.get(workshop);
+  if (!o.has(workshop)) {
     std::unique_ptr<Settings> own;
-    Settings* settings = context.settings;
-    if (settings == nullptr) {
-      own = computerSettings();
-      settings = own.get();
-    }
-    const auto named = settings->get(setting::kWorkshop);
-    if (!named) {
-      err << "tallowick-cli: " << named.error().message << "\n";
-    } else if (named.value()) {
-      heading.workshop = *named.value();
+    const auto setting = settingsOf(context, own).get(setting::kWorkshop);
+    if (!setting) {
+      err << "tallowick-cli: " << setting.error().message << "\n";
+    } else if (setting.value()) {
+      named = *setting.value();
     }
   }
-  const platform::WallTime now = platform::wallTimeNow();
-  heading.madeAtMs = now.ms;
-  heading.utcOffsetMinutes = now.utcOffsetMinutes;
+  const history::ReportHeading heading = history::headingNow(named);
   const std::string output = o.get(outputFile);
   if (auto failed = history::saveTestReport(output, records, heading,
                                             std::get<history::ReportFonts>(fonts))) {

@@ -212,13 +212,14 @@ class SyncCommand final : public Command {
 
 StoreResult<line::LineChoice> lineChoice(const Given& o, const CliContext& context) {
   std::unique_ptr<Settings> own;
-  Settings* settings = context.settings;
-  if (settings == nullptr) {
-    own = computerSettings();
-    settings = own.get();
-  }
   return line::chooseLine(o.optional(kDatabaseOption), o.optional(kStationOption),
-                          platform::processEnvironment, settings);
+                          platform::processEnvironment, &settingsOf(context, own));
+}
+
+Settings& settingsOf(const CliContext& context, std::unique_ptr<Settings>& own) {
+  if (context.settings != nullptr) return *context.settings;
+  own = computerSettings();
+  return *own;
 }
 
 StationLine::StationLine(const line::LineChoice& choice, history::Journal& journal) {

@@ -9,6 +9,7 @@
 
 namespace tallowick {
 
+class Settings;
 namespace history {
 class Journal;
 }
@@ -20,6 +21,8 @@ class Station;
 // The line and the station the options, the environment and the computer's settings name;
 // the reason when they cannot be used.
 StoreResult<line::LineChoice> lineChoice(const Given& given, const CliContext& context);
+// The settings the command reads: the context's, else the computer's, kept in `own`.
+Settings& settingsOf(const CliContext& context, std::unique_ptr<Settings>& own);
 
 // A command's station on the line: with a line database chosen, the journal's records wait
 // in the outbox and are forwarded in the background while the command runs, and once more

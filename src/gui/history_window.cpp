@@ -24,7 +24,6 @@
 #include "gui/widgets.h"
 #include "history/test_report.h"
 #include "platform/settings.h"
-#include "platform/wall_clock.h"
 #include "testrun/log_file.h"
 
 namespace tallowick::gui {
@@ -479,12 +478,9 @@ void HistoryWindow::ReportButtonClick() {
   if (!chosen) return;
   const QString file = withExtension(*chosen, filter);
 
-  history::ReportHeading heading;
   const auto named = computerSettings()->get(setting::kWorkshop);
-  if (named && named.value()) heading.workshop = *named.value();
-  const platform::WallTime now = platform::wallTimeNow();
-  heading.madeAtMs = now.ms;
-  heading.utcOffsetMinutes = now.utcOffsetMinutes;
+  const history::ReportHeading heading =
+      history::headingNow(named && named.value() ? *named.value() : std::string());
   if (const auto failed = history::saveTestReport(file.toStdString(), records, heading,
                                                   std::get<history::ReportFonts>(fonts))) {
     setStatus(shown(failed->message), true);

@@ -56,12 +56,6 @@ std::string isoTime(std::int64_t atMs, std::int32_t utcOffsetMinutes) {
   return dateTimeText(t, 'T') + millis + offsetText(utcOffsetMinutes);
 }
 
-std::string commandText(std::int32_t command) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(command));
-  return text;
-}
-
 std::string joinedLog(const Record& r) {
   std::string text;
   for (std::size_t i = 0; i < r.log.size(); ++i) {
@@ -372,6 +366,12 @@ void writeJunit(const std::vector<Record>& records, std::ostream& out) {
 }
 
 }  // namespace
+
+std::string commandText(std::int32_t command) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(command));
+  return text;
+}
 
 std::string localTimeText(std::int64_t atMs, std::int32_t utcOffsetMinutes) {
   return dateTimeText(localTime(atMs, utcOffsetMinutes), ' ');

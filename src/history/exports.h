@@ -27,6 +27,9 @@ void exportRecords(Format format, const std::vector<Record>& records, std::ostre
 std::string localTimeText(std::int64_t atMs, std::int32_t utcOffsetMinutes);
 std::string localDateText(std::int64_t atMs, std::int32_t utcOffsetMinutes);
 
+// A command's code as the exports and reports show it: "A1".
+std::string commandText(std::int32_t command);
+
 // What a CSV file starts with: the byte order mark makes spreadsheets read it as UTF-8
 // rather than in the computer's legacy code page, which would garble every Cyrillic text.
 inline constexpr const char* kCsvStart = "\xEF\xBB\xBF";

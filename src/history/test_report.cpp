@@ -9,6 +9,7 @@
 #include "platform/own_text.h"
 #include "platform/system.h"
 #include "platform/utf8.h"
+#include "platform/wall_clock.h"
 #include "platform/whole_file.h"
 #include "testrun/log_file.h"
 
@@ -66,27 +67,20 @@ std::string kindWords(Kind kind) {
   return kind == Kind::TestRun ? "прогон теста" : "инициализация";
 }
 
+bool passed(const Record& r) {
+  return r.outcome == Outcome::Finished && r.errorCount == 0;
+}
+
 // How the record ended, as the large line of its outcome says it.
 std::string outcomeLine(const Record& r) {
-  std::string line = r.outcome == Outcome::Finished && r.errorCount == 0
-                         ? std::string("Завершен без ошибок")
-                         : std::string(outcomeWords(r.outcome));
+  std::string line =
+      passed(r) ? std::string("Завершен без ошибок") : std::string(outcomeWords(r.outcome));
   if (r.kind == Kind::Initialisation) {
     line = r.outcome == Outcome::Finished ? "Инициализация выполнена"
                                           : "Инициализация не выполнена: " + line;
   }
   if (r.errorCount > 0) line += ", ошибок: " + std::to_string(r.errorCount);
   return line;
-}
-
-bool passed(const Record& r) {
-  return r.outcome == Outcome::Finished && r.errorCount == 0;
-}
-
-std::string commandHex(std::int32_t command) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(command) & 0xFFu);
-  return text;
 }
 
 // A text as the report draws it: a tab as a blank, other control characters as "?".
@@ -114,7 +108,6 @@ class Pages {
   }
 
   const pdf::Font& font(FontIndex f) const { return *fonts_[f]; }
-  double y() const { return y_; }
   void down(double height) { y_ -= height; }
 
   void newPage() {
@@ -273,8 +266,6 @@ class Pages {
     }
   }
 
-  pdf::Document& document() { return doc_; }
-
  private:
   pdf::Document& doc_;
   const pdf::Font* fonts_[3] = {};
@@ -318,7 +309,7 @@ std::vector<std::string> errors(const Record& r) {
   for (const StepReport& s : r.steps) {
     if (s.result == StepResult::Success) continue;
     std::string line =
-        "«" + s.title + "»: " + resultWords(s.result) + ", команда " + commandHex(s.command);
+        "«" + s.title + "»: " + resultWords(s.result) + ", команда " + commandText(s.command);
     if (!s.code.empty()) line += ", код " + s.code;
     if (!s.message.empty()) line += ". " + s.message;
     out.push_back(line);
@@ -334,7 +325,7 @@ void recordBody(Pages& pages, const Record& r) {
     std::vector<std::vector<std::string>> rows;
     for (std::size_t i = 0; i < r.steps.size(); ++i) {
       const StepReport& s = r.steps[i];
-      rows.push_back({std::to_string(i + 1), s.title, commandHex(s.command), resultWords(s.result),
+      rows.push_back({std::to_string(i + 1), s.title, commandText(s.command), resultWords(s.result),
                       s.code, secondsText(s.elapsedMs)});
     }
     pages.table({24, 211, 52, 112, 42, 54}, {"№", "Шаг", "Команда", "Результат", "Код", "Время"},
@@ -520,6 +511,13 @@ StoreResult<std::vector<Record>> printerRecords(Query& query, const std::string&
   auto found = query.list(filter, Detail::Full);
   if (!found) return found.error();
   return std::vector<Record>(found.value().rbegin(), found.value().rend());
+}
+
+ReportHeading headingNow(std::string workshop) {
+  const platform::WallTime now = platform::wallTimeNow();
+  return {.workshop = std::move(workshop),
+          .madeAtMs = now.ms,
+          .utcOffsetMinutes = now.utcOffsetMinutes};
 }
 
 std::optional<Failure> saveTestReport(const std::string& path, const std::vector<Record>& records,

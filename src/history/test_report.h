@@ -43,6 +43,9 @@ struct ReportHeading {
   std::int32_t utcOffsetMinutes = 0;
 };
 
+// The heading of a report made now, under the workshop's name.
+ReportHeading headingNow(std::string workshop);
+
 // The report's file: the records in the order given (a printer's oldest first). Every record
 // of a printer's report has the same serial number.
 std::string testReport(const std::vector<Record>& records, const ReportHeading& heading,
